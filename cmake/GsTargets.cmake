@@ -1,0 +1,47 @@
+# Shared compile settings and target helpers.
+
+# Plain IEEE arithmetic everywhere: one rounding per operation, in the order
+# written. GCC would otherwise fuse multiply-adds where the processor has FMA.
+add_compile_options(-ffp-contract=off)
+if(GS_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+add_library(gs_warnings INTERFACE)
+target_compile_options(gs_warnings INTERFACE
+  $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wno-missing-field-initializers>)
+
+# gs_add_test(<target> SOURCES ... LIBRARIES ...): one GoogleTest binary.
+function(gs_add_test target)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${target} ${ARG_SOURCES})
+  target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} gs_warnings GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# gs_add_benchmark(<target> SOURCES ... LIBRARIES ...)
+function(gs_add_benchmark target)
+  if(NOT GS_BENCH)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${target} ${ARG_SOURCES})
+  target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} gs_warnings benchmark::benchmark benchmark::benchmark_main)
+endfunction()
+
+# gs_add_fuzzer(<name> SOURCE <file> CORPUS <dir> LIBRARIES ...): a libFuzzer
+# target under clang with GS_FUZZ, and in every build a replay driver that runs
+# the seed corpus as an ordinary test.
+function(gs_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "SOURCE;CORPUS" "LIBRARIES" ${ARGN})
+  add_executable(${name}_replay ${ARG_SOURCE} ${PROJECT_SOURCE_DIR}/cmake/fuzz_replay_main.cpp)
+  target_link_libraries(${name}_replay PRIVATE ${ARG_LIBRARIES} gs_warnings)
+  add_test(NAME ${name}_seeds COMMAND ${name}_replay ${ARG_CORPUS})
+  if(GS_FUZZ)
+    add_executable(${name}_fuzz ${ARG_SOURCE})
+    target_compile_options(${name}_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name}_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${name}_fuzz PRIVATE ${ARG_LIBRARIES} gs_warnings)
+  endif()
+endfunction()

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "icon_geometry/rect.hpp"
+#include "icon_geometry/vector.hpp"
+
+namespace icon_geometry {
+
+enum class FillRule { winding, evenOdd };
+
+// Our stand-in for the platform's path type: a list of drawing elements, built
+// in order and walked in order. Region operations (stroking, normalisation,
+// union, subtraction) return new paths whose outlines are refitted to lines and
+// cubics; what they promise is the region, not the placement of points.
+class PlatformPath {
+public:
+    enum class ElementKind { moveTo, lineTo, quadCurveTo, curveTo, closeSubpath };
+    struct Element {
+        ElementKind kind;
+        Vector2 points[3];  // as many as the kind uses: 1, 1, 2, 3 or 0
+        friend bool operator==(const Element&, const Element&) = default;
+    };
+
+    // A line or curve on an empty path starts at its own first point, as if moved
+    // there; after a close, one without a move continues from the closed
+    // subpath's start. Closing twice, or closing an empty path, does nothing.
+    void moveTo(Vector2 p);
+    void addLineTo(Vector2 p);
+    void addQuadCurveTo(Vector2 control, Vector2 end);
+    void addCurveTo(Vector2 control1, Vector2 control2, Vector2 end);
+    void closeSubpath();
+
+    const std::vector<Element>& elements() const { return elements_; }
+    bool isEmpty() const { return elements_.empty(); }
+    // Walks the elements in order.
+    void apply(const std::function<void(const Element&)>& visit) const;
+
+    // The smallest rectangle holding the curves themselves, control points
+    // excluded; the null rectangle when nothing is drawn (bare moves bound
+    // nothing). Subpaths with a non-finite coordinate are left out.
+    Rect boundingBox() const;
+
+    // The closed outline swept by a pen of the given width with round caps and
+    // round joins (its winding fill is the stroked area). Curves are stroked as
+    // drawn; a width that is not positive and finite strokes nothing.
+    PlatformPath strokedRound(double width) const;
+    PlatformPath normalized(FillRule rule) const;
+    PlatformPath united(const PlatformPath& other, FillRule rule) const;
+    PlatformPath subtracting(const PlatformPath& other, FillRule rule) const;
+
+    friend bool operator==(const PlatformPath&, const PlatformPath&) = default;
+
+private:
+    std::vector<Element> elements_;
+};
+
+// A region of the plane held as non-overlapping integer polygons: the working
+// form of the region operations. Chains of unions and subtractions stay in this
+// form and are turned back into a path once, at the end, which keeps a body of
+// fifty strokes and fills in the low milliseconds.
+class Region {
+public:
+    struct Point {
+        std::int64_t x;
+        std::int64_t y;
+        friend bool operator==(const Point&, const Point&) = default;
+    };
+    using Polygon = std::vector<Point>;
+
+    // The inside of the path under the rule, open subpaths closed. Non-finite
+    // subpaths are dropped, coordinates clamped to ±1e7.
+    static Region filled(const PlatformPath& path, FillRule rule);
+    // The area swept by a round pen of the given width along the path; empty when
+    // the width is not positive and finite. Pens wider than 40 units are drawn
+    // with a tolerance of a thousandth of their half width.
+    static Region stroked(const PlatformPath& path, double width);
+    static Region unionOf(const std::vector<Region>& regions);
+
+    Region united(const Region& other) const;
+    Region subtracting(const Region& other) const;
+
+    bool isEmpty() const { return polygons_.empty(); }
+    double area() const;
+    bool contains(Vector2 point) const;
+    // The outline, polygon edges longer than about 12 units kept as lines and the
+    // stretches between them refitted to cubics within about 0.25 units.
+    PlatformPath path() const;
+
+    friend bool operator==(const Region&, const Region&) = default;
+
+private:
+    std::vector<Polygon> polygons_;  // outer rings counter-clockwise in y-up terms, holes opposite
+    friend struct RegionAccess;
+};
+
+// Rasterises paths, filled by the even-odd rule without antialiasing, into a
+// side × side grey buffer: 255 where a pixel centre is inside, 0 elsewhere. The
+// canvas (0, 0)–(canvasSide, canvasSide) is scaled onto the buffer; row 0 lies
+// at canvas y = 0.
+std::vector<std::uint8_t> rasterizeEvenOdd(const std::vector<PlatformPath>& paths, int side,
+                                           double canvasSide = Canvas::side);
+
+}  // namespace icon_geometry

@@ -1,0 +1,359 @@
+#include <algorithm>
+#include <cmath>
+#include <polyclipping/clipper.hpp>
+
+#include "icon_geometry/cubic.hpp"
+#include "icon_geometry/path_fitting.hpp"
+#include "icon_geometry/platform_path.hpp"
+#include "platform/path_walk.hpp"
+
+namespace icon_geometry {
+
+// The one place where paths meet Clipper's integer polygons: it owns the
+// flattening of curves, the integer scale and the guarding of what Clipper
+// cannot take (it throws on NaN and overflows on huge numbers).
+namespace {
+
+// 2^16: scaling in and out is exact, and 1/65536 of a unit is far below anything drawn.
+constexpr double scale = 65536.0;
+// Largest distance between a curve and the polygon that replaces it, in path units.
+constexpr double flatteningTolerance = 0.02;
+// Coordinates are clamped to this magnitude: paths from imported documents may
+// hold "1e308", and scaled values must stay well inside Clipper's 62-bit range.
+constexpr double coordinateLimit = 1e7;
+// Bounds the work on one curve whatever its size.
+constexpr double maxPiecesPerCurve = 1024;
+// Very wide pens are drawn with a tolerance that grows with the half width, so
+// that the points on round joins, and the crossings between the offset edges
+// of a wide pen along a detailed path, stay few.
+constexpr double widthToleranceFraction = 1e-3;
+// Vertices this close to their neighbours' line are dropped before refitting:
+// Clipper leaves collinear points where operands met.
+constexpr double cleaningDistance = 0.001;
+// Outline edges longer than this stay straight lines when refitting.
+constexpr double longEdge = 12;
+constexpr double refitTolerance = 0.25;
+
+using ClipperLib::IntPoint;
+using ClipperLib::Paths;
+
+double clampedCoordinate(double value) {
+    return std::clamp(value, -coordinateLimit, coordinateLimit);
+}
+Vector2 clamped(Vector2 p) {
+    return {clampedCoordinate(p.x), clampedCoordinate(p.y)};
+}
+
+IntPoint toInteger(Vector2 p) {
+    return {std::llround(p.x * scale), std::llround(p.y * scale)};
+}
+
+// Uniform pieces whose chords stay within the tolerance: a curve whose second
+// derivative is bounded by D strays at most D·h²/8 from the chord over a
+// parameter step h; `bound` is D/8.
+double pieceCount(double bound, double tolerance) {
+    const double count = std::ceil(std::sqrt(bound / tolerance));
+    if (!(count >= 1)) return 1;
+    return std::min(count, maxPiecesPerCurve);
+}
+
+void appendCubic(ClipperLib::Path& out, Vector2 p0, Vector2 c1, Vector2 c2, Vector2 p1, double tolerance) {
+    const double d = std::fmax((p0 - 2 * c1 + c2).length(), (c1 - 2 * c2 + p1).length());
+    const double count = pieceCount(0.75 * d, tolerance);
+    for (double k = 1; k < count; ++k) out.push_back(toInteger(Cubic::point(p0, c1, c2, p1, k / count)));
+    out.push_back(toInteger(p1));
+}
+
+void appendQuadratic(ClipperLib::Path& out, Vector2 p0, Vector2 q, Vector2 p1, double tolerance) {
+    const double count = pieceCount(0.25 * (p0 - 2 * q + p1).length(), tolerance);
+    for (double k = 1; k < count; ++k) {
+        const double t = k / count;
+        const double mt = 1 - t;
+        out.push_back(toInteger(p0 * (mt * mt) + q * (2 * mt * t) + p1 * (t * t)));
+    }
+    out.push_back(toInteger(p1));
+}
+
+// The subpath as an integer polyline from its start; the caller has checked it is finite.
+ClipperLib::Path flattened(const platform::SubpathView& subpath, double tolerance) {
+    using Kind = PlatformPath::ElementKind;
+    ClipperLib::Path out;
+    out.reserve(subpath.drawing.size() + 1);
+    Vector2 current = clamped(subpath.start);
+    out.push_back(toInteger(current));
+    for (const PlatformPath::Element& element : subpath.drawing) {
+        switch (element.kind) {
+            case Kind::lineTo:
+                out.push_back(toInteger(clamped(element.points[0])));
+                break;
+            case Kind::quadCurveTo:
+                appendQuadratic(out, current, clamped(element.points[0]), clamped(element.points[1]), tolerance);
+                break;
+            case Kind::curveTo:
+                appendCubic(out, current, clamped(element.points[0]), clamped(element.points[1]),
+                            clamped(element.points[2]), tolerance);
+                break;
+            case Kind::moveTo:
+            case Kind::closeSubpath:
+                break;
+        }
+        current = clamped(platform::endPoint(element));
+    }
+    return out;
+}
+
+ClipperLib::PolyFillType clipperRule(FillRule rule) {
+    return rule == FillRule::evenOdd ? ClipperLib::pftEvenOdd : ClipperLib::pftNonZero;
+}
+
+// One boolean operation; a failure inside Clipper gives the empty result.
+Paths execute(ClipperLib::ClipType type, const Paths& subject, const Paths& clip, ClipperLib::PolyFillType rule) {
+    try {
+        ClipperLib::Clipper clipper;
+        clipper.AddPaths(subject, ClipperLib::ptSubject, true);
+        clipper.AddPaths(clip, ClipperLib::ptClip, true);
+        Paths solution;
+        if (!clipper.Execute(type, solution, rule, rule)) return {};
+        return solution;
+    } catch (const ClipperLib::clipperException&) {
+        return {};
+    }
+}
+
+// --- Refitting an outline ---------------------------------------------------
+
+void appendSubpath(const Subpath& subpath, PlatformPath& out) {
+    if (subpath.segments.empty()) return;
+    out.moveTo(subpath.start);
+    for (const PathSegment& segment : subpath.segments) {
+        if (const PathSegment::Line* line = segment.asLine()) {
+            out.addLineTo(line->to);
+        } else if (const PathSegment::Cubic* cubic = segment.asCubic()) {
+            out.addCurveTo(cubic->control1, cubic->control2, cubic->to);
+        }
+    }
+    if (subpath.isClosed) out.closeSubpath();
+}
+
+// A closed polygon redrawn with lines and cubics. Long edges are straight parts
+// of the outline and stay lines; the runs of short edges between them are arcs
+// and joins flattened earlier, fitted again to cubics that leave and meet the
+// long lines along their direction, so no kink appears where a curve meets a
+// straight side. Joints turning by more than the fitting's corner angle stay
+// sharp.
+void appendRefittedRing(const std::vector<Vector2>& ring, double cornerCosine, PlatformPath& out) {
+    const std::size_t count = ring.size();
+    std::vector<Vector2> direction(count);
+    std::vector<bool> isLong(count);
+    std::size_t firstLong = count;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Vector2 edge = ring[(i + 1) % count] - ring[i];
+        direction[i] = edge.normalized();
+        isLong[i] = edge.length() > longEdge;
+        if (isLong[i] && firstLong == count) firstLong = i;
+    }
+
+    if (firstLong == count) {
+        std::vector<PathSegment> lines;
+        lines.reserve(count - 1);
+        for (std::size_t i = 1; i < count; ++i) lines.push_back(PathSegment::line(ring[i]));
+        appendSubpath(PathFitting::fitSubpath(ring[0], lines, true, refitTolerance), out);
+        return;
+    }
+
+    PathBuilder builder;
+    builder.moveTo(ring[firstLong]);
+    std::vector<Vector2> run;
+    Vector2 runStartTangent;
+    const auto backAlongLastEdge = [&] { return (run[run.size() - 2] - run.back()).normalized(); };
+    // tangentAtEnd points back into the run.
+    const auto finishRun = [&](Vector2 tangentAtEnd) {
+        if (run.size() == 2) {
+            builder.lineTo(run[1]);
+        } else if (run.size() > 2) {
+            PathFitting::fitCubic(run, builder, 0, runStartTangent, tangentAtEnd, refitTolerance);
+        }
+        run.clear();
+    };
+    const auto isCorner = [&](std::size_t before, std::size_t after) {
+        return !(direction[before].dot(direction[after]) >= cornerCosine);
+    };
+
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t i = (firstLong + k) % count;
+        const std::size_t previous = (i + count - 1) % count;
+        const bool corner = isCorner(previous, i);
+        if (isLong[i]) {
+            if (!run.empty()) finishRun(corner ? backAlongLastEdge() : -direction[i]);
+            builder.lineTo(ring[(i + 1) % count]);
+            continue;
+        }
+        if (!run.empty() && corner) finishRun(backAlongLastEdge());
+        if (run.empty()) {
+            run.push_back(ring[i]);
+            runStartTangent = isLong[previous] && !corner ? direction[previous] : direction[i];
+        }
+        run.push_back(ring[(i + 1) % count]);
+    }
+    // The last run ends where the first long edge starts.
+    if (!run.empty()) {
+        const std::size_t last = (firstLong + count - 1) % count;
+        finishRun(isCorner(last, firstLong) ? backAlongLastEdge() : -direction[firstLong]);
+    }
+    builder.closeSubpath();
+    for (const Subpath& subpath : builder.finish().subpaths) appendSubpath(subpath, out);
+}
+
+}  // namespace
+
+struct RegionAccess {
+    static Region make(const Paths& paths) {
+        Region region;
+        region.polygons_.reserve(paths.size());
+        for (const ClipperLib::Path& path : paths) {
+            if (path.size() < 3) continue;
+            Region::Polygon polygon;
+            polygon.reserve(path.size());
+            for (const IntPoint& p : path) polygon.push_back({p.X, p.Y});
+            region.polygons_.push_back(std::move(polygon));
+        }
+        return region;
+    }
+
+    static void append(const Region& region, Paths& out) {
+        for (const Region::Polygon& polygon : region.polygons_) {
+            ClipperLib::Path path;
+            path.reserve(polygon.size());
+            for (const Region::Point& p : polygon) path.emplace_back(p.x, p.y);
+            out.push_back(std::move(path));
+        }
+    }
+
+    static Paths paths(const Region& region) {
+        Paths out;
+        out.reserve(region.polygons_.size());
+        append(region, out);
+        return out;
+    }
+};
+
+Region Region::filled(const PlatformPath& path, FillRule rule) {
+    Paths polygons;
+    platform::forEachSubpath(path, [&](const platform::SubpathView& subpath) {
+        if (subpath.isFinite()) polygons.push_back(flattened(subpath, flatteningTolerance));
+    });
+    if (polygons.empty()) return {};
+    return RegionAccess::make(execute(ClipperLib::ctUnion, polygons, {}, clipperRule(rule)));
+}
+
+// Closed subpaths are stroked as closed lines (joined all round), open ones
+// with round caps. Clipper's offset unites its outlines itself, under the
+// positive rule, so the result is already in normal form.
+Region Region::stroked(const PlatformPath& path, double width) {
+    if (!(width > 0) || !std::isfinite(width)) return {};
+    const double halfWidth = std::min(width, 2 * coordinateLimit) * 0.5;
+    try {
+        ClipperLib::ClipperOffset offset;
+        const double tolerance = std::fmax(flatteningTolerance, halfWidth * widthToleranceFraction);
+        offset.ArcTolerance = tolerance * scale;
+        bool any = false;
+        platform::forEachSubpath(path, [&](const platform::SubpathView& subpath) {
+            if (!subpath.isFinite()) return;
+            offset.AddPath(flattened(subpath, tolerance), ClipperLib::jtRound,
+                           subpath.isClosed ? ClipperLib::etClosedLine : ClipperLib::etOpenRound);
+            any = true;
+        });
+        if (!any) return {};
+        Paths solution;
+        offset.Execute(solution, halfWidth * scale);
+        return RegionAccess::make(solution);
+    } catch (const ClipperLib::clipperException&) {
+        return {};
+    }
+}
+
+// Every operand is already in normal form (outer rings and holes of opposite
+// orientation, no overlaps), so one non-zero union over all of them at once is
+// the union of the regions.
+Region Region::unionOf(const std::vector<Region>& regions) {
+    const Region* only = nullptr;
+    std::size_t nonEmpty = 0;
+    std::size_t polygonCount = 0;
+    for (const Region& region : regions) {
+        if (region.isEmpty()) continue;
+        only = &region;
+        ++nonEmpty;
+        polygonCount += region.polygons_.size();
+    }
+    if (nonEmpty == 0) return {};
+    if (nonEmpty == 1) return *only;
+    Paths subject;
+    subject.reserve(polygonCount);
+    for (const Region& region : regions) RegionAccess::append(region, subject);
+    return RegionAccess::make(execute(ClipperLib::ctUnion, subject, {}, ClipperLib::pftNonZero));
+}
+
+Region Region::united(const Region& other) const {
+    return unionOf({*this, other});
+}
+
+Region Region::subtracting(const Region& other) const {
+    if (isEmpty() || other.isEmpty()) return *this;
+    return RegionAccess::make(execute(ClipperLib::ctDifference, RegionAccess::paths(*this), RegionAccess::paths(other),
+                                      ClipperLib::pftNonZero));
+}
+
+double Region::area() const {
+    // Shoelace sum over all rings: holes run the other way and subtract.
+    double twiceArea = 0;
+    for (const Polygon& polygon : polygons_) {
+        const std::size_t count = polygon.size();
+        for (std::size_t i = 0, j = count - 1; i < count; j = i++) {
+            twiceArea += (static_cast<double>(polygon[j].x) + static_cast<double>(polygon[i].x)) *
+                         (static_cast<double>(polygon[j].y) - static_cast<double>(polygon[i].y));
+        }
+    }
+    return std::fabs(twiceArea) * 0.5 / (scale * scale);
+}
+
+// Even-odd parity over all rings: rings never overlap, so a point is inside when
+// an odd number of rings (an outer ring, or an island in a hole) surrounds it.
+bool Region::contains(Vector2 point) const {
+    if (!std::isfinite(point.x) || !std::isfinite(point.y)) return false;
+    const double x = point.x * scale;
+    const double y = point.y * scale;
+    bool inside = false;
+    for (const Polygon& polygon : polygons_) {
+        const std::size_t count = polygon.size();
+        for (std::size_t i = 0, j = count - 1; i < count; j = i++) {
+            const double ax = static_cast<double>(polygon[j].x);
+            const double ay = static_cast<double>(polygon[j].y);
+            const double bx = static_cast<double>(polygon[i].x);
+            const double by = static_cast<double>(polygon[i].y);
+            if ((ay > y) == (by > y)) continue;
+            const double crossingX = ax + (y - ay) * (bx - ax) / (by - ay);
+            if (x < crossingX) inside = !inside;
+        }
+    }
+    return inside;
+}
+
+PlatformPath Region::path() const {
+    PlatformPath out;
+    const double cornerCosine = std::cos(PathFitting::cornerAngle);
+    std::vector<Vector2> ring;
+    for (const Polygon& polygon : polygons_) {
+        ClipperLib::Path path;
+        path.reserve(polygon.size());
+        for (const Point& p : polygon) path.emplace_back(p.x, p.y);
+        ClipperLib::CleanPolygon(path, cleaningDistance * scale);
+        if (path.size() < 3) continue;
+        ring.clear();
+        for (const IntPoint& p : path)
+            ring.push_back({static_cast<double>(p.X) / scale, static_cast<double>(p.Y) / scale});
+        appendRefittedRing(ring, cornerCosine, out);
+    }
+    return out;
+}
+
+}  // namespace icon_geometry
