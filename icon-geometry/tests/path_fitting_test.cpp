@@ -4,28 +4,11 @@
 
 #include "icon_geometry/cubic.hpp"
 #include "icon_geometry/path_fitting.hpp"
+#include "test_paths.hpp"
 
 using namespace icon_geometry;
-
-namespace {
-
-BezierPath polyline(const std::vector<Vector2>& points, bool closed) {
-    Subpath s{points.front(), {}, closed};
-    for (std::size_t i = 1; i < points.size(); ++i) s.segments.push_back(PathSegment::line(points[i]));
-    return BezierPath{{s}};
-}
-
-BezierPath circle(Vector2 c, double r) {
-    const double k = Cubic::circleKappa * r;
-    return BezierPath{{Subpath{{c.x + r, c.y},
-                               {PathSegment::cubic({c.x + r, c.y + k}, {c.x + k, c.y + r}, {c.x, c.y + r}),
-                                PathSegment::cubic({c.x - k, c.y + r}, {c.x - r, c.y + k}, {c.x - r, c.y}),
-                                PathSegment::cubic({c.x - r, c.y - k}, {c.x - k, c.y - r}, {c.x, c.y - r}),
-                                PathSegment::cubic({c.x + k, c.y - r}, {c.x + r, c.y - k}, {c.x + r, c.y})},
-                               true}}};
-}
-
-}  // namespace
+using test_paths::circle;
+using test_paths::polyline;
 
 TEST(PathFitting, EmptyAndSinglePieceSubpathsPassThrough) {
     EXPECT_TRUE(PathFitting::fit(BezierPath{{Subpath{{1, 1}, {}, true}}}, 0.5).subpaths.empty());

@@ -17,7 +17,7 @@ namespace {
 // 2^16: scaling in and out is exact, and 1/65536 of a unit is far below anything drawn.
 constexpr double scale = 65536.0;
 // Largest distance between a curve and the polygon that replaces it, in path units.
-constexpr double flatteningTolerance = 0.02;
+constexpr double flatteningTolerance = 0.05;
 // Coordinates are clamped to this magnitude: paths from imported documents may
 // hold "1e308", and scaled values must stay well inside Clipper's 62-bit range.
 constexpr double coordinateLimit = 1e7;
