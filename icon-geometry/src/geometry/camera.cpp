@@ -1,0 +1,57 @@
+#include "icon_geometry/camera.hpp"
+
+#include <cmath>
+
+namespace icon_geometry {
+
+namespace {
+constexpr double pi = 3.141592653589793;
+}
+
+PerspectiveProjection::PerspectiveProjection(const Camera& camera, double diagonal) : camera(camera) {
+    // Written so that NaN fails the test and takes the floor too.
+    const double d = camera.distanceInDiagonals > 0.5 ? camera.distanceInDiagonals : 0.5;
+    distance = diagonal * d;
+    const double yaw = camera.yawDegrees * pi / 180;
+    sinYaw = std::sin(yaw);
+    cosYaw = std::cos(yaw);
+    lensShift = distance * std::tan(camera.elevationDegrees * pi / 180);
+}
+
+Vector2 PerspectiveProjection::projectPoint(Vector3 p) const {
+    const double den = distance + (p.z * cosYaw + p.x * sinYaw);
+    return {(p.x * cosYaw - p.z * sinYaw) / den, (p.y + lensShift) / den};
+}
+
+Vector3 PerspectiveProjection::eyePosition() const {
+    return {-distance * sinYaw, -lensShift, -distance * cosYaw};
+}
+
+namespace json {
+
+Camera Coding<Camera>::decode(const Decoder& d) {
+    Camera camera;
+    camera.yawDegrees = d.required<double>("yawDegrees");
+    camera.elevationDegrees = d.required<double>("elevationDegrees");
+    camera.distanceInDiagonals = d.required<double>("distanceInDiagonals");
+    return camera;
+}
+
+Tree Coding<Camera>::encode(const Camera& camera) {
+    Tree t = Tree::object();
+    t["yawDegrees"] = camera.yawDegrees;
+    t["elevationDegrees"] = camera.elevationDegrees;
+    t["distanceInDiagonals"] = camera.distanceInDiagonals;
+    return t;
+}
+
+}  // namespace json
+}  // namespace icon_geometry
+
+std::size_t std::hash<icon_geometry::Camera>::operator()(const icon_geometry::Camera& c) const {
+    icon_geometry::Hasher h;
+    h.combine(c.yawDegrees);
+    h.combine(c.elevationDegrees);
+    h.combine(c.distanceInDiagonals);
+    return h.state;
+}
