@@ -1,0 +1,183 @@
+#include "icon_geometry/icon_projector.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+#include "icon_geometry/silhouette.hpp"
+#include "icon_geometry/svg_writer.hpp"
+
+namespace icon_geometry {
+namespace {
+
+constexpr double fittedSize = 900;
+constexpr double canvasCentre = 480;
+
+Rect pointRect(Vector3 p) { return {p.x, p.y, 0, 0}; }
+
+// A face that draws nothing has no place in the scene.
+bool hasOutline(const Rect& bounds) {
+    return !bounds.isNull() && std::isfinite(bounds.width) && std::isfinite(bounds.height);
+}
+
+// The extent of all posed parts seen straight on.
+Rect modelExtent(const std::vector<BodyPart>& parts, Orientation orientation) {
+    const Rotation3& base = orientation.baseRotation();
+    Rect extent = Rect::null();
+    for (const BodyPart& part : parts) {
+        const Pose pose{part.rotation(orientation), base.apply(part.offset)};
+        if (const RevolvedBody* revolved = part.solid.revolvedBody()) {
+            const Silhouette::PlacedRevolvedBody placed{*revolved, pose, PerspectiveProjection(Camera{}, 1), 1.0};
+            for (const Vector3& corner : Silhouette::boundingCorners(placed)) extent = extent.united(pointRect(corner));
+            continue;
+        }
+        const ExtrudedBody& body = *part.solid.extrudedBody();
+        const Rect bounds = body.face.outline().bounds();
+        if (!hasOutline(bounds)) continue;
+        if (orientation == Orientation::wall && part.turn == 0) {
+            extent = extent.united(bounds.offsetBy(part.offset.x, part.offset.y));
+            continue;
+        }
+        for (const double x : {bounds.minX(), bounds.maxX()})
+            for (const double y : {bounds.minY(), bounds.maxY()})
+                for (const double z : {0.0, body.depth}) extent = extent.united(pointRect(pose.apply({x, y, z})));
+    }
+    return extent;
+}
+
+std::vector<IconElement> extrudedFinish(bool faceVisible, const ExtrudedBody& body,
+                                        const PerspectiveProjection& projection, double step, const Pose& pose,
+                                        double scale) {
+    std::vector<IconElement> elements;
+    if (!faceVisible) return elements;
+    if (body.bevel) {
+        const BezierPath inset = body.face.inset(*body.bevel * projection.distance / scale).outline();
+        elements.push_back(
+            IconElement::stroke(projection.projectPosedPath(inset, pose, 0, step), StrokeWeight::inner()));
+    }
+    const double millimetre = scale / projection.distance;
+    for (const FaceDetail& detail : body.details) {
+        for (const IconElement& element : detail.geometry(millimetre))
+            elements.push_back(element.withPath(projection.projectPosedPath(element.path(), pose, 0, step)));
+    }
+    return elements;
+}
+
+}  // namespace
+
+IconProjector::Projected IconProjector::projectExtruded(const ExtrudedBody& body, double curveStep, const Pose& pose,
+                                                        const PerspectiveProjection& projection) {
+    Projected projected;
+    const BezierPath outline = body.face.outline();
+    const BezierPath front = projection.projectPosedPath(outline, pose, 0, curveStep);
+    const BezierPath back = projection.projectPosedPath(outline, pose, body.depth, curveStep);
+    projected.silhouette = BezierPath::fromCGPath(Silhouette::outlineBetween({front, back}).cgPath());
+
+    const Vector3 eye = projection.eyePosition();
+    const Vector3 p0 = pose.apply({0, 0, 0});
+    const Vector3 p1 = pose.apply({0, 0, -1});
+    const bool faceVisible = (eye - p0).dot(p1 - p0) > 0;
+    const BezierPath& face = faceVisible ? front : back;
+
+    for (const double g : body.grooves) {
+        projected.elements.push_back(IconElement::stroke(
+            projection.projectPosedPath(outline, pose, body.depth * g, curveStep), StrokeWeight::inner()));
+    }
+    if (!body.grooves.empty()) projected.elements.push_back(IconElement::hole(face));
+    projected.elements.push_back(IconElement::stroke(projected.silhouette, StrokeWeight::outer()));
+    projected.elements.push_back(IconElement::stroke(face, StrokeWeight::inner()));
+
+    if (faceVisible) {
+        for (const FaceDetail& detail : body.details) {
+            if (!std::holds_alternative<FaceDetail::Cable>(detail.value)) continue;
+            for (const IconElement& element : detail.geometry(1.0)) {
+                if (!element.asStroke()) continue;
+                projected.extraBounds = projected.extraBounds.united(
+                    projection.projectPosedPath(element.path(), pose, 0, curveStep).bounds());
+            }
+        }
+    }
+    projected.depthKey = (eye - pose.apply({0, 0, body.depth * 0.5})).length();
+    projected.finish = [faceVisible, body, projection, curveStep, pose](double scale) {
+        return extrudedFinish(faceVisible, body, projection, curveStep, pose, scale);
+    };
+    return projected;
+}
+
+std::vector<IconBody> IconProjector::project() const {
+    const Rect extent = modelExtent(parts, orientation);
+    if (extent.isNull()) return {};
+    const double diagonal = std::hypot(extent.width, extent.height);
+    if (!(diagonal > 0) || !std::isfinite(diagonal)) return {};
+    const auto centred = [diagonal](double v) { return std::abs(v) < diagonal * 1e-9 ? 0.0 : v; };
+    const double cx = centred(extent.midX());
+    const double cy = centred(extent.midY());
+
+    Camera view = camera;
+    if (orientation != Orientation::wall) view.elevationDegrees = Orientation::fixedElevation;
+    const PerspectiveProjection projection(view, diagonal);
+    const Rotation3& base = orientation.baseRotation();
+
+    std::vector<Projected> projected;
+    projected.reserve(parts.size());
+    for (const BodyPart& part : parts) {
+        const Pose pose{part.rotation(orientation), base.apply(part.offset) - Vector3{cx, cy, 0}};
+        if (const RevolvedBody* revolved = part.solid.revolvedBody()) {
+            const Silhouette::PlacedRevolvedBody placed{*revolved, pose, projection, 0.25 * diagonal};
+            Projected body;
+            body.silhouette = BezierPath::fromCGPath(Silhouette::revolvedOutline(placed));
+            body.elements.push_back(IconElement::stroke(body.silhouette, StrokeWeight::outer()));
+            for (BezierPath& line : Silhouette::revolvedLines(placed))
+                body.elements.push_back(IconElement::stroke(std::move(line), StrokeWeight::inner()));
+            body.depthKey = Silhouette::depthKey(placed);
+            projected.push_back(std::move(body));
+            continue;
+        }
+        const ExtrudedBody& body = *part.solid.extrudedBody();
+        if (!hasOutline(body.face.outline().bounds())) continue;
+        projected.push_back(projectExtruded(body, diagonal / 12, pose, projection));
+    }
+
+    Rect fitted = Rect::null();
+    for (const Projected& body : projected) fitted = fitted.united(body.silhouette.bounds()).united(body.extraBounds);
+    if (fitted.isNull()) return {};
+    const double side = std::fmax(fitted.width, fitted.height);
+    if (!(side > 0) || !std::isfinite(side)) return {};
+    const double scale = fittedSize / side;
+    const AffineTransform fit = AffineTransform::translation(canvasCentre, canvasCentre)
+                                    .scaledBy(scale, scale)
+                                    .translatedBy(-fitted.midX(), -fitted.midY());
+
+    // Farther bodies first; equal keys keep their part order.
+    const auto key = [&](std::size_t i) {
+        const double k = projected[i].depthKey;
+        return std::isnan(k) ? -std::numeric_limits<double>::infinity() : k;
+    };
+    std::vector<std::size_t> order(projected.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return key(a) > key(b); });
+
+    std::vector<IconBody> bodies;
+    bodies.reserve(order.size());
+    for (const std::size_t i : order) {
+        const Projected& body = projected[i];
+        IconBody out;
+        for (const IconElement& element : body.elements) out.elements.push_back(element.applying(fit));
+        if (body.finish) {
+            for (const IconElement& element : body.finish(scale)) out.elements.push_back(element.applying(fit));
+        }
+        out.occluder = body.silhouette.applying(fit);
+        bodies.push_back(std::move(out));
+    }
+    return bodies;
+}
+
+IconDrawing IconModel::drawing(const Camera& fallback) const {
+    const IconProjector projector{parts, orientation, camera.value_or(fallback)};
+    return IconDrawing{projector.project()};
+}
+
+std::string IconModel::svg(const Camera& fallback) const { return SVGWriter::document(drawing(fallback).path()); }
+
+}  // namespace icon_geometry
