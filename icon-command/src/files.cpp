@@ -1,0 +1,118 @@
+#include "icon_command/files.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+
+namespace icon_command {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Closes a descriptor on every path out of a scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    // Closes now, reporting whether the close (which can surface a late write
+    // error) succeeded.
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Opens a fresh temporary file beside the target. Created with 0666 so that the
+// process's umask alone decides the published file's mode.
+std::optional<std::pair<fs::path, int>> createTemporary(const fs::path& target) {
+    const auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        fs::path candidate = target;
+        // Cut long names so the temporary one stays within the name limit.
+        candidate.replace_filename("." + target.filename().string().substr(0, 200) + "." + std::to_string(::getpid()) +
+                                   "." + std::to_string((seed + attempt * 7919ULL) % 1000000ULL) + ".tmp");
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) return std::pair(std::move(candidate), fd);
+        if (errno != EEXIST) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool replaceAtomically(std::string_view bytes, const fs::path& target) {
+    const auto temporary = createTemporary(target);
+    if (!temporary) return false;
+    Descriptor fd(temporary->second);
+    const bool complete = writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.close() &&
+                          ::rename(temporary->first.c_str(), target.c_str()) == 0;
+    if (!complete) ::unlink(temporary->first.c_str());
+    return complete;
+}
+
+}  // namespace
+
+std::optional<FileContents> readFile(const std::string& path, std::size_t bound) {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return std::nullopt;
+    FileContents contents;
+    char buffer[65536];
+    while (contents.bytes.size() <= bound) {
+        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;  // a folder reads as EISDIR
+        }
+        if (count == 0) return contents;
+        contents.bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+    contents.bytes.resize(bound + 1);
+    contents.exceedsBound = true;
+    return contents;
+}
+
+namespace IconCommand {
+
+void writeFile(std::string_view bytes, const std::string& path, Language language) {
+    const auto fail = [&] {
+        throw CommandError(std::string(language.choose("Impossible d’écrire ", "Cannot write ")) + path + ".",
+                           ExitCode::fileError);
+    };
+    std::error_code error;
+    const fs::path target = fs::absolute(fs::path(path), error);
+    // A path naming a folder ("out/", "" or ".") can never become a file.
+    if (error || path.empty() || !target.has_filename() || target.filename() == "." || target.filename() == "..") {
+        fail();
+    }
+    fs::create_directories(target.parent_path(), error);
+    if (error) fail();
+    if (!replaceAtomically(bytes, target)) fail();
+}
+
+}  // namespace IconCommand
+}  // namespace icon_command

@@ -1,0 +1,98 @@
+#include "icon_command/files.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "transcript.hpp"
+
+namespace icon_command {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TemporaryFolder;
+
+std::string writeRefusal(std::string_view bytes, const std::string& path, Language language = Language::en) {
+    try {
+        IconCommand::writeFile(bytes, path, language);
+    } catch (const CommandError& error) {
+        EXPECT_EQ(error.code, ExitCode::fileError);
+        return error.message;
+    }
+    ADD_FAILURE() << "written: " << path;
+    return "";
+}
+
+TEST(FileWriter, CreatesMissingFoldersAndReplacesAtomically) {
+    TemporaryFolder folder;
+    const std::string path = folder.file("a/b/c/icon.svg");
+    IconCommand::writeFile("first", path, Language::en);
+    EXPECT_EQ(testing::readText(path), "first");
+    IconCommand::writeFile("second, longer", path, Language::en);
+    EXPECT_EQ(testing::readText(path), "second, longer");
+    IconCommand::writeFile("", path, Language::en);
+    EXPECT_EQ(testing::readText(path), "");
+    // No temporary file stays behind.
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"a"});
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.file("a/b/c")), fs::directory_iterator()), 1);
+}
+
+TEST(FileWriter, ModeIsReadableByAllLessTheUmask) {
+    TemporaryFolder folder;
+    const mode_t previous = ::umask(022);
+    IconCommand::writeFile("x", folder.file("public.json"), Language::en);
+    ::umask(027);
+    IconCommand::writeFile("x", folder.file("group.json"), Language::en);
+    ::umask(previous);
+    struct stat info {};
+    ASSERT_EQ(::stat(folder.file("public.json").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+    ASSERT_EQ(::stat(folder.file("group.json").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(FileWriter, UnwritablePathsAreFileErrorsAndLeaveNothingHalfWritten) {
+    TemporaryFolder folder;
+    testing::writeText(folder.file("plain"), "keep");
+    fs::create_directories(folder.file("occupied/inside"));
+
+    EXPECT_EQ(writeRefusal("x", folder.file("plain/icon.svg")), "Cannot write " + folder.file("plain/icon.svg") + ".");
+    EXPECT_EQ(writeRefusal("x", folder.file("occupied"), Language::fr),
+              "Impossible d’écrire " + folder.file("occupied") + ".");
+    EXPECT_EQ(writeRefusal("x", folder.file("new/")), "Cannot write " + folder.file("new/") + ".");
+    EXPECT_EQ(writeRefusal("x", ""), "Cannot write .");
+    EXPECT_EQ(testing::readText(folder.file("plain")), "keep");
+    EXPECT_TRUE(fs::is_directory(folder.file("occupied/inside")));
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"occupied", "plain"}));
+}
+
+TEST(FileWriter, ReadOnlyFolderRefusesTheWrite) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    TemporaryFolder folder;
+    fs::create_directories(folder.file("locked"));
+    testing::writeText(folder.file("locked/icon.svg"), "old");
+    fs::permissions(folder.file("locked"), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(writeRefusal("new", folder.file("locked/icon.svg")),
+              "Cannot write " + folder.file("locked/icon.svg") + ".");
+    EXPECT_EQ(testing::readText(folder.file("locked/icon.svg")), "old");
+    fs::permissions(folder.file("locked"), fs::perms::owner_all);
+}
+
+TEST(FileReader, StopsOneByteAfterTheBound) {
+    TemporaryFolder folder;
+    testing::writeText(folder.file("ten"), "0123456789");
+    EXPECT_EQ(readFile(folder.file("ten"), 10)->bytes, "0123456789");
+    EXPECT_FALSE(readFile(folder.file("ten"), 10)->exceedsBound);
+    const std::optional<FileContents> cut = readFile(folder.file("ten"), 4);
+    EXPECT_TRUE(cut->exceedsBound);
+    EXPECT_EQ(cut->bytes, "01234");
+    // An endless device is cut as well.
+    EXPECT_TRUE(readFile("/dev/zero", 1000)->exceedsBound);
+    EXPECT_FALSE(readFile(folder.file("absent"), 10).has_value());
+    EXPECT_FALSE(readFile(folder.path().string(), 10).has_value());
+}
+
+}  // namespace
+}  // namespace icon_command
