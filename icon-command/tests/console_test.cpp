@@ -45,16 +45,6 @@ TEST(LanguageDetection, PreferredLanguagesAreTheEntriesOfLANGUAGE) {
     EXPECT_EQ(Language::detect(onlyLanguage, preferredLanguages(onlyLanguage)), Language::fr);
 }
 
-TEST(ExitCodes, OnlyZeroToThreeAreCodes) {
-    EXPECT_EQ(ExitCode::fromRawValue(0), ExitCode::success);
-    EXPECT_EQ(ExitCode::fromRawValue(1), ExitCode::failure);
-    EXPECT_EQ(ExitCode::fromRawValue(2), ExitCode::usage);
-    EXPECT_EQ(ExitCode::fromRawValue(3), ExitCode::fileError);
-    EXPECT_EQ(ExitCode::fromRawValue(4), std::nullopt);
-    EXPECT_EQ(ExitCode::fromRawValue(-1), std::nullopt);
-    EXPECT_EQ(ExitCode::fromRawValue(256), std::nullopt);
-}
-
 TEST(Version, ShortVersionAndBuildJoined) {
     EXPECT_EQ(IconCommand::versionText("2.1", "57"), "2.1 (build 57)");
     EXPECT_EQ(IconCommand::versionText("2.1", ""), "2.1 (build \u2014)");

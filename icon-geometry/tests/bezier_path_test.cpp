@@ -131,21 +131,6 @@ TEST(BezierPath, RoundTripsThroughThePlatformPath) {
     EXPECT_EQ(BezierPath::fromCGPath(path.cgPath()), path);
 }
 
-TEST(BezierPath, PointwiseCopiesVisitEveryPointInOrder) {
-    const BezierPath path{{Subpath{{1, 2}, {PathSegment::line({3, 4}), PathSegment::cubic({5, 6}, {7, 8}, {9, 10})}, true}}};
-    std::vector<Vector2> visited;
-    const BezierPath same = path.mapPoints([&](Vector2 p) {
-        visited.push_back(p);
-        return p;
-    });
-    EXPECT_EQ(same, path);
-    EXPECT_EQ(visited, (std::vector<Vector2>{{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 10}}));
-    EXPECT_EQ(path.translated(1, -1).subpaths[0].start, Vector2(2, 1));
-    const BezierPath scaled = path.applying(AffineTransform::scale(2, 3));
-    EXPECT_EQ(scaled.subpaths[0].segments[1].end(), Vector2(18, 30));
-    EXPECT_TRUE(scaled.subpaths[0].isClosed);
-}
-
 TEST(BezierPath, DroppingSmallSubpathsKeepsLongThinOnes) {
     const BezierPath path{{
         Subpath{{0, 0}, {PathSegment::line({10, 0})}, false},
@@ -174,30 +159,4 @@ TEST(BezierPathJSON, RoundTripsAndReadsTheDocumentedForm) {
 
     const BezierPath path{{Subpath{{1.5, -2}, {PathSegment::cubic({1, 2}, {3, 4}, {5, 6}), PathSegment::line({0, 0})}, true}}};
     EXPECT_EQ(json::decode<BezierPath>(json::write(json::encode(path))), path);
-}
-
-TEST(BezierPathJSON, ASegmentNeedsExactlyOneCase) {
-    EXPECT_EQ(json::decode<PathSegment>(R"({"line": {"to": {"x": 1, "y": 2}}, "note": 1})"),
-              PathSegment::line({1, 2}));
-    for (const char* text : {R"({})", R"({"arc": {}})",
-                             R"({"line": {"to": {"x": 1, "y": 2}}, "cubic": {}})"}) {
-        try {
-            (void)json::decode<PathSegment>(text);
-            FAIL() << text;
-        } catch (const json::DecodingError& e) {
-            EXPECT_EQ(e.kind, json::DecodingError::Kind::typeMismatch);
-            EXPECT_EQ(e.debugDescription, "Invalid number of keys found, expected one.");
-        }
-    }
-}
-
-TEST(BezierPathJSON, ErrorsCarryTheirCodingPath) {
-    try {
-        (void)json::decode<BezierPath>(
-            R"({"subpaths": [{"start": {"x": 0, "y": 0}, "segments": [{"cubic": {"control1": {"x": 0, "y": 0}, "to": {"x": 1, "y": 1}}}], "isClosed": true}]})");
-        FAIL();
-    } catch (const json::DecodingError& e) {
-        EXPECT_EQ(e.kind, json::DecodingError::Kind::keyNotFound);
-        EXPECT_EQ(json::describe(e.codingPath), "subpaths[0].segments[0].cubic");
-    }
 }

@@ -46,14 +46,6 @@ TEST(Cubic, SubcurveOfTheWholeRangeIsTheCurveAndOfAPointCollapses) {
     expectNear(Cubic::point(middle[0], middle[1], middle[2], middle[3], 0.5), mid);
 }
 
-TEST(Cubic, QuadraticIsRaisedWithTwoThirdHandles) {
-    const auto s = Cubic::fromQuadratic({0, 0}, {3, 3}, {6, 0});
-    ASSERT_TRUE(s.asCubic());
-    EXPECT_EQ(s.asCubic()->control1, Vector2(2, 2));
-    EXPECT_EQ(s.asCubic()->control2, Vector2(4, 2));
-    EXPECT_EQ(s.asCubic()->to, Vector2(6, 0));
-}
-
 TEST(CubicArc, DegenerateArcsGiveNothingOrALine) {
     EXPECT_TRUE(Cubic::arcSegments({0, 0}, {0, 0}, 1, 1, 0, false, true).empty());
     const double inf = std::numeric_limits<double>::infinity();

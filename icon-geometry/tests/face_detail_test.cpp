@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "icon_geometry/geometry_coding.hpp"
+#include "decoding.hpp"
 
 using namespace icon_geometry;
 
@@ -48,24 +49,7 @@ std::vector<FaceDetail> everyKind() {
     };
 }
 
-json::DecodingError decodingFailure(std::string_view text) {
-    try {
-        (void)json::decode<FaceDetail>(text);
-    } catch (const json::DecodingError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "decoded " << text;
-    return json::DecodingError(json::DecodingError::Kind::dataCorrupted, {}, "");
-}
-
 }  // namespace
-
-TEST(DetailStyle, RawValuesAreCaseSensitive) {
-    for (const auto c : {DetailStyle::automatic, DetailStyle::stroke, DetailStyle::fill, DetailStyle::hole})
-        EXPECT_EQ(DetailStyle::fromRawValue(DetailStyle(c).rawValue()), DetailStyle(c));
-    EXPECT_EQ(DetailStyle::fromRawValue("Fill"), std::nullopt);
-    EXPECT_EQ(DetailStyle::fromRawValue("filled"), std::nullopt);
-}
 
 TEST(FaceDetailCenter, ByKind) {
     struct Case {
@@ -198,10 +182,10 @@ TEST(FaceDetailJSON, ReadingFailures) {
             {R"({"socketHoles":{"center":{"x":0,"y":0},"spacing":null,"holeDiameter":1,"earthPin":true}})",
              Kind::valueNotFound, "socketHoles.spacing"},
         }) {
-        const json::DecodingError e = decodingFailure(c.text);
+        const json::DecodingError e = decodingFailure<FaceDetail>(c.text);
         EXPECT_EQ(e.kind, c.kind) << c.text;
         EXPECT_EQ(json::describe(e.codingPath), c.path) << c.text;
     }
-    EXPECT_EQ(decodingFailure("{}").debugDescription, json::invalidNumberOfKeys);
-    EXPECT_EQ(decodingFailure(both).debugDescription, json::invalidNumberOfKeys);
+    EXPECT_EQ(decodingFailure<FaceDetail>("{}").debugDescription, json::invalidNumberOfKeys);
+    EXPECT_EQ(decodingFailure<FaceDetail>(both).debugDescription, json::invalidNumberOfKeys);
 }

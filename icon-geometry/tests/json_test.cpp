@@ -56,12 +56,6 @@ TEST(JSONWriter, RefusesNumbersThatAreNotFinite) {
     }
 }
 
-TEST(JSONWriter, NumbersIgnoreTheLocale) {
-    EXPECT_EQ(json::formatNumber(12.5), "12.5");
-    EXPECT_EQ(json::formatNumber(1.0 / 3), "0.3333333333333333");
-    EXPECT_EQ(json::formatNumber(-250), "-250");
-}
-
 TEST(JSONDecoder, IntegersRefuseFractionsButAcceptWholeReals) {
     const json::Tree t = json::parse(R"({"a": 3.0, "b": 1e3, "c": 1.5, "d": true, "e": 18446744073709551615})");
     const json::Decoder d(t);

@@ -19,23 +19,6 @@ void expectNear(Vector2 actual, Vector2 expected, double tolerance = 1e-9) {
 
 }  // namespace
 
-TEST(Pictogram, RawValuesAreTheCaseNamesExactly) {
-    for (const Pictogram::Case c : Pictogram::allCases) {
-        const Pictogram p(c);
-        EXPECT_EQ(Pictogram::fromRawValue(p.rawValue()), p);
-        EXPECT_EQ(json::decode<Pictogram>(json::write(json::encode(p))), p);
-    }
-    EXPECT_EQ(Pictogram::fromRawValue("wifi"), Pictogram(Pictogram::wifi));
-    EXPECT_EQ(Pictogram::fromRawValue("Sun"), std::nullopt);
-    EXPECT_EQ(Pictogram::fromRawValue(""), std::nullopt);
-    try {
-        (void)json::decode<Pictogram>(R"("Sun")");
-        ADD_FAILURE() << "decoded \"Sun\"";
-    } catch (const json::DecodingError& e) {
-        EXPECT_EQ(e.kind, json::DecodingError::Kind::dataCorrupted);
-    }
-}
-
 TEST(Pictogram, ElementCountsHoldAtAnySizeAndZeroSizeDrawsNothing) {
     struct Case {
         Pictogram::Case pictogram;

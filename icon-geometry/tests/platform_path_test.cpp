@@ -237,21 +237,6 @@ TEST(PlatformPathBuilding, ClosingNothingOrClosingTwiceChangesNothing) {
     EXPECT_EQ(elementCount(path, Kind::closeSubpath), 1);
 }
 
-TEST(PlatformPathBuilding, ApplyWalksEveryElementInOrder) {
-    PlatformPath path;
-    path.moveTo({0, 0});
-    path.addLineTo({1, 0});
-    path.addQuadCurveTo({2, 1}, {3, 0});
-    path.addCurveTo({4, 1}, {5, 1}, {6, 0});
-    path.closeSubpath();
-    std::vector<PlatformPath::Element> walked;
-    path.apply([&](const PlatformPath::Element& e) { walked.push_back(e); });
-    EXPECT_EQ(walked, path.elements());
-    ASSERT_EQ(walked.size(), 5u);
-    EXPECT_EQ(walked[2].points[1], (Vector2{3, 0}));
-    EXPECT_EQ(walked[3].points[2], (Vector2{6, 0}));
-}
-
 // --- Bounding boxes ---------------------------------------------------------
 
 TEST(PlatformPathBounds, HoldTheCurvesNotTheirControlPoints) {
@@ -480,18 +465,6 @@ TEST(RegionOutline, RoundedRectangleComesBackCloseWithItsStraightSides) {
     // The closing side is implied by the close, so three of the four sides are explicit lines.
     EXPECT_GE(longLines, 3);
     EXPECT_LE(elementCount(outline, Kind::lineTo) + elementCount(outline, Kind::curveTo), 16);
-}
-
-TEST(RegionOutline, UnionOfRoundedRectanglesStaysWithinTolerance) {
-    const Region region = Region::filled(roundedRect(100, 100, 500, 300, 80), FillRule::winding)
-                              .united(Region::filled(roundedRect(350, 250, 400, 500, 50), FillRule::winding));
-    const PlatformPath outline = region.path();
-    for (const Vector2 p : outlinePoints(outline)) {
-        const double d =
-            std::min(roundedRectDistance(p, 100, 100, 500, 300, 80), roundedRectDistance(p, 350, 250, 400, 500, 50));
-        ASSERT_LE(std::fabs(d), 0.3) << p.x << ", " << p.y;
-    }
-    EXPECT_LE(elementCount(outline, Kind::lineTo) + elementCount(outline, Kind::curveTo), 30);
 }
 
 // --- Rasterising -----------------------------------------------------------

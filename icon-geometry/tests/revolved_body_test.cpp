@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "decoding.hpp"
 using namespace icon_geometry;
 using json::DecodingError;
 
@@ -104,15 +105,11 @@ TEST(RevolvedBodyJSON, FirstFailureIsReported) {
         {bodyWithDetails(R"([{"ring": {}}])"), DecodingError::Kind::keyNotFound, "details[0].ring"},
     };
     for (const Case& c : cases) {
-        try {
-            (void)json::decode<RevolvedBody>(c.text);
-            ADD_FAILURE() << c.text;
-        } catch (const DecodingError& e) {
-            EXPECT_EQ(e.kind, c.kind) << c.text;
-            EXPECT_EQ(json::describe(e.codingPath), c.path) << c.text;
-            if (c.path == std::string("details[0]")) {
-                EXPECT_EQ(e.debugDescription, json::invalidNumberOfKeys);
-            }
+        const DecodingError e = decodingFailure<RevolvedBody>(c.text);
+        EXPECT_EQ(e.kind, c.kind) << c.text;
+        EXPECT_EQ(json::describe(e.codingPath), c.path) << c.text;
+        if (c.path == std::string("details[0]")) {
+            EXPECT_EQ(e.debugDescription, json::invalidNumberOfKeys);
         }
     }
 }

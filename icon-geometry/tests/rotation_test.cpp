@@ -115,22 +115,3 @@ TEST(PathProjection, PiecesMeetOnTheProjectedCurve) {
     }
     EXPECT_EQ(segments.back().end(), p.projectPoint({p1.x, p1.y, 7}));
 }
-
-TEST(PathProjection, NamedLiftingsMatchTheGeneralProjection) {
-    const PerspectiveProjection p({35, 3, 3}, 150);
-    const Pose pose{Rotation3::aboutVertical(20).multiplied(Rotation3::aboutHorizontal(90)), {4, -2, 9}};
-    const BezierPath path{
-        {Subpath{{3, 4}, {PathSegment::cubic({10, 4}, {12, 9}, {14, 20}), PathSegment::line({2, 2})}, true}}};
-    const RevolvedAxis axis = RevolvedAxis::horizontal;
-    const Vector2 direction{0.6, 0.8};
-
-    EXPECT_EQ(p.projectPosedPath(path, pose, 6, 2), p.projectPath(path, 2, [&](Vector2 q) {
-        return pose.apply({q.x, q.y, 6});
-    }));
-    EXPECT_EQ(p.projectPosedPath(path, Pose::identity(), 6, 2), p.projectPlanarPath(path, 6, 2));
-    EXPECT_EQ(p.projectCrossSectionPath(path, axis, pose, 11, 2),
-              p.projectPath(path, 2, [&](Vector2 q) { return pose.apply(axis.frame(q.x, q.y, 11)); }));
-    EXPECT_EQ(p.projectMeridianPath(path, axis, pose, direction, 2), p.projectPath(path, 2, [&](Vector2 q) {
-        return pose.apply(axis.frame(q.x * direction.x, q.x * direction.y, q.y));
-    }));
-}

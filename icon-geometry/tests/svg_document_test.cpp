@@ -4,8 +4,6 @@
 #include <sys/mman.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 using namespace icon_geometry;
@@ -252,21 +250,5 @@ TEST(SVGDocumentGeometry, DrawablePathsListEveryDrawableElementInOrder) {
         ADD_FAILURE() << "no error";
     } catch (const IconGeometryError& error) {
         EXPECT_EQ(error, IconGeometryError::malformedPathData(7));
-    }
-}
-
-TEST(SVGDocumentFiles, IconsFromDrawingToolsRead) {
-    struct Case {
-        const char* file;
-        std::size_t drawables;
-    };
-    for (const Case& c : {Case{"inkscape_plug.svg", 3}, Case{"illustrator_thermostat.svg", 5},
-                          Case{"figma_bulb.svg", 4}, Case{"material_sensor.svg", 1}, Case{"sketch_remote.svg", 2}}) {
-        std::ifstream in(std::string(GS_TEST_DATA_DIR) + "/svg/" + c.file, std::ios::binary);
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        ASSERT_FALSE(text.empty()) << c.file;
-        const SVGDocument document = SVGDocument::parse(text);
-        EXPECT_EQ(document.drawablePaths().size(), c.drawables) << c.file;
-        for (const BezierPath& path : document.drawablePaths()) EXPECT_FALSE(path.isEmpty()) << c.file;
     }
 }
