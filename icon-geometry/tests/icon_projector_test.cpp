@@ -191,6 +191,23 @@ TEST(IconProjector, FartherBodiesComeFirstAndEqualKeysKeepPartOrder) {
     EXPECT_LT(even[0].occluder->bounds().midX(), even[1].occluder->bounds().midX());
 }
 
+TEST(IconProjector, ANearerBodyHidesTheDetailsOfAFartherOne) {
+    // A large panel with a filled dot at its centre, and a small box standing in front of it.
+    IconModel panel = box(100, 100, 10);
+    panel.parts[0].offset = {0, 0, 50};
+    panel.parts[0].solid.extrudedBody()->details.push_back(FaceDetail::indicator({0, 0}, 20, DetailStyle::fill));
+    const Camera straightOn{0, 0, 2.5};
+    const auto inkAtCentre = [&](const IconModel& model) {
+        const IconDrawing drawing = model.drawing(straightOn);
+        const BezierPath farthest = drawing.visibleOutline(0);
+        return Region::filled(farthest.cgPath(), FillRule::evenOdd).contains({480, 480});
+    };
+    EXPECT_TRUE(inkAtCentre(panel));
+    IconModel withBoxInFront = panel;
+    withBoxInFront.parts.push_back(box(60, 60, 10).parts[0]);
+    EXPECT_FALSE(inkAtCentre(withBoxInFront));
+}
+
 TEST(IconProjector, ARevolvedBodyIsItsOutlineThenItsLines) {
     const RevolvedBody cylinder =
         RevolvedBody::cylinder(20, 0, 50, RevolvedAxis::vertical, {RevolvedDetail::ring(25)});
