@@ -18,11 +18,6 @@ constexpr int bandStride = 4;
 // a fraction of a unit across, so the union is carried out magnified.
 constexpr double workingSize = 960;
 
-Vector2 bezier(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double t) {
-    const double u = 1 - t;
-    return p0 * (u * u * u) + p1 * (3 * t * u * u) + p2 * (3 * t * t * u) + p3 * (t * t * t);
-}
-
 Vector2 derivative(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double t) {
     const double u = 1 - t;
     return (p1 - p0) * (3 * u * u) + (p2 - p1) * (6 * t * u) + (p3 - p2) * (3 * t * t);
@@ -175,7 +170,7 @@ std::vector<PlatformPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, 
     std::vector<Kind> kinds;
     for (int k = 0; k <= traceSamples; ++k) {
         const double t = static_cast<double>(k) / traceSamples;
-        const Vector2 b = bezier(p0, p1, p2, p3, t);
+        const Vector2 b = Cubic::point(p0, p1, p2, p3, t);
         Vector2 d = derivative(p0, p1, p2, p3, t);
         if (d.length() <= 1e-12) d = p3 - p0;
         const double squared = d.x * d.x + d.y * d.y;
@@ -239,7 +234,7 @@ std::vector<PlatformPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, 
     std::vector<Vector2> derivatives;
     for (int j = 0; j <= fallbackCircles; ++j) {
         const double t = static_cast<double>(j) / fallbackCircles;
-        const Vector2 b = bezier(p0, p1, p2, p3, t);
+        const Vector2 b = Cubic::point(p0, p1, p2, p3, t);
         circles.push_back(projectedCircle(placed, b.x, b.y));
         Vector2 d = derivative(p0, p1, p2, p3, t);
         if (d.length() <= 1e-12) d = p3 - p0;
