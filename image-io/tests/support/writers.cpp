@@ -205,6 +205,10 @@ Bytes writeTiff(const TiffSpec& spec) {
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, spec.compression);
     if (spec.photometric == PHOTOMETRIC_SEPARATED) TIFFSetField(tiff, TIFFTAG_INKSET, INKSET_CMYK);
+    if (spec.compression == COMPRESSION_JPEG) {
+        TIFFSetField(tiff, TIFFTAG_JPEGQUALITY, 95);
+        if (spec.photometric == PHOTOMETRIC_YCBCR) TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+    }
     if (spec.orientation > 0) TIFFSetField(tiff, TIFFTAG_ORIENTATION, spec.orientation);
     if (spec.extraSample >= 0) {
         const std::uint16_t kind = static_cast<std::uint16_t>(spec.extraSample);
@@ -244,7 +248,7 @@ Bytes writeTiff(const TiffSpec& spec) {
             }
         }
     } else {
-        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 4);
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 16);
         for (int y = 0; y < spec.height; ++y) ok = ok && TIFFWriteScanline(tiff, &raw[y * rowBytes], y, 0) >= 0;
     }
     TIFFClose(tiff);
