@@ -466,3 +466,27 @@ TEST(DriverPackageWriter, ReadOnlyFolderFailsThatEntryOnly) {
 
 }  // namespace
 }  // namespace homey_project
+
+namespace homey_project {
+namespace {
+
+TEST(DriverPackageWriter, IgnoreFileInAnotherEncodingIsAppendedAsBytes) {
+    Project p;
+    p.folder.write(".homeyignore", "caf\xE9\nnode_modules");
+    (void)HomeyProjectWriter().write(fullPackage(), p.plug, p.app, false);
+    EXPECT_EQ(readAll(p.folder / ".homeyignore"), "caf\xE9\nnode_modules\nsources/\n");
+}
+
+TEST(DriverPackageWriter, RootBehindALinkWithFoldersStillToMake) {
+    Project p;
+    TemporaryFolder elsewhere;
+    elsewhere.link("project", p.folder.path());
+    const HomeyApp app = HomeyProjectReader::readProject(elsewhere / "project/");
+    const auto plan = HomeyProjectWriter().write(fullPackage(), app.drivers[1], app, false);
+    EXPECT_EQ(plan.front().path, "drivers/plug/assets/icon.svg");
+    EXPECT_EQ(readAll(p.folder / "sources/icones/plug/face.jpg"), "photo bytes");
+    EXPECT_TRUE(std::filesystem::is_symlink(elsewhere / "project"));
+}
+
+}  // namespace
+}  // namespace homey_project
