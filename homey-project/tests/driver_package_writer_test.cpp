@@ -1,7 +1,11 @@
 #include "homey_project/driver_package_writer.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -486,6 +490,35 @@ TEST(DriverPackageWriter, RootBehindALinkWithFoldersStillToMake) {
     EXPECT_EQ(plan.front().path, "drivers/plug/assets/icon.svg");
     EXPECT_EQ(readAll(p.folder / "sources/icones/plug/face.jpg"), "photo bytes");
     EXPECT_TRUE(std::filesystem::is_symlink(elsewhere / "project"));
+}
+
+}  // namespace
+}  // namespace homey_project
+
+namespace homey_project {
+namespace {
+
+TEST(DriverPackageWriter, FailedAppendLeavesNoFragment) {
+    TemporaryFolder folder;
+    folder.write(".homeyignore", "node_modules");
+    // In a child process, so the file size limit binds nothing else: the limit
+    // lets three bytes of the line through, the append must take them back.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{15, 15};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const int fd = ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY);
+        FileOperations operations;
+        const auto outcome = operations.appendToFile(fd, ".homeyignore", "\nsources/\n");
+        ::_exit(outcome == FileOperations::Outcome::failed ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readAll(folder / ".homeyignore"), "node_modules");
 }
 
 }  // namespace
