@@ -168,7 +168,7 @@ Bytes writeJpeg(const JpegSpec& spec) {
     info.in_color_space = spec.components == 1 ? JCS_GRAYSCALE : spec.components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&info);
     if (spec.components == 4) {
-        jpeg_set_colorspace(&info, JCS_CMYK);
+        jpeg_set_colorspace(&info, spec.ycck ? JCS_YCCK : JCS_CMYK);
         info.write_Adobe_marker = spec.adobeMarker ? TRUE : FALSE;
     }
     jpeg_set_quality(&info, spec.quality, TRUE);
