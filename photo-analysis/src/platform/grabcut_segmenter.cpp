@@ -13,6 +13,12 @@ namespace photo_analysis {
 
 namespace {
 
+struct RandomSeed {
+    cv::RNG saved = cv::theRNG();
+    RandomSeed() { cv::theRNG() = cv::RNG(0x5eed); }
+    ~RandomSeed() { cv::theRNG() = saved; }
+};
+
 cv::Mat shrunkTo(const cv::Mat& image, int longer) {
     const int side = std::max(image.cols, image.rows);
     if (side <= longer) return image;
@@ -78,8 +84,20 @@ ProbabilityMap GrabCutSegmenter::segment(const RgbImage& overWhite) const {
     // GrabCut on a small copy, started from a band of probable background along
     // the border and probable subject inside: no certain labels, so a subject
     // cut by the photo's edge can keep its part there.
-    const cv::Mat small = shrunkTo(image, options_.workingSide);
+    cv::Mat small = shrunkTo(image, options_.workingSide).clone();
     if (small.cols < 8 || small.rows < 8) throw PhotoAnalysisError::noSubjectFound();
+    if (options_.dither > 0) {
+        // On a plain background the colour models grow so narrow that JPEG ringing
+        // beside the subject reads as subject, a halo of about a block; a little
+        // fixed noise widens them past such small deviations.
+        cv::RNG random(0xd17e);
+        cv::Mat noise(small.size(), CV_32FC3);
+        random.fill(noise, cv::RNG::NORMAL, 0.0, options_.dither);
+        cv::Mat widened;
+        small.convertTo(widened, CV_32FC3);
+        widened += noise;
+        widened.convertTo(small, CV_8UC3);
+    }
     const int band = std::max(2, static_cast<int>(std::lround(options_.borderBand * std::max(small.cols, small.rows))));
     cv::Mat labels(small.size(), CV_8U, cv::Scalar(cv::GC_PR_FGD));
     labels.rowRange(0, band).setTo(cv::GC_PR_BGD);
@@ -87,8 +105,14 @@ ProbabilityMap GrabCutSegmenter::segment(const RgbImage& overWhite) const {
     labels.colRange(0, band).setTo(cv::GC_PR_BGD);
     labels.colRange(small.cols - band, small.cols).setTo(cv::GC_PR_BGD);
     cv::Mat backgroundModel, foregroundModel;
-    cv::grabCut(small, labels, cv::Rect(), backgroundModel, foregroundModel, options_.iterations,
-                cv::GC_INIT_WITH_MASK);
+    {
+        // GrabCut seeds its colour models from OpenCV's per-thread generator: a
+        // fixed seed makes the mask a function of the photo alone, and the
+        // caller's generator is put back afterwards.
+        const RandomSeed seeded;
+        cv::grabCut(small, labels, cv::Rect(), backgroundModel, foregroundModel, options_.iterations,
+                    cv::GC_INIT_WITH_MASK);
+    }
     const cv::Mat raw = (labels == cv::GC_FGD) | (labels == cv::GC_PR_FGD);
     const cv::Mat subject = largestFilled(raw);
     if (!platform::plausibleSubject(small, raw, subject)) throw PhotoAnalysisError::noSubjectFound();
