@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "failure_kind.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
 #include "platform/resampling.hpp"
 #include "test_photo/image_files.hpp"
@@ -45,16 +46,6 @@ bool markerTopLeft(const Photo& photo) {
     const bool red = px(3, 3)[0] > 200 && px(3, 3)[1] < 60;
     const bool others = px(56, 3)[0] < 170 && px(3, 36)[0] < 170 && px(56, 36)[0] < 170;
     return red && others;
-}
-
-PhotoAnalysisError::Kind failureOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const PhotoAnalysisError& e) {
-        return e.kind();
-    }
-    ADD_FAILURE() << "no failure";
-    return PhotoAnalysisError::Kind::renderingFailed;
 }
 
 TEST(PhotoLoading, EveryOrientationLoadsUpright) {
