@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/resample.hpp"
+#include "platform/over_white.hpp"
 
 // Tesseract's recogniser runs OpenMP regions with a fixed thread count, which
 // only the limit on active parallel levels overrides.

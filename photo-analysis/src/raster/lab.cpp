@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-#include "platform/resample.hpp"
+#include "platform/over_white.hpp"
 #include "raster/grid.hpp"
 
 namespace photo_analysis {

@@ -1,4 +1,4 @@
-#include "platform/resample.hpp"
+#include "platform/over_white.hpp"
 
 #include <algorithm>
 #include <opencv2/core.hpp>
