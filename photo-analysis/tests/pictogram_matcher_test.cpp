@@ -214,7 +214,7 @@ TEST(PictogramMatcher, TraceFollowsTheEnvironmentAndSkipsExcludedMarks) {
     EXPECT_EQ(tracedGroups("1", marks, {1}), "");
 }
 
-TEST(Trace, FixedDecimalsAsCWritesThem) {
+TEST(Trace, FixedDecimalsAsCWritesThemWhateverTheLocale) {
     struct Case {
         double value;
         int digits;

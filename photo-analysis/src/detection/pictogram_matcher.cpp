@@ -162,10 +162,10 @@ std::vector<Match> match(const std::vector<Components::Component>& marks, const 
         }
         const icon_geometry::Pictogram pictogram(candidates[best]);
         if (trace::enabled("PICTO_DEBUG")) {
-            trace::trace("PICTO_DEBUG", "    groupe (" + trace::fixed(center.x, 0) + ", " + trace::fixed(center.y, 0) +
-                                            ") " + trace::fixed(size, 0) + " px, " + std::to_string(group.size()) +
-                                            " marques : " + std::string(pictogram.rawValue()) + " " +
-                                            trace::fixed(bestDistance, 3));
+            trace::line("PICTO_DEBUG",
+                        "    groupe (" + trace::fixed(center.x, 0) + ", " + trace::fixed(center.y, 0) + ") " +
+                            trace::fixed(size, 0) + " px, " + trace::integer(static_cast<long long>(group.size())) +
+                            " marques : " + std::string(pictogram.rawValue()) + " " + trace::fixed(bestDistance, 3));
         }
         if (accepts(bestDistance)) {
             matches.push_back(
