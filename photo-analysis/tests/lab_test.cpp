@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -84,6 +85,31 @@ TEST(MedianLab, UpperMedianPerComponentOfMaskedPixels) {
     const std::vector<bool> mask{true, true, true, true, false};
     EXPECT_EQ(medianLab(mask, pixels), Lab(3, 30, -2));
     EXPECT_EQ(medianLab(std::vector<bool>(5, false), pixels), Lab(0, 0, 0));
+}
+
+TEST(MedianLab, MatchesTheMiddleOfASortOnRandomValues) {
+    std::mt19937 random(11);
+    for (const std::size_t count : {1u, 2u, 3u, 10u, 1001u, 4096u}) {
+        std::vector<Lab> pixels;
+        std::vector<bool> mask;
+        std::uniform_real_distribution<float> value(-120, 120);
+        for (std::size_t i = 0; i < count; ++i) {
+            // Repeats, zeros of both signs and values sharing their high bits.
+            const float v = i % 7 == 0 ? (i % 2 ? -0.0f : 0.0f) : i % 5 == 0 ? 42.0f : value(random);
+            pixels.push_back({v, -v, v / 1000});
+            mask.push_back(i % 3 != 1);
+        }
+        std::vector<float> l, a, b;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!mask[i]) continue;
+            l.push_back(pixels[i].l);
+            a.push_back(pixels[i].a);
+            b.push_back(pixels[i].b);
+        }
+        for (auto* values : {&l, &a, &b}) std::sort(values->begin(), values->end());
+        const std::size_t middle = l.size() / 2;
+        EXPECT_EQ(medianLab(mask, pixels), Lab(l[middle], a[middle], b[middle])) << count;
+    }
 }
 
 TEST(LocalBackground, MatchesTheWindowMeanOnRandomMasks) {

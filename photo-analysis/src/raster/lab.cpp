@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 
 #include "platform/over_white.hpp"
@@ -31,11 +32,35 @@ float f(float t) {
     return t > 0.008856f ? std::cbrt(t) : 7.787f * t + 0.13793103f;
 }
 
-float medianOf(std::vector<float>& values) {
+// Floats as unsigned keys in the same order: negative values flipped whole,
+// positive ones with the sign bit set.
+std::uint32_t orderKey(float value) {
+    const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+    return (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+}
+
+float fromOrderKey(std::uint32_t key) {
+    return std::bit_cast<float>((key & 0x80000000u) != 0 ? key & 0x7FFFFFFFu : ~key);
+}
+
+// The element a full sort would put at index count div 2 (the upper of the two
+// middle values), found by two counting passes over 16-bit halves of the keys
+// rather than by sorting: face masks hold hundreds of thousands of pixels.
+float medianOf(const std::vector<float>& values) {
     if (values.empty()) return 0;
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
+    std::size_t rank = values.size() / 2;
+    std::vector<std::uint32_t> counts(1u << 16, 0);
+    for (const float v : values) ++counts[orderKey(v) >> 16];
+    std::uint32_t high = 0;
+    while (rank >= counts[high]) rank -= counts[high++];
+    std::fill(counts.begin(), counts.end(), 0);
+    for (const float v : values) {
+        const std::uint32_t key = orderKey(v);
+        if ((key >> 16) == high) ++counts[key & 0xFFFFu];
+    }
+    std::uint32_t low = 0;
+    while (rank >= counts[low]) rank -= counts[low++];
+    return fromOrderKey((high << 16) | low);
 }
 
 }  // namespace
@@ -81,9 +106,14 @@ std::optional<LabImage> labImage(const RgbaView& image, int workingHeight) {
 
 Lab medianLab(const std::vector<bool>& mask, const std::vector<Lab>& pixels) {
     if (mask.size() < pixels.size()) return {};
+    const std::size_t masked = static_cast<std::size_t>(
+        std::count(mask.begin(), mask.begin() + static_cast<std::ptrdiff_t>(pixels.size()), true));
     std::vector<float> l;
     std::vector<float> a;
     std::vector<float> b;
+    l.reserve(masked);
+    a.reserve(masked);
+    b.reserve(masked);
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         if (!mask[i]) continue;
         l.push_back(pixels[i].l);
@@ -93,48 +123,70 @@ Lab medianLab(const std::vector<bool>& mask, const std::vector<Lab>& pixels) {
     return {medianOf(l), medianOf(a), medianOf(b)};
 }
 
+namespace {
+
+// One row of the summed-area tables of l, a, b and the masked count, moved down
+// one row at a time: entry x + 1 of row y + 1 is the masked sum of row y up to
+// column x plus entry x + 1 of row y, exactly as the whole tables would hold it.
+// Two cursors (the window's top and bottom rows) replace tables of
+// (width + 1) × (height + 1) doubles, which cost more to fault in than to use.
+struct SummedRow {
+    int row = 0;
+    std::vector<double> l, a, b, count;
+
+    explicit SummedRow(std::size_t width) : l(width + 1, 0), a(width + 1, 0), b(width + 1, 0), count(width + 1, 0) {}
+
+    void advanceTo(int target, const std::vector<bool>& mask, const std::vector<Lab>& pixels) {
+        const std::size_t width = l.size() - 1;
+        for (; row < target; ++row) {
+            double rl = 0, ra = 0, rb = 0, rc = 0;
+            const std::size_t first = static_cast<std::size_t>(row) * width;
+            for (std::size_t x = 0; x < width; ++x) {
+                if (mask[first + x]) {
+                    const Lab& p = pixels[first + x];
+                    rl += p.l;
+                    ra += p.a;
+                    rb += p.b;
+                    rc += 1;
+                }
+                l[x + 1] = rl + l[x + 1];
+                a[x + 1] = ra + a[x + 1];
+                b[x + 1] = rb + b[x + 1];
+                count[x + 1] = rc + count[x + 1];
+            }
+        }
+    }
+};
+
+}  // namespace
+
 std::vector<Lab> localBackground(const std::vector<bool>& mask, int radius, int width, int height,
                                  const std::vector<Lab>& pixels) {
     if (!grid::holds(pixels.size(), width, height) || mask.size() < pixels.size()) return {};
     const Lab median = medianLab(mask, pixels);
     std::vector<Lab> result(pixels.size(), median);
-    const std::size_t tw = static_cast<std::size_t>(width) + 1;
-    const std::size_t tableSize = tw * (static_cast<std::size_t>(height) + 1);
-    std::vector<double> sl(tableSize, 0), sa(tableSize, 0), sb(tableSize, 0), sc(tableSize, 0);
     const std::size_t w = static_cast<std::size_t>(width);
-    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y) {
-        double rl = 0, ra = 0, rb = 0, rc = 0;
-        for (std::size_t x = 0; x < w; ++x) {
-            const std::size_t p = y * w + x;
-            if (mask[p]) {
-                rl += pixels[p].l;
-                ra += pixels[p].a;
-                rb += pixels[p].b;
-                rc += 1;
-            }
-            const std::size_t t = (y + 1) * tw + x + 1;
-            sl[t] = rl + sl[t - tw];
-            sa[t] = ra + sa[t - tw];
-            sb[t] = rb + sb[t - tw];
-            sc[t] = rc + sc[t - tw];
-        }
-    }
+    SummedRow top(w);
+    SummedRow bottom(w);
     // A negative radius is an empty window; a huge one is the whole grid.
     const std::int64_t r = std::min<std::int64_t>(radius, std::int64_t{width} + height);
     for (std::int64_t y = 0; y < height; ++y) {
-        const std::size_t y0 = static_cast<std::size_t>(std::max<std::int64_t>(y - r, 0));
-        const std::size_t y1 = static_cast<std::size_t>(std::min<std::int64_t>(y + r + 1, height));
+        const int y0 = static_cast<int>(std::max<std::int64_t>(y - r, 0));
+        const int y1 = static_cast<int>(std::min<std::int64_t>(y + r + 1, height));
+        if (y1 <= y0) continue;
+        top.advanceTo(y0, mask, pixels);
+        bottom.advanceTo(y1, mask, pixels);
         for (std::int64_t x = 0; x < width; ++x) {
             const std::size_t x0 = static_cast<std::size_t>(std::max<std::int64_t>(x - r, 0));
             const std::size_t x1 = static_cast<std::size_t>(std::min<std::int64_t>(x + r + 1, width));
-            if (x1 <= x0 || y1 <= y0) continue;
-            const std::size_t a = y0 * tw + x0, b = y0 * tw + x1, c = y1 * tw + x0, d = y1 * tw + x1;
-            const double count = sc[d] - sc[c] - sc[b] + sc[a];
+            if (x1 <= x0) continue;
+            // T(x1, y1) − T(x0, y1) − T(x1, y0) + T(x0, y0), in that order.
+            const double count = bottom.count[x1] - bottom.count[x0] - top.count[x1] + top.count[x0];
             if (!(count > 0)) continue;
             result[static_cast<std::size_t>(y) * w + static_cast<std::size_t>(x)] = {
-                static_cast<float>((sl[d] - sl[c] - sl[b] + sl[a]) / count),
-                static_cast<float>((sa[d] - sa[c] - sa[b] + sa[a]) / count),
-                static_cast<float>((sb[d] - sb[c] - sb[b] + sb[a]) / count)};
+                static_cast<float>((bottom.l[x1] - bottom.l[x0] - top.l[x1] + top.l[x0]) / count),
+                static_cast<float>((bottom.a[x1] - bottom.a[x0] - top.a[x1] + top.a[x0]) / count),
+                static_cast<float>((bottom.b[x1] - bottom.b[x0] - top.b[x1] + top.b[x0]) / count)};
         }
     }
     return result;
