@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "test_photo/scene.hpp"
 #include "thermostat_face.hpp"
 
 using namespace photo_analysis;
@@ -93,4 +94,35 @@ TEST(TesseractRecognizer, WithoutLanguageDataReadsNothing) {
     const RenderedFace face = renderFace(true);
     EXPECT_TRUE(recognizer->recognizeLines(face.view()).empty());
     std::filesystem::remove(empty);
+}
+
+// The flat face of the library's test device, with a word among its LED,
+// button ring, separator, ribs and pictograms.
+TEST_F(TesseractRecognizerTest, ReadsTheWordOnTheTestDevicesFace) {
+    test_photo::SceneOptions options;
+    options.text = "MODE";
+    const test_photo::Scene scene = test_photo::renderScene(options);
+    const int w = scene.textureWidth;
+    const int h = scene.textureHeight;
+    const double aspect = options.faceWidthMm / options.faceHeightMm;
+    // Face units (height 1, origin at the centre) to texture pixels.
+    const auto toPixels = [&](icon_geometry::Vector2 centre, icon_geometry::Vector2 size) {
+        return Rectangle{(centre.x - size.x / 2 + aspect / 2) * h, (centre.y - size.y / 2 + 0.5) * h, size.x * h,
+                         size.y * h};
+    };
+    const std::vector<Rectangle> found =
+        TextLines::recognize(*recognizer_, RgbaView{w, h, scene.faceTexture, true}, w, h);
+    ASSERT_EQ(scene.textBoxesUnits.size(), 1u);
+    const auto& box = scene.textBoxesUnits[0];
+    const Rectangle word = toPixels({box.x + box.width / 2, box.y + box.height / 2}, {box.width, box.height});
+    double best = 0;
+    for (const Rectangle& r : found) best = std::max(best, intersectionOverUnion(grown(word), r));
+    EXPECT_GE(best, 0.8);
+    for (const test_photo::DetailTruth& detail : scene.details) {
+        if (detail.kind == test_photo::DetailKind::text) continue;
+        const Rectangle area = toPixels(detail.centreUnits, detail.sizeUnits);
+        for (const Rectangle& r : found) {
+            EXPECT_EQ(overlapArea(r, area), 0) << "text over detail " << static_cast<int>(detail.kind);
+        }
+    }
 }
