@@ -17,7 +17,8 @@ struct StripedFace {
     std::vector<bool> mask;
 };
 
-StripedFace stripedFace(int height, const std::vector<std::pair<int, int>>& bands, int maskedColumns = 100) {
+StripedFace stripedFace(int height, const std::vector<std::pair<int, int>>& bands, int maskedColumns = 100,
+                        float contrast = 10, int stripe = 4) {
     StripedFace face;
     face.height = height;
     face.pixels.assign(face.width * height, Lab(50, 0, 0));
@@ -25,7 +26,7 @@ StripedFace stripedFace(int height, const std::vector<std::pair<int, int>>& band
     for (const auto& [from, to] : bands) {
         for (int y = from; y < to; ++y) {
             for (int x = 0; x < face.width; ++x) {
-                face.pixels[y * face.width + x] = Lab((y / 4) % 2 ? 60 : 40, 0, 0);
+                face.pixels[y * face.width + x] = Lab((y / stripe) % 2 ? 50 + contrast : 50 - contrast, 0, 0);
                 face.mask[y * face.width + x] = x < maskedColumns;
             }
         }
@@ -101,6 +102,23 @@ TEST(Ribs, ThinlyMaskedProfileHasNoBand) {
     EXPECT_FALSE(Ribs::find(thin.pixels, thin.mask, thin.width, thin.height, true, 720));
     const StripedFace enough = stripedFace(300, {{50, 250}}, 46);
     EXPECT_TRUE(Ribs::find(enough.pixels, enough.mask, enough.width, enough.height, true, 720));
+}
+
+TEST(Ribs, FaintOrWideStripesAreNotRibs) {
+    struct Case {
+        const char* what;
+        float contrast;
+        int stripe;
+        bool found;
+    };
+    for (const Case& c : std::vector<Case>{{"lightness ±1.5", 1.5f, 4, true},
+                                           {"lightness ±1", 1.0f, 4, false},
+                                           {"stripes of 8 rows", 10, 8, true},
+                                           {"stripes of 20 rows", 10, 20, false}}) {
+        const StripedFace face = stripedFace(300, {{50, 250}}, 100, c.contrast, c.stripe);
+        EXPECT_EQ(Ribs::find(face.pixels, face.mask, face.width, face.height, true, 720).has_value(), c.found)
+            << c.what;
+    }
 }
 
 TEST(Ribs, StripesAlongYAreFoundAcross) {
