@@ -98,8 +98,16 @@ std::optional<LabImage> labImage(const RgbaView& image, int workingHeight) {
     const std::optional<std::vector<std::uint8_t>> rgb = platform::overWhite(image, result.width, result.height);
     if (!rgb) return std::nullopt;
     result.pixels.reserve(grid::cellCount(result.width, result.height));
+    // Neighbouring pixels often share a colour (the white around a cut-out subject).
+    std::array<std::uint8_t, 3> previous{255, 255, 255};
+    Lab previousLab = Lab::fromRGB(255, 255, 255);
     for (std::size_t i = 0; i + 2 < rgb->size(); i += 3) {
-        result.pixels.push_back(Lab::fromRGB((*rgb)[i], (*rgb)[i + 1], (*rgb)[i + 2]));
+        const std::array<std::uint8_t, 3> colour{(*rgb)[i], (*rgb)[i + 1], (*rgb)[i + 2]};
+        if (colour != previous) {
+            previous = colour;
+            previousLab = Lab::fromRGB(colour[0], colour[1], colour[2]);
+        }
+        result.pixels.push_back(previousLab);
     }
     return result;
 }
