@@ -179,4 +179,9 @@ TEST(RasterizeMask, FillsInHeightUnitsAboutTheCentreByTheEvenOddRule) {
     EXPECT_TRUE(ringMask[6 * 20 + 6]);
     EXPECT_FALSE(ringMask[10 * 20 + 10]);
     EXPECT_TRUE(rasterizeMask(square, 0, 20).empty());
+    // A subpath with a point that is not finite is left out, the others drawn.
+    icon_geometry::BezierPath broken = FaceShape::roundedRectanglePath(0.2, 0.2, 0).translated(NAN, 0);
+    broken.subpaths.push_back(square.subpaths.at(0));
+    EXPECT_EQ(rasterizeMask(broken, 40, 20), mask);
+    EXPECT_EQ(rasterizeMask(square.translated(INFINITY, 0), 40, 20), std::vector<bool>(800, false));
 }
