@@ -28,8 +28,23 @@ const std::array<float, 256>& linearTable() {
     return table;
 }
 
+// The cube root rounded correctly to a float: two Halley steps in double from
+// an exponent-thirding guess (checked against the rounded double cube root for
+// every float from 0.008856 to 1.2). Three per pixel: several times quicker
+// than the library's float cube root, which is off by one unit in a tenth of
+// those values.
+float cubeRoot(float t) {
+    const double x = t;
+    double y = std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) / 3 + 0x2A9F7893782DA1CEull);
+    for (int step = 0; step < 2; ++step) {
+        const double y3 = y * y * y;
+        y = y * (y3 + 2 * x) / (2 * y3 + x);
+    }
+    return static_cast<float>(y);
+}
+
 float f(float t) {
-    return t > 0.008856f ? std::cbrt(t) : 7.787f * t + 0.13793103f;
+    return t > 0.008856f ? cubeRoot(t) : 7.787f * t + 0.13793103f;
 }
 
 // Floats as unsigned keys in the same order: negative values flipped whole,
