@@ -12,12 +12,17 @@ add_library(gs_warnings INTERFACE)
 target_compile_options(gs_warnings INTERFACE
   $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wno-missing-field-initializers>)
 
-# gs_add_test(<target> SOURCES ... LIBRARIES ...): one GoogleTest binary.
+# gs_add_test(<target> SOURCES ... LIBRARIES ... [LABELS ...]): one GoogleTest
+# binary; its tests carry the labels given.
 function(gs_add_test target)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;LABELS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} gs_warnings GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
+  if(ARG_LABELS)
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+  else()
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
 
 # gs_add_benchmark(<target> SOURCES ... LIBRARIES ...)
