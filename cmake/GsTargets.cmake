@@ -12,12 +12,20 @@ add_library(gs_warnings INTERFACE)
 target_compile_options(gs_warnings INTERFACE
   $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wno-missing-field-initializers>)
 
-# gs_add_test(<target> SOURCES ... LIBRARIES ...): one GoogleTest binary.
+# gs_add_test(<target> [QT_CORE_MAIN] SOURCES ... LIBRARIES ...): one GoogleTest
+# binary. QT_CORE_MAIN gives it a main that makes a QCoreApplication first, with
+# QStandardPaths in test mode, and runs it headless.
 function(gs_add_test target)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "QT_CORE_MAIN" "" "SOURCES;LIBRARIES" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
-  target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} gs_warnings GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
+  if(ARG_QT_CORE_MAIN)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/qt_core_test_main.cpp)
+    target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} gs_warnings GTest::gtest Qt6::Core)
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  else()
+    target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} gs_warnings GTest::gtest GTest::gtest_main)
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
 
 # gs_add_benchmark(<target> SOURCES ... LIBRARIES ...)
