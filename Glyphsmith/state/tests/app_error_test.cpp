@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "glyphsmith_state/update_site.hpp"
+#include "homey_project/homey_project_error.hpp"
 
 using glyphsmith_state::AppError;
 using namespace Qt::Literals::StringLiterals;
@@ -75,6 +76,26 @@ TEST(AppErrorEquality, SameCaseAndSamePayload) {
     EXPECT_NE(AppError::noPhoto(), AppError::noFaceFound());
     EXPECT_EQ(AppError::wouldOverwrite({"a", "b"}), AppError::wouldOverwrite({"a", "b"}));
     EXPECT_NE(AppError::wouldOverwrite({"a", "b"}), AppError::wouldOverwrite({"b", "a"}));
+}
+
+TEST(AppErrorFromProject, EachProjectFailureHasItsCase) {
+    using homey_project::HomeyProjectError;
+    const std::vector<std::pair<HomeyProjectError, AppError>> table{
+        {HomeyProjectError::unknownDriver("prise-murale"), AppError::writeFailed("prise-murale")},
+        {HomeyProjectError::wouldOverwrite({"drivers/a/assets/icon.svg", "drivers/a/assets/images/small.png"}),
+         AppError::wouldOverwrite({"drivers/a/assets/icon.svg", "drivers/a/assets/images/small.png"})},
+        {HomeyProjectError::outsideProject("/etc/passwd"), AppError::outsideProject("/etc/passwd")},
+        {HomeyProjectError::writeFailed("drivers/a/assets/icon.svg"),
+         AppError::writeFailed("drivers/a/assets/icon.svg")},
+        {HomeyProjectError::unreadableSource("sources/icones/a/coins-face.json"),
+         AppError::unreadableSourceFile("sources/icones/a/coins-face.json")},
+        {HomeyProjectError::newerModel("sources/icones/a/modele.json"),
+         AppError::newerModel("sources/icones/a/modele.json")},
+        {HomeyProjectError::notAHomeyApp(), AppError::notAHomeyApp()},
+    };
+    for (const auto& [projectError, expected] : table) EXPECT_EQ(glyphsmith_state::appError(projectError), expected);
+    EXPECT_EQ(glyphsmith_state::appError(HomeyProjectError::unknownDriver("capteur")).message(),
+              u"Impossible d’écrire capteur."_s);
 }
 
 }  // namespace

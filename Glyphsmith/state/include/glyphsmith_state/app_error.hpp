@@ -9,6 +9,10 @@
 #include <cstddef>
 #include <variant>
 
+namespace homey_project {
+class HomeyProjectError;
+}
+
 namespace glyphsmith_state {
 
 struct AppError {
@@ -86,5 +90,9 @@ struct AppError {
     // Same case and equal payloads (paths compared in order).
     friend bool operator==(const AppError&, const AppError&) = default;
 };
+
+// A failure of the project reader or writer as the user sees it. The writer's
+// unknown driver reads as a failed write of the driver's id.
+AppError appError(const homey_project::HomeyProjectError& error);
 
 }  // namespace glyphsmith_state

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "glyphsmith_state/update_site.hpp"
+#include "homey_project/homey_project_error.hpp"
 
 namespace glyphsmith_state {
 namespace {
@@ -56,6 +57,30 @@ QString AppError::message() const {
     return tr(
         "Aucun détail n’a été trouvé sur la face. Les marquages très pâles échappent parfois à la détection : "
         "posez-les à la main.");
+}
+
+AppError appError(const homey_project::HomeyProjectError& error) {
+    using Kind = homey_project::HomeyProjectError::Kind;
+    const QString path = QString::fromStdString(error.path());
+    switch (error.kind()) {
+        case Kind::unknownDriver:
+        case Kind::writeFailed:
+            return AppError::writeFailed(path);
+        case Kind::wouldOverwrite: {
+            QStringList paths;
+            for (const std::string& p : error.paths()) paths.append(QString::fromStdString(p));
+            return AppError::wouldOverwrite(std::move(paths));
+        }
+        case Kind::outsideProject:
+            return AppError::outsideProject(path);
+        case Kind::unreadableSource:
+            return AppError::unreadableSourceFile(path);
+        case Kind::newerModel:
+            return AppError::newerModel(path);
+        case Kind::notAHomeyApp:
+            return AppError::notAHomeyApp();
+    }
+    return AppError::notAHomeyApp();
 }
 
 }  // namespace glyphsmith_state

@@ -1,9 +1,5 @@
 #include "files.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,25 +8,15 @@
 #include <filesystem>
 #include <system_error>
 
+#include "image_io/bounded_file.hpp"
+
 namespace glyphsmith_state {
 
 std::optional<QByteArray> readTextFile(const QString& path) {
-    constexpr qint64 limit = qint64{16} << 20;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    QByteArray bytes;
-    struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= limit;
-    while (ok) {
-        char buffer[65536];
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0) break;
-        ok = n > 0 && bytes.size() + n <= limit;
-        if (ok) bytes.append(buffer, n);
-    }
-    ::close(fd);
-    if (!ok) return std::nullopt;
-    return bytes;
+    const std::optional<std::string> bytes = image_io::readBoundedFile(
+        std::filesystem::path(QFile::encodeName(path).toStdString()), image_io::textFileLimit);
+    if (!bytes) return std::nullopt;
+    return QByteArray::fromStdString(*bytes);
 }
 
 bool entryExists(const QString& path) {
