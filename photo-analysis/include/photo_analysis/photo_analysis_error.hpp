@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <exception>
+#include <functional>
+
+namespace photo_analysis {
+
+// The one failure of the photo analysis: a photo that cannot be read, a photo
+// in which no subject is found, or an image that cannot be drawn or encoded.
+class PhotoAnalysisError : public std::exception {
+public:
+    enum class Kind { unreadableImage, noSubjectFound, renderingFailed };
+
+    explicit PhotoAnalysisError(Kind kind) : kind_(kind) {}
+    static PhotoAnalysisError unreadableImage() { return PhotoAnalysisError(Kind::unreadableImage); }
+    static PhotoAnalysisError noSubjectFound() { return PhotoAnalysisError(Kind::noSubjectFound); }
+    static PhotoAnalysisError renderingFailed() { return PhotoAnalysisError(Kind::renderingFailed); }
+
+    Kind kind() const { return kind_; }
+
+    const char* what() const noexcept override {
+        switch (kind_) {
+            case Kind::unreadableImage:
+                return "unreadable image";
+            case Kind::noSubjectFound:
+                return "no subject found";
+            case Kind::renderingFailed:
+                return "rendering failed";
+        }
+        return "photo analysis error";
+    }
+
+    friend bool operator==(const PhotoAnalysisError& a, const PhotoAnalysisError& b) { return a.kind_ == b.kind_; }
+
+private:
+    Kind kind_;
+};
+
+}  // namespace photo_analysis
+
+template <>
+struct std::hash<photo_analysis::PhotoAnalysisError> {
+    std::size_t operator()(const photo_analysis::PhotoAnalysisError& e) const {
+        return std::hash<int>()(static_cast<int>(e.kind()));
+    }
+};
