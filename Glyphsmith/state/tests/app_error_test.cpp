@@ -4,6 +4,7 @@
 
 #include "glyphsmith_state/update_site.hpp"
 #include "homey_project/homey_project_error.hpp"
+#include "photo_analysis/photo_analysis_error.hpp"
 
 using glyphsmith_state::AppError;
 using namespace Qt::Literals::StringLiterals;
@@ -96,6 +97,13 @@ TEST(AppErrorFromProject, EachProjectFailureHasItsCase) {
     for (const auto& [projectError, expected] : table) EXPECT_EQ(glyphsmith_state::appError(projectError), expected);
     EXPECT_EQ(glyphsmith_state::appError(HomeyProjectError::unknownDriver("capteur")).message(),
               u"Impossible d’écrire capteur."_s);
+}
+
+TEST(AppErrorFromPhotoAnalysis, EachPhotoFailureHasItsCase) {
+    using photo_analysis::PhotoAnalysisError;
+    EXPECT_EQ(glyphsmith_state::appError(PhotoAnalysisError::unreadableImage()), AppError::unreadablePhoto());
+    EXPECT_EQ(glyphsmith_state::appError(PhotoAnalysisError::noSubjectFound()), AppError::noSubjectFound());
+    EXPECT_EQ(glyphsmith_state::appError(PhotoAnalysisError::renderingFailed()), AppError::renderingFailed());
 }
 
 }  // namespace

@@ -18,7 +18,9 @@ TEST(DriverEditorFields, ANewEditorStartsEmptyWithNothingUnwritten) {
     EXPECT_TRUE(editor.keepEnteredAspect());
     EXPECT_EQ(editor.tool(), PhotoTool::none());
     EXPECT_TRUE(editor.corners().empty());
-    EXPECT_FALSE(editor.facePhotoData() || editor.savedPhotoData() || editor.profileDepthRatio());
+    EXPECT_FALSE(editor.facePhoto() || editor.faceMask() || editor.facePhotoData() || editor.savedPhotoData() ||
+                 editor.profileDepthRatio() || editor.report());
+    EXPECT_TRUE(editor.driverImages().empty() && editor.imageWarnings().empty() && editor.loadedPhotos().empty());
     EXPECT_FALSE(editor.error() || editor.selectedDetail() || editor.selectedPart());
     EXPECT_FALSE(editor.isWorking());
     EXPECT_EQ(editor.photoLoad(), 0);
@@ -76,6 +78,58 @@ TEST(DriverEditorFields, AnEqualValueIsStoredSilently) {
     editor.setCorners({{1, 2}});
     editor.setCorners({{1, 2}});
     EXPECT_EQ(corners.count(), 1);
+}
+
+TEST(DriverEditorFields, PhotosSignalOnEveryAssignment) {
+    DriverEditor editor(roundedRectangleModel(80, 40));
+    QSignalSpy facePhotos(&editor, &DriverEditor::facePhotoChanged);
+    QSignalSpy loaded(&editor, &DriverEditor::loadedPhotosChanged);
+    const photo_analysis::Photo photo(2, 1, std::vector<std::uint8_t>(8, 255));
+    editor.setFacePhoto(photo);
+    editor.setFacePhoto(photo);
+    editor.setFacePhoto(std::nullopt);
+    editor.setFacePhoto(std::nullopt);
+    EXPECT_EQ(facePhotos.count(), 4);
+    editor.setLoadedPhotos({});
+    editor.setLoadedPhotos({});
+    EXPECT_EQ(loaded.count(), 2);
+
+    QSignalSpy masks(&editor, &DriverEditor::faceMaskChanged);
+    const photo_analysis::SubjectMask mask{2, 1, {0, 255}};
+    editor.setFaceMask(mask);
+    editor.setFaceMask(mask);
+    EXPECT_EQ(masks.count(), 1);
+}
+
+TEST(DriverEditorFields, TheImagesRevisionMovesOnlyForDifferentImages) {
+    using homey_project::DriverImageSize;
+    DriverEditor editor(roundedRectangleModel(80, 40));
+    EXPECT_TRUE(editor.driverImages().empty());
+    QSignalSpy images(&editor, &DriverEditor::driverImagesChanged);
+    const DriverEditor::DriverImages first{{DriverImageSize::small, "s1"}, {DriverImageSize::large, "l1"}};
+    editor.setDriverImages(first);
+    EXPECT_EQ(editor.driverImagesRevision(), 1);
+    editor.setDriverImages(first);
+    EXPECT_EQ(editor.driverImagesRevision(), 1);
+    editor.setDriverImages({{DriverImageSize::small, "s1"}, {DriverImageSize::large, "l2"}});
+    EXPECT_EQ(editor.driverImagesRevision(), 2);
+    editor.setDriverImages({});
+    editor.setDriverImages({});
+    EXPECT_EQ(editor.driverImagesRevision(), 3);
+    EXPECT_EQ(images.count(), 3);
+}
+
+TEST(DriverEditorFields, AnEqualReportIsStoredSilently) {
+    DriverEditor editor(roundedRectangleModel(80, 40));
+    QSignalSpy reports(&editor, &DriverEditor::reportChanged);
+    homey_project::ComplianceReport report;
+    report.driverID = "prise";
+    editor.setReport(report);
+    editor.setReport(report);
+    EXPECT_EQ(reports.count(), 1);
+    report.driverID = "capteur";
+    editor.setReport(report);
+    EXPECT_EQ(reports.count(), 2);
 }
 
 TEST(DriverEditorCamera, SwitchingBetweenTheBrandCameraAndItsOwn) {

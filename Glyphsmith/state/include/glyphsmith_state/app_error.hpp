@@ -12,6 +12,9 @@
 namespace homey_project {
 class HomeyProjectError;
 }
+namespace photo_analysis {
+class PhotoAnalysisError;
+}
 
 namespace glyphsmith_state {
 
@@ -94,5 +97,7 @@ struct AppError {
 // A failure of the project reader or writer as the user sees it. The writer's
 // unknown driver reads as a failed write of the driver's id.
 AppError appError(const homey_project::HomeyProjectError& error);
+// A photo that cannot be read, has no subject, or cannot be rendered.
+AppError appError(const photo_analysis::PhotoAnalysisError& error);
 
 }  // namespace glyphsmith_state

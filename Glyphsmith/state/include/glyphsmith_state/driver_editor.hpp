@@ -15,20 +15,29 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <map>
 #include <optional>
 #include <vector>
 
 #include "glyphsmith_state/app_error.hpp"
 #include "glyphsmith_state/editing_choices.hpp"
+#include "glyphsmith_state/loaded_photo.hpp"
+#include "homey_project/compliance_report.hpp"
+#include "homey_project/driver_image_check.hpp"
 #include "icon_geometry/camera.hpp"
 #include "icon_geometry/icon_model.hpp"
 #include "icon_geometry/vector.hpp"
+#include "photo_analysis/photo.hpp"
+#include "photo_analysis/subject_mask.hpp"
 
 namespace glyphsmith_state {
 
 class DriverEditor : public QObject {
     Q_OBJECT
 public:
+    // Rendered PNG driver images by size.
+    using DriverImages = std::map<homey_project::DriverImageSize, QByteArray>;
+
     explicit DriverEditor(icon_geometry::IconModel model, QObject* parent = nullptr);
 
     // ----- Observed fields -----
@@ -36,12 +45,18 @@ public:
     const icon_geometry::IconModel& model() const { return model_; }
     void setModel(icon_geometry::IconModel model);
 
+    // The decoded face photo. Signals on every assignment.
+    const std::optional<photo_analysis::Photo>& facePhoto() const { return facePhoto_; }
+    void setFacePhoto(std::optional<photo_analysis::Photo> photo);
     // The face photo's file bytes, as written into the project.
     const std::optional<QByteArray>& facePhotoData() const { return facePhotoData_; }
     void setFacePhotoData(std::optional<QByteArray> data);
     // The face photo's file extension, naming the stored source photo; "png" at first.
     const QString& facePhotoExtension() const { return facePhotoExtension_; }
     void setFacePhotoExtension(QString extension);
+    // The subject mask of the face photo.
+    const std::optional<photo_analysis::SubjectMask>& faceMask() const { return faceMask_; }
+    void setFaceMask(std::optional<photo_analysis::SubjectMask> mask);
     // Depth ÷ face height read from a profile photo.
     std::optional<double> profileDepthRatio() const { return profileDepthRatio_; }
     void setProfileDepthRatio(std::optional<double> ratio);
@@ -55,6 +70,18 @@ public:
     // What a click on the face photo does.
     const PhotoTool& tool() const { return tool_; }
     void setTool(PhotoTool tool);
+    // The rendered driver images; empty until a face photo has given them.
+    const DriverImages& driverImages() const { return driverImages_; }
+    void setDriverImages(DriverImages images);
+    // Moves by one whenever the driver images take a different value, so that a
+    // key (the compliance report's) can tell image sets apart without their bytes.
+    int driverImagesRevision() const { return driverImagesRevision_; }
+    // Findings on those images.
+    const std::vector<homey_project::DriverImageIssue>& imageWarnings() const { return imageWarnings_; }
+    void setImageWarnings(std::vector<homey_project::DriverImageIssue> warnings);
+    // The last compliance report.
+    const std::optional<homey_project::ComplianceReport>& report() const { return report_; }
+    void setReport(std::optional<homey_project::ComplianceReport> report);
     // A photo operation is running.
     bool isWorking() const { return isWorking_; }
     void setWorking(bool working);
@@ -67,6 +94,9 @@ public:
     // Index of the selected part among the model's parts.
     std::optional<int> selectedPart() const { return selectedPart_; }
     void setSelectedPart(std::optional<int> index);
+    // The photos of the device with their roles, in load order. Signals on every assignment.
+    const std::vector<LoadedPhoto>& loadedPhotos() const { return loadedPhotos_; }
+    void setLoadedPhotos(std::vector<LoadedPhoto> photos);
     // Generation counter of photo loading.
     int photoLoad() const { return photoLoad_; }
     void setPhotoLoad(int generation);
@@ -163,16 +193,23 @@ public:
 
 signals:
     void modelChanged();
+    void facePhotoChanged();
     void facePhotoDataChanged();
     void facePhotoExtensionChanged();
+    void faceMaskChanged();
     void profileDepthRatioChanged();
     void cornersChanged();
     void keepEnteredAspectChanged();
     void toolChanged();
+    // Also tells that driverImagesRevision moved.
+    void driverImagesChanged();
+    void imageWarningsChanged();
+    void reportChanged();
     void isWorkingChanged();
     void errorChanged();
     void selectedDetailChanged();
     void selectedPartChanged();
+    void loadedPhotosChanged();
     void photoLoadChanged();
     void savedModelChanged();
     void savedPhotoDataChanged();
@@ -193,16 +230,23 @@ private:
     bool isPartIndex(int index) const;
 
     icon_geometry::IconModel model_;
+    std::optional<photo_analysis::Photo> facePhoto_;
     std::optional<QByteArray> facePhotoData_;
     QString facePhotoExtension_ = QStringLiteral("png");
+    std::optional<photo_analysis::SubjectMask> faceMask_;
     std::optional<double> profileDepthRatio_;
     std::vector<icon_geometry::Vector2> corners_;
     bool keepEnteredAspect_ = true;
     PhotoTool tool_;
+    DriverImages driverImages_;
+    int driverImagesRevision_ = 0;
+    std::vector<homey_project::DriverImageIssue> imageWarnings_;
+    std::optional<homey_project::ComplianceReport> report_;
     bool isWorking_ = false;
     std::optional<AppError> error_;
     std::optional<int> selectedDetail_;
     std::optional<int> selectedPart_;
+    std::vector<LoadedPhoto> loadedPhotos_;
     int photoLoad_ = 0;
     icon_geometry::IconModel savedModel_;
     std::optional<QByteArray> savedPhotoData_;

@@ -30,6 +30,19 @@ DriverEditor::DriverEditor(IconModel model, QObject* parent)
 void DriverEditor::setModel(IconModel model) {
     assign(model_, std::move(model), &DriverEditor::modelChanged);
 }
+void DriverEditor::setFacePhoto(std::optional<photo_analysis::Photo> photo) {
+    assertMainThread(this);
+    facePhoto_ = std::move(photo);
+    emit facePhotoChanged();
+}
+void DriverEditor::setFaceMask(std::optional<photo_analysis::SubjectMask> mask) {
+    assign(faceMask_, std::move(mask), &DriverEditor::faceMaskChanged);
+}
+void DriverEditor::setLoadedPhotos(std::vector<LoadedPhoto> photos) {
+    assertMainThread(this);
+    loadedPhotos_ = std::move(photos);
+    emit loadedPhotosChanged();
+}
 void DriverEditor::setFacePhotoData(std::optional<QByteArray> data) {
     assign(facePhotoData_, std::move(data), &DriverEditor::facePhotoDataChanged);
 }
@@ -47,6 +60,19 @@ void DriverEditor::setKeepEnteredAspect(bool keep) {
 }
 void DriverEditor::setTool(PhotoTool tool) {
     assign(tool_, tool, &DriverEditor::toolChanged);
+}
+void DriverEditor::setDriverImages(DriverImages images) {
+    assertMainThread(this);
+    if (images == driverImages_) return;
+    driverImages_ = std::move(images);
+    ++driverImagesRevision_;
+    emit driverImagesChanged();
+}
+void DriverEditor::setImageWarnings(std::vector<homey_project::DriverImageIssue> warnings) {
+    assign(imageWarnings_, std::move(warnings), &DriverEditor::imageWarningsChanged);
+}
+void DriverEditor::setReport(std::optional<homey_project::ComplianceReport> report) {
+    assign(report_, std::move(report), &DriverEditor::reportChanged);
 }
 void DriverEditor::setWorking(bool working) {
     assign(isWorking_, working, &DriverEditor::isWorkingChanged);

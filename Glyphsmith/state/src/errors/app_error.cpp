@@ -4,6 +4,7 @@
 
 #include "glyphsmith_state/update_site.hpp"
 #include "homey_project/homey_project_error.hpp"
+#include "photo_analysis/photo_analysis_error.hpp"
 
 namespace glyphsmith_state {
 namespace {
@@ -81,6 +82,19 @@ AppError appError(const homey_project::HomeyProjectError& error) {
             return AppError::notAHomeyApp();
     }
     return AppError::notAHomeyApp();
+}
+
+AppError appError(const photo_analysis::PhotoAnalysisError& error) {
+    using Kind = photo_analysis::PhotoAnalysisError::Kind;
+    switch (error.kind()) {
+        case Kind::unreadableImage:
+            return AppError::unreadablePhoto();
+        case Kind::noSubjectFound:
+            return AppError::noSubjectFound();
+        case Kind::renderingFailed:
+            return AppError::renderingFailed();
+    }
+    return AppError::renderingFailed();
 }
 
 }  // namespace glyphsmith_state
