@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <span>
+
+#include "photo_analysis/face_finding.hpp"
+#include "platform/rectangle_detector.hpp"
+
+namespace photo_analysis::face_finding_detail {
+
+// Whether the window of radius ρ around (x, y), sampled sparsely, straddles the
+// silhouette's edge. Samples beyond the mask count as outside.
+bool passesEdgeTest(Vector2 point, double radius, const SubjectMask& mask);
+
+// The detector's request for the subject box: the box grown by 0.02 on every side
+// in normalised coordinates, within the unit square.
+RectangleRequest requestFor(const icon_geometry::Rect& subjectBox, int imageWidth, int imageHeight);
+
+// Scores the observations against the subject's silhouette and returns the
+// corners of the winner (traced under FACE_DEBUG).
+std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservation> observations,
+                                             const SubjectMask& mask, int imageWidth, int imageHeight);
+
+std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const SubjectMask& mask,
+                                               const RectangleDetector& detector);
+
+std::optional<FeatureDetection::Face> face(const Photo& photo, const SubjectMask& mask,
+                                           const std::optional<FaceCorners>& corners, std::optional<double> aspectRatio,
+                                           const RectangleDetector& detector);
+
+}  // namespace photo_analysis::face_finding_detail

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+
+#include "photo_analysis/face_rectification.hpp"
+#include "photo_analysis/photo.hpp"
+
+// Resampling of photos through a plane mapping (the perspective-correction and
+// affine-transform services of the original platform).
+namespace photo_analysis::image_warp {
+
+// The largest output the warps make: image-io's caps.
+inline constexpr long long maxSide = 65535;
+inline constexpr long long maxPixels = 512LL * 1000 * 1000;
+
+// The matrix product a · b: b applied first.
+Homography product(const Homography& a, const Homography& b);
+
+// A length in pixels rounded outward to whole pixels, forgiving the last bits of
+// a product (1.5 × 600 is 900, not 901); absent when not finite, below 1 or over
+// the side cap.
+std::optional<int> wholePixels(double length);
+
+// A width × height image whose pixel at continuous position (u, v) (pixel
+// centres at +0.5) shows the photo at outputToPhoto(u, v): bilinear over
+// premultiplied RGBA, transparent beyond the photo, the photo area-averaged first
+// where it is much denser than the output. Absent for an empty photo, sizes out of
+// the caps or a mapping that is not finite.
+std::optional<Photo> warp(const Photo& photo, const Homography& outputToPhoto, int width, int height);
+
+}  // namespace photo_analysis::image_warp

@@ -1,0 +1,352 @@
+#include "platform/rectangle_detector.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+namespace photo_analysis {
+
+namespace {
+
+// Straight edges are looked for at about this many pixels on the region's
+// longer side: enough for a face's edges, small enough to stay fast on 12 MP.
+constexpr double workingSide = 1000;
+// Segments on one line: directions within this angle, ends within this distance.
+constexpr double sameLineAngle = 2.0 * std::numbers::pi / 180;
+constexpr double sameLineDistance = 2.0;
+// Each side of a proposed quadrilateral must be carried this far along its
+// length by the one straight edge it was built from.
+constexpr double minimumSideSupport = 0.7;
+constexpr int maximumLines = 40;
+
+struct Segment {
+    Vector2 a, b;
+    double length() const { return a.distance(b); }
+};
+
+// An infinite line and the stretches of it that image edges carry.
+struct Line {
+    Vector2 point;      // a point on the line
+    Vector2 direction;  // unit
+    double weight = 0;  // total length of its segments
+    std::vector<Segment> segments;
+
+    Vector2 normal() const { return {-direction.y, direction.x}; }
+    double offset(Vector2 p) const { return (p - point).dot(normal()); }
+    double along(Vector2 p) const { return (p - point).dot(direction); }
+};
+
+double undirectedAngle(Vector2 u, Vector2 v) {
+    const double c = std::min(1.0, std::abs(u.dot(v)));
+    return std::acos(c);
+}
+
+// Refits a line through its segments: the length-weighted principal direction.
+void refit(Line& line) {
+    double sw = 0, mx = 0, my = 0;
+    for (const auto& s : line.segments) {
+        const double w = s.length();
+        mx += w * (s.a.x + s.b.x) / 2;
+        my += w * (s.a.y + s.b.y) / 2;
+        sw += w;
+    }
+    if (!(sw > 0)) return;
+    mx /= sw;
+    my /= sw;
+    double sxx = 0, sxy = 0, syy = 0;
+    for (const auto& s : line.segments) {
+        const double w = s.length();
+        for (const Vector2 p : {s.a, s.b}) {
+            const double dx = p.x - mx, dy = p.y - my;
+            sxx += w * dx * dx;
+            sxy += w * dx * dy;
+            syy += w * dy * dy;
+        }
+    }
+    const double theta = 0.5 * std::atan2(2 * sxy, sxx - syy);
+    Vector2 direction{std::cos(theta), std::sin(theta)};
+    if (direction.dot(line.direction) < 0) direction = -direction;
+    line.point = {mx, my};
+    line.direction = direction;
+    line.weight = sw;
+}
+
+std::vector<Line> collinearLines(std::vector<Segment> segments, double minimumLength) {
+    std::sort(segments.begin(), segments.end(),
+              [](const Segment& l, const Segment& r) { return l.length() > r.length(); });
+    std::vector<Line> lines;
+    for (const auto& s : segments) {
+        const double length = s.length();
+        if (!(length > 4)) continue;
+        const Vector2 direction = (s.b - s.a) * (1 / length);
+        Line* home = nullptr;
+        for (auto& line : lines) {
+            if (undirectedAngle(line.direction, direction) <= sameLineAngle &&
+                std::abs(line.offset(s.a)) <= sameLineDistance && std::abs(line.offset(s.b)) <= sameLineDistance) {
+                home = &line;
+                break;
+            }
+        }
+        if (home) {
+            home->segments.push_back(s);
+            refit(*home);
+        } else {
+            lines.push_back({s.a, direction, length, {s}});
+        }
+    }
+    std::erase_if(lines, [&](const Line& l) { return l.weight < minimumLength; });
+    std::sort(lines.begin(), lines.end(), [](const Line& l, const Line& r) { return l.weight > r.weight; });
+    if (lines.size() > static_cast<std::size_t>(maximumLines)) lines.resize(maximumLines);
+    return lines;
+}
+
+std::optional<Vector2> intersection(const Line& l, const Line& m) {
+    const double denominator = l.direction.cross(m.direction);
+    if (std::abs(denominator) < 1e-9) return std::nullopt;
+    const double t = (m.point - l.point).cross(m.direction) / denominator;
+    return l.point + l.direction * t;
+}
+
+// The share of the side from p to q that the line's own segments cover.
+double support(const Line& line, Vector2 p, Vector2 q) {
+    double lo = line.along(p), hi = line.along(q);
+    if (lo > hi) std::swap(lo, hi);
+    if (!(hi - lo > 0)) return 0;
+    std::vector<std::pair<double, double>> spans;
+    for (const auto& s : line.segments) {
+        double a = line.along(s.a), b = line.along(s.b);
+        if (a > b) std::swap(a, b);
+        a = std::max(a, lo);
+        b = std::min(b, hi);
+        if (b > a) spans.push_back({a, b});
+    }
+    std::sort(spans.begin(), spans.end());
+    double covered = 0, reach = lo;
+    for (const auto& [a, b] : spans) {
+        const double from = std::max(a, reach);
+        if (b > from) covered += b - from;
+        reach = std::max(reach, b);
+    }
+    return covered / (hi - lo);
+}
+
+struct Quad {
+    std::array<Vector2, 4> corners;  // top left, top right, bottom right, bottom left
+    std::array<int, 4> lines;        // the line of each side, from corner i to i + 1
+    double confidence = 0;
+    double minimumSupport = 0;
+    double area = 0;
+};
+
+double polygonArea(const std::array<Vector2, 4>& c) {
+    double sum = 0;
+    for (int i = 0; i < 4; ++i) sum += c[i].cross(c[(i + 1) % 4]);
+    return sum * 0.5;
+}
+
+bool contains(const std::array<Vector2, 4>& quad, Vector2 p, double margin) {
+    // Clockwise on screen (y down) means a positive signed area here.
+    for (int i = 0; i < 4; ++i) {
+        const Vector2 a = quad[i], b = quad[(i + 1) % 4];
+        const Vector2 edge = b - a;
+        if (edge.cross(p - a) / edge.length() < -margin) return false;
+    }
+    return true;
+}
+
+// Two opposite sides from lines i, j and two from k, l: the quadrilateral they
+// close, if it meets the request's limits.
+std::optional<Quad> closeQuad(const std::vector<Line>& lines, int i, int j, int k, int l, double regionSide,
+                              const RectangleRequest& request, double regionWidth, double regionHeight) {
+    // Corners in order around the quadrilateral: (i,k) (k,j) (j,l) (l,i).
+    const int order[4][2] = {{i, k}, {k, j}, {j, l}, {l, i}};
+    std::array<Vector2, 4> corners;
+    for (int c = 0; c < 4; ++c) {
+        const auto p = intersection(lines[order[c][0]], lines[order[c][1]]);
+        if (!p) return std::nullopt;
+        if (p->x < -0.05 * regionWidth || p->y < -0.05 * regionHeight || p->x > 1.05 * regionWidth ||
+            p->y > 1.05 * regionHeight) {
+            return std::nullopt;
+        }
+        corners[c] = *p;
+    }
+    // Sides in the same order: corner c to c + 1 lies on line order[c][1]... the
+    // shared line of consecutive corners.
+    std::array<int, 4> sideLines = {k, j, l, i};
+    double area = polygonArea(corners);
+    if (area < 0) {
+        std::reverse(corners.begin(), corners.end());
+        // Reversed corners c0 c1 c2 c3 → c3 c2 c1 c0; side from new c to c + 1.
+        sideLines = {l, j, k, i};
+        area = -area;
+    }
+    // Convex, with every corner within the right-angle tolerance.
+    const double tolerance = request.quadratureTolerance * std::numbers::pi / 180;
+    for (int c = 0; c < 4; ++c) {
+        const Vector2 prev = corners[(c + 3) % 4] - corners[c], next = corners[(c + 1) % 4] - corners[c];
+        if (prev.cross(next) >= 0) return std::nullopt;  // not turning clockwise: not convex
+        const double angle = std::acos(std::clamp(prev.normalized().dot(next.normalized()), -1.0, 1.0));
+        if (std::abs(angle - std::numbers::pi / 2) > tolerance) return std::nullopt;
+    }
+    const double side0 = (corners[0].distance(corners[1]) + corners[3].distance(corners[2])) / 2;
+    const double side1 = (corners[1].distance(corners[2]) + corners[0].distance(corners[3])) / 2;
+    const double shortSide = std::min(side0, side1), longSide = std::max(side0, side1);
+    const double ratio = shortSide / longSide;
+    if (!(ratio >= request.minimumAspectRatio && ratio <= request.maximumAspectRatio)) return std::nullopt;
+    if (shortSide < request.minimumSize * regionSide) return std::nullopt;
+
+    Quad quad{corners, sideLines, 0, 1, area};
+    double total = 0;
+    for (int c = 0; c < 4; ++c) {
+        const double s = support(lines[sideLines[c]], corners[c], corners[(c + 1) % 4]);
+        quad.minimumSupport = std::min(quad.minimumSupport, s);
+        total += s;
+    }
+    quad.confidence = total / 4;
+    if (quad.minimumSupport < minimumSideSupport || quad.confidence < request.minimumConfidence) return std::nullopt;
+    // Start at the corner nearest the top left of the photo, clockwise on screen.
+    int first = 0;
+    for (int c = 1; c < 4; ++c) {
+        if (corners[c].x + corners[c].y < corners[first].x + corners[first].y) first = c;
+    }
+    std::rotate(quad.corners.begin(), quad.corners.begin() + first, quad.corners.end());
+    std::rotate(quad.lines.begin(), quad.lines.begin() + first, quad.lines.end());
+    return quad;
+}
+
+int sharedLines(const Quad& a, const Quad& b) {
+    int shared = 0;
+    for (int x : a.lines) shared += static_cast<int>(std::count(b.lines.begin(), b.lines.end(), x));
+    return shared;
+}
+
+std::vector<Segment> lineSegments(const cv::Mat& grey) {
+    std::vector<cv::Vec4f> found;
+    cv::createLineSegmentDetector(cv::LSD_REFINE_STD)->detect(grey, found);
+    std::vector<Segment> segments;
+    segments.reserve(found.size());
+    for (const auto& v : found) segments.push_back({{v[0] + 0.5, v[1] + 0.5}, {v[2] + 0.5, v[3] + 0.5}});
+    return segments;
+}
+
+}  // namespace
+
+std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detect(
+    const Photo& photo, const SubjectMask& mask, const RectangleRequest& request) const {
+    const int width = photo.width(), height = photo.height();
+    if (photo.isEmpty() || mask.width != width || mask.height != height || !mask.isWellFormed()) return std::nullopt;
+    const auto& roi = request.regionOfInterest;
+    if (!std::isfinite(roi.x) || !std::isfinite(roi.y) || !std::isfinite(roi.width) || !std::isfinite(roi.height)) {
+        return std::nullopt;
+    }
+    // The region in photo pixels (y down), rounded outward.
+    const int x0 = static_cast<int>(std::clamp(std::floor(roi.x * width), 0.0, double(width)));
+    const int x1 = static_cast<int>(std::clamp(std::ceil((roi.x + roi.width) * width), 0.0, double(width)));
+    const int y0 = static_cast<int>(std::clamp(std::floor((1 - roi.y - roi.height) * height), 0.0, double(height)));
+    const int y1 = static_cast<int>(std::clamp(std::ceil((1 - roi.y) * height), 0.0, double(height)));
+    if (x1 - x0 < 8 || y1 - y0 < 8) return std::vector<RectangleObservation>{};
+
+    const double scale = std::min(2.0, workingSide / std::max(x1 - x0, y1 - y0));
+    const cv::Size size(std::max(1, static_cast<int>(std::lround((x1 - x0) * scale))),
+                        std::max(1, static_cast<int>(std::lround((y1 - y0) * scale))));
+    const int interpolation = scale < 1 ? cv::INTER_AREA : cv::INTER_LINEAR;
+
+    const cv::Mat rgba(height, width, CV_8UC4, const_cast<std::uint8_t*>(photo.pixels().data()));
+    cv::Mat small;
+    cv::resize(rgba(cv::Rect(x0, y0, x1 - x0, y1 - y0)), small, size, 0, 0, interpolation);
+    // Grey of the colour over white (the pixels are premultiplied).
+    cv::Mat grey(size, CV_8UC1);
+    for (int y = 0; y < size.height; ++y) {
+        const std::uint8_t* p = small.ptr<std::uint8_t>(y);
+        std::uint8_t* g = grey.ptr<std::uint8_t>(y);
+        for (int x = 0; x < size.width; ++x, p += 4) {
+            const int white = 255 - p[3];
+            g[x] = static_cast<std::uint8_t>((299 * (p[0] + white) + 587 * (p[1] + white) + 114 * (p[2] + white)) / 1000);
+        }
+    }
+    const cv::Mat coverage(height, width, CV_8UC1, const_cast<std::uint8_t*>(mask.coverage.data()));
+    cv::Mat inside, silhouette;
+    cv::threshold(coverage(cv::Rect(x0, y0, x1 - x0, y1 - y0)), inside, SubjectMask::insideThreshold - 1, 255,
+                  cv::THRESH_BINARY);
+    cv::resize(inside, silhouette, size, 0, 0, interpolation);
+
+    // Image edges and the silhouette's straight runs: a face edge against a
+    // background of the same shade is only seen in the mask.
+    std::vector<Segment> segments = lineSegments(grey);
+    const auto outline = lineSegments(silhouette);
+    segments.insert(segments.end(), outline.begin(), outline.end());
+
+    const double regionSide = std::min(size.width, size.height);
+    const auto lines = collinearLines(std::move(segments), 0.15 * regionSide);
+    const int n = static_cast<int>(lines.size());
+    const double parallel = request.quadratureTolerance * std::numbers::pi / 180;
+
+    std::vector<std::pair<int, int>> pairs;
+    for (int i = 0; i < n; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            if (undirectedAngle(lines[i].direction, lines[j].direction) > parallel) continue;
+            if (std::abs(lines[i].offset(lines[j].point)) < request.minimumSize * regionSide) continue;
+            pairs.push_back({i, j});
+        }
+    }
+    std::vector<Quad> quads;
+    for (std::size_t a = 0; a < pairs.size(); ++a) {
+        for (std::size_t b = a + 1; b < pairs.size(); ++b) {
+            const auto [i, j] = pairs[a];
+            const auto [k, l] = pairs[b];
+            if (i == k || i == l || j == k || j == l) continue;
+            if (undirectedAngle(lines[i].direction, lines[k].direction) < std::numbers::pi / 2 - parallel) continue;
+            if (auto quad = closeQuad(lines, i, j, k, l, regionSide, request, size.width, size.height)) {
+                quads.push_back(*quad);
+            }
+        }
+    }
+
+    // A quadrilateral around another that shares two of its lines and is carried
+    // as well is the face plus a strip of the body beside it: keep the inner one.
+    std::vector<bool> dropped(quads.size(), false);
+    for (std::size_t o = 0; o < quads.size(); ++o) {
+        for (std::size_t p = 0; p < quads.size() && !dropped[o]; ++p) {
+            if (o == p || quads[p].area >= quads[o].area || quads[p].area < 0.5 * quads[o].area) continue;
+            if (sharedLines(quads[o], quads[p]) < 2) continue;
+            if (quads[p].minimumSupport + 0.05 < quads[o].minimumSupport) continue;
+            const bool enclosed = std::all_of(quads[p].corners.begin(), quads[p].corners.end(),
+                                              [&](Vector2 c) { return contains(quads[o].corners, c, 2.0); });
+            if (enclosed) dropped[o] = true;
+        }
+    }
+    std::vector<Quad> kept;
+    for (std::size_t q = 0; q < quads.size(); ++q) {
+        if (!dropped[q]) kept.push_back(quads[q]);
+    }
+    std::stable_sort(kept.begin(), kept.end(), [](const Quad& l, const Quad& r) {
+        return l.confidence != r.confidence ? l.confidence > r.confidence : l.area > r.area;
+    });
+    // Near-duplicates (every corner within 3 working pixels) keep the first.
+    std::vector<Quad> distinct;
+    for (const auto& q : kept) {
+        const bool duplicate = std::any_of(distinct.begin(), distinct.end(), [&](const Quad& d) {
+            for (int c = 0; c < 4; ++c) {
+                if (d.corners[c].distance(q.corners[c]) > 3) return false;
+            }
+            return true;
+        });
+        if (!duplicate) distinct.push_back(q);
+        if (static_cast<int>(distinct.size()) >= request.maximumObservations) break;
+    }
+
+    std::vector<RectangleObservation> observations;
+    const auto normalised = [&](Vector2 p) {
+        return Vector2{(p.x / scale + x0) / width, 1 - (p.y / scale + y0) / height};
+    };
+    for (const auto& q : distinct) {
+        observations.push_back({normalised(q.corners[0]), normalised(q.corners[1]), normalised(q.corners[2]),
+                                normalised(q.corners[3]), q.confidence});
+    }
+    return observations;
+}
+
+}  // namespace photo_analysis
