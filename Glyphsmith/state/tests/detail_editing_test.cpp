@@ -5,6 +5,7 @@
 
 #include "editor_testing.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
+#include "glyphsmith_state/proposed_detail.hpp"
 #include "glyphsmith_state/storable.hpp"
 
 using namespace glyphsmith_state;
@@ -172,6 +173,48 @@ TEST(DetailEditing, NothingHappensWhenAnEditWouldLeaveTheStorableRange) {
     far.addDetail(DetailTemplate::screen, {10001, 0});
     EXPECT_TRUE(details(far).empty());
     EXPECT_FALSE(far.selectedDetail());
+}
+
+ProposedDetail proposal(FaceDetail detail, bool kept) {
+    const photo_analysis::DetectedFeature feature{photo_analysis::DetectedFeature::Dot{{0, 0}, 0.05}};
+    return {QUuid::createUuid(), feature, std::move(detail), {}, kept};
+}
+
+TEST(KeptProposals, FollowTheMainBodysDetailsInThePreviewOnly) {
+    DriverEditor editor(roundedRectangleModel(90, 60));
+    editor.addDetail(DetailTemplate::screen, {0, 0});
+    const icon_geometry::IconModel model = editor.model();
+    EXPECT_EQ(editor.modelWithKeptProposals(), model);
+
+    const FaceDetail a = FaceDetail::indicator({10, 10}, 2, {});
+    const FaceDetail b = FaceDetail::indicator({-10, 10}, 2, {});
+    const FaceDetail c = FaceDetail::indicator({0, -20}, 2, {});
+    editor.setProposals({proposal(a, false), proposal(b, false)});
+    EXPECT_EQ(editor.modelWithKeptProposals(), model);
+
+    QSignalSpy proposals(&editor, &DriverEditor::proposalsChanged);
+    std::vector<ProposedDetail> mixed{proposal(a, true), proposal(b, false), proposal(c, true)};
+    editor.setProposals(mixed);
+    editor.setProposals(mixed);
+    EXPECT_EQ(proposals.count(), 1);
+    const std::vector<FaceDetail> shown = editor.modelWithKeptProposals().primaryBody().details;
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[1], a);
+    EXPECT_EQ(shown[2], c);
+    EXPECT_EQ(editor.model(), model);
+    const icon_geometry::Camera camera = icon_geometry::Camera::defaultCamera();
+    EXPECT_EQ(editor.iconSvg(camera), QByteArray::fromStdString(editor.modelWithKeptProposals().svg(camera)));
+    EXPECT_NE(editor.iconSvg(camera), QByteArray::fromStdString(model.svg(camera)));
+}
+
+// Proposals stay when a template replaces the model; a revolved main body has no
+// face to show them on.
+TEST(KeptProposals, LeaveAModelWithoutAnExtrudedMainBodyAsItIs) {
+    DriverEditor editor(roundedRectangleModel(90, 60));
+    editor.setProposals({proposal(FaceDetail::indicator({10, 10}, 2, {}), true)});
+    editor.applyTemplate(icon_geometry::ModelTemplate::bulb);
+    EXPECT_EQ(editor.modelWithKeptProposals(), editor.model());
+    EXPECT_EQ(editor.proposals().size(), 1u);
 }
 
 }  // namespace

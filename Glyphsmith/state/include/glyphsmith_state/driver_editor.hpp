@@ -22,6 +22,7 @@
 #include "glyphsmith_state/app_error.hpp"
 #include "glyphsmith_state/editing_choices.hpp"
 #include "glyphsmith_state/loaded_photo.hpp"
+#include "glyphsmith_state/proposed_detail.hpp"
 #include "homey_project/compliance_report.hpp"
 #include "homey_project/driver_image_check.hpp"
 #include "icon_geometry/camera.hpp"
@@ -94,6 +95,9 @@ public:
     // Index of the selected part among the model's parts.
     std::optional<int> selectedPart() const { return selectedPart_; }
     void setSelectedPart(std::optional<int> index);
+    // Detection proposals, in detection order.
+    const std::vector<ProposedDetail>& proposals() const { return proposals_; }
+    void setProposals(std::vector<ProposedDetail> proposals);
     // The photos of the device with their roles, in load order. Signals on every assignment.
     const std::vector<LoadedPhoto>& loadedPhotos() const { return loadedPhotos_; }
     void setLoadedPhotos(std::vector<LoadedPhoto> photos);
@@ -185,7 +189,9 @@ public:
 
     // ----- The icon -----
 
-    // The model as the icon preview shows it, with the kept detection proposals.
+    // The model as the icon preview shows it: the kept proposals' details follow
+    // the main body's own. The model itself while there are no proposals, and
+    // while its main body is not extruded (they belong to a face it no longer has).
     icon_geometry::IconModel modelWithKeptProposals() const;
     // The icon document of that model, drawn with `camera` when the model has no
     // camera of its own.
@@ -209,6 +215,7 @@ signals:
     void errorChanged();
     void selectedDetailChanged();
     void selectedPartChanged();
+    void proposalsChanged();
     void loadedPhotosChanged();
     void photoLoadChanged();
     void savedModelChanged();
@@ -246,6 +253,7 @@ private:
     std::optional<AppError> error_;
     std::optional<int> selectedDetail_;
     std::optional<int> selectedPart_;
+    std::vector<ProposedDetail> proposals_;
     std::vector<LoadedPhoto> loadedPhotos_;
     int photoLoad_ = 0;
     icon_geometry::IconModel savedModel_;

@@ -38,6 +38,9 @@ void DriverEditor::setFacePhoto(std::optional<photo_analysis::Photo> photo) {
 void DriverEditor::setFaceMask(std::optional<photo_analysis::SubjectMask> mask) {
     assign(faceMask_, std::move(mask), &DriverEditor::faceMaskChanged);
 }
+void DriverEditor::setProposals(std::vector<ProposedDetail> proposals) {
+    assign(proposals_, std::move(proposals), &DriverEditor::proposalsChanged);
+}
 void DriverEditor::setLoadedPhotos(std::vector<LoadedPhoto> photos) {
     assertMainThread(this);
     loadedPhotos_ = std::move(photos);
@@ -276,7 +279,13 @@ void DriverEditor::removeDetail(int index) {
 // ----- The icon -----
 
 IconModel DriverEditor::modelWithKeptProposals() const {
-    return model_;
+    if (proposals_.empty() || !model_.hasExtrudedPrimaryBody()) return model_;
+    IconModel shown = model_;
+    shown.changePrimaryBody([&](ExtrudedBody& body) {
+        for (const ProposedDetail& proposal : proposals_)
+            if (proposal.isKept) body.details.push_back(proposal.detail);
+    });
+    return shown;
 }
 
 QByteArray DriverEditor::iconSvg(const icon_geometry::Camera& camera) const {
