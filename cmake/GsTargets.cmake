@@ -12,14 +12,26 @@ add_library(gs_warnings INTERFACE)
 target_compile_options(gs_warnings INTERFACE
   $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wno-missing-field-initializers>)
 
-# gs_add_test(<target> SOURCES ... LIBRARIES ... [LABELS ...]): one GoogleTest
-# binary; its tests carry the labels given.
+# gs_add_test(<target> [QT_CORE_MAIN] SOURCES ... LIBRARIES ... [LABELS ...]): one
+# GoogleTest binary; its tests carry the labels given. QT_CORE_MAIN gives it a
+# main that makes a QCoreApplication first, with QStandardPaths in test mode,
+# and runs it headless.
 function(gs_add_test target)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "QT_CORE_MAIN" "" "SOURCES;LIBRARIES;LABELS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
-  target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} gs_warnings GTest::gtest GTest::gtest_main)
+  set(properties)
   if(ARG_LABELS)
-    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+    list(APPEND properties LABELS "${ARG_LABELS}")
+  endif()
+  if(ARG_QT_CORE_MAIN)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/qt_core_test_main.cpp)
+    target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} gs_warnings GTest::gtest Qt6::Core)
+    list(APPEND properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  else()
+    target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} gs_warnings GTest::gtest GTest::gtest_main)
+  endif()
+  if(properties)
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
   else()
     gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
   endif()

@@ -1,0 +1,263 @@
+#pragma once
+
+// Everything the app knows about one driver being edited: its device model, its
+// face photo and what came of it, the clicked face corners, the detection
+// proposals, the loaded photos, the last compliance report, and what was last
+// written. One editor per opened driver, one for the icon without a project.
+//
+// Confined to the main thread. Each observed field has its own change signal,
+// without payload; a setter signals only a value that differs, except the face
+// photo and the loaded photos, which signal on every assignment. Each model
+// operation signals modelChanged once, and an operation that changes nothing
+// (an index out of range, a refused value, a face edit on a model whose main
+// body is not extruded) signals nothing. No operation reports an error.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "glyphsmith_state/app_error.hpp"
+#include "glyphsmith_state/editing_choices.hpp"
+#include "glyphsmith_state/loaded_photo.hpp"
+#include "glyphsmith_state/proposed_detail.hpp"
+#include "homey_project/compliance_report.hpp"
+#include "homey_project/driver_image_check.hpp"
+#include "icon_geometry/camera.hpp"
+#include "icon_geometry/icon_model.hpp"
+#include "icon_geometry/vector.hpp"
+#include "photo_analysis/photo.hpp"
+#include "photo_analysis/subject_mask.hpp"
+
+namespace glyphsmith_state {
+
+class DriverEditor : public QObject {
+    Q_OBJECT
+public:
+    // Rendered PNG driver images by size.
+    using DriverImages = std::map<homey_project::DriverImageSize, QByteArray>;
+
+    explicit DriverEditor(icon_geometry::IconModel model, QObject* parent = nullptr);
+
+    // ----- Observed fields -----
+
+    const icon_geometry::IconModel& model() const { return model_; }
+    void setModel(icon_geometry::IconModel model);
+
+    // The decoded face photo. Signals on every assignment.
+    const std::optional<photo_analysis::Photo>& facePhoto() const { return facePhoto_; }
+    void setFacePhoto(std::optional<photo_analysis::Photo> photo);
+    // The face photo's file bytes, as written into the project.
+    const std::optional<QByteArray>& facePhotoData() const { return facePhotoData_; }
+    void setFacePhotoData(std::optional<QByteArray> data);
+    // The face photo's file extension, naming the stored source photo; "png" at first.
+    const QString& facePhotoExtension() const { return facePhotoExtension_; }
+    void setFacePhotoExtension(QString extension);
+    // The subject mask of the face photo.
+    const std::optional<photo_analysis::SubjectMask>& faceMask() const { return faceMask_; }
+    void setFaceMask(std::optional<photo_analysis::SubjectMask> mask);
+    // Depth ÷ face height read from a profile photo.
+    std::optional<double> profileDepthRatio() const { return profileDepthRatio_; }
+    void setProfileDepthRatio(std::optional<double> ratio);
+    // Clicked face corners in face-photo pixels, in click order: top left, top
+    // right, bottom right, bottom left.
+    const std::vector<icon_geometry::Vector2>& corners() const { return corners_; }
+    void setCorners(std::vector<icon_geometry::Vector2> corners);
+    // The corner fit keeps the width ÷ height entered in the model; true at first.
+    bool keepEnteredAspect() const { return keepEnteredAspect_; }
+    void setKeepEnteredAspect(bool keep);
+    // What a click on the face photo does.
+    const PhotoTool& tool() const { return tool_; }
+    void setTool(PhotoTool tool);
+    // The rendered driver images; empty until a face photo has given them.
+    const DriverImages& driverImages() const { return driverImages_; }
+    void setDriverImages(DriverImages images);
+    // Moves by one whenever the driver images take a different value, so that a
+    // key (the compliance report's) can tell image sets apart without their bytes.
+    int driverImagesRevision() const { return driverImagesRevision_; }
+    // Findings on those images.
+    const std::vector<homey_project::DriverImageIssue>& imageWarnings() const { return imageWarnings_; }
+    void setImageWarnings(std::vector<homey_project::DriverImageIssue> warnings);
+    // The last compliance report.
+    const std::optional<homey_project::ComplianceReport>& report() const { return report_; }
+    void setReport(std::optional<homey_project::ComplianceReport> report);
+    // A photo operation is running.
+    bool isWorking() const { return isWorking_; }
+    void setWorking(bool working);
+    // The last failure, shown in the "Erreur" alert.
+    const std::optional<AppError>& error() const { return error_; }
+    void setError(std::optional<AppError> error);
+    // Index of the selected detail among the main body's details.
+    std::optional<int> selectedDetail() const { return selectedDetail_; }
+    void setSelectedDetail(std::optional<int> index);
+    // Index of the selected part among the model's parts.
+    std::optional<int> selectedPart() const { return selectedPart_; }
+    void setSelectedPart(std::optional<int> index);
+    // Detection proposals, in detection order.
+    const std::vector<ProposedDetail>& proposals() const { return proposals_; }
+    void setProposals(std::vector<ProposedDetail> proposals);
+    // The photos of the device with their roles, in load order. Signals on every assignment.
+    const std::vector<LoadedPhoto>& loadedPhotos() const { return loadedPhotos_; }
+    void setLoadedPhotos(std::vector<LoadedPhoto> photos);
+    // Generation counter of photo loading.
+    int photoLoad() const { return photoLoad_; }
+    void setPhotoLoad(int generation);
+    // The model and the face photo bytes as last written or loaded.
+    const icon_geometry::IconModel& savedModel() const { return savedModel_; }
+    void setSavedModel(icon_geometry::IconModel model);
+    const std::optional<QByteArray>& savedPhotoData() const { return savedPhotoData_; }
+    void setSavedPhotoData(std::optional<QByteArray> data);
+
+    // Whether the model or the face photo bytes differ from what was last written.
+    bool hasUnwrittenChanges() const;
+
+    // ----- The camera -----
+
+    // The model has no camera of its own and follows the app's brand camera.
+    bool usesBrandCamera() const { return !model_.camera; }
+    // True removes the model's camera; false keeps its camera, or gives it the
+    // default camera when it had none.
+    void setUsesBrandCamera(bool uses);
+
+    // ----- The main face (millimetres) -----
+
+    ShapeKind faceShapeKind() const;
+    // Rebuilds the face as the kind at the current width and height; a rounded
+    // rectangle gets corner radius 0.08 × the smaller side, a superellipse exponent 4.
+    void setFaceShapeKind(ShapeKind kind);
+    // Width and height of the face outline's bounding box.
+    double faceWidth() const;
+    double faceHeight() const;
+    // Clamped to 1 … 10000; a value that is not finite gives 1.
+    void setFaceWidth(double width);
+    void setFaceHeight(double height);
+    // The face at w × h, keeping its kind and its radius or exponent; a rounded
+    // polygon's vertices are stretched.
+    void resizeFace(double width, double height);
+    double depth() const;
+    // Clamped to 0 … 10000; a value that is not finite gives 0.
+    void setDepth(double depth);
+    // A rounded rectangle's corner radius, a superellipse's exponent, else 0.
+    double faceShapeParameter() const;
+    // The radius clamped to 0 … 10000 (not finite: 0), the exponent to 1.2 … 100
+    // (not finite: 1.2); other kinds are left alone.
+    void setFaceShapeParameter(double value);
+    bool hasBevel() const;
+    // True keeps the current bevel or sets the default one; false removes it.
+    void setHasBevel(bool bevel);
+
+    // ----- Face details (face millimetres) -----
+
+    // Builds the template's detail at the face point, appends it and selects it.
+    void addDetail(DetailTemplate detailTemplate, icon_geometry::Vector2 point);
+    // The centre of the main body's detail at the index; nothing out of range.
+    std::optional<icon_geometry::Vector2> detailCenter(int index) const;
+    // Moves the selected detail so that its centre is (x, y); only finite values
+    // within ±10000.
+    void setSelectedDetailCenter(double x, double y);
+    // Scales the selected detail about its centre; only a finite factor above 0.
+    void scaleSelectedDetail(double factor);
+    // Removes the detail at the index and clears the selection; nothing out of range.
+    void removeDetail(int index);
+
+    // ----- Parts and templates -----
+
+    // Replaces the model by the template's, keeping the current camera (or its
+    // absence); clears both selections.
+    void applyTemplate(icon_geometry::ModelTemplate modelTemplate);
+    // Appends a part built from the template, sized after the main body, and selects it.
+    void addPart(PartTemplate partTemplate);
+    // Removes the part at an index from 1 up and clears the part selection; the
+    // main body cannot be removed.
+    void removePart(int index);
+    // The part's offset in millimetres; the origin out of range.
+    icon_geometry::Vector3 partOffset(int index) const;
+    // Applied only when each component is finite and within ±10000.
+    void setPartOffset(int index, double x, double y, double z);
+    // The part's turn in degrees; 0 out of range.
+    double partTurn(int index) const;
+    // A finite value, clamped to −60 … 60.
+    void setPartTurn(int index, double degrees);
+    // [width, height, depth] of an extruded part, [diameter, height] of a
+    // revolved one; empty out of range.
+    std::vector<double> partDimensions(int index) const;
+    // Sets the dimension at `which` (as partDimensions numbers them) when
+    // 0.1 < value ≤ 10000.
+    void setPartDimension(int which, int index, double value);
+
+    // ----- The icon -----
+
+    // The model as the icon preview shows it: the kept proposals' details follow
+    // the main body's own. The model itself while there are no proposals, and
+    // while its main body is not extruded (they belong to a face it no longer has).
+    icon_geometry::IconModel modelWithKeptProposals() const;
+    // The icon document of that model, drawn with `camera` when the model has no
+    // camera of its own.
+    QByteArray iconSvg(const icon_geometry::Camera& camera) const;
+
+signals:
+    void modelChanged();
+    void facePhotoChanged();
+    void facePhotoDataChanged();
+    void facePhotoExtensionChanged();
+    void faceMaskChanged();
+    void profileDepthRatioChanged();
+    void cornersChanged();
+    void keepEnteredAspectChanged();
+    void toolChanged();
+    // Also tells that driverImagesRevision moved.
+    void driverImagesChanged();
+    void imageWarningsChanged();
+    void reportChanged();
+    void isWorkingChanged();
+    void errorChanged();
+    void selectedDetailChanged();
+    void selectedPartChanged();
+    void proposalsChanged();
+    void loadedPhotosChanged();
+    void photoLoadChanged();
+    void savedModelChanged();
+    void savedPhotoDataChanged();
+
+private:
+    template <class T>
+    void assign(T& field, T value, void (DriverEditor::*changed)());
+    // Applies the change to a copy of the model and stores it, signalling once,
+    // when the result still reads back as a model; otherwise nothing happens.
+    template <class Change>
+    bool changeModel(Change&& change);
+    // The same on the main body, only while part 0 is an extruded body: the model
+    // would otherwise gain a default box in front of its revolved main body.
+    template <class Change>
+    bool changeMainBody(Change&& change);
+    template <class Change>
+    bool changePart(int index, Change&& change);
+    bool isPartIndex(int index) const;
+
+    icon_geometry::IconModel model_;
+    std::optional<photo_analysis::Photo> facePhoto_;
+    std::optional<QByteArray> facePhotoData_;
+    QString facePhotoExtension_ = QStringLiteral("png");
+    std::optional<photo_analysis::SubjectMask> faceMask_;
+    std::optional<double> profileDepthRatio_;
+    std::vector<icon_geometry::Vector2> corners_;
+    bool keepEnteredAspect_ = true;
+    PhotoTool tool_;
+    DriverImages driverImages_;
+    int driverImagesRevision_ = 0;
+    std::vector<homey_project::DriverImageIssue> imageWarnings_;
+    std::optional<homey_project::ComplianceReport> report_;
+    bool isWorking_ = false;
+    std::optional<AppError> error_;
+    std::optional<int> selectedDetail_;
+    std::optional<int> selectedPart_;
+    std::vector<ProposedDetail> proposals_;
+    std::vector<LoadedPhoto> loadedPhotos_;
+    int photoLoad_ = 0;
+    icon_geometry::IconModel savedModel_;
+    std::optional<QByteArray> savedPhotoData_;
+};
+
+}  // namespace glyphsmith_state

@@ -1,0 +1,48 @@
+#include "files.hpp"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <filesystem>
+#include <system_error>
+
+#include "image_io/bounded_file.hpp"
+
+namespace glyphsmith_state {
+
+std::optional<QByteArray> readTextFile(const QString& path) {
+    const std::optional<std::string> bytes = image_io::readBoundedFile(
+        std::filesystem::path(QFile::encodeName(path).toStdString()), image_io::textFileLimit);
+    if (!bytes) return std::nullopt;
+    return QByteArray::fromStdString(*bytes);
+}
+
+bool entryExists(const QString& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path.toStdString(), error));
+}
+
+bool replaceFile(const QString& path, const QByteArray& bytes) {
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath())) return false;
+    // QSaveFile writes through a link; one to a device or to nothing would never
+    // become a sound file.
+    if (info.isSymLink() && !info.isFile() && !QFile::remove(path)) return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QString standardFile(int location, const QString& fileName) {
+    QString folder = QStandardPaths::writableLocation(static_cast<QStandardPaths::StandardLocation>(location));
+    if (folder.isEmpty()) folder = QDir(QDir::tempPath()).filePath(QStringLiteral("Glyphsmith"));
+    return QDir(folder).filePath(fileName);
+}
+
+}  // namespace glyphsmith_state
