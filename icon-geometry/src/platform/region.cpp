@@ -15,7 +15,7 @@ namespace icon_geometry {
 namespace {
 
 // 2^16: scaling in and out is exact, and 1/65536 of a unit is far below anything drawn.
-constexpr double scale = 65536.0;
+constexpr double scale = Region::pointsPerUnit;
 // Largest distance between a curve and the polygon that replaces it, in path units.
 constexpr double flatteningTolerance = 0.05;
 // Coordinates are clamped to this magnitude: paths from imported documents may
