@@ -14,8 +14,9 @@ namespace {
 constexpr double fittedSize = 900;
 constexpr double canvasCentre = 480;
 // Rings and knurl lines closer together than this on the canvas are thinned: a
-// tenth of the inner stroke, whose round ends then leave scallops under 0.05.
-constexpr double lineSpacingOnCanvas = 2;
+// quarter of the inner stroke, so that neighbours still overlap deeply and the
+// round ends of a band of them leave scallops about a third of a unit deep.
+constexpr double lineSpacingOnCanvas = 5;
 
 Rect pointRect(Vector3 p) {
     return {p.x, p.y, 0, 0};
