@@ -38,10 +38,10 @@ constexpr double longEdge = 12;
 // which leaves room for the curve's sway between them.
 constexpr double refitTolerance = 0.5;
 constexpr double refitAim = refitTolerance / 2;
-// Points along a refitted curve are checked at most this far apart (measured
-// along its control polygon), and at least this many per polygon edge.
-constexpr double refitCheckSpacing = refitTolerance / 4;
-constexpr double refitChecksPerEdge = 4;
+// A refitted curve is checked at points whose chords stray from it by at most
+// an eighth of the tolerance.
+constexpr double refitCheckSag = refitTolerance / 8;
+constexpr double minRefitChecks = 4;
 constexpr double maxRefitChecks = 4096;
 
 using ClipperLib::IntPoint;
@@ -187,11 +187,12 @@ bool isNearPolyline(Vector2 p, const Vector2* points, std::size_t count, std::si
 // polyline's vertices to the curve.
 bool staysNear(const PathFitting::FittedCubic& c, const std::vector<Vector2>& points, std::size_t first,
                std::size_t last) {
-    const double controlLength = c[0].distance(c[1]) + c[1].distance(c[2]) + c[2].distance(c[3]);
-    if (!std::isfinite(controlLength)) return false;
-    const double edges = static_cast<double>(last - first);
+    // Over a parameter step h a cubic strays from its chord by at most 0.75·D·h²,
+    // D the larger second difference of its control points.
+    const double bend = std::fmax((c[0] - c[1] * 2 + c[2]).length(), (c[1] - c[2] * 2 + c[3]).length());
+    if (!std::isfinite(bend)) return false;
     const double count =
-        std::min(maxRefitChecks, std::max(refitChecksPerEdge * edges, std::ceil(controlLength / refitCheckSpacing)));
+        std::min(maxRefitChecks, std::max(minRefitChecks, std::ceil(std::sqrt(0.75 * bend / refitCheckSag))));
     const auto n = static_cast<std::size_t>(count);
     std::vector<Vector2> along;
     along.reserve(n + 1);
