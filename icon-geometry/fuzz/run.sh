@@ -8,13 +8,13 @@
 #
 #   icon-geometry/fuzz/run.sh [seconds] [target ...]
 #
-# Targets default to path_data, svg_document and model_input; any target
+# Targets default to path_data, svg_document, model_input and icon_drawing; any target
 # registered with gs_add_fuzzer can be named. GS_FUZZ_BUILD_DIR chooses the build folder.
 set -eu
 
 seconds="${1:-60}"
 [ $# -gt 0 ] && shift
-targets="${*:-path_data svg_document model_input}"
+targets="${*:-path_data svg_document model_input icon_drawing}"
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 build="${GS_FUZZ_BUILD_DIR:-$root/build-fuzz}"

@@ -82,11 +82,16 @@ public:
     Region united(const Region& other) const;
     Region subtracting(const Region& other) const;
 
+    // Polygon points are integers in this many per path unit.
+    static constexpr double pointsPerUnit = 65536.0;
+
     bool isEmpty() const { return polygons_.empty(); }
+    const std::vector<Polygon>& polygons() const { return polygons_; }
     double area() const;
     bool contains(Vector2 point) const;
     // The outline, polygon edges longer than about 12 units kept as lines and the
-    // stretches between them refitted to cubics within about 0.25 units.
+    // stretches between them refitted to cubics, each within 0.5 units of the
+    // polygon it replaces both ways.
     PlatformPath path() const;
 
     friend bool operator==(const Region&, const Region&) = default;

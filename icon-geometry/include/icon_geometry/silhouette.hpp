@@ -35,6 +35,10 @@ struct PlacedRevolvedBody {
     Pose pose;
     PerspectiveProjection projection;
     double step = 1;
+    // Rings and knurl lines packed closer together on the image than this (in
+    // projected units) add nothing a stroke can show: they are thinned to about
+    // this spacing before the visibility work. 0 keeps every line.
+    double lineSpacing = 0;
 };
 
 // The eight corners of the square prism around the axis that holds the profile's

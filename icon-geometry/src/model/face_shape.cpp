@@ -183,14 +183,16 @@ BezierPath FaceShape::ellipsePath(double width, double height) {
 }
 
 BezierPath FaceShape::superellipsePath(double width, double height, double exponent) {
-    const double a = width * 0.5;
-    const double b = height * 0.5;
+    // The curve depends on the sides' sizes only: a shape scaled by a negative
+    // factor keeps its outline, as an ellipse does.
+    const double a = std::abs(width) * 0.5;
+    const double b = std::abs(height) * 0.5;
     double n = exponent;
     if (n <= 1.01) n = 1.01;
     // A flat or unbounded shape (a bevel inset can clamp a side to 0) would divide
     // by a zero half-axis; it has no outline.
     if (!(a > 0) || !(b > 0) || !finite(a) || !finite(b) || !finite(n)) return {};
-    if (std::abs(n - 2) < 1e-12) return ellipsePath(width, height);
+    if (std::abs(n - 2) < 1e-12) return ellipsePath(std::abs(width), std::abs(height));
 
     PathBuilder builder;
     SuperellipseSampler sampler(a, b, n, builder);

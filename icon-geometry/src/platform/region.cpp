@@ -15,7 +15,7 @@ namespace icon_geometry {
 namespace {
 
 // 2^16: scaling in and out is exact, and 1/65536 of a unit is far below anything drawn.
-constexpr double scale = 65536.0;
+constexpr double scale = Region::pointsPerUnit;
 // Largest distance between a curve and the polygon that replaces it, in path units.
 constexpr double flatteningTolerance = 0.05;
 // Coordinates are clamped to this magnitude: paths from imported documents may
@@ -32,7 +32,17 @@ constexpr double widthToleranceFraction = 1e-3;
 constexpr double cleaningDistance = 0.001;
 // Outline edges longer than this stay straight lines when refitting.
 constexpr double longEdge = 12;
-constexpr double refitTolerance = 0.25;
+// The one tolerance of the refit: every curve it draws stays within this
+// distance of the polygon it replaces, and every vertex of that polygon within
+// this distance of the curve. The fitter aims at half of it at the vertices,
+// which leaves room for the curve's sway between them.
+constexpr double refitTolerance = 0.5;
+constexpr double refitAim = refitTolerance / 2;
+// A refitted curve is checked at points whose chords stray from it by at most
+// an eighth of the tolerance.
+constexpr double refitCheckSag = refitTolerance / 8;
+constexpr double minRefitChecks = 4;
+constexpr double maxRefitChecks = 4096;
 
 using ClipperLib::IntPoint;
 using ClipperLib::Paths;
@@ -135,6 +145,180 @@ void appendSubpath(const Subpath& subpath, PlatformPath& out) {
     if (subpath.isClosed) out.closeSubpath();
 }
 
+// --- Checking a refit against its polygon ------------------------------------
+
+double segmentDistance(Vector2 p, Vector2 a, Vector2 b) {
+    const Vector2 ab = b - a;
+    const double squared = ab.dot(ab);
+    const double t = squared > 0 ? std::clamp((p - a).dot(ab) / squared, 0.0, 1.0) : 0.0;
+    return p.distance(a + ab * t);
+}
+
+// Whether p lies within the tolerance of the polyline points[0 … count − 1]. The
+// search starts at the edge `hint` (where the previous point was found) and
+// moves outwards, so points taken in order along a matching curve cost little.
+bool isNearPolyline(Vector2 p, const Vector2* points, std::size_t count, std::size_t& hint) {
+    if (count == 1) return p.distance(points[0]) <= refitTolerance;
+    const std::size_t edges = count - 1;
+    hint = std::min(hint, edges - 1);
+    for (std::size_t step = 0; step < edges; ++step) {
+        bool any = false;
+        if (hint + step < edges) {
+            any = true;
+            if (segmentDistance(p, points[hint + step], points[hint + step + 1]) <= refitTolerance) {
+                hint += step;
+                return true;
+            }
+        }
+        if (step > 0 && hint >= step) {
+            any = true;
+            if (segmentDistance(p, points[hint - step], points[hint - step + 1]) <= refitTolerance) {
+                hint -= step;
+                return true;
+            }
+        }
+        if (!any) break;
+    }
+    return false;
+}
+
+// Whether the curve replacing points[first … last] stays within the refit
+// tolerance of them both ways: points along the curve to the polyline, and the
+// polyline's vertices to the curve.
+bool staysNear(const PathFitting::FittedCubic& c, const std::vector<Vector2>& points, std::size_t first,
+               std::size_t last) {
+    // Over a parameter step h a cubic strays from its chord by at most 0.75·D·h²,
+    // D the larger second difference of its control points.
+    const double bend = std::fmax((c[0] - c[1] * 2 + c[2]).length(), (c[1] - c[2] * 2 + c[3]).length());
+    if (!std::isfinite(bend)) return false;
+    const double count =
+        std::min(maxRefitChecks, std::max(minRefitChecks, std::ceil(std::sqrt(0.75 * bend / refitCheckSag))));
+    const auto n = static_cast<std::size_t>(count);
+    std::vector<Vector2> along;
+    along.reserve(n + 1);
+    for (std::size_t k = 0; k <= n; ++k)
+        along.push_back(Cubic::point(c[0], c[1], c[2], c[3], static_cast<double>(k) / count));
+    std::size_t hint = 0;
+    for (const Vector2& p : along)
+        if (!isNearPolyline(p, points.data() + first, last - first + 1, hint)) return false;
+    hint = 0;
+    for (std::size_t i = first + 1; i < last; ++i)
+        if (!isNearPolyline(points[i], along.data(), along.size(), hint)) return false;
+    return true;
+}
+
+PathFitting::FittedCubic asCubic(Vector2 from, const PathSegment& segment) {
+    if (const auto* c = segment.asCubic()) return {from, c->control1, c->control2, c->to};
+    const Vector2 to = segment.end();
+    return {from, from + (to - from) * (1.0 / 3), from + (to - from) * (2.0 / 3), to};
+}
+
+// The unit tangents at both ends of a fitted piece, the end one pointing back
+// along it; a degenerate handle falls back to the chord.
+std::pair<Vector2, Vector2> fittedTangents(const PathFitting::FittedCubic& c) {
+    const Vector2 chord = (c[3] - c[0]).normalized();
+    Vector2 start = (c[1] - c[0]).normalized();
+    Vector2 end = (c[2] - c[3]).normalized();
+    if (start == Vector2{0, 0}) start = chord;
+    if (end == Vector2{0, 0}) end = -chord;
+    return {start, end};
+}
+
+void emitSegment(const PathSegment& segment, PathBuilder& builder) {
+    if (const auto* c = segment.asCubic())
+        builder.curveTo(c->to, c->control1, c->control2);
+    else
+        builder.lineTo(segment.end());
+}
+
+void fitWithin(const std::vector<Vector2>& points, std::size_t first, std::size_t last, Vector2 tangentAtStart,
+               Vector2 tangentAtEnd, PathBuilder& builder);
+
+// Emits the pieces fitted to points[first …] (each ending on one of the points),
+// keeping those within the tolerance and fitting the stretch of any other one
+// again, split. Returns the index of the point the last piece ends on.
+std::size_t emitChecked(const std::vector<Vector2>& points, std::size_t first, std::size_t last,
+                        const std::vector<PathSegment>& pieces, PathBuilder& builder) {
+    std::size_t current = first;
+    for (const PathSegment& piece : pieces) {
+        std::size_t end = current + 1;
+        while (end <= last && !(points[end] == piece.end())) ++end;
+        if (end > last) {
+            // Not ending on the polygon: fit the rest afresh.
+            const Vector2 chord = (points[last] - points[current]).normalized();
+            fitWithin(points, current, last, chord, -chord, builder);
+            return last;
+        }
+        const PathFitting::FittedCubic cubic = asCubic(points[current], piece);
+        if (staysNear(cubic, points, current, end)) {
+            emitSegment(piece, builder);
+        } else {
+            const auto [start, back] = fittedTangents(cubic);
+            if (current == first && end == last) {
+                // The whole stretch failed as one piece: split it in the middle.
+                const std::size_t middle = (first + last) / 2;
+                const Vector2 across = (points[middle + 1] - points[middle - 1]).normalized();
+                fitWithin(points, first, middle, start, -across, builder);
+                fitWithin(points, middle, last, across, back, builder);
+            } else {
+                fitWithin(points, current, end, start, back, builder);
+            }
+        }
+        current = end;
+    }
+    return current;
+}
+
+// points[first … last] fitted with cubics that leave and arrive along the given
+// tangents, each within the refit tolerance of the polygon; a single edge stays
+// a line.
+void fitWithin(const std::vector<Vector2>& points, std::size_t first, std::size_t last, Vector2 tangentAtStart,
+               Vector2 tangentAtEnd, PathBuilder& builder) {
+    if (last <= first) return;
+    if (last - first == 1) {
+        builder.lineTo(points[last]);
+        return;
+    }
+    const std::vector<Vector2> stretch(points.begin() + static_cast<std::ptrdiff_t>(first),
+                                       points.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+    PathBuilder trial;
+    trial.moveTo(stretch.front());
+    PathFitting::fitCubic(stretch, trial, 0, tangentAtStart, tangentAtEnd, refitAim);
+    const BezierPath fitted = trial.finish();
+    const std::vector<PathSegment> none;
+    const std::size_t reached =
+        emitChecked(points, first, last, fitted.subpaths.empty() ? none : fitted.subpaths.front().segments, builder);
+    if (reached < last) builder.lineTo(points[last]);
+}
+
+// A closed subpath fitted to the ring, mended where it leaves the tolerance: the
+// ring is walked from the subpath's start, and each piece is checked against the
+// stretch of the ring it replaces.
+Subpath checkedRingFit(const std::vector<Vector2>& ring, const Subpath& fitted) {
+    const std::size_t count = ring.size();
+    std::size_t start = 0;
+    while (start < count && !(ring[start] == fitted.start)) ++start;
+    if (start == count) start = 0;
+    std::vector<Vector2> around;
+    around.reserve(count + 1);
+    for (std::size_t k = 0; k <= count; ++k) around.push_back(ring[(start + k) % count]);
+
+    PathBuilder builder;
+    builder.moveTo(around.front());
+    const std::size_t reached = emitChecked(around, 0, count, fitted.segments, builder);
+    if (reached < count) {
+        // The closing line the fit left implicit.
+        const PathFitting::FittedCubic closing = asCubic(around[reached], PathSegment::line(around[count]));
+        if (!staysNear(closing, around, reached, count)) {
+            const Vector2 chord = (around[count] - around[reached]).normalized();
+            fitWithin(around, reached, count, chord, -chord, builder);
+        }
+    }
+    builder.closeSubpath();
+    const BezierPath checked = builder.finish();
+    return checked.subpaths.empty() ? fitted : checked.subpaths.front();
+}
+
 // A closed polygon redrawn with lines and cubics. Long edges are straight parts
 // of the outline and stay lines; the runs of short edges between them are arcs
 // and joins flattened earlier, fitted again to cubics that leave and meet the
@@ -157,7 +341,7 @@ void appendRefittedRing(const std::vector<Vector2>& ring, double cornerCosine, P
         std::vector<PathSegment> lines;
         lines.reserve(count - 1);
         for (std::size_t i = 1; i < count; ++i) lines.push_back(PathSegment::line(ring[i]));
-        appendSubpath(PathFitting::fitSubpath(ring[0], lines, true, refitTolerance), out);
+        appendSubpath(checkedRingFit(ring, PathFitting::fitSubpath(ring[0], lines, true, refitAim)), out);
         return;
     }
 
@@ -171,7 +355,7 @@ void appendRefittedRing(const std::vector<Vector2>& ring, double cornerCosine, P
         if (run.size() == 2) {
             builder.lineTo(run[1]);
         } else if (run.size() > 2) {
-            PathFitting::fitCubic(run, builder, 0, runStartTangent, tangentAtEnd, refitTolerance);
+            fitWithin(run, 0, run.size() - 1, runStartTangent, tangentAtEnd, builder);
         }
         run.clear();
     };

@@ -13,8 +13,14 @@ namespace {
 
 constexpr double fittedSize = 900;
 constexpr double canvasCentre = 480;
+// Rings and knurl lines closer together than this on the canvas are thinned: a
+// quarter of the inner stroke, so that neighbours still overlap deeply and the
+// round ends of a band of them leave scallops about a third of a unit deep.
+constexpr double lineSpacingOnCanvas = 5;
 
-Rect pointRect(Vector3 p) { return {p.x, p.y, 0, 0}; }
+Rect pointRect(Vector3 p) {
+    return {p.x, p.y, 0, 0};
+}
 
 // A face that draws nothing has no place in the scene.
 bool hasOutline(const Rect& bounds) {
@@ -128,9 +134,17 @@ std::vector<IconBody> IconProjector::project() const {
             Projected body;
             body.silhouette = BezierPath::fromCGPath(Silhouette::revolvedOutline(placed));
             body.elements.push_back(IconElement::stroke(body.silhouette, StrokeWeight::outer()));
-            for (BezierPath& line : Silhouette::revolvedLines(placed))
-                body.elements.push_back(IconElement::stroke(std::move(line), StrokeWeight::inner()));
             body.depthKey = Silhouette::depthKey(placed);
+            // The lines wait for the fit's scale, which tells how close together
+            // they may lie before a stroke can no longer show them apart.
+            body.finish = [placed](double scale) {
+                Silhouette::PlacedRevolvedBody spaced = placed;
+                spaced.lineSpacing = lineSpacingOnCanvas / scale;
+                std::vector<IconElement> lines;
+                for (BezierPath& line : Silhouette::revolvedLines(spaced))
+                    lines.push_back(IconElement::stroke(std::move(line), StrokeWeight::inner()));
+                return lines;
+            };
             projected.push_back(std::move(body));
             continue;
         }
@@ -178,6 +192,8 @@ IconDrawing IconModel::drawing(const Camera& fallback) const {
     return IconDrawing{projector.project()};
 }
 
-std::string IconModel::svg(const Camera& fallback) const { return SVGWriter::document(drawing(fallback).path()); }
+std::string IconModel::svg(const Camera& fallback) const {
+    return SVGWriter::document(drawing(fallback).path());
+}
 
 }  // namespace icon_geometry

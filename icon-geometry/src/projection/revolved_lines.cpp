@@ -9,11 +9,11 @@ namespace icon_geometry::Silhouette {
 namespace {
 
 constexpr double pi = 3.141592653589793;
-constexpr double creaseAngle = 0.3490658503988659;  // 20°
+constexpr double creaseAngle = 0.3490658503988659;   // 20°
 constexpr double knurlMargin = 0.13962634015954636;  // 8°
-constexpr int ringAzimuths = 48;                      // 49 azimuths
-constexpr int knurlPoints = 8;                        // 9 points
-constexpr int sightSamples = 48;                      // 49 samples along a sight line
+constexpr int ringAzimuths = 48;                     // 49 azimuths
+constexpr int knurlPoints = 8;                       // 9 points
+constexpr int sightSamples = 48;                     // 49 samples along a sight line
 constexpr int heightLookupSamples = 64;
 constexpr int tableSamples = 32;
 
@@ -44,7 +44,8 @@ std::vector<Vector2> polyline(const Piece& piece, int samples) {
         std::vector<Vector2> points;
         points.reserve(static_cast<std::size_t>(samples) + 1);
         for (int k = 0; k <= samples; ++k)
-            points.push_back(Cubic::point(piece.start, c->control1, c->control2, c->to, static_cast<double>(k) / samples));
+            points.push_back(
+                Cubic::point(piece.start, c->control1, c->control2, c->to, static_cast<double>(k) / samples));
         return points;
     }
     return {piece.start, piece.segment.end()};
@@ -74,8 +75,10 @@ std::optional<double> radiusAtHeight(const ProfileTable& table, double h) {
     std::size_t hi = table.heights.size() - 1;
     while (hi - lo > 1) {
         const std::size_t mid = (lo + hi) / 2;
-        if (h >= table.heights[mid]) lo = mid;
-        else hi = mid;
+        if (h >= table.heights[mid])
+            lo = mid;
+        else
+            hi = mid;
     }
     const double span = table.heights[hi] - table.heights[lo];
     if (span > 0) return table.radii[lo] + (h - table.heights[lo]) * (table.radii[hi] - table.radii[lo]) / span;
@@ -187,12 +190,64 @@ std::vector<BezierPath> ringLines(const LineContext& c, const std::vector<Vector
         return {projectedCircle(c.placed, r, h)};
     std::vector<BezierPath> arcs;
     for (const auto& [first, last] : visibleRuns(flags))
-        arcs.push_back(projectedArc(c, r, h, azimuths[static_cast<std::size_t>(first)], azimuths[static_cast<std::size_t>(last)]));
+        arcs.push_back(
+            projectedArc(c, r, h, azimuths[static_cast<std::size_t>(first)], azimuths[static_cast<std::size_t>(last)]));
     return arcs;
 }
 
 void appendAll(std::vector<BezierPath>& to, std::vector<BezierPath>&& paths) {
     for (BezierPath& p : paths) to.push_back(std::move(p));
+}
+
+// Thinning lines that lie closer together on the image than a stroke can show.
+// The thinned spacing depends only on the body, the camera and the detail's
+// ends, never on the detail's count, so any count beyond it draws the same.
+constexpr int rateSamples = 64;
+constexpr int rateAzimuths = 8;
+
+Vector2 imageAt(const LineContext& c, double r, double h, double phi) {
+    return projectBodyPoint(c.placed, bodyPoint(c.placed, r, h, phi));
+}
+
+// How many equal steps the rings from `from` to `to` need so that neighbours
+// lie no farther apart on the image than the line spacing.
+double ringSteps(const LineContext& c, double from, double to) {
+    double largest = 0;
+    std::optional<ProfilePoint> previous = profileAtHeight(c.pieces, from);
+    for (int k = 1; k <= rateSamples; ++k) {
+        const double h0 = from + (to - from) * (k - 1) / rateSamples;
+        const double h1 = from + (to - from) * k / rateSamples;
+        const std::optional<ProfilePoint> next = profileAtHeight(c.pieces, h1);
+        if (previous && next) {
+            for (int a = 0; a < rateAzimuths; ++a) {
+                const double phi = c.azimuth + 2 * pi * a / rateAzimuths;
+                largest = std::max(largest,
+                                   imageAt(c, previous->radius, h0, phi).distance(imageAt(c, next->radius, h1, phi)));
+            }
+        }
+        previous = next;
+    }
+    return std::ceil(largest * rateSamples / c.placed.lineSpacing);
+}
+
+// How many knurl lines around the body keep neighbours no farther apart on the
+// image than the line spacing.
+double knurlSteps(const LineContext& c, const RevolvedDetail::Knurl& knurl, double r0, double r1) {
+    double largest = 0;
+    for (int a = 0; a < rateSamples; ++a) {
+        const double phi0 = 2 * pi * a / rateSamples;
+        const double phi1 = 2 * pi * (a + 1) / rateSamples;
+        for (const double f : {0.0, 0.5, 1.0}) {
+            const double r = r0 + (r1 - r0) * f;
+            const double h = knurl.from + (knurl.to - knurl.from) * f;
+            largest = std::max(largest, imageAt(c, r, h, phi0).distance(imageAt(c, r, h, phi1)));
+        }
+    }
+    return std::ceil(largest * rateSamples / c.placed.lineSpacing);
+}
+
+bool thins(const LineContext& c) {
+    return c.placed.lineSpacing > 0 && std::isfinite(c.placed.lineSpacing);
 }
 
 void ringAt(const LineContext& c, double at, std::vector<BezierPath>& lines) {
@@ -204,10 +259,15 @@ void knurlLines(const LineContext& c, const RevolvedDetail::Knurl& knurl, std::v
     const auto bottom = profileAtHeight(c.pieces, knurl.from);
     const auto top = profileAtHeight(c.pieces, knurl.to);
     if (!bottom || !top) return;
-    const double half = visibleHalfAngle(bottom->radius, knurl.from, bottom->tangent.x, bottom->tangent.y, c.placed) -
-                        knurlMargin;
-    for (std::int64_t j = 0; j < knurl.count; ++j) {
-        const double a = 2 * pi * static_cast<double>(j) / static_cast<double>(knurl.count);
+    const double half =
+        visibleHalfAngle(bottom->radius, knurl.from, bottom->tangent.x, bottom->tangent.y, c.placed) - knurlMargin;
+    double count = static_cast<double>(knurl.count);
+    if (thins(c)) {
+        const double steps = knurlSteps(c, knurl, bottom->radius, top->radius);
+        if (steps >= 1 && steps < count) count = steps;
+    }
+    for (std::int64_t j = 0; j < static_cast<std::int64_t>(count); ++j) {
+        const double a = 2 * pi * static_cast<double>(j) / count;
         if (!(half > std::abs(std::remainder(a - c.azimuth, 2 * pi)))) continue;
         std::vector<Vector3> points;
         std::vector<bool> flags;
@@ -221,8 +281,10 @@ void knurlLines(const LineContext& c, const RevolvedDetail::Knurl& knurl, std::v
         for (const auto& [first, last] : visibleRuns(flags)) {
             const Vector2 from = projectBodyPoint(c.placed, points[static_cast<std::size_t>(first)]);
             const Vector2 to = projectBodyPoint(c.placed, points[static_cast<std::size_t>(last)]);
-            if (from.distance(to) > 1e-9) lines.push_back(BezierPath{{Subpath{from, {PathSegment::line(to)}, false}}});
-            else lines.emplace_back();
+            if (from.distance(to) > 1e-9)
+                lines.push_back(BezierPath{{Subpath{from, {PathSegment::line(to)}, false}}});
+            else
+                lines.emplace_back();
         }
     }
 }
@@ -242,12 +304,16 @@ BezierPath meridianLine(const LineContext& c, const BezierPath& path) {
 }  // namespace
 
 std::vector<BezierPath> revolvedLines(const PlacedRevolvedBody& placed) {
-    LineContext c{placed, axisFrame(placed.body.axis), bodyEye(placed), eyeAzimuth(placed),
-                  profilePieces(placed.body.profile), {}, 0};
+    LineContext c{placed,
+                  axisFrame(placed.body.axis),
+                  bodyEye(placed),
+                  eyeAzimuth(placed),
+                  profilePieces(placed.body.profile),
+                  {},
+                  0};
     c.table = profileTable(c.pieces);
     const double span = c.table.heights.empty() ? 0 : c.table.heights.back() - c.table.heights.front();
-    const double maxRadius =
-        c.table.radii.empty() ? 0 : *std::max_element(c.table.radii.begin(), c.table.radii.end());
+    const double maxRadius = c.table.radii.empty() ? 0 : *std::max_element(c.table.radii.begin(), c.table.radii.end());
     c.size = std::max(span, 2 * maxRadius);
 
     std::vector<BezierPath> lines;
@@ -266,9 +332,13 @@ std::vector<BezierPath> revolvedLines(const PlacedRevolvedBody& placed) {
             if (rings->count < 2) {
                 ringAt(c, rings->from, lines);
             } else {
-                for (std::int64_t j = 0; j < rings->count; ++j)
-                    ringAt(c, rings->from + (rings->to - rings->from) * static_cast<double>(j) /
-                                                static_cast<double>(rings->count - 1), lines);
+                double steps = static_cast<double>(rings->count - 1);
+                if (thins(c)) {
+                    const double needed = ringSteps(c, rings->from, rings->to);
+                    if (needed >= 1 && needed < steps) steps = needed;
+                }
+                for (std::int64_t j = 0; j <= static_cast<std::int64_t>(steps); ++j)
+                    ringAt(c, rings->from + (rings->to - rings->from) * static_cast<double>(j) / steps, lines);
             }
         } else if (const auto* knurl = std::get_if<RevolvedDetail::Knurl>(&detail.value)) {
             knurlLines(c, *knurl, lines);
