@@ -84,7 +84,9 @@ ProbabilityMap GrabCutSegmenter::segment(const RgbImage& overWhite) const {
     // GrabCut on a small copy, started from a band of probable background along
     // the border and probable subject inside: no certain labels, so a subject
     // cut by the photo's edge can keep its part there.
-    cv::Mat small = shrunkTo(image, options_.workingSide).clone();
+    // One pass over the full photo: the refining copy, and the working copy from it.
+    const cv::Mat refineImage = shrunkTo(image, std::max(options_.refineSide, options_.workingSide));
+    cv::Mat small = shrunkTo(refineImage, options_.workingSide).clone();
     if (small.cols < 8 || small.rows < 8) throw PhotoAnalysisError::noSubjectFound();
     if (options_.dither > 0) {
         // On a plain background the colour models grow so narrow that JPEG ringing
@@ -118,23 +120,17 @@ ProbabilityMap GrabCutSegmenter::segment(const RgbImage& overWhite) const {
     if (!platform::plausibleSubject(small, raw, subject)) throw PhotoAnalysisError::noSubjectFound();
 
     // Back to a soft mask at the refining size, snapped to the photo's edges.
-    const cv::Mat refineImage = shrunkTo(image, options_.refineSide);
     cv::Mat grey;
     cv::cvtColor(refineImage, grey, cv::COLOR_RGB2GRAY);
     grey.convertTo(grey, CV_32F, 1.0 / 255.0);
     cv::Mat soft;
     subject.convertTo(soft, CV_32F, 1.0 / 255.0);
     cv::resize(soft, soft, refineImage.size(), 0, 0, cv::INTER_LINEAR);
-    const int radius = std::max(2, static_cast<int>(std::lround(4.0 * refineImage.cols / 1024.0 *
-                                                                std::max(1.0, 1024.0 / options_.refineSide))));
+    // Radius 4 at 1024 pixels, in proportion below.
+    const int radius =
+        std::max(2, static_cast<int>(std::lround(4.0 * std::max(refineImage.cols, refineImage.rows) / 1024.0)));
     soft = guidedFilter(grey, soft, radius, 1e-3);
 
-    cv::Mat full;
-    if (soft.size() != image.size()) {
-        cv::resize(soft, full, image.size(), 0, 0, cv::INTER_LINEAR);
-    } else {
-        full = soft;
-    }
     ProbabilityMap map;
     map.width = overWhite.width;
     map.height = overWhite.height;
@@ -142,7 +138,13 @@ ProbabilityMap GrabCutSegmenter::segment(const RgbImage& overWhite) const {
     map.bytesPerRow = static_cast<std::size_t>(overWhite.width);
     map.bytes.resize(map.bytesPerRow * static_cast<std::size_t>(overWhite.height));
     cv::Mat bytes(overWhite.height, overWhite.width, CV_8U, map.bytes.data());
-    full.convertTo(bytes, CV_8U, 255.0);  // saturating, rounded
+    cv::Mat softBytes;
+    soft.convertTo(softBytes, CV_8U, 255.0);  // saturating, rounded
+    if (softBytes.size() != image.size()) {
+        cv::resize(softBytes, bytes, image.size(), 0, 0, cv::INTER_LINEAR);
+    } else {
+        softBytes.copyTo(bytes);
+    }
     return map;
 }
 
