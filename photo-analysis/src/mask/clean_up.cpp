@@ -71,8 +71,10 @@ SubjectMask cleanedUp(SubjectMask mask) {
             }
             if (row[x] == 0) continue;
             // A soft pixel stays only beside the kept component (the frame never is).
-            const bool besideKept = kept != 0 && (cells[x + 1] == kept || cells[x - 1] == kept ||
-                                                  cells[x + stride] == kept || cells[x - stride] == kept);
+            const std::uint32_t* here = cells + x;
+            const std::ptrdiff_t down = static_cast<std::ptrdiff_t>(stride);
+            const bool besideKept =
+                kept != 0 && (here[1] == kept || here[-1] == kept || here[down] == kept || here[-down] == kept);
             if (!besideKept) row[x] = 0;
         }
     }
