@@ -102,5 +102,9 @@ private:
 // at canvas y = 0.
 std::vector<std::uint8_t> rasterizeEvenOdd(const std::vector<PlatformPath>& paths, int side,
                                            double canvasSide = Canvas::side);
+// The antialiased coverage (0–255) of the path filled by the even-odd rule into a
+// width × height grey buffer in pixel units, row 0 at y = 0. Empty when a side is
+// not positive or above 8192, or the buffer cannot be made.
+std::vector<std::uint8_t> coverageEvenOdd(const PlatformPath& path, int width, int height);
 
 }  // namespace icon_geometry

@@ -67,41 +67,53 @@ void addPath(cairo_t* context, const PlatformPath& path, double scale) {
     });
 }
 
-}  // namespace
-
-// cairo is y-down like the canvas, so canvas y = 0 lands in row 0 without a flip.
-// Each path is filled on its own, as separate fills overlap without cancelling.
-std::vector<std::uint8_t> rasterizeEvenOdd(const std::vector<PlatformPath>& paths, int side, double canvasSide) {
-    if (side <= 0 || side > maxSide) return {};
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(side) * static_cast<std::size_t>(side), 0);
-    if (paths.empty() || !(canvasSide > 0) || !std::isfinite(canvasSide)) return pixels;
-
+// Fills each path on its own (separate fills overlap without cancelling) by the
+// even-odd rule into a width × height grey buffer; empty when the surface cannot
+// be made. cairo is y-down like the canvas, so y = 0 lands in row 0 without a flip.
+std::vector<std::uint8_t> fillEvenOdd(const std::vector<PlatformPath>& paths, int width, int height, double scale,
+                                      cairo_antialias_t antialias) {
+    if (width <= 0 || height <= 0 || width > maxSide || height > maxSide) return {};
     const std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
-        cairo_image_surface_create(CAIRO_FORMAT_A8, side, side));
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return pixels;
+        cairo_image_surface_create(CAIRO_FORMAT_A8, width, height));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return {};
     const std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
-    if (cairo_status(context.get()) != CAIRO_STATUS_SUCCESS) return pixels;
+    if (cairo_status(context.get()) != CAIRO_STATUS_SUCCESS) return {};
 
-    cairo_set_antialias(context.get(), CAIRO_ANTIALIAS_NONE);
+    cairo_set_antialias(context.get(), antialias);
     cairo_set_fill_rule(context.get(), CAIRO_FILL_RULE_EVEN_ODD);
     cairo_set_source_rgba(context.get(), 0, 0, 0, 1);
-    const double scale = static_cast<double>(side) / canvasSide;
     for (const PlatformPath& path : paths) {
         cairo_new_path(context.get());
         addPath(context.get(), path, scale);
         cairo_fill(context.get());
     }
     cairo_surface_flush(surface.get());
-    if (cairo_status(context.get()) != CAIRO_STATUS_SUCCESS) return pixels;
+    if (cairo_status(context.get()) != CAIRO_STATUS_SUCCESS) return {};
 
     const unsigned char* data = cairo_image_surface_get_data(surface.get());
     const int stride = cairo_image_surface_get_stride(surface.get());
-    if (data == nullptr) return pixels;
-    for (int row = 0; row < side; ++row) {
-        std::memcpy(pixels.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(side),
-                    data + static_cast<std::ptrdiff_t>(row) * stride, static_cast<std::size_t>(side));
+    if (data == nullptr) return {};
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int row = 0; row < height; ++row) {
+        std::memcpy(pixels.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width),
+                    data + static_cast<std::ptrdiff_t>(row) * stride, static_cast<std::size_t>(width));
     }
     return pixels;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> rasterizeEvenOdd(const std::vector<PlatformPath>& paths, int side, double canvasSide) {
+    if (side <= 0 || side > maxSide) return {};
+    std::vector<std::uint8_t> blank(static_cast<std::size_t>(side) * static_cast<std::size_t>(side), 0);
+    if (paths.empty() || !(canvasSide > 0) || !std::isfinite(canvasSide)) return blank;
+    std::vector<std::uint8_t> pixels =
+        fillEvenOdd(paths, side, side, static_cast<double>(side) / canvasSide, CAIRO_ANTIALIAS_NONE);
+    return pixels.empty() ? blank : pixels;
+}
+
+std::vector<std::uint8_t> coverageEvenOdd(const PlatformPath& path, int width, int height) {
+    return fillEvenOdd({path}, width, height, 1.0, CAIRO_ANTIALIAS_DEFAULT);
 }
 
 }  // namespace icon_geometry

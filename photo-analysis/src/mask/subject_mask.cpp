@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <limits>
 
+#include "photo_analysis/photo.hpp"
+#include "photo_analysis/photo_analysis_error.hpp"
+
 namespace photo_analysis {
 
 bool SubjectMask::isWellFormed() const {
@@ -56,6 +59,18 @@ double SubjectMask::overlap(const SubjectMask& other) const {
         either += a || b;
     }
     return either == 0 ? 0.0 : static_cast<double>(both) / static_cast<double>(either);
+}
+
+}  // namespace photo_analysis
+
+namespace photo_analysis {
+
+SubjectMask SubjectMask::fromPath(const icon_geometry::PlatformPath& path, int width, int height) {
+    if (width <= 0 || height <= 0 || width > Photo::maxSide || height > Photo::maxSide)
+        throw PhotoAnalysisError::renderingFailed();
+    std::vector<std::uint8_t> coverage = icon_geometry::coverageEvenOdd(path, width, height);
+    if (coverage.empty()) throw PhotoAnalysisError::renderingFailed();
+    return SubjectMask{width, height, std::move(coverage)};
 }
 
 }  // namespace photo_analysis

@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
+#include <string>
 
+#include "image_io/bounded_file.hpp"
+#include "image_io/image.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
+#include "platform/resampling.hpp"
 
 namespace photo_analysis {
 
@@ -27,6 +32,37 @@ bool operator==(const Photo& a, const Photo& b) {
     if (a.pixels_ == b.pixels_) return true;
     const auto pa = a.pixels(), pb = b.pixels();
     return std::equal(pa.begin(), pa.end(), pb.begin(), pb.end());
+}
+
+}  // namespace photo_analysis
+
+namespace photo_analysis {
+
+Photo Photo::decode(std::span<const std::uint8_t> bytes) {
+    image_io::RgbaImage image;
+    try {
+        image_io::DecodeOptions options;
+        options.alpha = image_io::AlphaMode::premultiplied;
+        options.applyOrientation = true;
+        options.maxSideHint = maxSide;
+        image = image_io::decode(bytes, options);
+    } catch (...) {
+        // Corrupt, truncated, unknown or over the header caps; or out of memory.
+        throw PhotoAnalysisError::unreadableImage();
+    }
+    if (image.width <= 0 || image.height <= 0) throw PhotoAnalysisError::unreadableImage();
+    const auto [width, height] = platform::fittedSize(image.width, image.height, maxSide);
+    if (width == image.width && height == image.height)
+        return Photo(image.width, image.height, std::move(image.pixels));
+    std::vector<std::uint8_t> shrunk =
+        platform::shrinkRgba(image.pixels.data(), image.width, image.height, width, height);
+    return Photo(width, height, std::move(shrunk));
+}
+
+Photo Photo::load(const std::filesystem::path& path) {
+    const std::optional<std::string> bytes = image_io::readBoundedFile(path, image_io::imageFileLimit);
+    if (!bytes) throw PhotoAnalysisError::unreadableImage();
+    return decode({reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()});
 }
 
 }  // namespace photo_analysis

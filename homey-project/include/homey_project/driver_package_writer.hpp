@@ -1,0 +1,94 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "homey_project/driver_image_check.hpp"
+#include "homey_project/homey_app.hpp"
+#include "homey_project/homey_project_error.hpp"
+#include "icon_geometry/camera.hpp"
+#include "icon_geometry/icon_model.hpp"
+#include "icon_geometry/vector.hpp"
+
+namespace homey_project {
+
+// A photo kept among a driver's sources under its own file name.
+struct SourcePhoto {
+    std::string name;
+    std::string data;
+    friend bool operator==(const SourcePhoto&, const SourcePhoto&) = default;
+};
+
+// Everything produced for one driver, written into the project in one go.
+struct DriverPackage {
+    std::string iconSVG;
+    std::map<DriverImageSize, std::string> images;  // PNG bytes; an absent size is left alone
+    icon_geometry::IconModel model;
+    std::vector<SourcePhoto> sourcePhotos;
+    std::vector<icon_geometry::Vector2> faceCorners;
+    std::optional<icon_geometry::Camera> brandCamera;  // absent leaves the stored one alone
+};
+
+// One file of a write: its path relative to the project root, and whether
+// something there will be replaced.
+struct PlannedWrite {
+    std::string path;
+    bool exists = false;
+    friend bool operator==(const PlannedWrite&, const PlannedWrite&) = default;
+};
+
+// How the app and the tool write into a project and read its stored sources.
+class HomeyProjectWriting {
+public:
+    virtual ~HomeyProjectWriting() = default;
+    [[nodiscard]] virtual std::vector<PlannedWrite> plan(const DriverPackage& package, const HomeyDriver& driver,
+                                                         const HomeyApp& app) const = 0;
+    // Throws HomeyProjectError.
+    virtual std::vector<PlannedWrite> write(const DriverPackage& package, const HomeyDriver& driver,
+                                            const HomeyApp& app, bool overwrite) const = 0;
+    // Throws HomeyProjectError (unreadableSource, newerModel).
+    [[nodiscard]] virtual std::optional<icon_geometry::IconModel> savedModel(const HomeyDriver& driver,
+                                                                             const HomeyApp& app) const = 0;
+    // Throws HomeyProjectError (unreadableSource).
+    [[nodiscard]] virtual std::optional<icon_geometry::Camera> brandCamera(const HomeyApp& app) const = 0;
+};
+
+// Writes a driver's files into the project and never outside it: every target is
+// confined on real paths, checked again just before it is written, and written
+// into the folder the check resolved; each file is replaced atomically.
+class HomeyProjectWriter final : public HomeyProjectWriting {
+public:
+    struct Entry {
+        std::filesystem::path url;
+        std::string data;
+        bool isAppend = false;
+        friend bool operator==(const Entry&, const Entry&) = default;
+    };
+
+    std::vector<PlannedWrite> plan(const DriverPackage& package, const HomeyDriver& driver,
+                                   const HomeyApp& app) const override;
+    std::vector<PlannedWrite> write(const DriverPackage& package, const HomeyDriver& driver, const HomeyApp& app,
+                                    bool overwrite) const override;
+    std::optional<icon_geometry::IconModel> savedModel(const HomeyDriver& driver, const HomeyApp& app) const override;
+    std::optional<icon_geometry::Camera> brandCamera(const HomeyApp& app) const override;
+
+    // The file operations of a write, in plan order: icon, images, model, source
+    // photos, face corners, brand camera, the ".homeyignore" line.
+    [[nodiscard]] static std::vector<Entry> entries(const DriverPackage& package, const HomeyDriver& driver,
+                                                    const HomeyApp& app);
+    // The text to append to ".homeyignore" so that it holds "sources/", or
+    // nothing when a line already keeps the sources out.
+    [[nodiscard]] static std::optional<std::string> ignoreEntry(const std::filesystem::path& root);
+    // The target relative to the root when below it (both standardised, no link
+    // resolved); otherwise the target's whole path.
+    [[nodiscard]] static std::string relativePath(const std::filesystem::path& target,
+                                                  const std::filesystem::path& root);
+    // Whether the target resolves, on real paths, strictly below the root.
+    [[nodiscard]] static bool isInsideProject(const std::filesystem::path& target, const std::filesystem::path& root);
+};
+
+}  // namespace homey_project

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstddef>
+#include <exception>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace homey_project {
+
+// The one failure of every project operation: reading a project, planning and
+// writing a driver's files, reading the stored sources. Payloads are paths
+// (relative to the project root, except the full path of a target outside it)
+// or a driver id, never messages: the callers word them.
+class HomeyProjectError : public std::exception {
+public:
+    enum class Kind {
+        unknownDriver,     // path(): the driver's id
+        wouldOverwrite,    // paths(): existing planned files, in plan order
+        outsideProject,    // path(): the target's full path
+        writeFailed,       // path(): relative path
+        unreadableSource,  // path(): relative path
+        newerModel,        // path(): relative path
+        notAHomeyApp,      // no payload
+    };
+
+    static HomeyProjectError unknownDriver(std::string id) { return {Kind::unknownDriver, std::move(id), {}}; }
+    static HomeyProjectError wouldOverwrite(std::vector<std::string> paths) {
+        return {Kind::wouldOverwrite, {}, std::move(paths)};
+    }
+    static HomeyProjectError outsideProject(std::string path) { return {Kind::outsideProject, std::move(path), {}}; }
+    static HomeyProjectError writeFailed(std::string path) { return {Kind::writeFailed, std::move(path), {}}; }
+    static HomeyProjectError unreadableSource(std::string path) {
+        return {Kind::unreadableSource, std::move(path), {}};
+    }
+    static HomeyProjectError newerModel(std::string path) { return {Kind::newerModel, std::move(path), {}}; }
+    static HomeyProjectError notAHomeyApp() { return {Kind::notAHomeyApp, {}, {}}; }
+
+    Kind kind() const { return kind_; }
+    // The id or path of every case but wouldOverwrite and notAHomeyApp (empty there).
+    const std::string& path() const { return path_; }
+    // The paths of wouldOverwrite (empty for the other cases).
+    const std::vector<std::string>& paths() const { return paths_; }
+
+    const char* what() const noexcept override;
+
+    friend bool operator==(const HomeyProjectError& a, const HomeyProjectError& b) {
+        return a.kind_ == b.kind_ && a.path_ == b.path_ && a.paths_ == b.paths_;
+    }
+
+private:
+    HomeyProjectError(Kind kind, std::string path, std::vector<std::string> paths)
+        : kind_(kind), path_(std::move(path)), paths_(std::move(paths)) {}
+
+    Kind kind_;
+    std::string path_;
+    std::vector<std::string> paths_;
+};
+
+}  // namespace homey_project
+
+template <>
+struct std::hash<homey_project::HomeyProjectError> {
+    std::size_t operator()(const homey_project::HomeyProjectError& error) const noexcept;
+};

@@ -1,0 +1,286 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <limits>
+#include <nlohmann/json.hpp>
+
+#include "homey_project/source_layout.hpp"
+#include "icon_geometry/geometry_coding.hpp"
+#include "icon_geometry/json.hpp"
+#include "icon_geometry/model_input.hpp"
+#include "image_io/bounded_file.hpp"
+#include "writer/confinement.hpp"
+#include "writer/ignore_file.hpp"
+#include "writer/package_writer.hpp"
+
+namespace homey_project {
+namespace {
+
+namespace json = icon_geometry::json;
+
+enum class EntryKind { icon, image, model, sourcePhoto, faceCorners, brandCamera, ignoreLine };
+
+struct KindedEntry {
+    HomeyProjectWriter::Entry entry;
+    EntryKind kind;
+};
+
+template <class T>
+std::optional<std::string> encoded(const T& value) {
+    try {
+        return json::write(json::encode(value));
+    } catch (const std::exception&) {
+        return std::nullopt;  // a value that cannot be written is left out
+    }
+}
+
+bool somethingExists(const std::filesystem::path& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
+std::optional<std::string> readText(const std::filesystem::path& path) {
+    return image_io::readBoundedFile(path, image_io::textFileLimit);
+}
+
+// The stored camera already says the same: its own bytes, or any JSON that
+// decodes to an equal camera.
+bool storedCameraEquals(const std::filesystem::path& file, const std::string& encodedCamera,
+                        const icon_geometry::Camera& camera) {
+    const std::optional<std::string> stored = readText(file);
+    if (!stored) return false;
+    if (*stored == encodedCamera) return true;
+    try {
+        return icon_geometry::ModelInput::decode<icon_geometry::Camera>(*stored) == camera;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+std::vector<KindedEntry> kindedEntries(const DriverPackage& package, const HomeyDriver& driver, const HomeyApp& app) {
+    const SourceLayout layout{app.root};
+    std::vector<KindedEntry> result;
+    result.push_back({{driver.iconFile(), package.iconSVG, false}, EntryKind::icon});
+    for (DriverImageSize size : allDriverImageSizes)
+        if (const auto image = package.images.find(size); image != package.images.end())
+            result.push_back({{driver.imageFile(size), image->second, false}, EntryKind::image});
+    if (std::optional<std::string> model = encoded(package.model))
+        result.push_back({{layout.modelFile(driver.id), std::move(*model), false}, EntryKind::model});
+    for (const SourcePhoto& photo : package.sourcePhotos)
+        result.push_back({{layout.sourceFile(driver.id, photo.name), photo.data, false}, EntryKind::sourcePhoto});
+    if (!package.sourcePhotos.empty())
+        if (std::optional<std::string> corners = encoded(package.faceCorners))
+            result.push_back({{layout.faceCornersFile(driver.id), std::move(*corners), false}, EntryKind::faceCorners});
+    if (package.brandCamera)
+        if (std::optional<std::string> camera = encoded(*package.brandCamera))
+            if (!storedCameraEquals(layout.brandCameraFile(), *camera, *package.brandCamera))
+                result.push_back({{layout.brandCameraFile(), std::move(*camera), false}, EntryKind::brandCamera});
+    if (std::optional<std::string> line = HomeyProjectWriter::ignoreEntry(app.root))
+        result.push_back({{layout.ignoreFile(), std::move(*line), true}, EntryKind::ignoreLine});
+    return result;
+}
+
+std::vector<PlannedWrite> planOf(const std::vector<KindedEntry>& entries, const HomeyApp& app) {
+    std::vector<PlannedWrite> plan;
+    for (const KindedEntry& e : entries)
+        plan.push_back({HomeyProjectWriter::relativePath(e.entry.url, app.root),
+                        !e.entry.isAppend && somethingExists(e.entry.url)});
+    return plan;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { reset(-1); }
+    void reset(int fd) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// ".homeyignore" is appended in place: it must be a plain, singly linked,
+// readable file, or the append could reach a file outside or hang on a pipe.
+void checkIgnoreFile(const std::filesystem::path& file, const HomeyApp& app) {
+    struct stat status {};
+    if (::lstat(file.c_str(), &status) != 0) return;
+    const std::string relative = HomeyProjectWriter::relativePath(file, app.root);
+    if (!S_ISREG(status.st_mode) || !readText(file)) throw HomeyProjectError::writeFailed(relative);
+}
+
+}  // namespace
+
+bool isPlainFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
+
+bool isNewerModel(std::string_view bytes) {
+    if (const std::optional<std::int64_t> version = icon_geometry::ModelInput::version(bytes)) return *version >= 3;
+    // Integral versions beyond a 64-bit integer are newer still.
+    const nlohmann::json tree = nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, false);
+    if (tree.is_discarded() || !tree.is_object()) return false;
+    const auto version = tree.find("version");
+    if (version == tree.end()) return false;
+    if (version->is_number_unsigned()) return true;  // only those above the signed range get here
+    if (version->is_number_float()) {
+        const double value = version->get<double>();
+        return std::isfinite(value) && value == std::trunc(value) && value >= 9223372036854775808.0;
+    }
+    return false;
+}
+
+std::vector<HomeyProjectWriter::Entry> HomeyProjectWriter::entries(const DriverPackage& package,
+                                                                   const HomeyDriver& driver, const HomeyApp& app) {
+    std::vector<Entry> result;
+    for (KindedEntry& e : kindedEntries(package, driver, app)) result.push_back(std::move(e.entry));
+    return result;
+}
+
+std::optional<std::string> HomeyProjectWriter::ignoreEntry(const std::filesystem::path& root) {
+    const std::optional<std::string> bytes = readText(SourceLayout{root}.ignoreFile());
+    return ignore_file::entryFor(bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
+}
+
+std::string HomeyProjectWriter::relativePath(const std::filesystem::path& target, const std::filesystem::path& root) {
+    const std::string path = confinement::standardized(target);
+    const std::string base = confinement::standardized(root);
+    if (confinement::isBelow(path, base)) return path.substr(base == "/" ? 1 : base.size() + 1);
+    return path;
+}
+
+bool HomeyProjectWriter::isInsideProject(const std::filesystem::path& target, const std::filesystem::path& root) {
+    const std::optional<std::string> base = confinement::realRoot(root);
+    if (!base) return false;
+    const std::optional<confinement::Resolved> resolved = confinement::resolve(target);
+    return resolved && confinement::isBelow(resolved->full(), *base);
+}
+
+std::vector<PlannedWrite> HomeyProjectWriter::plan(const DriverPackage& package, const HomeyDriver& driver,
+                                                   const HomeyApp& app) const {
+    return planOf(kindedEntries(package, driver, app), app);
+}
+
+std::vector<PlannedWrite> HomeyProjectWriter::write(const DriverPackage& package, const HomeyDriver& driver,
+                                                    const HomeyApp& app, bool overwrite) const {
+    FileOperations operations;
+    return writePackage(operations, package, driver, app, overwrite);
+}
+
+std::vector<PlannedWrite> writePackage(FileOperations& operations, const DriverPackage& package,
+                                       const HomeyDriver& driver, const HomeyApp& app, bool overwrite) {
+    bool known = false;
+    for (const HomeyDriver& d : app.drivers) known = known || d.id == driver.id;
+    if (!known) throw HomeyProjectError::unknownDriver(driver.id);
+
+    const std::vector<KindedEntry> checked = kindedEntries(package, driver, app);
+    std::size_t photo = 0;
+    for (const KindedEntry& e : checked) {
+        const bool plainName = e.kind != EntryKind::sourcePhoto || isPlainFileName(package.sourcePhotos[photo++].name);
+        if (!plainName || !HomeyProjectWriter::isInsideProject(e.entry.url, app.root))
+            throw HomeyProjectError::outsideProject(confinement::standardized(e.entry.url));
+        if (e.kind == EntryKind::ignoreLine) {
+            struct stat status {};
+            if (::lstat(e.entry.url.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink > 1)
+                throw HomeyProjectError::outsideProject(confinement::standardized(e.entry.url));
+        }
+    }
+
+    const std::vector<KindedEntry> entries = kindedEntries(package, driver, app);
+    const std::vector<PlannedWrite> plan = planOf(entries, app);
+    if (!overwrite) {
+        std::vector<std::string> existing;
+        for (const PlannedWrite& p : plan)
+            if (p.exists) existing.push_back(p.path);
+        if (!existing.empty()) throw HomeyProjectError::wouldOverwrite(std::move(existing));
+    }
+
+    const SourceLayout layout{app.root};
+    const std::filesystem::path modelFile = layout.modelFile(driver.id);
+    if (const std::optional<std::string> stored = readText(modelFile); stored && isNewerModel(*stored))
+        throw HomeyProjectError::newerModel(HomeyProjectWriter::relativePath(modelFile, app.root));
+
+    for (const KindedEntry& e : entries)
+        if (e.kind == EntryKind::ignoreLine) checkIgnoreFile(e.entry.url, app);
+
+    // The ignore line goes first: sources written without it would be published.
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].kind == EntryKind::ignoreLine) order.push_back(i);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].kind != EntryKind::ignoreLine) order.push_back(i);
+
+    for (std::size_t index : order) {
+        const HomeyProjectWriter::Entry& entry = entries[index].entry;
+        const std::string relative = plan[index].path;
+        operations.beforeEntry(index, entry.url);
+
+        // Checked again on the disk as it is now, and written into the folder
+        // this check resolved, under the target's own name.
+        const std::optional<std::string> base = confinement::realRoot(app.root);
+        const std::optional<confinement::Resolved> target = confinement::resolve(entry.url);
+        if (!base || !target || !confinement::isBelow(target->full(), *base))
+            throw HomeyProjectError::outsideProject(confinement::standardized(entry.url));
+        const std::string name = std::filesystem::path(confinement::standardized(entry.url)).filename().native();
+        const std::optional<confinement::Resolved> folder =
+            confinement::resolve(std::filesystem::path(confinement::standardized(entry.url)).parent_path());
+        if (!folder || (folder->full() != *base && !confinement::isBelow(folder->full(), *base)))
+            throw HomeyProjectError::outsideProject(confinement::standardized(entry.url));
+
+        Descriptor fd(::open(folder->existing.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (fd.get() < 0) throw HomeyProjectError::writeFailed(relative);
+        for (const std::string& component : folder->missing) {
+            fd.reset(operations.openFolder(fd.get(), component));
+            if (fd.get() < 0) throw HomeyProjectError::writeFailed(relative);
+        }
+
+        struct stat status {};
+        const bool present = ::fstatat(fd.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+        FileOperations::Outcome outcome;
+        if (entry.isAppend && present)
+            outcome = operations.appendToFile(fd.get(), name, entry.data);
+        else
+            // A new ".homeyignore" never replaces one that appeared meanwhile.
+            outcome = operations.replaceFile(fd.get(), name, entry.data, overwrite && !entry.isAppend);
+        if (outcome == FileOperations::Outcome::exists) throw HomeyProjectError::wouldOverwrite({relative});
+        if (outcome != FileOperations::Outcome::done) throw HomeyProjectError::writeFailed(relative);
+    }
+    return plan;
+}
+
+std::optional<icon_geometry::IconModel> HomeyProjectWriter::savedModel(const HomeyDriver& driver,
+                                                                       const HomeyApp& app) const {
+    const std::filesystem::path file = SourceLayout{app.root}.modelFile(driver.id);
+    if (!somethingExists(file)) return std::nullopt;
+    const std::string relative = relativePath(file, app.root);
+    const std::optional<std::string> bytes = readText(file);
+    if (!bytes) throw HomeyProjectError::unreadableSource(relative);
+    if (isNewerModel(*bytes)) throw HomeyProjectError::newerModel(relative);
+    try {
+        return icon_geometry::ModelInput::decode<icon_geometry::IconModel>(*bytes);
+    } catch (const std::exception&) {
+        throw HomeyProjectError::unreadableSource(relative);
+    }
+}
+
+std::optional<icon_geometry::Camera> HomeyProjectWriter::brandCamera(const HomeyApp& app) const {
+    const std::filesystem::path file = SourceLayout{app.root}.brandCameraFile();
+    if (!somethingExists(file)) return std::nullopt;
+    const std::string relative = relativePath(file, app.root);
+    const std::optional<std::string> bytes = readText(file);
+    if (!bytes) throw HomeyProjectError::unreadableSource(relative);
+    try {
+        return icon_geometry::ModelInput::decode<icon_geometry::Camera>(*bytes);
+    } catch (const std::exception&) {
+        throw HomeyProjectError::unreadableSource(relative);
+    }
+}
+
+}  // namespace homey_project

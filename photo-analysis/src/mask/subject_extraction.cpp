@@ -1,0 +1,147 @@
+#include "photo_analysis/subject_extraction.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+#include "mask/clean_up.hpp"
+#include "photo_analysis/photo_analysis_error.hpp"
+
+namespace photo_analysis {
+
+namespace {
+
+// A premultiplied channel over white, as a double.
+inline double channelOverWhite(std::uint8_t c, std::uint8_t a) {
+    return static_cast<double>(c) + 255.0 * (1.0 - static_cast<double>(a) / 255.0);
+}
+
+// The cleaned mask, or noSubjectFound when nothing inside survives.
+SubjectMask finished(SubjectMask mask) {
+    SubjectMask cleaned = cleanedUp(std::move(mask));
+    if (!cleaned.boundingBox()) throw PhotoAnalysisError::noSubjectFound();
+    return cleaned;
+}
+
+}  // namespace
+
+RgbImage SubjectExtraction::overWhite(const Photo& photo) {
+    RgbImage image{photo.width(), photo.height(), {}};
+    const std::span<const std::uint8_t> rgba = photo.pixels();
+    const std::size_t count = rgba.size() / 4;
+    image.rgb.resize(count * 3);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* p = &rgba[i * 4];
+        const int white = 255 - p[3];
+        for (int c = 0; c < 3; ++c) image.rgb[i * 3 + c] = static_cast<std::uint8_t>(std::min(p[c] + white, 255));
+    }
+    return image;
+}
+
+SubjectMask SubjectExtraction::extractForeground(const Photo& photo, const Segmenter& segmenter) {
+    if (photo.isEmpty()) throw PhotoAnalysisError::noSubjectFound();
+    ProbabilityMap map;
+    try {
+        map = segmenter.segment(overWhite(photo));
+    } catch (const PhotoAnalysisError&) {
+        throw PhotoAnalysisError::noSubjectFound();
+    } catch (const std::exception&) {
+        // A segmentation library's own failure means no subject here.
+        throw PhotoAnalysisError::noSubjectFound();
+    }
+    return maskFromProbability(map, photo.width(), photo.height());
+}
+
+SubjectMask SubjectExtraction::maskFromProbability(const ProbabilityMap& map, int width, int height) {
+    if (width <= 0 || height <= 0 || map.width != width || map.height != height)
+        throw PhotoAnalysisError::noSubjectFound();
+    const std::size_t valueSize = map.format == ProbabilityMap::Format::float32 ? 4 : 1;
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * valueSize;
+    if (map.bytesPerRow < rowBytes ||
+        map.bytes.size() < map.bytesPerRow * static_cast<std::size_t>(height - 1) + rowBytes)
+        throw PhotoAnalysisError::noSubjectFound();
+
+    SubjectMask mask{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height)};
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = map.bytes.data() + map.bytesPerRow * static_cast<std::size_t>(y);
+        std::uint8_t* out = mask.coverage.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            float v;
+            if (valueSize == 4) {
+                std::memcpy(&v, row + static_cast<std::size_t>(x) * 4, 4);
+            } else {
+                v = static_cast<float>(row[x]) / 255.0f;
+            }
+            if (!(v < 1.0f)) {
+                out[x] = 255;  // 1 and above, and NaN
+            } else {
+                out[x] = static_cast<std::uint8_t>(255.0f * std::max(v, 0.0f));
+            }
+        }
+    }
+    return finished(std::move(mask));
+}
+
+SubjectMask SubjectExtraction::extractByBackground(const Photo& photo, double tolerance) {
+    if (photo.isEmpty()) throw PhotoAnalysisError::noSubjectFound();
+    const std::size_t width = static_cast<std::size_t>(photo.width());
+    const std::size_t height = static_cast<std::size_t>(photo.height());
+    const std::size_t count = width * height;
+    const std::uint8_t* rgba = photo.pixels().data();
+    const auto colour = [&](std::size_t i, int c) { return channelOverWhite(rgba[i * 4 + c], rgba[i * 4 + 3]); };
+
+    // Border samples: top and bottom row by x, then left and right column by y.
+    std::vector<std::size_t> samples;
+    samples.reserve(2 * (width + height));
+    for (std::size_t x = 0; x < width; ++x) {
+        samples.push_back(x);
+        samples.push_back((height - 1) * width + x);
+    }
+    for (std::size_t y = 0; y < height; ++y) {
+        samples.push_back(y * width);
+        samples.push_back(y * width + width - 1);
+    }
+    double background[3];
+    std::vector<double> values(samples.size());
+    for (int c = 0; c < 3; ++c) {
+        for (std::size_t k = 0; k < samples.size(); ++k) values[k] = colour(samples[k], c);
+        const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+        std::nth_element(values.begin(), middle, values.end());
+        background[c] = *middle;
+    }
+
+    std::vector<std::uint8_t> differs(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const double dr = colour(i, 0) - background[0];
+        const double dg = colour(i, 1) - background[1];
+        const double db = colour(i, 2) - background[2];
+        differs[i] = std::sqrt(dr * dr + dg * dg + db * db) > tolerance;
+    }
+
+    std::vector<std::uint8_t> visited(count, 0);
+    std::vector<std::size_t> stack;
+    const auto seed = [&](std::size_t i) {
+        if (!differs[i] && !visited[i]) {
+            visited[i] = 1;
+            stack.push_back(i);
+        }
+    };
+    for (const std::size_t i : samples) seed(i);
+    while (!stack.empty()) {
+        const std::size_t i = stack.back();
+        stack.pop_back();
+        const std::size_t x = i % width, y = i / width;
+        if (x > 0) seed(i - 1);
+        if (x + 1 < width) seed(i + 1);
+        if (y > 0) seed(i - width);
+        if (y + 1 < height) seed(i + width);
+    }
+
+    SubjectMask mask{photo.width(), photo.height(), std::vector<std::uint8_t>(count)};
+    for (std::size_t i = 0; i < count; ++i) mask.coverage[i] = visited[i] ? 0 : 255;
+    return finished(std::move(mask));
+}
+
+}  // namespace photo_analysis

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace photo_analysis::platform {
+
+// The size a width × height image takes when its longer side is brought down to
+// maxSide (never enlarged): the shorter side rounded half away from zero, at least 1.
+std::pair<int, int> fittedSize(int width, int height, int maxSide);
+
+// Area-averaged shrink of 8-bit RGBA (premultiplied, so colours average correctly).
+std::vector<std::uint8_t> shrinkRgba(const std::uint8_t* rgba, int width, int height, int newWidth, int newHeight);
+
+// Draws a width × height premultiplied RGBA image scaled by `scale` with its
+// top-left corner at (originX, originY) into a side × side canvas of
+// premultiplied float RGBA (4 floats a pixel, 0…255) that starts transparent.
+// Shrinking averages every source pixel by the area it covers (no
+// aliasing from 8192 to 75); enlarging interpolates cubically.
+void drawScaled(const std::vector<std::uint8_t>& rgba, int width, int height, double scale, double originX,
+                double originY, int side, std::vector<float>& canvas);
+
+}  // namespace photo_analysis::platform

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "icon_geometry/rect.hpp"
+#include "icon_geometry/vector.hpp"
+#include "photo_analysis/photo.hpp"
+#include "photo_analysis/subject_mask.hpp"
+
+// Device photos rendered at test time, with their ground truth: a box device
+// whose face carries details, seen through a pinhole camera over a chosen
+// background. The same options and seed always give the same bytes.
+namespace test_photo {
+
+enum class Background { uniform, textured, vignette, transparent };
+enum class DetailKind { led, buttonRing, separator, diagonalLine, ribGrille, text, sun, wifi };
+
+inline constexpr std::array<DetailKind, 8> allDetailKinds{
+    DetailKind::led,       DetailKind::buttonRing, DetailKind::separator, DetailKind::diagonalLine,
+    DetailKind::ribGrille, DetailKind::text,       DetailKind::sun,       DetailKind::wifi};
+
+struct Colour {
+    double r = 1, g = 1, b = 1;  // 0…1
+};
+
+struct SceneOptions {
+    int width = 640;
+    int height = 480;
+    // The device: face size and corner radius, and the depth behind the face.
+    double faceWidthMm = 86;
+    double faceHeightMm = 86;
+    double cornerRadiusMm = 8;
+    double depthMm = 30;
+    // Turn about the vertical axis (0…45, or 90 for a side view) and tilt about
+    // the horizontal one (0…15), in degrees.
+    double yawDegrees = 0;
+    double pitchDegrees = 0;
+    // The face's height in the image at yaw 0, as a share of the shorter side.
+    double subjectSize = 0.55;
+    // The device's centre moved by these shares of the width and height.
+    double offsetX = 0;
+    double offsetY = 0;
+    Colour face{0.94, 0.94, 0.92};
+    Colour detail{0.35, 0.36, 0.38};
+    Colour background{0.28, 0.45, 0.62};
+    Background backdrop = Background::uniform;
+    std::vector<DetailKind> details{allDetailKinds.begin(), allDetailKinds.end()};
+    std::string text = "OK";  // two letters, DejaVu Sans
+    unsigned seed = 1;
+    double blurSigma = 0.7;
+    double noise = 2.0;          // standard deviation, 8-bit units
+    bool jpegRoundTrip = false;  // pass the pixels through JPEG at quality 80
+};
+
+// Where a detail is, in face millimetres (origin at the face centre, y down) and
+// in face units (the face height is 1).
+struct DetailTruth {
+    DetailKind kind;
+    icon_geometry::Vector2 centreMm;
+    icon_geometry::Vector2 sizeMm;
+    icon_geometry::Vector2 centreUnits;
+    icon_geometry::Vector2 sizeUnits;
+};
+
+struct Scene {
+    SceneOptions options;
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba;  // premultiplied
+    photo_analysis::SubjectMask truth;
+    // The sharp corners of the face (radius ignored): top left, top right, bottom
+    // right, bottom left, in pixel coordinates.
+    std::array<icon_geometry::Vector2, 4> faceCorners;
+    double aspect = 1;       // face width / height
+    double focalLength = 0;  // pixels; the principal point is the image centre
+    std::vector<DetailTruth> details;
+    std::vector<icon_geometry::Rect> textBoxesMm;
+    std::vector<icon_geometry::Rect> textBoxesUnits;
+    // The face as printed, flat: premultiplied RGBA at texturePixelsPerMm.
+    int textureWidth = 0;
+    int textureHeight = 0;
+    double texturePixelsPerMm = 0;
+    std::vector<std::uint8_t> faceTexture;
+
+    photo_analysis::Photo photo() const { return photo_analysis::Photo(width, height, rgba); }
+    // A point of the face plane, in face millimetres, projected into the photo.
+    icon_geometry::Vector2 project(icon_geometry::Vector2 faceMm) const;
+
+    // Camera pose, for project().
+    std::array<double, 9> rotation{};
+    std::array<double, 3> translation{};
+};
+
+Scene renderScene(const SceneOptions& options);
+
+}  // namespace test_photo

@@ -1,0 +1,392 @@
+#include "test_photo/scene.hpp"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <numbers>
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#include <random>
+
+#include "icon_geometry/pictogram.hpp"
+#include "icon_geometry/platform_path.hpp"
+#include "icon_geometry/silhouette.hpp"
+#include "image_io/image.hpp"
+#include "test_photo/image_files.hpp"
+
+namespace test_photo {
+
+using icon_geometry::Vector2;
+
+namespace {
+
+struct Vector3 {
+    double x, y, z;
+};
+
+struct Camera {
+    std::array<double, 9> r;
+    std::array<double, 3> t;
+    double f, cx, cy;
+
+    Vector3 toCamera(Vector3 p) const {
+        return {r[0] * p.x + r[1] * p.y + r[2] * p.z + t[0], r[3] * p.x + r[4] * p.y + r[5] * p.z + t[1],
+                r[6] * p.x + r[7] * p.y + r[8] * p.z + t[2]};
+    }
+    Vector2 project(Vector3 p) const {
+        const Vector3 c = toCamera(p);
+        return {cx + f * c.x / c.z, cy + f * c.y / c.z};
+    }
+};
+
+// Deterministic normal-ish noise: the sum of four uniforms, centred and scaled
+// to unit variance, independent of the library's distributions.
+struct Noise {
+    std::mt19937 engine;
+    explicit Noise(unsigned seed) : engine(seed) {}
+    double uniform() { return static_cast<double>(engine()) / 4294967296.0; }
+    double normal() { return (uniform() + uniform() + uniform() + uniform() - 2.0) * std::sqrt(3.0); }
+};
+
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+struct ContextDeleter {
+    void operator()(cairo_t* c) const { cairo_destroy(c); }
+};
+
+void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
+    r = std::clamp(r, 0.0, std::min(w, h) / 2);
+    const double pi = std::numbers::pi;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x + w - r, y + r, r, -pi / 2, 0);
+    cairo_arc(cr, x + w - r, y + h - r, r, 0, pi / 2);
+    cairo_arc(cr, x + r, y + h - r, r, pi / 2, pi);
+    cairo_arc(cr, x + r, y + r, r, pi, 3 * pi / 2);
+    cairo_close_path(cr);
+}
+
+void addBezier(cairo_t* cr, const icon_geometry::BezierPath& path) {
+    for (const icon_geometry::Subpath& sub : path.subpaths) {
+        cairo_move_to(cr, sub.start.x, sub.start.y);
+        for (const icon_geometry::PathSegment& s : sub.segments) {
+            if (const auto* line = s.asLine()) cairo_line_to(cr, line->to.x, line->to.y);
+            if (const auto* c = s.asCubic())
+                cairo_curve_to(cr, c->control1.x, c->control1.y, c->control2.x, c->control2.y, c->to.x, c->to.y);
+        }
+        if (sub.isClosed) cairo_close_path(cr);
+    }
+}
+
+void setColour(cairo_t* cr, Colour c) {
+    cairo_set_source_rgb(cr, c.r, c.g, c.b);
+}
+
+// Draws the flat face in millimetres and records its details.
+void drawFace(Scene& scene, double k) {
+    const SceneOptions& o = scene.options;
+    const double W = o.faceWidthMm, H = o.faceHeightMm, m = std::min(W, H);
+    scene.texturePixelsPerMm = k;
+    scene.textureWidth = std::max(1, static_cast<int>(std::ceil(W * k)));
+    scene.textureHeight = std::max(1, static_cast<int>(std::ceil(H * k)));
+    const std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, scene.textureWidth, scene.textureHeight));
+    const std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
+    cairo_t* cr = context.get();
+    cairo_scale(cr, k, k);
+    cairo_translate(cr, W / 2, H / 2);  // millimetres from the face centre
+    roundedRect(cr, -W / 2, -H / 2, W, H, o.cornerRadiusMm);
+    setColour(cr, o.face);
+    cairo_fill(cr);
+    setColour(cr, o.detail);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+
+    const auto record = [&](DetailKind kind, Vector2 centre, Vector2 size) {
+        scene.details.push_back({kind, centre, size, centre * (1.0 / H), size * (1.0 / H)});
+    };
+    for (const DetailKind kind : o.details) {
+        switch (kind) {
+            case DetailKind::led: {
+                const Vector2 c{0.30 * W, -0.36 * H};
+                const double r = 0.025 * m;
+                cairo_save(cr);
+                cairo_set_source_rgb(cr, 0.1, 0.75, 0.3);
+                cairo_arc(cr, c.x, c.y, r, 0, 2 * std::numbers::pi);
+                cairo_fill(cr);
+                cairo_restore(cr);
+                record(kind, c, {2 * r, 2 * r});
+                break;
+            }
+            case DetailKind::buttonRing: {
+                const double r = 0.08 * m, line = 0.012 * m;
+                for (const double side : {-1.0, 1.0}) {
+                    const Vector2 c{0.2 * W * side, 0.24 * H};
+                    cairo_new_path(cr);
+                    cairo_arc(cr, c.x, c.y, r, 0, 2 * std::numbers::pi);
+                    cairo_set_line_width(cr, line);
+                    cairo_stroke(cr);
+                    record(kind, c, {2 * r + line, 2 * r + line});
+                }
+                break;
+            }
+            case DetailKind::separator: {
+                const double line = 0.01 * m;
+                cairo_move_to(cr, -0.38 * W, 0.06 * H);
+                cairo_line_to(cr, 0.38 * W, 0.06 * H);
+                cairo_set_line_width(cr, line);
+                cairo_stroke(cr);
+                record(kind, {0, 0.06 * H}, {0.76 * W + line, line});
+                break;
+            }
+            case DetailKind::diagonalLine: {
+                const double line = 0.01 * m;
+                const Vector2 a{-0.07 * W, 0.43 * H}, b{0.07 * W, 0.37 * H};
+                cairo_move_to(cr, a.x, a.y);
+                cairo_line_to(cr, b.x, b.y);
+                cairo_set_line_width(cr, line);
+                cairo_stroke(cr);
+                record(kind, (a + b) * 0.5, {std::abs(b.x - a.x) + line, std::abs(b.y - a.y) + line});
+                break;
+            }
+            case DetailKind::ribGrille: {
+                const double line = 0.012 * m, top = -0.41 * H, bottom = -0.29 * H;
+                for (int i = 0; i < 5; ++i) {
+                    const double x = -0.38 * W + i * 0.05 * W;
+                    cairo_move_to(cr, x, top);
+                    cairo_line_to(cr, x, bottom);
+                }
+                cairo_set_line_width(cr, line);
+                cairo_stroke(cr);
+                record(kind, {-0.28 * W, (top + bottom) / 2}, {0.2 * W + line, bottom - top + line});
+                break;
+            }
+            case DetailKind::text: {
+                cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+                cairo_set_font_size(cr, 0.1 * H);
+                cairo_text_extents_t e;
+                cairo_text_extents(cr, o.text.c_str(), &e);
+                const Vector2 c{-0.22 * W, -0.1 * H};
+                const double x = c.x - e.width / 2 - e.x_bearing, y = c.y - e.height / 2 - e.y_bearing;
+                cairo_move_to(cr, x, y);
+                cairo_show_text(cr, o.text.c_str());
+                const icon_geometry::Rect box{x + e.x_bearing, y + e.y_bearing, e.width, e.height};
+                scene.textBoxesMm.push_back(box);
+                scene.textBoxesUnits.push_back({box.x / H, box.y / H, box.width / H, box.height / H});
+                record(kind, box.center(), {box.width, box.height});
+                break;
+            }
+            case DetailKind::sun:
+            case DetailKind::wifi: {
+                const bool sun = kind == DetailKind::sun;
+                const Vector2 c = sun ? Vector2{0.02 * W, -0.34 * H} : Vector2{0.22 * W, -0.1 * H};
+                const double size = 0.14 * m;
+                const icon_geometry::Pictogram picto(sun ? icon_geometry::Pictogram::sun
+                                                         : icon_geometry::Pictogram::wifi);
+                icon_geometry::Rect bounds = icon_geometry::Rect::null();
+                cairo_new_path(cr);
+                for (const icon_geometry::BezierPath& path : picto.contours(c, size)) {
+                    addBezier(cr, path);
+                    bounds = bounds.united(path.bounds());
+                }
+                const double line = 0.08 * size;
+                cairo_set_line_width(cr, line);
+                cairo_stroke(cr);
+                record(kind, bounds.center(), {bounds.width + line, bounds.height + line});
+                break;
+            }
+        }
+    }
+    cairo_surface_flush(surface.get());
+    // cairo's ARGB32 is premultiplied, one native-endian word a pixel.
+    const unsigned char* data = cairo_image_surface_get_data(surface.get());
+    const int stride = cairo_image_surface_get_stride(surface.get());
+    scene.faceTexture.resize(static_cast<std::size_t>(scene.textureWidth) * scene.textureHeight * 4);
+    for (int y = 0; y < scene.textureHeight; ++y) {
+        for (int x = 0; x < scene.textureWidth; ++x) {
+            std::uint32_t word;
+            std::memcpy(&word, data + y * stride + x * 4, 4);
+            std::uint8_t* q = &scene.faceTexture[(static_cast<std::size_t>(y) * scene.textureWidth + x) * 4];
+            q[0] = static_cast<std::uint8_t>(word >> 16);
+            q[1] = static_cast<std::uint8_t>(word >> 8);
+            q[2] = static_cast<std::uint8_t>(word);
+            q[3] = static_cast<std::uint8_t>(word >> 24);
+        }
+    }
+}
+
+// The face outline as points, at depth z.
+std::vector<Vector3> outline(const SceneOptions& o, double z) {
+    const double W = o.faceWidthMm, H = o.faceHeightMm;
+    const double r = std::clamp(o.cornerRadiusMm, 0.0, std::min(W, H) / 2);
+    std::vector<Vector3> points;
+    const Vector2 centres[4] = {
+        {W / 2 - r, -H / 2 + r}, {W / 2 - r, H / 2 - r}, {-W / 2 + r, H / 2 - r}, {-W / 2 + r, -H / 2 + r}};
+    for (int corner = 0; corner < 4; ++corner) {
+        for (int i = 0; i <= 12; ++i) {
+            const double a = (corner - 1 + i / 12.0) * std::numbers::pi / 2;
+            points.push_back({centres[corner].x + r * std::cos(a), centres[corner].y + r * std::sin(a), z});
+        }
+    }
+    return points;
+}
+
+std::vector<float> background(const SceneOptions& o, const std::vector<Vector2>& hull, Noise& noise) {
+    const int w = o.width, h = o.height;
+    std::vector<float> pixels(static_cast<std::size_t>(w) * h * 4, 0.0f);
+    if (o.backdrop == Background::transparent) return pixels;
+    const double shorter = std::min(w, h);
+    const double period = shorter / 24.0;
+    const double phase1 = noise.uniform() * 6.28, phase2 = noise.uniform() * 6.28;
+    cv::Mat shadow;
+    if (o.backdrop == Background::vignette) {
+        // A soft shadow: the silhouette pushed down and right, blurred.
+        shadow = cv::Mat::zeros(h, w, CV_32F);
+        std::vector<cv::Point> polygon;
+        for (const Vector2 p : hull)
+            polygon.push_back({static_cast<int>(p.x + 0.04 * shorter), static_cast<int>(p.y + 0.05 * shorter)});
+        if (polygon.size() >= 3) cv::fillConvexPoly(shadow, polygon, cv::Scalar(1.0));
+        cv::GaussianBlur(shadow, shadow, cv::Size(0, 0), 0.04 * shorter);
+    }
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            Colour c = o.background;
+            if (o.backdrop == Background::textured) {
+                // Wood: bands bent by slow waves, with finer grain.
+                const double bend = 0.35 * std::sin(2 * std::numbers::pi * y / (period * 9) + phase1) +
+                                    0.12 * std::sin(2 * std::numbers::pi * y / (period * 2.7) + phase2);
+                const double v = 0.5 + 0.5 * std::sin(2 * std::numbers::pi * (x / period + bend));
+                const double grain = 0.5 + 0.5 * std::sin(2 * std::numbers::pi * (x / (period * 0.23) + 3 * bend));
+                const double f = 0.78 + 0.22 * v + 0.06 * grain;
+                c = {0.55 * f, 0.37 * f, 0.22 * f};
+            } else if (o.backdrop == Background::vignette) {
+                const double dx = (x + 0.5 - w / 2.0) / (w / 2.0), dy = (y + 0.5 - h / 2.0) / (h / 2.0);
+                double f = 1.0 - 0.45 * (dx * dx + dy * dy) / 2.0;
+                f *= 1.0 - 0.35 * shadow.at<float>(y, x);
+                c = {0.88 * f, 0.87 * f, 0.85 * f};
+            }
+            float* p = &pixels[(static_cast<std::size_t>(y) * w + x) * 4];
+            p[0] = static_cast<float>(255 * c.r);
+            p[1] = static_cast<float>(255 * c.g);
+            p[2] = static_cast<float>(255 * c.b);
+            p[3] = 255.0f;
+        }
+    }
+    return pixels;
+}
+
+}  // namespace
+
+Vector2 Scene::project(Vector2 faceMm) const {
+    const Camera camera{rotation, translation, focalLength, width / 2.0, height / 2.0};
+    return camera.project({faceMm.x, faceMm.y, 0});
+}
+
+Scene renderScene(const SceneOptions& o) {
+    Scene scene;
+    scene.options = o;
+    scene.width = o.width;
+    scene.height = o.height;
+    scene.aspect = o.faceWidthMm / o.faceHeightMm;
+    Noise noise(o.seed);
+
+    // Pinhole camera: focal length from the image size, distance from the wanted
+    // face height, turned by yaw then pitch.
+    const double shorter = std::min(o.width, o.height);
+    const double f = 1.4 * std::max(o.width, o.height);
+    const double distance = f * o.faceHeightMm / (o.subjectSize * shorter);
+    const double yaw = o.yawDegrees * std::numbers::pi / 180, pitch = o.pitchDegrees * std::numbers::pi / 180;
+    const double cy = std::cos(yaw), sy = std::sin(yaw), cp = std::cos(pitch), sp = std::sin(pitch);
+    // R = Rx(pitch) · Ry(yaw); the box's middle (half its depth) sits on the axis.
+    const std::array<double, 9> r{cy, 0, sy, sp * sy, cp, -sp * cy, -cp * sy, sp, cp * cy};
+    const Vector3 middle{0, 0, o.depthMm / 2};
+    const Vector3 rm{r[0] * middle.x + r[1] * middle.y + r[2] * middle.z,
+                     r[3] * middle.x + r[4] * middle.y + r[5] * middle.z,
+                     r[6] * middle.x + r[7] * middle.y + r[8] * middle.z};
+    const std::array<double, 3> t{o.offsetX * o.width * distance / f - rm.x, o.offsetY * o.height * distance / f - rm.y,
+                                  distance - rm.z};
+    const Camera camera{r, t, f, o.width / 2.0, o.height / 2.0};
+    scene.rotation = r;
+    scene.translation = t;
+    scene.focalLength = f;
+    const double W = o.faceWidthMm, H = o.faceHeightMm;
+    const Vector3 corners[4] = {{-W / 2, -H / 2, 0}, {W / 2, -H / 2, 0}, {W / 2, H / 2, 0}, {-W / 2, H / 2, 0}};
+    for (int i = 0; i < 4; ++i) scene.faceCorners[static_cast<std::size_t>(i)] = camera.project(corners[i]);
+
+    // Silhouette: the hull of the front and back outlines.
+    std::vector<Vector2> points;
+    for (const double z : {0.0, o.depthMm})
+        for (const Vector3& p : outline(o, z)) points.push_back(camera.project(p));
+    const std::vector<Vector2> hull = icon_geometry::Silhouette::convexHull(points);
+    icon_geometry::PlatformPath silhouette;
+    for (std::size_t i = 0; i < hull.size(); ++i) i == 0 ? silhouette.moveTo(hull[i]) : silhouette.addLineTo(hull[i]);
+    silhouette.closeSubpath();
+    scene.truth = photo_analysis::SubjectMask::fromPath(silhouette, o.width, o.height);
+
+    // The face, flat, at about the resolution it is seen at.
+    const double seen = f / (distance - o.depthMm / 2);
+    drawFace(scene, std::max(2.0, 1.25 * seen));
+
+    // Subject layer: sides shaded from the face colour, then the face warped on top
+    // when it looks towards the camera.
+    std::vector<float> subject(static_cast<std::size_t>(o.width) * o.height * 4, 0.0f);
+    const double shade = 0.55 + 0.2 * std::cos(yaw);
+    for (std::size_t i = 0; i < scene.truth.coverage.size(); ++i) {
+        const float a = scene.truth.coverage[i];
+        subject[i * 4 + 0] = static_cast<float>(o.face.r * shade) * a;
+        subject[i * 4 + 1] = static_cast<float>(o.face.g * shade) * a;
+        subject[i * 4 + 2] = static_cast<float>(o.face.b * shade * 0.97) * a;
+        subject[i * 4 + 3] = a;
+    }
+    const Vector3 normal{-r[2], -r[5], -r[8]};
+    const Vector3 centre = camera.toCamera({0, 0, 0});
+    if (normal.x * centre.x + normal.y * centre.y + normal.z * centre.z < 0) {
+        const double k = scene.texturePixelsPerMm;
+        std::vector<cv::Point2f> from, to;
+        for (int i = 0; i < 4; ++i) {
+            from.push_back({static_cast<float>((corners[i].x + W / 2) * k - 0.5),
+                            static_cast<float>((corners[i].y + H / 2) * k - 0.5)});
+            to.push_back({static_cast<float>(scene.faceCorners[static_cast<std::size_t>(i)].x - 0.5),
+                          static_cast<float>(scene.faceCorners[static_cast<std::size_t>(i)].y - 0.5)});
+        }
+        const cv::Mat homography = cv::getPerspectiveTransform(from, to);
+        cv::Mat texture(scene.textureHeight, scene.textureWidth, CV_8UC4, scene.faceTexture.data());
+        cv::Mat textureFloat, warped;
+        texture.convertTo(textureFloat, CV_32FC4);
+        cv::warpPerspective(textureFloat, warped, homography, cv::Size(o.width, o.height), cv::INTER_LINEAR,
+                            cv::BORDER_CONSTANT, cv::Scalar::all(0));
+        for (std::size_t i = 0; i < subject.size(); i += 4) {
+            const float* p = warped.ptr<float>() + i;
+            const float keep = 1.0f - p[3] / 255.0f;
+            for (int c = 0; c < 4; ++c) subject[i + c] = p[c] + subject[i + c] * keep;
+        }
+    }
+
+    std::vector<float> pixels = background(o, hull, noise);
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+        const float keep = 1.0f - subject[i + 3] / 255.0f;
+        for (int c = 0; c < 4; ++c) pixels[i + c] = subject[i + c] + pixels[i + c] * keep;
+    }
+    cv::Mat image(o.height, o.width, CV_32FC4, pixels.data());
+    if (o.blurSigma > 0) cv::GaussianBlur(image, image, cv::Size(0, 0), o.blurSigma);
+
+    scene.rgba.resize(pixels.size());
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+        const float a = std::clamp(pixels[i + 3], 0.0f, 255.0f);
+        const double n = a > 0 && o.noise > 0 ? o.noise * a / 255.0 : 0.0;
+        for (int c = 0; c < 3; ++c) {
+            const double v = pixels[i + c] + (n > 0 ? n * noise.normal() : 0.0);
+            scene.rgba[i + c] = static_cast<std::uint8_t>(std::clamp(std::round(v), 0.0, static_cast<double>(a)));
+        }
+        scene.rgba[i + 3] = static_cast<std::uint8_t>(std::round(a));
+    }
+    if (o.jpegRoundTrip) {
+        const std::vector<std::uint8_t> jpeg = encodeJpeg(rgbaImage(o.width, o.height, scene.rgba), 80);
+        scene.rgba = image_io::decode(jpeg).pixels;
+    }
+    return scene;
+}
+
+}  // namespace test_photo
