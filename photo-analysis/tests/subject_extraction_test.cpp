@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "failure_kind.hpp"
 #include "mask/clean_up.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
 
@@ -34,16 +35,6 @@ struct Canvas {
 
 constexpr Rgba white{255, 255, 255, 255};
 constexpr Rgba black{0, 0, 0, 255};
-
-PhotoAnalysisError::Kind failureOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const PhotoAnalysisError& e) {
-        return e.kind();
-    }
-    ADD_FAILURE() << "no failure";
-    return PhotoAnalysisError::Kind::renderingFailed;
-}
 
 TEST(BackgroundPath, UniformOrTransparentPhotoHasNoSubject) {
     for (Rgba fill : {white, Rgba{40, 90, 200, 255}, Rgba{0, 0, 0, 0}}) {

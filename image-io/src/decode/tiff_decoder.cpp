@@ -63,8 +63,12 @@ int closeProc(thandle_t) {
 toff_t sizeProc(thandle_t handle) {
     return static_cast<MemoryFile*>(handle)->size;
 }
-int mapProc(thandle_t, void**, toff_t*) {
-    return 0;
+// The bytes are already in memory: libtiff reads them in place (it only reads when opened "r").
+int mapProc(thandle_t handle, void** base, toff_t* size) {
+    auto* file = static_cast<MemoryFile*>(handle);
+    *base = const_cast<std::uint8_t*>(file->data);
+    *size = file->size;
+    return 1;
 }
 void unmapProc(thandle_t, void*, toff_t) {}
 
@@ -99,9 +103,9 @@ public:
         TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), maxLibraryAllocation);
         TIFFOpenOptionsSetErrorHandlerExtR(options.get(), errorHandler, &file_);
         TIFFOpenOptionsSetWarningHandlerExtR(options.get(), warningHandler, &file_);
-        // "m": the bytes are already in memory, never map.
-        tiff_.reset(TIFFClientOpenExt("image", "rm", &file_, readProc, writeProc, seekProc, closeProc, sizeProc,
-                                      mapProc, unmapProc, options.get()));
+        // Mapped: libtiff's unmapped tile reading refuses valid uncompressed tiles.
+        tiff_.reset(TIFFClientOpenExt("image", "r", &file_, readProc, writeProc, seekProc, closeProc, sizeProc, mapProc,
+                                      unmapProc, options.get()));
         if (!tiff_) fail("unreadable file");
         std::uint32_t width = 0;
         std::uint32_t height = 0;

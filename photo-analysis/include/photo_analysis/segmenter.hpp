@@ -44,8 +44,9 @@ class GrabCutSegmenter final : public Segmenter {
 public:
     struct Options {
         int workingSide = 320;     // longer side GrabCut runs at
-        int iterations = 3;        // GrabCut iterations
+        int iterations = 2;        // GrabCut iterations
         double borderBand = 0.03;  // share of the working side started as probable background
+        double dither = 6.0;       // standard deviation of the fixed noise added, 8-bit units
         int refineSide = 1024;     // longer side the edges are snapped at
     };
 

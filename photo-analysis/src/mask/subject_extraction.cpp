@@ -1,9 +1,12 @@
 #include "photo_analysis/subject_extraction.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "mask/clean_up.hpp"
@@ -16,6 +19,12 @@ namespace {
 // A premultiplied channel over white, as a double.
 inline double channelOverWhite(std::uint8_t c, std::uint8_t a) {
     return static_cast<double>(c) + 255.0 * (1.0 - static_cast<double>(a) / 255.0);
+}
+
+// 255 for 1 and above and for NaN, else 255 × max(v, 0) truncated.
+std::uint8_t coverageOf(float v) {
+    if (!(v < 1.0f)) return 255;
+    return static_cast<std::uint8_t>(255.0f * std::max(v, 0.0f));
 }
 
 // The cleaned mask, or noSubjectFound when nothing inside survives.
@@ -63,6 +72,10 @@ SubjectMask SubjectExtraction::maskFromProbability(const ProbabilityMap& map, in
         map.bytes.size() < map.bytesPerRow * static_cast<std::size_t>(height - 1) + rowBytes)
         throw PhotoAnalysisError::noSubjectFound();
 
+    // Byte maps go through a table of the same single-precision steps.
+    std::array<std::uint8_t, 256> byteCoverage{};
+    for (int b = 0; b < 256; ++b)
+        byteCoverage[static_cast<std::size_t>(b)] = coverageOf(static_cast<float>(b) / 255.0f);
     SubjectMask mask{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height)};
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* row = map.bytes.data() + map.bytesPerRow * static_cast<std::size_t>(y);
@@ -72,13 +85,10 @@ SubjectMask SubjectExtraction::maskFromProbability(const ProbabilityMap& map, in
             if (valueSize == 4) {
                 std::memcpy(&v, row + static_cast<std::size_t>(x) * 4, 4);
             } else {
-                v = static_cast<float>(row[x]) / 255.0f;
+                out[x] = byteCoverage[row[x]];
+                continue;
             }
-            if (!(v < 1.0f)) {
-                out[x] = 255;  // 1 and above, and NaN
-            } else {
-                out[x] = static_cast<std::uint8_t>(255.0f * std::max(v, 0.0f));
-            }
+            out[x] = coverageOf(v);
         }
     }
     return finished(std::move(mask));
@@ -112,35 +122,64 @@ SubjectMask SubjectExtraction::extractByBackground(const Photo& photo, double to
         background[c] = *middle;
     }
 
-    std::vector<std::uint8_t> differs(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const double dr = colour(i, 0) - background[0];
-        const double dg = colour(i, 1) - background[1];
-        const double db = colour(i, 2) - background[2];
-        differs[i] = std::sqrt(dr * dr + dg * dg + db * db) > tolerance;
+    // Whether each pixel differs, on a grid framed by one cell that counts as
+    // differing: the fill then needs no bounds checks and no division.
+    const std::size_t stride = width + 2;
+    std::vector<std::uint8_t> blocked(stride * (height + 2), 1);
+    const bool integral =
+        std::all_of(std::begin(background), std::end(background), [](double v) { return v == std::floor(v); });
+    // The smallest whole squared distance whose root exceeds the tolerance; for
+    // opaque pixels and a whole background colour the test stays exact in integers.
+    std::int64_t firstFar = 0;
+    if (integral && tolerance >= 0 && tolerance < 1000) {
+        firstFar = std::max<std::int64_t>(0, static_cast<std::int64_t>(tolerance * tolerance) - 2);
+        while (!(std::sqrt(static_cast<double>(firstFar)) > tolerance)) ++firstFar;
+    }
+    const bool fast = integral && tolerance >= 0 && tolerance < 1000;
+    const int bg[3] = {static_cast<int>(background[0]), static_cast<int>(background[1]),
+                       static_cast<int>(background[2])};
+    for (std::size_t y = 0; y < height; ++y) {
+        std::uint8_t* cells = blocked.data() + (y + 1) * stride + 1;
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::size_t i = y * width + x;
+            const std::uint8_t* p = rgba + i * 4;
+            if (fast && p[3] == 255) {
+                const std::int64_t dr = p[0] - bg[0], dg = p[1] - bg[1], db = p[2] - bg[2];
+                cells[x] = dr * dr + dg * dg + db * db >= firstFar;
+            } else {
+                const double dr = colour(i, 0) - background[0];
+                const double dg = colour(i, 1) - background[1];
+                const double db = colour(i, 2) - background[2];
+                cells[x] = std::sqrt(dr * dr + dg * dg + db * db) > tolerance;
+            }
+        }
     }
 
-    std::vector<std::uint8_t> visited(count, 0);
-    std::vector<std::size_t> stack;
-    const auto seed = [&](std::size_t i) {
-        if (!differs[i] && !visited[i]) {
-            visited[i] = 1;
-            stack.push_back(i);
+    // The fill marks a visited cell 2: visited and no longer open.
+    std::vector<std::uint32_t> stack;
+    const auto framed = [&](std::size_t i) { return (i / width + 1) * stride + i % width + 1; };
+    const auto seed = [&](std::size_t cell) {
+        if (!blocked[cell]) {
+            blocked[cell] = 2;
+            stack.push_back(static_cast<std::uint32_t>(cell));
         }
     };
-    for (const std::size_t i : samples) seed(i);
+    for (const std::size_t i : samples) seed(framed(i));
     while (!stack.empty()) {
-        const std::size_t i = stack.back();
+        const std::size_t cell = stack.back();
         stack.pop_back();
-        const std::size_t x = i % width, y = i / width;
-        if (x > 0) seed(i - 1);
-        if (x + 1 < width) seed(i + 1);
-        if (y > 0) seed(i - width);
-        if (y + 1 < height) seed(i + width);
+        seed(cell - 1);
+        seed(cell + 1);
+        seed(cell - stride);
+        seed(cell + stride);
     }
 
     SubjectMask mask{photo.width(), photo.height(), std::vector<std::uint8_t>(count)};
-    for (std::size_t i = 0; i < count; ++i) mask.coverage[i] = visited[i] ? 0 : 255;
+    for (std::size_t y = 0; y < height; ++y) {
+        const std::uint8_t* cells = blocked.data() + (y + 1) * stride + 1;
+        std::uint8_t* out = mask.coverage.data() + y * width;
+        for (std::size_t x = 0; x < width; ++x) out[x] = cells[x] == 2 ? 0 : 255;
+    }
     return finished(std::move(mask));
 }
 

@@ -89,7 +89,7 @@ image_io::RgbaImage storedForOrientation(const image_io::RgbaImage& upright, int
             break;
         case 7:
             cv::rotate(in, out, cv::ROTATE_90_CLOCKWISE);
-            cv::flip(out, out, 1);
+            cv::flip(out, out, 0);
             break;
         case 8:
             cv::rotate(in, out, cv::ROTATE_90_CLOCKWISE);

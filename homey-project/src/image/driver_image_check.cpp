@@ -1,0 +1,130 @@
+#include "homey_project/driver_image_check.hpp"
+
+#include <algorithm>
+#include <cstddef>
+#include <iterator>
+#include <utility>
+
+#include "image_io/image.hpp"
+
+namespace homey_project::DriverImageCheck {
+namespace {
+
+bool isFine(const std::uint8_t* pixel) {
+    return pixel[3] == 0 || (pixel[0] >= nearWhite && pixel[1] >= nearWhite && pixel[2] >= nearWhite);
+}
+
+// Counts the bad pixels of the one-pixel ring, row by row. The ring lists, for
+// every column, the pixel of the first and of the last row, then for every inner
+// row the pixel of the first and of the last column: a one-pixel row or column
+// lists its pixels twice, and each listing counts.
+class BorderTally {
+public:
+    BorderTally(std::int64_t width, std::int64_t height) : width_(width), height_(height) {}
+
+    void addRow(std::int64_t y, const std::uint8_t* premultiplied) {
+        const std::size_t last = static_cast<std::size_t>(width_ - 1) * 4;
+        if (y == 0 || y == height_ - 1) {
+            const int listings = (y == 0 && y == height_ - 1) ? 2 : 1;
+            for (std::int64_t x = 0; x < width_; ++x)
+                if (!isFine(premultiplied + static_cast<std::size_t>(x) * 4)) bad_ += listings;
+        } else {
+            if (!isFine(premultiplied)) ++bad_;
+            if (!isFine(premultiplied + last)) ++bad_;
+        }
+    }
+
+    std::optional<DriverImageIssue> verdict() const {
+        const std::int64_t listed = 2 * width_ + 2 * std::max<std::int64_t>(0, height_ - 2);
+        const double share = static_cast<double>(bad_) / static_cast<double>(std::max<std::int64_t>(1, listed));
+        if (share > backgroundShareLimit) return DriverImageIssue::backgroundNotWhite(share);
+        return std::nullopt;
+    }
+
+private:
+    std::int64_t width_;
+    std::int64_t height_;
+    std::int64_t bad_ = 0;
+};
+
+void testSize(std::int64_t width, std::int64_t height, DriverImageSize size, std::vector<DriverImageIssue>& issues) {
+    const std::int64_t expected = rawValue(size);
+    if (width != expected || height != width) issues.push_back(DriverImageIssue::wrongSize(width, height, expected));
+}
+
+// The size a PNG declares in its header chunk, read even when the decoder
+// refuses it for being over its caps: such an image still gets its size verdict
+// before it is found unreadable.
+std::optional<std::pair<std::int64_t, std::int64_t>> declaredPngSize(std::span<const std::uint8_t> bytes) {
+    static constexpr std::uint8_t head[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
+                                            0,    0,   0,   13,  'I',  'H',  'D',  'R'};
+    if (bytes.size() < 24 || !std::equal(std::begin(head), std::end(head), bytes.begin())) return std::nullopt;
+    const auto number = [&bytes](std::size_t at) {
+        return (std::int64_t{bytes[at]} << 24) | (std::int64_t{bytes[at + 1]} << 16) |
+               (std::int64_t{bytes[at + 2]} << 8) | std::int64_t{bytes[at + 3]};
+    };
+    const std::int64_t width = number(16);
+    const std::int64_t height = number(20);
+    if (width <= 0 || height <= 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return std::nullopt;
+    return std::pair(width, height);
+}
+
+}  // namespace
+
+std::vector<DriverImageIssue> check(const image_io::RgbaImage& image, DriverImageSize size) {
+    std::vector<DriverImageIssue> issues;
+    testSize(image.width, image.height, size, issues);
+    const std::size_t rowBytes = static_cast<std::size_t>(std::max(0, image.width)) * 4;
+    if (image.width <= 0 || image.height <= 0 ||
+        image.pixels.size() != rowBytes * static_cast<std::size_t>(image.height)) {
+        issues.push_back(DriverImageIssue::unreadable());
+        return issues;
+    }
+    BorderTally tally(image.width, image.height);
+    std::vector<std::uint8_t> premultiplied;
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint8_t* row = image.pixels.data() + static_cast<std::size_t>(y) * rowBytes;
+        if (image.alpha == image_io::AlphaMode::straight) {
+            // Rounded half away from zero, as the decoder premultiplies.
+            premultiplied.assign(row, row + rowBytes);
+            for (std::size_t i = 0; i < rowBytes; i += 4)
+                for (std::size_t c = 0; c < 3; ++c)
+                    premultiplied[i + c] =
+                        static_cast<std::uint8_t>((2u * premultiplied[i + c] * premultiplied[i + 3] + 255u) / 510u);
+            row = premultiplied.data();
+        }
+        tally.addRow(y, row);
+    }
+    if (std::optional<DriverImageIssue> background = tally.verdict()) issues.push_back(*background);
+    return issues;
+}
+
+std::vector<DriverImageIssue> checkImageData(std::span<const std::uint8_t> bytes, DriverImageSize size) {
+    std::vector<DriverImageIssue> issues;
+    try {
+        const image_io::ImageHeader header = image_io::readHeader(bytes);
+        testSize(header.width, header.height, size, issues);
+    } catch (const image_io::ImageIOError&) {
+        if (const auto declared = declaredPngSize(bytes)) testSize(declared->first, declared->second, size, issues);
+        issues.push_back(DriverImageIssue::unreadable());
+        return issues;
+    }
+    try {
+        // Only the ring is needed: one row at a time, never the whole image.
+        image_io::RowReader reader(bytes, image_io::AlphaMode::premultiplied);
+        const std::int64_t width = reader.width();
+        const std::int64_t height = reader.height();
+        BorderTally tally(width, height);
+        for (std::int64_t y = 0; y < height; ++y) {
+            const std::span<const std::uint8_t> row = reader.nextRow();
+            if (row.size() < static_cast<std::size_t>(width) * 4) throw image_io::ImageIOError("short row");
+            tally.addRow(y, row.data());
+        }
+        if (std::optional<DriverImageIssue> background = tally.verdict()) issues.push_back(*background);
+    } catch (const image_io::ImageIOError&) {
+        issues.push_back(DriverImageIssue::unreadable());
+    }
+    return issues;
+}
+
+}  // namespace homey_project::DriverImageCheck

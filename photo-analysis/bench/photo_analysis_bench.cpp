@@ -1,0 +1,112 @@
+// The photo-to-driver-images path on a 12 MP JPEG, one thread: decoding, the
+// subject mask (GrabCut, the background colour when it finds nothing, as the
+// callers do) and the three driver images with their PNG bytes.
+#include <benchmark/benchmark.h>
+
+#include <opencv2/core.hpp>
+
+#include "homey_project/driver_image_check.hpp"
+#include "photo_analysis/driver_image_renderer.hpp"
+#include "photo_analysis/photo_analysis_error.hpp"
+#include "photo_analysis/subject_extraction.hpp"
+#include "test_photo/image_files.hpp"
+#include "test_photo/scene.hpp"
+
+namespace {
+
+using namespace photo_analysis;
+
+struct Fixture {
+    test_photo::Scene scene;
+    std::vector<std::uint8_t> jpeg;
+    Photo photo;
+};
+
+const Fixture& fixture(test_photo::Background backdrop) {
+    const auto make = [](test_photo::Background b) {
+        test_photo::SceneOptions options;
+        options.width = 4000;
+        options.height = 3000;
+        options.backdrop = b;
+        options.yawDegrees = 25;
+        options.pitchDegrees = 8;
+        Fixture f{test_photo::renderScene(options), {}, {}};
+        f.jpeg = test_photo::encodeJpeg(test_photo::rgbaImage(f.scene.width, f.scene.height, f.scene.rgba), 80);
+        f.photo = Photo::decode(f.jpeg);
+        return f;
+    };
+    static const Fixture uniform = make(test_photo::Background::uniform);
+    static const Fixture textured = make(test_photo::Background::textured);
+    return backdrop == test_photo::Background::uniform ? uniform : textured;
+}
+
+SubjectMask subjectOf(const Photo& photo) {
+    try {
+        return SubjectExtraction::extractForeground(photo, GrabCutSegmenter{});
+    } catch (const PhotoAnalysisError&) {
+        return SubjectExtraction::extractByBackground(photo, SubjectExtraction::defaultTolerance);
+    }
+}
+
+void BM_PhotoToDriverImages(benchmark::State& state) {
+    const Fixture& f = fixture(test_photo::Background::uniform);
+    double iou = 0;
+    for (auto _ : state) {
+        const Photo photo = Photo::decode(f.jpeg);
+        const SubjectMask mask = subjectOf(photo);
+        for (homey_project::DriverImageSize size : homey_project::allDriverImageSizes)
+            benchmark::DoNotOptimize(
+                DriverImageRenderer::pngData(DriverImageRenderer{}.render(photo, mask, size).image));
+        iou = mask.overlap(f.scene.truth);
+    }
+    state.counters["iou"] = iou;
+}
+BENCHMARK(BM_PhotoToDriverImages)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)->ReportAggregatesOnly();
+
+void BM_Decode(benchmark::State& state) {
+    const Fixture& f = fixture(test_photo::Background::uniform);
+    for (auto _ : state) benchmark::DoNotOptimize(Photo::decode(f.jpeg));
+}
+BENCHMARK(BM_Decode)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_GrabCut(benchmark::State& state) {
+    const Fixture& f = fixture(static_cast<test_photo::Background>(state.range(0)));
+    double iou = 0;
+    for (auto _ : state) iou = SubjectExtraction::extractForeground(f.photo, GrabCutSegmenter{}).overlap(f.scene.truth);
+    state.counters["iou"] = iou;
+}
+BENCHMARK(BM_GrabCut)
+    ->Arg(static_cast<int>(test_photo::Background::uniform))
+    ->Arg(static_cast<int>(test_photo::Background::textured))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+void BM_BackgroundPath(benchmark::State& state) {
+    const Fixture& f = fixture(test_photo::Background::uniform);
+    double iou = 0;
+    for (auto _ : state)
+        iou =
+            SubjectExtraction::extractByBackground(f.photo, SubjectExtraction::defaultTolerance).overlap(f.scene.truth);
+    state.counters["iou"] = iou;
+}
+BENCHMARK(BM_BackgroundPath)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_RenderWithPng(benchmark::State& state) {
+    const Fixture& f = fixture(test_photo::Background::uniform);
+    const SubjectMask mask = subjectOf(f.photo);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DriverImageRenderer::pngData(
+            DriverImageRenderer{}.render(f.photo, mask, static_cast<int>(state.range(0))).image));
+}
+BENCHMARK(BM_RenderWithPng)->Arg(75)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    cv::setNumThreads(1);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
