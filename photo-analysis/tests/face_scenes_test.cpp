@@ -66,6 +66,8 @@ const View views[] = {
     {"yaw 35 pitch 5 depth 80", 800, 35, 5, 80, test_photo::Background::uniform, 4, false},
     {"yaw 25 pitch 0 depth 50 textured", 800, 25, 0, 50, test_photo::Background::textured, 4, false},
     {"yaw 30 pitch 10 depth 30 textured", 800, 30, 10, 30, test_photo::Background::textured, 4, false},
+    // A thin strip of the top wall above the face, its edge weakened by the strip.
+    {"yaw 20 pitch 8 depth 80 textured", 1600, 20, 8, 80, test_photo::Background::textured, 8, false},
     // The top and side walls put two of the face's sides farther inside the
     // silhouette than the scoring's sampling radius: no corners, never the body.
     {"yaw 35 pitch 15 depth 80", 800, 35, 15, 80, test_photo::Background::uniform, 4, true},

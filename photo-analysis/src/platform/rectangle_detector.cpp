@@ -19,7 +19,7 @@ constexpr double sameLineAngle = 2.0 * std::numbers::pi / 180;
 constexpr double sameLineDistance = 2.0;
 // Each side of a proposed quadrilateral must be carried this far along its
 // length by the one straight edge it was built from.
-constexpr double minimumSideSupport = 0.7;
+constexpr double minimumSideSupport = 0.62;
 constexpr int maximumLines = 40;
 
 struct Segment {
@@ -312,14 +312,15 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
         }
     }
 
-    // A quadrilateral around another that shares two of its lines and is carried
-    // as well is the face plus a strip of the body beside it: keep the inner one.
+    // A quadrilateral around another that shares two of its lines, with at least
+    // 60 % of its area, and is carried nearly as well is the face plus a strip of
+    // the body beside it (a side or top wall): keep the inner one.
     std::vector<bool> dropped(quads.size(), false);
     for (std::size_t o = 0; o < quads.size(); ++o) {
         for (std::size_t p = 0; p < quads.size() && !dropped[o]; ++p) {
             if (o == p || quads[p].area >= quads[o].area || quads[p].area < 0.6 * quads[o].area) continue;
             if (sharedLines(quads[o], quads[p]) < 2) continue;
-            if (quads[p].minimumSupport + 0.05 < quads[o].minimumSupport) continue;
+            if (quads[p].minimumSupport + 0.15 < quads[o].minimumSupport) continue;
             const bool enclosed = std::all_of(quads[p].corners.begin(), quads[p].corners.end(),
                                               [&](Vector2 c) { return contains(quads[o].corners, c, 2.0); });
             if (enclosed) dropped[o] = true;
