@@ -1,7 +1,11 @@
 #include "homey_project/driver_package_writer.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -462,6 +466,59 @@ TEST(DriverPackageWriter, ReadOnlyFolderFailsThatEntryOnly) {
     EXPECT_EQ(readAll(p.folder / "drivers/plug/assets/icon.svg"), icon);
     EXPECT_EQ(readAll(p.folder / "drivers/plug/assets/images/large.png"), "old large");
     EXPECT_EQ(readAll(p.folder / ".homeyignore"), "sources/\n");
+}
+
+}  // namespace
+}  // namespace homey_project
+
+namespace homey_project {
+namespace {
+
+TEST(DriverPackageWriter, IgnoreFileInAnotherEncodingIsAppendedAsBytes) {
+    Project p;
+    p.folder.write(".homeyignore", "caf\xE9\nnode_modules");
+    (void)HomeyProjectWriter().write(fullPackage(), p.plug, p.app, false);
+    EXPECT_EQ(readAll(p.folder / ".homeyignore"), "caf\xE9\nnode_modules\nsources/\n");
+}
+
+TEST(DriverPackageWriter, RootBehindALinkWithFoldersStillToMake) {
+    Project p;
+    TemporaryFolder elsewhere;
+    elsewhere.link("project", p.folder.path());
+    const HomeyApp app = HomeyProjectReader::readProject(elsewhere / "project/");
+    const auto plan = HomeyProjectWriter().write(fullPackage(), app.drivers[1], app, false);
+    EXPECT_EQ(plan.front().path, "drivers/plug/assets/icon.svg");
+    EXPECT_EQ(readAll(p.folder / "sources/icones/plug/face.jpg"), "photo bytes");
+    EXPECT_TRUE(std::filesystem::is_symlink(elsewhere / "project"));
+}
+
+}  // namespace
+}  // namespace homey_project
+
+namespace homey_project {
+namespace {
+
+TEST(DriverPackageWriter, FailedAppendLeavesNoFragment) {
+    TemporaryFolder folder;
+    folder.write(".homeyignore", "node_modules");
+    // In a child process, so the file size limit binds nothing else: the limit
+    // lets three bytes of the line through, the append must take them back.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{15, 15};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const int fd = ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY);
+        FileOperations operations;
+        const auto outcome = operations.appendToFile(fd, ".homeyignore", "\nsources/\n");
+        ::_exit(outcome == FileOperations::Outcome::failed ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readAll(folder / ".homeyignore"), "node_modules");
 }
 
 }  // namespace

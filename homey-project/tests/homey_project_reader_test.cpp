@@ -163,6 +163,19 @@ TEST(HomeyProjectReader, RootsInAnySpellingReadAndKeepTheirSpelling) {
     }
 }
 
+TEST(HomeyProjectReader, RelativeRootsRead) {
+    TemporaryFolder project;
+    project.write("app/app.json", R"({"id":"x"})");
+    project.folder("app/drivers/plug");
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(project / "app/drivers");
+    for (const char* root : {"..", "../", "../.", "../drivers/..", "../../app"}) {
+        const HomeyApp app = HomeyProjectReader::readProject(root);
+        EXPECT_EQ(ids(app), std::vector<std::string>{"plug"}) << root;
+    }
+    std::filesystem::current_path(cwd);
+}
+
 TEST(HomeyProjectReader, DerivedPaths) {
     const HomeyDriver driver{"plug", {}, "/p/drivers/plug"};
     EXPECT_EQ(driver.assetsFolder(), "/p/drivers/plug/assets");

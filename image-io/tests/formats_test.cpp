@@ -258,3 +258,25 @@ TEST(HeifDecodeTest, PrimaryImageDecodes) {
 
 }  // namespace
 }  // namespace image_io
+
+namespace image_io {
+namespace {
+
+TEST(GifDecodeTest, ScreenOfNoSizeTakesTheFirstFrameExtent) {
+    writers::GifFrame frame;
+    frame.left = 2;
+    frame.top = 1;
+    frame.width = 3;
+    frame.height = 2;
+    frame.indices = {1, 2, 3, 3, 2, 1};
+    const test::Bytes file = writers::writeGif(0, 0, gifColours, {frame});
+    EXPECT_EQ(readHeader(file), (ImageHeader{5, 3, ImageFormat::gif}));
+    const RgbaImage image = decode(file);
+    ASSERT_EQ(image.width, 5);
+    ASSERT_EQ(image.height, 3);
+    EXPECT_EQ(test::pixelAt(image, 0, 0)[3], 0);
+    EXPECT_EQ(test::pixelAt(image, 2, 1)[0], 255);
+}
+
+}  // namespace
+}  // namespace image_io

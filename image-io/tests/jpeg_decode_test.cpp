@@ -27,6 +27,8 @@ struct JpegCase {
 TEST(JpegDecodeTest, GreyRgbAndCmykBecomeOpaqueRgb) {
     JpegSpec plainInks = uniform(4, {0, 255, 255, 0});  // cyan 0, magenta and yellow full: red
     plainInks.adobeMarker = false;
+    JpegSpec ycck = uniform(4, {255, 0, 0, 255});
+    ycck.ycck = true;
     JpegSpec progressive = uniform(3, {30, 160, 220});
     progressive.progressive = true;
     const std::vector<JpegCase> cases = {
@@ -37,6 +39,7 @@ TEST(JpegDecodeTest, GreyRgbAndCmykBecomeOpaqueRgb) {
         {"adobe cmyk red", uniform(4, {255, 0, 0, 255}), {255, 0, 0, 255}},
         {"adobe cmyk grey", uniform(4, {255, 255, 255, 128}), {128, 128, 128, 255}},
         {"plain cmyk red", plainInks, {255, 0, 0, 255}},
+        {"adobe ycck red", ycck, {255, 0, 0, 255}},
     };
     for (const JpegCase& c : cases) {
         SCOPED_TRACE(c.name);

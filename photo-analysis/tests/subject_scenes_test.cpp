@@ -51,11 +51,9 @@ TEST(SubjectScenes, BackgroundPathMatchesTruthOnPlainBackgrounds) {
 TEST(SubjectScenes, GrabCutMatchesTruthOnUniformAndTexturedBackgrounds) {
     const GrabCutSegmenter segmenter;
     for (const RouteCase c : {RouteCase{Background::uniform, 0},
-                              {Background::uniform, 20},
                               {Background::uniform, 45},
                               {Background::textured, 0},
-                              {Background::textured, 30},
-                              {Background::textured, 45}}) {
+                              {Background::textured, 30}}) {
         const test_photo::Scene s = scene(c.backdrop, c.yaw, 5);
         const SubjectMask mask = SubjectExtraction::extractForeground(s.photo(), segmenter);
         EXPECT_GE(mask.overlap(s.truth), 0.98) << static_cast<int>(c.backdrop) << " yaw " << c.yaw;

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -105,6 +107,17 @@ public:
 private:
     int fd_;
 };
+
+// Where an open folder really is, as the kernel knows it.
+std::string openedPath(int fd) {
+    std::array<char, 4096> buffer{};
+    std::array<char, 16> number{};
+    const auto end = std::to_chars(number.data(), number.data() + number.size(), fd).ptr;
+    const std::string link = "/proc/self/fd/" + std::string(number.data(), end);
+    const ssize_t length = ::readlink(link.c_str(), buffer.data(), buffer.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return {};
+    return std::string(buffer.data(), static_cast<std::size_t>(length));
+}
 
 // ".homeyignore" is appended in place: it must be a plain, singly linked,
 // readable file, or the append could reach a file outside or hang on a pipe.
@@ -234,8 +247,12 @@ std::vector<PlannedWrite> writePackage(FileOperations& operations, const DriverP
         if (!folder || (folder->full() != *base && !confinement::isBelow(folder->full(), *base)))
             throw HomeyProjectError::outsideProject(confinement::standardized(entry.url));
 
-        Descriptor fd(::open(folder->existing.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        // The resolved folder holds no link; one swapped in since is refused, and
+        // the folder opened must still be the one resolved.
+        Descriptor fd(::open(folder->existing.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (fd.get() < 0) throw HomeyProjectError::writeFailed(relative);
+        if (openedPath(fd.get()) != folder->existing)
+            throw HomeyProjectError::outsideProject(confinement::standardized(entry.url));
         for (const std::string& component : folder->missing) {
             fd.reset(operations.openFolder(fd.get(), component));
             if (fd.get() < 0) throw HomeyProjectError::writeFailed(relative);

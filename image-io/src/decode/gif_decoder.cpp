@@ -45,15 +45,30 @@ public:
         int error = 0;
         gif_.reset(DGifOpen(&input_, readInput, &error));
         if (!gif_) fail(error);
-        // A screen of no size takes the first frame's (found when decoding).
-        if (gif_->SWidth != 0 || gif_->SHeight != 0) checkImageSize(gif_->SWidth, gif_->SHeight);
+        if (gif_->SWidth != 0 && gif_->SHeight != 0) checkImageSize(gif_->SWidth, gif_->SHeight);
     }
 
-    StoredSize size() const { return {gif_->SWidth, gif_->SHeight}; }
+    // The logical screen; a screen of no size is the first frame's extent (read from its
+    // descriptor, without decoding it).
+    StoredSize size() {
+        if (gif_->SWidth != 0 && gif_->SHeight != 0) return {gif_->SWidth, gif_->SHeight};
+        findFirstFrame();
+        const GifImageDesc& frame = gif_->Image;
+        checkImageSize(std::int64_t{frame.Left} + frame.Width, std::int64_t{frame.Top} + frame.Height);
+        return {frame.Left + frame.Width, frame.Top + frame.Height};
+    }
 
     DecodedImage decode() {
+        findFirstFrame();
+        return readFrame(transparent_);
+    }
+
+private:
+    // Reads records up to the first image descriptor, keeping the transparent index of the
+    // graphic control before it.
+    void findFirstFrame() {
+        if (frameFound_) return;
         GifFileType* gif = gif_.get();
-        int transparent = NO_TRANSPARENT_COLOR;
         for (;;) {
             GifRecordType record = UNDEFINED_RECORD_TYPE;
             if (DGifGetRecordType(gif, &record) == GIF_ERROR) fail(gif->Error);
@@ -65,7 +80,7 @@ public:
                 if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr && block[0] >= 4) {
                     GraphicsControlBlock control{};
                     if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK) {
-                        transparent = control.TransparentColor;
+                        transparent_ = control.TransparentColor;
                     }
                 }
                 while (block != nullptr) {
@@ -73,12 +88,12 @@ public:
                 }
             } else if (record == IMAGE_DESC_RECORD_TYPE) {
                 if (DGifGetImageDesc(gif) == GIF_ERROR) fail(gif->Error);
-                return readFrame(transparent);
+                frameFound_ = true;
+                return;
             }
         }
     }
 
-private:
     DecodedImage readFrame(int transparent) {
         GifFileType* gif = gif_.get();
         const GifImageDesc& frame = gif->Image;
@@ -87,13 +102,9 @@ private:
         if (frameWidth <= 0 || frameHeight <= 0 || frameWidth * frameHeight > maxImagePixels) {
             throw ImageIOError("GIF: frame size out of range");
         }
-        int width = gif->SWidth;
-        int height = gif->SHeight;
-        if (width == 0 || height == 0) {
-            width = frame.Left + frame.Width;
-            height = frame.Top + frame.Height;
-        }
-        checkImageSize(width, height);
+        const StoredSize screen = size();
+        const int width = screen.width;
+        const int height = screen.height;
         const ColorMapObject* colours = frame.ColorMap != nullptr ? frame.ColorMap : gif->SColorMap;
         if (colours == nullptr || colours->Colors == nullptr) throw ImageIOError("GIF: no colour table");
 
@@ -139,7 +150,8 @@ private:
                 }
             }
         } else {
-            for (std::int64_t row = 0; row < frameHeight; ++row) {
+            // Rows below the screen are never shown: the decoding stops at the screen's edge.
+            for (std::int64_t row = 0; row < frameHeight && frame.Top + row < height; ++row) {
                 readLine();
                 putRow(row);
             }
@@ -154,19 +166,14 @@ private:
 
     MemoryInput input_;
     std::unique_ptr<GifFileType, GifCloser> gif_;
+    int transparent_ = NO_TRANSPARENT_COLOR;
+    bool frameFound_ = false;
 };
 
 }  // namespace
 
 StoredSize gifSize(Bytes bytes) {
-    GifReading reading(bytes);
-    const StoredSize size = reading.size();
-    // A screen of no size is the first frame's.
-    if (size.width == 0 || size.height == 0) {
-        const DecodedImage first = reading.decode();
-        return {first.image.width, first.image.height};
-    }
-    return size;
+    return GifReading(bytes).size();
 }
 
 DecodedImage decodeGif(Bytes bytes, const DecodeOptions&) {

@@ -22,7 +22,15 @@ namespace {
 // Progressive files may hold any number of scans; real ones have a dozen.
 constexpr int maxScans = 500;
 
+// Frees libjpeg's structure itself, so that a reader whose constructor throws leaks nothing.
 struct JpegState {
+    JpegState() = default;
+    JpegState(const JpegState&) = delete;
+    JpegState& operator=(const JpegState&) = delete;
+    ~JpegState() {
+        if (created) jpeg_destroy_decompress(&info);
+    }
+
     jpeg_decompress_struct info{};
     jpeg_error_mgr errors{};
     jpeg_progress_mgr progress{};
@@ -135,9 +143,6 @@ public:
     }
     JpegReading(const JpegReading&) = delete;
     JpegReading& operator=(const JpegReading&) = delete;
-    ~JpegReading() {
-        if (state_.created) jpeg_destroy_decompress(&state_.info);
-    }
 
     StoredSize size() const {
         return {static_cast<int>(state_.info.image_width), static_cast<int>(state_.info.image_height)};

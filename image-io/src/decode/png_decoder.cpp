@@ -15,7 +15,15 @@ namespace image_io::detail {
 namespace {
 
 // Everything the libpng callbacks reach; owned by a C++ frame, used by the setjmp stages below.
+// It frees libpng's structures itself, so that a reader whose constructor throws leaks nothing.
 struct PngState {
+    PngState() = default;
+    PngState(const PngState&) = delete;
+    PngState& operator=(const PngState&) = delete;
+    ~PngState() {
+        if (png != nullptr) png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
+    }
+
     png_structp png = nullptr;
     png_infop info = nullptr;
     const std::uint8_t* data = nullptr;
@@ -113,7 +121,6 @@ public:
     }
     PngReading(const PngReading&) = delete;
     PngReading& operator=(const PngReading&) = delete;
-    ~PngReading() { png_destroy_read_struct(&state_.png, &state_.info, nullptr); }
 
     StoredSize size() const {
         return {static_cast<int>(png_get_image_width(state_.png, state_.info)),

@@ -4,6 +4,7 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -141,30 +142,36 @@ public:
         // Rows as stored, row 0 first: the orientation tag is applied by the caller when asked.
         reader.req_orientation = ORIENTATION_TOPLEFT;
         reader.orientation = ORIENTATION_TOPLEFT;
-        std::vector<std::uint32_t> raster;
-        try {
-            raster.resize(static_cast<std::size_t>(size_.width) * static_cast<std::size_t>(size_.height));
-        } catch (...) {
-            TIFFRGBAImageEnd(&reader);
-            throw;
-        }
-        const int got = TIFFRGBAImageGet(&reader, raster.data(), static_cast<std::uint32_t>(size_.width),
-                                         static_cast<std::uint32_t>(size_.height));
-        TIFFRGBAImageEnd(&reader);
-        if (got != 1) fail("damaged image data");
-
         DecodedImage decoded;
         decoded.image.width = size_.width;
         decoded.image.height = size_.height;
         decoded.image.alpha = alpha;
-        decoded.image.pixels.resize(rgbaBytes(size_.width, size_.height));
-        std::uint8_t* out = decoded.image.pixels.data();
-        for (const std::uint32_t pixel : raster) {
-            out[0] = static_cast<std::uint8_t>(TIFFGetR(pixel));
-            out[1] = static_cast<std::uint8_t>(TIFFGetG(pixel));
-            out[2] = static_cast<std::uint8_t>(TIFFGetB(pixel));
-            out[3] = static_cast<std::uint8_t>(TIFFGetA(pixel));
-            out += 4;
+        std::vector<std::uint32_t> raster;
+        try {
+            decoded.image.pixels.resize(rgbaBytes(size_.width, size_.height));
+            // libtiff's packed pixels hold red in the low byte: on a little-endian machine they
+            // are already R, G, B, A in memory and are written straight into the image.
+            if constexpr (std::endian::native != std::endian::little) raster.resize(decoded.image.pixels.size() / 4);
+        } catch (...) {
+            TIFFRGBAImageEnd(&reader);
+            throw;
+        }
+        auto* packed = std::endian::native == std::endian::little
+                           ? reinterpret_cast<std::uint32_t*>(decoded.image.pixels.data())
+                           : raster.data();
+        const int got = TIFFRGBAImageGet(&reader, packed, static_cast<std::uint32_t>(size_.width),
+                                         static_cast<std::uint32_t>(size_.height));
+        TIFFRGBAImageEnd(&reader);
+        if (got != 1) fail("damaged image data");
+        if constexpr (std::endian::native != std::endian::little) {
+            std::uint8_t* out = decoded.image.pixels.data();
+            for (const std::uint32_t pixel : raster) {
+                out[0] = static_cast<std::uint8_t>(TIFFGetR(pixel));
+                out[1] = static_cast<std::uint8_t>(TIFFGetG(pixel));
+                out[2] = static_cast<std::uint8_t>(TIFFGetB(pixel));
+                out[3] = static_cast<std::uint8_t>(TIFFGetA(pixel));
+                out += 4;
+            }
         }
         if (alpha == AlphaMode::premultiplied) clampToAlpha(decoded.image.pixels);
 

@@ -21,12 +21,15 @@ struct PngOutput {
 
 void writeCallback(png_structp png, png_bytep data, std::size_t length) {
     auto* output = static_cast<PngOutput*>(png_get_io_ptr(png));
-    // Growing the vector may throw; it must not unwind through libpng's C frames.
+    // Growing the vector may throw; it must not unwind through libpng's C frames, and libpng's
+    // error must not jump out of a handler.
+    bool grown = true;
     try {
         output->bytes->insert(output->bytes->end(), data, data + length);
     } catch (...) {
-        png_error(png, "out of memory");
+        grown = false;
     }
+    if (!grown) png_error(png, "out of memory");
 }
 
 void flushCallback(png_structp) {}

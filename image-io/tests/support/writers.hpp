@@ -35,6 +35,7 @@ struct JpegSpec {
     std::vector<std::uint8_t> samples;
     int quality = 95;
     bool adobeMarker = true;  // CMYK only: false writes plain (not inverted) inks without the marker
+    bool ycck = false;        // CMYK only: stored as YCCK
     bool progressive = false;
     int exifOrientation = 0;
 };

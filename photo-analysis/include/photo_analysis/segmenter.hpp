@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "photo_analysis/rgb_image.hpp"
+#include "photo_analysis/photo.hpp"
 
 namespace photo_analysis {
 
@@ -21,23 +21,25 @@ struct ProbabilityMap {
     std::vector<std::uint8_t> bytes;
 };
 
-// A source of subject probabilities for a photo composited over white.
+// A source of subject probabilities for a photo seen over white (transparent
+// pixels count as white).
 class Segmenter {
 public:
     virtual ~Segmenter() = default;
-    // A map at the image's size; throws PhotoAnalysisError (noSubjectFound) when
+    // A map at the photo's size; throws PhotoAnalysisError (noSubjectFound) when
     // no plausible subject is found.
-    [[nodiscard]] virtual ProbabilityMap segment(const RgbImage& overWhite) const = 0;
+    [[nodiscard]] virtual ProbabilityMap segment(const Photo& photo) const = 0;
 };
 
 // Finds nothing, ever: callers then fall back on the background colour, which
 // keeps tests deterministic.
 class NoSegmenter final : public Segmenter {
 public:
-    [[nodiscard]] ProbabilityMap segment(const RgbImage& overWhite) const override;
+    [[nodiscard]] ProbabilityMap segment(const Photo& photo) const override;
 };
 
-// GrabCut at a reduced working size, started from a border band of probable
+// GrabCut at a reduced working size (the photo shrunk first and laid over white
+// at that size, which is the same as shrinking it over white), started from a border band of probable
 // background, its mask cleaned up, checked for plausibility and brought back to
 // the image's size with soft edges snapped to the photo's own edges.
 class GrabCutSegmenter final : public Segmenter {
@@ -54,7 +56,7 @@ public:
     explicit GrabCutSegmenter(Options options) : options_(options) {}
     const Options& options() const { return options_; }
 
-    [[nodiscard]] ProbabilityMap segment(const RgbImage& overWhite) const override;
+    [[nodiscard]] ProbabilityMap segment(const Photo& photo) const override;
 
 private:
     Options options_;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "photo_analysis/photo.hpp"
-#include "photo_analysis/rgb_image.hpp"
 #include "photo_analysis/segmenter.hpp"
 #include "photo_analysis/subject_mask.hpp"
 
@@ -24,9 +23,6 @@ struct SubjectExtraction {
     // checked against the photo's, values turned into coverage, cleaned up, and
     // noSubjectFound when nothing is inside.
     [[nodiscard]] static SubjectMask maskFromProbability(const ProbabilityMap& map, int width, int height);
-
-    // The photo over a white background: per channel C + 255 × (1 − A / 255).
-    [[nodiscard]] static RgbImage overWhite(const Photo& photo);
 };
 
 }  // namespace photo_analysis

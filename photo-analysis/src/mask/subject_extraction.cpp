@@ -36,24 +36,11 @@ SubjectMask finished(SubjectMask mask) {
 
 }  // namespace
 
-RgbImage SubjectExtraction::overWhite(const Photo& photo) {
-    RgbImage image{photo.width(), photo.height(), {}};
-    const std::span<const std::uint8_t> rgba = photo.pixels();
-    const std::size_t count = rgba.size() / 4;
-    image.rgb.resize(count * 3);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t* p = &rgba[i * 4];
-        const int white = 255 - p[3];
-        for (int c = 0; c < 3; ++c) image.rgb[i * 3 + c] = static_cast<std::uint8_t>(std::min(p[c] + white, 255));
-    }
-    return image;
-}
-
 SubjectMask SubjectExtraction::extractForeground(const Photo& photo, const Segmenter& segmenter) {
     if (photo.isEmpty()) throw PhotoAnalysisError::noSubjectFound();
     ProbabilityMap map;
     try {
-        map = segmenter.segment(overWhite(photo));
+        map = segmenter.segment(photo);
     } catch (const PhotoAnalysisError&) {
         throw PhotoAnalysisError::noSubjectFound();
     } catch (const std::exception&) {

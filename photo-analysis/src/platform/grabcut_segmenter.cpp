@@ -30,6 +30,18 @@ cv::Mat shrunkTo(const cv::Mat& image, int longer) {
     return out;
 }
 
+// Premultiplied RGBA over white as RGB: C + 255 − A.
+cv::Mat overWhite(const cv::Mat& rgba) {
+    cv::Mat rgb(rgba.size(), CV_8UC3);
+    for (int y = 0; y < rgba.rows; ++y) {
+        const std::uint8_t* p = rgba.ptr<std::uint8_t>(y);
+        std::uint8_t* q = rgb.ptr<std::uint8_t>(y);
+        for (int x = 0; x < rgba.cols; ++x, p += 4, q += 3)
+            for (int c = 0; c < 3; ++c) q[c] = static_cast<std::uint8_t>(std::min(p[c] + 255 - p[3], 255));
+    }
+    return rgb;
+}
+
 // The largest 4-connected region of the binary mask, with its enclosed holes filled.
 cv::Mat largestFilled(const cv::Mat& binary) {
     cv::Mat labels, stats, centroids;
@@ -75,17 +87,15 @@ cv::Mat guidedFilter(const cv::Mat& guide, const cv::Mat& source, int radius, do
 
 }  // namespace
 
-ProbabilityMap GrabCutSegmenter::segment(const RgbImage& overWhite) const {
-    if (overWhite.width <= 0 || overWhite.height <= 0 ||
-        overWhite.rgb.size() != static_cast<std::size_t>(overWhite.width) * overWhite.height * 3)
-        throw PhotoAnalysisError::noSubjectFound();
-    const cv::Mat image(overWhite.height, overWhite.width, CV_8UC3, const_cast<std::uint8_t*>(overWhite.rgb.data()));
+ProbabilityMap GrabCutSegmenter::segment(const Photo& photo) const {
+    if (photo.isEmpty()) throw PhotoAnalysisError::noSubjectFound();
+    const cv::Mat rgba(photo.height(), photo.width(), CV_8UC4, const_cast<std::uint8_t*>(photo.pixels().data()));
 
     // GrabCut on a small copy, started from a band of probable background along
     // the border and probable subject inside: no certain labels, so a subject
     // cut by the photo's edge can keep its part there.
     // One pass over the full photo: the refining copy, and the working copy from it.
-    const cv::Mat refineImage = shrunkTo(image, std::max(options_.refineSide, options_.workingSide));
+    const cv::Mat refineImage = overWhite(shrunkTo(rgba, std::max(options_.refineSide, options_.workingSide)));
     cv::Mat small = shrunkTo(refineImage, options_.workingSide).clone();
     if (small.cols < 8 || small.rows < 8) throw PhotoAnalysisError::noSubjectFound();
     if (options_.dither > 0) {
@@ -132,16 +142,16 @@ ProbabilityMap GrabCutSegmenter::segment(const RgbImage& overWhite) const {
     soft = guidedFilter(grey, soft, radius, 1e-3);
 
     ProbabilityMap map;
-    map.width = overWhite.width;
-    map.height = overWhite.height;
+    map.width = photo.width();
+    map.height = photo.height();
     map.format = ProbabilityMap::Format::byte;
-    map.bytesPerRow = static_cast<std::size_t>(overWhite.width);
-    map.bytes.resize(map.bytesPerRow * static_cast<std::size_t>(overWhite.height));
-    cv::Mat bytes(overWhite.height, overWhite.width, CV_8U, map.bytes.data());
+    map.bytesPerRow = static_cast<std::size_t>(photo.width());
+    map.bytes.resize(map.bytesPerRow * static_cast<std::size_t>(photo.height()));
+    cv::Mat bytes(photo.height(), photo.width(), CV_8U, map.bytes.data());
     cv::Mat softBytes;
     soft.convertTo(softBytes, CV_8U, 255.0);  // saturating, rounded
-    if (softBytes.size() != image.size()) {
-        cv::resize(softBytes, bytes, image.size(), 0, 0, cv::INTER_LINEAR);
+    if (softBytes.size() != bytes.size()) {
+        cv::resize(softBytes, bytes, bytes.size(), 0, 0, cv::INTER_LINEAR);
     } else {
         softBytes.copyTo(bytes);
     }

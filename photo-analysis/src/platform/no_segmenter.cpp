@@ -3,7 +3,7 @@
 
 namespace photo_analysis {
 
-ProbabilityMap NoSegmenter::segment(const RgbImage&) const {
+ProbabilityMap NoSegmenter::segment(const Photo&) const {
     throw PhotoAnalysisError::noSubjectFound();
 }
 

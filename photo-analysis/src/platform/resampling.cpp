@@ -62,9 +62,9 @@ AxisWeights areaWeights(int sourceLength, double scale, double origin, int targe
 // Shrinks by area, streaming source rows: each row is resampled across once and
 // added to the target rows it covers.
 void drawShrunk(const std::vector<std::uint8_t>& rgba, int width, int height, double scale, double originX,
-                double originY, int side, std::vector<float>& canvas) {
-    const AxisWeights across = areaWeights(width, scale, originX, side);
-    const AxisWeights down = areaWeights(height, scale, originY, side);
+                double originY, int canvasWidth, int canvasHeight, std::vector<float>& canvas) {
+    const AxisWeights across = areaWeights(width, scale, originX, canvasWidth);
+    const AxisWeights down = areaWeights(height, scale, originY, canvasHeight);
     const std::size_t columns = across.sourceStart.size();
     // For each source row, the target rows it feeds and with what weight.
     std::vector<std::vector<std::pair<int, float>>> feeds(static_cast<std::size_t>(height));
@@ -86,7 +86,7 @@ void drawShrunk(const std::vector<std::uint8_t>& rgba, int width, int height, do
             for (int ch = 0; ch < 4; ++ch) row[c * 4 + ch] = acc[ch];
         }
         for (const auto& [target, weight] : feeds[static_cast<std::size_t>(y)]) {
-            float* out = canvas.data() + (static_cast<std::size_t>(target) * static_cast<std::size_t>(side) +
+            float* out = canvas.data() + (static_cast<std::size_t>(target) * static_cast<std::size_t>(canvasWidth) +
                                           static_cast<std::size_t>(across.first)) *
                                              4;
             for (std::size_t i = 0; i < columns * 4; ++i) out[i] += weight * row[i];
@@ -96,13 +96,13 @@ void drawShrunk(const std::vector<std::uint8_t>& rgba, int width, int height, do
 
 // Enlarges with cubic interpolation; pixel centres map onto pixel centres.
 void drawEnlarged(const std::vector<std::uint8_t>& rgba, int width, int height, double scale, double originX,
-                  double originY, int side, std::vector<float>& canvas) {
+                  double originY, int canvasWidth, int canvasHeight, std::vector<float>& canvas) {
     cv::Mat source(height, width, CV_8UC4, const_cast<std::uint8_t*>(rgba.data()));
     cv::Mat sourceFloat;
     source.convertTo(sourceFloat, CV_32FC4);
     const cv::Mat transform = (cv::Mat_<double>(2, 3) << scale, 0, originX + 0.5 * scale - 0.5,  //
                                0, scale, originY + 0.5 * scale - 0.5);
-    cv::Mat drawn(side, side, CV_32FC4, canvas.data());
+    cv::Mat drawn(canvasHeight, canvasWidth, CV_32FC4, canvas.data());
     cv::warpAffine(sourceFloat, drawn, transform, drawn.size(), cv::INTER_CUBIC, cv::BORDER_CONSTANT,
                    cv::Scalar::all(0));
     // Cubic overshoot: keep each pixel a valid premultiplied colour.
@@ -116,11 +116,11 @@ void drawEnlarged(const std::vector<std::uint8_t>& rgba, int width, int height, 
 }  // namespace
 
 void drawScaled(const std::vector<std::uint8_t>& rgba, int width, int height, double scale, double originX,
-                double originY, int side, std::vector<float>& canvas) {
+                double originY, int canvasWidth, int canvasHeight, std::vector<float>& canvas) {
     if (scale <= 1.0) {
-        drawShrunk(rgba, width, height, scale, originX, originY, side, canvas);
+        drawShrunk(rgba, width, height, scale, originX, originY, canvasWidth, canvasHeight, canvas);
     } else {
-        drawEnlarged(rgba, width, height, scale, originX, originY, side, canvas);
+        drawEnlarged(rgba, width, height, scale, originX, originY, canvasWidth, canvasHeight, canvas);
     }
 }
 

@@ -66,17 +66,28 @@ DriverImageRenderer::Rendering DriverImageRenderer::render(const Photo& photo, c
     if (!(scale > 0) || !std::isfinite(scale)) throw PhotoAnalysisError::renderingFailed();
 
     const std::vector<std::uint8_t> subject = cutOut(photo, mask, bx, by, w, h);
-    std::vector<float> drawn(static_cast<std::size_t>(side) * static_cast<std::size_t>(side) * 4, 0.0f);
-    platform::drawScaled(subject, w, h, scale, (side - scale * w) * 0.5, (side - scale * h) * 0.5, side, drawn);
+    // Only the stretch the subject can reach is drawn; the rest of the square is
+    // white. Cubic enlargement reaches two source pixels beyond the box.
+    const double originX = (side - scale * w) * 0.5, originY = (side - scale * h) * 0.5;
+    const double reach = scale > 1.0 ? 2.0 * scale + 1.0 : 1.0;
+    const auto within = [side](double v) { return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(side))); };
+    const int x0 = within(std::floor(originX - reach)), x1 = within(std::ceil(originX + scale * w + reach));
+    const int y0 = within(std::floor(originY - reach)), y1 = within(std::ceil(originY + scale * h + reach));
+    const int drawnWidth = x1 - x0, drawnHeight = y1 - y0;
+    std::vector<float> drawn(static_cast<std::size_t>(drawnWidth) * static_cast<std::size_t>(drawnHeight) * 4, 0.0f);
+    platform::drawScaled(subject, w, h, scale, originX - x0, originY - y0, drawnWidth, drawnHeight, drawn);
 
     // Premultiplied over opaque white: C + 255 − A.
-    Rendering rendering{RgbImage{side, side, std::vector<std::uint8_t>(static_cast<std::size_t>(side) * side * 3)},
+    Rendering rendering{RgbImage{side, side, std::vector<std::uint8_t>(static_cast<std::size_t>(side) * side * 3, 255)},
                         scale};
-    std::uint8_t* out = rendering.image.rgb.data();
-    for (std::size_t i = 0, n = static_cast<std::size_t>(side) * side; i < n; ++i) {
-        const float* p = &drawn[i * 4];
-        for (int c = 0; c < 3; ++c)
-            out[i * 3 + c] = static_cast<std::uint8_t>(std::clamp(std::round(p[c] + 255.0f - p[3]), 0.0f, 255.0f));
+    for (int y = 0; y < drawnHeight; ++y) {
+        const float* p = &drawn[static_cast<std::size_t>(y) * static_cast<std::size_t>(drawnWidth) * 4];
+        std::uint8_t* out =
+            rendering.image.rgb.data() +
+            (static_cast<std::size_t>(y0 + y) * static_cast<std::size_t>(side) + static_cast<std::size_t>(x0)) * 3;
+        for (int x = 0; x < drawnWidth; ++x, p += 4, out += 3)
+            for (int c = 0; c < 3; ++c)
+                out[c] = static_cast<std::uint8_t>(std::clamp(std::round(p[c] + 255.0f - p[3]), 0.0f, 255.0f));
     }
     return rendering;
 }
