@@ -6,6 +6,8 @@
 #include <numbers>
 #include <random>
 
+#include "face_scene.hpp"
+
 namespace photo_analysis {
 namespace {
 
@@ -145,6 +147,86 @@ TEST(Rectification, RecoversRatioAndFocalLengthOfAPinholeView) {
         ASSERT_TRUE(r->focalLength) << view.yawDegrees;
         EXPECT_NEAR(*r->focalLength, view.focal, 0.02 * view.focal) << view.yawDegrees;
     }
+}
+
+// A 6 × 4 checkerboard face seen by the pinhole, drawn with 4 × 4 samples a pixel.
+Photo checkerboardPhoto(const FaceCorners& corners, int width, int height) {
+    const Vector2 face[4] = {{-0.75, -0.5}, {0.75, -0.5}, {0.75, 0.5}, {-0.75, 0.5}};
+    const auto toFace = *Homography::fromPoints(corners.points(), face);
+    return test_scene::paintedPhoto(width, height, [&](double x, double y) -> std::array<std::uint8_t, 3> {
+        double sum = 0;
+        for (int i = 0; i < 4; ++i) {
+            for (int j = 0; j < 4; ++j) {
+                const Vector2 f = toFace.apply(x - 0.375 + i * 0.25, y - 0.375 + j * 0.25);
+                if (std::abs(f.x) > 0.75 || std::abs(f.y) > 0.5) {
+                    sum += 128;
+                } else {
+                    const int cell = static_cast<int>(std::floor((f.x + 0.75) / 0.25) + std::floor((f.y + 0.5) / 0.25));
+                    sum += cell % 2 == 0 ? 230 : 30;
+                }
+            }
+        }
+        const auto v = static_cast<std::uint8_t>(std::lround(sum / 16));
+        return {v, v, v};
+    });
+}
+
+TEST(Rectification, RectifiedCheckerboardHasStraightCells) {
+    const FaceCorners corners = projectRectangle({30, 15, 1400, {0, 0}}, 800, 600);
+    const Photo photo = checkerboardPhoto(corners, 800, 600);
+    const auto rectification = Rectification::make(corners, 800, 600);
+    ASSERT_TRUE(rectification);
+    const auto image = rectification->rectifiedImage(photo, 600);
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->height(), 600);
+    const int w = image->width();
+    EXPECT_NEAR(w, 900, 9);
+    const auto grey = [&](int x, int y) { return image->pixels()[(static_cast<std::size_t>(y) * w + x) * 4]; };
+    // Where the grey crosses the middle between two pixels, along a row or a column.
+    const auto crossings = [&](bool alongRow, int fixed, int length) {
+        std::vector<double> found;
+        for (int i = 1; i < length; ++i) {
+            const double a = alongRow ? grey(i - 1, fixed) : grey(fixed, i - 1);
+            const double b = alongRow ? grey(i, fixed) : grey(fixed, i);
+            if ((a - 130) * (b - 130) < 0) found.push_back(i - 0.5 + (130 - a) / (b - a));
+        }
+        return found;
+    };
+    for (int row = 0; row < 4; ++row) {
+        const auto found = crossings(true, 75 + row * 150, w);
+        ASSERT_EQ(found.size(), 5u) << row;
+        for (int k = 1; k <= 5; ++k) EXPECT_NEAR(found[k - 1], k * w / 6.0, 1.0) << row << " " << k;
+    }
+    for (int column = 0; column < 6; ++column) {
+        const auto found = crossings(false, static_cast<int>((column + 0.5) * w / 6), 600);
+        ASSERT_EQ(found.size(), 3u) << column;
+        for (int k = 1; k <= 3; ++k) EXPECT_NEAR(found[k - 1], k * 150.0, 1.0) << column << " " << k;
+    }
+}
+
+TEST(Rectification, RectifiedImageSizeAndRefusals) {
+    const Photo photo = test_scene::paintedPhoto(64, 48, [](double, double) {
+        return std::array<std::uint8_t, 3>{9, 9, 9};
+    });
+    auto rectification = *Rectification::make(box(8, 8, 48, 32), 64, 48);
+    rectification.aspectRatio = 1.5;
+    const auto image = rectification.rectifiedImage(photo, 600);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width(), 900);
+    EXPECT_EQ(image->height(), 600);
+    // Outside the photo the face image is transparent.
+    auto beyond = *Rectification::make(box(-64, 8, 48, 32), 64, 48);
+    const auto transparent = beyond.rectifiedImage(photo, 10);
+    ASSERT_TRUE(transparent);
+    EXPECT_EQ(transparent->pixels()[3], 0);
+    EXPECT_FALSE(rectification.rectifiedImage(photo, 0));
+    EXPECT_FALSE(rectification.rectifiedImage(photo, -5));
+    EXPECT_FALSE(rectification.rectifiedImage(photo, 70000));
+    EXPECT_FALSE(rectification.rectifiedImage(Photo(), 600));
+    rectification.aspectRatio = 20;  // 120,000 pixels wide is over the side cap
+    EXPECT_FALSE(rectification.rectifiedImage(photo, 6000));
+    rectification.aspectRatio = 1;  // 30,000 × 30,000 is over the pixel cap
+    EXPECT_FALSE(rectification.rectifiedImage(photo, 30000));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "image_io/image.hpp"
 #include "photo_analysis/face_rectification.hpp"
 #include "photo_analysis/photo.hpp"
 
@@ -9,9 +10,9 @@
 // affine-transform services of the original platform).
 namespace photo_analysis::image_warp {
 
-// The largest output the warps make: image-io's caps.
-inline constexpr long long maxSide = 65535;
-inline constexpr long long maxPixels = 512LL * 1000 * 1000;
+// The largest output the warps make: what image-io will read or write.
+inline constexpr long long maxSide = image_io::maxImageSide;
+inline constexpr long long maxPixels = image_io::maxImagePixels;
 
 // The matrix product a · b: b applied first.
 Homography product(const Homography& a, const Homography& b);

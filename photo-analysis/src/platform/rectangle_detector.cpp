@@ -19,7 +19,7 @@ constexpr double sameLineAngle = 2.0 * std::numbers::pi / 180;
 constexpr double sameLineDistance = 2.0;
 // Each side of a proposed quadrilateral must be carried this far along its
 // length by the one straight edge it was built from.
-constexpr double minimumSideSupport = 0.7;
+constexpr double minimumSideSupport = 0.62;
 constexpr int maximumLines = 40;
 
 struct Segment {
@@ -110,18 +110,24 @@ std::optional<Vector2> intersection(const Line& l, const Line& m) {
     return l.point + l.direction * t;
 }
 
-// The share of the side from p to q that the line's own segments cover.
-double support(const Line& line, Vector2 p, Vector2 q) {
+// The share of the side from p to q, on `line`, that straight image edges along
+// that line cover: the segments of every line collinear with it.
+double support(const std::vector<Line>& lines, const Line& line, Vector2 p, Vector2 q) {
     double lo = line.along(p), hi = line.along(q);
     if (lo > hi) std::swap(lo, hi);
     if (!(hi - lo > 0)) return 0;
     std::vector<std::pair<double, double>> spans;
-    for (const auto& s : line.segments) {
-        double a = line.along(s.a), b = line.along(s.b);
-        if (a > b) std::swap(a, b);
-        a = std::max(a, lo);
-        b = std::min(b, hi);
-        if (b > a) spans.push_back({a, b});
+    for (const auto& other : lines) {
+        if (undirectedAngle(other.direction, line.direction) > sameLineAngle) continue;
+        for (const auto& s : other.segments) {
+            if (std::abs(line.offset(s.a)) > sameLineDistance || std::abs(line.offset(s.b)) > sameLineDistance)
+                continue;
+            double a = line.along(s.a), b = line.along(s.b);
+            if (a > b) std::swap(a, b);
+            a = std::max(a, lo);
+            b = std::min(b, hi);
+            if (b > a) spans.push_back({a, b});
+        }
     }
     std::sort(spans.begin(), spans.end());
     double covered = 0, reach = lo;
@@ -201,7 +207,7 @@ std::optional<Quad> closeQuad(const std::vector<Line>& lines, int i, int j, int 
     Quad quad{corners, sideLines, 0, 1, area};
     double total = 0;
     for (int c = 0; c < 4; ++c) {
-        const double s = support(lines[sideLines[c]], corners[c], corners[(c + 1) % 4]);
+        const double s = support(lines, lines[sideLines[c]], corners[c], corners[(c + 1) % 4]);
         quad.minimumSupport = std::min(quad.minimumSupport, s);
         total += s;
     }
@@ -264,7 +270,8 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
         std::uint8_t* g = grey.ptr<std::uint8_t>(y);
         for (int x = 0; x < size.width; ++x, p += 4) {
             const int white = 255 - p[3];
-            g[x] = static_cast<std::uint8_t>((299 * (p[0] + white) + 587 * (p[1] + white) + 114 * (p[2] + white)) / 1000);
+            g[x] =
+                static_cast<std::uint8_t>((299 * (p[0] + white) + 587 * (p[1] + white) + 114 * (p[2] + white)) / 1000);
         }
     }
     const cv::Mat coverage(height, width, CV_8UC1, const_cast<std::uint8_t*>(mask.coverage.data()));
@@ -305,14 +312,15 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
         }
     }
 
-    // A quadrilateral around another that shares two of its lines and is carried
-    // as well is the face plus a strip of the body beside it: keep the inner one.
+    // A quadrilateral around another that shares two of its lines, with at least
+    // 60 % of its area, and is carried nearly as well is the face plus a strip of
+    // the body beside it (a side or top wall): keep the inner one.
     std::vector<bool> dropped(quads.size(), false);
     for (std::size_t o = 0; o < quads.size(); ++o) {
         for (std::size_t p = 0; p < quads.size() && !dropped[o]; ++p) {
-            if (o == p || quads[p].area >= quads[o].area || quads[p].area < 0.5 * quads[o].area) continue;
+            if (o == p || quads[p].area >= quads[o].area || quads[p].area < 0.6 * quads[o].area) continue;
             if (sharedLines(quads[o], quads[p]) < 2) continue;
-            if (quads[p].minimumSupport + 0.05 < quads[o].minimumSupport) continue;
+            if (quads[p].minimumSupport + 0.15 < quads[o].minimumSupport) continue;
             const bool enclosed = std::all_of(quads[p].corners.begin(), quads[p].corners.end(),
                                               [&](Vector2 c) { return contains(quads[o].corners, c, 2.0); });
             if (enclosed) dropped[o] = true;
