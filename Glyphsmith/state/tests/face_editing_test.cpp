@@ -63,7 +63,7 @@ TEST(FaceSize, ASuperellipseDoesNotGrowStepByStep) {
 TEST(FaceSize, APolygonsVerticesAreStretched) {
     DriverEditor editor(modelWithFace(FaceShape::roundedPolygon({{-40, -20}, {40, -20}, {0, 20}}, 0)));
     editor.resizeFace(40, 80);
-    const auto& polygon = std::get<FaceShape::RoundedPolygon>(editor.model().primaryBody().face.value);
+    const auto polygon = std::get<FaceShape::RoundedPolygon>(editor.model().primaryBody().face.value);
     EXPECT_EQ(polygon.vertices, (std::vector<icon_geometry::Vector2>{{-20, -40}, {20, -40}, {0, 40}}));
 }
 
