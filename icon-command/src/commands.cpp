@@ -2,12 +2,14 @@
 #include <exception>
 #include <functional>
 #include <glyphsmith_version.hpp>
+#include <icon_geometry/icon_model_coding.hpp>
 #include <icon_geometry/json.hpp>
 #include <map>
 
 #include "icon_command/files.hpp"
+#include "commands.hpp"
 #include "icon_command/icon_command.hpp"
-#include "icon_command/starting_model.hpp"
+#include "starting_model.hpp"
 #include "messages.hpp"
 
 namespace icon_command::IconCommand {

@@ -1,4 +1,4 @@
-#include "icon_command/starting_model.hpp"
+#include "starting_model.hpp"
 
 #include <algorithm>
 #include <exception>

@@ -4,6 +4,7 @@
 #include <icon_geometry/model_template.hpp>
 #include <icon_geometry/svg_validator.hpp>
 
+#include "commands.hpp"
 #include "icon_command/icon_command.hpp"
 #include "transcript.hpp"
 

@@ -1,9 +1,10 @@
-#include "icon_command/starting_model.hpp"
+#include "starting_model.hpp"
 
 #include <gtest/gtest.h>
 
 #include <icon_geometry/json.hpp>
 
+#include "commands.hpp"
 #include "icon_command/icon_command.hpp"
 #include "transcript.hpp"
 

@@ -2,7 +2,7 @@
 
 #include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/geometry_coding.hpp"
-#include "icon_geometry/platform_path.hpp"
+#include "platform/platform_path.hpp"
 
 using namespace icon_geometry;
 
@@ -93,7 +93,7 @@ TEST(PathBuilder, AfterACloseALineWithoutAMoveIsIgnored) {
 TEST(BezierPath, PlatformPathOfBareStartsIsEmptyWithNullBounds) {
     const BezierPath bare{{Subpath{{1, 1}, {}, true}, Subpath{{2, 2}, {}, false}}};
     EXPECT_TRUE(bare.isEmpty());
-    EXPECT_TRUE(bare.cgPath().isEmpty());
+    EXPECT_TRUE(toPlatformPath(bare).isEmpty());
     EXPECT_TRUE(bare.bounds().isNull());
 }
 
@@ -101,7 +101,7 @@ TEST(BezierPath, FromPlatformPathRaisesQuadraticsAndContinuesAfterAClose) {
     PlatformPath quadratic;
     quadratic.moveTo({0, 0});
     quadratic.addQuadCurveTo({3, 3}, {6, 0});
-    const Subpath q = only(BezierPath::fromCGPath(quadratic));
+    const Subpath q = only(fromPlatformPath(quadratic));
     EXPECT_EQ(q.start, Vector2(0, 0));
     EXPECT_EQ(q.segments, std::vector{PathSegment::cubic({2, 2}, {4, 2}, {6, 0})});
     EXPECT_FALSE(q.isClosed);
@@ -112,7 +112,7 @@ TEST(BezierPath, FromPlatformPathRaisesQuadraticsAndContinuesAfterAClose) {
     closedThenLine.addLineTo({5, 5});
     closedThenLine.closeSubpath();
     closedThenLine.addLineTo({9, 9});
-    const BezierPath p = BezierPath::fromCGPath(closedThenLine);
+    const BezierPath p = fromPlatformPath(closedThenLine);
     ASSERT_EQ(p.subpaths.size(), 2u);
     EXPECT_TRUE(p.subpaths[0].isClosed);
     EXPECT_EQ(p.subpaths[1].start, Vector2(1, 1));
@@ -128,7 +128,7 @@ TEST(BezierPath, RoundTripsThroughThePlatformPath) {
     b.moveTo({20, 20});
     b.lineTo({30, 25});
     const BezierPath path = b.finish();
-    EXPECT_EQ(BezierPath::fromCGPath(path.cgPath()), path);
+    EXPECT_EQ(fromPlatformPath(toPlatformPath(path)), path);
 }
 
 TEST(BezierPath, DroppingSmallSubpathsKeepsLongThinOnes) {

@@ -1,3 +1,4 @@
+#include "icon_geometry/icon_model_coding.hpp"
 #include "icon_geometry/model_template.hpp"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "icon_geometry/cubic.hpp"
-#include "icon_geometry/silhouette.hpp"
+#include "projection/silhouette.hpp"
 #include "test_paths.hpp"
 
 using namespace icon_geometry;

@@ -1,4 +1,6 @@
-#include "icon_geometry/platform_path.hpp"
+#include "platform/platform_path.hpp"
+
+#include "icon_geometry/raster.hpp"
 
 #include <gtest/gtest.h>
 
@@ -469,6 +471,13 @@ TEST(RegionOutline, RoundedRectangleComesBackCloseWithItsStraightSides) {
 
 // --- Rasterising -----------------------------------------------------------
 
+std::vector<std::uint8_t> rasterizedPlatformPaths(const std::vector<PlatformPath>& paths, int side,
+                                                  double canvasSide = Canvas::side) {
+    std::vector<BezierPath> converted;
+    for (const PlatformPath& path : paths) converted.push_back(fromPlatformPath(path));
+    return rasterizeEvenOdd(converted, side, canvasSide);
+}
+
 TEST(Rasterizing, FillsPixelCentresWithFullInkOnly) {
     const PlatformPath square = polyline({{0, 0}, {480, 0}, {480, 480}, {0, 480}}, true);
     const PlatformPath frame =
@@ -482,30 +491,30 @@ TEST(Rasterizing, FillsPixelCentresWithFullInkOnly) {
     const auto inked = [](const std::vector<std::uint8_t>& pixels) {
         return std::count(pixels.begin(), pixels.end(), 255);
     };
-    const auto raster = rasterizeEvenOdd({square}, 96);
+    const auto raster = rasterizedPlatformPaths({square}, 96);
     ASSERT_EQ(raster.size(), 96u * 96u);
     EXPECT_EQ(inked(raster), 48 * 48);
     EXPECT_EQ(std::count(raster.begin(), raster.end(), 0), 96 * 96 - 48 * 48);
     EXPECT_EQ(raster[0], 255);
     EXPECT_EQ(raster[96 * 95 + 95], 0);
-    EXPECT_EQ(inked(rasterizeEvenOdd({withHole}, 100)), 100 * 100 - 50 * 50);
-    EXPECT_EQ(inked(rasterizeEvenOdd({square, square}, 96)), 48 * 48);
-    EXPECT_EQ(inked(rasterizeEvenOdd({frame}, 10)), 100);
+    EXPECT_EQ(inked(rasterizedPlatformPaths({withHole}, 100)), 100 * 100 - 50 * 50);
+    EXPECT_EQ(inked(rasterizedPlatformPaths({square, square}, 96)), 48 * 48);
+    EXPECT_EQ(inked(rasterizedPlatformPaths({frame}, 10)), 100);
 
-    const auto topBand = rasterizeEvenOdd({polyline({{0, 0}, {960, 0}, {960, 96}, {0, 96}}, true)}, 10);
+    const auto topBand = rasterizedPlatformPaths({polyline({{0, 0}, {960, 0}, {960, 96}, {0, 96}}, true)}, 10);
     EXPECT_EQ(inked(topBand), 10);
     EXPECT_TRUE(std::all_of(topBand.begin(), topBand.begin() + 10, [](std::uint8_t v) { return v == 255; }));
 }
 
 TEST(Rasterizing, UnusableInputGivesNothingRatherThanFailing) {
     const PlatformPath square = polyline({{0, 0}, {480, 0}, {480, 480}, {0, 480}}, true);
-    EXPECT_TRUE(rasterizeEvenOdd({square}, 0).empty());
-    EXPECT_TRUE(rasterizeEvenOdd({square}, -3).empty());
-    EXPECT_TRUE(rasterizeEvenOdd({square}, 100000).empty());
-    EXPECT_EQ(rasterizeEvenOdd({}, 8), std::vector<std::uint8_t>(64, 0));
-    EXPECT_EQ(rasterizeEvenOdd({square}, 8, notANumber), std::vector<std::uint8_t>(64, 0));
+    EXPECT_TRUE(rasterizedPlatformPaths({square}, 0).empty());
+    EXPECT_TRUE(rasterizedPlatformPaths({square}, -3).empty());
+    EXPECT_TRUE(rasterizedPlatformPaths({square}, 100000).empty());
+    EXPECT_EQ(rasterizedPlatformPaths({}, 8), std::vector<std::uint8_t>(64, 0));
+    EXPECT_EQ(rasterizedPlatformPaths({square}, 8, notANumber), std::vector<std::uint8_t>(64, 0));
     PlatformPath broken = polyline({{0, 0}, {notANumber, 0}, {480, 480}}, true);
-    EXPECT_EQ(rasterizeEvenOdd({broken}, 8), std::vector<std::uint8_t>(64, 0));
-    const auto huge = rasterizeEvenOdd({polyline({{0, 0}, {1e308, 0}, {0, 1e308}}, true)}, 8);
+    EXPECT_EQ(rasterizedPlatformPaths({broken}, 8), std::vector<std::uint8_t>(64, 0));
+    const auto huge = rasterizedPlatformPaths({polyline({{0, 0}, {1e308, 0}, {0, 1e308}}, true)}, 8);
     EXPECT_EQ(huge.size(), 64u);
 }

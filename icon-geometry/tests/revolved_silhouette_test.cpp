@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "icon_geometry/face_shape.hpp"
-#include "icon_geometry/silhouette.hpp"
+#include "projection/silhouette.hpp"
 
 using namespace icon_geometry;
 using Silhouette::PlacedRevolvedBody;
@@ -74,7 +74,7 @@ TEST(RevolvedProfile, VisibleHalfAngleOfASideAndOfTheCaps) {
 
 TEST(RevolvedOutline, ACylinderSpansBothOfItsRims) {
     const PlacedRevolvedBody placed = cylinderSeenFrom(Camera{}, 100);
-    const BezierPath outline = BezierPath::fromCGPath(Silhouette::revolvedOutline(placed));
+    const BezierPath outline = Silhouette::revolvedOutline(placed);
     ASSERT_EQ(outline.subpaths.size(), 1u);
     // The silhouette's box is the box of both rims: the sides run straight between them.
     const auto rim = [&](double h) {
@@ -95,7 +95,7 @@ TEST(RevolvedOutline, ADomeIsFilledToItsPole) {
     const BezierPath profile{{Subpath{{10, 0}, {PathSegment::line({10, 10}), PathSegment::cubic({10, 10 + k}, {k, 20}, {0, 20})}, false}}};
     const PlacedRevolvedBody placed{RevolvedBody{profile, RevolvedAxis::vertical, {}}, Pose{Rotation3{}, {0, -10, 0}},
                                     PerspectiveProjection(Camera{30, 5, 2.5}, 40), 10};
-    const BezierPath outline = BezierPath::fromCGPath(Silhouette::revolvedOutline(placed));
+    const BezierPath outline = Silhouette::revolvedOutline(placed);
     ASSERT_EQ(outline.subpaths.size(), 1u);
     // The pole of the dome projects inside the outline's bounds, and the whole
     // outline stays within the projected bounding prism.

@@ -11,8 +11,6 @@
 
 namespace icon_geometry {
 
-class PlatformPath;
-
 // One step of a subpath, from the current point.
 struct PathSegment {
     struct Line {
@@ -49,6 +47,8 @@ struct Subpath {
     bool isClosed = false;
 
     Vector2 currentPoint() const { return segments.empty() ? start : segments.back().end(); }
+    // Every point, control points included, is finite.
+    bool isFinite() const;
 
     friend bool operator==(const Subpath&, const Subpath&) = default;
 };
@@ -59,7 +59,6 @@ struct BezierPath {
     // True when no subpath has a segment: bare start points draw nothing.
     bool isEmpty() const;
 
-    PlatformPath cgPath() const;
     // The tight bounds of the curves (not of their control points); the null
     // rectangle when nothing is drawn.
     Rect bounds() const;
@@ -68,8 +67,6 @@ struct BezierPath {
     BezierPath translated(double dx, double dy) const;
     BezierPath applying(const AffineTransform& m) const;
     BezierPath droppingSmallSubpaths(double minimumSize) const;
-
-    static BezierPath fromCGPath(const PlatformPath& path);
 
     friend bool operator==(const BezierPath&, const BezierPath&) = default;
 };

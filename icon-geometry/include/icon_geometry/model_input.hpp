@@ -12,6 +12,8 @@
 #include <optional>
 #include <string_view>
 
+#include "icon_geometry/geometry_coding.hpp"
+#include "icon_geometry/icon_model_coding.hpp"
 #include "icon_geometry/json.hpp"
 
 namespace icon_geometry::ModelInput {
@@ -40,7 +42,8 @@ inline constexpr double maximumMagnitude = 10000;
 // that breaks a bound fails with `Failure::outOfBounds`.
 [[nodiscard]] json::Tree boundedTree(std::string_view bytes);
 
-// A value of any decodable type from bounded bytes. The decoding errors of the
+// A value of any decodable type from bounded bytes (this header brings the
+// coding of models, cameras and vectors). The decoding errors of the
 // type come back unchanged.
 template <class T>
 [[nodiscard]] T decode(std::string_view bytes) {

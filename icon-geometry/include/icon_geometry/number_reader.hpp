@@ -1,16 +1,18 @@
 #pragma once
 
+// The project's one reader of decimal numbers in text: model settings typed on
+// the command line, SVG attributes and path data.
+
 #include <optional>
 #include <string_view>
 
-namespace icon_geometry::svg_detail {
+namespace icon_geometry {
 
-// The C library's decimal conversion in the C locale, whatever the process
-// locale: the whole text must convert, and it may not start with white space.
-// Accepts what strtod accepts (exponents, hexadecimal, inf, nan).
-std::optional<double> strictDouble(std::string_view text);
+// The whole text as the C library's strtod reads it in the C locale, whatever
+// the process locale (a French locale would otherwise read "12,5"): an optional
+// sign, decimal or hexadecimal digits with an exponent, inf, infinity, nan. The
+// text may not start with white space and nothing may follow the number.
+// Overflow reads as an infinity and underflow as a zero, as strtod gives them.
+[[nodiscard]] std::optional<double> readNumber(std::string_view text);
 
-// Trims spaces and tabs (not line breaks) from both ends.
-std::string_view trimmedBlanks(std::string_view text);
-
-}  // namespace icon_geometry::svg_detail
+}  // namespace icon_geometry

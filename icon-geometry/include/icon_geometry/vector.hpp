@@ -78,7 +78,10 @@ struct Vector3 {
 // The square icon canvas.
 namespace Canvas {
 inline constexpr double side = 960.0;
-}
+inline constexpr double centre = side / 2;
+// The square a model's icon is fitted into, centred on the canvas.
+inline constexpr double fittedSize = 900.0;
+}  // namespace Canvas
 
 // Hashing feeds the components' bit patterns, with -0 folded to +0 so that equal
 // values hash alike.

@@ -7,7 +7,7 @@
 #include <limits>
 #include <unordered_map>
 
-#include "icon_geometry/platform_path.hpp"
+#include "icon_geometry/raster.hpp"
 
 namespace icon_geometry {
 
@@ -17,10 +17,7 @@ InkMask::InkMask(const std::vector<BezierPath>& paths, std::int64_t side, double
     const auto cells = static_cast<std::size_t>(side * side);
     ink.assign(cells, false);
     if (!(canvasSide > 0) || !std::isfinite(canvasSide)) return;
-    std::vector<PlatformPath> platformPaths;
-    platformPaths.reserve(paths.size());
-    for (const BezierPath& path : paths) platformPaths.push_back(path.cgPath());
-    const std::vector<std::uint8_t> grey = rasterizeEvenOdd(platformPaths, static_cast<int>(side), canvasSide);
+    const std::vector<std::uint8_t> grey = rasterizeEvenOdd(paths, static_cast<int>(side), canvasSide);
     if (grey.size() != cells) return;
     for (std::size_t i = 0; i < cells; ++i) ink[i] = grey[i] >= 128;
 }

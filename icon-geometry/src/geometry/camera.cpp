@@ -27,25 +27,6 @@ Vector3 PerspectiveProjection::eyePosition() const {
     return {-distance * sinYaw, -lensShift, -distance * cosYaw};
 }
 
-namespace json {
-
-Camera Coding<Camera>::decode(const Decoder& d) {
-    Camera camera;
-    camera.yawDegrees = d.required<double>("yawDegrees");
-    camera.elevationDegrees = d.required<double>("elevationDegrees");
-    camera.distanceInDiagonals = d.required<double>("distanceInDiagonals");
-    return camera;
-}
-
-Tree Coding<Camera>::encode(const Camera& camera) {
-    Tree t = Tree::object();
-    t["yawDegrees"] = camera.yawDegrees;
-    t["elevationDegrees"] = camera.elevationDegrees;
-    t["distanceInDiagonals"] = camera.distanceInDiagonals;
-    return t;
-}
-
-}  // namespace json
 }  // namespace icon_geometry
 
 std::size_t std::hash<icon_geometry::Camera>::operator()(const icon_geometry::Camera& c) const {

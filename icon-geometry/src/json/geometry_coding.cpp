@@ -48,4 +48,20 @@ BezierPath Coding<BezierPath>::decode(const Decoder& d) {
 
 Tree Coding<BezierPath>::encode(const BezierPath& p) { return Tree{{"subpaths", json::encode(p.subpaths)}}; }
 
+Camera Coding<Camera>::decode(const Decoder& d) {
+    Camera camera;
+    camera.yawDegrees = d.required<double>("yawDegrees");
+    camera.elevationDegrees = d.required<double>("elevationDegrees");
+    camera.distanceInDiagonals = d.required<double>("distanceInDiagonals");
+    return camera;
+}
+
+Tree Coding<Camera>::encode(const Camera& camera) {
+    Tree t = Tree::object();
+    t["yawDegrees"] = camera.yawDegrees;
+    t["elevationDegrees"] = camera.elevationDegrees;
+    t["distanceInDiagonals"] = camera.distanceInDiagonals;
+    return t;
+}
+
 }  // namespace icon_geometry::json

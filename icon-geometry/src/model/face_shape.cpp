@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "icon_geometry/cubic.hpp"
+#include "icon_geometry/face_shape_coding.hpp"
 #include "icon_geometry/geometry_coding.hpp"
 
 namespace icon_geometry {

@@ -6,6 +6,7 @@
 
 #include "icon_geometry/cubic.hpp"
 #include "icon_geometry/face_shape.hpp"
+#include "icon_geometry/pictogram_coding.hpp"
 
 namespace icon_geometry {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <span>
 
-#include "icon_geometry/platform_path.hpp"
+#include "platform/platform_path.hpp"
 
 namespace icon_geometry::platform {
 

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "icon_geometry/cubic.hpp"
-#include "icon_geometry/silhouette.hpp"
+#include "projection/silhouette.hpp"
 
 namespace icon_geometry::Silhouette {
 namespace {

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "icon_geometry/face_shape.hpp"
-#include "icon_geometry/silhouette.hpp"
+#include "projection/silhouette.hpp"
 
 namespace icon_geometry::Silhouette {
 

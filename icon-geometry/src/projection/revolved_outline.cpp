@@ -25,25 +25,36 @@ Vector2 derivative(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double t) {
 
 bool drawsSomething(const BezierPath& path) { return !path.isEmpty(); }
 
-// The winding-rule union of the pieces.
-PlatformPath unionOfPieces(const std::vector<PlatformPath>& pieces) {
+// All the pieces in one path: their winding fill is their union.
+BezierPath joined(const std::vector<BezierPath>& pieces) {
+    BezierPath all;
+    for (const BezierPath& piece : pieces) all.subpaths.insert(all.subpaths.end(), piece.subpaths.begin(), piece.subpaths.end());
+    return all;
+}
+
+// The winding-rule union of the pieces; when the region operations fail, the
+// pieces as they are, which fill the same region.
+BezierPath unionOfPieces(const std::vector<BezierPath>& pieces) {
     Rect extent = Rect::null();
-    for (const PlatformPath& piece : pieces) extent = extent.united(piece.boundingBox());
+    for (const BezierPath& piece : pieces) extent = extent.united(piece.bounds());
     const double size = std::fmax(extent.width, extent.height);
     if (extent.isNull() || !(size > 0) || !std::isfinite(size)) {
         std::vector<Region> regions;
-        for (const PlatformPath& piece : pieces) regions.push_back(Region::filled(piece, FillRule::winding));
-        return Region::unionOf(regions).path();
+        for (const BezierPath& piece : pieces) regions.push_back(Region::filled(piece, FillRule::winding));
+        const Region united = Region::unionOf(regions);
+        return united.failed() ? joined(pieces) : united.outline();
     }
     const double k = workingSize / size;
     const AffineTransform in = AffineTransform::scale(k, k).translatedBy(-extent.midX(), -extent.midY());
     const AffineTransform out = AffineTransform::translation(extent.midX(), extent.midY()).scaledBy(1 / k, 1 / k);
     std::vector<Region> regions;
     regions.reserve(pieces.size());
-    for (const PlatformPath& piece : pieces) {
-        regions.push_back(Region::filled(BezierPath::fromCGPath(piece).applying(in).cgPath(), FillRule::winding));
+    for (const BezierPath& piece : pieces) {
+        regions.push_back(Region::filled(piece.applying(in), FillRule::winding));
     }
-    return BezierPath::fromCGPath(Region::unionOf(regions).path()).applying(out).cgPath();
+    const Region united = Region::unionOf(regions);
+    if (united.failed()) return joined(pieces);
+    return united.outline().applying(out);
 }
 
 }  // namespace
@@ -134,12 +145,12 @@ double visibleHalfAngle(double r, double h, double tx, double ty, const PlacedRe
     return std::acos(c);
 }
 
-PlatformPath revolvedOutline(const PlacedRevolvedBody& placed) {
+BezierPath revolvedOutline(const PlacedRevolvedBody& placed) {
     const double azimuth = eyeAzimuth(placed);
-    std::vector<PlatformPath> parts;
+    std::vector<BezierPath> parts;
     for (const Piece& piece : profilePieces(placed.body.profile)) {
         if (const auto* c = piece.segment.asCubic()) {
-            for (PlatformPath& path : trace(piece.start, c->control1, c->control2, c->to, azimuth, placed))
+            for (BezierPath& path : trace(piece.start, c->control1, c->control2, c->to, azimuth, placed))
                 parts.push_back(std::move(path));
             continue;
         }
@@ -148,19 +159,19 @@ PlatformPath revolvedOutline(const PlacedRevolvedBody& placed) {
         BezierPath outline =
             outlineBetween({projectedCircle(placed, a.x, a.y), projectedCircle(placed, b.x, b.y)});
         if (!drawsSomething(outline)) outline = projectedCircle(placed, std::max(a.x, b.x), a.y);
-        parts.push_back(outline.cgPath());
+        parts.push_back(std::move(outline));
     }
     if (parts.empty()) return {};
-    const PlatformPath merged = unionOfPieces(parts);
-    const double size = std::fmax(merged.boundingBox().width, merged.boundingBox().height);
+    const BezierPath merged = unionOfPieces(parts);
+    const double size = std::fmax(merged.bounds().width, merged.bounds().height);
     // The union comes back already refitted to lines and cubics, well within
     // 0.0006 of the outline's size. Fitting it once more with the plain fitter
     // would only add error: where a long straight side meets a rim tangentially,
     // the fitter sees no sample along the side and lets the cubic bulge far out.
-    return BezierPath::fromCGPath(merged).droppingSmallSubpaths(0.01 * size).cgPath();
+    return merged.droppingSmallSubpaths(0.01 * size);
 }
 
-std::vector<PlatformPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double azimuth,
+std::vector<BezierPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double azimuth,
                                 const PlacedRevolvedBody& placed) {
     struct TraceSample {
         double x, y, alpha;
@@ -202,16 +213,16 @@ std::vector<PlatformPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, 
     }
 
     const auto circleOf = [&](const TraceSample& s) { return projectedCircle(placed, s.x, s.y); };
-    std::vector<PlatformPath> result;
+    std::vector<BezierPath> result;
     if (regular) {
         for (const int i : {f, l}) {
             const TraceSample& s = samples[static_cast<std::size_t>(i)];
-            if (s.x > onAxis) result.push_back(circleOf(s).cgPath());
+            if (s.x > onAxis) result.push_back(circleOf(s));
         }
         if (f != 0 && kinds.front() == Kind::broad)
-            result.push_back(outlineBetween({circleOf(samples.front()), circleOf(samples[static_cast<std::size_t>(f)])}).cgPath());
+            result.push_back(outlineBetween({circleOf(samples.front()), circleOf(samples[static_cast<std::size_t>(f)])}));
         if (l != traceSamples && kinds.back() == Kind::broad)
-            result.push_back(outlineBetween({circleOf(samples.back()), circleOf(samples[static_cast<std::size_t>(l)])}).cgPath());
+            result.push_back(outlineBetween({circleOf(samples.back()), circleOf(samples[static_cast<std::size_t>(l)])}));
 
         std::vector<Vector2> sideA, sideB;
         for (int k = f; k <= l; ++k) {
@@ -226,7 +237,7 @@ std::vector<PlatformPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, 
         std::reverse(sideB.begin(), sideB.end());
         appendSmoothPolyline(sideB, bandStride, band);
         band.closeSubpath();
-        result.push_back(band.finish().cgPath());
+        result.push_back(band.finish());
         return result;
     }
 
@@ -244,7 +255,7 @@ std::vector<PlatformPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, 
         if (derivatives[static_cast<std::size_t>(j)].cross(derivatives[static_cast<std::size_t>(j + 1)]) < -1e-9)
             return pairwiseOutlines(circles);
     }
-    result.push_back(hullOutline(circles, hullPoints).cgPath());
+    result.push_back(hullOutline(circles, hullPoints));
     return result;
 }
 
@@ -343,9 +354,9 @@ BezierPath hullOutline(const std::vector<BezierPath>& curves, int count) {
     return builder.finish();
 }
 
-std::vector<PlatformPath> pairwiseOutlines(const std::vector<BezierPath>& curves) {
-    std::vector<PlatformPath> result;
-    for (std::size_t j = 0; j + 1 < curves.size(); ++j) result.push_back(outlineBetween({curves[j], curves[j + 1]}).cgPath());
+std::vector<BezierPath> pairwiseOutlines(const std::vector<BezierPath>& curves) {
+    std::vector<BezierPath> result;
+    for (std::size_t j = 0; j + 1 < curves.size(); ++j) result.push_back(outlineBetween({curves[j], curves[j + 1]}));
     return result;
 }
 

@@ -103,9 +103,10 @@ std::string pathData(const BezierPath& path) {
 }
 
 std::string document(const std::vector<BezierPath>& paths) {
-    std::string out =
-        "<svg width=\"960\" height=\"960\" viewBox=\"0 0 960 960\" xmlns=\"http://www.w3.org/2000/svg\">\n"
-        "<g fill=\"#000000\" fill-rule=\"evenodd\">\n";
+    const std::string side = numberText(tenths(Canvas::side));
+    std::string out = "<svg width=\"" + side + "\" height=\"" + side + "\" viewBox=\"0 0 " + side + " " + side +
+                      "\" xmlns=\"http://www.w3.org/2000/svg\">\n"
+                      "<g fill=\"#000000\" fill-rule=\"evenodd\">\n";
     for (const BezierPath& path : paths) {
         const std::string data = pathData(path);
         if (data.empty()) continue;
@@ -116,5 +117,7 @@ std::string document(const std::vector<BezierPath>& paths) {
     out += "</g>\n</svg>\n";
     return out;
 }
+
+std::string drawingDocument(const IconDrawing& drawing) { return document(drawing.path()); }
 
 }  // namespace icon_geometry::SVGWriter
