@@ -6,6 +6,7 @@
 #include <icon_geometry/camera.hpp>
 #include <icon_geometry/icon_model.hpp>
 #include <icon_geometry/svg_validator.hpp>
+#include <optional>
 #include <string>
 
 #include "icon_command/console.hpp"
@@ -22,9 +23,9 @@ namespace icon_command::IconCommand {
 // warning per validator finding; failure when there was any.
 [[nodiscard]] ExitCode runIcon(const ParsedArguments& parsed, const Console& console, Language language);
 
-// The model's JSON form, pretty-printed with sorted keys; "" when it cannot be
-// written (a number that is not finite).
-std::string encodeModel(const icon_geometry::IconModel& model);
+// The model's JSON form, pretty-printed with sorted keys; nothing when it cannot
+// be written (a number that is not finite).
+[[nodiscard]] std::optional<std::string> encodeModel(const icon_geometry::IconModel& model);
 
 // The icon of a model, drawn with its own camera when it has one, else with the
 // brand camera given.

@@ -192,19 +192,22 @@ ModelTemplate templateNamed(std::string_view name, Language language) {
 IconModel readModelFile(const std::string& path, Language language) {
     const std::optional<FileContents> contents = readFile(path, modelFileBound);
     if (!contents) {
-        throw CommandError(concat({language.choose("Impossible de lire ", "Cannot read "), path, "."}),
+        throw CommandError(concat({language.choose("Impossible de lire ", "Cannot read "), displayed(path), "."}),
                            ExitCode::fileError);
     }
     const auto unreadable = [&] {
         return CommandError(
-            concat({path, language.choose(" n’est pas un modèle d’icône lisible.", " is not a readable icon model.")}),
+            concat({displayed(path),
+                    language.choose(" n’est pas un modèle d’icône lisible.", " is not a readable icon model.")}),
             ExitCode::fileError);
     };
     if (contents->exceedsBound) throw unreadable();
     try {
         return icon_geometry::ModelInput::decode<IconModel>(contents->bytes);
-    } catch (const std::exception&) {
+    } catch (const icon_geometry::json::DecodingError&) {
         // Syntax, bounds, decoding and a newer model all read the same to the user.
+        throw unreadable();
+    } catch (const icon_geometry::ModelInput::Failure&) {
         throw unreadable();
     }
 }

@@ -91,7 +91,7 @@ TEST(NameFolding, LowerCasesTheLettersNamesCanBeSpelledWith) {
 TEST(StartingModel, ModelFileBeforeTemplateBeforeStoredModelBeforePanel) {
     testing::TemporaryFolder folder;
     const IconModel bulb = ModelTemplate(ModelTemplate::bulb).model();
-    testing::writeText(folder.file("bulb.json"), IconCommand::encodeModel(bulb));
+    testing::writeText(folder.file("bulb.json"), IconCommand::encodeModel(bulb).value());
     const IconModel stored = withBody(FaceShape::ellipse(30, 40));
 
     EXPECT_EQ(built({"--modele", folder.file("bulb.json"), "--gabarit", "lampe"}, stored), bulb);

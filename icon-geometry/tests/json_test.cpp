@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "icon_geometry/json.hpp"
 
@@ -19,6 +20,12 @@ DecodingError decodingError(const std::function<void()>& f) {
     ADD_FAILURE() << "no decoding error";
     return DecodingError(DecodingError::Kind::dataCorrupted, {}, "");
 }
+
+// A decoder refers to its tree, so one made from a temporary tree would read
+// freed memory.
+static_assert(std::is_constructible_v<json::Decoder, const json::Tree&>);
+static_assert(!std::is_constructible_v<json::Decoder, json::Tree>);
+static_assert(!std::is_constructible_v<json::Decoder, json::Tree&&>);
 
 }  // namespace
 

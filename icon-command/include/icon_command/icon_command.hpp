@@ -24,6 +24,9 @@ std::string version();
 // an em dash in place of a missing build number.
 std::string versionText(std::string_view shortVersion, std::string_view buildNumber);
 
+// The message for output that did not reach standard output.
+std::string_view standardOutputFailure(Language language);
+
 // The usage text, without its final line feed.
 std::string_view usageText(Language language);
 

@@ -62,6 +62,8 @@ struct Coding;
 class Decoder {
 public:
     Decoder(const Tree& value, CodingPath path = {}) : value_(&value), path_(std::move(path)) {}
+    // A decoder refers to its tree: one made from a temporary would outlive it.
+    Decoder(const Tree&& value, CodingPath path = {}) = delete;
 
     const Tree& value() const { return *value_; }
     const CodingPath& codingPath() const { return path_; }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "icon_geometry/geometry_coding.hpp"
@@ -55,6 +56,29 @@ template <class T>
 // value; nothing on any problem (broken JSON, a top level that is no object, a
 // missing, fractional, textual or boolean version). No bounds apply.
 [[nodiscard]] std::optional<std::int64_t> version(std::string_view bytes) noexcept;
+
+// What keeps a model from being stored: the first value, in key order, that
+// the bounds above refuse once the model is written, or a value that cannot be
+// written at all. The app's store and the tool check every model with it before
+// saving, so nothing is written that would not read back.
+struct StorageProblem {
+    enum class Kind : unsigned char {
+        magnitude,   // `value` is a number whose magnitude exceeds maximumMagnitude
+        entries,     // `value` is the entry count of an array or object over maximumEntries
+        depth,       // `value` is the depth of a value nested deeper than maximumDepth
+        unwritable,  // a number that is not finite
+        unreadable,  // written within the bounds, yet the reader refuses the text
+    };
+    Kind kind = Kind::magnitude;
+    // Where the value stands, "parts[0].solid.extruded._0.depth"; "" for the top level.
+    std::string codingPath;
+    double value = 0;
+
+    friend bool operator==(const StorageProblem&, const StorageProblem&) = default;
+};
+
+[[nodiscard]] std::optional<StorageProblem> storageProblem(const IconModel& model);
+[[nodiscard]] inline bool isStorable(const IconModel& model) { return !storageProblem(model); }
 
 }  // namespace icon_geometry::ModelInput
 
