@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <vector>
+
+namespace image_io {
+
+// The library's one error type: anything unreadable, truncated, corrupt or over the caps.
+class ImageIOError : public std::runtime_error {
+public:
+    using runtime_error::runtime_error;
+};
+
+enum class ImageFormat { png, jpeg, heif, tiff, webp, gif, bmp };
+enum class AlphaMode { premultiplied, straight };
+
+inline constexpr std::int64_t maxImageSide = 65535;
+inline constexpr std::int64_t maxImagePixels = std::int64_t{512} * 1000 * 1000;  // 512 Mpx
+
+// 8-bit RGBA, row-major, stride width*4, alpha as `alpha` says.
+struct RgbaImage {
+    int width = 0;
+    int height = 0;
+    AlphaMode alpha = AlphaMode::premultiplied;
+    std::vector<std::uint8_t> pixels;
+    bool operator==(const RgbaImage&) const = default;
+};
+
+struct ImageHeader {
+    int width = 0;
+    int height = 0;
+    ImageFormat format{};
+    bool operator==(const ImageHeader&) const = default;
+};
+
+struct DecodeOptions {
+    AlphaMode alpha = AlphaMode::premultiplied;
+    bool applyOrientation = false;  // EXIF / eXIf / TIFF tag / HEIC transforms, only when asked
+    int maxSideHint = 0;            // > 0: a JPEG may be decoded scaled by 1/2..1/8 while its
+                                    // longer side stays >= the hint (never below it)
+};
+
+// Format from the magic bytes, never from a name.
+[[nodiscard]] std::optional<ImageFormat> sniffFormat(std::span<const std::uint8_t> bytes);
+
+// Size as stored (before orientation); throws ImageIOError when unreadable or over the caps.
+[[nodiscard]] ImageHeader readHeader(std::span<const std::uint8_t> bytes);
+
+// Throws ImageIOError on anything unreadable, truncated, corrupt or over the caps (checked from
+// the header before any pixel buffer exists).
+[[nodiscard]] RgbaImage decode(std::span<const std::uint8_t> bytes, const DecodeOptions& = {});
+
+// Streaming rows for PNG and JPEG (other formats: decoded whole, then served by rows), image as
+// stored (no orientation). Holds one row at a time where the format allows. The bytes must stay
+// alive while the reader is used.
+class RowReader {
+public:
+    explicit RowReader(std::span<const std::uint8_t> bytes, AlphaMode = AlphaMode::premultiplied);  // throws
+    ~RowReader();
+    RowReader(const RowReader&) = delete;
+    RowReader& operator=(const RowReader&) = delete;
+
+    int width() const;
+    int height() const;
+    // The next row, width*4 RGBA bytes; throws ImageIOError on corrupt data or when every row has
+    // been read. Valid until the next call.
+    std::span<const std::uint8_t> nextRow();
+
+    class Source;
+
+private:
+    std::unique_ptr<Source> source_;
+    AlphaMode alpha_;
+    int width_ = 0;
+    int height_ = 0;
+    int rowsRead_ = 0;
+};
+
+}  // namespace image_io

@@ -1,0 +1,126 @@
+#include "decode/pixels.hpp"
+
+#include <libexif/exif-data.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace image_io::detail {
+
+void checkImageSize(std::int64_t width, std::int64_t height) {
+    if (width <= 0 || height <= 0) throw ImageIOError("image has no pixels");
+    if (width > maxImageSide || height > maxImageSide) throw ImageIOError("image side above 65535 pixels");
+    if (width * height > maxImagePixels) throw ImageIOError("image above 512 megapixels");
+}
+
+std::size_t rgbaBytes(int width, int height) {
+    return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+}
+
+void premultiply(std::span<std::uint8_t> rgba) {
+    for (std::size_t i = 0; i + 3 < rgba.size(); i += 4) {
+        const std::uint8_t alpha = rgba[i + 3];
+        if (alpha == 255) continue;
+        rgba[i] = premultiplyChannel(rgba[i], alpha);
+        rgba[i + 1] = premultiplyChannel(rgba[i + 1], alpha);
+        rgba[i + 2] = premultiplyChannel(rgba[i + 2], alpha);
+    }
+}
+
+void unpremultiply(std::span<std::uint8_t> rgba) {
+    for (std::size_t i = 0; i + 3 < rgba.size(); i += 4) {
+        const unsigned alpha = rgba[i + 3];
+        if (alpha == 255) continue;
+        for (std::size_t c = 0; c < 3; ++c) {
+            // Rounded half away from zero; a colour above its alpha (not premultiplied at all)
+            // saturates.
+            const unsigned value = alpha == 0 ? 0 : (rgba[i + c] * 255u * 2 + alpha) / (2 * alpha);
+            rgba[i + c] = static_cast<std::uint8_t>(std::min(value, 255u));
+        }
+    }
+}
+
+void convertAlpha(RgbaImage& image, AlphaMode wanted) {
+    if (image.alpha == wanted) return;
+    if (wanted == AlphaMode::premultiplied) {
+        premultiply(image.pixels);
+    } else {
+        unpremultiply(image.pixels);
+    }
+    image.alpha = wanted;
+}
+
+RgbaImage orient(RgbaImage image, int orientation) {
+    if (orientation < 2 || orientation > 8) return image;
+    const int w = image.width;
+    const int h = image.height;
+    const bool swapsSides = orientation >= 5;
+    RgbaImage upright;
+    upright.width = swapsSides ? h : w;
+    upright.height = swapsSides ? w : h;
+    upright.alpha = image.alpha;
+    upright.pixels.resize(image.pixels.size());
+    const int ow = upright.width;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            // Where the stored pixel (x, y) lands in the upright image.
+            int ux = x;
+            int uy = y;
+            switch (orientation) {
+                case 2:
+                    ux = w - 1 - x;
+                    break;
+                case 3:
+                    ux = w - 1 - x, uy = h - 1 - y;
+                    break;
+                case 4:
+                    uy = h - 1 - y;
+                    break;
+                case 5:
+                    ux = y, uy = x;
+                    break;
+                case 6:
+                    ux = h - 1 - y, uy = x;
+                    break;
+                case 7:
+                    ux = h - 1 - y, uy = w - 1 - x;
+                    break;
+                case 8:
+                    ux = y, uy = w - 1 - x;
+                    break;
+                default:
+                    break;
+            }
+            std::memcpy(&upright.pixels[(static_cast<std::size_t>(uy) * ow + ux) * 4],
+                        &image.pixels[(static_cast<std::size_t>(y) * w + x) * 4], 4);
+        }
+    }
+    return upright;
+}
+
+int exifOrientation(std::span<const std::uint8_t> exif) {
+    static constexpr std::uint8_t prefix[] = {'E', 'x', 'i', 'f', 0, 0};
+    if (exif.size() < 8 || exif.size() > 0xFFFFFF) return 1;
+    std::vector<std::uint8_t> block;
+    if (!std::equal(std::begin(prefix), std::end(prefix), exif.begin())) {
+        block.assign(std::begin(prefix), std::end(prefix));
+    }
+    block.insert(block.end(), exif.begin(), exif.end());
+
+    const std::unique_ptr<ExifData, decltype(&exif_data_unref)> data(exif_data_new(), &exif_data_unref);
+    if (!data) return 1;
+    // Read the block as it is: no fixing up, no maker notes changed.
+    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    exif_data_load_data(data.get(), block.data(), static_cast<unsigned>(block.size()));
+    ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
+    if (entry == nullptr || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 || entry->size < 2 ||
+        entry->data == nullptr) {
+        return 1;
+    }
+    const int value = exif_get_short(entry->data, exif_data_get_byte_order(data.get()));
+    return value >= 1 && value <= 8 ? value : 1;
+}
+
+}  // namespace image_io::detail

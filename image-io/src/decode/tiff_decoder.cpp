@@ -1,0 +1,210 @@
+// TIFF through libtiff's RGBA interface: the first image of the file, strips or tiles, every
+// photometric interpretation libtiff turns into RGBA. libtiff's messages go to handlers of this
+// file only (nothing is printed, no global handler is touched).
+#include <tiffio.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "decode/decoders.hpp"
+#include "decode/pixels.hpp"
+
+namespace image_io::detail {
+
+namespace {
+
+// A single allocation libtiff may make; pixel buffers are ours.
+constexpr tmsize_t maxLibraryAllocation = tmsize_t{256} << 20;
+
+struct MemoryFile {
+    const std::uint8_t* data = nullptr;
+    toff_t size = 0;
+    toff_t position = 0;
+    std::string message;
+};
+
+tmsize_t readProc(thandle_t handle, void* out, tmsize_t count) {
+    auto* file = static_cast<MemoryFile*>(handle);
+    if (count <= 0 || file->position >= file->size) return 0;
+    const toff_t available = file->size - file->position;
+    const toff_t taken = std::min<toff_t>(available, static_cast<toff_t>(count));
+    std::memcpy(out, file->data + file->position, static_cast<std::size_t>(taken));
+    file->position += taken;
+    return static_cast<tmsize_t>(taken);
+}
+
+tmsize_t writeProc(thandle_t, void*, tmsize_t) {
+    return -1;
+}
+
+toff_t seekProc(thandle_t handle, toff_t offset, int whence) {
+    auto* file = static_cast<MemoryFile*>(handle);
+    std::int64_t base = 0;
+    if (whence == SEEK_CUR) base = static_cast<std::int64_t>(file->position);
+    if (whence == SEEK_END) base = static_cast<std::int64_t>(file->size);
+    // A relative seek may come as a wrapped negative offset.
+    const auto size = static_cast<std::int64_t>(file->size);
+    const auto step = static_cast<std::int64_t>(offset);
+    if (step > size || step < -size) return static_cast<toff_t>(-1);
+    const std::int64_t target = base + step;
+    if (target < 0 || target > size) return static_cast<toff_t>(-1);
+    file->position = static_cast<toff_t>(target);
+    return file->position;
+}
+
+int closeProc(thandle_t) {
+    return 0;
+}
+toff_t sizeProc(thandle_t handle) {
+    return static_cast<MemoryFile*>(handle)->size;
+}
+// The bytes are already in memory: libtiff reads them in place (it only reads when opened "r").
+int mapProc(thandle_t handle, void** base, toff_t* size) {
+    auto* file = static_cast<MemoryFile*>(handle);
+    *base = const_cast<std::uint8_t*>(file->data);
+    *size = file->size;
+    return 1;
+}
+void unmapProc(thandle_t, void*, toff_t) {}
+
+int errorHandler(TIFF*, void* userData, const char*, const char* format, va_list arguments) {
+    auto* file = static_cast<MemoryFile*>(userData);
+    if (file->message.empty()) {
+        char text[256];
+        std::vsnprintf(text, sizeof text, format, arguments);
+        file->message = text;
+    }
+    return 1;  // handled: libtiff's global handler stays silent
+}
+
+int warningHandler(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
+
+struct TiffCloser {
+    void operator()(TIFF* tiff) const { TIFFClose(tiff); }
+};
+struct OptionsFreer {
+    void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
+};
+
+class TiffReading {
+public:
+    explicit TiffReading(Bytes bytes) {
+        file_.data = bytes.data();
+        file_.size = bytes.size();
+        const std::unique_ptr<TIFFOpenOptions, OptionsFreer> options(TIFFOpenOptionsAlloc());
+        if (!options) throw ImageIOError("TIFF: out of memory");
+        TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), maxLibraryAllocation);
+        TIFFOpenOptionsSetErrorHandlerExtR(options.get(), errorHandler, &file_);
+        TIFFOpenOptionsSetWarningHandlerExtR(options.get(), warningHandler, &file_);
+        // Mapped: libtiff's unmapped tile reading refuses valid uncompressed tiles.
+        tiff_.reset(TIFFClientOpenExt("image", "r", &file_, readProc, writeProc, seekProc, closeProc, sizeProc, mapProc,
+                                      unmapProc, options.get()));
+        if (!tiff_) fail("unreadable file");
+        std::uint32_t width = 0;
+        std::uint32_t height = 0;
+        if (TIFFGetField(tiff_.get(), TIFFTAG_IMAGEWIDTH, &width) != 1 ||
+            TIFFGetField(tiff_.get(), TIFFTAG_IMAGELENGTH, &height) != 1) {
+            fail("no image size");
+        }
+        checkImageSize(width, height);
+        size_ = {static_cast<int>(width), static_cast<int>(height)};
+    }
+
+    StoredSize size() const { return size_; }
+
+    DecodedImage decode() {
+        TIFF* tiff = tiff_.get();
+        // Unassociated (straight) alpha is declared associated so that libtiff hands the stored
+        // values over as they are instead of premultiplying them with its own rounding.
+        AlphaMode alpha = AlphaMode::premultiplied;
+        std::uint16_t extraCount = 0;
+        std::uint16_t* extraKinds = nullptr;
+        if (TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extraKinds) == 1 && extraCount > 0 &&
+            extraKinds != nullptr && extraKinds[0] == EXTRASAMPLE_UNASSALPHA) {
+            std::vector<std::uint16_t> kinds(extraKinds, extraKinds + extraCount);
+            kinds[0] = EXTRASAMPLE_ASSOCALPHA;
+            TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, extraCount, kinds.data());
+            alpha = AlphaMode::straight;
+        }
+
+        char refusal[1024] = {};
+        if (TIFFRGBAImageOK(tiff, refusal) != 1) fail(refusal);
+        TIFFRGBAImage reader{};
+        if (TIFFRGBAImageBegin(&reader, tiff, 1, refusal) != 1) fail(refusal);
+        // Rows as stored, row 0 first: the orientation tag is applied by the caller when asked.
+        reader.req_orientation = ORIENTATION_TOPLEFT;
+        reader.orientation = ORIENTATION_TOPLEFT;
+        DecodedImage decoded;
+        decoded.image.width = size_.width;
+        decoded.image.height = size_.height;
+        decoded.image.alpha = alpha;
+        std::vector<std::uint32_t> raster;
+        try {
+            decoded.image.pixels.resize(rgbaBytes(size_.width, size_.height));
+            // libtiff's packed pixels hold red in the low byte: on a little-endian machine they
+            // are already R, G, B, A in memory and are written straight into the image.
+            if constexpr (std::endian::native != std::endian::little) raster.resize(decoded.image.pixels.size() / 4);
+        } catch (...) {
+            TIFFRGBAImageEnd(&reader);
+            throw;
+        }
+        auto* packed = std::endian::native == std::endian::little
+                           ? reinterpret_cast<std::uint32_t*>(decoded.image.pixels.data())
+                           : raster.data();
+        const int got = TIFFRGBAImageGet(&reader, packed, static_cast<std::uint32_t>(size_.width),
+                                         static_cast<std::uint32_t>(size_.height));
+        TIFFRGBAImageEnd(&reader);
+        if (got != 1) fail("damaged image data");
+        if constexpr (std::endian::native != std::endian::little) {
+            std::uint8_t* out = decoded.image.pixels.data();
+            for (const std::uint32_t pixel : raster) {
+                out[0] = static_cast<std::uint8_t>(TIFFGetR(pixel));
+                out[1] = static_cast<std::uint8_t>(TIFFGetG(pixel));
+                out[2] = static_cast<std::uint8_t>(TIFFGetB(pixel));
+                out[3] = static_cast<std::uint8_t>(TIFFGetA(pixel));
+                out += 4;
+            }
+        }
+        if (alpha == AlphaMode::premultiplied) clampToAlpha(decoded.image.pixels);
+
+        std::uint16_t orientation = ORIENTATION_TOPLEFT;
+        if (TIFFGetField(tiff, TIFFTAG_ORIENTATION, &orientation) == 1) decoded.orientation = orientation;
+        return decoded;
+    }
+
+private:
+    // A premultiplied colour can never exceed its alpha; damaged files are made consistent.
+    static void clampToAlpha(std::vector<std::uint8_t>& pixels) {
+        for (std::size_t i = 0; i < pixels.size(); i += 4) {
+            for (std::size_t c = 0; c < 3; ++c) pixels[i + c] = std::min(pixels[i + c], pixels[i + 3]);
+        }
+    }
+
+    [[noreturn]] void fail(const char* what) const {
+        throw ImageIOError(std::string("TIFF: ") + (file_.message.empty() ? what : file_.message));
+    }
+
+    MemoryFile file_;
+    std::unique_ptr<TIFF, TiffCloser> tiff_;
+    StoredSize size_;
+};
+
+}  // namespace
+
+StoredSize tiffSize(Bytes bytes) {
+    return TiffReading(bytes).size();
+}
+
+DecodedImage decodeTiff(Bytes bytes, const DecodeOptions&) {
+    return TiffReading(bytes).decode();
+}
+
+}  // namespace image_io::detail

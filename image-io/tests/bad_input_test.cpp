@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "bmp_bytes.hpp"
+#include "image_io/image.hpp"
+#include "test_images.hpp"
+
+namespace image_io {
+namespace {
+
+using test::Bytes;
+
+void putBig32(Bytes& out, std::uint32_t v) {
+    out.insert(out.end(), {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+                           static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)});
+}
+
+void putPngChunk(Bytes& out, const char* type, const Bytes& data) {
+    putBig32(out, static_cast<std::uint32_t>(data.size()));
+    Bytes typed(type, type + 4);
+    typed.insert(typed.end(), data.begin(), data.end());
+    out.insert(out.end(), typed.begin(), typed.end());
+    putBig32(out, static_cast<std::uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size()))));
+}
+
+Bytes pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
+    Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes header;
+    putBig32(header, width);
+    putBig32(header, height);
+    header.insert(header.end(), {8, 2, 0, 0, 0});
+    putPngChunk(file, "IHDR", header);
+    putPngChunk(file, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
+    putPngChunk(file, "IEND", {});
+    return file;
+}
+
+// A small valid file whose frame header is rewritten to claim 65535 × 65535 (the most 16 bits hold).
+Bytes jpegClaimingMaximum() {
+    writers::JpegSpec spec;
+    spec.width = 8;
+    spec.height = 8;
+    spec.samples.assign(8 * 8 * 3, 100);
+    Bytes file = writers::writeJpeg(spec);
+    for (std::size_t i = 2; i + 8 < file.size(); ++i) {
+        if (file[i] == 0xFF && file[i + 1] == 0xC0) {
+            file[i + 5] = file[i + 6] = file[i + 7] = file[i + 8] = 0xFF;
+            break;
+        }
+    }
+    return file;
+}
+
+Bytes gifClaimingMaximum() {
+    writers::GifFrame frame;
+    frame.indices = {1};
+    Bytes file = writers::writeGif(1, 1, {{0, 0, 0}, {255, 255, 255}}, {frame});
+    file[6] = file[7] = file[8] = file[9] = 0xFF;
+    return file;
+}
+
+void putLittle16(Bytes& out, std::uint32_t v) {
+    test::put16(out, v);
+}
+
+// A hand-made little-endian TIFF of one grey strip.
+Bytes tiffWithStrip(std::uint32_t width, std::uint32_t height, std::uint32_t stripOffset, std::uint32_t stripBytes) {
+    Bytes file = {'I', 'I', 42, 0};
+    test::put32(file, 8);
+    struct Entry {
+        std::uint16_t tag;
+        std::uint16_t type;
+        std::uint32_t value;
+    };
+    const Entry entries[] = {{256, 4, width}, {257, 4, height}, {258, 3, 8},
+                             {259, 3, 1},     {262, 3, 1},      {273, 4, stripOffset},
+                             {277, 3, 1},     {278, 4, height}, {279, 4, stripBytes}};
+    putLittle16(file, static_cast<std::uint32_t>(std::size(entries)));
+    for (const Entry& e : entries) {
+        putLittle16(file, e.tag);
+        putLittle16(file, e.type);
+        test::put32(file, 1);
+        test::put32(file, e.value);
+    }
+    test::put32(file, 0);
+    file.resize(file.size() + 64, 0x55);
+    return file;
+}
+
+Bytes webpCanvas(std::uint32_t width, std::uint32_t height) {
+    // An extended header claiming the canvas, then a real small image.
+    const Bytes image = writers::writeWebpLossless(1, 1, {1, 2, 3, 255});
+    Bytes chunk = {'V', 'P', '8', 'X', 10, 0, 0, 0, 0, 0, 0, 0};
+    for (const std::uint32_t side : {width - 1, height - 1}) {
+        chunk.insert(chunk.end(), {static_cast<std::uint8_t>(side), static_cast<std::uint8_t>(side >> 8),
+                                   static_cast<std::uint8_t>(side >> 16)});
+    }
+    Bytes body = {'W', 'E', 'B', 'P'};
+    body.insert(body.end(), chunk.begin(), chunk.end());
+    body.insert(body.end(), image.begin() + 12, image.end());
+    Bytes file = {'R', 'I', 'F', 'F'};
+    test::put32(file, static_cast<std::uint32_t>(body.size()));
+    file.insert(file.end(), body.begin(), body.end());
+    return file;
+}
+
+Bytes bmpClaiming(std::int32_t width, std::int32_t height) {
+    test::BmpSpec spec{40, width, height, 24, 0, {}, {}, std::vector<std::uint8_t>(64)};
+    return test::bmpFile(spec);
+}
+
+TEST(BadInputTest, HeadersOverTheCapsAreRefusedBeforeDecoding) {
+    const std::vector<std::pair<const char*, Bytes>> bombs = {
+        {"PNG 70000 square", pngHeaderOnly(70000, 70000)},
+        {"PNG 30000 square (900 Mpx)", pngHeaderOnly(30000, 30000)},
+        {"JPEG 65535 square", jpegClaimingMaximum()},
+        {"GIF 65535 square", gifClaimingMaximum()},
+        {"TIFF 70000 square", tiffWithStrip(70000, 70000, 8, 1)},
+        {"WebP 70000 square", webpCanvas(70000, 70000)},
+        {"BMP 70000 square", bmpClaiming(70000, 70000)},
+        {"BMP 70000 tall top-down", bmpClaiming(1, -70000)},
+    };
+    for (const auto& [name, file] : bombs) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(sniffFormat(file).has_value());
+        EXPECT_THROW((void)readHeader(file), ImageIOError);
+        EXPECT_THROW((void)decode(file), ImageIOError);
+        EXPECT_THROW(RowReader{file}, ImageIOError);
+    }
+}
+
+std::vector<std::pair<const char*, Bytes>> validFiles() {
+    const std::vector<std::uint8_t> rgba = writers::photoLike(64, 48);
+    writers::PngSpec png;
+    png.width = 64;
+    png.height = 48;
+    png.colourType = 6;
+    png.samples.assign(rgba.begin(), rgba.end());
+    writers::PngSpec interlaced = png;
+    interlaced.interlaced = true;
+    writers::JpegSpec jpeg;
+    jpeg.width = 64;
+    jpeg.height = 48;
+    jpeg.samples = test::rgbOf(rgba);
+    writers::JpegSpec progressive = jpeg;
+    progressive.progressive = true;
+    writers::TiffSpec tiff;
+    tiff.width = 64;
+    tiff.height = 48;
+    tiff.compression = 5;
+    for (const std::uint8_t v : test::rgbOf(rgba)) tiff.samples.push_back(v);
+    writers::GifFrame frame;
+    frame.width = 64;
+    frame.height = 48;
+    for (std::size_t i = 0; i < rgba.size(); i += 4) frame.indices.push_back(static_cast<std::uint8_t>(rgba[i] / 64));
+    test::BmpSpec bmp{40, 64, 48, 24, 0, {}, {}, test::rgbOf(rgba)};
+    return {{"PNG", writers::writePng(png)},
+            {"interlaced PNG", writers::writePng(interlaced)},
+            {"JPEG", writers::writeJpeg(jpeg)},
+            {"progressive JPEG", writers::writeJpeg(progressive)},
+            {"TIFF", writers::writeTiff(tiff)},
+            {"WebP lossless", writers::writeWebpLossless(64, 48, rgba)},
+            {"WebP lossy", writers::writeWebpLossy(64, 48, rgba)},
+            {"GIF", writers::writeGif(64, 48, {{0, 0, 0}, {90, 90, 90}, {170, 170, 170}, {255, 255, 255}}, {frame})},
+            {"BMP", test::bmpFile(bmp)}};
+}
+
+TEST(BadInputTest, TruncatedFilesAreRefused) {
+    for (const auto& [name, file] : validFiles()) {
+        SCOPED_TRACE(name);
+        EXPECT_NO_THROW((void)decode(file));
+        // TIFF keeps its directory at the end: cut within the pixel data too.
+        for (const double kept : {0.6, 0.3}) {
+            const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() * kept));
+            EXPECT_THROW((void)decode(cut), ImageIOError) << "kept " << kept;
+        }
+    }
+}
+
+TEST(BadInputTest, TruncatedStreamsFailWhileReadingRows) {
+    for (const auto& [name, file] : validFiles()) {
+        if (std::string(name) != "PNG" && std::string(name) != "JPEG") continue;
+        SCOPED_TRACE(name);
+        const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() * 6 / 10));
+        RowReader reader(cut);
+        const auto readAll = [&] {
+            for (int y = 0; y < reader.height(); ++y) (void)reader.nextRow();
+        };
+        EXPECT_THROW(readAll(), ImageIOError);
+        EXPECT_THROW((void)reader.nextRow(), ImageIOError);
+    }
+}
+
+TEST(BadInputTest, CorruptOrForeignBytesAreRefused) {
+    Bytes png = validFiles()[0].second;
+    png[png.size() / 2] ^= 0x5A;  // inside the image data: its checksum fails
+    const std::vector<std::pair<const char*, Bytes>> cases = {
+        {"corrupt PNG data", png},
+        {"empty", {}},
+        {"text", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'}},
+        {"PNG signature only", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}},
+        {"JPEG start only", Bytes{0xFF, 0xD8, 0xFF}},
+        {"TIFF strip past the end", tiffWithStrip(8, 8, 1000000, 64)},
+        {"TIFF strip running past the end", tiffWithStrip(16, 16, 100, 256)},
+        {"GIF header only", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}},
+        {"WebP header only", Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'E', 'B', 'P'}},
+    };
+    for (const auto& [name, file] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW((void)decode(file), ImageIOError);
+    }
+}
+
+TEST(BadInputTest, DecodersPrintNothing) {
+    ::testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStdout();
+    for (auto [name, file] : validFiles()) {
+        file.resize(file.size() * 6 / 10);
+        try {
+            (void)decode(file);
+        } catch (const ImageIOError&) {
+        }
+    }
+    try {
+        (void)decode(tiffWithStrip(8, 8, 1000000, 64));
+    } catch (const ImageIOError&) {
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(BadInputTest, AnimatedWebpOfManyFramesDecodesItsFirst) {
+    std::vector<std::vector<std::uint8_t>> frames;
+    for (int i = 0; i < 10000; ++i) frames.push_back(test::filled(4, 4, static_cast<std::uint8_t>(i), 0, 0));
+    const RgbaImage image = decode(writers::writeWebpAnimation(4, 4, frames));
+    EXPECT_EQ(image.pixels, test::filled(4, 4, 0, 0, 0));
+}
+
+}  // namespace
+}  // namespace image_io
