@@ -98,8 +98,8 @@ NameSet modelOptions() {
     return options;
 }
 
-// Swift-style literal of a text: double quotes, with quotes, backslashes and
-// control characters escaped.
+// A text as a quoted literal in a finding: double quotes, with quotes,
+// backslashes and control characters escaped.
 std::string quotedLiteral(std::string_view text) {
     std::string literal = "\"";
     for (const char c : text) {
@@ -194,6 +194,8 @@ template <class... Handlers>
 struct Overloaded : Handlers... {
     using Handlers::operator()...;
 };
+template <class... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 }  // namespace
 

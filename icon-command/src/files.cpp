@@ -119,25 +119,6 @@ private:
 
 }  // namespace
 
-std::optional<FileContents> readFile(const std::string& path, std::size_t bound) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return std::nullopt;
-    FileContents contents;
-    char buffer[65536];
-    while (contents.bytes.size() <= bound) {
-        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            return std::nullopt;  // a folder reads as EISDIR
-        }
-        if (count == 0) return contents;
-        contents.bytes.append(buffer, static_cast<std::size_t>(count));
-    }
-    contents.bytes.resize(bound + 1);
-    contents.exceedsBound = true;
-    return contents;
-}
-
 namespace IconCommand {
 
 void writeFile(std::string_view bytes, const std::string& path, Language language) {

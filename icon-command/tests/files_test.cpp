@@ -140,19 +140,5 @@ TEST(FileWriter, AFailedWriteRemovesTheFoldersItMade) {
     EXPECT_TRUE(fs::is_empty(folder.file("kept")));
 }
 
-TEST(FileReader, StopsOneByteAfterTheBound) {
-    TemporaryFolder folder;
-    testing::writeText(folder.file("ten"), "0123456789");
-    EXPECT_EQ(readFile(folder.file("ten"), 10)->bytes, "0123456789");
-    EXPECT_FALSE(readFile(folder.file("ten"), 10)->exceedsBound);
-    const std::optional<FileContents> cut = readFile(folder.file("ten"), 4);
-    EXPECT_TRUE(cut->exceedsBound);
-    EXPECT_EQ(cut->bytes, "01234");
-    // An endless device is cut as well.
-    EXPECT_TRUE(readFile("/dev/zero", 1000)->exceedsBound);
-    EXPECT_FALSE(readFile(folder.file("absent"), 10).has_value());
-    EXPECT_FALSE(readFile(folder.path().string(), 10).has_value());
-}
-
 }  // namespace
 }  // namespace icon_command

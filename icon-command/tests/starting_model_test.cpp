@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sys/stat.h>
+
 #include <icon_geometry/json.hpp>
 
 #include "commands.hpp"
@@ -132,6 +135,22 @@ TEST(ModelFiles, UnreadableAndInvalidFilesAreFileErrors) {
     EXPECT_EQ(
         refusal([&] { (void)IconCommand::readModelFile(folder.file("text.json"), Language::fr); }, ExitCode::fileError),
         folder.file("text.json") + " n’est pas un modèle d’icône lisible.");
+}
+
+TEST(ModelFiles, PipesDevicesAndOversizedFilesAreNoModelsAndNeverBlock) {
+    testing::TemporaryFolder folder;
+    const std::string pipe = folder.file("pipe.json");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string zeros = folder.file("zeros.json");
+    std::filesystem::create_symlink("/dev/zero", zeros);
+    // Over 16 MiB: a sparse file, so the test writes almost nothing.
+    const std::string oversized = folder.file("oversized.json");
+    testing::writeText(oversized, "{");
+    std::filesystem::resize_file(oversized, (std::uintmax_t{16} << 20) + 1);
+    for (const std::string& path : {pipe, zeros, oversized}) {
+        EXPECT_EQ(refusal([&] { (void)IconCommand::readModelFile(path, Language::en); }, ExitCode::fileError),
+                  path + " is not a readable icon model.");
+    }
 }
 
 TEST(FaceSettings, NewShapesTakeTheGivenOrCurrentSize) {

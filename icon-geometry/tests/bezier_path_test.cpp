@@ -25,7 +25,7 @@ TEST(PathBuilder, MovesAloneLeaveNoTrace) {
     twoMoves.moveTo({0, 0});
     twoMoves.moveTo({5, 5});
     twoMoves.lineTo({6, 5});
-    EXPECT_EQ(only(twoMoves.finish()).start, Vector2(5, 5));
+    EXPECT_EQ(only(twoMoves.finish()).start, (Vector2{5, 5}));
 }
 
 TEST(PathBuilder, StepsWithinEpsilonAreDropped) {
@@ -102,7 +102,7 @@ TEST(BezierPath, FromPlatformPathRaisesQuadraticsAndContinuesAfterAClose) {
     quadratic.moveTo({0, 0});
     quadratic.addQuadCurveTo({3, 3}, {6, 0});
     const Subpath q = only(fromPlatformPath(quadratic));
-    EXPECT_EQ(q.start, Vector2(0, 0));
+    EXPECT_EQ(q.start, (Vector2{0, 0}));
     EXPECT_EQ(q.segments, std::vector{PathSegment::cubic({2, 2}, {4, 2}, {6, 0})});
     EXPECT_FALSE(q.isClosed);
 
@@ -115,7 +115,7 @@ TEST(BezierPath, FromPlatformPathRaisesQuadraticsAndContinuesAfterAClose) {
     const BezierPath p = fromPlatformPath(closedThenLine);
     ASSERT_EQ(p.subpaths.size(), 2u);
     EXPECT_TRUE(p.subpaths[0].isClosed);
-    EXPECT_EQ(p.subpaths[1].start, Vector2(1, 1));
+    EXPECT_EQ(p.subpaths[1].start, (Vector2{1, 1}));
     EXPECT_EQ(p.subpaths[1].segments, std::vector{PathSegment::line({9, 9})});
 }
 

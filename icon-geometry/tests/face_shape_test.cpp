@@ -1,5 +1,6 @@
 #include "icon_geometry/face_shape.hpp"
 
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,7 +14,7 @@ using namespace icon_geometry;
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 constexpr double kappa = Cubic::circleKappa;
 
 struct SegmentCount {

@@ -1,5 +1,6 @@
 #include "icon_geometry/icon_drawing.hpp"
 
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -23,7 +24,7 @@ using namespace icon_geometry;
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 
 const std::string header =
     "<svg width=\"960\" height=\"960\" viewBox=\"0 0 960 960\" xmlns=\"http://www.w3.org/2000/svg\">\n"
@@ -57,7 +58,7 @@ struct Ink {
 };
 
 void expectGolden(const std::string& name, const std::string& actual) {
-    golden::expectMatches("drawings/" + name, actual);
+    gs_test::expectMatchesGolden(std::filesystem::path(GS_GOLDEN_DIR) / "drawings" / name, actual);
 }
 
 // A face's details drawn on the canvas: face millimetres scaled about the canvas centre.

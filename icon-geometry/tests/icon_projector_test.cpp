@@ -1,5 +1,6 @@
 #include "projection/icon_projector.hpp"
 
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,7 +17,7 @@ using namespace icon_geometry;
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 
 IconModel box(double width, double height, double depth, std::optional<double> bevel = std::nullopt) {
     ExtrudedBody body;
@@ -233,7 +234,7 @@ TEST(IconProjector, TemplateIconsMatchTheirGoldenDocuments) {
         const ModelTemplate t(c);
         const std::string svg = iconSvg(t.model(), Camera{});
         SCOPED_TRACE(std::string(t.rawValue()));
-        golden::expectMatches("templates/" + std::string(t.rawValue()) + ".svg", svg);
+        gs_test::expectMatchesGolden(std::filesystem::path(GS_GOLDEN_DIR) / "templates" / (std::string(t.rawValue()) + ".svg"), svg);
         expectConformingIcon(svg);
         EXPECT_EQ(iconSvg(t.model(), Camera{}), svg) << "the same model draws the same document";
     }
@@ -256,7 +257,7 @@ TEST(IconProjector, CameraAndMountingVariantsMatchTheirGoldenDocuments) {
         if (v.orientation) model.orientation = *v.orientation;
         const std::string svg = iconSvg(model, v.camera);
         SCOPED_TRACE(v.name);
-        golden::expectMatches(std::string("variants/") + v.name + ".svg", svg);
+        gs_test::expectMatchesGolden(std::filesystem::path(GS_GOLDEN_DIR) / "variants" / (std::string(v.name) + ".svg"), svg);
         expectConformingIcon(svg);
     }
 }

@@ -38,7 +38,7 @@ TEST(PathFitting, AClosedSquareStartsAtItsFirstCorner) {
     ASSERT_EQ(fitted.subpaths.size(), 1u);
     const Subpath& s = fitted.subpaths[0];
     EXPECT_TRUE(s.isClosed);
-    EXPECT_EQ(s.start, Vector2(10, 0));
+    EXPECT_EQ(s.start, (Vector2{10, 0}));
     EXPECT_EQ(s.segments, (std::vector{PathSegment::line({10, 10}), PathSegment::line({0, 10}),
                                        PathSegment::line({0, 0})}));
 }
@@ -48,7 +48,7 @@ TEST(PathFitting, ACircleIsASmoothLoopWithinTolerance) {
     ASSERT_EQ(fitted.subpaths.size(), 1u);
     const Subpath& s = fitted.subpaths[0];
     EXPECT_TRUE(s.isClosed);
-    EXPECT_EQ(s.start, Vector2(90, 50));
+    EXPECT_EQ(s.start, (Vector2{90, 50}));
     EXPECT_LE(s.segments.size(), 8u);
     Vector2 from = s.start;
     for (const PathSegment& segment : s.segments) {

@@ -309,9 +309,16 @@ TEST(RegionOperations, AgreeWithExactGeometryOnRandomShapes) {
     Random random{std::mt19937_64{20240617}};
     Tally tally;
     for (int round = 0; round < 12; ++round) {
-        const auto [a, exactA] = randomOperand(random);
-        const auto [b, exactB] = randomOperand(random);
-        const auto [c, exactC] = randomOperand(random);
+        // Named copies rather than structured bindings: lambdas capture them.
+        const auto operandA = randomOperand(random);
+        const auto operandB = randomOperand(random);
+        const auto operandC = randomOperand(random);
+        const auto& a = operandA.first;
+        const auto& b = operandB.first;
+        const auto& c = operandC.first;
+        const Exact exactA = operandA.second;
+        const Exact exactB = operandB.second;
+        const Exact exactC = operandC.second;
         const auto nearest = [](const Exact& x, const Exact& y) {
             return [=](Vector2 p) { return std::min(x.boundaryDistance(p), y.boundaryDistance(p)); };
         };

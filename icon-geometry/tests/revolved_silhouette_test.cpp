@@ -1,3 +1,4 @@
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -5,12 +6,14 @@
 #include "icon_geometry/face_shape.hpp"
 #include "projection/silhouette.hpp"
 
+#include "icon_geometry/convex_hull.hpp"
+
 using namespace icon_geometry;
 using Silhouette::PlacedRevolvedBody;
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 
 // A cylinder of radius 10 from height 0 to 40 about the vertical axis, seen from
 // the default camera at the given distance in scene units.
@@ -30,10 +33,10 @@ bool inside(const Rect& outer, const Rect& inner, double slack) {
 TEST(RevolvedProfile, ACylinderHasItsSideAndTwoCaps) {
     const auto pieces = Silhouette::profilePieces(RevolvedBody::cylinder(10, 5, 25, RevolvedAxis::vertical, {}).profile);
     ASSERT_EQ(pieces.size(), 3u);
-    EXPECT_EQ(pieces[0].start, Vector2(0, 5));
-    EXPECT_EQ(pieces[0].segment.end(), Vector2(10, 5));
-    EXPECT_EQ(pieces[1].segment.end(), Vector2(10, 25));
-    EXPECT_EQ(pieces[2].segment.end(), Vector2(0, 25));
+    EXPECT_EQ(pieces[0].start, (Vector2{0, 5}));
+    EXPECT_EQ(pieces[0].segment.end(), (Vector2{10, 5}));
+    EXPECT_EQ(pieces[1].segment.end(), (Vector2{10, 25}));
+    EXPECT_EQ(pieces[2].segment.end(), (Vector2{0, 25}));
 
     const BezierPath fromAxis{{Subpath{{0, 0}, {PathSegment::line({10, 0}), PathSegment::line({0, 10})}, false}}};
     EXPECT_EQ(Silhouette::profilePieces(fromAxis).size(), 2u);
@@ -44,11 +47,11 @@ TEST(RevolvedProfile, BoundingCornersEncloseTheControlPolygon) {
     const PlacedRevolvedBody placed = cylinderSeenFrom(Camera{}, 1, {}, {1, 2, 3});
     const auto corners = Silhouette::boundingCorners(placed);
     ASSERT_EQ(corners.size(), 8u);
-    EXPECT_EQ(corners[0], Vector3(-9, 2, -7));
-    EXPECT_EQ(corners[7], Vector3(11, 42, 13));
+    EXPECT_EQ(corners[0], (Vector3{-9, 2, -7}));
+    EXPECT_EQ(corners[7], (Vector3{11, 42, 13}));
 
     const PlacedRevolvedBody empty{RevolvedBody{}, Pose{Rotation3{}, {1, 2, 3}}, PerspectiveProjection(Camera{}, 1), 1};
-    for (const Vector3& corner : Silhouette::boundingCorners(empty)) EXPECT_EQ(corner, Vector3(1, 2, 3));
+    for (const Vector3& corner : Silhouette::boundingCorners(empty)) EXPECT_EQ(corner, (Vector3{1, 2, 3}));
     EXPECT_TRUE(Silhouette::revolvedOutline(empty).isEmpty());
 }
 
@@ -111,7 +114,7 @@ TEST(RevolvedOutline, ADomeIsFilledToItsPole) {
 }
 
 TEST(RevolvedOutline, HullOutlineAndConvexHull) {
-    const auto hull = Silhouette::convexHull({{0, 0}, {2, 0}, {1, 1}, {1, 0.5}, {2, 2}, {0, 2}, {1, 0}});
+    const auto hull = convexHull({{0, 0}, {2, 0}, {1, 1}, {1, 0.5}, {2, 2}, {0, 2}, {1, 0}});
     EXPECT_EQ(hull, (std::vector<Vector2>{{0, 0}, {2, 0}, {2, 2}, {0, 2}}));
     EXPECT_TRUE(Silhouette::hullOutline({}, 48).subpaths.empty());
     const BezierPath square{{Subpath{{0, 0}, {PathSegment::line({10, 0}), PathSegment::line({10, 10}), PathSegment::line({0, 10})}, true}}};

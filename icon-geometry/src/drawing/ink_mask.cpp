@@ -45,9 +45,9 @@ float squareOf(std::int64_t i) {
     return static_cast<float>(i * i);
 }
 
-// The one-dimensional squared distance transform of f over m positions as
-// defined: the lower envelope of the parabolas rooted at each position, in
-// 32-bit arithmetic. v and z are scratch of at least m and m + 1 entries.
+// The one-dimensional squared distance transform of f over m positions by
+// Felzenszwalb and Huttenlocher's algorithm: the lower envelope of the
+// parabolas rooted at each position, in 32-bit arithmetic. v and z are scratch of at least m and m + 1 entries.
 void transform1D(const float* f, float* out, std::int64_t m, std::int64_t* v, float* z) {
     if (m <= 0) return;
     constexpr float infinity = std::numeric_limits<float>::infinity();
@@ -90,7 +90,8 @@ struct Grid {
 template <class IsTrue>
 Grid(IsTrue, std::int64_t, std::int64_t) -> Grid<IsTrue>;
 
-// The transform as defined, columns first, then rows, in place in `values`.
+// The exact Euclidean distance transform (Felzenszwalb–Huttenlocher: lower
+// envelopes of parabolas), columns first, then rows, in place in `values`.
 // Columns are taken a cache line's worth at a time so that the pass over them
 // reads memory in order.
 template <class IsTrue>

@@ -1,11 +1,12 @@
 #include "icon_geometry/camera.hpp"
 
+#include <numbers>
 #include <cmath>
 
 namespace icon_geometry {
 
 namespace {
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 }
 
 PerspectiveProjection::PerspectiveProjection(const Camera& camera, double diagonal) : camera(camera) {

@@ -1,5 +1,6 @@
 #include "icon_geometry/cubic.hpp"
 
+#include <numbers>
 #include <algorithm>
 #include <cmath>
 
@@ -8,7 +9,7 @@ namespace {
 
 constexpr double twoThirds = 0.6666666666666666;
 constexpr double fourThirds = 1.3333333333333333;
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 constexpr double twoPi = 6.283185307179586;
 constexpr double halfPi = 1.5707963267948966;
 

@@ -1,5 +1,6 @@
 #include "icon_geometry/pictogram.hpp"
 
+#include <numbers>
 #include <algorithm>
 #include <cmath>
 #include <string_view>
@@ -11,7 +12,7 @@
 namespace icon_geometry {
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 constexpr double halfPi = 1.5707963267948966;
 
 constexpr std::array<std::string_view, 10> names{"power", "chevronUp",   "chevronDown", "chevronLeft", "chevronRight",

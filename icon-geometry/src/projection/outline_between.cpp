@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "icon_geometry/convex_hull.hpp"
 #include "icon_geometry/cubic.hpp"
 #include "projection/silhouette.hpp"
 
@@ -25,7 +26,6 @@ double signedArea(const std::vector<Vector2>& points) {
     return 0.5 * sum;
 }
 
-double turn(Vector2 origin, Vector2 last, Vector2 next) { return (last - origin).cross(next - origin); }
 
 // Appends piece `piece` between parameters s and e.
 void appendPart(const Piece& piece, double s, double e, PathBuilder& builder) {
@@ -56,28 +56,7 @@ std::vector<Piece> closedPieces(const std::vector<PathSegment>& segments, Vector
 }
 
 std::vector<Sample> sampleHull(std::vector<Sample> samples) {
-    std::stable_sort(samples.begin(), samples.end(), [](const Sample& a, const Sample& b) {
-        if (a.point.x != b.point.x) return a.point.x < b.point.x;
-        return a.point.y < b.point.y;
-    });
-    if (samples.size() <= 2) return samples;
-    const auto chain = [](auto first, auto last) {
-        std::vector<Sample> result;
-        for (auto it = first; it != last; ++it) {
-            while (result.size() >= 2 &&
-                   turn(result[result.size() - 2].point, result.back().point, it->point) <= collinearTolerance) {
-                result.pop_back();
-            }
-            result.push_back(*it);
-        }
-        return result;
-    };
-    std::vector<Sample> lower = chain(samples.begin(), samples.end());
-    std::vector<Sample> upper = chain(samples.rbegin(), samples.rend());
-    lower.pop_back();
-    upper.pop_back();
-    lower.insert(lower.end(), upper.begin(), upper.end());
-    return lower;
+    return convexHull(std::move(samples), [](const Sample& s) { return s.point; }, collinearTolerance);
 }
 
 void appendContourArc(const std::vector<Piece>& pieces, int a, double t0, int b, double t1, PathBuilder& builder) {

@@ -1,13 +1,15 @@
+#include <numbers>
 #include <algorithm>
 #include <cmath>
 
+#include "icon_geometry/convex_hull.hpp"
 #include "icon_geometry/cubic.hpp"
 #include "projection/revolved_frame.hpp"
 
 namespace icon_geometry::Silhouette {
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 constexpr double onAxis = 1e-6;
 constexpr double broadAngle = 2.199114857512855;  // 0.7π
 constexpr int traceSamples = 16;                  // 17 samples, t = k/16
@@ -278,28 +280,6 @@ void appendSmoothPolyline(const std::vector<Vector2>& points, int stride, PathBu
         const double third = static_cast<double>(j - i) / 3;
         builder.curveTo(p(j), p(i) + tangent(i) * third, p(j) - tangent(j) * third);
     }
-}
-
-std::vector<Vector2> convexHull(std::vector<Vector2> points) {
-    std::sort(points.begin(), points.end(), [](Vector2 a, Vector2 b) { return a.x != b.x ? a.x < b.x : a.y < b.y; });
-    if (points.size() <= 2) return points;
-    const auto chain = [](auto first, auto last) {
-        std::vector<Vector2> result;
-        for (auto it = first; it != last; ++it) {
-            while (result.size() >= 2 &&
-                   (result.back() - result[result.size() - 2]).cross(*it - result[result.size() - 2]) <= 0) {
-                result.pop_back();
-            }
-            result.push_back(*it);
-        }
-        return result;
-    };
-    std::vector<Vector2> lower = chain(points.begin(), points.end());
-    std::vector<Vector2> upper = chain(points.rbegin(), points.rend());
-    lower.pop_back();
-    upper.pop_back();
-    lower.insert(lower.end(), upper.begin(), upper.end());
-    return lower;
 }
 
 BezierPath hullOutline(const std::vector<BezierPath>& curves, int count) {

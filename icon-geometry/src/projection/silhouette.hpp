@@ -57,7 +57,6 @@ double visibleHalfAngle(double r, double h, double tx, double ty, const PlacedRe
 std::vector<BezierPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double eyeAzimuth,
                                 const PlacedRevolvedBody& placed);
 void appendSmoothPolyline(const std::vector<Vector2>& points, int stride, PathBuilder& builder);
-std::vector<Vector2> convexHull(std::vector<Vector2> points);
 BezierPath hullOutline(const std::vector<BezierPath>& curves, int count);
 std::vector<BezierPath> pairwiseOutlines(const std::vector<BezierPath>& curves);
 
