@@ -1,3 +1,5 @@
+#include "commands.hpp"
+
 #include <algorithm>
 #include <exception>
 #include <functional>
@@ -8,10 +10,9 @@
 #include <map>
 
 #include "icon_command/files.hpp"
-#include "commands.hpp"
 #include "icon_command/icon_command.hpp"
-#include "starting_model.hpp"
 #include "messages.hpp"
+#include "starting_model.hpp"
 
 namespace icon_command::IconCommand {
 
@@ -276,8 +277,9 @@ ExitCode runModel(const ParsedArguments& parsed, const Console& console, Languag
     }
     const std::optional<std::string> document = encodeModel(model);
     if (!document) {
-        throw CommandError(toFile ? writeFailure(output->second, language) : std::string(standardOutputFailure(language)),
-                           ExitCode::fileError);
+        throw CommandError(
+            toFile ? writeFailure(output->second, language) : std::string(standardOutputFailure(language)),
+            ExitCode::fileError);
     }
     if (toFile) {
         writeFile(*document, output->second, language);

@@ -1,8 +1,8 @@
 #include "icon_command/console.hpp"
 
-#include "messages.hpp"
-
 #include <array>
+
+#include "messages.hpp"
 
 namespace icon_command {
 

@@ -122,9 +122,7 @@ private:
 namespace IconCommand {
 
 void writeFile(std::string_view bytes, const std::string& path, Language language) {
-    const auto fail = [&] {
-        throw CommandError(writeFailure(path, language), ExitCode::fileError);
-    };
+    const auto fail = [&] { throw CommandError(writeFailure(path, language), ExitCode::fileError); };
     std::error_code error;
     const fs::path target = fs::absolute(fs::path(path), error);
     // A path naming a folder ("out/", "" or ".") can never become a file.

@@ -85,8 +85,7 @@ int main(int argc, char** argv) {
     std::int32_t code = icon_command::IconCommand::run(arguments, console, language, version);
     // Output that did not reach standard output is a failed write, whatever
     // the command concluded.
-    if (wroteToStandardOutput &&
-        (standardOutputBroken || std::fflush(stdout) != 0 || std::ferror(stdout) != 0)) {
+    if (wroteToStandardOutput && (standardOutputBroken || std::fflush(stdout) != 0 || std::ferror(stdout) != 0)) {
         console.err(icon_command::IconCommand::standardOutputFailure(language));
         code = icon_command::ExitCode::fileError;
     }

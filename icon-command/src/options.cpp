@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "messages.hpp"
 #include "icon_geometry/number_reader.hpp"
+#include "messages.hpp"
 
 namespace icon_command::IconCommand {
 

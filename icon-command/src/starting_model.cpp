@@ -193,10 +193,9 @@ ModelTemplate templateNamed(std::string_view name, Language language) {
 
 IconModel readModelFile(const std::string& path, Language language) {
     const auto unreadable = [&] {
-        return CommandError(
-            concat({displayed(path),
-                    language.choose(" n’est pas un modèle d’icône lisible.", " is not a readable icon model.")}),
-            ExitCode::fileError);
+        return CommandError(concat({displayed(path), language.choose(" n’est pas un modèle d’icône lisible.",
+                                                                     " is not a readable icon model.")}),
+                            ExitCode::fileError);
     };
     const std::optional<std::string> bytes = image_io::readBoundedFile(path, modelFileLimit);
     if (!bytes) {

@@ -1,10 +1,11 @@
+#include "commands.hpp"
+
 #include <gtest/gtest.h>
 
 #include <icon_geometry/model_input.hpp>
 #include <icon_geometry/model_template.hpp>
 #include <icon_geometry/svg_validator.hpp>
 
-#include "commands.hpp"
 #include "icon_command/icon_command.hpp"
 #include "transcript.hpp"
 
@@ -149,8 +150,8 @@ TEST(ModelCommand, AModelItsReaderWouldRefuseIsNotWritten) {
     // A 1 × 1 face with radius 10000 would be scaled to radius 1e8: checked on the model as set.
     const IconModel faceOfOne = IconModel::withSingleBody({FaceShape::roundedRectangle(1, 1, 10000), 12});
     testing::writeText(folder.file("one.json"), IconCommand::encodeModel(faceOfOne).value());
-    std::vector<std::string> fromFile{"model", "--modele", folder.file("one.json"), "--largeur", "10000",
-                                      "--hauteur", "10000", "-o", out};
+    std::vector<std::string> fromFile{
+        "model", "--modele", folder.file("one.json"), "--largeur", "10000", "--hauteur", "10000", "-o", out};
     expectRefusal(runTool(fromFile, Language::en), 2,
                   "The model cannot be stored: parts[0].solid.extruded._0.face.roundedRectangle.cornerRadius is "
                   "1e+08, outside -10,000 to 10,000.");

@@ -1,10 +1,9 @@
 #include "starting_model.hpp"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <icon_geometry/json.hpp>
 
 #include "commands.hpp"

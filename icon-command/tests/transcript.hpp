@@ -51,7 +51,11 @@ void expectMatchesGolden(std::string_view name, std::string_view actual);
 
 using gs_test::TemporaryFolder;
 
-inline std::string readText(const std::string& path) { return gs_test::readText(path); }
-inline void writeText(const std::string& path, std::string_view text) { gs_test::writeText(path, text); }
+inline std::string readText(const std::string& path) {
+    return gs_test::readText(path);
+}
+inline void writeText(const std::string& path, std::string_view text) {
+    gs_test::writeText(path, text);
+}
 
 }  // namespace icon_command::testing

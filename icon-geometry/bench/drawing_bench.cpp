@@ -2,10 +2,10 @@
 // fills and holes, and the same face in front of a wall plate.
 #include <benchmark/benchmark.h>
 
+#include "drawing/ink_region.hpp"
 #include "icon_geometry/face_detail.hpp"
 #include "icon_geometry/icon_drawing.hpp"
 #include "icon_geometry/svg_writer.hpp"
-#include "drawing/ink_region.hpp"
 
 using namespace icon_geometry;
 

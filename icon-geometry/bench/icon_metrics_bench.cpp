@@ -18,9 +18,7 @@ BezierPath moved(const BezierPath& path, double x, double y) {
 // a separator, two filled indicators and a pictogram stroke, united into one body.
 std::vector<BezierPath> realisticIcon() {
     std::vector<Region> ink;
-    const auto stroke = [&](const BezierPath& path, double width) {
-        ink.push_back(Region::stroked(path, width));
-    };
+    const auto stroke = [&](const BezierPath& path, double width) { ink.push_back(Region::stroked(path, width)); };
     const auto fill = [&](const BezierPath& path) { ink.push_back(Region::filled(path, FillRule::evenOdd)); };
     stroke(moved(FaceShape::roundedRectanglePath(860, 860, 90), 480, 480), 40);
     stroke(moved(FaceShape::roundedRectanglePath(300, 300, 40), 300, 560), 20);

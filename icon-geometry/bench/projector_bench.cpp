@@ -2,9 +2,9 @@
 // app's live preview redraws it on every edit.
 #include <benchmark/benchmark.h>
 
-#include "projection/icon_projector.hpp"
-#include "icon_geometry/model_template.hpp"
 #include "icon_geometry/icon_svg.hpp"
+#include "icon_geometry/model_template.hpp"
+#include "projection/icon_projector.hpp"
 
 namespace {
 
@@ -16,6 +16,8 @@ void TemplateIcon(benchmark::State& state) {
     state.SetLabel(std::string(t.rawValue()));
     for (auto _ : state) benchmark::DoNotOptimize(iconSvg(model, Camera{}));
 }
-BENCHMARK(TemplateIcon)->DenseRange(0, static_cast<int>(ModelTemplate::allCases.size()) - 1)->Unit(benchmark::kMillisecond);
+BENCHMARK(TemplateIcon)
+    ->DenseRange(0, static_cast<int>(ModelTemplate::allCases.size()) - 1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

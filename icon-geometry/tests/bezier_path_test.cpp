@@ -1,6 +1,7 @@
+#include "icon_geometry/bezier_path.hpp"
+
 #include <gtest/gtest.h>
 
-#include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/geometry_coding.hpp"
 #include "platform/platform_path.hpp"
 
@@ -157,6 +158,7 @@ TEST(BezierPathJSON, RoundTripsAndReadsTheDocumentedForm) {
         R"({"subpaths": [{"start": {"x": 0, "y": 0}, "segments": [{"line": {"to": {"x": 1, "y": 0}}}], "isClosed": false}]})");
     EXPECT_EQ(line, (BezierPath{{Subpath{{0, 0}, {PathSegment::line({1, 0})}, false}}}));
 
-    const BezierPath path{{Subpath{{1.5, -2}, {PathSegment::cubic({1, 2}, {3, 4}, {5, 6}), PathSegment::line({0, 0})}, true}}};
+    const BezierPath path{
+        {Subpath{{1.5, -2}, {PathSegment::cubic({1, 2}, {3, 4}, {5, 6}), PathSegment::line({0, 0})}, true}}};
     EXPECT_EQ(json::decode<BezierPath>(json::write(json::encode(path))), path);
 }

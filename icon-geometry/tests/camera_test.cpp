@@ -1,10 +1,10 @@
 #include "icon_geometry/camera.hpp"
 
-#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "decoding.hpp"
 using namespace icon_geometry;

@@ -1,10 +1,10 @@
-#include <numbers>
+#include "icon_geometry/cubic.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-
-#include "icon_geometry/cubic.hpp"
+#include <numbers>
 
 using namespace icon_geometry;
 
@@ -17,7 +17,9 @@ void expectNear(Vector2 a, Vector2 b, double tolerance = 1e-12) {
     EXPECT_NEAR(a.y, b.y, tolerance);
 }
 
-Vector2 endOf(const PathSegment& s) { return s.end(); }
+Vector2 endOf(const PathSegment& s) {
+    return s.end();
+}
 
 }  // namespace
 

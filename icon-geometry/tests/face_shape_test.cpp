@@ -1,15 +1,14 @@
 #include "icon_geometry/face_shape.hpp"
 
-#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-
-#include "icon_geometry/cubic.hpp"
-#include "icon_geometry/geometry_coding.hpp"
+#include <numbers>
 
 #include "decoding.hpp"
+#include "icon_geometry/cubic.hpp"
+#include "icon_geometry/geometry_coding.hpp"
 using namespace icon_geometry;
 
 namespace {

@@ -1,25 +1,24 @@
 #include "icon_geometry/icon_drawing.hpp"
 
-#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gs_test/golden.hpp>
 #include <limits>
+#include <numbers>
 #include <sstream>
 
+#include "decoding.hpp"
+#include "drawing/ink_region.hpp"
 #include "icon_geometry/face_detail.hpp"
 #include "icon_geometry/geometry_coding.hpp"
+#include "icon_geometry/raster.hpp"
 #include "icon_geometry/svg_document.hpp"
 #include "icon_geometry/svg_validator.hpp"
 #include "icon_geometry/svg_writer.hpp"
-#include "icon_geometry/raster.hpp"
-#include "drawing/ink_region.hpp"
-#include <gs_test/golden.hpp>
-
-#include "decoding.hpp"
 using namespace icon_geometry;
 
 namespace {
@@ -48,9 +47,7 @@ BezierPath joined(BezierPath a, const BezierPath& b) {
 // even-odd rule as the icon document fills its path elements.
 struct Ink {
     std::vector<std::uint8_t> pixels;
-    static Ink of(const std::vector<BezierPath>& paths) {
-        return {rasterizeEvenOdd(paths, 960)};
-    }
+    static Ink of(const std::vector<BezierPath>& paths) { return {rasterizeEvenOdd(paths, 960)}; }
     bool at(double x, double y) const {
         return pixels.at(static_cast<std::size_t>(y) * 960 + static_cast<std::size_t>(x)) != 0;
     }

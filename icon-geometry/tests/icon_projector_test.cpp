@@ -1,17 +1,17 @@
 #include "projection/icon_projector.hpp"
 
-#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
-
 #include <gs_test/golden.hpp>
-#include "icon_geometry/model_template.hpp"
+#include <numbers>
+
 #include "icon_geometry/icon_svg.hpp"
-#include "platform/platform_path.hpp"
+#include "icon_geometry/model_template.hpp"
 #include "icon_geometry/svg_document.hpp"
 #include "icon_geometry/svg_validator.hpp"
 #include "icon_geometry/svg_writer.hpp"
+#include "platform/platform_path.hpp"
 
 using namespace icon_geometry;
 
@@ -44,7 +44,8 @@ void expectConformingIcon(const std::string& svg) {
     const ValidationReport report = SVGValidator::validateText(svg);
     EXPECT_TRUE(report.issues.empty()) << svg.substr(0, 300);
     for (const char c : svg.substr(svg.find("<path"))) {
-        if (std::isalpha(static_cast<unsigned char>(c)) && std::string_view("MLCZpathdg/svg").find(c) == std::string_view::npos)
+        if (std::isalpha(static_cast<unsigned char>(c)) &&
+            std::string_view("MLCZpathdg/svg").find(c) == std::string_view::npos)
             ADD_FAILURE() << "unexpected letter " << c;
     }
     // Read back, the document draws the same paths, to the writer's tenths.
@@ -137,8 +138,7 @@ TEST(IconProjector, TheModelsOwnCameraWinsAndMountsFixTheElevation) {
 
 TEST(IconProjector, ABodySeenFromBehindShowsNoBevelAndNoDetails) {
     IconModel model = box(80, 80, 20, 50.0);
-    model.parts[0].solid.extrudedBody()->details.push_back(
-        FaceDetail::indicator({0, 0}, 10, DetailStyle::fill));
+    model.parts[0].solid.extrudedBody()->details.push_back(FaceDetail::indicator({0, 0}, 10, DetailStyle::fill));
     const auto front = iconDrawing(model, Camera{}).bodies;
     ASSERT_EQ(front.size(), 1u);
     EXPECT_EQ(front[0].elements.size(), 4u);  // silhouette, face, bevel, indicator
@@ -212,8 +212,7 @@ TEST(IconProjector, ANearerBodyHidesTheDetailsOfAFartherOne) {
 }
 
 TEST(IconProjector, ARevolvedBodyIsItsOutlineThenItsLines) {
-    const RevolvedBody cylinder =
-        RevolvedBody::cylinder(20, 0, 50, RevolvedAxis::vertical, {RevolvedDetail::ring(25)});
+    const RevolvedBody cylinder = RevolvedBody::cylinder(20, 0, 50, RevolvedAxis::vertical, {RevolvedDetail::ring(25)});
     const auto bodies = iconDrawing(IconModel({BodyPart{Solid::revolved(cylinder), {}, 0}}), Camera{}).bodies;
     ASSERT_EQ(bodies.size(), 1u);
     const auto& elements = bodies[0].elements;
@@ -234,7 +233,8 @@ TEST(IconProjector, TemplateIconsMatchTheirGoldenDocuments) {
         const ModelTemplate t(c);
         const std::string svg = iconSvg(t.model(), Camera{});
         SCOPED_TRACE(std::string(t.rawValue()));
-        gs_test::expectMatchesGolden(std::filesystem::path(GS_GOLDEN_DIR) / "templates" / (std::string(t.rawValue()) + ".svg"), svg);
+        gs_test::expectMatchesGolden(
+            std::filesystem::path(GS_GOLDEN_DIR) / "templates" / (std::string(t.rawValue()) + ".svg"), svg);
         expectConformingIcon(svg);
         EXPECT_EQ(iconSvg(t.model(), Camera{}), svg) << "the same model draws the same document";
     }
@@ -257,7 +257,8 @@ TEST(IconProjector, CameraAndMountingVariantsMatchTheirGoldenDocuments) {
         if (v.orientation) model.orientation = *v.orientation;
         const std::string svg = iconSvg(model, v.camera);
         SCOPED_TRACE(v.name);
-        gs_test::expectMatchesGolden(std::filesystem::path(GS_GOLDEN_DIR) / "variants" / (std::string(v.name) + ".svg"), svg);
+        gs_test::expectMatchesGolden(std::filesystem::path(GS_GOLDEN_DIR) / "variants" / (std::string(v.name) + ".svg"),
+                                     svg);
         expectConformingIcon(svg);
     }
 }

@@ -1,10 +1,10 @@
+#include "icon_geometry/json.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <type_traits>
-
-#include "icon_geometry/json.hpp"
 
 using namespace icon_geometry;
 using json::DecodingError;
@@ -103,7 +103,8 @@ TEST(JSONDecoder, OptionalMembersReadMissingAndNullAsAbsent) {
 }
 
 TEST(JSONDecoder, CasesOfAnEnumerationWithPayload) {
-    const json::Tree t = json::parse(R"({"one": {"circle": {"_0": 2}, "note": 1}, "two": {"circle": {}, "square": {}}, "bad": {"circle": 3}})");
+    const json::Tree t = json::parse(
+        R"({"one": {"circle": {"_0": 2}, "note": 1}, "two": {"circle": {}, "square": {}}, "bad": {"circle": 3}})");
     const json::Decoder d(t);
     const auto [name, payload] = d.member("one").singleCase({"circle", "square"});
     EXPECT_EQ(name, "circle");

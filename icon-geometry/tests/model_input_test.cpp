@@ -207,8 +207,8 @@ TEST(ModelStorage, WhatTheReaderWouldRefuseIsNamedBeforeWriting) {
     // A 1 × 1 face with corner radius 10000 scaled by 10000: radius 1e8.
     const IconModel huge = IconModel::withSingleBody({FaceShape::roundedRectangle(10000, 10000, 1e8), 12});
     EXPECT_EQ(ModelInput::storageProblem(huge),
-              (ModelInput::StorageProblem{Kind::magnitude, "parts[0].solid.extruded._0.face.roundedRectangle.cornerRadius",
-                                          1e8}));
+              (ModelInput::StorageProblem{Kind::magnitude,
+                                          "parts[0].solid.extruded._0.face.roundedRectangle.cornerRadius", 1e8}));
     EXPECT_FALSE(ModelInput::isStorable(huge));
 
     ExtrudedBody notFinite;

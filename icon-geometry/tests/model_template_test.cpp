@@ -1,9 +1,9 @@
-#include "icon_geometry/icon_model_coding.hpp"
 #include "icon_geometry/model_template.hpp"
 
 #include <gtest/gtest.h>
 
 #include "icon_geometry/cubic.hpp"
+#include "icon_geometry/icon_model_coding.hpp"
 #include "icon_geometry/model_input.hpp"
 
 using namespace icon_geometry;

@@ -1,9 +1,10 @@
+#include "icon_geometry/path_fitting.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "icon_geometry/cubic.hpp"
-#include "icon_geometry/path_fitting.hpp"
 #include "test_paths.hpp"
 
 using namespace icon_geometry;
@@ -39,8 +40,8 @@ TEST(PathFitting, AClosedSquareStartsAtItsFirstCorner) {
     const Subpath& s = fitted.subpaths[0];
     EXPECT_TRUE(s.isClosed);
     EXPECT_EQ(s.start, (Vector2{10, 0}));
-    EXPECT_EQ(s.segments, (std::vector{PathSegment::line({10, 10}), PathSegment::line({0, 10}),
-                                       PathSegment::line({0, 0})}));
+    EXPECT_EQ(s.segments,
+              (std::vector{PathSegment::line({10, 10}), PathSegment::line({0, 10}), PathSegment::line({0, 0})}));
 }
 
 TEST(PathFitting, ACircleIsASmoothLoopWithinTolerance) {

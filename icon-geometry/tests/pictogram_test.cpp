@@ -1,9 +1,9 @@
 #include "icon_geometry/pictogram.hpp"
 
-#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "icon_geometry/cubic.hpp"
 

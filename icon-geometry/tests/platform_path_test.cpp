@@ -1,7 +1,5 @@
 #include "platform/platform_path.hpp"
 
-#include "icon_geometry/raster.hpp"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +10,8 @@
 #include <numbers>
 #include <random>
 #include <vector>
+
+#include "icon_geometry/raster.hpp"
 
 using namespace icon_geometry;
 

@@ -1,10 +1,10 @@
 #include "icon_geometry/rotation.hpp"
 
-#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "icon_geometry/camera.hpp"
 #include "icon_geometry/cubic.hpp"

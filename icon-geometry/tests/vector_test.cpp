@@ -1,14 +1,14 @@
+#include "icon_geometry/vector.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
+#include "decoding.hpp"
 #include "icon_geometry/affine_transform.hpp"
 #include "icon_geometry/geometry_coding.hpp"
 #include "icon_geometry/rect.hpp"
-#include "icon_geometry/vector.hpp"
-
-#include "decoding.hpp"
 using namespace icon_geometry;
 
 namespace {

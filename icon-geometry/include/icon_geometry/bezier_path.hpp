@@ -27,9 +27,7 @@ struct PathSegment {
     std::variant<Line, Cubic> value;
 
     static PathSegment line(Vector2 to) { return {Line{to}}; }
-    static PathSegment cubic(Vector2 control1, Vector2 control2, Vector2 to) {
-        return {Cubic{control1, control2, to}};
-    }
+    static PathSegment cubic(Vector2 control1, Vector2 control2, Vector2 to) { return {Cubic{control1, control2, to}}; }
 
     const Line* asLine() const { return std::get_if<Line>(&value); }
     const Cubic* asCubic() const { return std::get_if<Cubic>(&value); }

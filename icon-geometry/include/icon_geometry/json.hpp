@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -15,8 +16,6 @@
 #include <utility>
 #include <variant>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace icon_geometry::json {
 
@@ -129,11 +128,16 @@ public:
 private:
     template <class T>
     static std::string_view typeName() {
-        if constexpr (std::is_same_v<T, double>) return "Double";
-        else if constexpr (std::is_same_v<T, bool>) return "Bool";
-        else if constexpr (std::is_same_v<T, std::string>) return "String";
-        else if constexpr (std::is_integral_v<T>) return "Int";
-        else return "value";
+        if constexpr (std::is_same_v<T, double>)
+            return "Double";
+        else if constexpr (std::is_same_v<T, bool>)
+            return "Bool";
+        else if constexpr (std::is_same_v<T, std::string>)
+            return "String";
+        else if constexpr (std::is_integral_v<T>)
+            return "Int";
+        else
+            return "value";
     }
     CodingPath childPath(CodingKey key) const;
 

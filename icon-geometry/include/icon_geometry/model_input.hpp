@@ -78,7 +78,9 @@ struct StorageProblem {
 };
 
 [[nodiscard]] std::optional<StorageProblem> storageProblem(const IconModel& model);
-[[nodiscard]] inline bool isStorable(const IconModel& model) { return !storageProblem(model); }
+[[nodiscard]] inline bool isStorable(const IconModel& model) {
+    return !storageProblem(model);
+}
 
 }  // namespace icon_geometry::ModelInput
 

@@ -1,7 +1,6 @@
 #include "icon_geometry/bezier_path.hpp"
 
 #include <algorithm>
-
 #include <cmath>
 
 #include "geometry/curve_extent.hpp"
@@ -11,14 +10,18 @@ namespace icon_geometry {
 
 namespace {
 
-bool isFinite(Vector2 p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+bool isFinite(Vector2 p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
 
 }  // namespace
 
 bool Subpath::isFinite() const {
     if (!icon_geometry::isFinite(start)) return false;
     for (const PathSegment& segment : segments) {
-        if (const auto* c = segment.asCubic(); c && !(icon_geometry::isFinite(c->control1) && icon_geometry::isFinite(c->control2))) return false;
+        if (const auto* c = segment.asCubic();
+            c && !(icon_geometry::isFinite(c->control1) && icon_geometry::isFinite(c->control2)))
+            return false;
         if (!icon_geometry::isFinite(segment.end())) return false;
     }
     return true;

@@ -26,7 +26,9 @@ struct Extent {
     Rect rect() const { return isEmpty() ? Rect::null() : Rect{minX, minY, maxX - minX, maxY - minY}; }
 };
 
-inline bool isInsideUnitInterval(double t) { return t > 0 && t < 1; }
+inline bool isInsideUnitInterval(double t) {
+    return t > 0 && t < 1;
+}
 
 // Roots in (0, 1) of a·t² + b·t + c, the derivative of one coordinate of a curve.
 template <class Add>

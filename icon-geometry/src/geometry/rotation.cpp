@@ -1,7 +1,7 @@
 #include "icon_geometry/rotation.hpp"
 
-#include <numbers>
 #include <cmath>
+#include <numbers>
 
 namespace icon_geometry {
 

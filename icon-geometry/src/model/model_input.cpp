@@ -202,9 +202,7 @@ namespace {
 // the written text holds them (keys sorted, as the writer sorts them).
 std::optional<StorageProblem> firstOutOfBounds(const Tree& tree, json::CodingPath& path, std::size_t depth) {
     using Kind = StorageProblem::Kind;
-    const auto problem = [&](Kind kind, double value) {
-        return StorageProblem{kind, json::describe(path), value};
-    };
+    const auto problem = [&](Kind kind, double value) { return StorageProblem{kind, json::describe(path), value}; };
     if (depth > maximumDepth) return problem(Kind::depth, static_cast<double>(depth));
     if (tree.is_number()) {
         const double x = tree.get<double>();

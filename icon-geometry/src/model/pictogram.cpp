@@ -1,8 +1,8 @@
 #include "icon_geometry/pictogram.hpp"
 
-#include <numbers>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <string_view>
 
 #include "icon_geometry/cubic.hpp"

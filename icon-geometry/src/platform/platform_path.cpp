@@ -153,10 +153,16 @@ BezierPath fromPlatformPath(const PlatformPath& path) {
     return result;
 }
 
-Region Region::filled(const BezierPath& path, FillRule rule) { return filled(toPlatformPath(path), rule); }
+Region Region::filled(const BezierPath& path, FillRule rule) {
+    return filled(toPlatformPath(path), rule);
+}
 
-Region Region::stroked(const BezierPath& path, double width) { return stroked(toPlatformPath(path), width); }
+Region Region::stroked(const BezierPath& path, double width) {
+    return stroked(toPlatformPath(path), width);
+}
 
-BezierPath Region::outline() const { return fromPlatformPath(path()); }
+BezierPath Region::outline() const {
+    return fromPlatformPath(path());
+}
 
 }  // namespace icon_geometry

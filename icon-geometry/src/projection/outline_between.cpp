@@ -26,7 +26,6 @@ double signedArea(const std::vector<Vector2>& points) {
     return 0.5 * sum;
 }
 
-
 // Appends piece `piece` between parameters s and e.
 void appendPart(const Piece& piece, double s, double e, PathBuilder& builder) {
     if (!builder.current) return;
@@ -56,7 +55,8 @@ std::vector<Piece> closedPieces(const std::vector<PathSegment>& segments, Vector
 }
 
 std::vector<Sample> sampleHull(std::vector<Sample> samples) {
-    return convexHull(std::move(samples), [](const Sample& s) { return s.point; }, collinearTolerance);
+    return convexHull(
+        std::move(samples), [](const Sample& s) { return s.point; }, collinearTolerance);
 }
 
 void appendContourArc(const std::vector<Piece>& pieces, int a, double t0, int b, double t1, PathBuilder& builder) {
@@ -96,7 +96,8 @@ BezierPath outlineBetween(const std::vector<BezierPath>& curves) {
             if (const auto* c = piece.segment.asCubic()) {
                 for (int k = 0; k <= samplesPerCubic; ++k) {
                     const double t = static_cast<double>(k) / samplesPerCubic;
-                    samples.push_back({contour, segment, t, Cubic::point(piece.start, c->control1, c->control2, c->to, t)});
+                    samples.push_back(
+                        {contour, segment, t, Cubic::point(piece.start, c->control1, c->control2, c->to, t)});
                 }
             } else {
                 samples.push_back({contour, segment, 0, piece.start});
@@ -135,10 +136,12 @@ BezierPath outlineBetween(const std::vector<BezierPath>& curves) {
     for (std::size_t r = 0; r < runs.size(); ++r) {
         const Sample& first = runs[r].front();
         const Sample& last = runs[r].back();
-        if (r == 0) builder.moveTo(first.point);
-        else builder.lineTo(first.point);
-        appendContourArc(contours[static_cast<std::size_t>(first.contour)].pieces, first.segment, first.t,
-                         last.segment, last.t, builder);
+        if (r == 0)
+            builder.moveTo(first.point);
+        else
+            builder.lineTo(first.point);
+        appendContourArc(contours[static_cast<std::size_t>(first.contour)].pieces, first.segment, first.t, last.segment,
+                         last.t, builder);
     }
     builder.closeSubpath();
     return builder.finish();

@@ -5,9 +5,9 @@
 
 #include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/camera.hpp"
-#include "platform/platform_path.hpp"
 #include "icon_geometry/revolved_body.hpp"
 #include "icon_geometry/rotation.hpp"
+#include "platform/platform_path.hpp"
 
 namespace icon_geometry {
 
@@ -55,7 +55,7 @@ double eyeAzimuth(const PlacedRevolvedBody& placed);
 // that faces the eye, for the unit profile tangent (tx, ty).
 double visibleHalfAngle(double r, double h, double tx, double ty, const PlacedRevolvedBody& placed);
 std::vector<BezierPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double eyeAzimuth,
-                                const PlacedRevolvedBody& placed);
+                              const PlacedRevolvedBody& placed);
 void appendSmoothPolyline(const std::vector<Vector2>& points, int stride, PathBuilder& builder);
 BezierPath hullOutline(const std::vector<BezierPath>& curves, int count);
 std::vector<BezierPath> pairwiseOutlines(const std::vector<BezierPath>& curves);

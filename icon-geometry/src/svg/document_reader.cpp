@@ -9,9 +9,9 @@
 #include <utility>
 
 #include "icon_geometry/face_shape.hpp"
+#include "icon_geometry/number_reader.hpp"
 #include "icon_geometry/svg_document.hpp"
 #include "icon_geometry/svg_path_data.hpp"
-#include "icon_geometry/number_reader.hpp"
 #include "svg/svg_text.hpp"
 
 namespace icon_geometry {

@@ -2,8 +2,8 @@
 #include <cstdint>
 
 #include "icon_geometry/cubic.hpp"
-#include "icon_geometry/svg_path_data.hpp"
 #include "icon_geometry/number_reader.hpp"
+#include "icon_geometry/svg_path_data.hpp"
 
 namespace icon_geometry {
 

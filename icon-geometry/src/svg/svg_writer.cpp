@@ -18,7 +18,9 @@ struct EmittedCubic {
 };
 using Emitted = std::variant<EmittedLine, EmittedCubic>;
 
-Tenths tenthsOf(Vector2 p) { return {tenths(p.x), tenths(p.y)}; }
+Tenths tenthsOf(Vector2 p) {
+    return {tenths(p.x), tenths(p.y)};
+}
 
 void appendPoint(std::string& out, Tenths p) {
     out += numberText(p.x);
@@ -43,8 +45,10 @@ void appendSubpath(std::string& out, const Subpath& subpath) {
             const Tenths c2 = tenthsOf(c.control2);
             const Tenths end = tenthsOf(c.to);
             if (c1 == current && c2 == current && end == current) continue;
-            if (c1 == current && c2 == end) emitted.push_back(EmittedLine{end});
-            else emitted.push_back(EmittedCubic{c1, c2, end});
+            if (c1 == current && c2 == end)
+                emitted.push_back(EmittedLine{end});
+            else
+                emitted.push_back(EmittedCubic{c1, c2, end});
             current = end;
         }
     }
@@ -79,8 +83,10 @@ void appendSubpath(std::string& out, const Subpath& subpath) {
 
 std::int64_t tenths(double value) {
     if (!std::isfinite(value)) return 0;
-    if (value <= -coordinateBound) value = -coordinateBound;
-    else if (value > coordinateBound) value = coordinateBound;
+    if (value <= -coordinateBound)
+        value = -coordinateBound;
+    else if (value > coordinateBound)
+        value = coordinateBound;
     const double rounded = std::round(value * 10);
     return rounded == 0 ? 0 : static_cast<std::int64_t>(rounded);
 }
@@ -118,6 +124,8 @@ std::string document(const std::vector<BezierPath>& paths) {
     return out;
 }
 
-std::string drawingDocument(const IconDrawing& drawing) { return document(drawing.path()); }
+std::string drawingDocument(const IconDrawing& drawing) {
+    return document(drawing.path());
+}
 
 }  // namespace icon_geometry::SVGWriter

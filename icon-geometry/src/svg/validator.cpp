@@ -5,11 +5,11 @@
 #include <optional>
 #include <set>
 
+#include "icon_geometry/number_reader.hpp"
 #include "icon_geometry/svg_document.hpp"
 #include "icon_geometry/svg_path_data.hpp"
 #include "icon_geometry/svg_validator.hpp"
 #include "icon_geometry/vector.hpp"
-#include "icon_geometry/number_reader.hpp"
 #include "svg/svg_text.hpp"
 
 namespace icon_geometry {
@@ -128,7 +128,8 @@ bool coversCanvas(const BezierPath& path) {
     for (const Subpath& subpath : path.subpaths) {
         const Rect box = BezierPath{{subpath}}.bounds();
         if (box.minX() <= 0.5 && box.minY() <= 0.5 && box.maxX() >= Canvas::side - 0.5 &&
-            box.maxY() >= Canvas::side - 0.5) return true;
+            box.maxY() >= Canvas::side - 0.5)
+            return true;
     }
     return false;
 }
