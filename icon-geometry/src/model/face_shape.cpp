@@ -1,8 +1,8 @@
 #include "icon_geometry/face_shape.hpp"
 
-#include <numbers>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "icon_geometry/cubic.hpp"
 #include "icon_geometry/face_shape_coding.hpp"

@@ -5,8 +5,8 @@
 
 #include "icon_geometry/cubic.hpp"
 #include "icon_geometry/path_fitting.hpp"
-#include "platform/platform_path.hpp"
 #include "platform/path_walk.hpp"
+#include "platform/platform_path.hpp"
 
 namespace icon_geometry {
 

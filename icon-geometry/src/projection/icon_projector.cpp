@@ -15,7 +15,9 @@ namespace {
 constexpr double fittedSize = Canvas::fittedSize;
 constexpr double canvasCentre = Canvas::centre;
 
-Rect pointRect(Vector3 p) { return {p.x, p.y, 0, 0}; }
+Rect pointRect(Vector3 p) {
+    return {p.x, p.y, 0, 0};
+}
 
 // A face that draws nothing has no place in the scene.
 bool hasOutline(const Rect& bounds) {

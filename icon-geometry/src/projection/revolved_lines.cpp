@@ -1,6 +1,6 @@
-#include <numbers>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <optional>
 
 #include "icon_geometry/cubic.hpp"
@@ -13,11 +13,11 @@ using std::numbers::pi;
 // A visible half-width this close to π is the whole ring: rounding in the
 // half-angle must not turn a fully visible ring into an arc with a seam.
 constexpr double wholeTurnHalfWidth = pi - 1e-9;
-constexpr double creaseAngle = 0.3490658503988659;  // 20°
+constexpr double creaseAngle = 0.3490658503988659;   // 20°
 constexpr double knurlMargin = 0.13962634015954636;  // 8°
-constexpr int ringAzimuths = 48;                      // 49 azimuths
-constexpr int knurlPoints = 8;                        // 9 points
-constexpr int sightSamples = 48;                      // 49 samples along a sight line
+constexpr int ringAzimuths = 48;                     // 49 azimuths
+constexpr int knurlPoints = 8;                       // 9 points
+constexpr int sightSamples = 48;                     // 49 samples along a sight line
 constexpr int heightLookupSamples = 64;
 constexpr int tableSamples = 32;
 
@@ -48,7 +48,8 @@ std::vector<Vector2> polyline(const Piece& piece, int samples) {
         std::vector<Vector2> points;
         points.reserve(static_cast<std::size_t>(samples) + 1);
         for (int k = 0; k <= samples; ++k)
-            points.push_back(Cubic::point(piece.start, c->control1, c->control2, c->to, static_cast<double>(k) / samples));
+            points.push_back(
+                Cubic::point(piece.start, c->control1, c->control2, c->to, static_cast<double>(k) / samples));
         return points;
     }
     return {piece.start, piece.segment.end()};
@@ -78,8 +79,10 @@ std::optional<double> radiusAtHeight(const ProfileTable& table, double h) {
     std::size_t hi = table.heights.size() - 1;
     while (hi - lo > 1) {
         const std::size_t mid = (lo + hi) / 2;
-        if (h >= table.heights[mid]) lo = mid;
-        else hi = mid;
+        if (h >= table.heights[mid])
+            lo = mid;
+        else
+            hi = mid;
     }
     const double span = table.heights[hi] - table.heights[lo];
     if (span > 0) return table.radii[lo] + (h - table.heights[lo]) * (table.radii[hi] - table.radii[lo]) / span;
@@ -191,7 +194,8 @@ std::vector<BezierPath> ringLines(const LineContext& c, const std::vector<Vector
         return {projectedCircle(c.placed, r, h)};
     std::vector<BezierPath> arcs;
     for (const auto& [first, last] : visibleRuns(flags))
-        arcs.push_back(projectedArc(c, r, h, azimuths[static_cast<std::size_t>(first)], azimuths[static_cast<std::size_t>(last)]));
+        arcs.push_back(
+            projectedArc(c, r, h, azimuths[static_cast<std::size_t>(first)], azimuths[static_cast<std::size_t>(last)]));
     return arcs;
 }
 
@@ -208,8 +212,8 @@ void knurlLines(const LineContext& c, const RevolvedDetail::Knurl& knurl, std::v
     const auto bottom = profileAtHeight(c.pieces, knurl.from);
     const auto top = profileAtHeight(c.pieces, knurl.to);
     if (!bottom || !top) return;
-    const double half = visibleHalfAngle(bottom->radius, knurl.from, bottom->tangent.x, bottom->tangent.y, c.placed) -
-                        knurlMargin;
+    const double half =
+        visibleHalfAngle(bottom->radius, knurl.from, bottom->tangent.x, bottom->tangent.y, c.placed) - knurlMargin;
     for (std::int64_t j = 0; j < knurl.count; ++j) {
         const double a = 2 * pi * static_cast<double>(j) / static_cast<double>(knurl.count);
         if (!(half > std::abs(std::remainder(a - c.azimuth, 2 * pi)))) continue;
@@ -225,8 +229,10 @@ void knurlLines(const LineContext& c, const RevolvedDetail::Knurl& knurl, std::v
         for (const auto& [first, last] : visibleRuns(flags)) {
             const Vector2 from = projectBodyPoint(c.placed, points[static_cast<std::size_t>(first)]);
             const Vector2 to = projectBodyPoint(c.placed, points[static_cast<std::size_t>(last)]);
-            if (from.distance(to) > 1e-9) lines.push_back(BezierPath{{Subpath{from, {PathSegment::line(to)}, false}}});
-            else lines.emplace_back();
+            if (from.distance(to) > 1e-9)
+                lines.push_back(BezierPath{{Subpath{from, {PathSegment::line(to)}, false}}});
+            else
+                lines.emplace_back();
         }
     }
 }
@@ -246,12 +252,16 @@ BezierPath meridianLine(const LineContext& c, const BezierPath& path) {
 }  // namespace
 
 std::vector<BezierPath> revolvedLines(const PlacedRevolvedBody& placed) {
-    LineContext c{placed, axisFrame(placed.body.axis), bodyEye(placed), eyeAzimuth(placed),
-                  profilePieces(placed.body.profile), {}, 0};
+    LineContext c{placed,
+                  axisFrame(placed.body.axis),
+                  bodyEye(placed),
+                  eyeAzimuth(placed),
+                  profilePieces(placed.body.profile),
+                  {},
+                  0};
     c.table = profileTable(c.pieces);
     const double span = c.table.heights.empty() ? 0 : c.table.heights.back() - c.table.heights.front();
-    const double maxRadius =
-        c.table.radii.empty() ? 0 : *std::max_element(c.table.radii.begin(), c.table.radii.end());
+    const double maxRadius = c.table.radii.empty() ? 0 : *std::max_element(c.table.radii.begin(), c.table.radii.end());
     c.size = std::max(span, 2 * maxRadius);
 
     std::vector<BezierPath> lines;
@@ -271,8 +281,10 @@ std::vector<BezierPath> revolvedLines(const PlacedRevolvedBody& placed) {
                 ringAt(c, rings->from, lines);
             } else {
                 for (std::int64_t j = 0; j < rings->count; ++j)
-                    ringAt(c, rings->from + (rings->to - rings->from) * static_cast<double>(j) /
-                                                static_cast<double>(rings->count - 1), lines);
+                    ringAt(c,
+                           rings->from + (rings->to - rings->from) * static_cast<double>(j) /
+                                             static_cast<double>(rings->count - 1),
+                           lines);
             }
         } else if (const auto* knurl = std::get_if<RevolvedDetail::Knurl>(&detail.value)) {
             knurlLines(c, *knurl, lines);

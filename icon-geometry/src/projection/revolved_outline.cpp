@@ -1,6 +1,6 @@
-#include <numbers>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "icon_geometry/convex_hull.hpp"
 #include "icon_geometry/cubic.hpp"
@@ -25,12 +25,15 @@ Vector2 derivative(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double t) {
     return (p1 - p0) * (3 * u * u) + (p2 - p1) * (6 * t * u) + (p3 - p2) * (3 * t * t);
 }
 
-bool drawsSomething(const BezierPath& path) { return !path.isEmpty(); }
+bool drawsSomething(const BezierPath& path) {
+    return !path.isEmpty();
+}
 
 // All the pieces in one path: their winding fill is their union.
 BezierPath joined(const std::vector<BezierPath>& pieces) {
     BezierPath all;
-    for (const BezierPath& piece : pieces) all.subpaths.insert(all.subpaths.end(), piece.subpaths.begin(), piece.subpaths.end());
+    for (const BezierPath& piece : pieces)
+        all.subpaths.insert(all.subpaths.end(), piece.subpaths.begin(), piece.subpaths.end());
     return all;
 }
 
@@ -103,7 +106,8 @@ std::vector<Vector3> boundingCorners(const PlacedRevolvedBody& placed) {
     std::vector<Vector3> corners;
     corners.reserve(8);
     for (const double h : {low, high}) {
-        for (const auto& [a, b] : {std::pair{-radius, -radius}, {-radius, radius}, {radius, -radius}, {radius, radius}}) {
+        for (const auto& [a, b] :
+             {std::pair{-radius, -radius}, {-radius, radius}, {radius, -radius}, {radius, radius}}) {
             corners.push_back(placed.pose.apply(placed.body.axis.frame(a, b, h)));
         }
     }
@@ -158,8 +162,7 @@ BezierPath revolvedOutline(const PlacedRevolvedBody& placed) {
         }
         const Vector2 a = piece.start;
         const Vector2 b = piece.segment.end();
-        BezierPath outline =
-            outlineBetween({projectedCircle(placed, a.x, a.y), projectedCircle(placed, b.x, b.y)});
+        BezierPath outline = outlineBetween({projectedCircle(placed, a.x, a.y), projectedCircle(placed, b.x, b.y)});
         if (!drawsSomething(outline)) outline = projectedCircle(placed, std::max(a.x, b.x), a.y);
         parts.push_back(std::move(outline));
     }
@@ -174,7 +177,7 @@ BezierPath revolvedOutline(const PlacedRevolvedBody& placed) {
 }
 
 std::vector<BezierPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double azimuth,
-                                const PlacedRevolvedBody& placed) {
+                              const PlacedRevolvedBody& placed) {
     struct TraceSample {
         double x, y, alpha;
     };
@@ -222,9 +225,11 @@ std::vector<BezierPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, do
             if (s.x > onAxis) result.push_back(circleOf(s));
         }
         if (f != 0 && kinds.front() == Kind::broad)
-            result.push_back(outlineBetween({circleOf(samples.front()), circleOf(samples[static_cast<std::size_t>(f)])}));
+            result.push_back(
+                outlineBetween({circleOf(samples.front()), circleOf(samples[static_cast<std::size_t>(f)])}));
         if (l != traceSamples && kinds.back() == Kind::broad)
-            result.push_back(outlineBetween({circleOf(samples.back()), circleOf(samples[static_cast<std::size_t>(l)])}));
+            result.push_back(
+                outlineBetween({circleOf(samples.back()), circleOf(samples[static_cast<std::size_t>(l)])}));
 
         std::vector<Vector2> sideA, sideB;
         for (int k = f; k <= l; ++k) {
@@ -328,7 +333,8 @@ BezierPath hullOutline(const std::vector<BezierPath>& curves, int count) {
     PathBuilder builder;
     builder.moveTo(at(0));
     for (int k = 0; k < count; ++k) {
-        builder.curveTo(at(k + 1), at(k) + dividedBy(at(k + 1) - at(k - 1), 6), at(k + 1) - dividedBy(at(k + 2) - at(k), 6));
+        builder.curveTo(at(k + 1), at(k) + dividedBy(at(k + 1) - at(k - 1), 6),
+                        at(k + 1) - dividedBy(at(k + 2) - at(k), 6));
     }
     builder.closeSubpath();
     return builder.finish();
