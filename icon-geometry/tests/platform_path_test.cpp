@@ -525,3 +525,25 @@ TEST(Rasterizing, UnusableInputGivesNothingRatherThanFailing) {
     const auto huge = rasterizedPlatformPaths({polyline({{0, 0}, {1e308, 0}, {0, 1e308}}, true)}, 8);
     EXPECT_EQ(huge.size(), 64u);
 }
+
+TEST(Rasterizing, PhotoMasksTakeAnyTransformAndSizeWithOrWithoutAntialiasing) {
+    // A rectangle covering x 1…3, y 0.25…2 in pixels, drawn in units of a quarter pixel.
+    PathBuilder builder;
+    builder.moveTo({4, 1});
+    builder.lineTo({12, 1});
+    builder.lineTo({12, 8});
+    builder.lineTo({4, 8});
+    builder.closeSubpath();
+    const std::vector<BezierPath> paths{builder.finish()};
+    const AffineTransform toPixels = AffineTransform::scale(0.25, 0.25);
+    const auto sharp = rasterizeEvenOdd(paths, 4, 3, toPixels);
+    ASSERT_EQ(sharp.size(), 12u);
+    EXPECT_EQ(sharp, (std::vector<std::uint8_t>{0, 255, 255, 0, 0, 255, 255, 0, 0, 0, 0, 0}));
+    const auto smooth = rasterizeEvenOdd(paths, 4, 3, toPixels, Antialiasing::smooth);
+    // Row 0 is three quarters covered, row 1 fully, row 2 not at all.
+    EXPECT_NEAR(smooth[1], 191, 2);
+    EXPECT_EQ(smooth[5], 255);
+    EXPECT_EQ(smooth[9], 0);
+    EXPECT_EQ(smooth[0], 0);
+    EXPECT_TRUE(rasterizeEvenOdd(paths, 0, 3, toPixels).empty());
+}
