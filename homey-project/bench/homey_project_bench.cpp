@@ -5,6 +5,7 @@
 #include "homey_project/homey_app.hpp"
 #include "homey_project/similarity.hpp"
 #include "icon_geometry/camera.hpp"
+#include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/model_template.hpp"
 #include "temporary_project.hpp"
 #include "test_images.hpp"
@@ -16,7 +17,7 @@ namespace {
 
 std::string templateIcon(std::size_t index, double yaw = 29.5) {
     const auto& cases = icon_geometry::ModelTemplate::allCases;
-    return icon_geometry::ModelTemplate(cases[index % cases.size()]).model().svg(icon_geometry::Camera{yaw, 0, 2.5});
+    return icon_geometry::iconSvg(icon_geometry::ModelTemplate(cases[index % cases.size()]).model(), icon_geometry::Camera{yaw, 0, 2.5});
 }
 
 void readProjectOfFiftyDrivers(benchmark::State& state) {

@@ -1,14 +1,18 @@
+#include "commands.hpp"
+
 #include <algorithm>
 #include <exception>
 #include <functional>
 #include <glyphsmith_version.hpp>
+#include <icon_geometry/icon_model_coding.hpp>
 #include <icon_geometry/json.hpp>
+#include <icon_geometry/model_input.hpp>
 #include <map>
 
 #include "icon_command/files.hpp"
 #include "icon_command/icon_command.hpp"
-#include "icon_command/starting_model.hpp"
 #include "messages.hpp"
+#include "starting_model.hpp"
 
 namespace icon_command::IconCommand {
 
@@ -95,8 +99,8 @@ NameSet modelOptions() {
     return options;
 }
 
-// Swift-style literal of a text: double quotes, with quotes, backslashes and
-// control characters escaped.
+// A text as a quoted literal in a finding: double quotes, with quotes,
+// backslashes and control characters escaped.
 std::string quotedLiteral(std::string_view text) {
     std::string literal = "\"";
     for (const char c : text) {
@@ -147,10 +151,52 @@ std::string quotedList(const std::vector<std::string>& texts) {
     return list + "]";
 }
 
+// A whole number of the reader's limits as the messages write it: "10 000" in
+// French, "10,000" in English.
+std::string limitText(double limit, Language language) {
+    std::string digits = std::to_string(static_cast<long long>(limit));
+    const std::string_view separator = language.choose(" ", ",");
+    for (std::size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, separator);
+    return digits;
+}
+
+// The refusal of a model its own reader would refuse, naming the value.
+std::string storageRefusal(const icon_geometry::ModelInput::StorageProblem& problem, Language language) {
+    namespace input = icon_geometry::ModelInput;
+    using Kind = input::StorageProblem::Kind;
+    const std::string where =
+        problem.codingPath.empty() ? std::string(language.choose("le modèle", "the model")) : problem.codingPath;
+    const std::string value = icon_geometry::json::formatNumber(problem.value);
+    const std::string_view lead = language.choose("Modèle non enregistrable : ", "The model cannot be stored: ");
+    switch (problem.kind) {
+        case Kind::magnitude: {
+            const std::string limit = limitText(input::maximumMagnitude, language);
+            return concat({lead, where, language.choose(" vaut ", " is "), value,
+                           language.choose(", hors de -", ", outside -"), limit, language.choose(" à ", " to "), limit,
+                           "."});
+        }
+        case Kind::entries:
+            return concat({lead, where, language.choose(" compte ", " holds "), value,
+                           language.choose(" éléments, plus de ", " entries, more than "),
+                           limitText(static_cast<double>(input::maximumEntries), language), "."});
+        case Kind::depth:
+            return concat({lead, where, language.choose(" est imbriqué à la profondeur ", " is nested at depth "),
+                           value, language.choose(", plus de ", ", more than "),
+                           limitText(static_cast<double>(input::maximumDepth), language), "."});
+        case Kind::unwritable:
+            return concat({lead, where, language.choose(" n’est pas un nombre fini.", " is not a finite number.")});
+        case Kind::unreadable:
+            break;
+    }
+    return concat({lead, where, language.choose(" ne se relirait pas.", " would not read back.")});
+}
+
 template <class... Handlers>
 struct Overloaded : Handlers... {
     using Handlers::operator()...;
 };
+template <class... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 }  // namespace
 
@@ -167,12 +213,16 @@ std::string_view usageText(Language language) {
     return language.choose(frenchUsage, englishUsage);
 }
 
-std::string encodeModel(const IconModel& model) {
+std::optional<std::string> encodeModel(const IconModel& model) {
     try {
         return icon_geometry::json::write(icon_geometry::json::encode(model));
-    } catch (const std::exception&) {
-        return "";
+    } catch (const icon_geometry::json::EncodingError&) {
+        return std::nullopt;
     }
+}
+
+std::string_view standardOutputFailure(Language language) {
+    return language.choose("Impossible d’écrire la sortie standard.", "Cannot write standard output.");
 }
 
 std::string findingDescription(const ValidationIssue& issue) {
@@ -219,12 +269,23 @@ ExitCode listTemplates(const ParsedArguments& parsed, const Console& console, La
 ExitCode runModel(const ParsedArguments& parsed, const Console& console, Language language) {
     checkAllowedOptions(modelOptions(), bevelFlags(), language, parsed);
     const IconModel model = startingModel(parsed, std::nullopt, language);
-    const std::string document = encodeModel(model);
-    if (const auto output = parsed.options.find("sortie"); output != parsed.options.end()) {
-        writeFile(document, output->second, language);
-        console.out(std::string(language.choose("Modèle écrit : ", "Model written: ")) + output->second);
+    const auto output = parsed.options.find("sortie");
+    const bool toFile = output != parsed.options.end();
+    // Nothing is written that the model reader would refuse.
+    if (const auto problem = icon_geometry::ModelInput::storageProblem(model)) {
+        refuse(storageRefusal(*problem, language));
+    }
+    const std::optional<std::string> document = encodeModel(model);
+    if (!document) {
+        throw CommandError(
+            toFile ? writeFailure(output->second, language) : std::string(standardOutputFailure(language)),
+            ExitCode::fileError);
+    }
+    if (toFile) {
+        writeFile(*document, output->second, language);
+        console.out(std::string(language.choose("Modèle écrit : ", "Model written: ")) + displayed(output->second));
     } else {
-        console.data(document + "\n");
+        console.data(*document + "\n");
     }
     return ExitCode::success;
 }
@@ -234,9 +295,15 @@ ExitCode runIcon(const ParsedArguments& parsed, const Console& console, Language
     const IconModel model = startingModel(parsed, std::nullopt, language);
     const std::string svg = iconSVG(model, icon_geometry::Camera::defaultCamera());
     const icon_geometry::ValidationReport report = icon_geometry::SVGValidator::validateText(svg);
-    if (const auto output = parsed.options.find("sortie"); output != parsed.options.end()) {
+    const auto output = parsed.options.find("sortie");
+    if (svg.empty()) {
+        throw CommandError(output != parsed.options.end() ? writeFailure(output->second, language)
+                                                          : std::string(standardOutputFailure(language)),
+                           ExitCode::fileError);
+    }
+    if (output != parsed.options.end()) {
         writeFile(svg, output->second, language);
-        console.out(std::string(language.choose("Icône écrite : ", "Icon written: ")) + output->second);
+        console.out(std::string(language.choose("Icône écrite : ", "Icon written: ")) + displayed(output->second));
     } else {
         console.data(svg);
     }

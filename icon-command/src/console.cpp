@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "messages.hpp"
+
 namespace icon_command {
 
 namespace {
@@ -49,6 +51,58 @@ std::vector<std::string> preferredLanguages(const Environment& environment) {
 std::optional<ExitCode> ExitCode::fromRawValue(std::int32_t raw) {
     if (raw < success || raw > fileError) return std::nullopt;
     return ExitCode(static_cast<Case>(raw));
+}
+
+// Well-formed UTF-8 as the Unicode standard defines it (no overlong forms, no
+// surrogates, nothing above U+10FFFF); each maximal ill-formed part of a
+// sequence becomes one U+FFFD.
+std::string displayed(std::string_view text) {
+    static constexpr std::string_view replacement = "\xEF\xBF\xBD";
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+        const unsigned char lead = byte(i);
+        if (lead < 0x80) {
+            out += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        }
+        if (length == 0) {
+            out += replacement;
+            ++i;
+            continue;
+        }
+        std::size_t k = 1;
+        for (; k < length && i + k < text.size(); ++k) {
+            const unsigned char c = byte(i + k);
+            const unsigned char min = k == 1 ? low : 0x80;
+            const unsigned char max = k == 1 ? high : 0xBF;
+            if (c < min || c > max) break;
+        }
+        if (k == length) {
+            out.append(text.substr(i, length));
+        } else {
+            out += replacement;
+        }
+        i += k;
+    }
+    return out;
 }
 
 }  // namespace icon_command

@@ -8,6 +8,9 @@
 #include <chrono>
 #include <filesystem>
 #include <system_error>
+#include <vector>
+
+#include "messages.hpp"
 
 namespace icon_command {
 
@@ -65,53 +68,93 @@ std::optional<std::pair<fs::path, int>> createTemporary(const fs::path& target) 
     return std::nullopt;
 }
 
-bool replaceAtomically(std::string_view bytes, const fs::path& target) {
+// Replaces the file through a temporary file in its folder and a rename; the
+// temporary file takes `mode` when one is given (a replaced file keeps its own).
+bool replaceAtomically(std::string_view bytes, const fs::path& target, std::optional<mode_t> mode) {
     const auto temporary = createTemporary(target);
     if (!temporary) return false;
     Descriptor fd(temporary->second);
-    const bool complete = writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.close() &&
+    const bool complete = (!mode || ::fchmod(fd.get(), *mode) == 0) && writeAll(fd.get(), bytes) &&
+                          ::fsync(fd.get()) == 0 && fd.close() &&
                           ::rename(temporary->first.c_str(), target.c_str()) == 0;
     if (!complete) ::unlink(temporary->first.c_str());
     return complete;
 }
 
-}  // namespace
-
-std::optional<FileContents> readFile(const std::string& path, std::size_t bound) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return std::nullopt;
-    FileContents contents;
-    char buffer[65536];
-    while (contents.bytes.size() <= bound) {
-        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            return std::nullopt;  // a folder reads as EISDIR
-        }
-        if (count == 0) return contents;
-        contents.bytes.append(buffer, static_cast<std::size_t>(count));
-    }
-    contents.bytes.resize(bound + 1);
-    contents.exceedsBound = true;
-    return contents;
+// Devices, pipes and sockets are written into as they are, as every tool does
+// with "-o /dev/stdout": there is no file to replace.
+bool writeStraight(std::string_view bytes, const fs::path& target) {
+    Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0) return false;
+    return writeAll(fd.get(), bytes) && fd.close();
 }
+
+// The folders made for a write, removed again, deepest first, when it fails.
+class CreatedFolders {
+public:
+    // Makes the missing folders above `target` one level at a time.
+    bool create(const fs::path& folder) {
+        std::vector<fs::path> missing;
+        for (fs::path p = folder; !p.empty(); p = p.parent_path()) {
+            struct stat status {};
+            if (::lstat(p.c_str(), &status) == 0) break;
+            if (errno != ENOENT) return false;
+            missing.push_back(p);
+            if (p == p.parent_path()) break;
+        }
+        for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+            if (::mkdir(it->c_str(), 0777) != 0) return false;
+            made_.push_back(*it);
+        }
+        return true;
+    }
+    void removeAll() {
+        for (auto it = made_.rbegin(); it != made_.rend(); ++it) ::rmdir(it->c_str());
+        made_.clear();
+    }
+
+private:
+    std::vector<fs::path> made_;
+};
+
+}  // namespace
 
 namespace IconCommand {
 
 void writeFile(std::string_view bytes, const std::string& path, Language language) {
-    const auto fail = [&] {
-        throw CommandError(std::string(language.choose("Impossible d’écrire ", "Cannot write ")) + path + ".",
-                           ExitCode::fileError);
-    };
+    const auto fail = [&] { throw CommandError(writeFailure(path, language), ExitCode::fileError); };
     std::error_code error;
     const fs::path target = fs::absolute(fs::path(path), error);
     // A path naming a folder ("out/", "" or ".") can never become a file.
     if (error || path.empty() || !target.has_filename() || target.filename() == "." || target.filename() == "..") {
         fail();
     }
-    fs::create_directories(target.parent_path(), error);
-    if (error) fail();
-    if (!replaceAtomically(bytes, target)) fail();
+
+    // What stands at the path, links followed.
+    struct stat standing {};
+    if (::stat(target.c_str(), &standing) == 0) {
+        if (S_ISDIR(standing.st_mode)) fail();
+        if (S_ISCHR(standing.st_mode) || S_ISFIFO(standing.st_mode) || S_ISSOCK(standing.st_mode)) {
+            if (!writeStraight(bytes, target)) fail();
+            return;
+        }
+        if (S_ISREG(standing.st_mode)) {
+            struct stat link {};
+            if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+                // A link stays a link: the file it leads to is replaced, keeping its mode.
+                const fs::path linked = fs::canonical(target, error);
+                if (error || !replaceAtomically(bytes, linked, standing.st_mode & 07777)) fail();
+                return;
+            }
+        }
+        if (!S_ISREG(standing.st_mode) && !S_ISLNK(standing.st_mode)) fail();
+    }
+
+    CreatedFolders folders;
+    if (!folders.create(target.parent_path()) || !replaceAtomically(bytes, target, std::nullopt)) {
+        folders.removeAll();
+        fail();
+    }
 }
 
 }  // namespace IconCommand

@@ -1,8 +1,10 @@
 // glyphctl: reads the process's arguments and environment, runs one command and
 // exits with its code. Everything else lives in the icon_command library.
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -15,6 +17,11 @@ extern char** environ;
 
 namespace {
 
+// Whether standard output is broken: closed when the program started, or a
+// write or flush to it failed.
+bool standardOutputBroken = false;
+bool wroteToStandardOutput = false;
+
 void write(std::FILE* stream, std::string_view bytes) {
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
     std::fflush(stream);
@@ -22,15 +29,34 @@ void write(std::FILE* stream, std::string_view bytes) {
 
 // Results on standard output, errors and warnings on standard error.
 icon_command::Console standardConsole() {
+    const auto toOutput = [](std::string_view bytes) {
+        wroteToStandardOutput = true;
+        write(stdout, bytes);
+    };
     return {
         .out =
-            [](std::string_view text) {
-                write(stdout, text);
-                write(stdout, "\n");
+            [toOutput](std::string_view text) {
+                toOutput(text);
+                toOutput("\n");
             },
         .err = [](std::string_view text) { write(stderr, std::string(text) + "\n"); },
-        .data = [](std::string_view bytes) { write(stdout, bytes); },
+        .data = toOutput,
     };
+}
+
+// A closed standard stream is given /dev/null, so that no file the command
+// opens takes its number and receives the stream's text. A closed standard
+// output still counts as broken.
+void occupyClosedStandardStreams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1) continue;
+        const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != fd) {
+            ::dup2(opened, fd);
+            ::close(opened);
+        }
+        if (fd == 1) standardOutputBroken = true;
+    }
 }
 
 icon_command::Environment processEnvironment() {
@@ -47,12 +73,21 @@ icon_command::Environment processEnvironment() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader that goes away shows as a failed write (EPIPE), not as a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    occupyClosedStandardStreams();
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const std::string version = icon_command::IconCommand::version();
     const icon_command::Console console = standardConsole();
     const icon_command::Environment environment = processEnvironment();
     const icon_command::Language language =
         icon_command::Language::detect(environment, icon_command::preferredLanguages(environment));
-    const std::int32_t code = icon_command::IconCommand::run(arguments, console, language, version);
+    std::int32_t code = icon_command::IconCommand::run(arguments, console, language, version);
+    // Output that did not reach standard output is a failed write, whatever
+    // the command concluded.
+    if (wroteToStandardOutput && (standardOutputBroken || std::fflush(stdout) != 0 || std::ferror(stdout) != 0)) {
+        console.err(icon_command::IconCommand::standardOutputFailure(language));
+        code = icon_command::ExitCode::fileError;
+    }
     return code & 0xff;
 }

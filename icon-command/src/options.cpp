@@ -1,13 +1,15 @@
-#include "icon_command/options.hpp"
+#include "options.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
+#include "icon_geometry/number_reader.hpp"
 #include "messages.hpp"
 
 namespace icon_command::IconCommand {
+
+using icon_geometry::readNumber;
 
 namespace {
 
@@ -19,44 +21,6 @@ AliasMap makeAliases(std::initializer_list<std::pair<std::string_view, std::init
         for (std::string_view spelling : spellings) aliases.emplace(spelling, canonical);
     }
     return aliases;
-}
-
-bool isDigit(char c, bool hex) {
-    if (c >= '0' && c <= '9') return true;
-    return hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'));
-}
-
-// Whether a number that from_chars found out of range is huge rather than tiny:
-// the place of its leading digit plus its exponent is not negative.
-bool overflows(std::string_view number, bool hex) {
-    long wholeDigits = 0;
-    long zerosAfterPoint = 0;
-    bool significant = false;
-    bool afterPoint = false;
-    std::size_t i = 0;
-    for (; i < number.size(); ++i) {
-        const char c = number[i];
-        if (c == '.') {
-            afterPoint = true;
-            continue;
-        }
-        if (!isDigit(c, hex)) break;
-        if (c != '0') significant = true;
-        if (!afterPoint && significant) ++wholeDigits;
-        if (afterPoint && !significant) ++zerosAfterPoint;
-    }
-    long exponent = 0;
-    if (i < number.size()) {
-        ++i;  // the exponent letter
-        bool negative = false;
-        if (i < number.size() && (number[i] == '+' || number[i] == '-')) negative = number[i++] == '-';
-        for (; i < number.size() && number[i] >= '0' && number[i] <= '9'; ++i) {
-            exponent = std::min(exponent * 10 + (number[i] - '0'), 1'000'000'000L);
-        }
-        if (negative) exponent = -exponent;
-    }
-    const long place = wholeDigits > 0 ? wholeDigits - 1 : -(zerosAfterPoint + 1);
-    return place * (hex ? 4 : 1) + exponent >= 0;
 }
 
 }  // namespace
@@ -91,34 +55,6 @@ const AliasMap& flagAliases() {
         {"aide", {"aide", "help", "h"}},
     });
     return aliases;
-}
-
-std::optional<double> readNumber(std::string_view text) {
-    std::string_view rest = text;
-    bool negative = false;
-    if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
-        negative = rest.front() == '-';
-        rest.remove_prefix(1);
-    }
-    // from_chars takes a sign of its own, which strtod would not after ours.
-    if (rest.empty() || rest.front() == '+' || rest.front() == '-') return std::nullopt;
-
-    bool hex = false;
-    if (rest.size() > 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X') &&
-        (isDigit(rest[2], true) || (rest[2] == '.' && rest.size() > 3 && isDigit(rest[3], true)))) {
-        hex = true;
-        rest.remove_prefix(2);
-    }
-    double value = 0;
-    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), value,
-                                              hex ? std::chars_format::hex : std::chars_format::general);
-    if (end != rest.data() + rest.size()) return std::nullopt;
-    if (error == std::errc::result_out_of_range) {
-        value = overflows(rest, hex) ? std::numeric_limits<double>::infinity() : 0.0;
-    } else if (error != std::errc()) {
-        return std::nullopt;
-    }
-    return negative ? -value : value;
 }
 
 ParsedArguments parseArguments(const std::vector<std::string>& arguments, Language language) {

@@ -1,10 +1,12 @@
-#include "icon_command/starting_model.hpp"
+#include "starting_model.hpp"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <exception>
 #include <icon_geometry/model_input.hpp>
+#include <image_io/bounded_file.hpp>
 
-#include "icon_command/files.hpp"
 #include "messages.hpp"
 
 namespace icon_command::IconCommand {
@@ -18,9 +20,9 @@ using icon_geometry::IconModel;
 using icon_geometry::ModelTemplate;
 using icon_geometry::Orientation;
 
-// Far beyond any model the bounded input accepts in practice; keeps a device
-// file or a huge file from being read into memory whole.
-constexpr std::size_t modelFileBound = 64 * 1024 * 1024;
+// Model files are text files: read through the project's bounded reader, at
+// most 16 MiB, regular files only.
+constexpr std::size_t modelFileLimit = image_io::textFileLimit;
 
 std::string lowerCaseCaseName(std::string_view caseName) {
     std::string name(caseName);
@@ -190,21 +192,30 @@ ModelTemplate templateNamed(std::string_view name, Language language) {
 }
 
 IconModel readModelFile(const std::string& path, Language language) {
-    const std::optional<FileContents> contents = readFile(path, modelFileBound);
-    if (!contents) {
-        throw CommandError(concat({language.choose("Impossible de lire ", "Cannot read "), path, "."}),
-                           ExitCode::fileError);
-    }
     const auto unreadable = [&] {
-        return CommandError(
-            concat({path, language.choose(" n’est pas un modèle d’icône lisible.", " is not a readable icon model.")}),
-            ExitCode::fileError);
+        return CommandError(concat({displayed(path), language.choose(" n’est pas un modèle d’icône lisible.",
+                                                                     " is not a readable icon model.")}),
+                            ExitCode::fileError);
     };
-    if (contents->exceedsBound) throw unreadable();
+    const std::optional<std::string> bytes = image_io::readBoundedFile(path, modelFileLimit);
+    if (!bytes) {
+        // A missing file, a folder or a file that refuses reading cannot be read;
+        // anything else (a pipe, a device, a file over the limit) is no model.
+        struct stat status {};
+        const bool found = ::stat(path.c_str(), &status) == 0;
+        if (!found || S_ISDIR(status.st_mode) ||
+            (S_ISREG(status.st_mode) && static_cast<std::uintmax_t>(status.st_size) <= modelFileLimit)) {
+            throw CommandError(concat({language.choose("Impossible de lire ", "Cannot read "), displayed(path), "."}),
+                               ExitCode::fileError);
+        }
+        throw unreadable();
+    }
     try {
-        return icon_geometry::ModelInput::decode<IconModel>(contents->bytes);
-    } catch (const std::exception&) {
+        return icon_geometry::ModelInput::decode<IconModel>(*bytes);
+    } catch (const icon_geometry::json::DecodingError&) {
         // Syntax, bounds, decoding and a newer model all read the same to the user.
+        throw unreadable();
+    } catch (const icon_geometry::ModelInput::Failure&) {
         throw unreadable();
     }
 }

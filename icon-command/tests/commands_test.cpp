@@ -1,3 +1,5 @@
+#include "commands.hpp"
+
 #include <gtest/gtest.h>
 
 #include <icon_geometry/model_input.hpp>
@@ -10,6 +12,7 @@
 namespace icon_command {
 namespace {
 
+using icon_geometry::FaceShape;
 using icon_geometry::IconModel;
 using icon_geometry::ModelTemplate;
 using icon_geometry::ValidationIssue;
@@ -92,7 +95,7 @@ TEST(ModelCommand, WritesTheModelJSONToStandardOutput) {
     EXPECT_EQ(t.code, 0);
     EXPECT_EQ(t.err, "");
     ASSERT_TRUE(t.out.ends_with("}\n"));
-    EXPECT_EQ(t.out, IconCommand::encodeModel(ModelTemplate(ModelTemplate::panel).model()) + "\n");
+    EXPECT_EQ(t.out, IconCommand::encodeModel(ModelTemplate(ModelTemplate::panel).model()).value() + "\n");
     EXPECT_EQ(icon_geometry::ModelInput::decode<IconModel>(t.out), ModelTemplate(ModelTemplate::panel).model());
     // Sorted keys, two-space indentation.
     EXPECT_TRUE(t.out.starts_with("{\n  \"orientation\"")) << t.out.substr(0, 40);
@@ -139,6 +142,40 @@ TEST(ModelCommand, RefusalsWriteNothing) {
     expectRefusal(runTool({"model", "--gabarit", "lampe", "-o", out}, Language::en), 2,
                   "Unknown template: “lampe”. The list: glyphctl templates.");
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"file"});
+}
+
+TEST(ModelCommand, AModelItsReaderWouldRefuseIsNotWritten) {
+    TemporaryFolder folder;
+    const std::string out = folder.file("m.json");
+    // A 1 × 1 face with radius 10000 would be scaled to radius 1e8: checked on the model as set.
+    const IconModel faceOfOne = IconModel::withSingleBody({FaceShape::roundedRectangle(1, 1, 10000), 12});
+    testing::writeText(folder.file("one.json"), IconCommand::encodeModel(faceOfOne).value());
+    std::vector<std::string> fromFile{
+        "model", "--modele", folder.file("one.json"), "--largeur", "10000", "--hauteur", "10000", "-o", out};
+    expectRefusal(runTool(fromFile, Language::en), 2,
+                  "The model cannot be stored: parts[0].solid.extruded._0.face.roundedRectangle.cornerRadius is "
+                  "1e+08, outside -10,000 to 10,000.");
+    fromFile[0] = "modele";
+    expectRefusal(runTool(fromFile, Language::fr), 2,
+                  "Modèle non enregistrable : parts[0].solid.extruded._0.face.roundedRectangle.cornerRadius vaut "
+                  "1e+08, hors de -10 000 à 10 000.");
+    fromFile.resize(fromFile.size() - 2);
+    const Transcript printed = runTool(fromFile, Language::en);
+    EXPECT_EQ(printed.code, 2);
+    EXPECT_EQ(printed.out, "");
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"one.json"});
+}
+
+TEST(Messages, ArgumentsThatAreNotUTF8AreShownWithReplacementCharacters) {
+    expectRefusal(runTool({"icon", "--gabarit", "\xff\xfe"}, Language::en), 2,
+                  "Unknown template: “\uFFFD\uFFFD”. The list: glyphctl templates.");
+    TemporaryFolder folder;
+    const std::string name = folder.file("caf\xc3\xa9-\xe2\x82.svg");
+    const Transcript written = runTool({"icon", "-o", name}, Language::en);
+    EXPECT_EQ(written.out, "Icon written: " + folder.file("café-\uFFFD.svg") + "\n");
+    // Overlong forms, surrogates and a lone continuation byte are each replaced.
+    expectRefusal(runTool({"icon", "--gabarit", "\xc0\xaf\xed\xa0\x80\x80ok"}, Language::en), 2,
+                  "Unknown template: “\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDok”. The list: glyphctl templates.");
 }
 
 TEST(IconCommand, TakesTheModelOptionsOnly) {

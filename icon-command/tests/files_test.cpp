@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "transcript.hpp"
 
@@ -80,18 +81,63 @@ TEST(FileWriter, ReadOnlyFolderRefusesTheWrite) {
     fs::permissions(folder.file("locked"), fs::perms::owner_all);
 }
 
-TEST(FileReader, StopsOneByteAfterTheBound) {
+TEST(FileWriter, ALinkStaysALinkAndItsFileIsReplacedKeepingItsMode) {
     TemporaryFolder folder;
-    testing::writeText(folder.file("ten"), "0123456789");
-    EXPECT_EQ(readFile(folder.file("ten"), 10)->bytes, "0123456789");
-    EXPECT_FALSE(readFile(folder.file("ten"), 10)->exceedsBound);
-    const std::optional<FileContents> cut = readFile(folder.file("ten"), 4);
-    EXPECT_TRUE(cut->exceedsBound);
-    EXPECT_EQ(cut->bytes, "01234");
-    // An endless device is cut as well.
-    EXPECT_TRUE(readFile("/dev/zero", 1000)->exceedsBound);
-    EXPECT_FALSE(readFile(folder.file("absent"), 10).has_value());
-    EXPECT_FALSE(readFile(folder.path().string(), 10).has_value());
+    testing::writeText(folder.file("real.svg"), "old");
+    ::chmod(folder.file("real.svg").c_str(), 0640);
+    fs::create_symlink(folder.file("real.svg"), folder.file("link.svg"));
+    IconCommand::writeFile("new", folder.file("link.svg"), Language::en);
+    EXPECT_TRUE(fs::is_symlink(folder.file("link.svg")));
+    EXPECT_EQ(testing::readText(folder.file("real.svg")), "new");
+    struct stat status {};
+    ASSERT_EQ(::stat(folder.file("real.svg").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"link.svg", "real.svg"}));
+}
+
+TEST(FileWriter, DevicesAndPipesAreWrittenIntoFoldersRefused) {
+    TemporaryFolder folder;
+    // /dev/null stays the device (as root the old writer made it a file).
+    IconCommand::writeFile("ignored", "/dev/null", Language::en);
+    struct stat status {};
+    ASSERT_EQ(::stat("/dev/null", &status), 0);
+    EXPECT_TRUE(S_ISCHR(status.st_mode));
+    fs::create_symlink("/dev/null", folder.file("to-null"));
+    IconCommand::writeFile("ignored", folder.file("to-null"), Language::en);
+    EXPECT_TRUE(fs::is_symlink(folder.file("to-null")));
+
+    // A pipe receives the bytes; it stays a pipe.
+    const std::string pipe = folder.file("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = testing::readText(pipe); });
+    IconCommand::writeFile("through the pipe", pipe, Language::en);
+    reader.join();
+    EXPECT_EQ(received, "through the pipe");
+    EXPECT_TRUE(fs::is_fifo(pipe));
+
+    // A full device is a failed write.
+    EXPECT_EQ(writeRefusal("x", "/dev/full"), "Cannot write /dev/full.");
+
+    // A folder, or a link to one, is refused and kept.
+    fs::create_directories(folder.file("dir"));
+    fs::create_directory_symlink(folder.file("dir"), folder.file("to-dir"));
+    EXPECT_EQ(writeRefusal("x", folder.file("to-dir")), "Cannot write " + folder.file("to-dir") + ".");
+    EXPECT_TRUE(fs::is_symlink(folder.file("to-dir")));
+    EXPECT_TRUE(fs::is_empty(folder.file("dir")));
+}
+
+TEST(FileWriter, AFailedWriteRemovesTheFoldersItMade) {
+    TemporaryFolder folder;
+    const std::string tooLong = folder.file("new1/new2/" + std::string(256, 'n') + ".svg");
+    EXPECT_EQ(writeRefusal("x", tooLong), "Cannot write " + tooLong + ".");
+    EXPECT_TRUE(folder.entries().empty());
+    // Folders that were there before stay.
+    fs::create_directories(folder.file("kept"));
+    const std::string inKept = folder.file("kept/new/" + std::string(256, 'n') + ".svg");
+    EXPECT_EQ(writeRefusal("x", inKept), "Cannot write " + inKept + ".");
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"kept"});
+    EXPECT_TRUE(fs::is_empty(folder.file("kept")));
 }
 
 }  // namespace

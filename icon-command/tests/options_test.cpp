@@ -1,4 +1,4 @@
-#include "icon_command/options.hpp"
+#include "options.hpp"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,6 @@ using testing::refusal;
 using IconCommand::checkAllowedOptions;
 using IconCommand::parseArguments;
 using IconCommand::parseNumber;
-using IconCommand::readNumber;
 
 TEST(OptionParsing, EverySpellingAndDashCountGivesTheCanonicalName) {
     const std::vector<std::vector<std::string>> spellings{
@@ -99,28 +98,6 @@ TEST(AllowedOptions, FirstRefusedNameInAscendingOrderOptionsBeforeFlags) {
               "This command does not take --ecrire.");
     // aide is taken by every command.
     EXPECT_NO_THROW(checkAllowedOptions(none, none, Language::en, parseArguments({"--aide", "-h"}, Language::en)));
-}
-
-TEST(NumberRule, WholeTextAsStrtodReadsIt) {
-    const double inf = std::numeric_limits<double>::infinity();
-    const std::vector<std::pair<std::string, double>> numbers{
-        {"12", 12},       {"-3.5", -3.5},    {"1e3", 1000},        {"+5", 5},           {"5.", 5},
-        {".5", 0.5},      {"1E+2", 100},     {"inf", inf},         {"-INFINITY", -inf}, {"0x1p4", 16},
-        {"0X.8", 0.5},    {"-0x1A", -26},    {"1e-400", 0},        {"1e400", inf},      {"-1e400", -inf},
-        {"0x1p-2000", 0}, {"0x1p2000", inf}, {"0.000001e-320", 0}, {"123456e305", inf}};
-    for (const auto& [text, value] : numbers) {
-        const std::optional<double> read = readNumber(text);
-        ASSERT_TRUE(read.has_value()) << text;
-        EXPECT_EQ(*read, value) << text;
-    }
-    EXPECT_TRUE(std::signbit(*readNumber("-1e-400")));
-    EXPECT_TRUE(std::isnan(*readNumber("nan")));
-    EXPECT_TRUE(std::isnan(*readNumber("-NaN(0x1f)")));
-
-    for (std::string text : {"",     " 5",  "5 ",  "\t5",  "--5",     "+-5", "-+5", "1e",   "1e+", "0x",
-                             "0x1p", "abc", "1,5", "nan(", "infinit", ".",   "-",   "1..2", "5f",  "0b101"}) {
-        EXPECT_EQ(readNumber(text), std::nullopt) << '"' << text << '"';
-    }
 }
 
 TEST(NumberOptions, DecimalCommaLimitsAndMessagesQuoteTheTypedValue) {

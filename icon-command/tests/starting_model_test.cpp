@@ -1,9 +1,12 @@
-#include "icon_command/starting_model.hpp"
+#include "starting_model.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <icon_geometry/json.hpp>
 
+#include "commands.hpp"
 #include "icon_command/icon_command.hpp"
 #include "transcript.hpp"
 
@@ -90,7 +93,7 @@ TEST(NameFolding, LowerCasesTheLettersNamesCanBeSpelledWith) {
 TEST(StartingModel, ModelFileBeforeTemplateBeforeStoredModelBeforePanel) {
     testing::TemporaryFolder folder;
     const IconModel bulb = ModelTemplate(ModelTemplate::bulb).model();
-    testing::writeText(folder.file("bulb.json"), IconCommand::encodeModel(bulb));
+    testing::writeText(folder.file("bulb.json"), IconCommand::encodeModel(bulb).value());
     const IconModel stored = withBody(FaceShape::ellipse(30, 40));
 
     EXPECT_EQ(built({"--modele", folder.file("bulb.json"), "--gabarit", "lampe"}, stored), bulb);
@@ -131,6 +134,22 @@ TEST(ModelFiles, UnreadableAndInvalidFilesAreFileErrors) {
     EXPECT_EQ(
         refusal([&] { (void)IconCommand::readModelFile(folder.file("text.json"), Language::fr); }, ExitCode::fileError),
         folder.file("text.json") + " n’est pas un modèle d’icône lisible.");
+}
+
+TEST(ModelFiles, PipesDevicesAndOversizedFilesAreNoModelsAndNeverBlock) {
+    testing::TemporaryFolder folder;
+    const std::string pipe = folder.file("pipe.json");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string zeros = folder.file("zeros.json");
+    std::filesystem::create_symlink("/dev/zero", zeros);
+    // Over 16 MiB: a sparse file, so the test writes almost nothing.
+    const std::string oversized = folder.file("oversized.json");
+    testing::writeText(oversized, "{");
+    std::filesystem::resize_file(oversized, (std::uintmax_t{16} << 20) + 1);
+    for (const std::string& path : {pipe, zeros, oversized}) {
+        EXPECT_EQ(refusal([&] { (void)IconCommand::readModelFile(path, Language::en); }, ExitCode::fileError),
+                  path + " is not a readable icon model.");
+    }
 }
 
 TEST(FaceSettings, NewShapesTakeTheGivenOrCurrentSize) {

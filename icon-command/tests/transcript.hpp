@@ -1,7 +1,7 @@
 #pragma once
 
 // Running the tool's commands the way the program's entry does, with the output
-// captured, plus the golden-file and temporary-folder helpers of the tests.
+// captured.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "gs_test/golden.hpp"
 #include "icon_command/console.hpp"
 
 namespace icon_command::testing {
@@ -44,29 +45,17 @@ Console capturingConsole(std::string& out, std::string& err);
 Transcript runTool(const std::vector<std::string>& arguments, Language language,
                    std::string_view version = "2.1 (build 57)");
 
-// Compares with the file of that name in the transcripts folder. On a mismatch
-// the actual text is written into the build's test-output folder and the first
-// differing line is reported; GS_REGENERATE_GOLDEN=1 rewrites the golden file.
+// Compares with the file of that name in the transcripts folder (see
+// gs_test::expectMatchesGolden).
 void expectMatchesGolden(std::string_view name, std::string_view actual);
 
-// A fresh folder, removed with everything in it at the end of the scope.
-class TemporaryFolder {
-public:
-    TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    ~TemporaryFolder();
+using gs_test::TemporaryFolder;
 
-    const std::filesystem::path& path() const { return path_; }
-    std::string file(std::string_view relative) const { return (path_ / relative).string(); }
-    // The names directly inside the folder, sorted.
-    std::vector<std::string> entries() const;
-
-private:
-    std::filesystem::path path_;
-};
-
-std::string readText(const std::string& path);
-void writeText(const std::string& path, std::string_view text);
+inline std::string readText(const std::string& path) {
+    return gs_test::readText(path);
+}
+inline void writeText(const std::string& path, std::string_view text) {
+    gs_test::writeText(path, text);
+}
 
 }  // namespace icon_command::testing

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "icon_geometry/icon_model.hpp"
+#include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/model_template.hpp"
 
 namespace {
@@ -21,7 +22,7 @@ IconModel denseDial(std::int64_t rings, std::int64_t knurl) {
 
 void DenseRings(benchmark::State& state) {
     const IconModel model = denseDial(state.range(0), state.range(1));
-    for (auto _ : state) benchmark::DoNotOptimize(model.svg(Camera{}));
+    for (auto _ : state) benchmark::DoNotOptimize(iconSvg(model, Camera{}));
 }
 BENCHMARK(DenseRings)
     ->Args({500, 0})

@@ -4,7 +4,7 @@
 
 #include "icon_geometry/face_shape.hpp"
 #include "icon_geometry/ink_mask.hpp"
-#include "icon_geometry/platform_path.hpp"
+#include "platform/platform_path.hpp"
 
 using namespace icon_geometry;
 
@@ -18,10 +18,8 @@ BezierPath moved(const BezierPath& path, double x, double y) {
 // a separator, two filled indicators and a pictogram stroke, united into one body.
 std::vector<BezierPath> realisticIcon() {
     std::vector<Region> ink;
-    const auto stroke = [&](const BezierPath& path, double width) {
-        ink.push_back(Region::stroked(path.cgPath(), width));
-    };
-    const auto fill = [&](const BezierPath& path) { ink.push_back(Region::filled(path.cgPath(), FillRule::evenOdd)); };
+    const auto stroke = [&](const BezierPath& path, double width) { ink.push_back(Region::stroked(path, width)); };
+    const auto fill = [&](const BezierPath& path) { ink.push_back(Region::filled(path, FillRule::evenOdd)); };
     stroke(moved(FaceShape::roundedRectanglePath(860, 860, 90), 480, 480), 40);
     stroke(moved(FaceShape::roundedRectanglePath(300, 300, 40), 300, 560), 20);
     stroke(moved(FaceShape::roundedRectanglePath(300, 300, 40), 660, 560), 20);
@@ -30,7 +28,7 @@ std::vector<BezierPath> realisticIcon() {
     fill(moved(FaceShape::ellipsePath(36, 36), 660, 220));
     stroke(BezierPath{{Subpath{{250, 600}, {PathSegment::line({300, 530}), PathSegment::line({350, 600})}, false}}},
            20);
-    return {BezierPath::fromCGPath(Region::unionOf(ink).path())};
+    return {Region::unionOf(ink).outline()};
 }
 
 // Eight 118-unit bars with 2-unit gaps: wide ink where every cell is a ridge

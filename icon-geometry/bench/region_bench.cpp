@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "icon_geometry/cubic.hpp"
-#include "icon_geometry/platform_path.hpp"
+#include "platform/platform_path.hpp"
 
 using namespace icon_geometry;
 

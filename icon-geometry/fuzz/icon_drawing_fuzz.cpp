@@ -18,6 +18,7 @@
 
 #include "../tests/body_bounds.hpp"
 #include "icon_geometry/geometry_coding.hpp"
+#include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/icon_model.hpp"
 #include "icon_geometry/model_input.hpp"
 #include "icon_geometry/svg_validator.hpp"
@@ -117,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (BodyPart& part : model.parts) part.turn += turn;
 
     const auto start = std::chrono::steady_clock::now();
-    const std::string svg = model.svg(camera);
+    const std::string svg = iconSvg(model, camera);
     if (std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) __builtin_trap();
     if (!SVGValidator::validateText(svg).passes()) __builtin_trap();
     if (!body_bounds::strayInk(model, camera).empty()) __builtin_trap();

@@ -10,6 +10,7 @@
 
 #include "icon_geometry/geometry_coding.hpp"
 #include "icon_geometry/icon_model.hpp"
+#include "icon_geometry/icon_model_coding.hpp"
 #include "icon_geometry/model_input.hpp"
 
 using namespace icon_geometry;

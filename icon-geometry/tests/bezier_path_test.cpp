@@ -1,8 +1,9 @@
+#include "icon_geometry/bezier_path.hpp"
+
 #include <gtest/gtest.h>
 
-#include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/geometry_coding.hpp"
-#include "icon_geometry/platform_path.hpp"
+#include "platform/platform_path.hpp"
 
 using namespace icon_geometry;
 
@@ -25,7 +26,7 @@ TEST(PathBuilder, MovesAloneLeaveNoTrace) {
     twoMoves.moveTo({0, 0});
     twoMoves.moveTo({5, 5});
     twoMoves.lineTo({6, 5});
-    EXPECT_EQ(only(twoMoves.finish()).start, Vector2(5, 5));
+    EXPECT_EQ(only(twoMoves.finish()).start, (Vector2{5, 5}));
 }
 
 TEST(PathBuilder, StepsWithinEpsilonAreDropped) {
@@ -93,7 +94,7 @@ TEST(PathBuilder, AfterACloseALineWithoutAMoveIsIgnored) {
 TEST(BezierPath, PlatformPathOfBareStartsIsEmptyWithNullBounds) {
     const BezierPath bare{{Subpath{{1, 1}, {}, true}, Subpath{{2, 2}, {}, false}}};
     EXPECT_TRUE(bare.isEmpty());
-    EXPECT_TRUE(bare.cgPath().isEmpty());
+    EXPECT_TRUE(toPlatformPath(bare).isEmpty());
     EXPECT_TRUE(bare.bounds().isNull());
 }
 
@@ -101,8 +102,8 @@ TEST(BezierPath, FromPlatformPathRaisesQuadraticsAndContinuesAfterAClose) {
     PlatformPath quadratic;
     quadratic.moveTo({0, 0});
     quadratic.addQuadCurveTo({3, 3}, {6, 0});
-    const Subpath q = only(BezierPath::fromCGPath(quadratic));
-    EXPECT_EQ(q.start, Vector2(0, 0));
+    const Subpath q = only(fromPlatformPath(quadratic));
+    EXPECT_EQ(q.start, (Vector2{0, 0}));
     EXPECT_EQ(q.segments, std::vector{PathSegment::cubic({2, 2}, {4, 2}, {6, 0})});
     EXPECT_FALSE(q.isClosed);
 
@@ -112,10 +113,10 @@ TEST(BezierPath, FromPlatformPathRaisesQuadraticsAndContinuesAfterAClose) {
     closedThenLine.addLineTo({5, 5});
     closedThenLine.closeSubpath();
     closedThenLine.addLineTo({9, 9});
-    const BezierPath p = BezierPath::fromCGPath(closedThenLine);
+    const BezierPath p = fromPlatformPath(closedThenLine);
     ASSERT_EQ(p.subpaths.size(), 2u);
     EXPECT_TRUE(p.subpaths[0].isClosed);
-    EXPECT_EQ(p.subpaths[1].start, Vector2(1, 1));
+    EXPECT_EQ(p.subpaths[1].start, (Vector2{1, 1}));
     EXPECT_EQ(p.subpaths[1].segments, std::vector{PathSegment::line({9, 9})});
 }
 
@@ -128,7 +129,7 @@ TEST(BezierPath, RoundTripsThroughThePlatformPath) {
     b.moveTo({20, 20});
     b.lineTo({30, 25});
     const BezierPath path = b.finish();
-    EXPECT_EQ(BezierPath::fromCGPath(path.cgPath()), path);
+    EXPECT_EQ(fromPlatformPath(toPlatformPath(path)), path);
 }
 
 TEST(BezierPath, DroppingSmallSubpathsKeepsLongThinOnes) {
@@ -157,6 +158,7 @@ TEST(BezierPathJSON, RoundTripsAndReadsTheDocumentedForm) {
         R"({"subpaths": [{"start": {"x": 0, "y": 0}, "segments": [{"line": {"to": {"x": 1, "y": 0}}}], "isClosed": false}]})");
     EXPECT_EQ(line, (BezierPath{{Subpath{{0, 0}, {PathSegment::line({1, 0})}, false}}}));
 
-    const BezierPath path{{Subpath{{1.5, -2}, {PathSegment::cubic({1, 2}, {3, 4}, {5, 6}), PathSegment::line({0, 0})}, true}}};
+    const BezierPath path{
+        {Subpath{{1.5, -2}, {PathSegment::cubic({1, 2}, {3, 4}, {5, 6}), PathSegment::line({0, 0})}, true}}};
     EXPECT_EQ(json::decode<BezierPath>(json::write(json::encode(path))), path);
 }

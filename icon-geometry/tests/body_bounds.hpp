@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "icon_geometry/icon_model.hpp"
-#include "icon_geometry/silhouette.hpp"
+#include "projection/silhouette.hpp"
 
 namespace body_bounds {
 
@@ -80,7 +80,7 @@ inline std::string strayInk(const Silhouette::PlacedRevolvedBody& placed) {
         return !r.isNull() && !(r.minX() >= allowed.minX() && r.maxX() <= allowed.maxX() &&
                                 r.minY() >= allowed.minY() && r.maxY() <= allowed.maxY());
     };
-    if (outside(BezierPath::fromCGPath(Silhouette::revolvedOutline(placed)).bounds())) return "outline";
+    if (outside(Silhouette::revolvedOutline(placed).bounds())) return "outline";
     Silhouette::PlacedRevolvedBody withoutMeridians = placed;
     auto& details = withoutMeridians.body.details;
     details.erase(std::remove_if(details.begin(), details.end(),

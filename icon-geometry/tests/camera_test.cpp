@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "decoding.hpp"
 using namespace icon_geometry;
@@ -11,7 +12,7 @@ using namespace icon_geometry;
 namespace {
 
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
-constexpr double degree = 3.141592653589793 / 180;
+constexpr double degree = std::numbers::pi / 180;
 
 }  // namespace
 

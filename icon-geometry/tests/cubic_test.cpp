@@ -1,9 +1,10 @@
+#include "icon_geometry/cubic.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-
-#include "icon_geometry/cubic.hpp"
+#include <numbers>
 
 using namespace icon_geometry;
 
@@ -16,7 +17,9 @@ void expectNear(Vector2 a, Vector2 b, double tolerance = 1e-12) {
     EXPECT_NEAR(a.y, b.y, tolerance);
 }
 
-Vector2 endOf(const PathSegment& s) { return s.end(); }
+Vector2 endOf(const PathSegment& s) {
+    return s.end();
+}
 
 }  // namespace
 
@@ -62,7 +65,7 @@ TEST(CubicArc, HalfCirclesFollowTheSweepFlag) {
         const auto up = Cubic::arcSegments({0, 0}, {2, 0}, radius, radius, 0, false, true);
         ASSERT_EQ(up.size(), 2u);
         expectNear(endOf(up[0]), {1, -1});
-        EXPECT_EQ(endOf(up[1]), Vector2(2, 0));
+        EXPECT_EQ(endOf(up[1]), (Vector2{2, 0}));
         const auto down = Cubic::arcSegments({0, 0}, {2, 0}, radius, radius, 0, false, false);
         ASSERT_EQ(down.size(), 2u);
         expectNear(endOf(down[0]), {1, 1});
@@ -76,13 +79,13 @@ TEST(CubicArc, QuarterCircleIsOnePieceAndTheLargeArcThree) {
     expectNear(c.control1, {0.5523, 0}, 1e-4);
     expectNear(c.control2, {1, 0.4477}, 1e-4);
     EXPECT_EQ(Cubic::arcSegments({0, 0}, {1, 1}, 1, 1, 0, true, true).size(), 3u);
-    EXPECT_EQ(Cubic::arcHandle(3.141592653589793 / 2), 0.5522847498307933);
-    EXPECT_LT(Cubic::arcHandle(3.141592653589793 / 2), Cubic::circleKappa);
+    EXPECT_EQ(Cubic::arcHandle(std::numbers::pi / 2), 0.5522847498307933);
+    EXPECT_LT(Cubic::arcHandle(std::numbers::pi / 2), Cubic::circleKappa);
 }
 
 TEST(CubicArc, EveryPieceStaysOnTheEllipse) {
     // A rotated ellipse: points along each piece stay at unit distance in the ellipse's frame.
-    const double angle = 30 * 3.141592653589793 / 180;
+    const double angle = 30 * std::numbers::pi / 180;
     const Vector2 from{10, 10};
     const auto segments = Cubic::arcSegments(from, {14, 12}, 5, 2, 30, true, false);
     ASSERT_GE(segments.size(), 2u);

@@ -6,7 +6,13 @@
 
 #include <string_view>
 
+#include "icon_geometry/face_detail_coding.hpp"
+#include "icon_geometry/face_shape_coding.hpp"
 #include "icon_geometry/geometry_coding.hpp"
+#include "icon_geometry/icon_drawing_coding.hpp"
+#include "icon_geometry/icon_model_coding.hpp"
+#include "icon_geometry/pictogram_coding.hpp"
+#include "icon_geometry/revolved_body_coding.hpp"
 
 template <class T>
 icon_geometry::json::DecodingError decodingFailure(std::string_view text) {

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "icon_geometry/geometry_coding.hpp"
 #include "decoding.hpp"
+#include "icon_geometry/geometry_coding.hpp"
 
 using namespace icon_geometry;
 

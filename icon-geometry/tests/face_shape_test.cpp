@@ -4,16 +4,16 @@
 
 #include <cmath>
 #include <limits>
-
-#include "icon_geometry/cubic.hpp"
-#include "icon_geometry/geometry_coding.hpp"
+#include <numbers>
 
 #include "decoding.hpp"
+#include "icon_geometry/cubic.hpp"
+#include "icon_geometry/geometry_coding.hpp"
 using namespace icon_geometry;
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 constexpr double kappa = Cubic::circleKappa;
 
 struct SegmentCount {

@@ -20,7 +20,7 @@ std::int64_t inkCount(const InkMask& mask) {
     return std::count(mask.ink.begin(), mask.ink.end(), true);
 }
 
-// The stroke widths exactly as defined: every ridge cell paints its whole disc.
+// The stroke widths by brute force: every ridge cell paints its whole disc.
 // Slow, but it is the measure the fast one must reproduce cell for cell.
 std::vector<float> paintedWidths(std::int64_t n, const std::vector<bool>& ink, float cap) {
     std::vector<bool> background(ink.size());

@@ -1,9 +1,10 @@
+#include "icon_geometry/json.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-
-#include "icon_geometry/json.hpp"
+#include <type_traits>
 
 using namespace icon_geometry;
 using json::DecodingError;
@@ -19,6 +20,12 @@ DecodingError decodingError(const std::function<void()>& f) {
     ADD_FAILURE() << "no decoding error";
     return DecodingError(DecodingError::Kind::dataCorrupted, {}, "");
 }
+
+// A decoder refers to its tree, so one made from a temporary tree would read
+// freed memory.
+static_assert(std::is_constructible_v<json::Decoder, const json::Tree&>);
+static_assert(!std::is_constructible_v<json::Decoder, json::Tree>);
+static_assert(!std::is_constructible_v<json::Decoder, json::Tree&&>);
 
 }  // namespace
 
@@ -96,7 +103,8 @@ TEST(JSONDecoder, OptionalMembersReadMissingAndNullAsAbsent) {
 }
 
 TEST(JSONDecoder, CasesOfAnEnumerationWithPayload) {
-    const json::Tree t = json::parse(R"({"one": {"circle": {"_0": 2}, "note": 1}, "two": {"circle": {}, "square": {}}, "bad": {"circle": 3}})");
+    const json::Tree t = json::parse(
+        R"({"one": {"circle": {"_0": 2}, "note": 1}, "two": {"circle": {}, "square": {}}, "bad": {"circle": 3}})");
     const json::Decoder d(t);
     const auto [name, payload] = d.member("one").singleCase({"circle", "square"});
     EXPECT_EQ(name, "circle");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <type_traits>
 
@@ -199,4 +200,34 @@ TEST(ModelInputVersion, PeeksAtTheTopLevelVersionOnly) {
         {"", std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(ModelInput::version(c.text), c.version) << c.text;
+}
+
+TEST(ModelStorage, WhatTheReaderWouldRefuseIsNamedBeforeWriting) {
+    using Kind = ModelInput::StorageProblem::Kind;
+    // A 1 × 1 face with corner radius 10000 scaled by 10000: radius 1e8.
+    const IconModel huge = IconModel::withSingleBody({FaceShape::roundedRectangle(10000, 10000, 1e8), 12});
+    EXPECT_EQ(ModelInput::storageProblem(huge),
+              (ModelInput::StorageProblem{Kind::magnitude,
+                                          "parts[0].solid.extruded._0.face.roundedRectangle.cornerRadius", 1e8}));
+    EXPECT_FALSE(ModelInput::isStorable(huge));
+
+    ExtrudedBody notFinite;
+    notFinite.depth = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(ModelInput::storageProblem(IconModel::withSingleBody(notFinite))->kind, Kind::unwritable);
+
+    ExtrudedBody crowded;
+    crowded.grooves.assign(ModelInput::maximumEntries + 1, 0.5);
+    const auto tooMany = ModelInput::storageProblem(IconModel::withSingleBody(crowded));
+    ASSERT_TRUE(tooMany);
+    EXPECT_EQ(tooMany->kind, Kind::entries);
+    EXPECT_EQ(tooMany->codingPath, "parts[0].solid.extruded._0.grooves");
+    EXPECT_EQ(tooMany->value, ModelInput::maximumEntries + 1);
+
+    // At the bounds a model is stored, and reads back.
+    ExtrudedBody atTheBounds;
+    atTheBounds.depth = ModelInput::maximumMagnitude;
+    atTheBounds.grooves.assign(ModelInput::maximumEntries, 0.5);
+    const IconModel model = IconModel::withSingleBody(atTheBounds);
+    EXPECT_TRUE(ModelInput::isStorable(model));
+    EXPECT_EQ(ModelInput::decode<IconModel>(json::write(json::encode(model))), model);
 }

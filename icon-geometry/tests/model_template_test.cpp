@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "icon_geometry/cubic.hpp"
+#include "icon_geometry/icon_model_coding.hpp"
 #include "icon_geometry/model_input.hpp"
 
 using namespace icon_geometry;

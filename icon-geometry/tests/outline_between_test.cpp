@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "icon_geometry/cubic.hpp"
-#include "icon_geometry/silhouette.hpp"
+#include "projection/silhouette.hpp"
 #include "test_paths.hpp"
 
 using namespace icon_geometry;
@@ -10,11 +10,11 @@ using test_paths::circle;
 namespace {
 
 BezierPath square(Vector2 corner, double side) {
-    return BezierPath{{Subpath{corner,
-                               {PathSegment::line({corner.x + side, corner.y}),
-                                PathSegment::line({corner.x + side, corner.y + side}),
-                                PathSegment::line({corner.x, corner.y + side})},
-                               true}}};
+    return BezierPath{
+        {Subpath{corner,
+                 {PathSegment::line({corner.x + side, corner.y}), PathSegment::line({corner.x + side, corner.y + side}),
+                  PathSegment::line({corner.x, corner.y + side})},
+                 true}}};
 }
 
 std::vector<Vector2> pointsAlong(const BezierPath& path) {
@@ -23,7 +23,8 @@ std::vector<Vector2> pointsAlong(const BezierPath& path) {
         Vector2 from = s.start;
         for (const PathSegment& segment : s.segments) {
             if (const auto* c = segment.asCubic()) {
-                for (int k = 0; k <= 8; ++k) points.push_back(Cubic::point(from, c->control1, c->control2, c->to, k / 8.0));
+                for (int k = 0; k <= 8; ++k)
+                    points.push_back(Cubic::point(from, c->control1, c->control2, c->to, k / 8.0));
             } else {
                 points.push_back(segment.end());
             }
@@ -77,12 +78,14 @@ TEST(OutlineBetween, TheSweptBoxOfTwoSquaresIsTheirHull) {
     for (const PathSegment& segment : outline.subpaths[0].segments) corners.push_back(segment.end());
     EXPECT_EQ(corners.size(), 6u);
     for (const Vector2& expected : std::vector<Vector2>{{0, 0}, {4, -3}, {14, -3}, {14, 7}, {10, 10}, {0, 10}}) {
-        EXPECT_NE(std::find(corners.begin(), corners.end(), expected), corners.end()) << expected.x << ", " << expected.y;
+        EXPECT_NE(std::find(corners.begin(), corners.end(), expected), corners.end())
+            << expected.x << ", " << expected.y;
     }
 }
 
 TEST(OutlineBetween, ContourArcsWrapAroundWhenTheyEndBeforeTheyStart) {
-    const std::vector<Silhouette::Piece> pieces = Silhouette::closedPieces(square({0, 0}, 10).subpaths[0].segments, {0, 0});
+    const std::vector<Silhouette::Piece> pieces =
+        Silhouette::closedPieces(square({0, 0}, 10).subpaths[0].segments, {0, 0});
     ASSERT_EQ(pieces.size(), 4u);  // the closing line is added
     PathBuilder within;
     within.moveTo({2.5, 0});

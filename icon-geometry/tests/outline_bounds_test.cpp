@@ -11,12 +11,13 @@
 
 #include "body_bounds.hpp"
 #include "icon_geometry/cubic.hpp"
+#include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/face_detail.hpp"
 #include "icon_geometry/face_shape.hpp"
 #include "icon_geometry/geometry_coding.hpp"
 #include "icon_geometry/model_input.hpp"
 #include "icon_geometry/model_template.hpp"
-#include "icon_geometry/platform_path.hpp"
+#include "platform/platform_path.hpp"
 #include "icon_geometry/svg_validator.hpp"
 
 using namespace icon_geometry;
@@ -103,7 +104,7 @@ int strayingPoints(const Region& region) {
     }
     NearSegments outlineEdges;
     std::vector<Vector2> along;
-    for (const Subpath& subpath : BezierPath::fromCGPath(region.path()).subpaths) {
+    for (const Subpath& subpath : region.outline().subpaths) {
         Vector2 current = subpath.start;
         const auto walk = [&](const PathSegment& segment) {
             const Vector2 end = segment.end();
@@ -133,21 +134,20 @@ int strayingPoints(const Region& region) {
 // The united pieces of a revolved outline, at the working scale of the outline.
 Region revolvedPiecesUnited(const Silhouette::PlacedRevolvedBody& placed) {
     const double azimuth = Silhouette::eyeAzimuth(placed);
-    std::vector<PlatformPath> pieces;
+    std::vector<BezierPath> pieces;
     for (const Silhouette::Piece& piece : Silhouette::profilePieces(placed.body.profile)) {
         if (const auto* c = piece.segment.asCubic()) {
-            for (PlatformPath& path : Silhouette::trace(piece.start, c->control1, c->control2, c->to, azimuth, placed))
+            for (BezierPath& path : Silhouette::trace(piece.start, c->control1, c->control2, c->to, azimuth, placed))
                 pieces.push_back(std::move(path));
         }
     }
     Rect extent = Rect::null();
-    for (const PlatformPath& piece : pieces) extent = extent.united(piece.boundingBox());
+    for (const BezierPath& piece : pieces) extent = extent.united(piece.bounds());
     if (extent.isNull()) return {};
     const double k = 960 / std::fmax(extent.width, extent.height);
     const AffineTransform in = AffineTransform::scale(k, k).translatedBy(-extent.midX(), -extent.midY());
     std::vector<Region> regions;
-    for (const PlatformPath& piece : pieces)
-        regions.push_back(Region::filled(BezierPath::fromCGPath(piece).applying(in).cgPath(), FillRule::winding));
+    for (const BezierPath& piece : pieces) regions.push_back(Region::filled(piece.applying(in), FillRule::winding));
     return Region::unionOf(regions);
 }
 
@@ -180,7 +180,7 @@ TEST(OutlinesOnTheirBodies, TemplatePosesThatDrewStrayStrokesStayOnTheBody) {
         const IconModel model = ModelTemplate(p.model).model();
         SCOPED_TRACE(std::string(ModelTemplate(p.model).rawValue()) + " yaw " + std::to_string(p.camera.yawDegrees));
         EXPECT_EQ(body_bounds::strayInk(model, p.camera), "");
-        EXPECT_TRUE(conforms(model.svg(p.camera)));
+        EXPECT_TRUE(conforms(iconSvg(model, p.camera)));
     }
 }
 
@@ -203,7 +203,7 @@ TEST(OutlinesOnTheirBodies, ModelsThatDrewSpikesOrFloodedTheCanvasDrawTheirDevic
         SCOPED_TRACE(c.name);
         const IconModel model = modelFromJSON(c.model);
         EXPECT_EQ(body_bounds::strayInk(model, c.camera), "");
-        EXPECT_TRUE(conforms(model.svg(c.camera)));
+        EXPECT_TRUE(conforms(iconSvg(model, c.camera)));
     }
 }
 
@@ -213,8 +213,8 @@ TEST(OutlinesOnTheirBodies, DetailsNearTheEyesPlaneAreCutAwayBeforeProjecting) {
     const IconModel model = modelFromJSON(dotGridTowardsTheEye);
     for (const double distance : {2.2, 2.3, 2.6}) {
         const Camera camera{37.4, 3.6, distance};
-        EXPECT_TRUE(conforms(model.svg(camera))) << distance;
-        for (const BezierPath& path : model.drawing(camera).path()) {
+        EXPECT_TRUE(conforms(iconSvg(model, camera))) << distance;
+        for (const BezierPath& path : iconDrawing(model, camera).path()) {
             const Rect bounds = path.bounds();
             EXPECT_TRUE(std::isfinite(bounds.width) && std::isfinite(bounds.height)) << distance;
         }
@@ -335,7 +335,7 @@ TEST(OutlinesOnTheirBodies, RandomRevolvedBodiesStayInsideTheirBoxes) {
         const Camera camera = randomCamera(random);
         SCOPED_TRACE("body " + std::to_string(i) + ": " + json::write(json::encode(model)));
         EXPECT_EQ(body_bounds::strayInk(model, camera), "");
-        EXPECT_TRUE(conforms(model.svg(camera)));
+        EXPECT_TRUE(conforms(iconSvg(model, camera)));
     }
 }
 
@@ -373,7 +373,7 @@ TEST(OutlinesOnTheirBodies, RandomExtrudedBodiesWithDetailsPastTheFaceDrawConfor
         // Close cameras, where the plane of the face reaches nearest the eye.
         const Camera camera{25 + 15 * (random() % 16) / 15.0, 5 * (random() % 3) / 2.0, 2.2 + 0.1 * (random() % 8)};
         SCOPED_TRACE("body " + std::to_string(i) + ": " + json::write(json::encode(model)));
-        EXPECT_TRUE(conforms(model.svg(camera)));
+        EXPECT_TRUE(conforms(iconSvg(model, camera)));
     }
 }
 
@@ -449,10 +449,10 @@ IconModel dialWithLines(std::int64_t rings, std::int64_t knurl) {
 }  // namespace
 
 TEST(DenseLines, RingsCloserThanAStrokeCanShowDrawTheSameDocumentAtAnyCount) {
-    const std::string fiveHundred = dialWithLines(500, 0).svg(Camera{});
-    EXPECT_EQ(dialWithLines(2000, 0).svg(Camera{}), fiveHundred);
-    EXPECT_EQ(dialWithLines(10000, 10000).svg(Camera{}), dialWithLines(4000, 4000).svg(Camera{}));
-    EXPECT_TRUE(conforms(dialWithLines(10000, 10000).svg(Camera{})));
+    const std::string fiveHundred = iconSvg(dialWithLines(500, 0), Camera{});
+    EXPECT_EQ(iconSvg(dialWithLines(2000, 0), Camera{}), fiveHundred);
+    EXPECT_EQ(iconSvg(dialWithLines(10000, 10000), Camera{}), iconSvg(dialWithLines(4000, 4000), Camera{}));
+    EXPECT_TRUE(conforms(iconSvg(dialWithLines(10000, 10000), Camera{})));
     // Rings visibly apart are each drawn.
-    EXPECT_NE(dialWithLines(3, 0).svg(Camera{}), dialWithLines(4, 0).svg(Camera{}));
+    EXPECT_NE(iconSvg(dialWithLines(3, 0), Camera{}), iconSvg(dialWithLines(4, 0), Camera{}));
 }

@@ -1,9 +1,10 @@
+#include "icon_geometry/path_fitting.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "icon_geometry/cubic.hpp"
-#include "icon_geometry/path_fitting.hpp"
 #include "test_paths.hpp"
 
 using namespace icon_geometry;
@@ -38,9 +39,9 @@ TEST(PathFitting, AClosedSquareStartsAtItsFirstCorner) {
     ASSERT_EQ(fitted.subpaths.size(), 1u);
     const Subpath& s = fitted.subpaths[0];
     EXPECT_TRUE(s.isClosed);
-    EXPECT_EQ(s.start, Vector2(10, 0));
-    EXPECT_EQ(s.segments, (std::vector{PathSegment::line({10, 10}), PathSegment::line({0, 10}),
-                                       PathSegment::line({0, 0})}));
+    EXPECT_EQ(s.start, (Vector2{10, 0}));
+    EXPECT_EQ(s.segments,
+              (std::vector{PathSegment::line({10, 10}), PathSegment::line({0, 10}), PathSegment::line({0, 0})}));
 }
 
 TEST(PathFitting, ACircleIsASmoothLoopWithinTolerance) {
@@ -48,7 +49,7 @@ TEST(PathFitting, ACircleIsASmoothLoopWithinTolerance) {
     ASSERT_EQ(fitted.subpaths.size(), 1u);
     const Subpath& s = fitted.subpaths[0];
     EXPECT_TRUE(s.isClosed);
-    EXPECT_EQ(s.start, Vector2(90, 50));
+    EXPECT_EQ(s.start, (Vector2{90, 50}));
     EXPECT_LE(s.segments.size(), 8u);
     Vector2 from = s.start;
     for (const PathSegment& segment : s.segments) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "icon_geometry/cubic.hpp"
 
@@ -10,7 +11,7 @@ using namespace icon_geometry;
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 
 void expectNear(Vector2 actual, Vector2 expected, double tolerance = 1e-9) {
     EXPECT_NEAR(actual.x, expected.x, tolerance);

@@ -1,4 +1,4 @@
-#include "icon_geometry/platform_path.hpp"
+#include "platform/platform_path.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,8 @@
 #include <numbers>
 #include <random>
 #include <vector>
+
+#include "icon_geometry/raster.hpp"
 
 using namespace icon_geometry;
 
@@ -307,9 +309,16 @@ TEST(RegionOperations, AgreeWithExactGeometryOnRandomShapes) {
     Random random{std::mt19937_64{20240617}};
     Tally tally;
     for (int round = 0; round < 12; ++round) {
-        const auto [a, exactA] = randomOperand(random);
-        const auto [b, exactB] = randomOperand(random);
-        const auto [c, exactC] = randomOperand(random);
+        // Named copies rather than structured bindings: lambdas capture them.
+        const auto operandA = randomOperand(random);
+        const auto operandB = randomOperand(random);
+        const auto operandC = randomOperand(random);
+        const auto& a = operandA.first;
+        const auto& b = operandB.first;
+        const auto& c = operandC.first;
+        const Exact exactA = operandA.second;
+        const Exact exactB = operandB.second;
+        const Exact exactC = operandC.second;
         const auto nearest = [](const Exact& x, const Exact& y) {
             return [=](Vector2 p) { return std::min(x.boundaryDistance(p), y.boundaryDistance(p)); };
         };
@@ -469,6 +478,13 @@ TEST(RegionOutline, RoundedRectangleComesBackCloseWithItsStraightSides) {
 
 // --- Rasterising -----------------------------------------------------------
 
+std::vector<std::uint8_t> rasterizedPlatformPaths(const std::vector<PlatformPath>& paths, int side,
+                                                  double canvasSide = Canvas::side) {
+    std::vector<BezierPath> converted;
+    for (const PlatformPath& path : paths) converted.push_back(fromPlatformPath(path));
+    return rasterizeEvenOdd(converted, side, canvasSide);
+}
+
 TEST(Rasterizing, FillsPixelCentresWithFullInkOnly) {
     const PlatformPath square = polyline({{0, 0}, {480, 0}, {480, 480}, {0, 480}}, true);
     const PlatformPath frame =
@@ -482,30 +498,52 @@ TEST(Rasterizing, FillsPixelCentresWithFullInkOnly) {
     const auto inked = [](const std::vector<std::uint8_t>& pixels) {
         return std::count(pixels.begin(), pixels.end(), 255);
     };
-    const auto raster = rasterizeEvenOdd({square}, 96);
+    const auto raster = rasterizedPlatformPaths({square}, 96);
     ASSERT_EQ(raster.size(), 96u * 96u);
     EXPECT_EQ(inked(raster), 48 * 48);
     EXPECT_EQ(std::count(raster.begin(), raster.end(), 0), 96 * 96 - 48 * 48);
     EXPECT_EQ(raster[0], 255);
     EXPECT_EQ(raster[96 * 95 + 95], 0);
-    EXPECT_EQ(inked(rasterizeEvenOdd({withHole}, 100)), 100 * 100 - 50 * 50);
-    EXPECT_EQ(inked(rasterizeEvenOdd({square, square}, 96)), 48 * 48);
-    EXPECT_EQ(inked(rasterizeEvenOdd({frame}, 10)), 100);
+    EXPECT_EQ(inked(rasterizedPlatformPaths({withHole}, 100)), 100 * 100 - 50 * 50);
+    EXPECT_EQ(inked(rasterizedPlatformPaths({square, square}, 96)), 48 * 48);
+    EXPECT_EQ(inked(rasterizedPlatformPaths({frame}, 10)), 100);
 
-    const auto topBand = rasterizeEvenOdd({polyline({{0, 0}, {960, 0}, {960, 96}, {0, 96}}, true)}, 10);
+    const auto topBand = rasterizedPlatformPaths({polyline({{0, 0}, {960, 0}, {960, 96}, {0, 96}}, true)}, 10);
     EXPECT_EQ(inked(topBand), 10);
     EXPECT_TRUE(std::all_of(topBand.begin(), topBand.begin() + 10, [](std::uint8_t v) { return v == 255; }));
 }
 
 TEST(Rasterizing, UnusableInputGivesNothingRatherThanFailing) {
     const PlatformPath square = polyline({{0, 0}, {480, 0}, {480, 480}, {0, 480}}, true);
-    EXPECT_TRUE(rasterizeEvenOdd({square}, 0).empty());
-    EXPECT_TRUE(rasterizeEvenOdd({square}, -3).empty());
-    EXPECT_TRUE(rasterizeEvenOdd({square}, 100000).empty());
-    EXPECT_EQ(rasterizeEvenOdd({}, 8), std::vector<std::uint8_t>(64, 0));
-    EXPECT_EQ(rasterizeEvenOdd({square}, 8, notANumber), std::vector<std::uint8_t>(64, 0));
+    EXPECT_TRUE(rasterizedPlatformPaths({square}, 0).empty());
+    EXPECT_TRUE(rasterizedPlatformPaths({square}, -3).empty());
+    EXPECT_TRUE(rasterizedPlatformPaths({square}, 100000).empty());
+    EXPECT_EQ(rasterizedPlatformPaths({}, 8), std::vector<std::uint8_t>(64, 0));
+    EXPECT_EQ(rasterizedPlatformPaths({square}, 8, notANumber), std::vector<std::uint8_t>(64, 0));
     PlatformPath broken = polyline({{0, 0}, {notANumber, 0}, {480, 480}}, true);
-    EXPECT_EQ(rasterizeEvenOdd({broken}, 8), std::vector<std::uint8_t>(64, 0));
-    const auto huge = rasterizeEvenOdd({polyline({{0, 0}, {1e308, 0}, {0, 1e308}}, true)}, 8);
+    EXPECT_EQ(rasterizedPlatformPaths({broken}, 8), std::vector<std::uint8_t>(64, 0));
+    const auto huge = rasterizedPlatformPaths({polyline({{0, 0}, {1e308, 0}, {0, 1e308}}, true)}, 8);
     EXPECT_EQ(huge.size(), 64u);
+}
+
+TEST(Rasterizing, PhotoMasksTakeAnyTransformAndSizeWithOrWithoutAntialiasing) {
+    // A rectangle covering x 1…3, y 0.25…2 in pixels, drawn in units of a quarter pixel.
+    PathBuilder builder;
+    builder.moveTo({4, 1});
+    builder.lineTo({12, 1});
+    builder.lineTo({12, 8});
+    builder.lineTo({4, 8});
+    builder.closeSubpath();
+    const std::vector<BezierPath> paths{builder.finish()};
+    const AffineTransform toPixels = AffineTransform::scale(0.25, 0.25);
+    const auto sharp = rasterizeEvenOdd(paths, 4, 3, toPixels);
+    ASSERT_EQ(sharp.size(), 12u);
+    EXPECT_EQ(sharp, (std::vector<std::uint8_t>{0, 255, 255, 0, 0, 255, 255, 0, 0, 0, 0, 0}));
+    const auto smooth = rasterizeEvenOdd(paths, 4, 3, toPixels, Antialiasing::smooth);
+    // Row 0 is three quarters covered, row 1 fully, row 2 not at all.
+    EXPECT_NEAR(smooth[1], 191, 2);
+    EXPECT_EQ(smooth[5], 255);
+    EXPECT_EQ(smooth[9], 0);
+    EXPECT_EQ(smooth[0], 0);
+    EXPECT_TRUE(rasterizeEvenOdd(paths, 0, 3, toPixels).empty());
 }

@@ -1,16 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
+#include "icon_geometry/convex_hull.hpp"
 #include "icon_geometry/face_shape.hpp"
-#include "icon_geometry/silhouette.hpp"
+#include "projection/silhouette.hpp"
 
 using namespace icon_geometry;
 using Silhouette::PlacedRevolvedBody;
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 
 // A cylinder of radius 10 from height 0 to 40 about the vertical axis, seen from
 // the default camera at the given distance in scene units.
@@ -28,12 +30,13 @@ bool inside(const Rect& outer, const Rect& inner, double slack) {
 }  // namespace
 
 TEST(RevolvedProfile, ACylinderHasItsSideAndTwoCaps) {
-    const auto pieces = Silhouette::profilePieces(RevolvedBody::cylinder(10, 5, 25, RevolvedAxis::vertical, {}).profile);
+    const auto pieces =
+        Silhouette::profilePieces(RevolvedBody::cylinder(10, 5, 25, RevolvedAxis::vertical, {}).profile);
     ASSERT_EQ(pieces.size(), 3u);
-    EXPECT_EQ(pieces[0].start, Vector2(0, 5));
-    EXPECT_EQ(pieces[0].segment.end(), Vector2(10, 5));
-    EXPECT_EQ(pieces[1].segment.end(), Vector2(10, 25));
-    EXPECT_EQ(pieces[2].segment.end(), Vector2(0, 25));
+    EXPECT_EQ(pieces[0].start, (Vector2{0, 5}));
+    EXPECT_EQ(pieces[0].segment.end(), (Vector2{10, 5}));
+    EXPECT_EQ(pieces[1].segment.end(), (Vector2{10, 25}));
+    EXPECT_EQ(pieces[2].segment.end(), (Vector2{0, 25}));
 
     const BezierPath fromAxis{{Subpath{{0, 0}, {PathSegment::line({10, 0}), PathSegment::line({0, 10})}, false}}};
     EXPECT_EQ(Silhouette::profilePieces(fromAxis).size(), 2u);
@@ -44,11 +47,11 @@ TEST(RevolvedProfile, BoundingCornersEncloseTheControlPolygon) {
     const PlacedRevolvedBody placed = cylinderSeenFrom(Camera{}, 1, {}, {1, 2, 3});
     const auto corners = Silhouette::boundingCorners(placed);
     ASSERT_EQ(corners.size(), 8u);
-    EXPECT_EQ(corners[0], Vector3(-9, 2, -7));
-    EXPECT_EQ(corners[7], Vector3(11, 42, 13));
+    EXPECT_EQ(corners[0], (Vector3{-9, 2, -7}));
+    EXPECT_EQ(corners[7], (Vector3{11, 42, 13}));
 
     const PlacedRevolvedBody empty{RevolvedBody{}, Pose{Rotation3{}, {1, 2, 3}}, PerspectiveProjection(Camera{}, 1), 1};
-    for (const Vector3& corner : Silhouette::boundingCorners(empty)) EXPECT_EQ(corner, Vector3(1, 2, 3));
+    for (const Vector3& corner : Silhouette::boundingCorners(empty)) EXPECT_EQ(corner, (Vector3{1, 2, 3}));
     EXPECT_TRUE(Silhouette::revolvedOutline(empty).isEmpty());
 }
 
@@ -69,12 +72,13 @@ TEST(RevolvedProfile, VisibleHalfAngleOfASideAndOfTheCaps) {
     // is seen all round from beyond its height, and not at all from below it.
     EXPECT_EQ(Silhouette::visibleHalfAngle(10, 10, -1, 0, placed), pi);
     EXPECT_EQ(Silhouette::visibleHalfAngle(10, 40, -1, 0, placed), 0);
-    EXPECT_NEAR(Silhouette::eyeAzimuth(placed), std::atan2(-250 * std::cos(29.5 * pi / 180), -250 * std::sin(29.5 * pi / 180)), 1e-12);
+    EXPECT_NEAR(Silhouette::eyeAzimuth(placed),
+                std::atan2(-250 * std::cos(29.5 * pi / 180), -250 * std::sin(29.5 * pi / 180)), 1e-12);
 }
 
 TEST(RevolvedOutline, ACylinderSpansBothOfItsRims) {
     const PlacedRevolvedBody placed = cylinderSeenFrom(Camera{}, 100);
-    const BezierPath outline = BezierPath::fromCGPath(Silhouette::revolvedOutline(placed));
+    const BezierPath outline = Silhouette::revolvedOutline(placed);
     ASSERT_EQ(outline.subpaths.size(), 1u);
     // The silhouette's box is the box of both rims: the sides run straight between them.
     const auto rim = [&](double h) {
@@ -92,10 +96,11 @@ TEST(RevolvedOutline, ACylinderSpansBothOfItsRims) {
 TEST(RevolvedOutline, ADomeIsFilledToItsPole) {
     // A hemisphere-like dome on a short cylinder, seen from slightly above.
     const double k = 0.5522847498307935 * 10;
-    const BezierPath profile{{Subpath{{10, 0}, {PathSegment::line({10, 10}), PathSegment::cubic({10, 10 + k}, {k, 20}, {0, 20})}, false}}};
+    const BezierPath profile{
+        {Subpath{{10, 0}, {PathSegment::line({10, 10}), PathSegment::cubic({10, 10 + k}, {k, 20}, {0, 20})}, false}}};
     const PlacedRevolvedBody placed{RevolvedBody{profile, RevolvedAxis::vertical, {}}, Pose{Rotation3{}, {0, -10, 0}},
                                     PerspectiveProjection(Camera{30, 5, 2.5}, 40), 10};
-    const BezierPath outline = BezierPath::fromCGPath(Silhouette::revolvedOutline(placed));
+    const BezierPath outline = Silhouette::revolvedOutline(placed);
     ASSERT_EQ(outline.subpaths.size(), 1u);
     // The pole of the dome projects inside the outline's bounds, and the whole
     // outline stays within the projected bounding prism.
@@ -111,10 +116,11 @@ TEST(RevolvedOutline, ADomeIsFilledToItsPole) {
 }
 
 TEST(RevolvedOutline, HullOutlineAndConvexHull) {
-    const auto hull = Silhouette::convexHull({{0, 0}, {2, 0}, {1, 1}, {1, 0.5}, {2, 2}, {0, 2}, {1, 0}});
+    const auto hull = convexHull({{0, 0}, {2, 0}, {1, 1}, {1, 0.5}, {2, 2}, {0, 2}, {1, 0}});
     EXPECT_EQ(hull, (std::vector<Vector2>{{0, 0}, {2, 0}, {2, 2}, {0, 2}}));
     EXPECT_TRUE(Silhouette::hullOutline({}, 48).subpaths.empty());
-    const BezierPath square{{Subpath{{0, 0}, {PathSegment::line({10, 0}), PathSegment::line({10, 10}), PathSegment::line({0, 10})}, true}}};
+    const BezierPath square{
+        {Subpath{{0, 0}, {PathSegment::line({10, 0}), PathSegment::line({10, 10}), PathSegment::line({0, 10})}, true}}};
     const BezierPath smooth = Silhouette::hullOutline({square}, 48);
     ASSERT_EQ(smooth.subpaths.size(), 1u);
     EXPECT_TRUE(smooth.subpaths[0].isClosed);
@@ -141,7 +147,8 @@ TEST(RevolvedLines, CylinderRimsAreCreases) {
 
 TEST(RevolvedLines, RingsKnurlsAndMeridians) {
     const auto countOf = [](std::vector<RevolvedDetail> details) {
-        return Silhouette::revolvedLines(cylinderSeenFrom(Camera{}, 100, std::move(details))).size() - 2;  // less the rims
+        return Silhouette::revolvedLines(cylinderSeenFrom(Camera{}, 100, std::move(details))).size() -
+               2;  // less the rims
     };
     EXPECT_EQ(countOf({RevolvedDetail::ring(20)}), 1u);
     EXPECT_EQ(countOf({RevolvedDetail::ring(60)}), 0u);  // beyond the profile

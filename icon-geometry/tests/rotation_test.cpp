@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "icon_geometry/camera.hpp"
 #include "icon_geometry/cubic.hpp"
@@ -25,8 +26,8 @@ void expectNear(Vector3 a, Vector3 b) {
 TEST(Rotation3, QuarterTurnsAboutTheHorizontalAreExact) {
     EXPECT_EQ(Rotation3::aboutHorizontal(90), (Rotation3{{Vector3{1, 0, 0}, {0, 0, -1}, {0, 1, 0}}}));
     EXPECT_EQ(Rotation3::aboutHorizontal(-90), (Rotation3{{Vector3{1, 0, 0}, {0, 0, 1}, {0, -1, 0}}}));
-    const double s = std::sin(45 * 3.141592653589793 / 180);
-    const double c = std::cos(45 * 3.141592653589793 / 180);
+    const double s = std::sin(45 * std::numbers::pi / 180);
+    const double c = std::cos(45 * std::numbers::pi / 180);
     EXPECT_EQ(Rotation3::aboutHorizontal(45), (Rotation3{{Vector3{1, 0, 0}, {0, c, -s}, {0, s, c}}}));
     // About the vertical there is no exact case.
     EXPECT_NEAR(Rotation3::aboutVertical(90).rows[0].x, 6.123233995736766e-17, 1e-30);

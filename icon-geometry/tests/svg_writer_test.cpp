@@ -1,8 +1,8 @@
+#include "icon_geometry/svg_writer.hpp"
+
 #include <gtest/gtest.h>
 
 #include <limits>
-
-#include "icon_geometry/svg_writer.hpp"
 
 using namespace icon_geometry;
 
@@ -21,7 +21,8 @@ BezierPath path(Vector2 start, std::vector<PathSegment> segments, bool closed) {
 
 TEST(SVGWriter, DocumentsWithoutInkAreTheFourFixedLines) {
     EXPECT_EQ(SVGWriter::document({}), header + footer);
-    EXPECT_EQ(SVGWriter::document({BezierPath{}, path({1, 1}, {}, true), path({0, 0}, {PathSegment::line({0.04, 0})}, false)}),
+    EXPECT_EQ(SVGWriter::document(
+                  {BezierPath{}, path({1, 1}, {}, true), path({0, 0}, {PathSegment::line({0.04, 0})}, false)}),
               header + footer);
 }
 
@@ -63,14 +64,16 @@ TEST(SVGWriter, PathDataOfSimpleShapes) {
 TEST(SVGWriter, CubicsThatAreLinesAtThisPrecisionAreWrittenAsLines) {
     const auto straight = path({0, 0}, {PathSegment::cubic({0.01, 0.02}, {9.98, 0}, {10, 0})}, false);
     EXPECT_EQ(SVGWriter::pathData(straight), "M0 0L10 0");
-    const auto vanishing = path({0, 0}, {PathSegment::cubic({0.01, 0}, {0, 0.04}, {0.02, 0.01}), PathSegment::line({5, 5})}, false);
+    const auto vanishing =
+        path({0, 0}, {PathSegment::cubic({0.01, 0}, {0, 0.04}, {0.02, 0.01}), PathSegment::line({5, 5})}, false);
     EXPECT_EQ(SVGWriter::pathData(vanishing), "M0 0L5 5");
     const auto curve = path({0, 0}, {PathSegment::cubic({0, 5}, {5, 10}, {10, 10})}, true);
     EXPECT_EQ(SVGWriter::pathData(curve), "M0 0C0 5 5 10 10 10Z");
 }
 
 TEST(SVGWriter, ClosingRules) {
-    const auto triangle = path({0, 0}, {PathSegment::line({4, 0}), PathSegment::line({0, 3}), PathSegment::line({0, 0})}, true);
+    const auto triangle =
+        path({0, 0}, {PathSegment::line({4, 0}), PathSegment::line({0, 3}), PathSegment::line({0, 0})}, true);
     EXPECT_EQ(SVGWriter::pathData(triangle), "M0 0L4 0L0 3Z");
     const auto outAndBack = path({0, 0}, {PathSegment::line({4, 0}), PathSegment::line({0.01, 0})}, true);
     EXPECT_EQ(SVGWriter::pathData(outAndBack), "");

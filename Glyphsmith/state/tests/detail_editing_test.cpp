@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include "icon_geometry/icon_svg.hpp"
 
 #include <QSignalSpy>
 #include <limits>
@@ -203,8 +204,8 @@ TEST(KeptProposals, FollowTheMainBodysDetailsInThePreviewOnly) {
     EXPECT_EQ(shown[2], c);
     EXPECT_EQ(editor.model(), model);
     const icon_geometry::Camera camera = icon_geometry::Camera::defaultCamera();
-    EXPECT_EQ(editor.iconSvg(camera), QByteArray::fromStdString(editor.modelWithKeptProposals().svg(camera)));
-    EXPECT_NE(editor.iconSvg(camera), QByteArray::fromStdString(model.svg(camera)));
+    EXPECT_EQ(editor.iconSvg(camera), QByteArray::fromStdString(icon_geometry::iconSvg(editor.modelWithKeptProposals(), camera)));
+    EXPECT_NE(editor.iconSvg(camera), QByteArray::fromStdString(icon_geometry::iconSvg(model, camera)));
 }
 
 // Proposals stay when a template replaces the model; a revolved main body has no

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include "icon_geometry/icon_svg.hpp"
 
 #include <QSignalSpy>
 
@@ -152,7 +153,7 @@ TEST(DriverEditorCamera, SwitchingBetweenTheBrandCameraAndItsOwn) {
 TEST(DriverEditorIcon, IsTheModelsDocumentThroughTheGivenCameraUnlessItHasItsOwn) {
     DriverEditor editor(roundedRectangleModel(80, 40));
     const icon_geometry::Camera brand{35, 3, 4};
-    EXPECT_EQ(editor.iconSvg(brand), QByteArray::fromStdString(editor.model().svg(brand)));
+    EXPECT_EQ(editor.iconSvg(brand), QByteArray::fromStdString(icon_geometry::iconSvg(editor.model(), brand)));
     EXPECT_TRUE(editor.iconSvg(brand).startsWith("<svg") || editor.iconSvg(brand).startsWith("<?xml"));
     editor.setUsesBrandCamera(false);
     EXPECT_EQ(editor.iconSvg(brand), editor.iconSvg(icon_geometry::Camera::defaultCamera()));

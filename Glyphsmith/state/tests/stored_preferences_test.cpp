@@ -12,6 +12,7 @@
 #include "glyphsmith_state/free_icon.hpp"
 #include "glyphsmith_state/recent_projects.hpp"
 #include "glyphsmith_state/user_defaults.hpp"
+#include "icon_geometry/icon_model_coding.hpp"
 #include "icon_geometry/json.hpp"
 #include "icon_geometry/model_template.hpp"
 

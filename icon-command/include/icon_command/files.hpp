@@ -1,7 +1,8 @@
 #pragma once
 
-// The tool's file reading and writing: outputs replace their file atomically and
-// never leave a half-written file behind; inputs are read with a size bound.
+// The tool's file writing: outputs replace their file atomically and never
+// leave a half-written file behind. Input files are read through
+// image_io::readBoundedFile.
 
 #include <cstddef>
 #include <optional>
@@ -11,16 +12,6 @@
 #include "icon_command/console.hpp"
 
 namespace icon_command {
-
-struct FileContents {
-    std::string bytes;
-    // The file holds more than the bound; `bytes` then holds bound + 1 bytes.
-    bool exceedsBound = false;
-};
-
-// The bytes of a file, at most `bound` + 1 of them; nothing when it cannot be
-// opened or read (a folder, a missing file, no permission).
-[[nodiscard]] std::optional<FileContents> readFile(const std::string& path, std::size_t bound);
 
 namespace IconCommand {
 

@@ -1,20 +1,15 @@
 #pragma once
 
-// glyphctl's commands: the dispatcher with its usage texts and error mapping,
-// and the command handlers. Handlers only write through the console they are
-// given and report refusals as CommandError, so a caller (the program's entry
-// or a test) decides where the output goes.
+// glyphctl's commands: the dispatcher with its usage texts and error mapping.
+// Commands only write through the console they are given, so a caller (the
+// program's entry or a test) decides where the output goes.
 
 #include <cstdint>
-#include <icon_geometry/camera.hpp>
-#include <icon_geometry/icon_model.hpp>
-#include <icon_geometry/svg_validator.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "icon_command/console.hpp"
-#include "icon_command/options.hpp"
 
 namespace icon_command::IconCommand {
 
@@ -29,32 +24,10 @@ std::string version();
 // an em dash in place of a missing build number.
 std::string versionText(std::string_view shortVersion, std::string_view buildNumber);
 
+// The message for output that did not reach standard output.
+std::string_view standardOutputFailure(Language language);
+
 // The usage text, without its final line feed.
 std::string_view usageText(Language language);
-
-// gabarits/templates: one line per template, its name padded to 22 characters,
-// then its label.
-[[nodiscard]] ExitCode listTemplates(const ParsedArguments& parsed, const Console& console, Language language);
-// modele/model: the model's JSON, to a file with -o, else to standard output.
-[[nodiscard]] ExitCode runModel(const ParsedArguments& parsed, const Console& console, Language language);
-// icone/icon: the icon SVG, to a file with -o, else to standard output, then one
-// warning per validator finding; failure when there was any.
-[[nodiscard]] ExitCode runIcon(const ParsedArguments& parsed, const Console& console, Language language);
-
-// The model's JSON form, pretty-printed with sorted keys; "" when it cannot be
-// written (a number that is not finite).
-std::string encodeModel(const icon_geometry::IconModel& model);
-
-// The icon of a model, drawn with its own camera when it has one, else with the
-// brand camera given.
-std::string iconSVG(const icon_geometry::IconModel& model, const icon_geometry::Camera& brandCamera);
-
-// One warning line per finding, warnings included; failure when there is any.
-[[nodiscard]] ExitCode reportFindings(const icon_geometry::ValidationReport& report, const Console& console,
-                                      Language language);
-
-// A validator finding as the tool prints it: its case name, and any payload in
-// parentheses ("ellipticalArcs(count: 2)", "unsupportedElement(\"mask\")").
-std::string findingDescription(const icon_geometry::ValidationIssue& issue);
 
 }  // namespace icon_command::IconCommand

@@ -21,13 +21,11 @@ struct AffineTransform {
 
     // t' = m · t: the other transform runs after this one.
     constexpr AffineTransform concatenating(const AffineTransform& m) const {
-        return {a * m.a + b * m.c,        a * m.b + b * m.d,        c * m.a + d * m.c,
-                c * m.b + d * m.d,        tx * m.a + ty * m.c + m.tx, tx * m.b + ty * m.d + m.ty};
+        return {a * m.a + b * m.c, a * m.b + b * m.d,          c * m.a + d * m.c,
+                c * m.b + d * m.d, tx * m.a + ty * m.c + m.tx, tx * m.b + ty * m.d + m.ty};
     }
     // Scaling and translating in this transform's own coordinates (applied before it).
-    constexpr AffineTransform scaledBy(double sx, double sy) const {
-        return {a * sx, b * sx, c * sy, d * sy, tx, ty};
-    }
+    constexpr AffineTransform scaledBy(double sx, double sy) const { return {a * sx, b * sx, c * sy, d * sy, tx, ty}; }
     constexpr AffineTransform translatedBy(double dx, double dy) const {
         return {a, b, c, d, a * dx + c * dy + tx, b * dx + d * dy + ty};
     }
@@ -36,6 +34,8 @@ struct AffineTransform {
     friend constexpr bool operator==(const AffineTransform&, const AffineTransform&) = default;
 };
 
-inline Vector2 Vector2::applying(const AffineTransform& m) const { return m.apply(*this); }
+inline Vector2 Vector2::applying(const AffineTransform& m) const {
+    return m.apply(*this);
+}
 
 }  // namespace icon_geometry

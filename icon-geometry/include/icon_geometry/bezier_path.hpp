@@ -11,8 +11,6 @@
 
 namespace icon_geometry {
 
-class PlatformPath;
-
 // One step of a subpath, from the current point.
 struct PathSegment {
     struct Line {
@@ -29,9 +27,7 @@ struct PathSegment {
     std::variant<Line, Cubic> value;
 
     static PathSegment line(Vector2 to) { return {Line{to}}; }
-    static PathSegment cubic(Vector2 control1, Vector2 control2, Vector2 to) {
-        return {Cubic{control1, control2, to}};
-    }
+    static PathSegment cubic(Vector2 control1, Vector2 control2, Vector2 to) { return {Cubic{control1, control2, to}}; }
 
     const Line* asLine() const { return std::get_if<Line>(&value); }
     const Cubic* asCubic() const { return std::get_if<Cubic>(&value); }
@@ -49,6 +45,8 @@ struct Subpath {
     bool isClosed = false;
 
     Vector2 currentPoint() const { return segments.empty() ? start : segments.back().end(); }
+    // Every point, control points included, is finite.
+    bool isFinite() const;
 
     friend bool operator==(const Subpath&, const Subpath&) = default;
 };
@@ -59,7 +57,6 @@ struct BezierPath {
     // True when no subpath has a segment: bare start points draw nothing.
     bool isEmpty() const;
 
-    PlatformPath cgPath() const;
     // The tight bounds of the curves (not of their control points); the null
     // rectangle when nothing is drawn.
     Rect bounds() const;
@@ -68,8 +65,6 @@ struct BezierPath {
     BezierPath translated(double dx, double dy) const;
     BezierPath applying(const AffineTransform& m) const;
     BezierPath droppingSmallSubpaths(double minimumSize) const;
-
-    static BezierPath fromCGPath(const PlatformPath& path);
 
     friend bool operator==(const BezierPath&, const BezierPath&) = default;
 };

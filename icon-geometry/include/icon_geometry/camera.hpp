@@ -7,7 +7,6 @@
 #include <functional>
 
 #include "icon_geometry/bezier_path.hpp"
-#include "icon_geometry/json.hpp"
 #include "icon_geometry/rotation.hpp"
 #include "icon_geometry/vector.hpp"
 
@@ -77,14 +76,6 @@ struct PerspectiveProjection {
     BezierPath projectMeridianPath(const BezierPath& profile, RevolvedAxis axis, const Pose& pose, Vector2 direction,
                                    double step) const;
 };
-
-namespace json {
-template <>
-struct Coding<Camera> {
-    static Camera decode(const Decoder& d);
-    static Tree encode(const Camera& camera);
-};
-}  // namespace json
 
 }  // namespace icon_geometry
 

@@ -11,7 +11,6 @@
 #include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/face_shape.hpp"
 #include "icon_geometry/icon_drawing.hpp"
-#include "icon_geometry/json.hpp"
 #include "icon_geometry/pictogram.hpp"
 #include "icon_geometry/vector.hpp"
 
@@ -184,21 +183,3 @@ template <>
 struct std::hash<icon_geometry::FaceDetail> {
     std::size_t operator()(const icon_geometry::FaceDetail& detail) const;
 };
-
-namespace icon_geometry::json {
-
-// The raw string, e.g. "fill".
-template <>
-struct Coding<DetailStyle> {
-    static DetailStyle decode(const Decoder& d);
-    static Tree encode(DetailStyle style);
-};
-// {"indicator": {"center": {"x": 0, "y": -20}, "diameter": 4, "style": "fill"}} and so on;
-// every key is required.
-template <>
-struct Coding<FaceDetail> {
-    static FaceDetail decode(const Decoder& d);
-    static Tree encode(const FaceDetail& detail);
-};
-
-}  // namespace icon_geometry::json

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "icon_geometry/bezier_path.hpp"
-#include "icon_geometry/json.hpp"
 #include "icon_geometry/vector.hpp"
 
 namespace icon_geometry {
@@ -92,14 +91,3 @@ template <>
 struct std::hash<icon_geometry::FaceShape> {
     std::size_t operator()(const icon_geometry::FaceShape& shape) const;
 };
-
-namespace icon_geometry::json {
-
-// {"roundedRectangle": {"width": 86, "height": 86, "cornerRadius": 6}} and so on.
-template <>
-struct Coding<FaceShape> {
-    static FaceShape decode(const Decoder& d);
-    static Tree encode(const FaceShape& shape);
-};
-
-}  // namespace icon_geometry::json

@@ -1,8 +1,9 @@
 #pragma once
 
-// JSON forms of the vector and path types.
+// JSON forms of the vector, path and camera types.
 
 #include "icon_geometry/bezier_path.hpp"
+#include "icon_geometry/camera.hpp"
 #include "icon_geometry/json.hpp"
 #include "icon_geometry/vector.hpp"
 
@@ -32,6 +33,12 @@ template <>
 struct Coding<BezierPath> {
     static BezierPath decode(const Decoder& d);
     static Tree encode(const BezierPath& p);
+};
+// Exactly the three keys, all required when decoding.
+template <>
+struct Coding<Camera> {
+    static Camera decode(const Decoder& d);
+    static Tree encode(const Camera& camera);
 };
 
 }  // namespace icon_geometry::json

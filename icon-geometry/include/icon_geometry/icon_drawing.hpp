@@ -8,8 +8,6 @@
 
 #include "icon_geometry/affine_transform.hpp"
 #include "icon_geometry/bezier_path.hpp"
-#include "icon_geometry/json.hpp"
-#include "icon_geometry/platform_path.hpp"
 
 namespace icon_geometry {
 
@@ -87,12 +85,6 @@ struct IconBody {
     // What this body hides in every body drawn before it.
     std::optional<BezierPath> occluder;
 
-    // The elements combined in order into one region: strokes and fills add ink,
-    // a hole clears what came before it.
-    Region inkRegion() const;
-    // The same region as an outline path.
-    PlatformPath ink() const;
-
     friend bool operator==(const IconBody&, const IconBody&) = default;
 };
 
@@ -111,9 +103,6 @@ struct IconDrawing {
     // The visible outlines of all bodies, back to front, those without any segment
     // left out.
     std::vector<BezierPath> path() const;
-    // The icon document of the drawing.
-    std::string svg() const;
-
     friend bool operator==(const IconDrawing&, const IconDrawing&) = default;
 };
 
@@ -135,30 +124,3 @@ template <>
 struct std::hash<icon_geometry::IconDrawing> {
     std::size_t operator()(const icon_geometry::IconDrawing& drawing) const;
 };
-
-namespace icon_geometry::json {
-
-// {"outer": {}}, {"inner": {}}, {"custom": {"_0": 12}}
-template <>
-struct Coding<StrokeWeight> {
-    static StrokeWeight decode(const Decoder& d);
-    static Tree encode(const StrokeWeight& weight);
-};
-// {"stroke": {"_0": path, "weight": weight}}, {"fill": {"_0": path}}, {"hole": {"_0": path}}
-template <>
-struct Coding<IconElement> {
-    static IconElement decode(const Decoder& d);
-    static Tree encode(const IconElement& element);
-};
-template <>
-struct Coding<IconBody> {
-    static IconBody decode(const Decoder& d);
-    static Tree encode(const IconBody& body);
-};
-template <>
-struct Coding<IconDrawing> {
-    static IconDrawing decode(const Decoder& d);
-    static Tree encode(const IconDrawing& drawing);
-};
-
-}  // namespace icon_geometry::json

@@ -17,14 +17,11 @@
 #include "icon_geometry/camera.hpp"
 #include "icon_geometry/face_detail.hpp"
 #include "icon_geometry/face_shape.hpp"
-#include "icon_geometry/json.hpp"
 #include "icon_geometry/revolved_body.hpp"
 #include "icon_geometry/rotation.hpp"
 #include "icon_geometry/vector.hpp"
 
 namespace icon_geometry {
-
-struct IconDrawing;
 
 // How the device is mounted. Millimetres of the model have x to the right, y
 // downward and z away from the viewer toward the mounting surface.
@@ -143,11 +140,6 @@ struct IconModel {
     // False without a camera; otherwise whether any of the three differs, exactly.
     bool cameraDiffers(double yawDegrees, double elevationDegrees, double distanceInDiagonals) const;
 
-    // The icon drawing, through the model's own camera when it has one, else `camera`.
-    IconDrawing drawing(const Camera& camera) const;
-    // The complete 960 × 960 icon document of the model.
-    std::string svg(const Camera& camera) const;
-
     friend bool operator==(const IconModel&, const IconModel&) = default;
 };
 
@@ -173,42 +165,3 @@ template <>
 struct std::hash<icon_geometry::IconModel> {
     std::size_t operator()(const icon_geometry::IconModel& model) const;
 };
-
-namespace icon_geometry::json {
-
-// "wall", "ceiling" or "floor".
-template <>
-struct Coding<Orientation> {
-    static Orientation decode(const Decoder& d);
-    static Tree encode(Orientation orientation);
-};
-// "face" and "depth" required; "bevel" only when present; "details" always
-// written, "grooves" only when not empty, both read as empty when absent or null.
-template <>
-struct Coding<ExtrudedBody> {
-    static ExtrudedBody decode(const Decoder& d);
-    static Tree encode(const ExtrudedBody& body);
-};
-// {"extruded": {"_0": body}} or {"revolved": {"_0": body}}.
-template <>
-struct Coding<Solid> {
-    static Solid decode(const Decoder& d);
-    static Tree encode(const Solid& solid);
-};
-// "solid" required; "offset" always written, absent reads as the origin; "turn"
-// written only when not 0.
-template <>
-struct Coding<BodyPart> {
-    static BodyPart decode(const Decoder& d);
-    static Tree encode(const BodyPart& part);
-};
-// Written as the current version whatever the value holds. Read by version: a
-// newer one is refused before anything else is read; older ones hold a single
-// "body".
-template <>
-struct Coding<IconModel> {
-    static IconModel decode(const Decoder& d);
-    static Tree encode(const IconModel& model);
-};
-
-}  // namespace icon_geometry::json

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -15,8 +16,6 @@
 #include <utility>
 #include <variant>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace icon_geometry::json {
 
@@ -62,6 +61,8 @@ struct Coding;
 class Decoder {
 public:
     Decoder(const Tree& value, CodingPath path = {}) : value_(&value), path_(std::move(path)) {}
+    // A decoder refers to its tree: one made from a temporary would outlive it.
+    Decoder(const Tree&& value, CodingPath path = {}) = delete;
 
     const Tree& value() const { return *value_; }
     const CodingPath& codingPath() const { return path_; }
@@ -127,11 +128,16 @@ public:
 private:
     template <class T>
     static std::string_view typeName() {
-        if constexpr (std::is_same_v<T, double>) return "Double";
-        else if constexpr (std::is_same_v<T, bool>) return "Bool";
-        else if constexpr (std::is_same_v<T, std::string>) return "String";
-        else if constexpr (std::is_integral_v<T>) return "Int";
-        else return "value";
+        if constexpr (std::is_same_v<T, double>)
+            return "Double";
+        else if constexpr (std::is_same_v<T, bool>)
+            return "Bool";
+        else if constexpr (std::is_same_v<T, std::string>)
+            return "String";
+        else if constexpr (std::is_integral_v<T>)
+            return "Int";
+        else
+            return "value";
     }
     CodingPath childPath(CodingKey key) const;
 

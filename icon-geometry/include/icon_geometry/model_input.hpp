@@ -10,8 +10,11 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <string>
 #include <string_view>
 
+#include "icon_geometry/geometry_coding.hpp"
+#include "icon_geometry/icon_model_coding.hpp"
 #include "icon_geometry/json.hpp"
 
 namespace icon_geometry::ModelInput {
@@ -40,7 +43,8 @@ inline constexpr double maximumMagnitude = 10000;
 // that breaks a bound fails with `Failure::outOfBounds`.
 [[nodiscard]] json::Tree boundedTree(std::string_view bytes);
 
-// A value of any decodable type from bounded bytes. The decoding errors of the
+// A value of any decodable type from bounded bytes (this header brings the
+// coding of models, cameras and vectors). The decoding errors of the
 // type come back unchanged.
 template <class T>
 [[nodiscard]] T decode(std::string_view bytes) {
@@ -52,6 +56,31 @@ template <class T>
 // value; nothing on any problem (broken JSON, a top level that is no object, a
 // missing, fractional, textual or boolean version). No bounds apply.
 [[nodiscard]] std::optional<std::int64_t> version(std::string_view bytes) noexcept;
+
+// What keeps a model from being stored: the first value, in key order, that
+// the bounds above refuse once the model is written, or a value that cannot be
+// written at all. The app's store and the tool check every model with it before
+// saving, so nothing is written that would not read back.
+struct StorageProblem {
+    enum class Kind : unsigned char {
+        magnitude,   // `value` is a number whose magnitude exceeds maximumMagnitude
+        entries,     // `value` is the entry count of an array or object over maximumEntries
+        depth,       // `value` is the depth of a value nested deeper than maximumDepth
+        unwritable,  // a number that is not finite
+        unreadable,  // written within the bounds, yet the reader refuses the text
+    };
+    Kind kind = Kind::magnitude;
+    // Where the value stands, "parts[0].solid.extruded._0.depth"; "" for the top level.
+    std::string codingPath;
+    double value = 0;
+
+    friend bool operator==(const StorageProblem&, const StorageProblem&) = default;
+};
+
+[[nodiscard]] std::optional<StorageProblem> storageProblem(const IconModel& model);
+[[nodiscard]] inline bool isStorable(const IconModel& model) {
+    return !storageProblem(model);
+}
 
 }  // namespace icon_geometry::ModelInput
 

@@ -8,7 +8,6 @@
 
 #include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/icon_drawing.hpp"
-#include "icon_geometry/json.hpp"
 #include "icon_geometry/vector.hpp"
 
 namespace icon_geometry {
@@ -64,14 +63,3 @@ template <>
 struct std::hash<icon_geometry::Pictogram> {
     std::size_t operator()(icon_geometry::Pictogram pictogram) const;
 };
-
-namespace icon_geometry::json {
-
-// The raw string, e.g. "sun".
-template <>
-struct Coding<Pictogram> {
-    static Pictogram decode(const Decoder& d);
-    static Tree encode(Pictogram pictogram);
-};
-
-}  // namespace icon_geometry::json

@@ -22,7 +22,8 @@ struct Rect {
         return x == std::numeric_limits<double>::infinity() || y == std::numeric_limits<double>::infinity();
     }
 
-    // Getters normalise a negative width or height, as rectangles of the platform did.
+    // Getters normalise a negative width or height: a rectangle spanning leftwards
+    // or upwards has the same edges as its mirror.
     double minX() const { return width < 0 ? x + width : x; }
     double minY() const { return height < 0 ? y + height : y; }
     double maxX() const { return width < 0 ? x : x + width; }

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "icon_geometry/bezier_path.hpp"
-#include "icon_geometry/json.hpp"
 #include "icon_geometry/rotation.hpp"
 
 namespace icon_geometry {
@@ -92,27 +91,3 @@ template <>
 struct std::hash<icon_geometry::RevolvedBody> {
     std::size_t operator()(const icon_geometry::RevolvedBody& body) const;
 };
-
-namespace icon_geometry::json {
-
-// "vertical", "depth" or "horizontal".
-template <>
-struct Coding<RevolvedAxis> {
-    static RevolvedAxis decode(const Decoder& d);
-    static Tree encode(RevolvedAxis axis);
-};
-// {"ring": {"at": 12}}, {"rings": {"from", "to", "count"}}, {"knurl": {…}},
-// {"meridian": {"_0": path}}; every payload key required.
-template <>
-struct Coding<RevolvedDetail> {
-    static RevolvedDetail decode(const Decoder& d);
-    static Tree encode(const RevolvedDetail& detail);
-};
-// "profile", "axis" and "details", all three required.
-template <>
-struct Coding<RevolvedBody> {
-    static RevolvedBody decode(const Decoder& d);
-    static Tree encode(const RevolvedBody& body);
-};
-
-}  // namespace icon_geometry::json

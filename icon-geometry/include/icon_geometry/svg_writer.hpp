@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "icon_geometry/bezier_path.hpp"
+#include "icon_geometry/icon_drawing.hpp"
 
 namespace icon_geometry {
 
@@ -27,6 +28,8 @@ std::int64_t tenths(double value);
 std::string numberText(std::int64_t tenths);
 
 std::string document(const std::vector<BezierPath>& paths);
+// The document of a drawing's visible outlines, back to front.
+std::string drawingDocument(const IconDrawing& drawing);
 // The path data, or the empty string when no subpath survives rounding.
 std::string pathData(const BezierPath& path);
 

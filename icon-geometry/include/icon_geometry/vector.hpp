@@ -39,9 +39,7 @@ struct Vector2 {
         }
         return {0, 0};
     }
-    constexpr Vector2 lerp(Vector2 b, double t) const {
-        return {x + (b.x - x) * t, y + (b.y - y) * t};
-    }
+    constexpr Vector2 lerp(Vector2 b, double t) const { return {x + (b.x - x) * t, y + (b.y - y) * t}; }
     Vector2 applying(const AffineTransform& m) const;
 };
 
@@ -60,9 +58,7 @@ struct Vector3 {
     friend constexpr bool operator==(Vector3 a, Vector3 b) = default;
 
     constexpr double dot(Vector3 b) const { return x * b.x + y * b.y + z * b.z; }
-    constexpr Vector3 cross(Vector3 b) const {
-        return {y * b.z - z * b.y, z * b.x - x * b.z, x * b.y - y * b.x};
-    }
+    constexpr Vector3 cross(Vector3 b) const { return {y * b.z - z * b.y, z * b.x - x * b.z, x * b.y - y * b.x}; }
     double length() const { return std::sqrt(x * x + y * y + z * z); }
     // Unlike Vector2, a vector that cannot be normalised comes back unchanged.
     Vector3 normalized() const {
@@ -78,15 +74,16 @@ struct Vector3 {
 // The square icon canvas.
 namespace Canvas {
 inline constexpr double side = 960.0;
-}
+inline constexpr double centre = side / 2;
+// The square a model's icon is fitted into, centred on the canvas.
+inline constexpr double fittedSize = 900.0;
+}  // namespace Canvas
 
 // Hashing feeds the components' bit patterns, with -0 folded to +0 so that equal
 // values hash alike.
 struct Hasher {
     std::size_t state = 0xcbf29ce484222325ULL;
-    void combine(std::size_t value) {
-        state ^= value + 0x9e3779b97f4a7c15ULL + (state << 6) + (state >> 2);
-    }
+    void combine(std::size_t value) { state ^= value + 0x9e3779b97f4a7c15ULL + (state << 6) + (state >> 2); }
     void combine(double value) {
         if (value == 0) value = 0;  // folds -0
         combine(std::hash<double>{}(value));

@@ -4,8 +4,9 @@
 #include <cmath>
 #include <utility>
 
+#include "drawing/ink_region.hpp"
 #include "icon_geometry/geometry_coding.hpp"
-#include "icon_geometry/svg_writer.hpp"
+#include "icon_geometry/icon_drawing_coding.hpp"
 
 namespace icon_geometry {
 namespace {
@@ -19,9 +20,12 @@ public:
 
     // A hole clears only what was laid down before it; with nothing laid down yet
     // it has no effect.
+    // A subtraction that fails leaves the ink as it was.
     void cut(const Region& region) {
         flush();
-        if (ink_) ink_ = ink_->subtracting(region);
+        if (!ink_) return;
+        Region cleared = ink_->subtracting(region);
+        if (!cleared.failed()) ink_ = std::move(cleared);
     }
 
     Region finish() {
@@ -32,8 +36,12 @@ public:
 private:
     void flush() {
         if (pending_.empty()) return;
-        if (ink_) pending_.insert(pending_.begin(), std::move(*ink_));
-        ink_ = Region::unionOf(pending_);
+        // A union that fails leaves the ink as it was, without the pieces that
+        // could not be added (a failed piece alone adds nothing either).
+        std::erase_if(pending_, [](const Region& region) { return region.failed(); });
+        if (ink_) pending_.insert(pending_.begin(), *ink_);
+        Region united = Region::unionOf(pending_);
+        if (!united.failed()) ink_ = std::move(united);
         pending_.clear();
     }
 
@@ -44,29 +52,27 @@ private:
 Region strokeRegion(const BezierPath& path, double width) {
     // A width that is not positive and finite inks nothing.
     if (!(width > 0) || !std::isfinite(width)) return Region{};
-    return Region::stroked(path.cgPath(), width);
+    return Region::stroked(path, width);
 }
 
 Region evenOddRegion(const BezierPath& path) {
-    return Region::filled(path.cgPath(), FillRule::evenOdd);
+    return Region::filled(path, FillRule::evenOdd);
 }
 
 BezierPath outlineOf(const Region& region) {
     if (region.isEmpty()) return {};
-    return BezierPath::fromCGPath(region.path()).droppingSmallSubpaths(IconDrawing::minimumSubpathSize);
+    return region.outline().droppingSmallSubpaths(IconDrawing::minimumSubpathSize);
 }
 
 }  // namespace
 
 double StrokeWeight::width() const {
-    switch (value.index()) {
-        case 0:
-            return outerWidth;
-        case 1:
-            return innerWidth;
-        default:
-            return std::get<Custom>(value).width;
-    }
+    struct Width {
+        double operator()(Outer) const { return outerWidth; }
+        double operator()(Inner) const { return innerWidth; }
+        double operator()(Custom custom) const { return custom.width; }
+    };
+    return std::visit(Width{}, value);
 }
 
 const BezierPath& IconElement::path() const {
@@ -83,9 +89,9 @@ IconElement IconElement::applying(const AffineTransform& m) const {
     return withPath(path().applying(m));
 }
 
-Region IconBody::inkRegion() const {
+Region inkRegion(const IconBody& body) {
     InkAccumulator ink;
-    for (const IconElement& element : elements) {
+    for (const IconElement& element : body.elements) {
         if (const IconElement::Stroke* s = element.asStroke())
             ink.add(strokeRegion(s->path, s->weight.width()));
         else if (const IconElement::Fill* f = element.asFill())
@@ -94,10 +100,6 @@ Region IconBody::inkRegion() const {
             ink.cut(evenOddRegion(element.path()));
     }
     return ink.finish();
-}
-
-PlatformPath IconBody::ink() const {
-    return inkRegion().path();
 }
 
 namespace {
@@ -109,11 +111,21 @@ public:
     void add(const IconBody& body) {
         if (!body.occluder) return;
         Region region = evenOddRegion(*body.occluder);
-        hidden_ = hidden_ ? hidden_->united(region) : std::move(region);
+        if (region.failed()) return;
+        if (!hidden_) {
+            hidden_ = std::move(region);
+            return;
+        }
+        Region united = hidden_->united(region);
+        if (!united.failed()) hidden_ = std::move(united);
     }
     BezierPath visible(const IconBody& body) const {
-        Region ink = body.inkRegion();
-        if (hidden_ && !ink.isEmpty()) ink = ink.subtracting(*hidden_);
+        Region ink = inkRegion(body);
+        if (hidden_ && !ink.isEmpty()) {
+            // A subtraction that fails shows the body whole rather than not at all.
+            Region visible = ink.subtracting(*hidden_);
+            if (!visible.failed()) ink = std::move(visible);
+        }
         return outlineOf(ink);
     }
 
@@ -141,10 +153,6 @@ std::vector<BezierPath> IconDrawing::path() const {
     for (BezierPath& outline : outlines)
         if (!outline.isEmpty()) result.push_back(std::move(outline));
     return result;
-}
-
-std::string IconDrawing::svg() const {
-    return SVGWriter::document(path());
 }
 
 }  // namespace icon_geometry

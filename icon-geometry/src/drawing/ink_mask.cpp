@@ -7,7 +7,7 @@
 #include <limits>
 #include <unordered_map>
 
-#include "icon_geometry/platform_path.hpp"
+#include "icon_geometry/raster.hpp"
 
 namespace icon_geometry {
 
@@ -17,10 +17,7 @@ InkMask::InkMask(const std::vector<BezierPath>& paths, std::int64_t side, double
     const auto cells = static_cast<std::size_t>(side * side);
     ink.assign(cells, false);
     if (!(canvasSide > 0) || !std::isfinite(canvasSide)) return;
-    std::vector<PlatformPath> platformPaths;
-    platformPaths.reserve(paths.size());
-    for (const BezierPath& path : paths) platformPaths.push_back(path.cgPath());
-    const std::vector<std::uint8_t> grey = rasterizeEvenOdd(platformPaths, static_cast<int>(side), canvasSide);
+    const std::vector<std::uint8_t> grey = rasterizeEvenOdd(paths, static_cast<int>(side), canvasSide);
     if (grey.size() != cells) return;
     for (std::size_t i = 0; i < cells; ++i) ink[i] = grey[i] >= 128;
 }
@@ -48,9 +45,9 @@ float squareOf(std::int64_t i) {
     return static_cast<float>(i * i);
 }
 
-// The one-dimensional squared distance transform of f over m positions as
-// defined: the lower envelope of the parabolas rooted at each position, in
-// 32-bit arithmetic. v and z are scratch of at least m and m + 1 entries.
+// The one-dimensional squared distance transform of f over m positions by
+// Felzenszwalb and Huttenlocher's algorithm: the lower envelope of the
+// parabolas rooted at each position, in 32-bit arithmetic. v and z are scratch of at least m and m + 1 entries.
 void transform1D(const float* f, float* out, std::int64_t m, std::int64_t* v, float* z) {
     if (m <= 0) return;
     constexpr float infinity = std::numeric_limits<float>::infinity();
@@ -93,7 +90,8 @@ struct Grid {
 template <class IsTrue>
 Grid(IsTrue, std::int64_t, std::int64_t) -> Grid<IsTrue>;
 
-// The transform as defined, columns first, then rows, in place in `values`.
+// The exact Euclidean distance transform (Felzenszwalb–Huttenlocher: lower
+// envelopes of parabolas), columns first, then rows, in place in `values`.
 // Columns are taken a cache line's worth at a time so that the pass over them
 // reads memory in order.
 template <class IsTrue>

@@ -1,35 +1,59 @@
 #include "icon_geometry/bezier_path.hpp"
 
 #include <algorithm>
+#include <cmath>
 
+#include "geometry/curve_extent.hpp"
 #include "icon_geometry/cubic.hpp"
-#include "icon_geometry/platform_path.hpp"
 
 namespace icon_geometry {
+
+namespace {
+
+bool isFinite(Vector2 p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+}  // namespace
+
+bool Subpath::isFinite() const {
+    if (!icon_geometry::isFinite(start)) return false;
+    for (const PathSegment& segment : segments) {
+        if (const auto* c = segment.asCubic();
+            c && !(icon_geometry::isFinite(c->control1) && icon_geometry::isFinite(c->control2)))
+            return false;
+        if (!icon_geometry::isFinite(segment.end())) return false;
+    }
+    return true;
+}
 
 bool BezierPath::isEmpty() const {
     return std::all_of(subpaths.begin(), subpaths.end(), [](const Subpath& s) { return s.segments.empty(); });
 }
 
-PlatformPath BezierPath::cgPath() const {
-    PlatformPath result;
+// Subpaths without a segment draw nothing and bound nothing; subpaths with a
+// non-finite coordinate are left out, as the region operations leave them out.
+Rect BezierPath::bounds() const {
+    using geometry_detail::Extent;
+    Rect result = Rect::null();
     for (const Subpath& subpath : subpaths) {
-        if (subpath.segments.empty()) continue;
-        result.moveTo(subpath.start);
+        if (subpath.segments.empty() || !subpath.isFinite()) continue;
+        Extent extent;
+        extent.add(subpath.start);
+        Vector2 current = subpath.start;
         for (const PathSegment& segment : subpath.segments) {
             if (const auto* line = segment.asLine()) {
-                result.addLineTo(line->to);
+                extent.add(line->to);
             } else {
                 const auto& c = *segment.asCubic();
-                result.addCurveTo(c.control1, c.control2, c.to);
+                geometry_detail::addCubicExtremes(extent, current, c.control1, c.control2, c.to);
             }
+            current = segment.end();
         }
-        if (subpath.isClosed) result.closeSubpath();
+        result = result.united(extent.rect());
     }
     return result;
 }
-
-Rect BezierPath::bounds() const { return cgPath().boundingBox(); }
 
 BezierPath BezierPath::mapPoints(const std::function<Vector2(Vector2)>& f) const {
     BezierPath result;
@@ -68,45 +92,6 @@ BezierPath BezierPath::droppingSmallSubpaths(double minimumSize) const {
         const Rect box = BezierPath{{subpath}}.bounds();
         if (box.width >= minimumSize || box.height >= minimumSize) result.subpaths.push_back(subpath);
     }
-    return result;
-}
-
-BezierPath BezierPath::fromCGPath(const PlatformPath& path) {
-    BezierPath result;
-    std::optional<Subpath> open;
-    const auto finishOpen = [&] {
-        if (open && !open->segments.empty()) result.subpaths.push_back(*open);
-    };
-    path.apply([&](const PlatformPath::Element& element) {
-        const Vector2* p = element.points;
-        switch (element.kind) {
-        case PlatformPath::ElementKind::moveTo:
-            finishOpen();
-            open = Subpath{p[0], {}, false};
-            break;
-        case PlatformPath::ElementKind::lineTo:
-            if (!open) open = Subpath{p[0], {}, false};
-            open->segments.push_back(PathSegment::line(p[0]));
-            break;
-        case PlatformPath::ElementKind::quadCurveTo: {
-            if (!open) open = Subpath{p[0], {}, false};
-            open->segments.push_back(Cubic::fromQuadratic(open->currentPoint(), p[0], p[1]));
-            break;
-        }
-        case PlatformPath::ElementKind::curveTo:
-            if (!open) open = Subpath{p[0], {}, false};
-            open->segments.push_back(PathSegment::cubic(p[0], p[1], p[2]));
-            break;
-        case PlatformPath::ElementKind::closeSubpath:
-            if (open) {
-                open->isClosed = true;
-                if (!open->segments.empty()) result.subpaths.push_back(*open);
-                open = Subpath{open->start, {}, false};
-            }
-            break;
-        }
-    });
-    finishOpen();
     return result;
 }
 

@@ -1,11 +1,12 @@
 #include "icon_geometry/camera.hpp"
 
 #include <cmath>
+#include <numbers>
 
 namespace icon_geometry {
 
 namespace {
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 }
 
 PerspectiveProjection::PerspectiveProjection(const Camera& camera, double diagonal) : camera(camera) {
@@ -27,25 +28,6 @@ Vector3 PerspectiveProjection::eyePosition() const {
     return {-distance * sinYaw, -lensShift, -distance * cosYaw};
 }
 
-namespace json {
-
-Camera Coding<Camera>::decode(const Decoder& d) {
-    Camera camera;
-    camera.yawDegrees = d.required<double>("yawDegrees");
-    camera.elevationDegrees = d.required<double>("elevationDegrees");
-    camera.distanceInDiagonals = d.required<double>("distanceInDiagonals");
-    return camera;
-}
-
-Tree Coding<Camera>::encode(const Camera& camera) {
-    Tree t = Tree::object();
-    t["yawDegrees"] = camera.yawDegrees;
-    t["elevationDegrees"] = camera.elevationDegrees;
-    t["distanceInDiagonals"] = camera.distanceInDiagonals;
-    return t;
-}
-
-}  // namespace json
 }  // namespace icon_geometry
 
 std::size_t std::hash<icon_geometry::Camera>::operator()(const icon_geometry::Camera& c) const {

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace icon_geometry::Cubic {
 namespace {
 
 constexpr double twoThirds = 0.6666666666666666;
 constexpr double fourThirds = 1.3333333333333333;
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 constexpr double twoPi = 6.283185307179586;
 constexpr double halfPi = 1.5707963267948966;
 
@@ -70,7 +71,9 @@ PathSegment fromQuadratic(Vector2 from, Vector2 control, Vector2 to) {
     return PathSegment::cubic(from + (control - from) * twoThirds, to + (control - to) * twoThirds, to);
 }
 
-double arcHandle(double sweepRadians) { return std::tan(sweepRadians * 0.25) * fourThirds; }
+double arcHandle(double sweepRadians) {
+    return std::tan(sweepRadians * 0.25) * fourThirds;
+}
 
 std::vector<PathSegment> arcSegments(Vector2 from, Vector2 to, double rx, double ry, double xAxisRotationDegrees,
                                      bool largeArc, bool sweep) {
@@ -138,8 +141,7 @@ std::vector<PathSegment> arcSegments(Vector2 from, Vector2 to, double rx, double
     for (int i = 0; i < n; ++i) {
         const double thetaB = thetaA + step;
         const Vector2 end = i == n - 1 ? to : onEllipse(thetaB);
-        segments.push_back(
-            PathSegment::cubic(onEllipse(thetaA) + tangent(thetaA) * k, end - tangent(thetaB) * k, end));
+        segments.push_back(PathSegment::cubic(onEllipse(thetaA) + tangent(thetaA) * k, end - tangent(thetaB) * k, end));
         thetaA = thetaA + step;
     }
     return segments;

@@ -36,7 +36,9 @@ bool isCorner(Vector2 endTangentBefore, Vector2 startTangent) {
     return std::acos(d) > cornerAngle;
 }
 
-Vector2 bezierPoint(const FittedCubic& c, double u) { return Cubic::point(c[0], c[1], c[2], c[3], u); }
+Vector2 bezierPoint(const FittedCubic& c, double u) {
+    return Cubic::point(c[0], c[1], c[2], c[3], u);
+}
 
 }  // namespace
 
@@ -267,8 +269,10 @@ std::vector<double> reparameterize(const std::vector<Vector2>& points, const std
             continue;
         }
         double next = u - numerator / denominator;
-        if (next <= 0) next = 0;
-        else if (next > 1) next = 1;
+        if (next <= 0)
+            next = 0;
+        else if (next > 1)
+            next = 1;
         result.push_back(next);
     }
     return result;
@@ -286,8 +290,10 @@ void emitCubic(const FittedCubic& cubic, PathBuilder& builder, double tolerance)
     const bool straight = std::fabs(chord.cross(c1 - p0)) / length < margin &&
                           std::fabs(chord.cross(c2 - p0)) / length < margin && chord.dot(c1 - p0) >= 0 &&
                           chord.dot(c2 - p3) <= 0;
-    if (straight) builder.lineTo(p3);
-    else builder.curveTo(p3, c1, c2);
+    if (straight)
+        builder.lineTo(p3);
+    else
+        builder.curveTo(p3, c1, c2);
 }
 
 }  // namespace icon_geometry::PathFitting

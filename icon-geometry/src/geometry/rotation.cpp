@@ -1,12 +1,13 @@
 #include "icon_geometry/rotation.hpp"
 
 #include <cmath>
+#include <numbers>
 
 namespace icon_geometry {
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 
 double component(const Vector3& v, int i) {
     return i == 0 ? v.x : (i == 1 ? v.y : v.z);

@@ -6,13 +6,17 @@ Vector2 Coding<Vector2>::decode(const Decoder& d) {
     return {d.required<double>("x"), d.required<double>("y")};
 }
 
-Tree Coding<Vector2>::encode(Vector2 v) { return Tree{{"x", v.x}, {"y", v.y}}; }
+Tree Coding<Vector2>::encode(Vector2 v) {
+    return Tree{{"x", v.x}, {"y", v.y}};
+}
 
 Vector3 Coding<Vector3>::decode(const Decoder& d) {
     return {d.required<double>("x"), d.required<double>("y"), d.required<double>("z")};
 }
 
-Tree Coding<Vector3>::encode(Vector3 v) { return Tree{{"x", v.x}, {"y", v.y}, {"z", v.z}}; }
+Tree Coding<Vector3>::encode(Vector3 v) {
+    return Tree{{"x", v.x}, {"y", v.y}, {"z", v.z}};
+}
 
 PathSegment Coding<PathSegment>::decode(const Decoder& d) {
     const auto [name, payload] = d.singleCase({"line", "cubic"});
@@ -46,6 +50,24 @@ BezierPath Coding<BezierPath>::decode(const Decoder& d) {
     return {d.required<std::vector<Subpath>>("subpaths")};
 }
 
-Tree Coding<BezierPath>::encode(const BezierPath& p) { return Tree{{"subpaths", json::encode(p.subpaths)}}; }
+Tree Coding<BezierPath>::encode(const BezierPath& p) {
+    return Tree{{"subpaths", json::encode(p.subpaths)}};
+}
+
+Camera Coding<Camera>::decode(const Decoder& d) {
+    Camera camera;
+    camera.yawDegrees = d.required<double>("yawDegrees");
+    camera.elevationDegrees = d.required<double>("elevationDegrees");
+    camera.distanceInDiagonals = d.required<double>("distanceInDiagonals");
+    return camera;
+}
+
+Tree Coding<Camera>::encode(const Camera& camera) {
+    Tree t = Tree::object();
+    t["yawDegrees"] = camera.yawDegrees;
+    t["elevationDegrees"] = camera.elevationDegrees;
+    t["distanceInDiagonals"] = camera.distanceInDiagonals;
+    return t;
+}
 
 }  // namespace icon_geometry::json

@@ -9,15 +9,22 @@ namespace {
 
 std::string_view jsonTypeName(const Tree& t) {
     switch (t.type()) {
-    case Tree::value_t::null: return "null";
-    case Tree::value_t::object: return "a dictionary";
-    case Tree::value_t::array: return "an array";
-    case Tree::value_t::string: return "a string";
-    case Tree::value_t::boolean: return "a boolean";
-    case Tree::value_t::number_integer:
-    case Tree::value_t::number_unsigned:
-    case Tree::value_t::number_float: return "a number";
-    default: return "an unsupported value";
+        case Tree::value_t::null:
+            return "null";
+        case Tree::value_t::object:
+            return "a dictionary";
+        case Tree::value_t::array:
+            return "an array";
+        case Tree::value_t::string:
+            return "a string";
+        case Tree::value_t::boolean:
+            return "a boolean";
+        case Tree::value_t::number_integer:
+        case Tree::value_t::number_unsigned:
+        case Tree::value_t::number_float:
+            return "a number";
+        default:
+            return "an unsupported value";
     }
 }
 
@@ -26,22 +33,36 @@ void writeString(std::string& out, const std::string& s) {
     for (const char ch : s) {
         const auto c = static_cast<unsigned char>(ch);
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        default:
-            if (c < 0x20) {
-                static constexpr char hex[] = "0123456789abcdef";
-                out += "\\u00";
-                out += hex[c >> 4];
-                out += hex[c & 0xF];
-            } else {
-                out += ch;
-            }
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            default:
+                if (c < 0x20) {
+                    static constexpr char hex[] = "0123456789abcdef";
+                    out += "\\u00";
+                    out += hex[c >> 4];
+                    out += hex[c & 0xF];
+                } else {
+                    out += ch;
+                }
         }
     }
     out += '"';
@@ -53,57 +74,68 @@ void writeValue(std::string& out, const Tree& t, int indent, CodingPath& path) {
         out.append(static_cast<std::size_t>(level) * 2, ' ');
     };
     switch (t.type()) {
-    case Tree::value_t::object: {
-        if (t.empty()) {
-            out += "{}";
+        case Tree::value_t::object: {
+            if (t.empty()) {
+                out += "{}";
+                return;
+            }
+            out += '{';
+            bool first = true;
+            // nlohmann's object map orders keys by their bytes.
+            for (auto it = t.begin(); it != t.end(); ++it) {
+                if (!first) out += ',';
+                first = false;
+                newline(indent + 1);
+                writeString(out, it.key());
+                out += " : ";
+                path.emplace_back(it.key());
+                writeValue(out, it.value(), indent + 1, path);
+                path.pop_back();
+            }
+            newline(indent);
+            out += '}';
             return;
         }
-        out += '{';
-        bool first = true;
-        // nlohmann's object map orders keys by their bytes.
-        for (auto it = t.begin(); it != t.end(); ++it) {
-            if (!first) out += ',';
-            first = false;
-            newline(indent + 1);
-            writeString(out, it.key());
-            out += " : ";
-            path.emplace_back(it.key());
-            writeValue(out, it.value(), indent + 1, path);
-            path.pop_back();
-        }
-        newline(indent);
-        out += '}';
-        return;
-    }
-    case Tree::value_t::array: {
-        if (t.empty()) {
-            out += "[]";
+        case Tree::value_t::array: {
+            if (t.empty()) {
+                out += "[]";
+                return;
+            }
+            out += '[';
+            for (std::size_t i = 0; i < t.size(); ++i) {
+                if (i > 0) out += ',';
+                newline(indent + 1);
+                path.emplace_back(i);
+                writeValue(out, t[i], indent + 1, path);
+                path.pop_back();
+            }
+            newline(indent);
+            out += ']';
             return;
         }
-        out += '[';
-        for (std::size_t i = 0; i < t.size(); ++i) {
-            if (i > 0) out += ',';
-            newline(indent + 1);
-            path.emplace_back(i);
-            writeValue(out, t[i], indent + 1, path);
-            path.pop_back();
+        case Tree::value_t::string:
+            writeString(out, t.get_ref<const std::string&>());
+            return;
+        case Tree::value_t::boolean:
+            out += t.get<bool>() ? "true" : "false";
+            return;
+        case Tree::value_t::number_integer:
+            out += std::to_string(t.get<std::int64_t>());
+            return;
+        case Tree::value_t::number_unsigned:
+            out += std::to_string(t.get<std::uint64_t>());
+            return;
+        case Tree::value_t::number_float: {
+            const double v = t.get<double>();
+            if (!std::isfinite(v)) throw EncodingError(path, "Unable to encode a non-finite number.");
+            out += formatNumber(v);
+            return;
         }
-        newline(indent);
-        out += ']';
-        return;
-    }
-    case Tree::value_t::string: writeString(out, t.get_ref<const std::string&>()); return;
-    case Tree::value_t::boolean: out += t.get<bool>() ? "true" : "false"; return;
-    case Tree::value_t::number_integer: out += std::to_string(t.get<std::int64_t>()); return;
-    case Tree::value_t::number_unsigned: out += std::to_string(t.get<std::uint64_t>()); return;
-    case Tree::value_t::number_float: {
-        const double v = t.get<double>();
-        if (!std::isfinite(v)) throw EncodingError(path, "Unable to encode a non-finite number.");
-        out += formatNumber(v);
-        return;
-    }
-    case Tree::value_t::null: out += "null"; return;
-    default: throw EncodingError(path, "Unable to encode this value.");
+        case Tree::value_t::null:
+            out += "null";
+            return;
+        default:
+            throw EncodingError(path, "Unable to encode this value.");
     }
 }
 
@@ -174,8 +206,7 @@ std::int64_t Decoder::decodeInt() const {
             return static_cast<std::int64_t>(d);
     }
     if (value_->is_null()) failValueNotFound("Int");
-    if (value_->is_number())
-        fail(DecodingError::Kind::typeMismatch, "Parsed JSON number does not fit in Int.");
+    if (value_->is_number()) fail(DecodingError::Kind::typeMismatch, "Parsed JSON number does not fit in Int.");
     fail(DecodingError::Kind::typeMismatch,
          "Expected to decode Int but found " + std::string(jsonTypeName(*value_)) + " instead.");
 }
@@ -202,8 +233,7 @@ Decoder Decoder::member(std::string_view key) const {
     expectObject();
     const auto it = value_->find(std::string(key));
     if (it == value_->end()) {
-        fail(DecodingError::Kind::keyNotFound,
-             "No value associated with key \"" + std::string(key) + "\".");
+        fail(DecodingError::Kind::keyNotFound, "No value associated with key \"" + std::string(key) + "\".");
     }
     return Decoder(*it, childPath(std::string(key)));
 }

@@ -4,7 +4,11 @@
 #include <string_view>
 #include <type_traits>
 
+#include "icon_geometry/face_detail_coding.hpp"
+#include "icon_geometry/face_shape_coding.hpp"
 #include "icon_geometry/geometry_coding.hpp"
+#include "icon_geometry/icon_drawing_coding.hpp"
+#include "icon_geometry/pictogram_coding.hpp"
 
 namespace icon_geometry {
 namespace {

@@ -2,14 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "icon_geometry/cubic.hpp"
+#include "icon_geometry/face_shape_coding.hpp"
 #include "icon_geometry/geometry_coding.hpp"
 
 namespace icon_geometry {
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
+// A corner whose edges turn back within a millionth of a radian of a full
+// reversal is a spike: its arc's tangent distance and handles would blow up, so
+// it stays sharp.
+constexpr double nearlyStraight = pi - 1e-6;
 constexpr double halfPi = 1.5707963267948966;
 
 bool finite(double v) {
@@ -115,7 +121,7 @@ Corner polygonCorner(Vector2 p, Vector2 v, Vector2 n, double r) {
     const Vector2 ua = towardsP.normalized();
     const Vector2 ub = towardsN.normalized();
     const double theta = std::acos(std::clamp(ua.dot(ub), -1.0, 1.0));
-    if (r > 0 && theta > 1e-6 && theta < 3.141591653589793) {
+    if (r > 0 && theta > 1e-6 && theta < nearlyStraight) {
         const double halfTan = std::tan(theta / 2);
         const double d = std::min(std::min(la, lb) * 0.5, r / halfTan);
         const double k = Cubic::arcHandle(pi - theta) * (halfTan * d);

@@ -3,7 +3,11 @@
 #include <charconv>
 #include <string>
 
+#include "icon_geometry/face_detail_coding.hpp"
+#include "icon_geometry/face_shape_coding.hpp"
 #include "icon_geometry/geometry_coding.hpp"
+#include "icon_geometry/icon_model_coding.hpp"
+#include "icon_geometry/revolved_body_coding.hpp"
 
 namespace icon_geometry {
 

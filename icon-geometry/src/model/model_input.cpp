@@ -196,6 +196,59 @@ json::Tree boundedTree(std::string_view bytes) {
     return std::move(builder.root);
 }
 
+namespace {
+
+// The first value of the written tree the reader's bounds refuse, in the order
+// the written text holds them (keys sorted, as the writer sorts them).
+std::optional<StorageProblem> firstOutOfBounds(const Tree& tree, json::CodingPath& path, std::size_t depth) {
+    using Kind = StorageProblem::Kind;
+    const auto problem = [&](Kind kind, double value) { return StorageProblem{kind, json::describe(path), value}; };
+    if (depth > maximumDepth) return problem(Kind::depth, static_cast<double>(depth));
+    if (tree.is_number()) {
+        const double x = tree.get<double>();
+        if (!std::isfinite(x)) return problem(Kind::unwritable, x);
+        if (std::fabs(x) > maximumMagnitude) return problem(Kind::magnitude, x);
+        return std::nullopt;
+    }
+    if (!tree.is_structured()) return std::nullopt;
+    if (tree.size() > maximumEntries) return problem(Kind::entries, static_cast<double>(tree.size()));
+    if (tree.is_array()) {
+        for (std::size_t i = 0; i < tree.size(); ++i) {
+            path.emplace_back(i);
+            auto found = firstOutOfBounds(tree[i], path, depth + 1);
+            path.pop_back();
+            if (found) return found;
+        }
+        return std::nullopt;
+    }
+    for (const auto& [key, value] : tree.items()) {  // nlohmann keeps object keys sorted
+        path.emplace_back(key);
+        auto found = firstOutOfBounds(value, path, depth + 1);
+        path.pop_back();
+        if (found) return found;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<StorageProblem> storageProblem(const IconModel& model) {
+    const Tree tree = json::encode(model);
+    json::CodingPath path;
+    if (auto found = firstOutOfBounds(tree, path, 0)) return found;
+    // Within every bound, the written text reads back; the reader is the judge.
+    try {
+        (void)decode<IconModel>(json::write(tree));
+    } catch (const json::EncodingError& error) {
+        return StorageProblem{StorageProblem::Kind::unwritable, json::describe(error.codingPath), 0};
+    } catch (const json::DecodingError& error) {
+        return StorageProblem{StorageProblem::Kind::unreadable, json::describe(error.codingPath), 0};
+    } catch (const Failure&) {
+        return StorageProblem{StorageProblem::Kind::unreadable, "", 0};
+    }
+    return std::nullopt;
+}
+
 std::optional<std::int64_t> version(std::string_view bytes) noexcept {
     try {
         VersionWatcher watcher;

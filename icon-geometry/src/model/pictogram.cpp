@@ -2,15 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <string_view>
 
 #include "icon_geometry/cubic.hpp"
 #include "icon_geometry/face_shape.hpp"
+#include "icon_geometry/pictogram_coding.hpp"
 
 namespace icon_geometry {
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 constexpr double halfPi = 1.5707963267948966;
 
 constexpr std::array<std::string_view, 10> names{"power", "chevronUp",   "chevronDown", "chevronLeft", "chevronRight",

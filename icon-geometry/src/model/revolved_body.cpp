@@ -1,6 +1,7 @@
 #include "icon_geometry/revolved_body.hpp"
 
 #include "icon_geometry/geometry_coding.hpp"
+#include "icon_geometry/revolved_body_coding.hpp"
 
 namespace icon_geometry {
 

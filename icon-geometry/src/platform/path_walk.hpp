@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <span>
 
-#include "icon_geometry/platform_path.hpp"
+#include "platform/platform_path.hpp"
 
 namespace icon_geometry::platform {
 
@@ -48,7 +48,7 @@ struct SubpathView {
 
 // Calls visit for every subpath that draws something. After a close, a line or
 // curve without a move continues from the start of the subpath just closed, as
-// on the platform; bare moves draw nothing and are skipped.
+// as a path walk expects; bare moves draw nothing and are skipped.
 template <class Visit>
 void forEachSubpath(const PlatformPath& path, Visit&& visit) {
     using Kind = PlatformPath::ElementKind;

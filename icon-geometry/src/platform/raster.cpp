@@ -1,12 +1,11 @@
+#include "icon_geometry/raster.hpp"
+
 #include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
-
-#include "icon_geometry/platform_path.hpp"
-#include "platform/path_walk.hpp"
 
 namespace icon_geometry {
 
@@ -24,96 +23,77 @@ struct ContextDeleter {
     void operator()(cairo_t* context) const { cairo_destroy(context); }
 };
 
-void addPath(cairo_t* context, const PlatformPath& path, double scale) {
-    using Kind = PlatformPath::ElementKind;
-    const auto device = [scale](Vector2 p) {
-        return Vector2{std::clamp(p.x * scale, -deviceLimit, deviceLimit),
-                       std::clamp(p.y * scale, -deviceLimit, deviceLimit)};
+void addPath(cairo_t* context, const BezierPath& path, const AffineTransform& toPixels) {
+    const auto device = [&toPixels](Vector2 p) {
+        const Vector2 d = toPixels.apply(p);
+        return Vector2{std::clamp(d.x, -deviceLimit, deviceLimit), std::clamp(d.y, -deviceLimit, deviceLimit)};
     };
-    platform::forEachSubpath(path, [&](const platform::SubpathView& subpath) {
-        if (!subpath.isFinite()) return;
-        Vector2 current = device(subpath.start);
-        cairo_move_to(context, current.x, current.y);
-        for (const PlatformPath::Element& element : subpath.drawing) {
-            switch (element.kind) {
-                case Kind::lineTo: {
-                    current = device(element.points[0]);
-                    cairo_line_to(context, current.x, current.y);
-                    break;
-                }
-                case Kind::quadCurveTo: {
-                    // Raised to the cubic that draws the same curve.
-                    const Vector2 q = device(element.points[0]);
-                    const Vector2 end = device(element.points[1]);
-                    const Vector2 c1 = current + (q - current) * (2.0 / 3.0);
-                    const Vector2 c2 = end + (q - end) * (2.0 / 3.0);
-                    cairo_curve_to(context, c1.x, c1.y, c2.x, c2.y, end.x, end.y);
-                    current = end;
-                    break;
-                }
-                case Kind::curveTo: {
-                    const Vector2 c1 = device(element.points[0]);
-                    const Vector2 c2 = device(element.points[1]);
-                    current = device(element.points[2]);
-                    cairo_curve_to(context, c1.x, c1.y, c2.x, c2.y, current.x, current.y);
-                    break;
-                }
-                case Kind::moveTo:
-                case Kind::closeSubpath:
-                    break;
+    for (const Subpath& subpath : path.subpaths) {
+        if (subpath.segments.empty() || !subpath.isFinite()) continue;
+        const Vector2 start = device(subpath.start);
+        cairo_move_to(context, start.x, start.y);
+        for (const PathSegment& segment : subpath.segments) {
+            if (const auto* line = segment.asLine()) {
+                const Vector2 to = device(line->to);
+                cairo_line_to(context, to.x, to.y);
+            } else {
+                const auto& c = *segment.asCubic();
+                const Vector2 c1 = device(c.control1);
+                const Vector2 c2 = device(c.control2);
+                const Vector2 to = device(c.to);
+                cairo_curve_to(context, c1.x, c1.y, c2.x, c2.y, to.x, to.y);
             }
         }
         if (subpath.isClosed) cairo_close_path(context);
-    });
-}
-
-// Fills each path on its own (separate fills overlap without cancelling) by the
-// even-odd rule into a width × height grey buffer; empty when the surface cannot
-// be made. cairo is y-down like the canvas, so y = 0 lands in row 0 without a flip.
-std::vector<std::uint8_t> fillEvenOdd(const std::vector<PlatformPath>& paths, int width, int height, double scale,
-                                      cairo_antialias_t antialias) {
-    if (width <= 0 || height <= 0 || width > maxSide || height > maxSide) return {};
-    const std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
-        cairo_image_surface_create(CAIRO_FORMAT_A8, width, height));
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return {};
-    const std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
-    if (cairo_status(context.get()) != CAIRO_STATUS_SUCCESS) return {};
-
-    cairo_set_antialias(context.get(), antialias);
-    cairo_set_fill_rule(context.get(), CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_set_source_rgba(context.get(), 0, 0, 0, 1);
-    for (const PlatformPath& path : paths) {
-        cairo_new_path(context.get());
-        addPath(context.get(), path, scale);
-        cairo_fill(context.get());
     }
-    cairo_surface_flush(surface.get());
-    if (cairo_status(context.get()) != CAIRO_STATUS_SUCCESS) return {};
-
-    const unsigned char* data = cairo_image_surface_get_data(surface.get());
-    const int stride = cairo_image_surface_get_stride(surface.get());
-    if (data == nullptr) return {};
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (int row = 0; row < height; ++row) {
-        std::memcpy(pixels.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width),
-                    data + static_cast<std::ptrdiff_t>(row) * stride, static_cast<std::size_t>(width));
-    }
-    return pixels;
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> rasterizeEvenOdd(const std::vector<PlatformPath>& paths, int side, double canvasSide) {
-    if (side <= 0 || side > maxSide) return {};
-    std::vector<std::uint8_t> blank(static_cast<std::size_t>(side) * static_cast<std::size_t>(side), 0);
-    if (paths.empty() || !(canvasSide > 0) || !std::isfinite(canvasSide)) return blank;
-    std::vector<std::uint8_t> pixels =
-        fillEvenOdd(paths, side, side, static_cast<double>(side) / canvasSide, CAIRO_ANTIALIAS_NONE);
-    return pixels.empty() ? blank : pixels;
+// cairo is y-down like the canvas and the photos, so no flip is needed. Each
+// path is filled on its own, as separate fills overlap without cancelling.
+std::vector<std::uint8_t> rasterizeEvenOdd(const std::vector<BezierPath>& paths, int width, int height,
+                                           const AffineTransform& toPixels, Antialiasing antialiasing) {
+    if (width <= 0 || width > maxSide || height <= 0 || height > maxSide) return {};
+    const auto rowBytes = static_cast<std::size_t>(width);
+    std::vector<std::uint8_t> pixels(rowBytes * static_cast<std::size_t>(height), 0);
+    if (paths.empty()) return pixels;
+
+    const std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
+        cairo_image_surface_create(CAIRO_FORMAT_A8, width, height));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return pixels;
+    const std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
+    if (cairo_status(context.get()) != CAIRO_STATUS_SUCCESS) return pixels;
+
+    cairo_set_antialias(context.get(),
+                        antialiasing == Antialiasing::none ? CAIRO_ANTIALIAS_NONE : CAIRO_ANTIALIAS_DEFAULT);
+    cairo_set_fill_rule(context.get(), CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_set_source_rgba(context.get(), 0, 0, 0, 1);
+    for (const BezierPath& path : paths) {
+        cairo_new_path(context.get());
+        addPath(context.get(), path, toPixels);
+        cairo_fill(context.get());
+    }
+    cairo_surface_flush(surface.get());
+    if (cairo_status(context.get()) != CAIRO_STATUS_SUCCESS) return pixels;
+
+    const unsigned char* data = cairo_image_surface_get_data(surface.get());
+    const int stride = cairo_image_surface_get_stride(surface.get());
+    if (data == nullptr) return pixels;
+    for (int row = 0; row < height; ++row) {
+        std::memcpy(pixels.data() + static_cast<std::size_t>(row) * rowBytes,
+                    data + static_cast<std::ptrdiff_t>(row) * stride, rowBytes);
+    }
+    return pixels;
 }
 
-std::vector<std::uint8_t> coverageEvenOdd(const PlatformPath& path, int width, int height) {
-    return fillEvenOdd({path}, width, height, 1.0, CAIRO_ANTIALIAS_DEFAULT);
+std::vector<std::uint8_t> rasterizeEvenOdd(const std::vector<BezierPath>& paths, int side, double canvasSide) {
+    if (side <= 0 || side > maxSide) return {};
+    if (!(canvasSide > 0) || !std::isfinite(canvasSide)) {
+        return std::vector<std::uint8_t>(static_cast<std::size_t>(side) * static_cast<std::size_t>(side), 0);
+    }
+    const double scale = static_cast<double>(side) / canvasSide;
+    return rasterizeEvenOdd(paths, side, side, AffineTransform::scale(scale, scale));
 }
 
 }  // namespace icon_geometry

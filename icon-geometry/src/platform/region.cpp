@@ -1,11 +1,12 @@
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <polyclipping/clipper.hpp>
 
 #include "icon_geometry/cubic.hpp"
 #include "icon_geometry/path_fitting.hpp"
-#include "icon_geometry/platform_path.hpp"
 #include "platform/path_walk.hpp"
+#include "platform/platform_path.hpp"
 
 namespace icon_geometry {
 
@@ -116,17 +117,18 @@ ClipperLib::PolyFillType clipperRule(FillRule rule) {
     return rule == FillRule::evenOdd ? ClipperLib::pftEvenOdd : ClipperLib::pftNonZero;
 }
 
-// One boolean operation; a failure inside Clipper gives the empty result.
-Paths execute(ClipperLib::ClipType type, const Paths& subject, const Paths& clip, ClipperLib::PolyFillType rule) {
+// One boolean operation; nothing when Clipper fails.
+std::optional<Paths> execute(ClipperLib::ClipType type, const Paths& subject, const Paths& clip,
+                             ClipperLib::PolyFillType rule) {
     try {
         ClipperLib::Clipper clipper;
         clipper.AddPaths(subject, ClipperLib::ptSubject, true);
         clipper.AddPaths(clip, ClipperLib::ptClip, true);
         Paths solution;
-        if (!clipper.Execute(type, solution, rule, rule)) return {};
+        if (!clipper.Execute(type, solution, rule, rule)) return std::nullopt;
         return solution;
     } catch (const ClipperLib::clipperException&) {
-        return {};
+        return std::nullopt;
     }
 }
 
@@ -391,6 +393,10 @@ void appendRefittedRing(const std::vector<Vector2>& ring, double cornerCosine, P
 }  // namespace
 
 struct RegionAccess {
+    static Region make(const std::optional<Paths>& result) {
+        if (!result) return Region::failure();
+        return make(*result);
+    }
     static Region make(const Paths& paths) {
         Region region;
         region.polygons_.reserve(paths.size());
@@ -452,7 +458,7 @@ Region Region::stroked(const PlatformPath& path, double width) {
         offset.Execute(solution, halfWidth * scale);
         return RegionAccess::make(solution);
     } catch (const ClipperLib::clipperException&) {
-        return {};
+        return Region::failure();
     }
 }
 
@@ -464,6 +470,7 @@ Region Region::unionOf(const std::vector<Region>& regions) {
     std::size_t nonEmpty = 0;
     std::size_t polygonCount = 0;
     for (const Region& region : regions) {
+        if (region.failed()) return failure();
         if (region.isEmpty()) continue;
         only = &region;
         ++nonEmpty;
@@ -482,6 +489,7 @@ Region Region::united(const Region& other) const {
 }
 
 Region Region::subtracting(const Region& other) const {
+    if (failed() || other.failed()) return failure();
     if (isEmpty() || other.isEmpty()) return *this;
     return RegionAccess::make(execute(ClipperLib::ctDifference, RegionAccess::paths(*this), RegionAccess::paths(other),
                                       ClipperLib::pftNonZero));

@@ -1,18 +1,18 @@
-#include "icon_geometry/icon_projector.hpp"
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numeric>
 
-#include "icon_geometry/silhouette.hpp"
+#include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/svg_writer.hpp"
+#include "projection/icon_projector.hpp"
+#include "projection/silhouette.hpp"
 
 namespace icon_geometry {
 namespace {
 
-constexpr double fittedSize = 900;
-constexpr double canvasCentre = 480;
+constexpr double fittedSize = Canvas::fittedSize;
+constexpr double canvasCentre = Canvas::centre;
 // Rings and knurl lines closer together than this on the canvas are thinned: a
 // quarter of the inner stroke, so that neighbours still overlap deeply and the
 // round ends of a band of them leave scallops about a third of a unit deep.
@@ -78,7 +78,7 @@ IconProjector::Projected IconProjector::projectExtruded(const ExtrudedBody& body
     const BezierPath outline = body.face.outline();
     const BezierPath front = projection.projectPosedPath(outline, pose, 0, curveStep);
     const BezierPath back = projection.projectPosedPath(outline, pose, body.depth, curveStep);
-    projected.silhouette = BezierPath::fromCGPath(Silhouette::outlineBetween({front, back}).cgPath());
+    projected.silhouette = Silhouette::outlineBetween({front, back});
 
     const Vector3 eye = projection.eyePosition();
     const Vector3 p0 = pose.apply({0, 0, 0});
@@ -132,7 +132,7 @@ std::vector<IconBody> IconProjector::project() const {
         if (const RevolvedBody* revolved = part.solid.revolvedBody()) {
             const Silhouette::PlacedRevolvedBody placed{*revolved, pose, projection, 0.25 * diagonal};
             Projected body;
-            body.silhouette = BezierPath::fromCGPath(Silhouette::revolvedOutline(placed));
+            body.silhouette = Silhouette::revolvedOutline(placed);
             body.elements.push_back(IconElement::stroke(body.silhouette, StrokeWeight::outer()));
             body.depthKey = Silhouette::depthKey(placed);
             // The lines wait for the fit's scale, which tells how close together
@@ -187,13 +187,13 @@ std::vector<IconBody> IconProjector::project() const {
     return bodies;
 }
 
-IconDrawing IconModel::drawing(const Camera& fallback) const {
-    const IconProjector projector{parts, orientation, camera.value_or(fallback)};
+IconDrawing iconDrawing(const IconModel& model, const Camera& fallback) {
+    const IconProjector projector{model.parts, model.orientation, model.camera.value_or(fallback)};
     return IconDrawing{projector.project()};
 }
 
-std::string IconModel::svg(const Camera& fallback) const {
-    return SVGWriter::document(drawing(fallback).path());
+std::string iconSvg(const IconModel& model, const Camera& fallback) {
+    return SVGWriter::drawingDocument(iconDrawing(model, fallback));
 }
 
 }  // namespace icon_geometry

@@ -1,7 +1,8 @@
 #include <algorithm>
 
+#include "icon_geometry/convex_hull.hpp"
 #include "icon_geometry/cubic.hpp"
-#include "icon_geometry/silhouette.hpp"
+#include "projection/silhouette.hpp"
 
 namespace icon_geometry::Silhouette {
 namespace {
@@ -24,8 +25,6 @@ double signedArea(const std::vector<Vector2>& points) {
     }
     return 0.5 * sum;
 }
-
-double turn(Vector2 origin, Vector2 last, Vector2 next) { return (last - origin).cross(next - origin); }
 
 // Appends piece `piece` between parameters s and e.
 void appendPart(const Piece& piece, double s, double e, PathBuilder& builder) {
@@ -56,28 +55,8 @@ std::vector<Piece> closedPieces(const std::vector<PathSegment>& segments, Vector
 }
 
 std::vector<Sample> sampleHull(std::vector<Sample> samples) {
-    std::stable_sort(samples.begin(), samples.end(), [](const Sample& a, const Sample& b) {
-        if (a.point.x != b.point.x) return a.point.x < b.point.x;
-        return a.point.y < b.point.y;
-    });
-    if (samples.size() <= 2) return samples;
-    const auto chain = [](auto first, auto last) {
-        std::vector<Sample> result;
-        for (auto it = first; it != last; ++it) {
-            while (result.size() >= 2 &&
-                   turn(result[result.size() - 2].point, result.back().point, it->point) <= collinearTolerance) {
-                result.pop_back();
-            }
-            result.push_back(*it);
-        }
-        return result;
-    };
-    std::vector<Sample> lower = chain(samples.begin(), samples.end());
-    std::vector<Sample> upper = chain(samples.rbegin(), samples.rend());
-    lower.pop_back();
-    upper.pop_back();
-    lower.insert(lower.end(), upper.begin(), upper.end());
-    return lower;
+    return convexHull(
+        std::move(samples), [](const Sample& s) { return s.point; }, collinearTolerance);
 }
 
 void appendContourArc(const std::vector<Piece>& pieces, int a, double t0, int b, double t1, PathBuilder& builder) {
@@ -117,7 +96,8 @@ BezierPath outlineBetween(const std::vector<BezierPath>& curves) {
             if (const auto* c = piece.segment.asCubic()) {
                 for (int k = 0; k <= samplesPerCubic; ++k) {
                     const double t = static_cast<double>(k) / samplesPerCubic;
-                    samples.push_back({contour, segment, t, Cubic::point(piece.start, c->control1, c->control2, c->to, t)});
+                    samples.push_back(
+                        {contour, segment, t, Cubic::point(piece.start, c->control1, c->control2, c->to, t)});
                 }
             } else {
                 samples.push_back({contour, segment, 0, piece.start});
@@ -156,10 +136,12 @@ BezierPath outlineBetween(const std::vector<BezierPath>& curves) {
     for (std::size_t r = 0; r < runs.size(); ++r) {
         const Sample& first = runs[r].front();
         const Sample& last = runs[r].back();
-        if (r == 0) builder.moveTo(first.point);
-        else builder.lineTo(first.point);
-        appendContourArc(contours[static_cast<std::size_t>(first.contour)].pieces, first.segment, first.t,
-                         last.segment, last.t, builder);
+        if (r == 0)
+            builder.moveTo(first.point);
+        else
+            builder.lineTo(first.point);
+        appendContourArc(contours[static_cast<std::size_t>(first.contour)].pieces, first.segment, first.t, last.segment,
+                         last.t, builder);
     }
     builder.closeSubpath();
     return builder.finish();

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "icon_geometry/face_shape.hpp"
-#include "icon_geometry/silhouette.hpp"
+#include "projection/silhouette.hpp"
 
 namespace icon_geometry::Silhouette {
 
@@ -18,10 +18,13 @@ struct AxisFrame {
 
 inline AxisFrame axisFrame(RevolvedAxis axis) {
     switch (axis.value) {
-    case RevolvedAxis::depth: return {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-    case RevolvedAxis::horizontal: return {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}};
-    case RevolvedAxis::vertical:
-    default: return {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
+        case RevolvedAxis::depth:
+            return {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+        case RevolvedAxis::horizontal:
+            return {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}};
+        case RevolvedAxis::vertical:
+        default:
+            return {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
     }
 }
 
@@ -58,6 +61,8 @@ inline BezierPath projectedCircle(const PlacedRevolvedBody& placed, double r, do
                                                      placed.pose, h, placed.step);
 }
 
-inline Vector2 dividedBy(Vector2 v, double d) { return {v.x / d, v.y / d}; }
+inline Vector2 dividedBy(Vector2 v, double d) {
+    return {v.x / d, v.y / d};
+}
 
 }  // namespace icon_geometry::Silhouette

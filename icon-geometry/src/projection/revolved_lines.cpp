@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <optional>
 
 #include "icon_geometry/cubic.hpp"
@@ -8,7 +9,10 @@
 namespace icon_geometry::Silhouette {
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
+// A visible half-width this close to π is the whole ring: rounding in the
+// half-angle must not turn a fully visible ring into an arc with a seam.
+constexpr double wholeTurnHalfWidth = pi - 1e-9;
 constexpr double creaseAngle = 0.3490658503988659;   // 20°
 constexpr double knurlMargin = 0.13962634015954636;  // 8°
 constexpr int ringAzimuths = 48;                     // 49 azimuths
@@ -186,7 +190,7 @@ std::vector<BezierPath> ringLines(const LineContext& c, const std::vector<Vector
         azimuths.push_back(phi);
         flags.push_back(isUnoccluded(c, bodyPoint(c.placed, r, h, phi)));
     }
-    if (v >= 3.141592652589793 && std::all_of(flags.begin(), flags.end(), [](bool f) { return f; }))
+    if (v >= wholeTurnHalfWidth && std::all_of(flags.begin(), flags.end(), [](bool f) { return f; }))
         return {projectedCircle(c.placed, r, h)};
     std::vector<BezierPath> arcs;
     for (const auto& [first, last] : visibleRuns(flags))

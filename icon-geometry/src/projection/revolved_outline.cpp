@@ -1,13 +1,15 @@
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
+#include "icon_geometry/convex_hull.hpp"
 #include "icon_geometry/cubic.hpp"
 #include "projection/revolved_frame.hpp"
 
 namespace icon_geometry::Silhouette {
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 constexpr double onAxis = 1e-6;
 constexpr double broadAngle = 2.199114857512855;  // 0.7π
 constexpr int traceSamples = 16;                  // 17 samples, t = k/16
@@ -23,27 +25,41 @@ Vector2 derivative(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double t) {
     return (p1 - p0) * (3 * u * u) + (p2 - p1) * (6 * t * u) + (p3 - p2) * (3 * t * t);
 }
 
-bool drawsSomething(const BezierPath& path) { return !path.isEmpty(); }
+bool drawsSomething(const BezierPath& path) {
+    return !path.isEmpty();
+}
 
-// The winding-rule union of the pieces.
-PlatformPath unionOfPieces(const std::vector<PlatformPath>& pieces) {
+// All the pieces in one path: their winding fill is their union.
+BezierPath joined(const std::vector<BezierPath>& pieces) {
+    BezierPath all;
+    for (const BezierPath& piece : pieces)
+        all.subpaths.insert(all.subpaths.end(), piece.subpaths.begin(), piece.subpaths.end());
+    return all;
+}
+
+// The winding-rule union of the pieces; when the region operations fail, the
+// pieces as they are, which fill the same region.
+BezierPath unionOfPieces(const std::vector<BezierPath>& pieces) {
     Rect extent = Rect::null();
-    for (const PlatformPath& piece : pieces) extent = extent.united(piece.boundingBox());
+    for (const BezierPath& piece : pieces) extent = extent.united(piece.bounds());
     const double size = std::fmax(extent.width, extent.height);
     if (extent.isNull() || !(size > 0) || !std::isfinite(size)) {
         std::vector<Region> regions;
-        for (const PlatformPath& piece : pieces) regions.push_back(Region::filled(piece, FillRule::winding));
-        return Region::unionOf(regions).path();
+        for (const BezierPath& piece : pieces) regions.push_back(Region::filled(piece, FillRule::winding));
+        const Region united = Region::unionOf(regions);
+        return united.failed() ? joined(pieces) : united.outline();
     }
     const double k = workingSize / size;
     const AffineTransform in = AffineTransform::scale(k, k).translatedBy(-extent.midX(), -extent.midY());
     const AffineTransform out = AffineTransform::translation(extent.midX(), extent.midY()).scaledBy(1 / k, 1 / k);
     std::vector<Region> regions;
     regions.reserve(pieces.size());
-    for (const PlatformPath& piece : pieces) {
-        regions.push_back(Region::filled(BezierPath::fromCGPath(piece).applying(in).cgPath(), FillRule::winding));
+    for (const BezierPath& piece : pieces) {
+        regions.push_back(Region::filled(piece.applying(in), FillRule::winding));
     }
-    return BezierPath::fromCGPath(Region::unionOf(regions).path()).applying(out).cgPath();
+    const Region united = Region::unionOf(regions);
+    if (united.failed()) return joined(pieces);
+    return united.outline().applying(out);
 }
 
 }  // namespace
@@ -90,7 +106,8 @@ std::vector<Vector3> boundingCorners(const PlacedRevolvedBody& placed) {
     std::vector<Vector3> corners;
     corners.reserve(8);
     for (const double h : {low, high}) {
-        for (const auto& [a, b] : {std::pair{-radius, -radius}, {-radius, radius}, {radius, -radius}, {radius, radius}}) {
+        for (const auto& [a, b] :
+             {std::pair{-radius, -radius}, {-radius, radius}, {radius, -radius}, {radius, radius}}) {
             corners.push_back(placed.pose.apply(placed.body.axis.frame(a, b, h)));
         }
     }
@@ -134,34 +151,33 @@ double visibleHalfAngle(double r, double h, double tx, double ty, const PlacedRe
     return std::acos(c);
 }
 
-PlatformPath revolvedOutline(const PlacedRevolvedBody& placed) {
+BezierPath revolvedOutline(const PlacedRevolvedBody& placed) {
     const double azimuth = eyeAzimuth(placed);
-    std::vector<PlatformPath> parts;
+    std::vector<BezierPath> parts;
     for (const Piece& piece : profilePieces(placed.body.profile)) {
         if (const auto* c = piece.segment.asCubic()) {
-            for (PlatformPath& path : trace(piece.start, c->control1, c->control2, c->to, azimuth, placed))
+            for (BezierPath& path : trace(piece.start, c->control1, c->control2, c->to, azimuth, placed))
                 parts.push_back(std::move(path));
             continue;
         }
         const Vector2 a = piece.start;
         const Vector2 b = piece.segment.end();
-        BezierPath outline =
-            outlineBetween({projectedCircle(placed, a.x, a.y), projectedCircle(placed, b.x, b.y)});
+        BezierPath outline = outlineBetween({projectedCircle(placed, a.x, a.y), projectedCircle(placed, b.x, b.y)});
         if (!drawsSomething(outline)) outline = projectedCircle(placed, std::max(a.x, b.x), a.y);
-        parts.push_back(outline.cgPath());
+        parts.push_back(std::move(outline));
     }
     if (parts.empty()) return {};
-    const PlatformPath merged = unionOfPieces(parts);
-    const double size = std::fmax(merged.boundingBox().width, merged.boundingBox().height);
+    const BezierPath merged = unionOfPieces(parts);
+    const double size = std::fmax(merged.bounds().width, merged.bounds().height);
     // The union comes back already refitted to lines and cubics, well within
     // 0.0006 of the outline's size. Fitting it once more with the plain fitter
     // would only add error: where a long straight side meets a rim tangentially,
     // the fitter sees no sample along the side and lets the cubic bulge far out.
-    return BezierPath::fromCGPath(merged).droppingSmallSubpaths(0.01 * size).cgPath();
+    return merged.droppingSmallSubpaths(0.01 * size);
 }
 
-std::vector<PlatformPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double azimuth,
-                                const PlacedRevolvedBody& placed) {
+std::vector<BezierPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double azimuth,
+                              const PlacedRevolvedBody& placed) {
     struct TraceSample {
         double x, y, alpha;
     };
@@ -202,16 +218,18 @@ std::vector<PlatformPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, 
     }
 
     const auto circleOf = [&](const TraceSample& s) { return projectedCircle(placed, s.x, s.y); };
-    std::vector<PlatformPath> result;
+    std::vector<BezierPath> result;
     if (regular) {
         for (const int i : {f, l}) {
             const TraceSample& s = samples[static_cast<std::size_t>(i)];
-            if (s.x > onAxis) result.push_back(circleOf(s).cgPath());
+            if (s.x > onAxis) result.push_back(circleOf(s));
         }
         if (f != 0 && kinds.front() == Kind::broad)
-            result.push_back(outlineBetween({circleOf(samples.front()), circleOf(samples[static_cast<std::size_t>(f)])}).cgPath());
+            result.push_back(
+                outlineBetween({circleOf(samples.front()), circleOf(samples[static_cast<std::size_t>(f)])}));
         if (l != traceSamples && kinds.back() == Kind::broad)
-            result.push_back(outlineBetween({circleOf(samples.back()), circleOf(samples[static_cast<std::size_t>(l)])}).cgPath());
+            result.push_back(
+                outlineBetween({circleOf(samples.back()), circleOf(samples[static_cast<std::size_t>(l)])}));
 
         std::vector<Vector2> sideA, sideB;
         for (int k = f; k <= l; ++k) {
@@ -226,7 +244,7 @@ std::vector<PlatformPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, 
         std::reverse(sideB.begin(), sideB.end());
         appendSmoothPolyline(sideB, bandStride, band);
         band.closeSubpath();
-        result.push_back(band.finish().cgPath());
+        result.push_back(band.finish());
         return result;
     }
 
@@ -244,7 +262,7 @@ std::vector<PlatformPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, 
         if (derivatives[static_cast<std::size_t>(j)].cross(derivatives[static_cast<std::size_t>(j + 1)]) < -1e-9)
             return pairwiseOutlines(circles);
     }
-    result.push_back(hullOutline(circles, hullPoints).cgPath());
+    result.push_back(hullOutline(circles, hullPoints));
     return result;
 }
 
@@ -267,28 +285,6 @@ void appendSmoothPolyline(const std::vector<Vector2>& points, int stride, PathBu
         const double third = static_cast<double>(j - i) / 3;
         builder.curveTo(p(j), p(i) + tangent(i) * third, p(j) - tangent(j) * third);
     }
-}
-
-std::vector<Vector2> convexHull(std::vector<Vector2> points) {
-    std::sort(points.begin(), points.end(), [](Vector2 a, Vector2 b) { return a.x != b.x ? a.x < b.x : a.y < b.y; });
-    if (points.size() <= 2) return points;
-    const auto chain = [](auto first, auto last) {
-        std::vector<Vector2> result;
-        for (auto it = first; it != last; ++it) {
-            while (result.size() >= 2 &&
-                   (result.back() - result[result.size() - 2]).cross(*it - result[result.size() - 2]) <= 0) {
-                result.pop_back();
-            }
-            result.push_back(*it);
-        }
-        return result;
-    };
-    std::vector<Vector2> lower = chain(points.begin(), points.end());
-    std::vector<Vector2> upper = chain(points.rbegin(), points.rend());
-    lower.pop_back();
-    upper.pop_back();
-    lower.insert(lower.end(), upper.begin(), upper.end());
-    return lower;
 }
 
 BezierPath hullOutline(const std::vector<BezierPath>& curves, int count) {
@@ -337,15 +333,16 @@ BezierPath hullOutline(const std::vector<BezierPath>& curves, int count) {
     PathBuilder builder;
     builder.moveTo(at(0));
     for (int k = 0; k < count; ++k) {
-        builder.curveTo(at(k + 1), at(k) + dividedBy(at(k + 1) - at(k - 1), 6), at(k + 1) - dividedBy(at(k + 2) - at(k), 6));
+        builder.curveTo(at(k + 1), at(k) + dividedBy(at(k + 1) - at(k - 1), 6),
+                        at(k + 1) - dividedBy(at(k + 2) - at(k), 6));
     }
     builder.closeSubpath();
     return builder.finish();
 }
 
-std::vector<PlatformPath> pairwiseOutlines(const std::vector<BezierPath>& curves) {
-    std::vector<PlatformPath> result;
-    for (std::size_t j = 0; j + 1 < curves.size(); ++j) result.push_back(outlineBetween({curves[j], curves[j + 1]}).cgPath());
+std::vector<BezierPath> pairwiseOutlines(const std::vector<BezierPath>& curves) {
+    std::vector<BezierPath> result;
+    for (std::size_t j = 0; j + 1 < curves.size(); ++j) result.push_back(outlineBetween({curves[j], curves[j + 1]}));
     return result;
 }
 

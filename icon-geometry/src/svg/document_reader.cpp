@@ -9,15 +9,16 @@
 #include <utility>
 
 #include "icon_geometry/face_shape.hpp"
+#include "icon_geometry/number_reader.hpp"
 #include "icon_geometry/svg_document.hpp"
 #include "icon_geometry/svg_path_data.hpp"
-#include "svg/number_text.hpp"
+#include "svg/svg_text.hpp"
 
 namespace icon_geometry {
 
 namespace {
 
-using svg_detail::strictDouble;
+using icon_geometry::readNumber;
 using svg_detail::trimmedBlanks;
 using Attributes = SVGDocument::Attributes;
 
@@ -130,7 +131,7 @@ std::vector<double> pointNumbers(std::string_view text) {
     while (i < text.size()) {
         const std::size_t end = std::min(text.find_first_of(" ,\n\t", i), text.size());
         if (end > i) {
-            const std::optional<double> value = strictDouble(text.substr(i, end - i));
+            const std::optional<double> value = readNumber(text.substr(i, end - i));
             if (value && !std::isnan(*value)) numbers.push_back(sanitizedLength(*value));
         }
         i = end + 1;
@@ -187,7 +188,7 @@ std::optional<double> SVGDocument::parseLength(std::optional<std::string_view> t
     if (!text) return std::nullopt;
     std::string_view t = trimmedBlanks(*text);
     if (t.ends_with("px")) t.remove_suffix(2);
-    return strictDouble(t);
+    return readNumber(t);
 }
 
 double SVGDocument::lengthAttribute(std::string_view name, const Attributes& attributes) {

@@ -2,8 +2,8 @@
 #include <cstdint>
 
 #include "icon_geometry/cubic.hpp"
+#include "icon_geometry/number_reader.hpp"
 #include "icon_geometry/svg_path_data.hpp"
-#include "svg/number_text.hpp"
 
 namespace icon_geometry {
 
@@ -99,7 +99,7 @@ private:
                 while (digitAt(i)) ++i;
             }
         }
-        const std::optional<double> value = svg_detail::strictDouble(text_.substr(q, i - q));
+        const std::optional<double> value = icon_geometry::readNumber(text_.substr(q, i - q));
         if (!value || !std::isfinite(*value) || std::fabs(*value) > magnitudeLimit) fail(q);
         p_ = i;
         return *value;

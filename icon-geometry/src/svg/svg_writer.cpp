@@ -18,7 +18,9 @@ struct EmittedCubic {
 };
 using Emitted = std::variant<EmittedLine, EmittedCubic>;
 
-Tenths tenthsOf(Vector2 p) { return {tenths(p.x), tenths(p.y)}; }
+Tenths tenthsOf(Vector2 p) {
+    return {tenths(p.x), tenths(p.y)};
+}
 
 void appendPoint(std::string& out, Tenths p) {
     out += numberText(p.x);
@@ -43,8 +45,10 @@ void appendSubpath(std::string& out, const Subpath& subpath) {
             const Tenths c2 = tenthsOf(c.control2);
             const Tenths end = tenthsOf(c.to);
             if (c1 == current && c2 == current && end == current) continue;
-            if (c1 == current && c2 == end) emitted.push_back(EmittedLine{end});
-            else emitted.push_back(EmittedCubic{c1, c2, end});
+            if (c1 == current && c2 == end)
+                emitted.push_back(EmittedLine{end});
+            else
+                emitted.push_back(EmittedCubic{c1, c2, end});
             current = end;
         }
     }
@@ -79,8 +83,10 @@ void appendSubpath(std::string& out, const Subpath& subpath) {
 
 std::int64_t tenths(double value) {
     if (!std::isfinite(value)) return 0;
-    if (value <= -coordinateBound) value = -coordinateBound;
-    else if (value > coordinateBound) value = coordinateBound;
+    if (value <= -coordinateBound)
+        value = -coordinateBound;
+    else if (value > coordinateBound)
+        value = coordinateBound;
     const double rounded = std::round(value * 10);
     return rounded == 0 ? 0 : static_cast<std::int64_t>(rounded);
 }
@@ -103,9 +109,10 @@ std::string pathData(const BezierPath& path) {
 }
 
 std::string document(const std::vector<BezierPath>& paths) {
-    std::string out =
-        "<svg width=\"960\" height=\"960\" viewBox=\"0 0 960 960\" xmlns=\"http://www.w3.org/2000/svg\">\n"
-        "<g fill=\"#000000\" fill-rule=\"evenodd\">\n";
+    const std::string side = numberText(tenths(Canvas::side));
+    std::string out = "<svg width=\"" + side + "\" height=\"" + side + "\" viewBox=\"0 0 " + side + " " + side +
+                      "\" xmlns=\"http://www.w3.org/2000/svg\">\n"
+                      "<g fill=\"#000000\" fill-rule=\"evenodd\">\n";
     for (const BezierPath& path : paths) {
         const std::string data = pathData(path);
         if (data.empty()) continue;
@@ -115,6 +122,10 @@ std::string document(const std::vector<BezierPath>& paths) {
     }
     out += "</g>\n</svg>\n";
     return out;
+}
+
+std::string drawingDocument(const IconDrawing& drawing) {
+    return document(drawing.path());
 }
 
 }  // namespace icon_geometry::SVGWriter

@@ -5,11 +5,12 @@
 #include <optional>
 #include <set>
 
+#include "icon_geometry/number_reader.hpp"
 #include "icon_geometry/svg_document.hpp"
 #include "icon_geometry/svg_path_data.hpp"
 #include "icon_geometry/svg_validator.hpp"
 #include "icon_geometry/vector.hpp"
-#include "svg/number_text.hpp"
+#include "svg/svg_text.hpp"
 
 namespace icon_geometry {
 
@@ -36,7 +37,7 @@ namespace SVGValidator {
 
 namespace {
 
-using svg_detail::strictDouble;
+using icon_geometry::readNumber;
 using svg_detail::trimmedBlanks;
 
 // An optional sign, then digits only; absent on overflow or any other character.
@@ -100,7 +101,7 @@ std::vector<double> viewBoxNumbers(std::string_view text) {
     while (i < text.size()) {
         const std::size_t end = std::min(text.find_first_of(" ,", i), text.size());
         if (end > i)
-            if (const std::optional<double> value = strictDouble(text.substr(i, end - i))) numbers.push_back(*value);
+            if (const std::optional<double> value = readNumber(text.substr(i, end - i))) numbers.push_back(*value);
         i = end + 1;
     }
     return numbers;
@@ -114,10 +115,10 @@ std::optional<std::string_view> rootAttribute(const SVGDocument& document, std::
 
 bool canvasIsRight(const SVGDocument& document) {
     const std::vector<double> box = viewBoxNumbers(rootAttribute(document, "viewBox").value_or(""));
-    if (box != std::vector<double>{0, 0, 960, 960}) return false;
+    if (box != std::vector<double>{0, 0, Canvas::side, Canvas::side}) return false;
     for (const std::string_view side : {"width", "height"}) {
         const std::optional<double> value = SVGDocument::parseLength(rootAttribute(document, side));
-        if (value && *value != 960) return false;
+        if (value && *value != Canvas::side) return false;
     }
     return true;
 }
@@ -126,7 +127,9 @@ bool canvasIsRight(const SVGDocument& document) {
 bool coversCanvas(const BezierPath& path) {
     for (const Subpath& subpath : path.subpaths) {
         const Rect box = BezierPath{{subpath}}.bounds();
-        if (box.minX() <= 0.5 && box.minY() <= 0.5 && box.maxX() >= 959.5 && box.maxY() >= 959.5) return true;
+        if (box.minX() <= 0.5 && box.minY() <= 0.5 && box.maxX() >= Canvas::side - 0.5 &&
+            box.maxY() >= Canvas::side - 0.5)
+            return true;
     }
     return false;
 }

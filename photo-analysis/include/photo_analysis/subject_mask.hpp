@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "icon_geometry/platform_path.hpp"
+#include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/rect.hpp"
 
 namespace photo_analysis {
@@ -38,7 +38,7 @@ struct SubjectMask {
     // antialiasing into a width × height mask; no clean-up. Throws
     // PhotoAnalysisError (renderingFailed) for sizes that are not positive or
     // exceed the photo limits.
-    [[nodiscard]] static SubjectMask fromPath(const icon_geometry::PlatformPath& path, int width, int height);
+    [[nodiscard]] static SubjectMask fromPath(const icon_geometry::BezierPath& path, int width, int height);
 
     friend bool operator==(const SubjectMask&, const SubjectMask&) = default;
 };

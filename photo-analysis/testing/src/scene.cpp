@@ -12,8 +12,7 @@
 #include <random>
 
 #include "icon_geometry/pictogram.hpp"
-#include "icon_geometry/platform_path.hpp"
-#include "icon_geometry/silhouette.hpp"
+#include "icon_geometry/convex_hull.hpp"
 #include "image_io/image.hpp"
 #include "test_photo/image_files.hpp"
 
@@ -319,11 +318,11 @@ Scene renderScene(const SceneOptions& o) {
     std::vector<Vector2> points;
     for (const double z : {0.0, o.depthMm})
         for (const Vector3& p : outline(o, z)) points.push_back(camera.project(p));
-    const std::vector<Vector2> hull = icon_geometry::Silhouette::convexHull(points);
-    icon_geometry::PlatformPath silhouette;
-    for (std::size_t i = 0; i < hull.size(); ++i) i == 0 ? silhouette.moveTo(hull[i]) : silhouette.addLineTo(hull[i]);
+    const std::vector<Vector2> hull = icon_geometry::convexHull(points);
+    icon_geometry::PathBuilder silhouette;
+    for (std::size_t i = 0; i < hull.size(); ++i) i == 0 ? silhouette.moveTo(hull[i]) : silhouette.lineTo(hull[i]);
     silhouette.closeSubpath();
-    scene.truth = photo_analysis::SubjectMask::fromPath(silhouette, o.width, o.height);
+    scene.truth = photo_analysis::SubjectMask::fromPath(silhouette.finish(), o.width, o.height);
 
     // The face, flat, at about the resolution it is seen at.
     const double seen = f / (distance - o.depthMm / 2);

@@ -1,4 +1,5 @@
 #include "glyphsmith_state/driver_editor.hpp"
+#include "icon_geometry/icon_svg.hpp"
 
 #include "model_edits.hpp"
 
@@ -289,7 +290,7 @@ IconModel DriverEditor::modelWithKeptProposals() const {
 }
 
 QByteArray DriverEditor::iconSvg(const icon_geometry::Camera& camera) const {
-    return QByteArray::fromStdString(modelWithKeptProposals().svg(camera));
+    return QByteArray::fromStdString(icon_geometry::iconSvg(modelWithKeptProposals(), camera));
 }
 
 }  // namespace glyphsmith_state

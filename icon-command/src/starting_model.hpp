@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "icon_command/console.hpp"
-#include "icon_command/options.hpp"
+#include "options.hpp"
 
 namespace icon_command::IconCommand {
 

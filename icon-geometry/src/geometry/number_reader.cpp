@@ -1,4 +1,4 @@
-#include "svg/number_text.hpp"
+#include "icon_geometry/number_reader.hpp"
 
 #include <locale.h>
 
@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <string>
 
-namespace icon_geometry::svg_detail {
+namespace icon_geometry {
 
 namespace {
 
 // Made once and never changed: the conversion must not follow the process
-// locale, which a Qt program sets (a French locale would read "12,5").
+// locale, which a Qt program sets.
 locale_t cLocale() {
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
     return locale;
@@ -23,7 +23,7 @@ bool isCWhiteSpace(char c) {
 
 }  // namespace
 
-std::optional<double> strictDouble(std::string_view text) {
+std::optional<double> readNumber(std::string_view text) {
     if (text.empty() || isCWhiteSpace(text.front())) return std::nullopt;
     const std::string copy(text);  // strtod needs the terminating NUL
     char* end = nullptr;
@@ -32,11 +32,4 @@ std::optional<double> strictDouble(std::string_view text) {
     return value;
 }
 
-std::string_view trimmedBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
-}  // namespace icon_geometry::svg_detail
+}  // namespace icon_geometry

@@ -49,10 +49,5 @@ void checkAllowedOptions(const NameSet& valuedOptions, const NameSet& flags, Lan
 [[nodiscard]] std::optional<double> parseNumber(std::string_view name, Language language,
                                                 const ParsedArguments& parsed);
 
-// The whole text as the C locale's strtod reads a number (sign, decimal or hex
-// digits with an exponent, inf, infinity, nan), with nothing before or after it.
-// Overflow reads as an infinity and underflow as a zero, as strtod gives them.
-[[nodiscard]] std::optional<double> readNumber(std::string_view text);
-
 }  // namespace IconCommand
 }  // namespace icon_command

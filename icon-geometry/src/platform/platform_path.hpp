@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/rect.hpp"
 #include "icon_geometry/vector.hpp"
 
@@ -73,10 +74,12 @@ public:
     // The inside of the path under the rule, open subpaths closed. Non-finite
     // subpaths are dropped, coordinates clamped to ±1e7.
     static Region filled(const PlatformPath& path, FillRule rule);
+    static Region filled(const BezierPath& path, FillRule rule);
     // The area swept by a round pen of the given width along the path; empty when
     // the width is not positive and finite. Pens wider than 40 units are drawn
     // with a tolerance of a thousandth of their half width.
     static Region stroked(const PlatformPath& path, double width);
+    static Region stroked(const BezierPath& path, double width);
     static Region unionOf(const std::vector<Region>& regions);
 
     Region united(const Region& other) const;
@@ -84,6 +87,19 @@ public:
 
     // Polygon points are integers in this many per path unit.
     static constexpr double pointsPerUnit = 65536.0;
+
+    // Whether the operation that made the region succeeded. A failed region
+    // (Clipper refused its input) holds nothing: the caller keeps what it had,
+    // rather than mistaking the failure for an empty region. An operation with a
+    // failed operand fails.
+    enum class Status { ok, failed };
+    Status status() const { return status_; }
+    bool failed() const { return status_ == Status::failed; }
+    static Region failure() {
+        Region region;
+        region.status_ = Status::failed;
+        return region;
+    }
 
     bool isEmpty() const { return polygons_.empty(); }
     const std::vector<Polygon>& polygons() const { return polygons_; }
@@ -93,23 +109,21 @@ public:
     // stretches between them refitted to cubics, each within 0.5 units of the
     // polygon it replaces both ways.
     PlatformPath path() const;
+    // The same outline as a Bézier path.
+    BezierPath outline() const;
 
     friend bool operator==(const Region&, const Region&) = default;
 
 private:
     std::vector<Polygon> polygons_;  // outer rings counter-clockwise in y-up terms, holes opposite
+    Status status_ = Status::ok;
     friend struct RegionAccess;
 };
 
-// Rasterises paths, filled by the even-odd rule without antialiasing, into a
-// side × side grey buffer: 255 where a pixel centre is inside, 0 elsewhere. The
-// canvas (0, 0)–(canvasSide, canvasSide) is scaled onto the buffer; row 0 lies
-// at canvas y = 0.
-std::vector<std::uint8_t> rasterizeEvenOdd(const std::vector<PlatformPath>& paths, int side,
-                                           double canvasSide = Canvas::side);
-// The antialiased coverage (0–255) of the path filled by the even-odd rule into a
-// width × height grey buffer in pixel units, row 0 at y = 0. Empty when a side is
-// not positive or above 8192, or the buffer cannot be made.
-std::vector<std::uint8_t> coverageEvenOdd(const PlatformPath& path, int width, int height);
+// A move, a line or curve per segment and a close when closed, for each subpath
+// that has a segment.
+PlatformPath toPlatformPath(const BezierPath& path);
+// Quadratics raised to cubics; subpaths without a segment dropped.
+BezierPath fromPlatformPath(const PlatformPath& path);
 
 }  // namespace icon_geometry

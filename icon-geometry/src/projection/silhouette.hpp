@@ -5,9 +5,9 @@
 
 #include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/camera.hpp"
-#include "icon_geometry/platform_path.hpp"
 #include "icon_geometry/revolved_body.hpp"
 #include "icon_geometry/rotation.hpp"
+#include "platform/platform_path.hpp"
 
 namespace icon_geometry {
 
@@ -45,7 +45,7 @@ struct PlacedRevolvedBody {
 // control polygon, posed into the scene.
 std::vector<Vector3> boundingCorners(const PlacedRevolvedBody& placed);
 // The filled outline of the body as seen.
-PlatformPath revolvedOutline(const PlacedRevolvedBody& placed);
+BezierPath revolvedOutline(const PlacedRevolvedBody& placed);
 // The distance from the eye to the middle of the body's axis.
 double depthKey(const PlacedRevolvedBody& placed);
 // Creases, then the lines of each detail in order: rings, knurls, meridians,
@@ -58,12 +58,11 @@ double eyeAzimuth(const PlacedRevolvedBody& placed);
 // The half-width, in azimuth about the eye's, of the stretch of the ring at (r, h)
 // that faces the eye, for the unit profile tangent (tx, ty).
 double visibleHalfAngle(double r, double h, double tx, double ty, const PlacedRevolvedBody& placed);
-std::vector<PlatformPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double eyeAzimuth,
-                                const PlacedRevolvedBody& placed);
+std::vector<BezierPath> trace(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double eyeAzimuth,
+                              const PlacedRevolvedBody& placed);
 void appendSmoothPolyline(const std::vector<Vector2>& points, int stride, PathBuilder& builder);
-std::vector<Vector2> convexHull(std::vector<Vector2> points);
 BezierPath hullOutline(const std::vector<BezierPath>& curves, int count);
-std::vector<PlatformPath> pairwiseOutlines(const std::vector<BezierPath>& curves);
+std::vector<BezierPath> pairwiseOutlines(const std::vector<BezierPath>& curves);
 
 // The boundary of the convex region wrapping the projected closed curves: the
 // curves' own arcs where they lie on the hull, joined by straight bridges. One

@@ -1,0 +1,42 @@
+#pragma once
+
+// The command handlers behind the dispatcher. Handlers only write through the
+// console they are given and report refusals as CommandError.
+
+#include <icon_geometry/camera.hpp>
+#include <icon_geometry/icon_model.hpp>
+#include <icon_geometry/svg_validator.hpp>
+#include <optional>
+#include <string>
+
+#include "icon_command/console.hpp"
+#include "options.hpp"
+
+namespace icon_command::IconCommand {
+
+// gabarits/templates: one line per template, its name padded to 22 characters,
+// then its label.
+[[nodiscard]] ExitCode listTemplates(const ParsedArguments& parsed, const Console& console, Language language);
+// modele/model: the model's JSON, to a file with -o, else to standard output.
+[[nodiscard]] ExitCode runModel(const ParsedArguments& parsed, const Console& console, Language language);
+// icone/icon: the icon SVG, to a file with -o, else to standard output, then one
+// warning per validator finding; failure when there was any.
+[[nodiscard]] ExitCode runIcon(const ParsedArguments& parsed, const Console& console, Language language);
+
+// The model's JSON form, pretty-printed with sorted keys; nothing when it cannot
+// be written (a number that is not finite).
+[[nodiscard]] std::optional<std::string> encodeModel(const icon_geometry::IconModel& model);
+
+// The icon of a model, drawn with its own camera when it has one, else with the
+// brand camera given.
+std::string iconSVG(const icon_geometry::IconModel& model, const icon_geometry::Camera& brandCamera);
+
+// One warning line per finding, warnings included; failure when there is any.
+[[nodiscard]] ExitCode reportFindings(const icon_geometry::ValidationReport& report, const Console& console,
+                                      Language language);
+
+// A validator finding as the tool prints it: its case name, and any payload in
+// parentheses ("ellipticalArcs(count: 2)", "unsupportedElement(\"mask\")").
+std::string findingDescription(const icon_geometry::ValidationIssue& issue);
+
+}  // namespace icon_command::IconCommand
