@@ -17,7 +17,8 @@ namespace {
 
 std::string templateIcon(std::size_t index, double yaw = 29.5) {
     const auto& cases = icon_geometry::ModelTemplate::allCases;
-    return icon_geometry::iconSvg(icon_geometry::ModelTemplate(cases[index % cases.size()]).model(), icon_geometry::Camera{yaw, 0, 2.5});
+    return icon_geometry::iconSvg(icon_geometry::ModelTemplate(cases[index % cases.size()]).model(),
+                                  icon_geometry::Camera{yaw, 0, 2.5});
 }
 
 void readProjectOfFiftyDrivers(benchmark::State& state) {

@@ -18,8 +18,8 @@
 
 #include "../tests/body_bounds.hpp"
 #include "icon_geometry/geometry_coding.hpp"
-#include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/icon_model.hpp"
+#include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/model_input.hpp"
 #include "icon_geometry/svg_validator.hpp"
 

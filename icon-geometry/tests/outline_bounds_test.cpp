@@ -11,14 +11,14 @@
 
 #include "body_bounds.hpp"
 #include "icon_geometry/cubic.hpp"
-#include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/face_detail.hpp"
 #include "icon_geometry/face_shape.hpp"
 #include "icon_geometry/geometry_coding.hpp"
+#include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/model_input.hpp"
 #include "icon_geometry/model_template.hpp"
-#include "platform/platform_path.hpp"
 #include "icon_geometry/svg_validator.hpp"
+#include "platform/platform_path.hpp"
 
 using namespace icon_geometry;
 

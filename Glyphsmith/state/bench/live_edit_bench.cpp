@@ -8,8 +8,8 @@
 #include <array>
 
 #include "glyphsmith_state/driver_editor.hpp"
-#include "icon_geometry/model_template.hpp"
 #include "icon_geometry/icon_svg.hpp"
+#include "icon_geometry/model_template.hpp"
 
 namespace {
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include "icon_geometry/icon_svg.hpp"
 
 #include <QSignalSpy>
 #include <limits>
@@ -8,6 +7,7 @@
 #include "glyphsmith_state/driver_editor.hpp"
 #include "glyphsmith_state/proposed_detail.hpp"
 #include "glyphsmith_state/storable.hpp"
+#include "icon_geometry/icon_svg.hpp"
 
 using namespace glyphsmith_state;
 using editor_testing::roundedRectangleModel;
@@ -204,7 +204,8 @@ TEST(KeptProposals, FollowTheMainBodysDetailsInThePreviewOnly) {
     EXPECT_EQ(shown[2], c);
     EXPECT_EQ(editor.model(), model);
     const icon_geometry::Camera camera = icon_geometry::Camera::defaultCamera();
-    EXPECT_EQ(editor.iconSvg(camera), QByteArray::fromStdString(icon_geometry::iconSvg(editor.modelWithKeptProposals(), camera)));
+    EXPECT_EQ(editor.iconSvg(camera),
+              QByteArray::fromStdString(icon_geometry::iconSvg(editor.modelWithKeptProposals(), camera)));
     EXPECT_NE(editor.iconSvg(camera), QByteArray::fromStdString(icon_geometry::iconSvg(model, camera)));
 }
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
-#include "icon_geometry/icon_svg.hpp"
 
 #include <QSignalSpy>
 
 #include "editor_testing.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
+#include "icon_geometry/icon_svg.hpp"
 
 using namespace glyphsmith_state;
 using editor_testing::roundedRectangleModel;

@@ -1,3 +1,5 @@
+#include "projection/icon_projector.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -5,7 +7,6 @@
 
 #include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/svg_writer.hpp"
-#include "projection/icon_projector.hpp"
 #include "projection/silhouette.hpp"
 
 namespace icon_geometry {

@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <limits>
 
+#include "icon_geometry/raster.hpp"
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
-#include "icon_geometry/raster.hpp"
 
 namespace photo_analysis {
 
@@ -69,8 +69,8 @@ namespace photo_analysis {
 SubjectMask SubjectMask::fromPath(const icon_geometry::BezierPath& path, int width, int height) {
     if (width <= 0 || height <= 0 || width > Photo::maxSide || height > Photo::maxSide)
         throw PhotoAnalysisError::renderingFailed();
-    std::vector<std::uint8_t> coverage = icon_geometry::rasterizeEvenOdd({path}, width, height, icon_geometry::AffineTransform::identity(),
-                                        icon_geometry::Antialiasing::smooth);
+    std::vector<std::uint8_t> coverage = icon_geometry::rasterizeEvenOdd(
+        {path}, width, height, icon_geometry::AffineTransform::identity(), icon_geometry::Antialiasing::smooth);
     if (coverage.empty()) throw PhotoAnalysisError::renderingFailed();
     return SubjectMask{width, height, std::move(coverage)};
 }

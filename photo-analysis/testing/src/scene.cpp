@@ -11,8 +11,8 @@
 #include <opencv2/imgproc.hpp>
 #include <random>
 
-#include "icon_geometry/pictogram.hpp"
 #include "icon_geometry/convex_hull.hpp"
+#include "icon_geometry/pictogram.hpp"
 #include "image_io/image.hpp"
 #include "test_photo/image_files.hpp"
 

@@ -1,6 +1,6 @@
 #include "glyphsmith_state/driver_editor.hpp"
-#include "icon_geometry/icon_svg.hpp"
 
+#include "icon_geometry/icon_svg.hpp"
 #include "model_edits.hpp"
 
 namespace glyphsmith_state {
