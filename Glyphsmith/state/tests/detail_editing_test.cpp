@@ -6,8 +6,8 @@
 #include "editor_testing.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
 #include "glyphsmith_state/proposed_detail.hpp"
-#include "glyphsmith_state/storable.hpp"
 #include "icon_geometry/icon_svg.hpp"
+#include "icon_geometry/model_input.hpp"
 
 using namespace glyphsmith_state;
 using editor_testing::roundedRectangleModel;
@@ -156,7 +156,7 @@ TEST(DetailEditing, NothingHappensWhenAnEditWouldLeaveTheStorableRange) {
     }
     EXPECT_GT(accepted, 0);
     EXPECT_LT(accepted, 10);
-    EXPECT_TRUE(isStorable(editor.model()));
+    EXPECT_TRUE(icon_geometry::ModelInput::isStorable(editor.model()));
 
     // A separator spans 0.8 of the face: its ends would pass 10000.
     DriverEditor separator(roundedRectangleModel(90, 60));

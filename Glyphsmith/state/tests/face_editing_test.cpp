@@ -7,7 +7,7 @@
 
 #include "editor_testing.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
-#include "glyphsmith_state/storable.hpp"
+#include "icon_geometry/model_input.hpp"
 
 using namespace glyphsmith_state;
 using editor_testing::modelWithFace;
@@ -205,7 +205,7 @@ TEST(FaceEditing, EveryAcceptedEditStaysStorable) {
     editor.setFaceHeight(10000);
     editor.setDepth(10000);
     editor.setFaceShapeParameter(10000);
-    EXPECT_TRUE(isStorable(editor.model()));
+    EXPECT_TRUE(icon_geometry::ModelInput::isStorable(editor.model()));
     EXPECT_EQ(editor.faceWidth(), 10000);
 }
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "glyphsmith_state/driver_editor.hpp"
-#include "glyphsmith_state/storable.hpp"
+#include "icon_geometry/model_input.hpp"
 #include "icon_geometry/rect.hpp"
 #include "main_thread.hpp"
 
@@ -58,7 +58,7 @@ bool DriverEditor::changeModel(Change&& change) {
     change(next);
     // The guarded input refuses what it cannot bound: a model saved beyond its
     // limits would read back as no model at all.
-    if (!isStorable(next)) return false;
+    if (!icon_geometry::ModelInput::isStorable(next)) return false;
     model_ = std::move(next);
     emit modelChanged();
     return true;

@@ -5,7 +5,6 @@
 #include <exception>
 
 #include "files.hpp"
-#include "glyphsmith_state/storable.hpp"
 #include "icon_geometry/json.hpp"
 #include "icon_geometry/model_input.hpp"
 
@@ -40,7 +39,7 @@ std::optional<IconModel> ApplicationSupportFreeIcon::load() {
 }
 
 void ApplicationSupportFreeIcon::save(const IconModel& model) {
-    if (!isStorable(model)) return;
+    if (!icon_geometry::ModelInput::isStorable(model)) return;
     if (keepsRefusedFile_) {
         // The app saves the free icon soon after launch even without a change.
         if (model == freeIconStartingModel()) return;
