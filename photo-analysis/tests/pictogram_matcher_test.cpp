@@ -130,7 +130,7 @@ TEST(PictogramMatcher, PrintedSymbolsAreRecognisedAsTheirKind) {
         EXPECT_EQ(matches[0].pictogram, pictogram);
         EXPECT_EQ(matches[0].members.size(), marks.size());
         EXPECT_LT(matches[0].distance, 0.075);
-        EXPECT_EQ(matches[0].center, Vector2((x0 + x1 + 1) / 2.0, (y0 + y1 + 1) / 2.0));
+        EXPECT_EQ(matches[0].center, (Vector2{(x0 + x1 + 1) / 2.0, (y0 + y1 + 1) / 2.0}));
         EXPECT_EQ(matches[0].size, std::max(x1 - x0 + 1, y1 - y0 + 1));
         // Set aside as text, the same marks match nothing.
         std::set<std::size_t> all;

@@ -71,7 +71,7 @@ TEST(Ribs, BandOfNinetyRowsAtScale720GivesThreeLines) {
     EXPECT_EQ(lineY(band->lines[1]), 145);
     EXPECT_EQ(lineY(band->lines[2]), 175);
     EXPECT_EQ(band->lines[0].subpaths[0].start.x, 3);
-    EXPECT_EQ(band->lines[0].subpaths[0].segments.at(0).end(), icon_geometry::Vector2(96, 115));
+    EXPECT_EQ(band->lines[0].subpaths[0].segments.at(0).end(), (icon_geometry::Vector2{96, 115}));
 }
 
 TEST(Ribs, LongBandIsClampedToSevenLines) {
@@ -130,7 +130,7 @@ TEST(Ribs, StripesAlongYAreFoundAcross) {
     ASSERT_TRUE(band.has_value());
     EXPECT_EQ(band->columns, (PixelRange{100, 190}));
     EXPECT_EQ(band->rows, (PixelRange{3, 96}));
-    EXPECT_EQ(band->lines.at(0).subpaths.at(0).start, icon_geometry::Vector2(115, 3));
+    EXPECT_EQ(band->lines.at(0).subpaths.at(0).start, (icon_geometry::Vector2{115, 3}));
 }
 
 TEST(Ribs, BadInputGivesNoBand) {
@@ -147,8 +147,8 @@ TEST(ButtonEdges, FacingBarsPairIntoOneButton) {
     ASSERT_EQ(pairs.size(), 1u);
     EXPECT_EQ(pairs[0].first, 0u);
     EXPECT_EQ(pairs[0].second, 1u);
-    EXPECT_EQ(pairs[0].center, icon_geometry::Vector2(30, 28));
-    EXPECT_EQ(pairs[0].size, icon_geometry::Vector2(34, 30));  // thickness 240 / 40
+    EXPECT_EQ(pairs[0].center, (icon_geometry::Vector2{30, 28}));
+    EXPECT_EQ(pairs[0].size, (icon_geometry::Vector2{34, 30}));  // thickness 240 / 40
     EXPECT_TRUE(FeatureDetection::ButtonEdges::pairs(marks, {1}, 10, 720).empty());
 }
 

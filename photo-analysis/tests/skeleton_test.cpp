@@ -45,7 +45,7 @@ TEST(Thin, OnePixelDiamondRingThinsToItselfAndIsOneClosedPolyline) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(lines[0].isClosed);
     EXPECT_EQ(lines[0].points.size(), 12u);
-    EXPECT_EQ(lines[0].points.front(), Vector2(4.5, 1.5));
+    EXPECT_EQ(lines[0].points.front(), (Vector2{4.5, 1.5}));
 }
 
 TEST(Thin, ThickBarBecomesOneCentredLine) {
@@ -93,10 +93,10 @@ TEST(SkeletonPolylines, TGivesThreeOpenLinesAndDiagonalPairNoExtraStep) {
     const auto lines = skeletonPolylines(t.cells, t.width, t.height);
     ASSERT_EQ(lines.size(), 3u);
     for (const Polyline& line : lines) EXPECT_FALSE(line.isClosed);
-    EXPECT_EQ(lines[0].points.front(), Vector2(1.5, 2.5));
-    EXPECT_EQ(lines[0].points.back(), Vector2(5.5, 2.5));
-    EXPECT_EQ(lines[1].points.back(), Vector2(9.5, 2.5));
-    EXPECT_EQ(lines[2].points.back(), Vector2(5.5, 5.5));
+    EXPECT_EQ(lines[0].points.front(), (Vector2{1.5, 2.5}));
+    EXPECT_EQ(lines[0].points.back(), (Vector2{5.5, 2.5}));
+    EXPECT_EQ(lines[1].points.back(), (Vector2{9.5, 2.5}));
+    EXPECT_EQ(lines[2].points.back(), (Vector2{5.5, 5.5}));
 
     const auto corner = gridFromRows({
         "....",
