@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "homey_project/source_layout.hpp"
 #include "icon_documents.hpp"
 #include "temporary_project.hpp"
 #include "test_images.hpp"
@@ -136,6 +137,18 @@ TEST(DriverAssetsState, AnythingAtTheModelNameIsAModel) {
             p.folder.write(model, std::string_view(kind) == "empty" ? "" : "{");
         EXPECT_TRUE(p.load().hasModel);
     }
+}
+
+TEST(SourceLayout, FacePhotoKeepsItsExtensionInLowerCase) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"face.JPG", "jpg"},       {"/home/me/photos/face.HeIc", "heic"},
+        {"face", "png"},           {"archive.tar.gz", "gz"},
+        {"/photos.d/face", "png"}, {".hidden", "png"},
+        {"face.", "png"},          {"", "png"},
+        {"visage-é.Jpeg", "jpeg"},
+    };
+    for (const auto& [path, extension] : cases) EXPECT_EQ(SourceLayout::facePhotoExtension(path), extension) << path;
+    EXPECT_EQ(SourceLayout::facePhotoName("jpg"), "photo-face.jpg");
 }
 
 }  // namespace

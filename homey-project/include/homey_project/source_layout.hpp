@@ -21,6 +21,12 @@ struct SourceLayout {
     std::filesystem::path faceCornersFile(std::string_view driverID) const;
     std::filesystem::path sourceFile(std::string_view driverID, std::string_view name) const;
     std::filesystem::path ignoreFile() const;
+
+    // The face photo is stored with its own file type: the photo path's
+    // extension in ASCII lower case, or "png" when the path has none.
+    static std::string facePhotoExtension(std::string_view photoPath);
+    // "photo-face." followed by the extension.
+    static std::string facePhotoName(std::string_view extension);
 };
 
 }  // namespace homey_project
