@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <icon_geometry/camera.hpp>
 #include <icon_geometry/model_template.hpp>
 #include <image_io/png_encoder.hpp>
@@ -31,6 +32,11 @@ std::string greyPng(int side, std::uint8_t grey) {
     return {bytes.begin(), bytes.end()};
 }
 
+void writeFile(const std::string& path, std::string_view text) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    gs_test::writeText(path, text);
+}
+
 void runCommand(benchmark::State& state, const std::vector<std::string>& arguments) {
     for (auto _ : state) {
         std::string out;
@@ -47,9 +53,9 @@ void runCommand(benchmark::State& state, const std::vector<std::string>& argumen
 // The panel's 960 icon and three driver images.
 void BM_CheckIconWithThreeImages(benchmark::State& state) {
     const gs_test::TemporaryFolder folder;
-    gs_test::writeText(folder.file("icon.svg"), icon(ModelTemplate::panel));
+    writeFile(folder.file("icon.svg"), icon(ModelTemplate::panel));
     for (const auto& [name, side] : {std::pair{"small.png", 75}, {"large.png", 500}, {"xlarge.png", 1000}}) {
-        gs_test::writeText(folder.file(std::string("images/") + name), greyPng(side, 255));
+        writeFile(folder.file(std::string("images/") + name), greyPng(side, 255));
     }
     runCommand(state, {"check", folder.file("icon.svg"), "--images", folder.file("images")});
 }
@@ -59,14 +65,14 @@ BENCHMARK(BM_CheckIconWithThreeImages)->Unit(benchmark::kMillisecond)->Repetitio
 // large image, all compared with the driver's.
 void BM_DriverDryRunAmongTwentyDrivers(benchmark::State& state) {
     const gs_test::TemporaryFolder folder;
-    gs_test::writeText(folder.file("app/app.json"), R"({"id": "com.exemple.maison", "name": "Home"})");
-    gs_test::writeText(folder.file("app/assets/icon.svg"), icon(ModelTemplate::bulb));
+    writeFile(folder.file("app/app.json"), R"({"id": "com.exemple.maison", "name": "Home"})");
+    writeFile(folder.file("app/assets/icon.svg"), icon(ModelTemplate::bulb));
     for (int i = 0; i < 20; ++i) {
         const std::string driver = "app/drivers/d" + std::to_string(10 + i) + "/";
         const auto modelTemplate = ModelTemplate::allCases[std::size_t(i) % ModelTemplate::allCases.size()];
-        gs_test::writeText(folder.file(driver + "driver.compose.json"), R"({"name": "Driver"})");
-        gs_test::writeText(folder.file(driver + "assets/icon.svg"), icon(modelTemplate));
-        gs_test::writeText(folder.file(driver + "assets/images/large.png"), greyPng(500, std::uint8_t(100 + i)));
+        writeFile(folder.file(driver + "driver.compose.json"), R"({"name": "Driver"})");
+        writeFile(folder.file(driver + "assets/icon.svg"), icon(modelTemplate));
+        writeFile(folder.file(driver + "assets/images/large.png"), greyPng(500, std::uint8_t(100 + i)));
     }
     runCommand(state, {"driver", folder.file("app"), "d10", "--template", "contact-sensor"});
 }

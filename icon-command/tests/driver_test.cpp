@@ -189,7 +189,10 @@ TEST(DriverCommand, WrittenDriverReadsBackFromTheProject) {
 
 TEST(DriverCommand, ExistingFilesAreReplacedOnlyWhenAsked) {
     const Project project;
-    ASSERT_LE(runTool({"driver", project.root.string(), "capteur", "--write"}, Language::en).code, 1);
+    // Written although the report fails (no images): the failure is the exit code.
+    const Transcript first = runTool({"driver", project.root.string(), "capteur", "--write"}, Language::en);
+    EXPECT_EQ(first.code, 1);
+    EXPECT_TRUE(first.out.ends_with("\n\n4 files written.\n")) << first.out;
     const auto before = testing::tree(project.folder.path());
 
     // A second dry run starts from the stored model: nothing but the files to replace.
@@ -215,6 +218,27 @@ TEST(DriverCommand, ExistingFilesAreReplacedOnlyWhenAsked) {
     EXPECT_EQ(replaced.err, "");
     EXPECT_TRUE(replaced.out.ends_with("\n\n2 fichiers écrits.\n")) << replaced.out;
     EXPECT_NE(testing::tree(project.folder.path()), before);
+}
+
+TEST(DriverCommand, TheFacePhotoKeepsItsExtensionInLowerCase) {
+    const Project project;
+    const struct {
+        std::string photo;
+        std::string stored;
+    } cases[]{{"face.JPÉG", "photo-face.jpég"},
+              {"face.", "photo-face.png"},
+              {".jpg", "photo-face.png"},
+              {"photo.v2.Png", "photo-face.png"},
+              {"sans-extension", "photo-face.png"}};
+    for (const auto& c : cases) {
+        testing::writeText(project.folder.file(c.photo), testing::squarePhoto(120, 60));
+        const Transcript t = runTool(
+            {"driver", project.root.string(), "capteur", "--photo", project.folder.file(c.photo)}, Language::en);
+        EXPECT_EQ(t.code, 0) << t.err;
+        EXPECT_NE(t.out.find("\n  new      sources/icones/capteur/" + c.stored + "\n"), std::string::npos)
+            << c.photo << "\n"
+            << t.out;
+    }
 }
 
 TEST(DriverCommand, NothingIsWrittenOutsideTheProject) {
