@@ -191,13 +191,6 @@ std::string storageRefusal(const icon_geometry::ModelInput::StorageProblem& prob
     return concat({lead, where, language.choose(" ne se relirait pas.", " would not read back.")});
 }
 
-template <class... Handlers>
-struct Overloaded : Handlers... {
-    using Handlers::operator()...;
-};
-template <class... Handlers>
-Overloaded(Handlers...) -> Overloaded<Handlers...>;
-
 }  // namespace
 
 std::string versionText(std::string_view shortVersion, std::string_view buildNumber) {
@@ -326,11 +319,11 @@ std::int32_t run(const std::vector<std::string>& arguments, const Console& conso
     }
     const std::string& command = arguments.front();
     using Handler = ExitCode (*)(const ParsedArguments&, const Console&, Language);
-    // images, controle/check and pilote/driver join this table with the photo and
-    // project libraries.
     static const std::map<std::string, Handler, std::less<>> handlers{
         {"gabarits", listTemplates}, {"templates", listTemplates}, {"modele", runModel},
         {"model", runModel},         {"icone", runIcon},           {"icon", runIcon},
+        {"images", runImages},       {"controle", runCheck},       {"check", runCheck},
+        {"pilote", runDriver},       {"driver", runDriver},
     };
     try {
         const ParsedArguments parsed =

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <homey_project/file_writing.hpp>
+#include <image_io/bounded_file.hpp>
 #include <system_error>
 #include <vector>
 
@@ -40,18 +42,6 @@ private:
     int fd_;
 };
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 // Opens a fresh temporary file beside the target. Created with 0666 so that the
 // process's umask alone decides the published file's mode.
 std::optional<std::pair<fs::path, int>> createTemporary(const fs::path& target) {
@@ -74,7 +64,7 @@ bool replaceAtomically(std::string_view bytes, const fs::path& target, std::opti
     const auto temporary = createTemporary(target);
     if (!temporary) return false;
     Descriptor fd(temporary->second);
-    const bool complete = (!mode || ::fchmod(fd.get(), *mode) == 0) && writeAll(fd.get(), bytes) &&
+    const bool complete = (!mode || ::fchmod(fd.get(), *mode) == 0) && homey_project::writeAll(fd.get(), bytes) &&
                           ::fsync(fd.get()) == 0 && fd.close() &&
                           ::rename(temporary->first.c_str(), target.c_str()) == 0;
     if (!complete) ::unlink(temporary->first.c_str());
@@ -86,7 +76,7 @@ bool replaceAtomically(std::string_view bytes, const fs::path& target, std::opti
 bool writeStraight(std::string_view bytes, const fs::path& target) {
     Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0) return false;
-    return writeAll(fd.get(), bytes) && fd.close();
+    return homey_project::writeAll(fd.get(), bytes) && fd.close();
 }
 
 // The folders made for a write, removed again, deepest first, when it fails.
@@ -118,6 +108,20 @@ private:
 };
 
 }  // namespace
+
+std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t limit) {
+    return image_io::readBoundedFile(path, limit);
+}
+
+fs::path fullPath(std::string_view path) {
+    std::error_code error;
+    fs::path absolute = fs::absolute(fs::path(path), error);
+    if (error) absolute = fs::path(path);
+    fs::path normal = absolute.lexically_normal();
+    // "a/b/" keeps an empty last component; the folder is "a/b".
+    if (!normal.has_filename() && normal.has_relative_path()) normal = normal.parent_path();
+    return normal;
+}
 
 namespace IconCommand {
 

@@ -36,4 +36,12 @@ inline std::string quoted(std::string_view value, Language language) {
     return concat({language.choose("« ", "“"), displayed(value), language.choose(" »", "”")});
 }
 
+// One visitor from several lambdas, for std::visit.
+template <class... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+template <class... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
 }  // namespace icon_command

@@ -7,6 +7,7 @@
 #include <icon_geometry/model_input.hpp>
 #include <image_io/bounded_file.hpp>
 
+#include "icon_command/files.hpp"
 #include "messages.hpp"
 
 namespace icon_command::IconCommand {
@@ -197,7 +198,7 @@ IconModel readModelFile(const std::string& path, Language language) {
                                                                      " is not a readable icon model.")}),
                             ExitCode::fileError);
     };
-    const std::optional<std::string> bytes = image_io::readBoundedFile(path, modelFileLimit);
+    const std::optional<std::string> bytes = readFile(path, modelFileLimit);
     if (!bytes) {
         // A missing file, a folder or a file that refuses reading cannot be read;
         // anything else (a pipe, a device, a file over the limit) is no model.

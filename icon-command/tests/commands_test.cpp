@@ -16,15 +16,10 @@ using icon_geometry::FaceShape;
 using icon_geometry::IconModel;
 using icon_geometry::ModelTemplate;
 using icon_geometry::ValidationIssue;
+using testing::expectRefusal;
 using testing::runTool;
 using testing::TemporaryFolder;
 using testing::Transcript;
-
-void expectRefusal(const Transcript& t, std::int32_t code, std::string_view message) {
-    EXPECT_EQ(t.code, code);
-    EXPECT_EQ(t.out, "");
-    EXPECT_EQ(t.err, std::string(message) + "\n");
-}
 
 std::string drawnIcon(const IconModel& model) {
     return IconCommand::iconSVG(model, icon_geometry::Camera::defaultCamera());

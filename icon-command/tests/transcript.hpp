@@ -37,6 +37,14 @@ std::string refusal(Call&& call, ExitCode expectedCode = ExitCode::usage) {
     return "";
 }
 
+// A refused run: its code, nothing on standard output, the message alone on
+// standard error.
+inline void expectRefusal(const Transcript& t, std::int32_t code, std::string_view message) {
+    EXPECT_EQ(t.code, code) << message;
+    EXPECT_EQ(t.out, "");
+    EXPECT_EQ(t.err, std::string(message) + "\n");
+}
+
 // A console that appends to the two texts as the standard console writes to the
 // two streams.
 Console capturingConsole(std::string& out, std::string& err);
@@ -54,7 +62,9 @@ using gs_test::TemporaryFolder;
 inline std::string readText(const std::string& path) {
     return gs_test::readText(path);
 }
+// Writes the file, making its missing folders first.
 inline void writeText(const std::string& path, std::string_view text) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     gs_test::writeText(path, text);
 }
 

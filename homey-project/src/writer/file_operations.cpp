@@ -9,8 +9,9 @@
 #include <charconv>
 #include <cstdio>
 
+#include "homey_project/file_writing.hpp"
+
 namespace homey_project {
-namespace {
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -24,6 +25,8 @@ bool writeAll(int fd, std::string_view bytes) {
     }
     return true;
 }
+
+namespace {
 
 // A hidden name beside the target, kept under the 255-byte limit of a name.
 std::string temporaryName(const std::string& name, int attempt) {

@@ -5,6 +5,7 @@
 // image_io::readBoundedFile.
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,15 @@
 #include "icon_command/console.hpp"
 
 namespace icon_command {
+
+// The whole content of a regular file, through the project's bounded reader: a
+// folder, pipe or device (also behind a link) is refused at once instead of
+// blocking, and so is a file larger than `limit`. Nothing when it cannot be read.
+[[nodiscard]] std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t limit);
+
+// The path made absolute against the working folder and lexically normalised:
+// no ".", "..", doubled or trailing "/"; links are not resolved.
+[[nodiscard]] std::filesystem::path fullPath(std::string_view path);
 
 namespace IconCommand {
 

@@ -1,0 +1,156 @@
+// The images and check commands, and the rendering of driver images from a
+// photo that the driver command shares.
+
+#include <homey_project/compliance_report.hpp>
+#include <homey_project/driver_image_check.hpp>
+#include <image_io/bounded_file.hpp>
+#include <photo_analysis/driver_image_renderer.hpp>
+#include <photo_analysis/photo_analysis_error.hpp>
+#include <photo_analysis/subject_extraction.hpp>
+#include <span>
+#include <system_error>
+
+#include "commands.hpp"
+#include "icon_command/files.hpp"
+#include "messages.hpp"
+#include "report_text.hpp"
+
+namespace icon_command::IconCommand {
+
+namespace {
+
+namespace fs = std::filesystem;
+using homey_project::DriverImageSize;
+using photo_analysis::PhotoAnalysisError;
+using photo_analysis::SubjectExtraction;
+
+photo_analysis::SubjectMask subjectMask(const photo_analysis::Photo& photo, const std::string& photoPath,
+                                        Language language, const photo_analysis::Segmenter& segmenter) {
+    try {
+        return SubjectExtraction::extractForeground(photo, segmenter);
+    } catch (const PhotoAnalysisError&) {
+    }
+    try {
+        return SubjectExtraction::extractByBackground(photo, SubjectExtraction::defaultTolerance);
+    } catch (const PhotoAnalysisError&) {
+        throw CommandError(concat({language.choose("Aucun objet trouvé sur la photo ", "No device found in the photo "),
+                                   displayed(photoPath), "."}),
+                           ExitCode::failure);
+    }
+}
+
+std::span<const std::uint8_t> bytesOf(const std::string& data) {
+    return {reinterpret_cast<const std::uint8_t*>(data.data()), data.size()};
+}
+
+}  // namespace
+
+RenderedImages renderImages(const std::string& photoPath, Language language) {
+    return renderImages(photoPath, language, photo_analysis::GrabCutSegmenter{});
+}
+
+RenderedImages renderImages(const std::string& photoPath, Language language,
+                            const photo_analysis::Segmenter& segmenter) {
+    photo_analysis::Photo photo;
+    try {
+        photo = photo_analysis::Photo::load(photoPath);
+    } catch (const PhotoAnalysisError&) {
+        throw CommandError(
+            concat({language.choose("Photo illisible : ", "Unreadable photo: "), displayed(photoPath), "."}),
+            ExitCode::fileError);
+    }
+    const photo_analysis::SubjectMask mask = subjectMask(photo, photoPath, language, segmenter);
+
+    const photo_analysis::DriverImageRenderer renderer{.margin = 0.08};
+    RenderedImages rendered;
+    for (const DriverImageSize size : homey_project::allDriverImageSizes) {
+        photo_analysis::DriverImageRenderer::Rendering rendering;
+        std::string png;
+        try {
+            rendering = renderer.render(photo, mask, size);
+            const std::vector<std::uint8_t> data = photo_analysis::DriverImageRenderer::pngData(rendering.image);
+            png.assign(data.begin(), data.end());
+        } catch (const PhotoAnalysisError&) {
+            throw CommandError(concat({language.choose("Le rendu de ", "Rendering "), homey_project::fileName(size),
+                                       language.choose(" a échoué.", " failed.")}),
+                               ExitCode::failure);
+        }
+        for (const homey_project::DriverImageIssue& issue :
+             homey_project::DriverImageCheck::checkImageData(bytesOf(png), size)) {
+            rendered.issueLines.push_back(imageIssueText(issue, size, language));
+        }
+        if (photo_analysis::DriverImageRenderer::isUpscaled(rendering.upscale)) {
+            rendered.issueLines.push_back(
+                imageIssueText(homey_project::DriverImageIssue::upscaled(rendering.upscale), size, language));
+        }
+        rendered.images.emplace(size, std::move(png));
+    }
+    return rendered;
+}
+
+ExitCode runImages(const ParsedArguments& parsed, const Console& console, Language language) {
+    checkAllowedOptions({"sortie"}, {}, language, parsed);
+    if (parsed.positionals.size() != 1) {
+        refuse(std::string(language.choose("Usage : glyphctl images <photo> [-o dossier]",
+                                           "Usage: glyphctl images <photo> [-o folder]")));
+    }
+    const auto output = parsed.options.find("sortie");
+    const fs::path folder = fullPath(output != parsed.options.end() ? output->second : ".");
+
+    // Everything is rendered before anything is made or written.
+    const RenderedImages rendered = renderImages(parsed.positionals.front(), language);
+
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error || !fs::is_directory(folder, error)) {
+        throw CommandError(concat({language.choose("Impossible de créer le dossier ", "Cannot create the folder "),
+                                   displayed(folder.string()), "."}),
+                           ExitCode::fileError);
+    }
+    for (const auto& [size, png] : rendered.images) {
+        const std::string file = (folder / homey_project::fileName(size)).string();
+        writeFile(png, file, language);
+        console.out(concat({language.choose("Image écrite : ", "Image written: "), displayed(file)}));
+    }
+    for (const std::string& line : rendered.issueLines) console.err(concat({"⚠︎ ", line}));
+    console.out(language.choose(
+        "Rappel : le Homey App Store exige une vraie photographie de l’appareil, sur fond blanc.",
+        "Reminder: the Homey App Store requires a real photograph of the device, on a white background."));
+    return ExitCode::success;
+}
+
+ExitCode runCheck(const ParsedArguments& parsed, const Console& console, Language language) {
+    checkAllowedOptions({"images"}, {}, language, parsed);
+    if (parsed.positionals.size() != 1) {
+        refuse(std::string(language.choose("Usage : glyphctl controle <icone.svg> [--images dossier]",
+                                           "Usage: glyphctl check <icon.svg> [--images folder]")));
+    }
+    const std::string& iconPath = parsed.positionals.front();
+    const std::optional<std::string> icon = readFile(iconPath, image_io::textFileLimit);
+    if (!icon) {
+        throw CommandError(concat({language.choose("Impossible de lire ", "Cannot read "), displayed(iconPath), "."}),
+                           ExitCode::fileError);
+    }
+
+    homey_project::ComplianceReport::Images images;
+    if (const auto folder = parsed.options.find("images"); folder != parsed.options.end()) {
+        for (const DriverImageSize size : homey_project::allDriverImageSizes) {
+            if (std::optional<std::string> bytes =
+                    readFile(fs::path(folder->second) / homey_project::fileName(size), image_io::imageFileLimit)) {
+                images.emplace(size, std::move(*bytes));
+            }
+        }
+        if (images.empty()) {
+            throw CommandError(concat({language.choose("Aucune image de pilote dans ", "No driver image in "),
+                                       displayed(folder->second), "."}),
+                               ExitCode::fileError);
+        }
+    }
+
+    const homey_project::ComplianceReport report =
+        homey_project::ComplianceReport::forStandaloneIcon(icon, images, canvasEdgeTolerance);
+    printReport(report, console.out, language);
+    return report.failures().empty() ? ExitCode::success : ExitCode::failure;
+}
+
+}  // namespace icon_command::IconCommand

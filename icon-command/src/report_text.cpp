@@ -1,0 +1,196 @@
+#include "report_text.hpp"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <variant>
+
+#include "messages.hpp"
+
+namespace icon_command::IconCommand {
+
+namespace {
+
+using homey_project::ComplianceItem;
+using homey_project::ComplianceStatus;
+using homey_project::DriverImageIssue;
+using homey_project::DriverImageSize;
+
+std::string integerText(std::int64_t value) {
+    std::array<char, 24> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
+// "1000" for xlarge: the side as the texts show it.
+std::string sideText(DriverImageSize size) {
+    return integerText(homey_project::rawValue(size));
+}
+
+// The overlap as a percentage without decimals, a space and "%": the same in
+// both languages.
+std::string overlapText(double overlap) {
+    return NumberText::fixed(overlap * 100, 0) + " %";
+}
+
+std::string distanceText(double distance, Language language) {
+    return NumberText::fixed(distance, 3, language == Language::fr);
+}
+
+// Plural "s" from two in French, everywhere but one in English.
+std::string_view plural(std::size_t count, Language language) {
+    if (language == Language::fr) return count >= 2 ? "s" : "";
+    return count == 1 ? "" : "s";
+}
+
+}  // namespace
+
+namespace NumberText {
+
+std::string fixed(double value, int decimals, bool decimalComma) {
+    // The longest fixed form of a double has 309 integer digits.
+    std::array<char, 400> buffer{};
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, decimals);
+    std::string text(buffer.data(), result.ptr);
+    if (decimalComma) {
+        for (char& c : text)
+            if (c == '.') c = ',';
+    }
+    return text;
+}
+
+// Adding +0 turns a −0 (from −0.4, say) into 0: an integer has no sign of zero.
+std::string truncated(double value) {
+    return fixed(std::trunc(value) + 0.0, 0);
+}
+
+std::string rounded(double value) {
+    return fixed(std::round(value) + 0.0, 0);
+}
+
+}  // namespace NumberText
+
+std::string complianceText(const ComplianceItem& item, Language language) {
+    return std::visit(
+        Overloaded{
+            [&](const ComplianceItem::IconFillsCanvas& c) {
+                return concat({language.choose("Icône : touche deux bords opposés du canevas (tolérance ",
+                                               "Icon: touches two opposite canvas edges (tolerance "),
+                               NumberText::truncated(c.tolerance), ")"});
+            },
+            [&](const ComplianceItem::IconReadableStroke& c) {
+                return concat({language.choose("Icône : trait le plus fin ", "Icon: thinnest stroke "),
+                               NumberText::rounded(c.thinnest),
+                               language.choose(" sur 960, lisible à 50 pixels à partir de 19",
+                                               " out of 960, readable at 50 pixels from 19")});
+            },
+            [&](const ComplianceItem::IconDistinctFromApp& c) {
+                return concat({language.choose("Icône : distincte de l’icône de l’app (recouvrement ",
+                                               "Icon: distinct from the app icon (overlap "),
+                               overlapText(c.overlap), ")"});
+            },
+            [&](const ComplianceItem::IconDistinctFromDriver& c) {
+                return concat({language.choose("Icône : trop proche de celle du pilote ", "Icon: too close to driver "),
+                               displayed(c.id), language.choose(" (recouvrement ", "’s icon (overlap "),
+                               overlapText(c.overlap), ")"});
+            },
+            [&](const ComplianceItem::ImageSize& c) {
+                const std::string side = sideText(c.size);
+                return concat(
+                    {homey_project::fileName(c.size), language.choose(" : ", ": "), side, " × ", side, " pixels"});
+            },
+            [&](const ComplianceItem::ImageBackground& c) {
+                return concat({homey_project::fileName(c.size),
+                               language.choose(" : fond blanc ou transparent", ": white or transparent background")});
+            },
+            [&](const ComplianceItem::ImageDistinctFromApp& c) {
+                return concat({language.choose("Image : distincte de l’image de l’app (écart ",
+                                               "Image: distinct from the app image (distance "),
+                               distanceText(c.distance, language), ")"});
+            },
+            [&](const ComplianceItem::ImageDistinctFromDriver& c) {
+                return concat(
+                    {language.choose("Image : trop proche de celle du pilote ", "Image: too close to driver "),
+                     displayed(c.id), language.choose(" (écart ", "’s image (distance "),
+                     distanceText(c.distance, language), ")"});
+            },
+            [&](const ComplianceItem::IconCanvas&) {
+                return std::string(language.choose("Icône : canevas de 960 × 960, fond transparent",
+                                                   "Icon: 960 × 960 canvas, transparent background"));
+            },
+            [&](const ComplianceItem::IconSingleColor&) {
+                return std::string(language.choose("Icône : une seule couleur, sans dégradé ni image",
+                                                   "Icon: a single color, no gradient and no image"));
+            },
+            [&](const ComplianceItem::IconCommands&) {
+                return std::string(
+                    language.choose("Icône : commandes M, L, C, Z seulement, sans arc ni segment nul",
+                                    "Icon: M, L, C, Z commands only, no arc and no zero-length segment"));
+            },
+            [&](const ComplianceItem::PhotographReminder&) {
+                return std::string(
+                    language.choose("Les images sont-elles des photographies de l’objet ? À vérifier vous-même.",
+                                    "Are the images photographs of the device? Check it yourself."));
+            },
+        },
+        item.value);
+}
+
+std::string imageIssueText(const DriverImageIssue& issue, DriverImageSize size, Language language) {
+    const std::string_view file = homey_project::fileName(size);
+    return std::visit(
+        Overloaded{
+            [&](const DriverImageIssue::WrongSize& i) {
+                const std::string expected = integerText(i.expected);
+                return concat({file, language.choose(" : ", ": "), integerText(i.width), " × ", integerText(i.height),
+                               language.choose(" au lieu de ", " instead of "), expected, " × ", expected});
+            },
+            [&](const DriverImageIssue::BackgroundNotWhite& i) {
+                return concat({file,
+                               language.choose(" : fond ni blanc ni transparent (",
+                                               ": background neither white nor transparent ("),
+                               NumberText::rounded(i.share * 100),
+                               language.choose(" % du pourtour)", "% of the border)")});
+            },
+            [&](const DriverImageIssue::Upscaled& i) {
+                return concat(
+                    {file,
+                     language.choose(" : photo trop petite, objet agrandi ", ": photo too small, device enlarged "),
+                     NumberText::fixed(i.factor, 1, language == Language::fr), language.choose(" fois", " times")});
+            },
+            [&](const DriverImageIssue::Unreadable&) {
+                return concat({file, language.choose(" : illisible", ": unreadable")});
+            },
+        },
+        issue.value);
+}
+
+std::string_view statusMark(ComplianceStatus status) {
+    switch (status) {
+        case ComplianceStatus::passed:
+            return "✓";
+        case ComplianceStatus::manual:
+            return "?";
+        case ComplianceStatus::warning:
+            return "⚠︎";
+        case ComplianceStatus::failed:
+            return "✗";
+    }
+    return "?";
+}
+
+void printReport(const homey_project::ComplianceReport& report, const std::function<void(std::string_view)>& out,
+                 Language language) {
+    out(language.choose("Conformité :", "Compliance:"));
+    for (const homey_project::ComplianceCheck& check : report.checks) {
+        out(concat({"  ", statusMark(check.status), " ", complianceText(check.item, language)}));
+    }
+    const std::size_t failures = report.failures().size();
+    const std::size_t warnings = report.warnings().size();
+    out(concat({integerText(static_cast<std::int64_t>(failures)), language.choose(" erreur", " error"),
+                plural(failures, language), ", ", integerText(static_cast<std::int64_t>(warnings)),
+                language.choose(" avertissement", " warning"), plural(warnings, language)}));
+}
+
+}  // namespace icon_command::IconCommand
