@@ -1,9 +1,18 @@
 #include "glyphsmith_state/site_version_fetcher.hpp"
 
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+#include <openssl/x509v3.h>
 
 #include <QHostAddress>
 #include <QPointer>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -40,14 +49,25 @@ public:
         Mode mode = Mode::whole;
     };
 
-    TinyHttpServer() {
-        EXPECT_TRUE(server_.listen(QHostAddress::LocalHost));
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) serve(socket);
+    // Plain HTTP, or HTTPS with the given certificate and key.
+    explicit TinyHttpServer(std::optional<QSslConfiguration> tls = std::nullopt) {
+        if (tls) {
+            auto secure = std::make_unique<QSslServer>();
+            secure->setSslConfiguration(*tls);
+            server_ = std::move(secure);
+        } else {
+            server_ = std::make_unique<QTcpServer>();
+        }
+        EXPECT_TRUE(server_->listen(QHostAddress::LocalHost));
+        connect(server_.get(), &QTcpServer::pendingConnectionAvailable, this, [this] {
+            while (QTcpSocket* socket = server_->nextPendingConnection()) serve(socket);
         });
+        scheme_ = tls ? u"https"_s : u"http"_s;
     }
 
-    QUrl url(const QString& path) const { return QUrl(u"http://127.0.0.1:%1%2"_s.arg(server_.serverPort()).arg(path)); }
+    QUrl url(const QString& path) const {
+        return QUrl(u"%1://127.0.0.1:%2%3"_s.arg(scheme_).arg(server_->serverPort()).arg(path));
+    }
     void route(const QByteArray& path, Answer answer) { answers_[path] = std::move(answer); }
     const QList<QByteArray>& requests() const { return requests_; }
 
@@ -101,10 +121,53 @@ private:
         }
     }
 
-    QTcpServer server_;
+    std::unique_ptr<QTcpServer> server_;
+    QString scheme_;
     std::map<QByteArray, Answer> answers_;
     QList<QByteArray> requests_;
 };
+
+// A self-signed certificate for 127.0.0.1 and its key, made for the test.
+QSslConfiguration selfSignedServer() {
+    EVP_PKEY* key = EVP_EC_gen("P-256");
+    X509* certificate = X509_new();
+    X509_set_version(certificate, 2);
+    ASN1_INTEGER_set(X509_get_serialNumber(certificate), 1);
+    X509_gmtime_adj(X509_getm_notBefore(certificate), -3600);
+    X509_gmtime_adj(X509_getm_notAfter(certificate), 3600);
+    X509_set_pubkey(certificate, key);
+    X509_NAME* name = X509_get_subject_name(certificate);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1,
+                               0);
+    X509_set_issuer_name(certificate, name);
+    X509V3_CTX context;
+    X509V3_set_ctx_nodb(&context);
+    X509V3_set_ctx(&context, certificate, certificate, nullptr, nullptr, 0);
+    X509_EXTENSION* address = X509V3_EXT_conf_nid(nullptr, &context, NID_subject_alt_name, "IP:127.0.0.1");
+    X509_add_ext(certificate, address, -1);
+    X509_EXTENSION_free(address);
+    X509_sign(certificate, key, EVP_sha256());
+
+    const auto pem = [](auto write) {
+        BIO* memory = BIO_new(BIO_s_mem());
+        write(memory);
+        char* bytes = nullptr;
+        const long size = BIO_get_mem_data(memory, &bytes);
+        QByteArray text(bytes, size);
+        BIO_free(memory);
+        return text;
+    };
+    const QByteArray certificatePem = pem([&](BIO* out) { PEM_write_bio_X509(out, certificate); });
+    const QByteArray keyPem =
+        pem([&](BIO* out) { PEM_write_bio_PrivateKey(out, key, nullptr, nullptr, 0, nullptr, nullptr); });
+    X509_free(certificate);
+    EVP_PKEY_free(key);
+
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setLocalCertificate(QSslCertificate(certificatePem));
+    configuration.setPrivateKey(QSslKey(keyPem, QSsl::Ec));
+    return configuration;
+}
 
 // Runs one fetch to its end.
 VersionData fetch(SiteVersionFetcher& fetcher) {
@@ -218,6 +281,25 @@ TEST(SiteVersionFetcher, DeliversNothingOnceTheContextIsGone) {
     context.reset();
     QTest::qWait(600);
     EXPECT_FALSE(delivered);
+}
+
+TEST(SiteVersionFetcher, NeverIgnoresACertificateItCannotTrust) {
+    if (!QSslSocket::supportsSsl()) GTEST_SKIP() << "no TLS backend";
+    const QSslConfiguration tls = selfSignedServer();
+    TinyHttpServer server(tls);
+    server.route("/version.json", {"HTTP/1.1 200 OK", "{}"});
+    SiteVersionFetcher fetcher(server.url(u"/version.json"_s), shortLimits());
+    EXPECT_EQ(fetch(fetcher), VersionData(VersionFetchFailure::network));
+    EXPECT_TRUE(server.requests().isEmpty());
+
+    // Trusted, the same server gives the file: the refusal was the certificate's.
+    const QSslConfiguration before = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = before;
+    trusting.addCaCertificate(tls.localCertificate());
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    const VersionData trusted = fetch(fetcher);
+    QSslConfiguration::setDefaultConfiguration(before);
+    EXPECT_EQ(trusted, VersionData(QByteArray("{}")));
 }
 
 TEST(SiteVersionFetcher, ReadsTheVersionFileOfTheUpdateSite) {
