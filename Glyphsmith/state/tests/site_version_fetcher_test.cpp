@@ -304,6 +304,8 @@ TEST(SiteVersionFetcher, NeverIgnoresACertificateItCannotTrust) {
 
 TEST(SiteVersionFetcher, ReadsTheVersionFileOfTheUpdateSite) {
     EXPECT_EQ(SiteVersionFetcher::forUpdateSite(QUrl()), nullptr);
+    // A build without an update site has no fetcher.
+    EXPECT_EQ(SiteVersionFetcher::forUpdateSite() == nullptr, updateSiteAddress().isEmpty());
     EXPECT_EQ(SiteVersionFetcher::forUpdateSite(QUrl(u"maj"_s)), nullptr);
     const struct {
         const char* site;

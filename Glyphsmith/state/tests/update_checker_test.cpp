@@ -141,7 +141,9 @@ TEST_F(UpdateCheck, ShowsFailuresAndTheUpToDateStateOnlyWhenAsked) {
         subject->checkForUpdates(c.interactive);
         fetcher->answer(c.answer);
         EXPECT_EQ(subject->available().has_value(), c.available);
-        if (c.available) EXPECT_EQ(subject->available()->version, u"2.2"_s);
+        if (c.available) {
+            EXPECT_EQ(subject->available()->version, u"2.2"_s);
+        }
         EXPECT_EQ(subject->isUpToDate(), c.upToDate);
         EXPECT_EQ(subject->error(), c.error);
         // Only the fields that changed tell their observers.

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <memory>
 
+#include "glyphsmith_state/update_site.hpp"
 #include "glyphsmith_state/version_fetching.hpp"
 
 namespace glyphsmith_state {
@@ -26,9 +27,10 @@ public:
     explicit SiteVersionFetcher(QUrl url);
     SiteVersionFetcher(QUrl url, Limits limits);
 
-    // The fetcher of the site's "/glyphsmith/version.json"; none when the site
-    // is empty or not a valid address, so that the checks fail.
-    static std::shared_ptr<SiteVersionFetcher> forUpdateSite(const QUrl& site);
+    // The fetcher of the site's "/glyphsmith/version.json", the build's update
+    // site unless told another; none when the site is empty or not a valid
+    // address, so that the checks fail.
+    static std::shared_ptr<SiteVersionFetcher> forUpdateSite(const QUrl& site = updateSiteAddress());
 
     const QUrl& url() const { return url_; }
     const Limits& limits() const { return limits_; }

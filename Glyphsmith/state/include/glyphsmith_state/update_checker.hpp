@@ -26,6 +26,7 @@ public:
     static constexpr qint64 launchCheckInterval = 86400;  // seconds
 
     // Without a fetcher (the build names no update site) every check fails.
+    // The preferences are required.
     UpdateChecker(std::shared_ptr<VersionFetching> fetcher, std::shared_ptr<UpdatePreferencesStoring> preferences,
                   QString currentVersion, QString currentBuild,
                   std::shared_ptr<const Clock> clock = std::make_shared<SystemClock>(), QObject* parent = nullptr);
