@@ -191,7 +191,8 @@ TEST(SiteVersionFetcher, GivesTheBodyOnlyOfAnAnswerWithStatus200) {
     const QByteArray file = R"({"version": "2.2", "build": "50", "url": "https://example.org"})";
     server.route("/ok", {"HTTP/1.1 200 OK\r\nContent-Type: application/json", file});
     server.route("/vide", {"HTTP/1.1 200 OK", ""});
-    server.route("/moved", {"HTTP/1.1 302 Found\r\nLocation: " + server.url(u"/ok"_s).toEncoded(), ""});
+    server.route("/moved", {"HTTP/1.1 302 Found\r\nLocation: " + server.url(u"/ok"_s).toEncoded(),
+                            "<a href=\"/ok\">ailleurs</a>"});
     server.route("/same", {"HTTP/1.1 304 Not Modified", ""});
     server.route("/error", {"HTTP/1.1 500 Internal Server Error", file});
     server.route("/created", {"HTTP/1.1 201 Created", file});
