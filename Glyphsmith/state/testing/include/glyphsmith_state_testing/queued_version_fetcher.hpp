@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <cstddef>
 #include <deque>
+#include <stdexcept>
 #include <utility>
 
 #include "glyphsmith_state/version_fetching.hpp"
@@ -20,6 +21,7 @@ public:
     // Answers the oldest waiting fetch; its completion runs only while its
     // context lives.
     void answer(glyphsmith_state::VersionData data) {
+        if (pending_.empty()) throw std::logic_error("no fetch waits for an answer");
         Pending fetch = std::move(pending_.front());
         pending_.pop_front();
         if (fetch.context) fetch.done(std::move(data));
