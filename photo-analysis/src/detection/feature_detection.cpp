@@ -3,14 +3,22 @@
 #include <algorithm>
 #include <cmath>
 
+#include "detection/detail_detection.hpp"
+
 namespace photo_analysis::FeatureDetection {
 
 using icon_geometry::DetailStyle;
 using icon_geometry::FaceDetail;
 
-std::vector<DetectedFeature> detect(const RgbaView&, const std::optional<icon_geometry::FaceShape>&, const Options&,
-                                    TextRecognizer*) {
-    return {};
+std::vector<DetectedFeature> detect(const RgbaView& image, const std::optional<icon_geometry::FaceShape>& shape,
+                                    const Options& options, TextRecognizer* recognizer) {
+    const std::optional<detail_detection::WorkingFace> face = detail_detection::workingFace(image, shape, options);
+    if (!face) return {};
+    detail_detection::MarkPixels pixels = detail_detection::markPixels(*face, options);
+    const std::vector<TextLines::Rectangle> text = detail_detection::textRectangles(image, *face, options, recognizer);
+    std::vector<DetectedFeature> features = detail_detection::features(*face, pixels, text, options);
+    std::erase_if(features, [](const DetectedFeature& f) { return !detail_detection::isFinite(f); });
+    return features;
 }
 
 std::vector<FaceDetail> faceDetails(const std::vector<DetectedFeature>& features, double width, double height,
