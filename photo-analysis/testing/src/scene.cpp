@@ -200,7 +200,8 @@ void drawFace(Scene& scene, double k) {
                 const bool sun = kind == DetailKind::sun;
                 const Vector2 c = thermostat ? (sun ? Vector2{0.17 * W, -0.33 * H} : Vector2{0.3 * W, -0.14 * H})
                                              : (sun ? Vector2{0.02 * W, -0.34 * H} : Vector2{0.22 * W, -0.1 * H});
-                const double size = 0.14 * m;
+                // Icons on the wide face are smaller, as on a thermostat.
+                const double size = thermostat ? 0.075 * H : 0.14 * m;
                 const icon_geometry::Pictogram picto(sun ? icon_geometry::Pictogram::sun
                                                          : icon_geometry::Pictogram::wifi);
                 icon_geometry::Rect bounds = icon_geometry::Rect::null();
