@@ -6,7 +6,7 @@
 
 #include <opencv2/core.hpp>
 
-#include "../tests/drawn_face.hpp"
+#include "../tests/thermostat_face.hpp"
 #include "detection/detail_detection.hpp"
 #include "photo_analysis/face_finding.hpp"
 #include "photo_analysis/feature_detection.hpp"
@@ -19,7 +19,6 @@
 namespace {
 
 using namespace photo_analysis;
-using test_photo::DetailKind;
 
 const bool singleThreaded = (cv::setNumThreads(1), true);
 
@@ -34,23 +33,7 @@ struct Road {
 
 const Road& road() {
     static const Road r = [] {
-        test_photo::SceneOptions o;
-        o.width = 4000;
-        o.height = 3000;
-        o.faceWidthMm = 120;
-        o.faceHeightMm = 80;
-        o.cornerRadiusMm = 6;
-        o.depthMm = 25;
-        o.subjectSize = 0.467;
-        o.yawDegrees = 20;
-        o.pitchDegrees = 8;
-        o.layout = test_photo::Layout::thermostat;
-        o.details = {DetailKind::led,       DetailKind::buttonRing, DetailKind::separator, DetailKind::diagonalLine,
-                     DetailKind::ribGrille, DetailKind::sun,        DetailKind::wifi};
-        o.labels = {{"THERMOSTAT", {-18, -28.8}, 4.4},
-                    {"Salon 21", {-24, -12.8}, 4},
-                    {"ON", {0, 8}, 3.6},
-                    {"MODE", {0, 15.2}, 3.2}};
+        const test_photo::SceneOptions o = test_photo::thermostatScene(4000, 3000, 20, 8);
         const test_photo::Scene scene = test_photo::renderScene(o);
         Road road;
         road.photo =
@@ -134,30 +117,9 @@ void faceAndDetails12MP(benchmark::State& state) {
 }
 BENCHMARK(faceAndDetails12MP)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
-// Detection without text on a 1080 × 720 face with rings, a light, ribs and words.
+// Detection without text on a 1080 × 720 face with rings, a light, ribs and labels.
 void detectWithoutText1080x720(benchmark::State& state) {
-    const testing::DrawnFace face = testing::drawFace(1080, 720, [](cairo_t* cr) {
-        cairo_set_source_rgb(cr, 0.25, 0.25, 0.27);
-        cairo_set_line_width(cr, 6);
-        for (const double x : {300.0, 780.0}) {
-            cairo_new_path(cr);
-            cairo_arc(cr, x, 470, 70, 0, 2 * M_PI);
-            cairo_stroke(cr);
-        }
-        cairo_rectangle(cr, 200, 330, 680, 6);
-        cairo_fill(cr);
-        cairo_set_source_rgb(cr, 0.1, 0.75, 0.2);
-        cairo_arc(cr, 540, 470, 14, 0, 2 * M_PI);
-        cairo_fill(cr);
-        cairo_set_source_rgb(cr, 0.55, 0.55, 0.56);
-        for (int i = 0; i < 6; ++i) cairo_rectangle(cr, 200, 580 + i * 16, 680, 7);
-        cairo_fill(cr);
-        cairo_set_source_rgb(cr, 0.12, 0.12, 0.14);
-        cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-        cairo_set_font_size(cr, 44);
-        cairo_move_to(cr, 360, 130);
-        cairo_show_text(cr, "THERMOSTAT");
-    });
+    const testing::RenderedFace face = testing::renderFace(true);
     FeatureDetection::Options options;
     options.excludesText = false;
     for (auto _ : state)
