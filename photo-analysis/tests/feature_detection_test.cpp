@@ -283,6 +283,24 @@ TEST(DetailDetection, BadInputGivesAnEmptyOrBoundedResult) {
     }
 }
 
+TEST(DetailDetection, AWorkingHeightBelowSixteenCountsAsSixteen) {
+    const DrawnFace face = testing::drawFace(48, 32, [](cairo_t* cr) {
+        cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
+        cairo_arc(cr, 24, 16, 3, 0, 2 * M_PI);
+        cairo_fill(cr);
+    });
+    FeatureDetection::Options options = withoutText();
+    options.margin = 0.1;
+    options.minimumMarkSize = 0.15;
+    options.workingHeight = 16;
+    const auto atSixteen = detectOn(face, options);
+    ASSERT_EQ(atSixteen.size(), 1u);
+    for (const int height : {15, 1, 0, -20}) {
+        options.workingHeight = height;
+        EXPECT_EQ(detectOn(face, options), atSixteen) << height;
+    }
+}
+
 TEST(DetailDetection, FeaturesCarryingNumbersThatAreNotFiniteAreDropped) {
     const auto path = FaceShape::ellipsePath(0.1, 0.1);
     const auto broken = path.mapPoints([](Vector2 p) { return Vector2{p.x, p.y > 0 ? nan : p.y}; });
