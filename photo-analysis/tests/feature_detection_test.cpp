@@ -68,16 +68,20 @@ TEST(DetailDetection, WithoutAShapeTheFaceIsTheImageLessTheMarginBand) {
 }
 
 TEST(DetailDetection, MarksNeedTheSmallestSizeAndHalfItsSquareInPixels) {
-    // m = 13: at least 13 pixels long and ⌊169 / 2⌋ = 84 pixels.
+    // The defaults at H = 720: m = 12.96 pixels, so 13 pixels long and
+    // ⌊12.96² / 2⌋ = 83 pixels at least.
+    const double m = FeatureDetection::Options{}.minimumMarkSize * H;
     struct Case {
-        int w, h;
+        int w, h, extra;  // a w × h block and `extra` pixels of the next row
         bool kept;
     };
-    for (const Case c : {Case{13, 7, true}, Case{13, 6, false}, Case{12, 8, false}, Case{7, 13, true}}) {
+    for (const Case c : {Case{13, 6, 5, true}, Case{13, 6, 4, false}, Case{12, 8, 0, false}, Case{7, 13, 0, true}}) {
         std::vector<bool> mask(100 * 100, false);
         for (int y = 10; y < 10 + c.h; ++y)
             for (int x = 10; x < 10 + c.w; ++x) mask[static_cast<std::size_t>(y) * 100 + x] = true;
-        EXPECT_EQ(detail_detection::marks(mask, 100, 100, 13).size(), c.kept ? 1u : 0u) << c.w << " x " << c.h;
+        for (int x = 10; x < 10 + c.extra; ++x) mask[static_cast<std::size_t>(10 + c.h) * 100 + x] = true;
+        EXPECT_EQ(detail_detection::marks(mask, 100, 100, m).size(), c.kept ? 1u : 0u)
+            << c.w << " x " << c.h << " + " << c.extra;
     }
 }
 
