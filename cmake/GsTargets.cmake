@@ -7,6 +7,12 @@ if(GS_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+if(GS_FUZZ)
+  # Every library is instrumented for coverage, not only the fuzz drivers:
+  # libFuzzer can only steer by the edges it sees.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
 
 add_library(gs_warnings INTERFACE)
 target_compile_options(gs_warnings INTERFACE
