@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "glyphsmith_state/free_icon.hpp"
 #include "glyphsmith_state/project_store.hpp"
 #include "glyphsmith_state/thread_pool_task_runner.hpp"
 #include "homey_project/driver_assets_state.hpp"
@@ -153,5 +154,16 @@ void BM_ComplianceRequestToStored(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ComplianceRequestToStored)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The report alone, computed where the request above computes it.
+void BM_ComplianceReportAlone(benchmark::State& state) {
+    const homey_project::HomeyApp app = homey_project::HomeyProjectReader::readProject(project(20).toStdString());
+    const std::string icon = icon_geometry::iconSvg(freeIconStartingModel(), icon_geometry::Camera::defaultCamera());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(homey_project::ComplianceReport::forProjectDriver(app.drivers.front(), app, icon, {},
+                                                                                   ProjectStore::complianceTolerance));
+    }
+}
+BENCHMARK(BM_ComplianceReportAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
