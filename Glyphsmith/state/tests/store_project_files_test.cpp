@@ -118,9 +118,10 @@ TEST_F(ProjectFiles, StoredFacePhotoIsTheFirstRegularFileByName) {
     writeFile(a + QStringLiteral("/photo-face.jpeg"), "jpeg");
     EXPECT_EQ(storedFacePhotoPath(app(), "a"), a + QStringLiteral("/photo-face.jpeg"));
 
-    // A link and a folder that sort first are passed over.
+    // A link, a folder and a FIFO that sort first are passed over.
     link(a + QStringLiteral("/photo-face.png"), a + QStringLiteral("/photo-face.bmp"));
     ASSERT_TRUE(QDir().mkpath(a + QStringLiteral("/photo-face.gif")));
+    ASSERT_EQ(mkfifo(QFile::encodeName(a + QStringLiteral("/photo-face.fifo")).constData(), 0600), 0);
     EXPECT_EQ(storedFacePhotoPath(app(), "a"), a + QStringLiteral("/photo-face.jpeg"));
 }
 

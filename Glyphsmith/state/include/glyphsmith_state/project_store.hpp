@@ -78,6 +78,7 @@ public:
     using Editors = std::map<std::string, std::shared_ptr<DriverEditor>>;
     using States = std::map<std::string, homey_project::DriverAssetsState>;
     using PlannedWrites = std::vector<homey_project::PlannedWrite>;
+    using DiscardAction = glyphsmith_state::DiscardAction;
     using EditorFactory = ProjectStoreSeams::EditorFactory;
     using Seams = ProjectStoreSeams;
 
