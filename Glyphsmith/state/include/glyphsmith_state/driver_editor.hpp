@@ -18,6 +18,7 @@
 #include <QString>
 #include <QUrl>
 #include <QUuid>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -26,12 +27,14 @@
 #include "glyphsmith_state/app_error.hpp"
 #include "glyphsmith_state/editing_choices.hpp"
 #include "glyphsmith_state/loaded_photo.hpp"
+#include "glyphsmith_state/photo_services.hpp"
 #include "glyphsmith_state/proposed_detail.hpp"
 #include "homey_project/compliance_report.hpp"
 #include "homey_project/driver_image_check.hpp"
 #include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/camera.hpp"
 #include "icon_geometry/icon_model.hpp"
+#include "icon_geometry/rect.hpp"
 #include "icon_geometry/vector.hpp"
 #include "photo_analysis/face_rectification.hpp"
 #include "photo_analysis/photo.hpp"
@@ -45,7 +48,14 @@ public:
     // Rendered PNG driver images by size.
     using DriverImages = std::map<homey_project::DriverImageSize, QByteArray>;
 
+    // An editor for model editing only: its photo operations find no services
+    // and do nothing.
     explicit DriverEditor(icon_geometry::IconModel model, QObject* parent = nullptr);
+    // An editor whose photo work runs through `work`: the analysis on the
+    // runner, away from the main thread, the results applied back on it.
+    DriverEditor(icon_geometry::IconModel model, PhotoWork work, QObject* parent = nullptr);
+
+    const PhotoWork& photoWork() const { return photoWork_; }
 
     // ----- Observed fields -----
 
@@ -55,6 +65,9 @@ public:
     // The decoded face photo. Signals on every assignment.
     const std::optional<photo_analysis::Photo>& facePhoto() const { return facePhoto_; }
     void setFacePhoto(std::optional<photo_analysis::Photo> photo);
+    // Moves at every assignment of the face photo, equal or not: work started on
+    // one face photo applies its result only while this has not moved.
+    std::uint64_t facePhotoRevision() const { return facePhotoRevision_; }
     // The face photo's file bytes, as written into the project.
     const std::optional<QByteArray>& facePhotoData() const { return facePhotoData_; }
     void setFacePhotoData(std::optional<QByteArray> data);
@@ -167,6 +180,32 @@ public:
     void scaleSelectedDetail(double factor);
     // Removes the detail at the index and clears the selection; nothing out of range.
     void removeDetail(int index);
+
+    // ----- The face photo, its corners and the driver images -----
+
+    // What a click on the face photo (photo pixels) does, by the tool: place a
+    // detail at the face point, or add a face corner and fit the face at the fourth.
+    void handlePhotoClick(double x, double y);
+    // The four clicked corners seen as a face, at the entered aspect when it is
+    // kept; nothing without four corners and a face photo.
+    std::optional<photo_analysis::Rectification> rectification() const;
+    // A face-photo pixel as a face point in millimetres: through the corners'
+    // rectification, else taking the subject's box as the face; nothing otherwise.
+    std::optional<icon_geometry::Vector2> facePoint(double x, double y) const;
+    // The face becomes a rounded rectangle of the corners' aspect (or the entered
+    // one) at the current height, its corner radius fitted on the subject's
+    // outline in the background. Without a rectification: cornersNeedFourPoints.
+    void fitFaceToCorners();
+    // The face takes the kind and proportions of the outline fitted on the
+    // subject, at the current height, in the background. Without a fit: noPhoto.
+    void fitFaceOutline();
+    // Imports a profile photo: its subject's proportions give the depth.
+    void loadPickedPhoto(const QUrl& url);
+    // Renders the three driver images of the current face photo in the background
+    // and applies them while that photo is still the face photo; then calls
+    // `whenDone` on the main thread. Without a face photo and its mask nothing
+    // changes and `whenDone` is called at once.
+    void renderDriverImages(std::function<void()> whenDone = {});
 
     // ----- Parts and templates -----
 
@@ -287,6 +326,8 @@ private:
     template <class Change>
     bool changePart(int index, Change&& change);
     bool isPartIndex(int index) const;
+    // The face mask's box, found once per mask.
+    const std::optional<icon_geometry::Rect>& faceMaskBox() const;
 
     // Loads and detections in flight, for isWorking.
     void loadPhotosThen(const QList<QUrl>& urls, bool firstIsFace, bool thenDetect,
@@ -295,11 +336,14 @@ private:
     bool loadInFlight_ = false;
     int detectionsInFlight_ = 0;
 
+    PhotoWork photoWork_;
     icon_geometry::IconModel model_;
     std::optional<photo_analysis::Photo> facePhoto_;
+    std::uint64_t facePhotoRevision_ = 0;
     std::optional<QByteArray> facePhotoData_;
     QString facePhotoExtension_ = QStringLiteral("png");
     std::optional<photo_analysis::SubjectMask> faceMask_;
+    mutable std::optional<std::optional<icon_geometry::Rect>> faceMaskBox_;
     std::optional<double> profileDepthRatio_;
     std::vector<icon_geometry::Vector2> corners_;
     bool keepEnteredAspect_ = true;
