@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "recognizer_suite.hpp"
 #include "test_photo/scene.hpp"
 #include "thermostat_face.hpp"
 
@@ -35,18 +36,7 @@ double intersectionOverUnion(const Rectangle& a, const Rectangle& b) {
     return common / (a.width * a.height + b.width * b.height - common);
 }
 
-class TesseractRecognizerTest : public ::testing::Test {
-protected:
-    // Loading the languages is the slow part: one recogniser for the suite.
-    static void SetUpTestSuite() { recognizer_ = makeTesseractRecognizer().release(); }
-    static void TearDownTestSuite() {
-        delete recognizer_;
-        recognizer_ = nullptr;
-    }
-    static TextRecognizer* recognizer_;
-};
-
-TextRecognizer* TesseractRecognizerTest::recognizer_ = nullptr;
+class TesseractRecognizerTest : public photo_analysis::testing::RecognizerSuite {};
 
 }  // namespace
 

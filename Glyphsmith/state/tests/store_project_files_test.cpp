@@ -10,6 +10,7 @@
 #include "glyphsmith_state/free_icon.hpp"
 #include "glyphsmith_state/project_sources.hpp"
 #include "glyphsmith_state/project_store.hpp"
+#include "glyphsmith_state_testing/photo_services_double.hpp"
 #include "icon_geometry/icon_model_coding.hpp"
 #include "icon_geometry/json.hpp"
 #include "store_testing.hpp"
@@ -134,6 +135,46 @@ TEST_F(ProjectFiles, StoredCornersAreReadThroughTheGuardedDecoder) {
     EXPECT_TRUE(storedFaceCorners(app(), "a").empty());
     writeFile(file, QByteArray(200, '[') + QByteArray(200, ']'));
     EXPECT_TRUE(storedFaceCorners(app(), "a").empty());
+}
+
+// The editor of a driver with two stored face photos restores the first by name,
+// with its stored corners, and counts it as written.
+TEST_F(ProjectFiles, EditorRestoresTheStoredFacePhoto) {
+    makeProject(root(), {QStringLiteral("a")});
+    const QString a = sources(QStringLiteral("a"));
+    const auto services = std::make_shared<glyphsmith_state_testing::PhotoServicesDouble>();
+    for (const QString& name : {QStringLiteral("photo-face.png"), QStringLiteral("photo-face.jpeg")}) {
+        const QByteArray bytes = name.toUtf8();
+        writeFile(a + QLatin1Char('/') + name, bytes);
+        services->addFile(a + QLatin1Char('/') + name, bytes);
+        glyphsmith_state_testing::PhotoServicesDouble::Script script;
+        script.bytes = bytes;
+        script.photo = glyphsmith_state_testing::PhotoServicesDouble::plainPhoto(40, 40, name.size());
+        script.mask = glyphsmith_state_testing::PhotoServicesDouble::boxMask(40, 40, {5, 5, 30, 30});
+        script.images[homey_project::DriverImageSize::small] = {QByteArray("png of ") + bytes, {}, 1.0};
+        services->addPhoto(script);
+    }
+    writeFile(a + QStringLiteral("/coins-face.json"),
+              R"([{"x": 5, "y": 5}, {"x": 35, "y": 5}, {"x": 35, "y": 35}, {"x": 5, "y": 35}])");
+
+    ProjectStore restoring(recents, nullptr, runner, ProjectStore::Seams{{}, {}, nullptr, {}, services});
+    restoring.openHomeyApp(root());
+    DriverEditor& editor = restoring.currentEditor();
+    // Nothing is read before the event loop turns and the runner works.
+    EXPECT_EQ(services->callCount(), 0u);
+    turnEventLoop();
+    runner.runAll();
+    EXPECT_EQ(editor.facePhotoData(), QByteArray("photo-face.jpeg"));
+    EXPECT_EQ(editor.facePhotoExtension(), QStringLiteral("jpeg"));
+    EXPECT_EQ(editor.corners(), (std::vector<Vector2>{{5, 5}, {35, 5}, {35, 35}, {5, 35}}));
+    EXPECT_FALSE(editor.hasUnwrittenChanges());
+    EXPECT_TRUE(restoring.unwrittenDriverNames().isEmpty());
+
+    // Written again as it was found.
+    const homey_project::DriverPackage package = restoring.driverPackage(*restoring.selectedDriver());
+    ASSERT_EQ(package.sourcePhotos.size(), 1u);
+    EXPECT_EQ(package.sourcePhotos[0].name, "photo-face.jpeg");
+    EXPECT_EQ(package.faceCorners, editor.corners());
 }
 
 TEST_F(ProjectFiles, StoredFreeIconThatIsRefusedLeavesTheStartingModel) {

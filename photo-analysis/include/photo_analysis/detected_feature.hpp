@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <variant>
+#include <vector>
 
 #include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/face_shape.hpp"
@@ -81,6 +82,10 @@ struct DetectedFeature {
     std::variant<Dot, Outline, Stroke, Boundary, Pictogram> value;
 
     Kind kind() const { return static_cast<Kind>(value.index()); }
+
+    // The outlines to draw over the face image, in face units: a dot's circle, a
+    // pictogram's contours, any other feature's own path.
+    std::vector<icon_geometry::BezierPath> paths() const;
 
     friend bool operator==(const DetectedFeature&, const DetectedFeature&) = default;
 };

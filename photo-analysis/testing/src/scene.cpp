@@ -103,13 +103,14 @@ void drawFace(Scene& scene, double k) {
     setColour(cr, o.detail);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
 
+    const bool thermostat = o.layout == Layout::thermostat;
     const auto record = [&](DetailKind kind, Vector2 centre, Vector2 size) {
         scene.details.push_back({kind, centre, size, centre * (1.0 / H), size * (1.0 / H)});
     };
     for (const DetailKind kind : o.details) {
         switch (kind) {
             case DetailKind::led: {
-                const Vector2 c{0.30 * W, -0.36 * H};
+                const Vector2 c = thermostat ? Vector2{0.38 * W, -0.36 * H} : Vector2{0.30 * W, -0.36 * H};
                 const double r = 0.025 * m;
                 cairo_save(cr);
                 cairo_set_source_rgb(cr, 0.1, 0.75, 0.3);
@@ -122,7 +123,8 @@ void drawFace(Scene& scene, double k) {
             case DetailKind::buttonRing: {
                 const double r = 0.08 * m, line = 0.012 * m;
                 for (const double side : {-1.0, 1.0}) {
-                    const Vector2 c{0.2 * W * side, 0.24 * H};
+                    const Vector2 c =
+                        thermostat ? Vector2{0.22 * W * side, 0.14 * H} : Vector2{0.2 * W * side, 0.24 * H};
                     cairo_new_path(cr);
                     cairo_arc(cr, c.x, c.y, r, 0, 2 * std::numbers::pi);
                     cairo_set_line_width(cr, line);
@@ -132,17 +134,18 @@ void drawFace(Scene& scene, double k) {
                 break;
             }
             case DetailKind::separator: {
-                const double line = 0.01 * m;
-                cairo_move_to(cr, -0.38 * W, 0.06 * H);
-                cairo_line_to(cr, 0.38 * W, 0.06 * H);
+                const double line = 0.01 * m, y = thermostat ? -0.02 * H : 0.06 * H;
+                cairo_move_to(cr, -0.38 * W, y);
+                cairo_line_to(cr, 0.38 * W, y);
                 cairo_set_line_width(cr, line);
                 cairo_stroke(cr);
-                record(kind, {0, 0.06 * H}, {0.76 * W + line, line});
+                record(kind, {0, y}, {0.76 * W + line, line});
                 break;
             }
             case DetailKind::diagonalLine: {
                 const double line = 0.01 * m;
-                const Vector2 a{-0.07 * W, 0.43 * H}, b{0.07 * W, 0.37 * H};
+                const Vector2 a = thermostat ? Vector2{-0.42 * W, 0.22 * H} : Vector2{-0.07 * W, 0.43 * H};
+                const Vector2 b = thermostat ? Vector2{-0.35 * W, 0.06 * H} : Vector2{0.07 * W, 0.37 * H};
                 cairo_move_to(cr, a.x, a.y);
                 cairo_line_to(cr, b.x, b.y);
                 cairo_set_line_width(cr, line);
@@ -151,6 +154,21 @@ void drawFace(Scene& scene, double k) {
                 break;
             }
             case DetailKind::ribGrille: {
+                if (thermostat) {
+                    // Eight ribs 0.02 H apart across the face.
+                    const double line = 0.0085 * H, first = 0.28 * H, pitch = 0.02 * H, half = 0.43 * W;
+                    for (int i = 0; i < 8; ++i) {
+                        cairo_move_to(cr, -half, first + i * pitch);
+                        cairo_line_to(cr, half, first + i * pitch);
+                    }
+                    cairo_save(cr);
+                    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+                    cairo_set_line_width(cr, line);
+                    cairo_stroke(cr);
+                    cairo_restore(cr);
+                    record(kind, {0, first + 3.5 * pitch}, {2 * half, 7 * pitch + line});
+                    break;
+                }
                 const double line = 0.012 * m, top = -0.41 * H, bottom = -0.29 * H;
                 for (int i = 0; i < 5; ++i) {
                     const double x = -0.38 * W + i * 0.05 * W;
@@ -180,8 +198,10 @@ void drawFace(Scene& scene, double k) {
             case DetailKind::sun:
             case DetailKind::wifi: {
                 const bool sun = kind == DetailKind::sun;
-                const Vector2 c = sun ? Vector2{0.02 * W, -0.34 * H} : Vector2{0.22 * W, -0.1 * H};
-                const double size = 0.14 * m;
+                const Vector2 c = thermostat ? (sun ? Vector2{0.17 * W, -0.33 * H} : Vector2{0.3 * W, -0.14 * H})
+                                             : (sun ? Vector2{0.02 * W, -0.34 * H} : Vector2{0.22 * W, -0.1 * H});
+                // Icons on the wide face are smaller, as on a thermostat.
+                const double size = thermostat ? 0.075 * H : 0.14 * m;
                 const icon_geometry::Pictogram picto(sun ? icon_geometry::Pictogram::sun
                                                          : icon_geometry::Pictogram::wifi);
                 icon_geometry::Rect bounds = icon_geometry::Rect::null();
@@ -197,6 +217,21 @@ void drawFace(Scene& scene, double k) {
                 break;
             }
         }
+    }
+    for (const TextLabel& label : o.labels) {
+        cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+        // DejaVu's capitals are 0.73 of the font size.
+        cairo_set_font_size(cr, label.capHeightMm / 0.729);
+        cairo_text_extents_t e;
+        cairo_text_extents(cr, label.text.c_str(), &e);
+        const double x = label.centreMm.x - e.width / 2 - e.x_bearing;
+        const double y = label.centreMm.y - e.height / 2 - e.y_bearing;
+        cairo_move_to(cr, x, y);
+        cairo_show_text(cr, label.text.c_str());
+        const icon_geometry::Rect box{x + e.x_bearing, y + e.y_bearing, e.width, e.height};
+        scene.textBoxesMm.push_back(box);
+        scene.textBoxesUnits.push_back({box.x / H, box.y / H, box.width / H, box.height / H});
+        record(DetailKind::text, box.center(), {box.width, box.height});
     }
     cairo_surface_flush(surface.get());
     // cairo's ARGB32 is premultiplied, one native-endian word a pixel.

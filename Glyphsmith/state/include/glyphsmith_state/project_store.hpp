@@ -29,6 +29,7 @@
 #include "glyphsmith_state/driver_editor.hpp"
 #include "glyphsmith_state/file_panels.hpp"
 #include "glyphsmith_state/free_icon.hpp"
+#include "glyphsmith_state/photo_services.hpp"
 #include "glyphsmith_state/recent_projects.hpp"
 #include "glyphsmith_state/report_key.hpp"
 #include "glyphsmith_state/task_runner.hpp"
@@ -59,17 +60,18 @@ struct DiscardAction {
 };
 
 // What the project store reaches the world through. Absent members take the
-// production ones: the project reader and writer, a plain editor. Without
+// production ones: the project reader and writer, the photo analysis. Without
 // panels the panel commands do nothing.
 struct ProjectStoreSeams {
-    // Builds an editor on its starting model; the app hands in one that gives
-    // the editor its photo services.
+    // Builds an editor on its starting model, in place of an editor whose photo
+    // work runs on the store's runner with `photoServices`.
     using EditorFactory = std::function<std::shared_ptr<DriverEditor>(icon_geometry::IconModel)>;
 
     std::shared_ptr<const homey_project::HomeyProjectReading> reader;
     std::shared_ptr<const homey_project::HomeyProjectWriting> writer;
     FilePanels* panels = nullptr;
     EditorFactory makeEditor;
+    std::shared_ptr<const PhotoServices> photoServices;
 };
 
 class ProjectStore : public QObject {
@@ -236,6 +238,7 @@ private:
     std::shared_ptr<const homey_project::HomeyProjectWriting> writer_;
     FilePanels* panels_;
     EditorFactory makeEditor_;
+    std::shared_ptr<const PhotoServices> photoServices_;
 
     std::optional<homey_project::HomeyApp> app_;
     States states_;

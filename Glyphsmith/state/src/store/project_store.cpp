@@ -9,13 +9,14 @@
 #include <QLocale>
 #include <QMetaObject>
 #include <QPointer>
+#include <QUrl>
 #include <exception>
 
+#include "glyphsmith_state/analysis_photo_services.hpp"
 #include "glyphsmith_state/project_sources.hpp"
 #include "homey_project/source_layout.hpp"
 #include "main_thread.hpp"
 #include "planned_package.hpp"
-#include "source_photo_restore.hpp"
 
 namespace glyphsmith_state {
 
@@ -50,6 +51,7 @@ ProjectStore::ProjectStore(RecentProjectsStoring& recents, FreeIconStoring* free
       writer_(seams.writer ? std::move(seams.writer) : std::make_shared<homey_project::HomeyProjectWriter>()),
       panels_(seams.panels),
       makeEditor_(std::move(seams.makeEditor)),
+      photoServices_(seams.photoServices ? std::move(seams.photoServices) : std::make_shared<AnalysisPhotoServices>()),
       brandCamera_(Camera::defaultCamera()) {
     recentProjects_ = recents_.loadRecentProjects();
     std::optional<IconModel> storedFreeIcon;
@@ -108,7 +110,7 @@ void ProjectStore::setPendingDiscard(std::optional<DiscardAction> action) {
 
 std::shared_ptr<DriverEditor> ProjectStore::newEditor(IconModel model) const {
     if (makeEditor_) return makeEditor_(std::move(model));
-    return std::make_shared<DriverEditor>(std::move(model));
+    return std::make_shared<DriverEditor>(std::move(model), PhotoWork{photoServices_, &runner_});
 }
 
 DriverEditor& ProjectStore::currentEditor() const {
@@ -164,7 +166,9 @@ DriverEditor& ProjectStore::makeDriverEditor(const HomeyDriver& driver) {
                 this,
                 [weakEditor = QPointer<DriverEditor>(editor.get()), path = *photo,
                  corners = storedFaceCorners(*app_, driver.id)]() mutable {
-                    if (weakEditor) restoreStoredFacePhoto(*weakEditor, path, std::move(corners));
+                    // The editor loads the photo in its own tasks, counts it as
+                    // written and keeps four corners that lie on it.
+                    if (weakEditor) weakEditor->loadSourcePhoto(QUrl::fromLocalFile(path), std::move(corners));
                 },
                 Qt::QueuedConnection);
         }

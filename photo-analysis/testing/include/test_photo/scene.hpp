@@ -26,6 +26,19 @@ struct Colour {
     double r = 1, g = 1, b = 1;  // 0…1
 };
 
+// A line of text printed on the face, DejaVu Sans Bold, centred on a point in
+// face millimetres; `capHeightMm` is the height of its capitals.
+struct TextLabel {
+    std::string text;
+    icon_geometry::Vector2 centreMm;
+    double capHeightMm = 4;
+};
+
+// Where the details sit on the face. `compact` keeps them within a square face;
+// `thermostat` spreads them over a wide face, with a grille of horizontal ribs
+// across the whole face near its bottom edge.
+enum class Layout { compact, thermostat };
+
 struct SceneOptions {
     int width = 640;
     int height = 480;
@@ -48,7 +61,10 @@ struct SceneOptions {
     Colour background{0.28, 0.45, 0.62};
     Background backdrop = Background::uniform;
     std::vector<DetailKind> details{allDetailKinds.begin(), allDetailKinds.end()};
+    Layout layout = Layout::compact;
     std::string text = "OK";  // two letters, DejaVu Sans
+    // More text, drawn whatever `details` holds; each is recorded as a text detail.
+    std::vector<TextLabel> labels;
     unsigned seed = 1;
     double blurSigma = 0.7;
     double noise = 2.0;          // standard deviation, 8-bit units
