@@ -59,7 +59,11 @@ ProjectStore::ProjectStore(RecentProjectsStoring& recents, FreeIconStoring* free
     freeEditor_ = newEditor(storedFreeIcon.value_or(freeIconStartingModel()));
 }
 
-ProjectStore::~ProjectStore() = default;
+ProjectStore::~ProjectStore() {
+    // Editors going with the store tell it so while its members still exist.
+    editors_.clear();
+    freeEditor_.reset();
+}
 
 // ----- Observed fields -----
 
