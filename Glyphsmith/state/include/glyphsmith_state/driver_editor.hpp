@@ -13,9 +13,11 @@
 // body is not extruded) signals nothing. No operation reports an error.
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QUrl>
+#include <QUuid>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -29,6 +31,7 @@
 #include "glyphsmith_state/proposed_detail.hpp"
 #include "homey_project/compliance_report.hpp"
 #include "homey_project/driver_image_check.hpp"
+#include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/camera.hpp"
 #include "icon_geometry/icon_model.hpp"
 #include "icon_geometry/rect.hpp"
@@ -229,6 +232,52 @@ public:
     // 0.1 < value ≤ 10000.
     void setPartDimension(int which, int index, double value);
 
+    // ----- Loaded photos and roles -----
+
+    // Loads a batch of files in the background and replaces the loaded photos
+    // with those that loaded, then gives them roles and applies the roles. Only
+    // the latest batch may publish; when none loads, the last failure in batch
+    // order becomes the error. `firstIsFace`: the first loaded photo is the face.
+    // `thenDetect`: a new face photo is followed by the detail detection.
+    void addPhotos(const QList<QUrl>& urls, bool firstIsFace, bool thenDetect);
+    // Restores a driver's stored face photo and its stored corners (ignored
+    // unless four finite points inside the photo). The restored bytes count as
+    // written, unless another load superseded the restore.
+    void loadSourcePhoto(const QUrl& url, std::vector<icon_geometry::Vector2> storedCorners);
+    // Gives one loaded photo a role; a face or profile role is taken from the
+    // photo that had it. Then applies the roles, detecting on a new face photo.
+    void setPhotoRole(const QUuid& id, LoadedPhoto::Role role);
+    // The profile photo sets the depth; a face photo with other bytes than the
+    // current one replaces it, clears corners and proposals and renders the
+    // driver images again.
+    void applyPhotoRoles(bool thenDetect);
+    // Chooses the face and the profile of a batch by the shape of each subject
+    // against the model's face aspect (width ÷ height).
+    static void assignPhotoRoles(std::vector<LoadedPhoto>& photos, bool firstIsFace, double faceAspect);
+    // Share of the subject's area that the face quadrilateral covers; absent
+    // without corners.
+    static std::optional<double> faceCoverage(const std::optional<photo_analysis::FaceCorners>& corners,
+                                              const photo_analysis::Photo& photo,
+                                              const photo_analysis::SubjectMask& mask);
+    // The model's face width ÷ height, 1 for a face without height.
+    double faceAspect() const;
+
+    // ----- Detail proposals -----
+
+    // Finds the face on the face photo and proposes its details, in the
+    // background. Silent: failures leave the error alone.
+    void detectDetails(bool silent);
+    // Flips whether the proposal nearest to a photo point, within the tolerance
+    // (photo pixels), is kept; false when none is that near.
+    bool toggleProposalNear(icon_geometry::Vector2 point, double tolerance);
+    void setAllProposalsKept(bool kept);
+    // Appends the kept proposals' details to the main body and clears the
+    // proposals; nothing while the main body is not extruded.
+    void addKeptProposals();
+    // Distance from a point to a path flattened at 8 points per cubic; infinite
+    // for a path without subpaths.
+    static double pathDistance(const icon_geometry::BezierPath& path, icon_geometry::Vector2 point);
+
     // ----- The icon -----
 
     // The model as the icon preview shows it: the kept proposals' details follow
@@ -279,6 +328,13 @@ private:
     bool isPartIndex(int index) const;
     // The face mask's box, found once per mask.
     const std::optional<icon_geometry::Rect>& faceMaskBox() const;
+
+    // Loads and detections in flight, for isWorking.
+    void loadPhotosThen(const QList<QUrl>& urls, bool firstIsFace, bool thenDetect,
+                        std::function<void(bool applied)> done);
+    void updateWorking();
+    bool loadInFlight_ = false;
+    int detectionsInFlight_ = 0;
 
     PhotoWork photoWork_;
     icon_geometry::IconModel model_;
