@@ -244,6 +244,10 @@ public:
     // unless four finite points inside the photo). The restored bytes count as
     // written, unless another load superseded the restore.
     void loadSourcePhoto(const QUrl& url, std::vector<icon_geometry::Vector2> storedCorners);
+    // Imports one face photo: it becomes the face, details are detected on it,
+    // and the earlier photos other than the face stay (a profile stays the
+    // profile). A load that fails or is superseded leaves the photos as they were.
+    void addPickedPhotos(const QUrl& url);
     // Gives one loaded photo a role; a face or profile role is taken from the
     // photo that had it. Then applies the roles, detecting on a new face photo.
     void setPhotoRole(const QUuid& id, LoadedPhoto::Role role);
@@ -261,6 +265,16 @@ public:
                                               const photo_analysis::SubjectMask& mask);
     // The model's face width ÷ height, 1 for a face without height.
     double faceAspect() const;
+
+    // What the roles read of a subject mask, measured once, away from the main
+    // thread, when the photo is loaded.
+    struct MaskFigures {
+        std::optional<icon_geometry::Rect> box;
+        double coverageShare = 0;
+        std::optional<double> profileRatio;
+
+        static MaskFigures of(const photo_analysis::SubjectMask& mask);
+    };
 
     // ----- Detail proposals -----
 
@@ -333,8 +347,12 @@ private:
     void loadPhotosThen(const QList<QUrl>& urls, bool firstIsFace, bool thenDetect,
                         std::function<void(bool applied)> done);
     void updateWorking();
+    void applyProfileRatio(std::optional<double> ratio);
     bool loadInFlight_ = false;
     int detectionsInFlight_ = 0;
+    int profileImportsInFlight_ = 0;
+    // The figures of the loaded photos' masks, by photo id.
+    std::map<QUuid, MaskFigures> photoFigures_;
 
     PhotoWork photoWork_;
     icon_geometry::IconModel model_;

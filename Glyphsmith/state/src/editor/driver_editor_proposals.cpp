@@ -2,6 +2,7 @@
 #include <limits>
 
 #include "glyphsmith_state/driver_editor.hpp"
+#include "glyphsmith_state/photo_services.hpp"
 #include "icon_geometry/cubic.hpp"
 #include "model_edits.hpp"
 
@@ -46,7 +47,67 @@ double proposalDistance(const ProposedDetail& proposal, Vector2 point) {
     return best;
 }
 
+// What a detection run gives: nothing when no face was found, else the
+// proposals of the face it found.
+using DetectionResult = std::optional<std::vector<ProposedDetail>>;
+
 }  // namespace
+
+void DriverEditor::detectDetails(bool silent) {
+    assertMainThread(this);
+    if (!facePhoto_ || !faceMask_ || !model_.hasExtrudedPrimaryBody() || !photoWork_.isAvailable()) {
+        if (!silent) setError(AppError::noPhoto());
+        return;
+    }
+    ++detectionsInFlight_;
+    updateWorking();
+
+    std::optional<photo_analysis::FaceCorners> knownCorners;
+    if (corners_.size() == 4)
+        knownCorners = photo_analysis::FaceCorners{corners_[0], corners_[1], corners_[2], corners_[3]};
+    const icon_geometry::Rect box = outlineBox(model_.primaryBody().face);
+    std::optional<double> forcedAspect;
+    if (keepEnteredAspect_ && box.height > 0) forcedAspect = box.width / box.height;
+    const std::uint64_t revision = facePhotoRevision();
+
+    photoWork_.runner->run(
+        TaskPriority::userInitiated, this,
+        [services = photoWork_.services, photo = *facePhoto_, mask = *faceMask_, knownCorners, forcedAspect,
+         width = box.width, height = box.height]() -> DetectionResult {
+            const std::optional<photo_analysis::FeatureDetection::Face> face =
+                services->findFace(photo, mask, knownCorners, forcedAspect);
+            if (!face) return std::nullopt;
+            std::vector<ProposedDetail> proposals;
+            for (const photo_analysis::DetectedFeature& feature : services->detectFeatures(face->image, face->shape)) {
+                const std::vector<icon_geometry::FaceDetail> details =
+                    services->faceDetails({feature}, width, height, face->aspectRatio);
+                if (details.empty()) continue;
+                std::vector<BezierPath> photoPaths;
+                for (const BezierPath& path : services->featurePaths(feature))
+                    photoPaths.push_back(path.mapPoints([&](Vector2 p) { return face->faceToPhoto.apply(p); }));
+                proposals.push_back({QUuid::createUuid(), feature, details.front(), std::move(photoPaths), true});
+            }
+            return proposals;
+        },
+        [this, silent, revision](TaskOutcome<DetectionResult> outcome) {
+            --detectionsInFlight_;
+            // Findings on a face photo that has since been replaced mean nothing.
+            if (revision != facePhotoRevision()) {
+                updateWorking();
+                return;
+            }
+            // A run that failed outright found no face either.
+            DetectionResult result = outcome.hasValue() ? std::move(outcome.value()) : std::nullopt;
+            if (!result) {
+                if (!silent) setError(AppError::noFaceFound());
+            } else {
+                const bool none = result->empty();
+                setProposals(std::move(*result));
+                if (none && !silent) setError(AppError::noDetailFound());
+            }
+            updateWorking();
+        });
+}
 
 double DriverEditor::pathDistance(const BezierPath& path, Vector2 point) {
     double best = infinity;
