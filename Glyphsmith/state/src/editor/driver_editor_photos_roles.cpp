@@ -284,7 +284,9 @@ void DriverEditor::applyPhotoRoles(bool thenDetect) {
 
     const auto face = withRole(LoadedPhoto::Role::face);
     if (face == loadedPhotos_.end() || face->data == facePhotoData_) return;
-    const LoadedPhoto chosen = *face;
+    // The loaded photos stay as they are below: the face is read in place, its
+    // mask not copied once more on the main thread.
+    const LoadedPhoto& chosen = *face;
     setFacePhoto(chosen.photo);
     setFacePhotoData(chosen.data);
     setFacePhotoExtension(
