@@ -436,6 +436,21 @@ TEST_F(ProfileImport, TheSubjectsProportionsGiveTheDepth) {
               (std::vector<std::string>{"readPhotoFile", "decodePhoto", "subjectMask", "profileRatio"}));
 }
 
+TEST_F(ProfileImport, WorkingLastsUntilTheLastPhotoJobEnds) {
+    ProfileFiles files;
+    files.addTo(*services);
+    services->addPhoto({QByteArray("face"), photo, mask});
+    auto editor = editorWith(roundedRectangleModel(60, 80));
+    editor->loadPickedPhoto(QUrl::fromLocalFile(QStringLiteral("/photos/side.jpg")));
+    editor->detectDetails(true);
+    ASSERT_EQ(runner.pendingCount(), 2u);
+    runner.runTask(1);
+    EXPECT_TRUE(editor->isWorking());
+    runner.runAll();
+    EXPECT_FALSE(editor->isWorking());
+    EXPECT_EQ(editor->loadedPhotos().size(), 1u);
+}
+
 TEST_F(ProfileImport, AnUnboundedRatioGoesThroughTheDepthLimit) {
     ProfileFiles files;
     files.addTo(*services);

@@ -350,6 +350,7 @@ private:
     void applyProfileRatio(std::optional<double> ratio);
     bool loadInFlight_ = false;
     int detectionsInFlight_ = 0;
+    int profileImportsInFlight_ = 0;
     // The figures of the loaded photos' masks, by photo id.
     std::map<QUuid, MaskFigures> photoFigures_;
 

@@ -216,8 +216,8 @@ void DriverEditor::loadPickedPhoto(const QUrl& url) {
         SubjectMask mask;
         std::optional<double> ratio;
     };
-    setWorking(true);
-    const double height = faceHeight();
+    ++profileImportsInFlight_;
+    updateWorking();
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
         [services = photoWork_.services, path = url.toLocalFile()] {
@@ -229,17 +229,15 @@ void DriverEditor::loadPickedPhoto(const QUrl& url) {
             profile.ratio = services->profileRatio(profile.mask);
             return profile;
         },
-        [this, url, height](TaskOutcome<Profile> outcome) {
+        [this, url](TaskOutcome<Profile> outcome) {
+            --profileImportsInFlight_;
             if (!outcome.hasValue()) {
                 setError(photoTaskError(outcome.exception()));
-                setWorking(false);
+                updateWorking();
                 return;
             }
             Profile& profile = outcome.value();
-            if (profile.ratio && model_.hasExtrudedPrimaryBody()) {
-                setProfileDepthRatio(profile.ratio);
-                setDepth(height * *profile.ratio);
-            }
+            applyProfileRatio(profile.ratio);
             for (std::size_t i = 0; i < loadedPhotos_.size(); ++i) {
                 if (loadedPhotos_[i].role != LoadedPhoto::Role::profile) continue;
                 std::vector<LoadedPhoto> photos = loadedPhotos_;
@@ -250,7 +248,7 @@ void DriverEditor::loadPickedPhoto(const QUrl& url) {
             photos.push_back(LoadedPhoto{QUuid::createUuid(), url, std::move(profile.photo), std::move(profile.bytes),
                                          std::move(profile.mask), std::nullopt, LoadedPhoto::Role::profile});
             setLoadedPhotos(std::move(photos));
-            setWorking(false);
+            updateWorking();
         });
 }
 

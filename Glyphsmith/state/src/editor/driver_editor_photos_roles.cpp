@@ -284,12 +284,17 @@ void DriverEditor::applyPhotoRoles(bool thenDetect) {
 
     const auto face = withRole(LoadedPhoto::Role::face);
     if (face == loadedPhotos_.end() || face->data == facePhotoData_) return;
-    const LoadedPhoto chosen = *face;
+    // The loaded photos stay as they are below: the face is read in place, its
+    // mask not copied once more on the main thread.
+    const LoadedPhoto& chosen = *face;
     setFacePhoto(chosen.photo);
     setFacePhotoData(chosen.data);
     setFacePhotoExtension(
         QString::fromStdString(homey_project::SourceLayout::facePhotoExtension(localPath(chosen.url).toStdString())));
     setFaceMask(chosen.mask);
+    // Its box was measured with the load: a click mapped through it scans nothing.
+    if (const auto figures = photoFigures_.find(chosen.id); figures != photoFigures_.end())
+        faceMaskBox_ = figures->second.box;
     setCorners({});
     setProposals({});
     // The rendering and the detection each apply their result only while this
@@ -306,7 +311,7 @@ void DriverEditor::applyProfileRatio(std::optional<double> ratio) {
 }
 
 void DriverEditor::updateWorking() {
-    setWorking(loadInFlight_ || detectionsInFlight_ > 0);
+    setWorking(loadInFlight_ || detectionsInFlight_ > 0 || profileImportsInFlight_ > 0);
 }
 
 }  // namespace glyphsmith_state

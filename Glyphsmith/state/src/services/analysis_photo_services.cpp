@@ -2,9 +2,11 @@
 
 #include "image_io/bounded_file.hpp"
 #include "photo_analysis/driver_image_renderer.hpp"
+#include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
 #include "photo_analysis/profile_measurement.hpp"
 #include "photo_analysis/subject_extraction.hpp"
+#include "photo_analysis/tesseract_recognizer.hpp"
 
 namespace glyphsmith_state {
 
@@ -107,23 +109,22 @@ std::optional<photo_analysis::FeatureDetection::Face> AnalysisPhotoServices::fin
 }
 
 std::vector<photo_analysis::DetectedFeature> AnalysisPhotoServices::detectFeatures(
-    const Photo& /*faceImage*/, const icon_geometry::FaceShape& /*faceShape*/) const {
-    // TODO: the detail detection of the photo analysis, with editorDetectionOptions()
-    // and the recogniser, once the library offers it.
-    throw photo_analysis::PhotoAnalysisError::renderingFailed();
+    const Photo& faceImage, const icon_geometry::FaceShape& faceShape) const {
+    std::lock_guard lock(recognizerMutex_);
+    // Loading the languages takes a while: once, on the first detection, away
+    // from the main thread.
+    if (!recognizer_) recognizer_ = photo_analysis::makeTesseractRecognizer();
+    return photo_analysis::FeatureDetection::detect(faceImage, faceShape, editorDetectionOptions(), recognizer_.get());
 }
 
 std::vector<icon_geometry::FaceDetail> AnalysisPhotoServices::faceDetails(
-    const std::vector<photo_analysis::DetectedFeature>& /*features*/, double /*width*/, double /*height*/,
-    double /*aspect*/) const {
-    // TODO: the photo analysis's conversion, once the library offers it.
-    throw photo_analysis::PhotoAnalysisError::renderingFailed();
+    const std::vector<photo_analysis::DetectedFeature>& features, double width, double height, double aspect) const {
+    return photo_analysis::FeatureDetection::faceDetails(features, width, height, aspect);
 }
 
 std::vector<icon_geometry::BezierPath> AnalysisPhotoServices::featurePaths(
-    const photo_analysis::DetectedFeature& /*feature*/) const {
-    // TODO: the photo analysis's feature paths, once the library offers them.
-    throw photo_analysis::PhotoAnalysisError::renderingFailed();
+    const photo_analysis::DetectedFeature& feature) const {
+    return feature.paths();
 }
 
 }  // namespace glyphsmith_state

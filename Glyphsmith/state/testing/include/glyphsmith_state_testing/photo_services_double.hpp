@@ -12,6 +12,7 @@
 
 #include "glyphsmith_state/photo_services.hpp"
 #include "icon_geometry/rect.hpp"
+#include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
 #include "photo_analysis/profile_measurement.hpp"
 
@@ -51,8 +52,8 @@ public:
     std::optional<std::optional<double>> cornerRadiusAnswer;
     std::optional<std::optional<photo_analysis::FaceFit>> bestFitAnswer;
     std::optional<std::optional<double>> profileRatioAnswer;
-    // The detail and the paths of one feature; by default an indicator at the
-    // origin and no path.
+    // The detail and the paths of one feature; by default the photo analysis's
+    // own conversions.
     std::function<icon_geometry::FaceDetail(const photo_analysis::DetectedFeature&, double width, double height,
                                             double aspect)>
         detailOf;
@@ -167,14 +168,14 @@ public:
         record("faceDetails");
         std::vector<icon_geometry::FaceDetail> details;
         for (const auto& feature : features)
-            details.push_back(detailOf
-                                  ? detailOf(feature, width, height, aspect)
-                                  : icon_geometry::FaceDetail::indicator({0, 0}, 1, icon_geometry::DetailStyle::fill));
+            details.push_back(
+                detailOf ? detailOf(feature, width, height, aspect)
+                         : photo_analysis::FeatureDetection::faceDetails({feature}, width, height, aspect).at(0));
         return details;
     }
     std::vector<icon_geometry::BezierPath> featurePaths(const photo_analysis::DetectedFeature& feature) const override {
         record("featurePaths");
-        return pathsOf ? pathsOf(feature) : std::vector<icon_geometry::BezierPath>{};
+        return pathsOf ? pathsOf(feature) : feature.paths();
     }
 
 private:
