@@ -50,6 +50,25 @@ TEST_F(ProjectFiles, OpensAProjectWithItsStates) {
     EXPECT_FALSE(store->error());
 }
 
+// Computed side by side, the states still land under their own drivers.
+TEST_F(ProjectFiles, EachDriverGetsItsOwnState) {
+    QStringList ids;
+    for (int i = 0; i < 12; ++i) ids.append(QStringLiteral("d%1").arg(i, 2, 10, QLatin1Char('0')));
+    makeProject(root(), ids);
+    for (int i = 0; i < 12; i += 3) {
+        writeFile(root() + QStringLiteral("/drivers/") + ids[i] + QStringLiteral("/assets/images/small.png"), "text");
+        writeFile(sources(ids[i]) + QStringLiteral("/modele.json"), "{}");
+    }
+    store->openHomeyApp(root());
+    ASSERT_EQ(store->states().size(), 12u);
+    for (const homey_project::HomeyDriver& driver : store->app()->drivers) {
+        SCOPED_TRACE(driver.id);
+        EXPECT_EQ(store->states().at(driver.id), homey_project::DriverAssetsState::load(driver, *store->app()));
+    }
+    EXPECT_TRUE(store->states().at("d03").hasModel);
+    EXPECT_FALSE(store->states().at("d04").hasModel);
+}
+
 // Stored model, brand camera and corners that are links to /dev/zero, garbage
 // or newer: the starting values and the source's error, never a hang.
 TEST_F(ProjectFiles, FaultyStoredSourcesFallBack) {

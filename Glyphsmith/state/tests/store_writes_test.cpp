@@ -126,6 +126,23 @@ TEST(PlannedWrites, NothingWithoutProjectSelectionOrPlan) {
     EXPECT_TRUE(doubled.writer->writes.empty());
 }
 
+// A plan made for one driver is never written for another.
+TEST(PlannedWrites, AnotherSelectionIsPlannedAgain) {
+    DoubledStore doubled;
+    doubled.addApp("/p/app", {"alpha", "beta"});
+    ProjectStore& store = *doubled.store;
+    store.openHomeyApp(QStringLiteral("/p/app"));
+    store.prepareWrite();
+    store.setSelectedDriverID(std::string("beta"));
+    store.writeSelectedDriver();
+    EXPECT_TRUE(doubled.writer->writes.empty());
+    ASSERT_TRUE(store.pendingWrite());
+    EXPECT_EQ(store.pendingWrite()->front().path, "drivers/beta/assets/icon.svg");
+    store.writeSelectedDriver();
+    ASSERT_EQ(doubled.writer->writes.size(), 1u);
+    EXPECT_EQ(doubled.writer->writes[0].driverID, "beta");
+}
+
 TEST(PlannedWrites, WriterFailureIsShownAndNothingIsSaved) {
     DoubledStore doubled;
     doubled.addApp("/p/app", {"alpha"});
