@@ -13,8 +13,13 @@
 // body is not extruded) signals nothing. No operation reports an error.
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QUrl>
+#include <QUuid>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -22,12 +27,16 @@
 #include "glyphsmith_state/app_error.hpp"
 #include "glyphsmith_state/editing_choices.hpp"
 #include "glyphsmith_state/loaded_photo.hpp"
+#include "glyphsmith_state/photo_services.hpp"
 #include "glyphsmith_state/proposed_detail.hpp"
 #include "homey_project/compliance_report.hpp"
 #include "homey_project/driver_image_check.hpp"
+#include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/camera.hpp"
 #include "icon_geometry/icon_model.hpp"
+#include "icon_geometry/rect.hpp"
 #include "icon_geometry/vector.hpp"
+#include "photo_analysis/face_rectification.hpp"
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/subject_mask.hpp"
 
@@ -39,7 +48,14 @@ public:
     // Rendered PNG driver images by size.
     using DriverImages = std::map<homey_project::DriverImageSize, QByteArray>;
 
+    // An editor for model editing only: its photo operations find no services
+    // and do nothing.
     explicit DriverEditor(icon_geometry::IconModel model, QObject* parent = nullptr);
+    // An editor whose photo work runs through `work`: the analysis on the
+    // runner, away from the main thread, the results applied back on it.
+    DriverEditor(icon_geometry::IconModel model, PhotoWork work, QObject* parent = nullptr);
+
+    const PhotoWork& photoWork() const { return photoWork_; }
 
     // ----- Observed fields -----
 
@@ -49,6 +65,9 @@ public:
     // The decoded face photo. Signals on every assignment.
     const std::optional<photo_analysis::Photo>& facePhoto() const { return facePhoto_; }
     void setFacePhoto(std::optional<photo_analysis::Photo> photo);
+    // Moves at every assignment of the face photo, equal or not: work started on
+    // one face photo applies its result only while this has not moved.
+    std::uint64_t facePhotoRevision() const { return facePhotoRevision_; }
     // The face photo's file bytes, as written into the project.
     const std::optional<QByteArray>& facePhotoData() const { return facePhotoData_; }
     void setFacePhotoData(std::optional<QByteArray> data);
@@ -162,6 +181,32 @@ public:
     // Removes the detail at the index and clears the selection; nothing out of range.
     void removeDetail(int index);
 
+    // ----- The face photo, its corners and the driver images -----
+
+    // What a click on the face photo (photo pixels) does, by the tool: place a
+    // detail at the face point, or add a face corner and fit the face at the fourth.
+    void handlePhotoClick(double x, double y);
+    // The four clicked corners seen as a face, at the entered aspect when it is
+    // kept; nothing without four corners and a face photo.
+    std::optional<photo_analysis::Rectification> rectification() const;
+    // A face-photo pixel as a face point in millimetres: through the corners'
+    // rectification, else taking the subject's box as the face; nothing otherwise.
+    std::optional<icon_geometry::Vector2> facePoint(double x, double y) const;
+    // The face becomes a rounded rectangle of the corners' aspect (or the entered
+    // one) at the current height, its corner radius fitted on the subject's
+    // outline in the background. Without a rectification: cornersNeedFourPoints.
+    void fitFaceToCorners();
+    // The face takes the kind and proportions of the outline fitted on the
+    // subject, at the current height, in the background. Without a fit: noPhoto.
+    void fitFaceOutline();
+    // Imports a profile photo: its subject's proportions give the depth.
+    void loadPickedPhoto(const QUrl& url);
+    // Renders the three driver images of the current face photo in the background
+    // and applies them while that photo is still the face photo; then calls
+    // `whenDone` on the main thread. Without a face photo and its mask nothing
+    // changes and `whenDone` is called at once.
+    void renderDriverImages(std::function<void()> whenDone = {});
+
     // ----- Parts and templates -----
 
     // Replaces the model by the template's, keeping the current camera (or its
@@ -186,6 +231,66 @@ public:
     // Sets the dimension at `which` (as partDimensions numbers them) when
     // 0.1 < value ≤ 10000.
     void setPartDimension(int which, int index, double value);
+
+    // ----- Loaded photos and roles -----
+
+    // Loads a batch of files in the background and replaces the loaded photos
+    // with those that loaded, then gives them roles and applies the roles. Only
+    // the latest batch may publish; when none loads, the last failure in batch
+    // order becomes the error. `firstIsFace`: the first loaded photo is the face.
+    // `thenDetect`: a new face photo is followed by the detail detection.
+    void addPhotos(const QList<QUrl>& urls, bool firstIsFace, bool thenDetect);
+    // Restores a driver's stored face photo and its stored corners (ignored
+    // unless four finite points inside the photo). The restored bytes count as
+    // written, unless another load superseded the restore.
+    void loadSourcePhoto(const QUrl& url, std::vector<icon_geometry::Vector2> storedCorners);
+    // Imports one face photo: it becomes the face, details are detected on it,
+    // and the earlier photos other than the face stay (a profile stays the
+    // profile). A load that fails or is superseded leaves the photos as they were.
+    void addPickedPhotos(const QUrl& url);
+    // Gives one loaded photo a role; a face or profile role is taken from the
+    // photo that had it. Then applies the roles, detecting on a new face photo.
+    void setPhotoRole(const QUuid& id, LoadedPhoto::Role role);
+    // The profile photo sets the depth; a face photo with other bytes than the
+    // current one replaces it, clears corners and proposals and renders the
+    // driver images again.
+    void applyPhotoRoles(bool thenDetect);
+    // Chooses the face and the profile of a batch by the shape of each subject
+    // against the model's face aspect (width ÷ height).
+    static void assignPhotoRoles(std::vector<LoadedPhoto>& photos, bool firstIsFace, double faceAspect);
+    // Share of the subject's area that the face quadrilateral covers; absent
+    // without corners.
+    static std::optional<double> faceCoverage(const std::optional<photo_analysis::FaceCorners>& corners,
+                                              const photo_analysis::Photo& photo,
+                                              const photo_analysis::SubjectMask& mask);
+    // The model's face width ÷ height, 1 for a face without height.
+    double faceAspect() const;
+
+    // What the roles read of a subject mask, measured once, away from the main
+    // thread, when the photo is loaded.
+    struct MaskFigures {
+        std::optional<icon_geometry::Rect> box;
+        double coverageShare = 0;
+        std::optional<double> profileRatio;
+
+        static MaskFigures of(const photo_analysis::SubjectMask& mask);
+    };
+
+    // ----- Detail proposals -----
+
+    // Finds the face on the face photo and proposes its details, in the
+    // background. Silent: failures leave the error alone.
+    void detectDetails(bool silent);
+    // Flips whether the proposal nearest to a photo point, within the tolerance
+    // (photo pixels), is kept; false when none is that near.
+    bool toggleProposalNear(icon_geometry::Vector2 point, double tolerance);
+    void setAllProposalsKept(bool kept);
+    // Appends the kept proposals' details to the main body and clears the
+    // proposals; nothing while the main body is not extruded.
+    void addKeptProposals();
+    // Distance from a point to a path flattened at 8 points per cubic; infinite
+    // for a path without subpaths.
+    static double pathDistance(const icon_geometry::BezierPath& path, icon_geometry::Vector2 point);
 
     // ----- The icon -----
 
@@ -235,12 +340,28 @@ private:
     template <class Change>
     bool changePart(int index, Change&& change);
     bool isPartIndex(int index) const;
+    // The face mask's box, found once per mask.
+    const std::optional<icon_geometry::Rect>& faceMaskBox() const;
 
+    // Loads and detections in flight, for isWorking.
+    void loadPhotosThen(const QList<QUrl>& urls, bool firstIsFace, bool thenDetect,
+                        std::function<void(bool applied)> done);
+    void updateWorking();
+    void applyProfileRatio(std::optional<double> ratio);
+    bool loadInFlight_ = false;
+    int detectionsInFlight_ = 0;
+    int profileImportsInFlight_ = 0;
+    // The figures of the loaded photos' masks, by photo id.
+    std::map<QUuid, MaskFigures> photoFigures_;
+
+    PhotoWork photoWork_;
     icon_geometry::IconModel model_;
     std::optional<photo_analysis::Photo> facePhoto_;
+    std::uint64_t facePhotoRevision_ = 0;
     std::optional<QByteArray> facePhotoData_;
     QString facePhotoExtension_ = QStringLiteral("png");
     std::optional<photo_analysis::SubjectMask> faceMask_;
+    mutable std::optional<std::optional<icon_geometry::Rect>> faceMaskBox_;
     std::optional<double> profileDepthRatio_;
     std::vector<icon_geometry::Vector2> corners_;
     bool keepEnteredAspect_ = true;

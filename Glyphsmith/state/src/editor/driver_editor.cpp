@@ -23,8 +23,10 @@ std::optional<std::size_t> detailIndex(const ExtrudedBody& body, std::optional<i
 
 }  // namespace
 
-DriverEditor::DriverEditor(IconModel model, QObject* parent)
-    : QObject(parent), model_(model), savedModel_(std::move(model)) {}
+DriverEditor::DriverEditor(IconModel model, QObject* parent) : DriverEditor(std::move(model), PhotoWork{}, parent) {}
+
+DriverEditor::DriverEditor(IconModel model, PhotoWork work, QObject* parent)
+    : QObject(parent), photoWork_(std::move(work)), model_(model), savedModel_(std::move(model)) {}
 
 // ----- Observed fields -----
 
@@ -34,9 +36,11 @@ void DriverEditor::setModel(IconModel model) {
 void DriverEditor::setFacePhoto(std::optional<photo_analysis::Photo> photo) {
     assertMainThread(this);
     facePhoto_ = std::move(photo);
+    ++facePhotoRevision_;
     emit facePhotoChanged();
 }
 void DriverEditor::setFaceMask(std::optional<photo_analysis::SubjectMask> mask) {
+    faceMaskBox_.reset();
     assign(faceMask_, std::move(mask), &DriverEditor::faceMaskChanged);
 }
 void DriverEditor::setProposals(std::vector<ProposedDetail> proposals) {

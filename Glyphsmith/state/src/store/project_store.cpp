@@ -1,0 +1,302 @@
+#include "glyphsmith_state/project_store.hpp"
+
+#include <QtConcurrent/qtconcurrentmap.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMetaObject>
+#include <QPointer>
+#include <QUrl>
+#include <exception>
+
+#include "glyphsmith_state/analysis_photo_services.hpp"
+#include "glyphsmith_state/project_sources.hpp"
+#include "homey_project/source_layout.hpp"
+#include "main_thread.hpp"
+#include "planned_package.hpp"
+
+namespace glyphsmith_state {
+
+using homey_project::DriverAssetsState;
+using homey_project::HomeyApp;
+using homey_project::HomeyDriver;
+using homey_project::HomeyProjectError;
+using icon_geometry::Camera;
+using icon_geometry::IconModel;
+
+namespace {
+
+// Absolute and lexically clean, links left alone: the form recents are kept and
+// compared in, so "/p/app" and "/p/./app/" are one project.
+QString normalisedFolder(const QString& folder) {
+    return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+}
+
+std::filesystem::path toPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+}  // namespace
+
+ProjectStore::ProjectStore(RecentProjectsStoring& recents, FreeIconStoring* freeIcon, TaskRunner& runner, Seams seams,
+                           QObject* parent)
+    : QObject(parent),
+      recents_(recents),
+      freeIcon_(freeIcon),
+      runner_(runner),
+      reader_(seams.reader ? std::move(seams.reader) : std::make_shared<homey_project::HomeyProjectReader>()),
+      writer_(seams.writer ? std::move(seams.writer) : std::make_shared<homey_project::HomeyProjectWriter>()),
+      panels_(seams.panels),
+      makeEditor_(std::move(seams.makeEditor)),
+      photoServices_(seams.photoServices ? std::move(seams.photoServices) : std::make_shared<AnalysisPhotoServices>()),
+      brandCamera_(Camera::defaultCamera()) {
+    recentProjects_ = recents_.loadRecentProjects();
+    std::optional<IconModel> storedFreeIcon;
+    if (freeIcon_) storedFreeIcon = freeIcon_->load();
+    freeEditor_ = newEditor(storedFreeIcon.value_or(freeIconStartingModel()));
+}
+
+ProjectStore::~ProjectStore() {
+    // Editors going with the store tell it so while its members still exist.
+    editors_.clear();
+    freeEditor_.reset();
+}
+
+// ----- Observed fields -----
+
+template <class T>
+void ProjectStore::assign(T& field, T value, void (ProjectStore::*changed)()) {
+    assertMainThread(this);
+    if (field == value) return;
+    field = std::move(value);
+    emit(this->*changed)();
+}
+
+void ProjectStore::setApp(std::optional<HomeyApp> app) {
+    assign(app_, std::move(app), &ProjectStore::appChanged);
+}
+void ProjectStore::setStates(States states) {
+    assign(states_, std::move(states), &ProjectStore::statesChanged);
+}
+void ProjectStore::setRecentProjects(QStringList folders) {
+    assign(recentProjects_, std::move(folders), &ProjectStore::recentProjectsChanged);
+}
+void ProjectStore::setSelectedDriverID(std::optional<std::string> id) {
+    assign(selectedDriverID_, std::move(id), &ProjectStore::selectedDriverIDChanged);
+    makeSelectedEditor();
+}
+void ProjectStore::setEditors(Editors editors) {
+    assertMainThread(this);
+    editors_ = std::move(editors);
+    emit editorsChanged();
+}
+void ProjectStore::setBrandCamera(Camera camera) {
+    assign(brandCamera_, camera, &ProjectStore::brandCameraChanged);
+}
+void ProjectStore::setError(std::optional<AppError> error) {
+    assign(error_, std::move(error), &ProjectStore::errorChanged);
+}
+void ProjectStore::setPendingWrite(std::optional<PlannedWrites> plan) {
+    if (!plan) plannedPackage_.reset();
+    assign(pendingWrite_, std::move(plan), &ProjectStore::pendingWriteChanged);
+}
+void ProjectStore::setLastWritten(PlannedWrites written) {
+    assign(lastWritten_, std::move(written), &ProjectStore::lastWrittenChanged);
+}
+void ProjectStore::setPendingDiscard(std::optional<DiscardAction> action) {
+    assign(pendingDiscard_, std::move(action), &ProjectStore::pendingDiscardChanged);
+}
+
+// ----- The project -----
+
+std::shared_ptr<DriverEditor> ProjectStore::newEditor(IconModel model) const {
+    if (makeEditor_) return makeEditor_(std::move(model));
+    return std::make_shared<DriverEditor>(std::move(model), PhotoWork{photoServices_, &runner_});
+}
+
+DriverEditor& ProjectStore::currentEditor() const {
+    if (const std::optional<HomeyDriver> driver = selectedDriver()) {
+        if (const auto kept = editors_.find(driver->id); kept != editors_.end()) return *kept->second;
+    }
+    return *freeEditor_;
+}
+
+std::optional<HomeyDriver> ProjectStore::selectedDriver() const {
+    if (!app_ || !selectedDriverID_) return std::nullopt;
+    for (const HomeyDriver& driver : app_->drivers)
+        if (driver.id == *selectedDriverID_) return driver;
+    return std::nullopt;
+}
+
+void ProjectStore::makeSelectedEditor() {
+    if (const std::optional<HomeyDriver> driver = selectedDriver()) makeDriverEditor(*driver);
+}
+
+DriverEditor& ProjectStore::makeDriverEditor(const HomeyDriver& driver) {
+    assertMainThread(this);
+    if (const auto kept = editors_.find(driver.id); kept != editors_.end()) return *kept->second;
+
+    IconModel model = freeIconStartingModel();
+    if (app_) {
+        std::optional<AppError> storedModelError;
+        try {
+            if (std::optional<IconModel> stored = writer_->savedModel(driver, *app_)) model = std::move(*stored);
+        } catch (const HomeyProjectError& error) {
+            storedModelError = appError(error);
+        } catch (const std::exception&) {
+            const auto file = homey_project::SourceLayout{app_->root}.modelFile(driver.id);
+            storedModelError = AppError::unreadableSourceFile(
+                QString::fromStdString(homey_project::HomeyProjectWriter::relativePath(file, app_->root)));
+        }
+        if (storedModelError) {
+            // Told once the view that asked for the editor has settled; the store
+            // is the context, so nothing is told once it is gone.
+            QMetaObject::invokeMethod(
+                this, [this, error = std::move(*storedModelError)] { setError(error); }, Qt::QueuedConnection);
+        }
+    }
+
+    const std::shared_ptr<DriverEditor> editor = newEditor(std::move(model));
+    Editors editors = editors_;
+    editors.emplace(driver.id, editor);
+    setEditors(std::move(editors));
+
+    if (app_) {
+        if (const std::optional<QString> photo = storedFacePhotoPath(*app_, driver.id)) {
+            QMetaObject::invokeMethod(
+                this,
+                [weakEditor = QPointer<DriverEditor>(editor.get()), path = *photo,
+                 corners = storedFaceCorners(*app_, driver.id)]() mutable {
+                    // The editor loads the photo in its own tasks, counts it as
+                    // written and keeps four corners that lie on it.
+                    if (weakEditor) weakEditor->loadSourcePhoto(QUrl::fromLocalFile(path), std::move(corners));
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    return *editor;
+}
+
+QStringList ProjectStore::unwrittenDriverNames() const {
+    QStringList names;
+    if (!app_) return names;
+    const std::string language = currentLanguageCode().toStdString();
+    for (const HomeyDriver& driver : app_->drivers) {
+        const auto kept = editors_.find(driver.id);
+        if (kept != editors_.end() && kept->second->hasUnwrittenChanges())
+            names.append(QString::fromStdString(driver.displayName(language)));
+    }
+    return names;
+}
+
+QString ProjectStore::currentTitle() const {
+    if (const std::optional<HomeyDriver> driver = selectedDriver())
+        return QString::fromStdString(driver->displayName(currentLanguageCode().toStdString()));
+    return tr("Icône sans projet");
+}
+
+void ProjectStore::openHomeyApp(const QString& folder) {
+    assertMainThread(this);
+    HomeyApp app;
+    try {
+        app = reader_->read(toPath(folder));
+    } catch (const HomeyProjectError& error) {
+        setError(appError(error));
+        return;
+    } catch (const std::exception&) {
+        setError(AppError::notAHomeyApp());
+        return;
+    }
+    setApp(std::move(app));
+    setEditors({});
+    Camera camera = Camera::defaultCamera();
+    try {
+        camera = writer_->brandCamera(*app_).value_or(Camera::defaultCamera());
+    } catch (const HomeyProjectError& error) {
+        setError(appError(error));
+    } catch (const std::exception&) {
+        setError(AppError::unreadableSourceFile(QStringLiteral("sources/icones/marque.json")));
+    }
+    setBrandCamera(camera);
+    setSelectedDriverID(app_->drivers.empty() ? std::nullopt : std::optional(app_->drivers.front().id));
+    refreshDriverStates();
+
+    const QString opened = normalisedFolder(folder);
+    QStringList recent{opened};
+    for (const QString& earlier : recentProjects_)
+        if (normalisedFolder(earlier) != opened) recent.append(earlier);
+    setRecentProjects(recent);
+    recents_.saveRecentProjects(recent);
+}
+
+void ProjectStore::closeProject() {
+    assertMainThread(this);
+    setApp(std::nullopt);
+    setStates({});
+    setEditors({});
+    setSelectedDriverID(std::nullopt);
+    setBrandCamera(Camera::defaultCamera());
+}
+
+void ProjectStore::requestOpenHomeyApp(const QString& folder) {
+    if (unwrittenDriverNames().isEmpty()) {
+        openHomeyApp(folder);
+    } else {
+        setPendingDiscard(DiscardAction::open(folder));
+    }
+}
+
+void ProjectStore::requestCloseProject() {
+    if (unwrittenDriverNames().isEmpty()) {
+        closeProject();
+    } else {
+        setPendingDiscard(DiscardAction::close());
+    }
+}
+
+void ProjectStore::confirmDiscard() {
+    if (!pendingDiscard_) return;
+    const DiscardAction action = *pendingDiscard_;
+    setPendingDiscard(std::nullopt);
+    if (const auto* open = std::get_if<DiscardAction::Open>(&action.value)) {
+        openHomeyApp(open->folder);
+    } else {
+        closeProject();
+    }
+}
+
+void ProjectStore::refreshDriverStates() {
+    assertMainThread(this);
+    if (!app_) return;
+    // Each state reads and decodes five files: in parallel, the same result far sooner.
+    const HomeyApp& app = *app_;
+    const std::vector<DriverAssetsState> loaded = QtConcurrent::blockingMapped<std::vector<DriverAssetsState>>(
+        app.drivers, [&app](const HomeyDriver& driver) { return DriverAssetsState::load(driver, app); });
+    States states;
+    for (std::size_t i = 0; i < loaded.size(); ++i) states.insert_or_assign(app.drivers[i].id, loaded[i]);
+    setStates(std::move(states));
+}
+
+QString ProjectStore::currentLanguageCode() {
+    const QLocale::Language language = QLocale().language();
+    if (language == QLocale::C || language == QLocale::AnyLanguage) return QStringLiteral("fr");
+    const QString code = QLocale::languageToCode(language);
+    return code.isEmpty() ? QStringLiteral("fr") : code;
+}
+
+// ----- Identity of editors -----
+
+std::optional<std::string> ProjectStore::driverIDOf(const DriverEditor& editor) const {
+    for (const auto& [id, kept] : editors_)
+        if (kept.get() == &editor) return id;
+    return std::nullopt;
+}
+
+bool ProjectStore::isKept(const DriverEditor& editor) const {
+    return &editor == freeEditor_.get() || driverIDOf(editor).has_value();
+}
+
+}  // namespace glyphsmith_state

@@ -1,0 +1,207 @@
+// The store on real project folders: what it reads from a project's sources,
+// and how it takes the faulty ones.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QTemporaryDir>
+
+#include "glyphsmith_state/free_icon.hpp"
+#include "glyphsmith_state/project_sources.hpp"
+#include "glyphsmith_state/project_store.hpp"
+#include "glyphsmith_state_testing/photo_services_double.hpp"
+#include "icon_geometry/icon_model_coding.hpp"
+#include "icon_geometry/json.hpp"
+#include "store_testing.hpp"
+
+using namespace glyphsmith_state;
+using namespace store_testing;
+using glyphsmith_state_testing::MemoryRecentProjects;
+using glyphsmith_state_testing::QueuedTaskRunner;
+using icon_geometry::Camera;
+using icon_geometry::Vector2;
+
+namespace {
+
+class ProjectFiles : public ::testing::Test {
+protected:
+    QTemporaryDir folder;
+    MemoryRecentProjects recents;
+    QueuedTaskRunner runner;
+    std::unique_ptr<ProjectStore> store = std::make_unique<ProjectStore>(recents, nullptr, runner);
+
+    QString root() const { return folder.path(); }
+    QString sources(const QString& id) const { return root() + QStringLiteral("/sources/icones/") + id; }
+    homey_project::HomeyApp app() const { return homey_project::HomeyProjectReader::readProject(root().toStdString()); }
+    void link(const QString& target, const QString& at) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(at).absolutePath()));
+        ASSERT_EQ(symlink(target.toLocal8Bit().constData(), at.toLocal8Bit().constData()), 0);
+    }
+};
+
+TEST_F(ProjectFiles, OpensAProjectWithItsStates) {
+    makeProject(root(), {QStringLiteral("b"), QStringLiteral("a")});
+    store->openHomeyApp(root());
+    ASSERT_TRUE(store->app());
+    EXPECT_EQ(store->selectedDriverID(), std::optional<std::string>("a"));
+    ASSERT_EQ(store->states().size(), 2u);
+    EXPECT_EQ(store->states().at("a"), homey_project::DriverAssetsState::load(store->app()->drivers[0], *store->app()));
+    EXPECT_FALSE(store->error());
+}
+
+// Computed side by side, the states still land under their own drivers.
+TEST_F(ProjectFiles, EachDriverGetsItsOwnState) {
+    QStringList ids;
+    for (int i = 0; i < 12; ++i) ids.append(QStringLiteral("d%1").arg(i, 2, 10, QLatin1Char('0')));
+    makeProject(root(), ids);
+    for (int i = 0; i < 12; i += 3) {
+        writeFile(root() + QStringLiteral("/drivers/") + ids[i] + QStringLiteral("/assets/images/small.png"), "text");
+        writeFile(sources(ids[i]) + QStringLiteral("/modele.json"), "{}");
+    }
+    store->openHomeyApp(root());
+    ASSERT_EQ(store->states().size(), 12u);
+    for (const homey_project::HomeyDriver& driver : store->app()->drivers) {
+        SCOPED_TRACE(driver.id);
+        EXPECT_EQ(store->states().at(driver.id), homey_project::DriverAssetsState::load(driver, *store->app()));
+    }
+    EXPECT_TRUE(store->states().at("d03").hasModel);
+    EXPECT_FALSE(store->states().at("d04").hasModel);
+}
+
+// Stored model, brand camera and corners that are links to /dev/zero, garbage
+// or newer: the starting values and the source's error, never a hang.
+TEST_F(ProjectFiles, FaultyStoredSourcesFallBack) {
+    struct Case {
+        const char* name;
+        QByteArray contents;  // empty: a link to /dev/zero
+        std::optional<AppError> modelError;
+    };
+    const QString modelPath = QStringLiteral("sources/icones/a/modele.json");
+    const Case cases[] = {
+        {"link to /dev/zero", {}, AppError::unreadableSourceFile(modelPath)},
+        {"garbage", "\x01\x02 not json", AppError::unreadableSourceFile(modelPath)},
+        {"newer", R"({"version": 3, "parts": []})", AppError::newerModel(modelPath)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir project;
+        makeProject(project.path(), {QStringLiteral("a")});
+        const QString model = project.path() + QStringLiteral("/sources/icones/a/modele.json");
+        const QString camera = project.path() + QStringLiteral("/sources/icones/marque.json");
+        const QString corners = project.path() + QStringLiteral("/sources/icones/a/coins-face.json");
+        for (const QString& file : {model, camera, corners}) {
+            if (c.contents.isEmpty()) {
+                link(QStringLiteral("/dev/zero"), file);
+            } else {
+                writeFile(file, c.contents);
+            }
+        }
+        ProjectStore fresh(recents, nullptr, runner);
+        fresh.setBrandCamera({33, 1, 3});
+        fresh.openHomeyApp(project.path());
+        ASSERT_TRUE(fresh.app());
+        EXPECT_EQ(fresh.brandCamera(), Camera::defaultCamera());
+        EXPECT_EQ(fresh.currentEditor().model(), freeIconStartingModel());
+        EXPECT_TRUE(storedFaceCorners(*fresh.app(), "a").empty());
+        // The camera's error first, then the model's one turn later.
+        EXPECT_EQ(fresh.error(), AppError::unreadableSourceFile(QStringLiteral("sources/icones/marque.json")));
+        turnEventLoop();
+        EXPECT_EQ(fresh.error(), c.modelError);
+    }
+}
+
+TEST_F(ProjectFiles, StoredModelAndCameraAreRead) {
+    makeProject(root(), {QStringLiteral("a")});
+    writeFile(sources(QStringLiteral("a")) + QStringLiteral("/modele.json"),
+              QByteArray::fromStdString(icon_geometry::json::write(icon_geometry::json::encode(otherModel()))));
+    writeFile(root() + QStringLiteral("/sources/icones/marque.json"),
+              R"({"distanceInDiagonals": 3, "elevationDegrees": 2, "yawDegrees": 31})");
+    store->openHomeyApp(root());
+    EXPECT_EQ(store->currentEditor().model(), otherModel());
+    EXPECT_EQ(store->brandCamera(), (Camera{31, 2, 3}));
+    EXPECT_TRUE(store->states().at("a").hasModel);
+    turnEventLoop();
+    EXPECT_FALSE(store->error());
+}
+
+TEST_F(ProjectFiles, StoredFacePhotoIsTheFirstRegularFileByName) {
+    makeProject(root(), {QStringLiteral("a")});
+    const QString a = sources(QStringLiteral("a"));
+    EXPECT_FALSE(storedFacePhotoPath(app(), "a"));  // no sources folder
+
+    writeFile(a + QStringLiteral("/photo-face.png"), "png");
+    writeFile(a + QStringLiteral("/photo-face.tar.gz"), "two extensions");
+    writeFile(a + QStringLiteral("/photo-faces.jpg"), "another name");
+    EXPECT_EQ(storedFacePhotoPath(app(), "a"), a + QStringLiteral("/photo-face.png"));
+
+    writeFile(a + QStringLiteral("/photo-face.jpeg"), "jpeg");
+    EXPECT_EQ(storedFacePhotoPath(app(), "a"), a + QStringLiteral("/photo-face.jpeg"));
+
+    // A link, a folder and a FIFO that sort first are passed over.
+    link(a + QStringLiteral("/photo-face.png"), a + QStringLiteral("/photo-face.bmp"));
+    ASSERT_TRUE(QDir().mkpath(a + QStringLiteral("/photo-face.gif")));
+    ASSERT_EQ(mkfifo(QFile::encodeName(a + QStringLiteral("/photo-face.fifo")).constData(), 0600), 0);
+    EXPECT_EQ(storedFacePhotoPath(app(), "a"), a + QStringLiteral("/photo-face.jpeg"));
+}
+
+TEST_F(ProjectFiles, StoredCornersAreReadThroughTheGuardedDecoder) {
+    makeProject(root(), {QStringLiteral("a")});
+    const QString file = sources(QStringLiteral("a")) + QStringLiteral("/coins-face.json");
+    writeFile(file, R"([{"x": 1, "y": 2}, {"x": 3.5, "y": 4}])");
+    EXPECT_EQ(storedFaceCorners(app(), "a"), (std::vector<Vector2>{{1, 2}, {3.5, 4}}));
+    writeFile(file, R"([{"x": 1}])");
+    EXPECT_TRUE(storedFaceCorners(app(), "a").empty());
+    writeFile(file, QByteArray(200, '[') + QByteArray(200, ']'));
+    EXPECT_TRUE(storedFaceCorners(app(), "a").empty());
+}
+
+// The editor of a driver with two stored face photos restores the first by name,
+// with its stored corners, and counts it as written.
+TEST_F(ProjectFiles, EditorRestoresTheStoredFacePhoto) {
+    makeProject(root(), {QStringLiteral("a")});
+    const QString a = sources(QStringLiteral("a"));
+    const auto services = std::make_shared<glyphsmith_state_testing::PhotoServicesDouble>();
+    for (const QString& name : {QStringLiteral("photo-face.png"), QStringLiteral("photo-face.jpeg")}) {
+        const QByteArray bytes = name.toUtf8();
+        writeFile(a + QLatin1Char('/') + name, bytes);
+        services->addFile(a + QLatin1Char('/') + name, bytes);
+        glyphsmith_state_testing::PhotoServicesDouble::Script script;
+        script.bytes = bytes;
+        script.photo = glyphsmith_state_testing::PhotoServicesDouble::plainPhoto(40, 40, name.size());
+        script.mask = glyphsmith_state_testing::PhotoServicesDouble::boxMask(40, 40, {5, 5, 30, 30});
+        script.images[homey_project::DriverImageSize::small] = {QByteArray("png of ") + bytes, {}, 1.0};
+        services->addPhoto(script);
+    }
+    writeFile(a + QStringLiteral("/coins-face.json"),
+              R"([{"x": 5, "y": 5}, {"x": 35, "y": 5}, {"x": 35, "y": 35}, {"x": 5, "y": 35}])");
+
+    ProjectStore restoring(recents, nullptr, runner, ProjectStore::Seams{{}, {}, nullptr, {}, services});
+    restoring.openHomeyApp(root());
+    DriverEditor& editor = restoring.currentEditor();
+    // Nothing is read before the event loop turns and the runner works.
+    EXPECT_EQ(services->callCount(), 0u);
+    turnEventLoop();
+    runner.runAll();
+    EXPECT_EQ(editor.facePhotoData(), QByteArray("photo-face.jpeg"));
+    EXPECT_EQ(editor.facePhotoExtension(), QStringLiteral("jpeg"));
+    EXPECT_EQ(editor.corners(), (std::vector<Vector2>{{5, 5}, {35, 5}, {35, 35}, {5, 35}}));
+    EXPECT_FALSE(editor.hasUnwrittenChanges());
+    EXPECT_TRUE(restoring.unwrittenDriverNames().isEmpty());
+
+    // Written again as it was found.
+    const homey_project::DriverPackage package = restoring.driverPackage(*restoring.selectedDriver());
+    ASSERT_EQ(package.sourcePhotos.size(), 1u);
+    EXPECT_EQ(package.sourcePhotos[0].name, "photo-face.jpeg");
+    EXPECT_EQ(package.faceCorners, editor.corners());
+}
+
+TEST_F(ProjectFiles, StoredFreeIconThatIsRefusedLeavesTheStartingModel) {
+    const QString file = root() + QStringLiteral("/icone-libre.json");
+    writeFile(file, QByteArray(100, '[') + QByteArray(100, ']'));
+    ApplicationSupportFreeIcon freeIcon(file);
+    ProjectStore withFreeIcon(recents, &freeIcon, runner);
+    EXPECT_EQ(withFreeIcon.freeEditor().model(), freeIconStartingModel());
+}
+
+}  // namespace
