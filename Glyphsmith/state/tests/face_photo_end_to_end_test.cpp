@@ -16,6 +16,8 @@
 #include "glyphsmith_state/analysis_photo_services.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
 #include "glyphsmith_state/thread_pool_task_runner.hpp"
+#include "glyphsmith_state_testing/photo_services_double.hpp"
+#include "glyphsmith_state_testing/queued_task_runner.hpp"
 #include "homey_project/driver_image_check.hpp"
 #include "test_photo/image_files.hpp"
 #include "test_photo/scene.hpp"
@@ -110,6 +112,19 @@ TEST_F(EndToEnd, ClickingTheTrueCornersGivesTheTrueAspect) {
     EXPECT_EQ(editor.faceHeight(), 60);
     // The rounded corners of the device give a radius of about 6 ÷ 80 of the height.
     EXPECT_NEAR(editor.faceShapeParameter(), 60 * 6.0 / 80, 2.5);
+}
+
+TEST_F(EndToEnd, ASmallSubjectIsUpscaledInTheTwoLargerImages) {
+    glyphsmith_state_testing::QueuedTaskRunner queued;
+    DriverEditor editor(roundedRectangleModel(60, 60), {services, &queued});
+    editor.setFacePhoto(glyphsmith_state_testing::PhotoServicesDouble::plainPhoto(300, 200, 90));
+    editor.setFaceMask(glyphsmith_state_testing::PhotoServicesDouble::boxMask(300, 200, {100, 75, 100, 50}));
+    editor.renderDriverImages();
+    queued.runAll();
+    EXPECT_EQ(editor.driverImages().size(), 3u);
+    ASSERT_EQ(editor.imageWarnings().size(), 2u);
+    EXPECT_NEAR(std::get<homey_project::DriverImageIssue::Upscaled>(editor.imageWarnings()[0].value).factor, 4.2, 1e-9);
+    EXPECT_NEAR(std::get<homey_project::DriverImageIssue::Upscaled>(editor.imageWarnings()[1].value).factor, 8.4, 1e-9);
 }
 
 // A PNG whose header claims a huge image: refused before any pixel is made.

@@ -309,6 +309,9 @@ void DriverEditor::applyPhotoRoles(bool thenDetect) {
     setFacePhotoExtension(
         QString::fromStdString(homey_project::SourceLayout::facePhotoExtension(localPath(chosen.url).toStdString())));
     setFaceMask(chosen.mask);
+    // Its box was measured with the load: a click mapped through it scans nothing.
+    if (const auto figures = photoFigures_.find(chosen.id); figures != photoFigures_.end())
+        faceMaskBox_ = figures->second.box;
     setCorners({});
     setProposals({});
     // The rendering and the detection each apply their result only while this
