@@ -153,6 +153,16 @@ TEST(PhotoLoading, FailuresAreReportedOnlyWhenNothingLoads) {
     }
 }
 
+TEST(PhotoLoading, ARemoteAddressIsNotReadAsALocalPath) {
+    Bench bench;
+    bench.photoFile("a.jpg", 10, 20, 20);
+    bench.editor->addPhotos({QUrl(QStringLiteral("https://example.org/photos/a.jpg"))}, false, false);
+    bench.runner.runAll();
+    EXPECT_EQ(bench.editor->error(), AppError::unreadablePhoto());
+    EXPECT_TRUE(bench.editor->loadedPhotos().empty());
+    for (const std::string& call : bench.services->calls()) EXPECT_NE(call, "readPhotoFile");
+}
+
 TEST(PhotoLoading, NoAcceptedFileIsAnUnreadablePhotoAndStartsNothing) {
     Bench bench;
     bench.editor->addPhotos({QUrl::fromLocalFile("/photos/notes.txt"), QUrl()}, false, true);

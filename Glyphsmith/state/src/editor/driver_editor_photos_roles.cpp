@@ -161,8 +161,10 @@ void DriverEditor::loadPhotosThen(const QList<QUrl>& urls, bool firstIsFace, boo
         photoWork_.runner->run(
             TaskPriority::userInitiated, this,
             [services = photoWork_.services, url = accepted[i]] {
+                // Only files: a remote address is not read as the local path it names.
+                if (!url.isLocalFile()) throw photo_analysis::PhotoAnalysisError::unreadableImage();
                 // Read once: the bytes analysed are the bytes that will be stored.
-                std::optional<QByteArray> bytes = services->readPhotoFile(localPath(url));
+                std::optional<QByteArray> bytes = services->readPhotoFile(url.toLocalFile());
                 if (!bytes) throw photo_analysis::PhotoAnalysisError::unreadableImage();
                 AnalysedFile file;
                 file.photo.id = QUuid::createUuid();
