@@ -203,8 +203,9 @@ public:
     void loadPickedPhoto(const QUrl& url);
     // Renders the three driver images of the current face photo in the background
     // and applies them while that photo is still the face photo; then calls
-    // `whenDone` on the main thread. Without a face photo and its mask nothing
-    // changes and `whenDone` is called at once.
+    // `whenDone` on the main thread. Images of a photo replaced meanwhile are
+    // dropped and call nothing. Without a face photo and its mask nothing changes
+    // and `whenDone` is called at once.
     void renderDriverImages(std::function<void()> whenDone = {});
 
     // ----- Parts and templates -----

@@ -57,7 +57,8 @@ public:
     // The segmenter's mask, else the background-colour mask at tolerance 12.
     // Throws the background mask's PhotoAnalysisError when both fail.
     virtual photo_analysis::SubjectMask subjectMask(const photo_analysis::Photo& photo) const = 0;
-    // The face corners proposed for a loaded photo (its face coverage).
+    // The face corners proposed for a loaded photo (its face coverage). This and
+    // the other geometric answers below never throw: they find nothing.
     virtual std::optional<photo_analysis::FaceCorners> faceCorners(const photo_analysis::Photo& photo,
                                                                    const photo_analysis::SubjectMask& mask) const = 0;
     // Width ÷ height of the subject's box on a profile photo.
