@@ -153,6 +153,16 @@ TEST(PhotoLoading, FailuresAreReportedOnlyWhenNothingLoads) {
     }
 }
 
+TEST(PhotoLoading, ARemoteAddressIsNotReadAsALocalPath) {
+    Bench bench;
+    bench.photoFile("a.jpg", 10, 20, 20);
+    bench.editor->addPhotos({QUrl(QStringLiteral("https://example.org/photos/a.jpg"))}, false, false);
+    bench.runner.runAll();
+    EXPECT_EQ(bench.editor->error(), AppError::unreadablePhoto());
+    EXPECT_TRUE(bench.editor->loadedPhotos().empty());
+    for (const std::string& call : bench.services->calls()) EXPECT_NE(call, "readPhotoFile");
+}
+
 TEST(PhotoLoading, NoAcceptedFileIsAnUnreadablePhotoAndStartsNothing) {
     Bench bench;
     bench.editor->addPhotos({QUrl::fromLocalFile("/photos/notes.txt"), QUrl()}, false, true);
@@ -244,6 +254,32 @@ TEST(FacePhotoImport, KeepsTheOtherPhotosOnlyWhenItsLoadIsApplied) {
     EXPECT_EQ(bench.roles(), (std::vector<Role>{Role::face, Role::profile, Role::spare}));
     EXPECT_EQ(bench.editor->loadedPhotos().front().data, QByteArray("new.jpg40"));
     EXPECT_EQ(bench.editor->facePhotoData(), QByteArray("new.jpg40"));
+}
+
+TEST(PhotoRoleChanges, AProfileFromTheProfileImportIsMeasuredAwayFromTheMainThread) {
+    Bench bench;
+    bench.editor->addPhotos({bench.photoFile("a.jpg", 10, 30, 20)}, false, false);
+    bench.runner.runAll();
+    bench.editor->loadPickedPhoto(bench.photoFile("side.jpg", 20, 10, 40));
+    bench.runner.runAll();
+    ASSERT_EQ(bench.roles(), (std::vector<Role>{Role::face, Role::profile}));
+    bench.editor->setDepth(5);
+
+    // Naming it the profile again measures it once more, in the background.
+    bench.services->forgetCalls();
+    bench.editor->setPhotoRole(bench.editor->loadedPhotos()[1].id, Role::profile);
+    EXPECT_EQ(bench.services->callCount(), 0u);
+    EXPECT_DOUBLE_EQ(bench.editor->depth(), 5);
+    bench.runner.runAll();
+    EXPECT_DOUBLE_EQ(bench.editor->depth(), 10);
+
+    // A face photo import keeps the profile, measured already.
+    bench.editor->addPickedPhotos(bench.photoFile("new.jpg", 30, 30, 20));
+    bench.runner.runAll();
+    ASSERT_EQ(bench.roles(), (std::vector<Role>{Role::face, Role::profile}));
+    bench.editor->setDepth(5);
+    bench.editor->setPhotoRole(bench.editor->loadedPhotos()[1].id, Role::profile);
+    EXPECT_DOUBLE_EQ(bench.editor->depth(), 10);
 }
 
 TEST(SourcePhotoRestore, StoredCornersAreTakenOnlyWhenUsable) {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 #include "editor_testing.hpp"
@@ -82,6 +83,32 @@ TEST(EditorPhotosEndToEnd, ASideAndAFrontalViewGiveTheFaceAndTheDepth) {
               QByteArray(reinterpret_cast<const char*>(frontBytes.data()), qsizetype(frontBytes.size())));
     EXPECT_EQ(real.editor.facePhotoExtension(), QStringLiteral("jpg"));
     EXPECT_EQ(real.editor.facePhoto()->width(), front.width);
+}
+
+TEST(EditorPhotosEndToEnd, ProposalsLieOnTheTrueDetailsOfTheFacePhoto) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const test_photo::Scene front = scene(0);
+    test_photo::writeFile(folder.filePath("front.png").toStdString(),
+                          test_photo::encodePng(test_photo::rgbaImage(front.width, front.height, front.rgba)));
+    RealEditor real;
+    real.editor.addPhotos({QUrl::fromLocalFile(folder.filePath("front.png"))}, false, true);
+    ASSERT_TRUE(settle(real.editor, real.runner));
+    ASSERT_FALSE(real.editor.error());
+    ASSERT_FALSE(real.editor.proposals().empty());
+    // Each true detail has a proposal whose outline passes near its centre on the photo.
+    for (const test_photo::DetailTruth& truth : front.details) {
+        const icon_geometry::Vector2 centre = front.project(truth.centreMm);
+        // A dot's outline is its circle; a line passes through its centre. Two
+        // pixels more for the blur and the sampling.
+        const double pixelsPerMm = front.height * front.options.subjectSize / front.options.faceHeightMm;
+        const double reach = 0.6 * std::max(truth.sizeMm.x, truth.sizeMm.y) * pixelsPerMm + 2;
+        double nearest = std::numeric_limits<double>::infinity();
+        for (const ProposedDetail& proposal : real.editor.proposals())
+            for (const icon_geometry::BezierPath& path : proposal.photoPaths)
+                nearest = std::min(nearest, DriverEditor::pathDistance(path, centre));
+        EXPECT_LE(nearest, reach) << static_cast<int>(truth.kind);
+    }
 }
 
 TEST(EditorPhotosEndToEnd, BadFilesFailWithoutHangingAndTheGoodOneLoads) {

@@ -161,8 +161,10 @@ void DriverEditor::loadPhotosThen(const QList<QUrl>& urls, bool firstIsFace, boo
         photoWork_.runner->run(
             TaskPriority::userInitiated, this,
             [services = photoWork_.services, url = accepted[i]] {
+                // Only files: a remote address is not read as the local path it names.
+                if (!url.isLocalFile()) throw photo_analysis::PhotoAnalysisError::unreadableImage();
                 // Read once: the bytes analysed are the bytes that will be stored.
-                std::optional<QByteArray> bytes = services->readPhotoFile(localPath(url));
+                std::optional<QByteArray> bytes = services->readPhotoFile(url.toLocalFile());
                 if (!bytes) throw photo_analysis::PhotoAnalysisError::unreadableImage();
                 AnalysedFile file;
                 file.photo.id = QUuid::createUuid();
@@ -218,18 +220,25 @@ void DriverEditor::loadPhotosThen(const QList<QUrl>& urls, bool firstIsFace, boo
 
 void DriverEditor::addPickedPhotos(const QUrl& url) {
     std::vector<LoadedPhoto> kept;
-    for (const LoadedPhoto& photo : loadedPhotos_)
-        if (photo.role != LoadedPhoto::Role::face) kept.push_back(photo);
-    loadPhotosThen({url}, true, true, [this, kept = std::move(kept)](bool applied) mutable {
-        // A load that failed or was superseded left the photos as they were.
-        if (!applied) return;
-        std::vector<LoadedPhoto> photos = loadedPhotos_;
-        for (LoadedPhoto& photo : kept) {
-            if (photo.role != LoadedPhoto::Role::profile) photo.role = LoadedPhoto::Role::spare;
-            photos.push_back(std::move(photo));
-        }
-        setLoadedPhotos(std::move(photos));
-    });
+    std::map<QUuid, MaskFigures> keptFigures;
+    for (const LoadedPhoto& photo : loadedPhotos_) {
+        if (photo.role == LoadedPhoto::Role::face) continue;
+        kept.push_back(photo);
+        if (const auto figures = photoFigures_.find(photo.id); figures != photoFigures_.end())
+            keptFigures.insert(*figures);
+    }
+    loadPhotosThen({url}, true, true,
+                   [this, kept = std::move(kept), keptFigures = std::move(keptFigures)](bool applied) mutable {
+                       // A load that failed or was superseded left the photos as they were.
+                       if (!applied) return;
+                       std::vector<LoadedPhoto> photos = loadedPhotos_;
+                       for (LoadedPhoto& photo : kept) {
+                           if (photo.role != LoadedPhoto::Role::profile) photo.role = LoadedPhoto::Role::spare;
+                           photos.push_back(std::move(photo));
+                       }
+                       photoFigures_.merge(keptFigures);
+                       setLoadedPhotos(std::move(photos));
+                   });
 }
 
 void DriverEditor::loadSourcePhoto(const QUrl& url, std::vector<icon_geometry::Vector2> storedCorners) {
@@ -271,13 +280,23 @@ void DriverEditor::applyPhotoRoles(bool thenDetect) {
         if (figures != photoFigures_.end()) {
             applyProfileRatio(figures->second.profileRatio);
         } else if (photoWork_.isAvailable()) {
-            // A photo this editor did not load itself: its ratio is measured in
-            // the background, like the others'.
+            // A photo that came in without its figures (the profile import's): it
+            // is measured in the background once, like the others.
             photoWork_.runner->run(
                 TaskPriority::userInitiated, this,
-                [services = photoWork_.services, mask = profile->mask] { return services->profileRatio(mask); },
-                [this](TaskOutcome<std::optional<double>> outcome) {
-                    if (outcome.hasValue()) applyProfileRatio(outcome.value());
+                [services = photoWork_.services, mask = profile->mask] {
+                    MaskFigures figures = MaskFigures::of(mask);
+                    figures.profileRatio = services->profileRatio(mask);
+                    return figures;
+                },
+                [this, id = profile->id](TaskOutcome<MaskFigures> outcome) {
+                    if (!outcome.hasValue()) return;
+                    const auto photo = std::find_if(loadedPhotos_.begin(), loadedPhotos_.end(),
+                                                    [&](const LoadedPhoto& p) { return p.id == id; });
+                    if (photo == loadedPhotos_.end()) return;
+                    photoFigures_[id] = outcome.value();
+                    // Measured for a photo that has since stopped being the profile: kept, not applied.
+                    if (photo->role == LoadedPhoto::Role::profile) applyProfileRatio(outcome.value().profileRatio);
                 });
         }
     }
