@@ -35,25 +35,8 @@ constexpr double overlayTolerance = 0.01 * faceHeightMm;
 constexpr double marginBand = 0.06 * faceHeightMm;
 
 test_photo::SceneOptions thermostat(double yaw, double pitch, test_photo::Background backdrop) {
-    test_photo::SceneOptions o;
-    o.width = 1600;
-    o.height = 1200;
-    o.faceWidthMm = faceWidthMm;
-    o.faceHeightMm = faceHeightMm;
-    o.cornerRadiusMm = 6;
-    o.depthMm = 25;
-    o.subjectSize = 0.467;
-    o.yawDegrees = yaw;
-    o.pitchDegrees = pitch;
+    test_photo::SceneOptions o = test_photo::thermostatScene(1600, 1200, yaw, pitch);
     o.backdrop = backdrop;
-    o.layout = test_photo::Layout::thermostat;
-    o.details = {DetailKind::led,       DetailKind::buttonRing, DetailKind::separator, DetailKind::diagonalLine,
-                 DetailKind::ribGrille, DetailKind::sun,        DetailKind::wifi};
-    const double W = faceWidthMm, H = faceHeightMm;
-    o.labels = {{"THERMOSTAT", {-0.15 * W, -0.36 * H}, 0.055 * H},
-                {"Salon 21", {-0.2 * W, -0.16 * H}, 0.05 * H},
-                {"ON", {0, 0.10 * H}, 0.045 * H},
-                {"MODE", {0, 0.19 * H}, 0.04 * H}};
     return o;
 }
 

@@ -423,4 +423,26 @@ Scene renderScene(const SceneOptions& o) {
     return scene;
 }
 
+SceneOptions thermostatScene(int width, int height, double yawDegrees, double pitchDegrees) {
+    SceneOptions o;
+    o.width = width;
+    o.height = height;
+    o.faceWidthMm = 120;
+    o.faceHeightMm = 80;
+    o.cornerRadiusMm = 6;
+    o.depthMm = 25;
+    o.subjectSize = 0.467;
+    o.yawDegrees = yawDegrees;
+    o.pitchDegrees = pitchDegrees;
+    o.layout = Layout::thermostat;
+    o.details = {DetailKind::led,       DetailKind::buttonRing, DetailKind::separator, DetailKind::diagonalLine,
+                 DetailKind::ribGrille, DetailKind::sun,        DetailKind::wifi};
+    const double W = o.faceWidthMm, H = o.faceHeightMm;
+    o.labels = {{"THERMOSTAT", {-0.15 * W, -0.36 * H}, 0.055 * H},
+                {"Salon 21", {-0.2 * W, -0.16 * H}, 0.05 * H},
+                {"ON", {0, 0.10 * H}, 0.045 * H},
+                {"MODE", {0, 0.19 * H}, 0.04 * H}};
+    return o;
+}
+
 }  // namespace test_photo

@@ -112,4 +112,10 @@ struct Scene {
 
 Scene renderScene(const SceneOptions& options);
 
+// A 120 × 80 mm thermostat in the thermostat layout, about 0.47 of the photo's
+// height, turned and tilted as given: LED, two button rings, separator, slanted
+// line, rib grille, sun and wifi, with "THERMOSTAT", "Salon 21", "ON" and
+// "MODE" printed on it.
+SceneOptions thermostatScene(int width, int height, double yawDegrees, double pitchDegrees);
+
 }  // namespace test_photo
