@@ -178,11 +178,17 @@ TEST_F(CornerFit, FollowsTheCornersAspectAtTheFaceHeight) {
     }
 }
 
+TEST_F(CornerFit, TheEnteredAspectKeepsTheWidth) {
+    auto editor = editorWith(roundedRectangleModel(80, 50), false);
+    editor->setCorners(rectangleCorners);
+    editor->fitFaceToCorners();
+    EXPECT_EQ(editor->model().primaryBody().face, FaceShape::roundedRectangle(80, 50, 0));
+}
+
 TEST_F(CornerFit, KeepsOnlyTheBoundaryPointsNearTheFace) {
     // Face frame: aspect 2, so |x| ≤ 1.04 and |y| ≤ 0.52 are kept.
     services->boundaryAnswer =
         std::vector<Vector2>{{300, 200}, {508, 200}, {509, 200}, {300, 304}, {300, 305}, {nan, 200}};
-    std::vector<Vector2> seen;
     services->cornerRadiusAnswer.reset();
     auto editor = editorWith(roundedRectangleModel(80, 50));
     editor->setKeepEnteredAspect(false);

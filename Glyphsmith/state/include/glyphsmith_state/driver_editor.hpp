@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -75,7 +76,7 @@ public:
     const QString& facePhotoExtension() const { return facePhotoExtension_; }
     void setFacePhotoExtension(QString extension);
     // The subject mask of the face photo.
-    const std::optional<photo_analysis::SubjectMask>& faceMask() const { return faceMask_; }
+    const std::optional<photo_analysis::SubjectMask>& faceMask() const { return *faceMask_; }
     void setFaceMask(std::optional<photo_analysis::SubjectMask> mask);
     // Depth ÷ face height read from a profile photo.
     std::optional<double> profileDepthRatio() const { return profileDepthRatio_; }
@@ -361,7 +362,10 @@ private:
     std::uint64_t facePhotoRevision_ = 0;
     std::optional<QByteArray> facePhotoData_;
     QString facePhotoExtension_ = QStringLiteral("png");
-    std::optional<photo_analysis::SubjectMask> faceMask_;
+    // Shared with the work in flight, which reads it away from the main thread
+    // without a copy: a new mask replaces the pointer, a mask never changes.
+    using SharedMask = std::shared_ptr<const std::optional<photo_analysis::SubjectMask>>;
+    SharedMask faceMask_ = std::make_shared<const std::optional<photo_analysis::SubjectMask>>();
     mutable std::optional<std::optional<icon_geometry::Rect>> faceMaskBox_;
     std::optional<double> profileDepthRatio_;
     std::vector<icon_geometry::Vector2> corners_;

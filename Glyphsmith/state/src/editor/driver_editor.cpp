@@ -40,8 +40,11 @@ void DriverEditor::setFacePhoto(std::optional<photo_analysis::Photo> photo) {
     emit facePhotoChanged();
 }
 void DriverEditor::setFaceMask(std::optional<photo_analysis::SubjectMask> mask) {
+    assertMainThread(this);
+    if (mask == *faceMask_) return;
+    faceMask_ = std::make_shared<const std::optional<photo_analysis::SubjectMask>>(std::move(mask));
     faceMaskBox_.reset();
-    assign(faceMask_, std::move(mask), &DriverEditor::faceMaskChanged);
+    emit faceMaskChanged();
 }
 void DriverEditor::setProposals(std::vector<ProposedDetail> proposals) {
     assign(proposals_, std::move(proposals), &DriverEditor::proposalsChanged);

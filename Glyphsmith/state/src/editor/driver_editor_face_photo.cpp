@@ -122,7 +122,7 @@ std::optional<Vector2> DriverEditor::facePoint(double x, double y) const {
 }
 
 const std::optional<Rect>& DriverEditor::faceMaskBox() const {
-    if (!faceMaskBox_) faceMaskBox_ = faceMask_ ? faceMask_->boundingBox() : std::nullopt;
+    if (!faceMaskBox_) faceMaskBox_ = *faceMask_ ? (*faceMask_)->boundingBox() : std::nullopt;
     return *faceMaskBox_;
 }
 
@@ -145,7 +145,7 @@ void DriverEditor::fitFaceToCorners() {
                 FaceShape::roundedRectangle(clampedSize(a * height), clampedSize(height), clampedRadius(radius));
         });
     };
-    if (!faceMask_) {
+    if (!*faceMask_) {
         apply(0);
         return;
     }
@@ -154,9 +154,9 @@ void DriverEditor::fitFaceToCorners() {
     const std::vector<Vector2> fittedCorners = corners_;
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
-        [services = photoWork_.services, mask = *faceMask_, toFace = r->photoToFace, a, height] {
+        [services = photoWork_.services, mask = faceMask_, toFace = r->photoToFace, a, height] {
             std::vector<Vector2> kept;
-            for (const Vector2& p : services->boundaryPoints(mask)) {
+            for (const Vector2& p : services->boundaryPoints(**mask)) {
                 const Vector2 f = toFace.apply(p);
                 // A NaN fails both tests.
                 if (std::abs(f.x) <= 0.5 * a * keptPointMargin && std::abs(f.y) <= 0.5 * keptPointMargin)
@@ -174,7 +174,7 @@ void DriverEditor::fitFaceToCorners() {
 
 void DriverEditor::fitFaceOutline() {
     assertMainThread(this);
-    if (!faceMask_) {
+    if (!*faceMask_) {
         setError(AppError::noPhoto());
         return;
     }
@@ -184,8 +184,8 @@ void DriverEditor::fitFaceOutline() {
     const double height = faceHeight();
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
-        [services = photoWork_.services, mask = *faceMask_] {
-            return services->bestFit(services->boundaryPoints(mask));
+        [services = photoWork_.services, mask = faceMask_] {
+            return services->bestFit(services->boundaryPoints(**mask));
         },
         [this, revision, height](TaskOutcome<std::optional<photo_analysis::FaceFit>> outcome) {
             if (revision != facePhotoRevision_) return;
@@ -214,7 +214,7 @@ void DriverEditor::loadPickedPhoto(const QUrl& url) {
         QByteArray bytes;
         Photo photo;
         SubjectMask mask;
-        std::optional<double> ratio;
+        MaskFigures figures;
     };
     ++profileImportsInFlight_;
     updateWorking();
@@ -224,9 +224,10 @@ void DriverEditor::loadPickedPhoto(const QUrl& url) {
             // Read once: the bytes kept are those analysed.
             std::optional<QByteArray> bytes = services->readPhotoFile(path);
             if (!bytes) throw photo_analysis::PhotoAnalysisError::unreadableImage();
-            Profile profile{*bytes, services->decodePhoto(*bytes), {}, std::nullopt};
+            Profile profile{*bytes, services->decodePhoto(*bytes), {}, {}};
             profile.mask = services->subjectMask(profile.photo);
-            profile.ratio = services->profileRatio(profile.mask);
+            profile.figures = MaskFigures::of(profile.mask);
+            profile.figures.profileRatio = services->profileRatio(profile.mask);
             return profile;
         },
         [this, url](TaskOutcome<Profile> outcome) {
@@ -237,16 +238,21 @@ void DriverEditor::loadPickedPhoto(const QUrl& url) {
                 return;
             }
             Profile& profile = outcome.value();
-            applyProfileRatio(profile.ratio);
+            applyProfileRatio(profile.figures.profileRatio);
+            // The photos are moved out and back, never copied: each holds a
+            // photo-sized mask. Nothing reads them in between.
             for (std::size_t i = 0; i < loadedPhotos_.size(); ++i) {
                 if (loadedPhotos_[i].role != LoadedPhoto::Role::profile) continue;
-                std::vector<LoadedPhoto> photos = loadedPhotos_;
+                std::vector<LoadedPhoto> photos = std::move(loadedPhotos_);
                 photos[i].role = LoadedPhoto::Role::spare;
                 setLoadedPhotos(std::move(photos));
             }
-            std::vector<LoadedPhoto> photos = loadedPhotos_;
-            photos.push_back(LoadedPhoto{QUuid::createUuid(), url, std::move(profile.photo), std::move(profile.bytes),
-                                         std::move(profile.mask), std::nullopt, LoadedPhoto::Role::profile});
+            LoadedPhoto added{
+                QUuid::createUuid(),     url,          std::move(profile.photo),  std::move(profile.bytes),
+                std::move(profile.mask), std::nullopt, LoadedPhoto::Role::profile};
+            photoFigures_[added.id] = profile.figures;
+            std::vector<LoadedPhoto> photos = std::move(loadedPhotos_);
+            photos.push_back(std::move(added));
             setLoadedPhotos(std::move(photos));
             updateWorking();
         });
@@ -256,19 +262,19 @@ void DriverEditor::loadPickedPhoto(const QUrl& url) {
 
 void DriverEditor::renderDriverImages(std::function<void()> whenDone) {
     assertMainThread(this);
-    if (!facePhoto_ || !faceMask_ || !photoWork_.isAvailable()) {
+    if (!facePhoto_ || !*faceMask_ || !photoWork_.isAvailable()) {
         if (whenDone) whenDone();
         return;
     }
     const std::uint64_t revision = facePhotoRevision_;
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
-        [services = photoWork_.services, photo = *facePhoto_, mask = *faceMask_] {
+        [services = photoWork_.services, photo = *facePhoto_, mask = faceMask_] {
             RenderedImages rendered;
             for (const homey_project::DriverImageSize size : homey_project::allDriverImageSizes) {
                 PhotoServices::DriverImage image;
                 try {
-                    image = services->renderDriverImage(photo, mask, size);
+                    image = services->renderDriverImage(photo, **mask, size);
                 } catch (...) {
                     // A size that cannot be drawn is left out; the others still come.
                     continue;

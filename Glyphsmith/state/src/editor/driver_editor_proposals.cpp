@@ -55,7 +55,7 @@ using DetectionResult = std::optional<std::vector<ProposedDetail>>;
 
 void DriverEditor::detectDetails(bool silent) {
     assertMainThread(this);
-    if (!facePhoto_ || !faceMask_ || !model_.hasExtrudedPrimaryBody() || !photoWork_.isAvailable()) {
+    if (!facePhoto_ || !*faceMask_ || !model_.hasExtrudedPrimaryBody() || !photoWork_.isAvailable()) {
         if (!silent) setError(AppError::noPhoto());
         return;
     }
@@ -72,10 +72,10 @@ void DriverEditor::detectDetails(bool silent) {
 
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
-        [services = photoWork_.services, photo = *facePhoto_, mask = *faceMask_, knownCorners, forcedAspect,
+        [services = photoWork_.services, photo = *facePhoto_, mask = faceMask_, knownCorners, forcedAspect,
          width = box.width, height = box.height]() -> DetectionResult {
             const std::optional<photo_analysis::FeatureDetection::Face> face =
-                services->findFace(photo, mask, knownCorners, forcedAspect);
+                services->findFace(photo, **mask, knownCorners, forcedAspect);
             if (!face) return std::nullopt;
             std::vector<ProposedDetail> proposals;
             for (const photo_analysis::DetectedFeature& feature : services->detectFeatures(face->image, face->shape)) {
