@@ -203,7 +203,16 @@ DecodedImage decodePng(Bytes bytes, const DecodeOptions& options) {
     decoded.image.width = stored.width;
     decoded.image.height = stored.height;
     decoded.image.alpha = AlphaMode::straight;
-    reading.readImage(decoded.image.pixels);
+    if (reading.interlaced()) {
+        reading.readImage(decoded.image.pixels);
+    } else {
+        const std::size_t height = static_cast<std::size_t>(stored.height);
+        const std::size_t stride = static_cast<std::size_t>(stored.width) * 4;
+        for (std::size_t y = 0; y < height; ++y) {
+            growForRows(decoded.image.pixels, stride, y + 1, height);
+            reading.readRow(decoded.image.pixels.data() + y * stride);
+        }
+    }
     if (options.applyOrientation) decoded.orientation = reading.orientation();
     return decoded;
 }
