@@ -289,6 +289,7 @@ TEST(BadInputTest, HeadersClaimingAHugeImageOverLittleDataCostLittleMemory) {
     const std::vector<std::pair<const char*, Bytes>> bombs = {
         {"PNG", pngHeaderOnly(20000, 20000)},
         {"JPEG", jpegClaiming(20000, 20000)},
+        {"TIFF", tiffWithStrip(20000, 20000, 122, 64)},  // the strip right after the directory
     };
     for (const auto& [name, file] : bombs) {
         SCOPED_TRACE(name);
