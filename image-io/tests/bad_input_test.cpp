@@ -29,12 +29,12 @@ void putPngChunk(Bytes& out, const char* type, const Bytes& data) {
     putBig32(out, static_cast<std::uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size()))));
 }
 
-Bytes pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
+Bytes pngHeaderOnly(std::uint32_t width, std::uint32_t height, bool interlaced = false) {
     Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes header;
     putBig32(header, width);
     putBig32(header, height);
-    header.insert(header.end(), {8, 2, 0, 0, 0});
+    header.insert(header.end(), {8, 2, 0, 0, static_cast<std::uint8_t>(interlaced ? 1 : 0)});
     putPngChunk(file, "IHDR", header);
     putPngChunk(file, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
     putPngChunk(file, "IEND", {});
@@ -288,6 +288,7 @@ TEST(BadInputTest, HeadersClaimingAHugeImageOverLittleDataCostLittleMemory) {
     // pixels must not be reserved before the data runs out.
     const std::vector<std::pair<const char*, Bytes>> bombs = {
         {"PNG", pngHeaderOnly(20000, 20000)},
+        {"interlaced PNG", pngHeaderOnly(20000, 20000, true)},
         {"JPEG", jpegClaiming(20000, 20000)},
         {"TIFF", tiffWithStrip(20000, 20000, 122, 64)},  // the strip right after the directory
     };
