@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <array>
 #include <fstream>
 #include <new>
 
@@ -63,6 +64,19 @@ Bytes jpegClaiming(std::uint16_t width, std::uint16_t height) {
 // The most 16 bits hold.
 Bytes jpegClaimingMaximum() {
     return jpegClaiming(65535, 65535);
+}
+
+// A screen and one frame of width × height over the data of a single pixel.
+Bytes gifFrameClaiming(std::uint16_t width, std::uint16_t height) {
+    Bytes file = {'G', 'I', 'F', '8', '9', 'a'};
+    const auto size = [&] {
+        for (const std::uint16_t v : {width, height}) test::put16(file, v);
+    };
+    size();
+    file.insert(file.end(), {0x80, 0, 0, 0, 0, 0, 255, 255, 255, ',', 0, 0, 0, 0});
+    size();
+    file.insert(file.end(), {0, 2, 2, 0x44, 0x01, 0, ';'});
+    return file;
 }
 
 Bytes gifClaimingMaximum() {
@@ -291,6 +305,7 @@ TEST(BadInputTest, HeadersClaimingAHugeImageOverLittleDataCostLittleMemory) {
         {"interlaced PNG", pngHeaderOnly(20000, 20000, true)},
         {"JPEG", jpegClaiming(20000, 20000)},
         {"TIFF", tiffWithStrip(20000, 20000, 122, 64)},  // the strip right after the directory
+        {"GIF", gifFrameClaiming(20000, 20000)},
     };
     for (const auto& [name, file] : bombs) {
         SCOPED_TRACE(name);
