@@ -55,7 +55,7 @@ std::optional<ExitCode> ExitCode::fromRawValue(std::int32_t raw) {
 
 // Well-formed UTF-8 as the Unicode standard defines it (no overlong forms, no
 // surrogates, nothing above U+10FFFF); each maximal ill-formed part of a
-// sequence becomes one U+FFFD.
+// sequence becomes one U+FFFD, and so does every control character.
 std::string displayed(std::string_view text) {
     static constexpr std::string_view replacement = "\xEF\xBF\xBD";
     std::string out;
@@ -65,7 +65,13 @@ std::string displayed(std::string_view text) {
         const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
         const unsigned char lead = byte(i);
         if (lead < 0x80) {
-            out += static_cast<char>(lead);
+            // Control characters from a name or path could move the cursor,
+            // recolour or retitle the terminal, or forge a line of their own.
+            if (lead < 0x20 || lead == 0x7F) {
+                out += replacement;
+            } else {
+                out += static_cast<char>(lead);
+            }
             ++i;
             continue;
         }
@@ -95,7 +101,9 @@ std::string displayed(std::string_view text) {
             const unsigned char max = k == 1 ? high : 0xBF;
             if (c < min || c > max) break;
         }
-        if (k == length) {
+        if (k == length && lead == 0xC2 && byte(i + 1) < 0xA0) {
+            out += replacement;  // C1 controls, U+0080 to U+009F, as the C0 ones
+        } else if (k == length) {
             out.append(text.substr(i, length));
         } else {
             out += replacement;

@@ -74,7 +74,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments, Langua
 
         if (const auto flag = flagAliases().find(typed); flag != flagAliases().end()) {
             if (hasAttached) {
-                refuse(concat({language.choose("L’option --", "Option --"), typed,
+                refuse(concat({language.choose("L’option --", "Option --"), displayed(typed),
                                language.choose(" ne prend pas de valeur.", " takes no value.")}));
             }
             parsed.flags.insert(flag->second);
@@ -90,7 +90,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments, Langua
             }
             parsed.options.insert_or_assign(option->second, std::move(value));
         } else {
-            refuse(concat({language.choose("Option inconnue : ", "Unknown option: "), argument, "."}));
+            refuse(concat({language.choose("Option inconnue : ", "Unknown option: "), displayed(argument), "."}));
         }
     }
     return parsed;

@@ -173,6 +173,13 @@ TEST(Messages, ArgumentsThatAreNotUTF8AreShownWithReplacementCharacters) {
                   "Unknown template: “\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDok”. The list: glyphctl templates.");
 }
 
+TEST(Messages, ControlCharactersInNamesAreShownAsReplacementCharacters) {
+    // Escape sequences, line breaks and C1 controls would act on the terminal.
+    expectRefusal(runTool({"icon", "--gabarit", "\x1b[31mred\nline\x7f\xc2\x9bx\xc2\xa0"}, Language::en), 2,
+                  "Unknown template: “\uFFFD[31mred\uFFFDline\uFFFD\uFFFDx\u00A0”. The list: glyphctl templates.");
+    expectRefusal(runTool({"icon", "--\x1b]0;title\x07"}, Language::en), 2, "Unknown option: --\uFFFD]0;title\uFFFD.");
+}
+
 TEST(IconCommand, TakesTheModelOptionsOnly) {
     expectRefusal(runTool({"icon", "--images", "x"}, Language::en), 2, "This command does not take --images.");
     expectRefusal(runTool({"icone", "--remplacer"}, Language::fr), 2, "Cette commande ne prend pas --remplacer.");

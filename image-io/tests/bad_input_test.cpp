@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
+
+#include <array>
+#include <fstream>
+#include <new>
 
 #include "bmp_bytes.hpp"
 #include "image_io/image.hpp"
@@ -23,20 +30,20 @@ void putPngChunk(Bytes& out, const char* type, const Bytes& data) {
     putBig32(out, static_cast<std::uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size()))));
 }
 
-Bytes pngHeaderOnly(std::uint32_t width, std::uint32_t height) {
+Bytes pngHeaderOnly(std::uint32_t width, std::uint32_t height, bool interlaced = false) {
     Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes header;
     putBig32(header, width);
     putBig32(header, height);
-    header.insert(header.end(), {8, 2, 0, 0, 0});
+    header.insert(header.end(), {8, 2, 0, 0, static_cast<std::uint8_t>(interlaced ? 1 : 0)});
     putPngChunk(file, "IHDR", header);
     putPngChunk(file, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
     putPngChunk(file, "IEND", {});
     return file;
 }
 
-// A small valid file whose frame header is rewritten to claim 65535 × 65535 (the most 16 bits hold).
-Bytes jpegClaimingMaximum() {
+// A small valid file whose frame header is rewritten to claim width × height.
+Bytes jpegClaiming(std::uint16_t width, std::uint16_t height) {
     writers::JpegSpec spec;
     spec.width = 8;
     spec.height = 8;
@@ -44,10 +51,31 @@ Bytes jpegClaimingMaximum() {
     Bytes file = writers::writeJpeg(spec);
     for (std::size_t i = 2; i + 8 < file.size(); ++i) {
         if (file[i] == 0xFF && file[i + 1] == 0xC0) {
-            file[i + 5] = file[i + 6] = file[i + 7] = file[i + 8] = 0xFF;
+            file[i + 5] = static_cast<std::uint8_t>(height >> 8);
+            file[i + 6] = static_cast<std::uint8_t>(height);
+            file[i + 7] = static_cast<std::uint8_t>(width >> 8);
+            file[i + 8] = static_cast<std::uint8_t>(width);
             break;
         }
     }
+    return file;
+}
+
+// The most 16 bits hold.
+Bytes jpegClaimingMaximum() {
+    return jpegClaiming(65535, 65535);
+}
+
+// A screen and one frame of width × height over the data of a single pixel.
+Bytes gifFrameClaiming(std::uint16_t width, std::uint16_t height) {
+    Bytes file = {'G', 'I', 'F', '8', '9', 'a'};
+    const auto size = [&] {
+        for (const std::uint16_t v : {width, height}) test::put16(file, v);
+    };
+    size();
+    file.insert(file.end(), {0x80, 0, 0, 0, 0, 0, 255, 255, 255, ',', 0, 0, 0, 0});
+    size();
+    file.insert(file.end(), {0, 2, 2, 0x44, 0x01, 0, ';'});
     return file;
 }
 
@@ -234,6 +262,55 @@ TEST(BadInputTest, AnimatedWebpOfManyFramesDecodesItsFirst) {
     for (int i = 0; i < 10000; ++i) frames.push_back(test::filled(4, 4, static_cast<std::uint8_t>(i), 0, 0));
     const RgbaImage image = decode(writers::writeWebpAnimation(4, 4, frames));
     EXPECT_EQ(image.pixels, test::filled(4, 4, 0, 0, 0));
+}
+
+// How a decode ended in a child process whose address space may grow by at most `headroom`
+// bytes: 0 refused as unreadable, 1 decoded, 2 out of memory, 3 anything else.
+int decodeOutcomeWithin(const Bytes& file, std::size_t headroom) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::size_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + headroom;
+        const rlimit capped{limit, limit};
+        if (pages == 0 || ::setrlimit(RLIMIT_AS, &capped) != 0) ::_exit(3);
+        try {
+            (void)decode(file, {.applyOrientation = true, .maxSideHint = 8192});
+            ::_exit(1);
+        } catch (const ImageIOError&) {
+            ::_exit(0);
+        } catch (const std::bad_alloc&) {
+            ::_exit(2);
+        } catch (...) {
+            ::_exit(3);
+        }
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+TEST(BadInputTest, HeadersClaimingAHugeImageOverLittleDataCostLittleMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory does not fit a capped address space";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the sanitizer's shadow memory does not fit a capped address space";
+#endif
+#endif
+    // 20000 × 20000 is within the caps, so the header alone cannot refuse it; its 1.6 GB of
+    // pixels must not be reserved before the data runs out.
+    const std::vector<std::pair<const char*, Bytes>> bombs = {
+        {"PNG", pngHeaderOnly(20000, 20000)},
+        {"interlaced PNG", pngHeaderOnly(20000, 20000, true)},
+        {"JPEG", jpegClaiming(20000, 20000)},
+        {"TIFF", tiffWithStrip(20000, 20000, 122, 64)},  // the strip right after the directory
+        {"GIF", gifFrameClaiming(20000, 20000)},
+    };
+    for (const auto& [name, file] : bombs) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(decodeOutcomeWithin(file, std::size_t{256} << 20), 0);
+    }
 }
 
 }  // namespace

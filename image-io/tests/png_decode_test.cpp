@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "image_io/image.hpp"
 #include "image_io/png_encoder.hpp"
 #include "test_images.hpp"
@@ -129,6 +131,24 @@ TEST(PngDecodeTest, InterlacedLargerImageMatchesTheSequentialOne) {
     EXPECT_EQ(interlaced, sequential);
     EXPECT_EQ(std::vector<std::uint8_t>(sequential.pixels.begin(), sequential.pixels.begin() + 4),
               (std::vector<std::uint8_t>{0, 37, 74, 111}));
+}
+
+TEST(PngDecodeTest, InterlacedImagesWithEmptyPassesDecode) {
+    // Narrow and short images leave some of the seven passes without a column or a row.
+    for (const auto& [width, height, colourType, bitDepth] :
+         std::vector<std::array<int, 4>>{{1, 1, 0, 1}, {1, 9, 2, 8}, {9, 1, 6, 16}, {3, 2, 0, 4}, {5, 7, 4, 8}}) {
+        SCOPED_TRACE(std::to_string(width) + " × " + std::to_string(height));
+        PngSpec s;
+        s.width = width;
+        s.height = height;
+        s.colourType = colourType;
+        s.bitDepth = bitDepth;
+        const int channels = colourType == 2 ? 3 : colourType == 6 ? 4 : colourType == 4 ? 2 : 1;
+        for (int i = 0; i < width * height * channels; ++i) s.samples.push_back(static_cast<std::uint16_t>(i % 2));
+        const RgbaImage sequential = decode(writers::writePng(s));
+        s.interlaced = true;
+        EXPECT_EQ(decode(writers::writePng(s)), sequential);
+    }
 }
 
 TEST(PngEncoderTest, RgbAndRgbaRoundTripAndAreDeterministic) {

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -199,6 +200,9 @@ std::vector<PlannedWrite> writePackage(FileOperations& operations, const DriverP
         const bool plainName = e.kind != EntryKind::sourcePhoto || isPlainFileName(package.sourcePhotos[photo++].name);
         if (!plainName || !HomeyProjectWriter::isInsideProject(e.entry.url, app.root))
             throw HomeyProjectError::outsideProject(confinement::standardized(e.entry.url));
+        // A name no folder can hold (a photo's long extension) would fail halfway through the writes.
+        if (std::filesystem::path(e.entry.url).filename().native().size() > NAME_MAX)
+            throw HomeyProjectError::writeFailed(HomeyProjectWriter::relativePath(e.entry.url, app.root));
         if (e.kind == EntryKind::ignoreLine) {
             struct stat status {};
             if (::lstat(e.entry.url.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink > 1)

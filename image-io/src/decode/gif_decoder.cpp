@@ -123,13 +123,17 @@ private:
         decoded.image.width = width;
         decoded.image.height = height;
         decoded.image.alpha = AlphaMode::straight;
-        decoded.image.pixels.assign(rgbaBytes(width, height), 0);
+        // The buffer grows with the rows read (new rows transparent), so that a frame claiming a
+        // huge size over little data fails on its first missing line.
+        const std::size_t stride = static_cast<std::size_t>(width) * 4;
         std::vector<GifPixelType> line(static_cast<std::size_t>(frameWidth));
 
         const auto putRow = [&](std::int64_t row) {
             const std::int64_t y = frame.Top + row;
             if (y < 0 || y >= height) return;
-            std::uint8_t* out = decoded.image.pixels.data() + static_cast<std::size_t>(y) * width * 4;
+            growForRows(decoded.image.pixels, stride, static_cast<std::size_t>(y) + 1,
+                        static_cast<std::size_t>(height));
+            std::uint8_t* out = decoded.image.pixels.data() + static_cast<std::size_t>(y) * stride;
             for (std::int64_t i = 0; i < frameWidth; ++i) {
                 const std::int64_t x = frame.Left + i;
                 if (x < 0 || x >= width) continue;
@@ -156,6 +160,7 @@ private:
                 putRow(row);
             }
         }
+        growForRows(decoded.image.pixels, stride, static_cast<std::size_t>(height), static_cast<std::size_t>(height));
         return decoded;
     }
 

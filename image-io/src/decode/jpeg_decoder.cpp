@@ -7,6 +7,7 @@
 // clang-format on
 
 #include <algorithm>
+#include <array>
 #include <csetjmp>
 #include <cstring>
 #include <string>
@@ -220,13 +221,17 @@ DecodedImage decodeJpeg(Bytes bytes, const DecodeOptions& options) {
     decoded.image.width = output.width;
     decoded.image.height = output.height;
     decoded.image.alpha = AlphaMode::straight;
-    decoded.image.pixels.resize(rgbaBytes(output.width, output.height));
-    std::vector<std::uint8_t*> rows(static_cast<std::size_t>(output.height));
-    for (std::size_t y = 0; y < rows.size(); ++y) rows[y] = decoded.image.pixels.data() + y * output.width * 4;
-    // In slices, so that the row-pointer walk stays in libjpeg's own batches.
+    // In slices, so that the row-pointer walk stays in libjpeg's own batches, into a buffer that
+    // grows with the rows read.
     constexpr unsigned slice = 16;
-    for (std::size_t y = 0; y < rows.size(); y += slice) {
-        reading.readRows(rows.data() + y, static_cast<unsigned>(std::min<std::size_t>(slice, rows.size() - y)));
+    const std::size_t height = static_cast<std::size_t>(output.height);
+    const std::size_t stride = static_cast<std::size_t>(output.width) * 4;
+    std::array<std::uint8_t*, slice> rows{};
+    for (std::size_t y = 0; y < height; y += slice) {
+        const std::size_t count = std::min<std::size_t>(slice, height - y);
+        growForRows(decoded.image.pixels, stride, y + count, height);
+        for (std::size_t i = 0; i < count; ++i) rows[i] = decoded.image.pixels.data() + (y + i) * stride;
+        reading.readRows(rows.data(), static_cast<unsigned>(count));
     }
     if (options.applyOrientation) decoded.orientation = reading.orientation();
     return decoded;

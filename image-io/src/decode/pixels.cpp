@@ -19,6 +19,20 @@ std::size_t rgbaBytes(int width, int height) {
     return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
 }
 
+void growForRows(std::vector<std::uint8_t>& pixels, std::size_t stride, std::size_t rows, std::size_t totalRows) {
+    const std::size_t needed = rows * stride;
+    if (needed <= pixels.size()) return;
+    if (needed > pixels.capacity()) {
+        constexpr std::size_t firstStep = std::size_t{1} << 20;
+        const std::size_t total = totalRows * stride;
+        std::size_t next = std::max({needed, pixels.capacity() * 2, firstStep});
+        // Past half the image, the rest at once: the peak stays under one and a half images.
+        if (next >= total / 2) next = total;
+        pixels.reserve(std::max(next, needed));
+    }
+    pixels.resize(needed);
+}
+
 void premultiply(std::span<std::uint8_t> rgba) {
     for (std::size_t i = 0; i + 3 < rgba.size(); i += 4) {
         const std::uint8_t alpha = rgba[i + 3];

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "image_io/image.hpp"
 
@@ -14,6 +15,11 @@ void checkImageSize(std::int64_t width, std::int64_t height);
 
 // Byte count of a width × height RGBA buffer whose size passed checkImageSize.
 [[nodiscard]] std::size_t rgbaBytes(int width, int height);
+
+// Makes `pixels` hold `rows` rows of `stride` bytes, growing towards `totalRows` as rows are
+// decoded: a header that claims a huge image over a few bytes of data fails on its first missing
+// row having cost memory for the rows it really held, not for the size it claimed.
+void growForRows(std::vector<std::uint8_t>& pixels, std::size_t stride, std::size_t rows, std::size_t totalRows);
 
 // Channel × alpha / 255, rounded half away from zero (an exact half never occurs with 255).
 [[nodiscard]] inline std::uint8_t premultiplyChannel(std::uint8_t channel, std::uint8_t alpha) {

@@ -1,7 +1,9 @@
 // PNG through libpng's low-level interface: every colour type and depth becomes 8-bit RGBA with
 // straight alpha. Colour profiles and gAMA are ignored: stored values are taken as sRGB.
 #include <png.h>
+#include <zlib.h>
 
+#include <array>
 #include <csetjmp>
 #include <cstring>
 #include <string>
@@ -108,6 +110,51 @@ bool readEndStage(PngState* state) {
     return true;
 }
 
+std::uint32_t big32(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+
+// Whether the IDAT chunks inflate to at least `needed` bytes, found without keeping them.
+bool inflatesToAtLeast(Bytes bytes, std::uint64_t needed) {
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) return false;
+    std::array<std::uint8_t, 65536> sink{};
+    std::uint64_t produced = 0;
+    int status = Z_OK;
+    for (std::size_t at = 8; at + 12 <= bytes.size() && produced < needed && status == Z_OK;) {
+        const std::uint64_t length = big32(bytes.data() + at);
+        if (length > bytes.size() - at - 12) break;
+        if (std::memcmp(bytes.data() + at + 4, "IDAT", 4) == 0) {
+            stream.next_in = const_cast<Bytef*>(bytes.data() + at + 8);
+            stream.avail_in = static_cast<uInt>(length);
+            while (stream.avail_in > 0 && produced < needed && status == Z_OK) {
+                stream.next_out = sink.data();
+                stream.avail_out = static_cast<uInt>(sink.size());
+                status = inflate(&stream, Z_NO_FLUSH);
+                produced += sink.size() - stream.avail_out;
+                if (status == Z_BUF_ERROR) status = Z_OK;  // no progress possible: the next chunk
+                if (status == Z_OK && stream.avail_out == sink.size() && stream.avail_in > 0) break;
+            }
+        }
+        at += 12 + length;
+    }
+    inflateEnd(&stream);
+    return produced >= needed;
+}
+
+// The bytes an Adam7-interlaced image's seven passes hold, filter bytes included.
+std::uint64_t interlacedDataSize(std::uint64_t width, std::uint64_t height, std::uint64_t bitsPerPixel) {
+    static constexpr int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                         {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    std::uint64_t total = 0;
+    for (const auto& [x0, y0, dx, dy] : passes) {
+        const std::uint64_t columns = width > static_cast<std::uint64_t>(x0) ? (width - x0 + dx - 1) / dx : 0;
+        const std::uint64_t rows = height > static_cast<std::uint64_t>(y0) ? (height - y0 + dy - 1) / dy : 0;
+        if (columns > 0) total += rows * (1 + (columns * bitsPerPixel + 7) / 8);
+    }
+    return total;
+}
+
 // A PNG being read: the libpng structures, freed on every way out.
 class PngReading {
 public:
@@ -125,6 +172,19 @@ public:
     StoredSize size() const {
         return {static_cast<int>(png_get_image_width(state_.png, state_.info)),
                 static_cast<int>(png_get_image_height(state_.png, state_.info))};
+    }
+
+    // An interlaced image is read whole: a header claiming a huge one must be backed by its data
+    // before the buffer for it is made.
+    void checkInterlacedData(Bytes bytes) const {
+        if (png_get_interlace_type(state_.png, state_.info) != PNG_INTERLACE_ADAM7) return;
+        const std::uint64_t bitsPerPixel =
+            std::uint64_t{png_get_channels(state_.png, state_.info)} * png_get_bit_depth(state_.png, state_.info);
+        const StoredSize stored = size();
+        if (!inflatesToAtLeast(bytes, interlacedDataSize(static_cast<std::uint64_t>(stored.width),
+                                                         static_cast<std::uint64_t>(stored.height), bitsPerPixel))) {
+            throw ImageIOError("PNG: not enough image data");
+        }
     }
 
     void startRows() {
@@ -166,6 +226,7 @@ private:
 class PngRows final : public RowSource {
 public:
     explicit PngRows(Bytes bytes) : reading_(bytes) {
+        reading_.checkInterlacedData(bytes);
         reading_.startRows();
         size_ = reading_.size();
         // An interlaced image has no complete row before the last pass: it is read whole.
@@ -197,13 +258,23 @@ StoredSize pngSize(Bytes bytes) {
 
 DecodedImage decodePng(Bytes bytes, const DecodeOptions& options) {
     PngReading reading(bytes);
+    reading.checkInterlacedData(bytes);
     reading.startRows();
     DecodedImage decoded;
     const StoredSize stored = reading.size();
     decoded.image.width = stored.width;
     decoded.image.height = stored.height;
     decoded.image.alpha = AlphaMode::straight;
-    reading.readImage(decoded.image.pixels);
+    if (reading.interlaced()) {
+        reading.readImage(decoded.image.pixels);
+    } else {
+        const std::size_t height = static_cast<std::size_t>(stored.height);
+        const std::size_t stride = static_cast<std::size_t>(stored.width) * 4;
+        for (std::size_t y = 0; y < height; ++y) {
+            growForRows(decoded.image.pixels, stride, y + 1, height);
+            reading.readRow(decoded.image.pixels.data() + y * stride);
+        }
+    }
     if (options.applyOrientation) decoded.orientation = reading.orientation();
     return decoded;
 }

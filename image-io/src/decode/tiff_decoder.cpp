@@ -146,33 +146,53 @@ public:
         decoded.image.width = size_.width;
         decoded.image.height = size_.height;
         decoded.image.alpha = alpha;
+        // Read in bands of whole strips or tiles, into a buffer that grows with them: a header
+        // claiming a huge image over little data fails on its first band.
+        std::uint32_t unit = 0;
+        if (TIFFIsTiled(tiff) != 0) {
+            TIFFGetField(tiff, TIFFTAG_TILELENGTH, &unit);
+        } else {
+            TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &unit);
+        }
+        const std::size_t height = static_cast<std::size_t>(size_.height);
+        const std::size_t width = static_cast<std::size_t>(size_.width);
+        constexpr std::size_t leastBand = 64;
+        const std::size_t step = std::clamp<std::size_t>(unit, 1, height);
+        const std::size_t band = std::min(height, (leastBand + step - 1) / step * step);
         std::vector<std::uint32_t> raster;
+        bool complete = true;
         try {
-            decoded.image.pixels.resize(rgbaBytes(size_.width, size_.height));
-            // libtiff's packed pixels hold red in the low byte: on a little-endian machine they
-            // are already R, G, B, A in memory and are written straight into the image.
-            if constexpr (std::endian::native != std::endian::little) raster.resize(decoded.image.pixels.size() / 4);
+            for (std::size_t y = 0; y < height && complete; y += band) {
+                const std::size_t rows = std::min(band, height - y);
+                growForRows(decoded.image.pixels, width * 4, y + rows, height);
+                // libtiff's packed pixels hold red in the low byte: on a little-endian machine
+                // they are already R, G, B, A in memory and are written straight into the image.
+                std::uint32_t* packed = reinterpret_cast<std::uint32_t*>(decoded.image.pixels.data() + y * width * 4);
+                if constexpr (std::endian::native != std::endian::little) {
+                    raster.resize(rows * width);
+                    packed = raster.data();
+                }
+                reader.row_offset = static_cast<int>(y);
+                reader.col_offset = 0;
+                complete = TIFFRGBAImageGet(&reader, packed, static_cast<std::uint32_t>(width),
+                                            static_cast<std::uint32_t>(rows)) == 1;
+                if constexpr (std::endian::native != std::endian::little) {
+                    std::uint8_t* out = decoded.image.pixels.data() + y * width * 4;
+                    for (const std::uint32_t pixel : raster) {
+                        out[0] = static_cast<std::uint8_t>(TIFFGetR(pixel));
+                        out[1] = static_cast<std::uint8_t>(TIFFGetG(pixel));
+                        out[2] = static_cast<std::uint8_t>(TIFFGetB(pixel));
+                        out[3] = static_cast<std::uint8_t>(TIFFGetA(pixel));
+                        out += 4;
+                    }
+                }
+            }
         } catch (...) {
             TIFFRGBAImageEnd(&reader);
             throw;
         }
-        auto* packed = std::endian::native == std::endian::little
-                           ? reinterpret_cast<std::uint32_t*>(decoded.image.pixels.data())
-                           : raster.data();
-        const int got = TIFFRGBAImageGet(&reader, packed, static_cast<std::uint32_t>(size_.width),
-                                         static_cast<std::uint32_t>(size_.height));
         TIFFRGBAImageEnd(&reader);
-        if (got != 1) fail("damaged image data");
-        if constexpr (std::endian::native != std::endian::little) {
-            std::uint8_t* out = decoded.image.pixels.data();
-            for (const std::uint32_t pixel : raster) {
-                out[0] = static_cast<std::uint8_t>(TIFFGetR(pixel));
-                out[1] = static_cast<std::uint8_t>(TIFFGetG(pixel));
-                out[2] = static_cast<std::uint8_t>(TIFFGetB(pixel));
-                out[3] = static_cast<std::uint8_t>(TIFFGetA(pixel));
-                out += 4;
-            }
-        }
+        if (!complete) fail("damaged image data");
         if (alpha == AlphaMode::premultiplied) clampToAlpha(decoded.image.pixels);
 
         std::uint16_t orientation = ORIENTATION_TOPLEFT;
