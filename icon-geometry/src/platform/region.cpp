@@ -44,6 +44,13 @@ constexpr double refitAim = refitTolerance / 2;
 constexpr double refitCheckSag = refitTolerance / 8;
 constexpr double minRefitChecks = 4;
 constexpr double maxRefitChecks = 4096;
+// Offset corners sharper than about 14° are squared off at eight times the
+// distance, so that a hairpin cannot throw a long spike across the region.
+constexpr double offsetMiterLimit = 8;
+// Pieces that growing and shrinking back add or take away but that are thinner
+// on average than this are no notches or slivers: nothing a document written to
+// a tenth of a unit can show, and most are the rounding of the integer polygons.
+constexpr double roundingThickness = 0.02;
 
 using ClipperLib::IntPoint;
 using ClipperLib::Paths;
@@ -493,6 +500,152 @@ Region Region::subtracting(const Region& other) const {
     if (isEmpty() || other.isEmpty()) return *this;
     return RegionAccess::make(execute(ClipperLib::ctDifference, RegionAccess::paths(*this), RegionAccess::paths(other),
                                       ClipperLib::pftNonZero));
+}
+
+Region Region::intersecting(const Region& other) const {
+    if (failed() || other.failed()) return failure();
+    if (isEmpty() || other.isEmpty()) return {};
+    return RegionAccess::make(execute(ClipperLib::ctIntersection, RegionAccess::paths(*this),
+                                      RegionAccess::paths(other), ClipperLib::pftNonZero));
+}
+
+Region Region::offsetBy(double distance) const {
+    if (failed()) return failure();
+    if (isEmpty() || distance == 0 || !std::isfinite(distance)) return *this;
+    try {
+        ClipperLib::ClipperOffset offset(offsetMiterLimit);
+        offset.AddPaths(RegionAccess::paths(*this), ClipperLib::jtMiter, ClipperLib::etClosedPolygon);
+        Paths solution;
+        offset.Execute(solution, std::clamp(distance, -coordinateLimit, coordinateLimit) * scale);
+        return RegionAccess::make(solution);
+    } catch (const ClipperLib::clipperException&) {
+        return failure();
+    }
+}
+
+namespace {
+
+// The outer rings of the region that are thicker than the rounding of the
+// region operations; holes are left out, so the rings kept fill what they bound.
+Region thickPieces(const Region& region) {
+    const std::vector<Region::Piece> pieces = region.pieces();
+    Paths kept;
+    std::size_t i = 0;
+    for (const Region::Polygon& polygon : region.polygons()) {
+        const Region::Piece& piece = pieces[i++];
+        if (!(piece.thickness > roundingThickness)) continue;
+        ClipperLib::Path path;
+        path.reserve(polygon.size());
+        for (const Region::Point& p : polygon) path.emplace_back(p.x, p.y);
+        if (ClipperLib::Orientation(path)) kept.push_back(std::move(path));
+    }
+    return RegionAccess::make(kept);
+}
+
+}  // namespace
+
+namespace {
+
+// One round of cutting slivers and filling notches; slivers first, since
+// cutting one may leave a notch.
+Region mendedOnce(const Region& region, double half) {
+    const Region opened = region.offsetBy(-half).offsetBy(half);
+    if (opened.failed()) return region;
+    const Region slivers = thickPieces(region.subtracting(opened));
+    const Region cut = slivers.isEmpty() ? region : region.subtracting(slivers);
+    if (cut.failed()) return region;
+    const Region closed = cut.offsetBy(half).offsetBy(-half);
+    if (closed.failed()) return cut;
+    const Region notches = thickPieces(closed.subtracting(cut));
+    if (notches.isEmpty()) return cut;
+    const Region mended = cut.united(notches);
+    return mended.failed() ? cut : mended;
+}
+
+}  // namespace
+
+// A filled notch can leave a sliver beside it: a few rounds, each only when the
+// one before changed something.
+Region Region::withoutSlivers(double width) const {
+    if (failed() || isEmpty() || !(width > 0) || !std::isfinite(width)) return *this;
+    constexpr int rounds = 3;
+    Region current = *this;
+    for (int round = 0; round < rounds; ++round) {
+        Region next = mendedOnce(current, width / 2);
+        if (next == current) break;
+        current = std::move(next);
+    }
+    return current;
+}
+
+std::optional<BezierPath> Region::linesInside(const BezierPath& path) const {
+    if (failed()) return std::nullopt;
+    Paths lines;
+    platform::forEachSubpath(toPlatformPath(path), [&](const platform::SubpathView& subpath) {
+        if (!subpath.isFinite()) return;
+        ClipperLib::Path line = flattened(subpath, flatteningTolerance);
+        if (subpath.isClosed) line.push_back(line.front());
+        if (line.size() >= 2) lines.push_back(std::move(line));
+    });
+    if (lines.empty()) return std::nullopt;
+    const Paths area = RegionAccess::paths(*this);
+    const auto clip = [&](ClipperLib::ClipType type) -> std::optional<Paths> {
+        try {
+            ClipperLib::Clipper clipper;
+            clipper.AddPaths(lines, ClipperLib::ptSubject, false);
+            clipper.AddPaths(area, ClipperLib::ptClip, true);
+            ClipperLib::PolyTree tree;
+            if (!clipper.Execute(type, tree, ClipperLib::pftNonZero, ClipperLib::pftNonZero)) return std::nullopt;
+            Paths open;
+            ClipperLib::OpenPathsFromPolyTree(tree, open);
+            return open;
+        } catch (const ClipperLib::clipperException&) {
+            return std::nullopt;
+        }
+    };
+    // What lies outside is told by the length kept, not by a difference, which
+    // Clipper gets wrong for some horizontal lines.
+    const auto length = [](const Paths& paths) {
+        double total = 0;
+        for (const ClipperLib::Path& line : paths)
+            for (std::size_t i = 1; i < line.size(); ++i)
+                total += std::hypot(static_cast<double>(line[i].X - line[i - 1].X),
+                                    static_cast<double>(line[i].Y - line[i - 1].Y));
+        return total;
+    };
+    const std::optional<Paths> inside = clip(ClipperLib::ctIntersection);
+    if (!inside) return std::nullopt;
+    const double all = length(lines);
+    if (length(*inside) >= all - std::fmax(1.0, all * 1e-9)) return std::nullopt;
+    PathBuilder builder;
+    for (const ClipperLib::Path& line : *inside) {
+        if (line.size() < 2) continue;
+        const auto point = [](const IntPoint& p) {
+            return Vector2{static_cast<double>(p.X) / scale, static_cast<double>(p.Y) / scale};
+        };
+        builder.moveTo(point(line.front()));
+        for (std::size_t i = 1; i < line.size(); ++i) builder.lineTo(point(line[i]));
+    }
+    return builder.finish();
+}
+
+std::vector<Region::Piece> Region::pieces() const {
+    std::vector<Piece> result;
+    result.reserve(polygons_.size());
+    for (const Polygon& polygon : polygons_) {
+        double twiceArea = 0, perimeter = 0;
+        const std::size_t count = polygon.size();
+        for (std::size_t i = 0, j = count - 1; i < count; j = i++) {
+            const double ax = static_cast<double>(polygon[j].x), ay = static_cast<double>(polygon[j].y);
+            const double bx = static_cast<double>(polygon[i].x), by = static_cast<double>(polygon[i].y);
+            twiceArea += (ax + bx) * (ay - by);
+            perimeter += std::hypot(bx - ax, by - ay);
+        }
+        const double area = std::fabs(twiceArea) * 0.5 / (scale * scale);
+        const double length = perimeter / scale;
+        result.push_back({area, length > 0 ? 2 * area / length : 0});
+    }
+    return result;
 }
 
 double Region::area() const {
