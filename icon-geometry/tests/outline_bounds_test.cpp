@@ -372,13 +372,15 @@ namespace {
 
 // Notches and slivers of the region narrower than the width: the pieces that
 // growing and shrinking back by half of it adds, or shrinking and growing back
-// takes away, thicker on average than a fiftieth of a unit.
+// takes away, thicker on average than a fiftieth of a unit and larger than a
+// twentieth of a square unit (a hairline a unit long). Crumbs smaller than
+// that are left to the document's tenth of a unit.
 int seamsIn(const Region& region, double width) {
     const Region closed = region.offsetBy(width / 2).offsetBy(-width / 2);
     const Region opened = region.offsetBy(-width / 2).offsetBy(width / 2);
     int seams = 0;
     for (const Region& difference : {closed.subtracting(region), region.subtracting(opened)})
-        for (const Region::Piece& piece : difference.pieces()) seams += piece.thickness > 0.02;
+        for (const Region::Piece& piece : difference.pieces()) seams += piece.thickness > 0.02 && piece.area > 0.05;
     return seams;
 }
 

@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <polyclipping/clipper.hpp>
 
@@ -546,6 +548,103 @@ Region thickPieces(const Region& region) {
 
 namespace {
 
+// Whether two stretches of the region's boundary come closer than the width
+// while lying farther apart along the boundary than across: the mark of a
+// notch, a sliver or a narrow gap between rings. Most outlines have none, and
+// this look costs far less than growing and shrinking them.
+bool hasNarrowPlaces(const std::vector<Region::Polygon>& polygons, double width) {
+    struct Edge {
+        std::size_t ring;
+        Vector2 a, b;
+        double along;  // boundary length from the ring's first vertex to a
+    };
+    std::vector<Edge> edges;
+    std::vector<double> ringLengths;
+    for (std::size_t r = 0; r < polygons.size(); ++r) {
+        const Region::Polygon& polygon = polygons[r];
+        double along = 0;
+        for (std::size_t i = 0; i < polygon.size(); ++i) {
+            const Region::Point& p = polygon[i];
+            const Region::Point& q = polygon[(i + 1) % polygon.size()];
+            const Vector2 a{static_cast<double>(p.x) / scale, static_cast<double>(p.y) / scale};
+            const Vector2 b{static_cast<double>(q.x) / scale, static_cast<double>(q.y) / scale};
+            edges.push_back({r, a, b, along});
+            along += a.distance(b);
+        }
+        ringLengths.push_back(along);
+    }
+    // Each edge in the cells, twice the width across, that its points a width
+    // apart fall in: the edges within the width of a point are then among those
+    // of the point's cell and its eight neighbours.
+    const double cellSize = 2 * width;
+    const auto cellOf = [cellSize](Vector2 p) -> std::optional<std::uint64_t> {
+        const double x = std::floor(p.x / cellSize), y = std::floor(p.y / cellSize);
+        constexpr double half = 1 << 30;
+        if (!(std::fabs(x) < half && std::fabs(y) < half)) return std::nullopt;
+        return (static_cast<std::uint64_t>(x + half) << 32) | static_cast<std::uint64_t>(y + half);
+    };
+    // A hash of chains: `head` holds each bucket's last entry, each entry the
+    // one before it in its bucket.
+    struct Entry {
+        std::uint64_t cell;
+        std::uint32_t edge;
+        std::uint32_t next;
+    };
+    constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
+    if (edges.size() >= none) return true;
+    std::vector<Entry> entries;
+    entries.reserve(edges.size() * 2);
+    for (std::size_t e = 0; e < edges.size(); ++e) {
+        const Edge& edge = edges[e];
+        const double steps = std::ceil(edge.a.distance(edge.b) / width);
+        if (!(steps < 1e6)) return true;  // not worth a look
+        for (double k = 0; k <= steps; ++k) {
+            const std::optional<std::uint64_t> cell = cellOf(edge.a.lerp(edge.b, steps > 0 ? k / steps : 0));
+            if (!cell) return true;
+            if (!entries.empty() && entries.back().cell == *cell && entries.back().edge == e) continue;
+            entries.push_back({*cell, static_cast<std::uint32_t>(e), none});
+        }
+    }
+    if (entries.size() >= none) return true;
+    int bits = 4;
+    while (bits < 30 && (std::size_t{1} << bits) < 2 * entries.size()) ++bits;
+    const auto bucketOf = [bits](std::uint64_t cell) {
+        return static_cast<std::size_t>((cell * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+    };
+    std::vector<std::uint32_t> head(std::size_t{1} << bits, none);
+    for (std::uint32_t i = 0; i < entries.size(); ++i) {
+        std::uint32_t& first = head[bucketOf(entries[i].cell)];
+        entries[i].next = first;
+        first = i;
+    }
+
+    for (const Edge& vertex : edges) {
+        const Vector2 v = vertex.a;
+        const std::optional<std::uint64_t> centre = cellOf(v);
+        if (!centre) return true;
+        for (const std::uint64_t dx : {std::uint64_t{0}, std::uint64_t{1} << 32, (std::uint64_t{1} << 32) * 2}) {
+            for (const std::uint64_t dy : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{2}}) {
+                const std::uint64_t cell = *centre + dx + dy - (std::uint64_t{1} << 32) - 1;
+                for (std::uint32_t i = head[bucketOf(cell)]; i != none; i = entries[i].next) {
+                    if (entries[i].cell != cell) continue;
+                    const Edge& edge = edges[entries[i].edge];
+                    const Vector2 ab = edge.b - edge.a;
+                    const double squared = ab.dot(ab);
+                    const double t = squared > 0 ? std::clamp((v - edge.a).dot(ab) / squared, 0.0, 1.0) : 0.0;
+                    const double across = v.distance(edge.a + ab * t);
+                    if (!(across < width)) continue;
+                    if (edge.ring != vertex.ring) return true;
+                    const double ringLength = ringLengths[edge.ring];
+                    double apart = std::fabs(edge.along + std::sqrt(squared) * t - vertex.along);
+                    apart = std::fmin(apart, ringLength - apart);
+                    if (apart - across > width / 2) return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
 // One round of cutting slivers and filling notches; slivers first, since
 // cutting one may leave a notch.
 Region mendedOnce(const Region& region, double half) {
@@ -569,6 +668,7 @@ Region mendedOnce(const Region& region, double half) {
 Region Region::withoutSlivers(double width) const {
     if (failed() || isEmpty() || !(width > 0) || !std::isfinite(width)) return *this;
     constexpr int rounds = 3;
+    if (!hasNarrowPlaces(polygons_, width)) return *this;
     Region current = *this;
     for (int round = 0; round < rounds; ++round) {
         Region next = mendedOnce(current, width / 2);
