@@ -160,6 +160,9 @@ const char* const radiatorWidenedAtTheRim =
 const char* const dotGridTowardsTheEye =
     R"({"version":2,"orientation":"floor","parts":[{"offset":{"x":0,"y":0,"z":0},"solid":{"extruded":{"_0":{"face":{"roundedPolygon":{"vertices":[{"x":6.37,"y":2.17},{"x":0.13,"y":7.2},{"x":-6.97,"y":2.36},{"x":-4.34,"y":-6.68},{"x":3.9,"y":-5.95}],"cornerRadius":2.94}},"depth":5.15,"details":[{"dotGrid":{"center":{"x":-20.25,"y":-1.21},"rows":7,"columns":8,"pitch":5.76,"dotDiameter":1.63,"circular":true,"style":"fill"}}]}}}}]})";
 
+const char* const separatorsCrossingFarPastTheFace =
+    R"({"version":2,"orientation":"wall","parts":[{"offset":{"x":0,"y":0,"z":0},"solid":{"extruded":{"_0":{"face":{"roundedRectangle":{"width":86,"height":86,"cornerRadius":6}},"depth":12,"details":[{"separator":{"from":{"x":-900,"y":-700},"to":{"x":800,"y":900}}},{"separator":{"from":{"x":-900,"y":800},"to":{"x":900,"y":-850}}}]}}}}]})";
+
 }  // namespace
 
 TEST(OutlinesOnTheirBodies, TemplatePosesThatDrewStrayStrokesStayOnTheBody) {
@@ -199,10 +202,13 @@ TEST(OutlinesOnTheirBodies, ModelsThatDrewSpikesOrFloodedTheCanvasDrawTheirDevic
              {"radiator head widened at the rim", radiatorWidenedAtTheRim, {}},
              {"dot grid reaching towards a close eye", dotGridTowardsTheEye, {37.4, 3.6, 2.3}},
              {"dot grid reaching towards a close eye", dotGridTowardsTheEye, {37.2, 3.6, 2.3}},
+             {"separators crossing far past the face", separatorsCrossingFarPastTheFace, {}},
+             {"separators crossing far past the face", separatorsCrossingFarPastTheFace, {30, 2.5, 2.2}},
          }) {
         SCOPED_TRACE(c.name);
         const IconModel model = modelFromJSON(c.model);
         EXPECT_EQ(body_bounds::strayInk(model, c.camera), "");
+        EXPECT_EQ(body_bounds::strayDetails(model, c.camera), "");
         EXPECT_TRUE(conforms(iconSvg(model, c.camera)));
     }
 }
