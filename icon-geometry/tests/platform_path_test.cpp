@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <numbers>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -403,6 +404,86 @@ TEST(RegionOperations, SharedEdgesTangentsAndIdenticalOperands) {
     EXPECT_NEAR(Region::unionOf({a, a, a}).area(), a.area(), 1e-6);
     EXPECT_TRUE(a.subtracting(a).isEmpty());
     EXPECT_TRUE(circle({300, 300}, 100).subtracting(circle({300, 300}, 100), FillRule::winding).isEmpty());
+}
+
+TEST(RegionSlivers, NotchesAndSliversNarrowerThanTheWidthAreRemovedWiderOnesKept) {
+    // A 200 × 200 square with a cut into its top edge or a spike on it.
+    struct Case {
+        const char* name;
+        Ring ring;
+        double area;  // of the mended region
+    };
+    const auto square = [](std::vector<Vector2> top) {
+        Ring ring{{100, 300}, {100, 100}};
+        ring.insert(ring.end(), top.begin(), top.end());
+        ring.push_back({300, 100});
+        ring.push_back({300, 300});
+        return ring;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"hairline slit", square({{200, 100}, {200.05, 130}, {200.1, 100}}), 40000},
+             {"narrow notch", square({{200, 100}, {200, 140}, {200.3, 140}, {200.3, 100}}), 40000},
+             {"hairline spike", square({{200, 100}, {200.05, 60}, {200.1, 100}}), 40000},
+             {"narrow sliver", square({{200, 100}, {200, 60}, {200.4, 60}, {200.4, 100}}), 40000},
+             {"notch wider than the width", square({{200, 100}, {200, 140}, {205, 140}, {205, 100}}), 40000 - 200},
+             {"flange wider than the width", square({{200, 100}, {200, 60}, {205, 60}, {205, 100}}), 40000 + 200},
+         }) {
+        const Region region = Region::filled(polyline(c.ring, true), FillRule::winding);
+        const Region mended = region.withoutSlivers(1);
+        EXPECT_NEAR(mended.area(), c.area, 0.05) << c.name;
+        EXPECT_EQ(mended.polygons().size(), 1u) << c.name;
+    }
+}
+
+TEST(RegionSlivers, ARegionWithoutThemComesBackPolygonForPolygon) {
+    const std::vector<Region> regions{
+        Region::filled(circle({300, 300}, 100), FillRule::winding),
+        Region::filled(polyline({{100, 100}, {300, 100}, {300, 300}, {200, 120}, {100, 300}}, true), FillRule::winding),
+        Region::stroked(polyline({{100, 100}, {500, 120}, {200, 400}}, false), 40),
+        Region::filled(circle({300, 300}, 100), FillRule::winding)
+            .subtracting(Region::filled(circle({300, 300}, 50), FillRule::winding)),
+    };
+    for (std::size_t i = 0; i < regions.size(); ++i) EXPECT_EQ(regions[i].withoutSlivers(1), regions[i]) << i;
+    EXPECT_TRUE(Region().withoutSlivers(1).isEmpty());
+    EXPECT_EQ(regions[0].withoutSlivers(0), regions[0]);
+    EXPECT_EQ(regions[0].withoutSlivers(notANumber), regions[0]);
+}
+
+TEST(RegionClipping, LinesAreCutToTheRegionAndKeptWholeWhenInside) {
+    const Region square = Region::filled(polyline({{0, 0}, {100, 0}, {100, 100}, {0, 100}}, true), FillRule::winding);
+    const auto lines = [](std::vector<Vector2> points, bool closed) {
+        PathBuilder b;
+        b.moveTo(points.front());
+        for (std::size_t i = 1; i < points.size(); ++i) b.lineTo(points[i]);
+        if (closed) b.closeSubpath();
+        return b.finish();
+    };
+    // Inside, edge included: nothing to cut.
+    EXPECT_FALSE(square.linesInside(lines({{10, 10}, {90, 90}}, false)));
+    EXPECT_FALSE(square.linesInside(lines({{0, 50}, {100, 50}}, false)));
+    // Horizontal, vertical and slanted lines running out, and a closed ring crossing the edge.
+    struct Case {
+        BezierPath path;
+        Rect kept;
+    };
+    for (const Case& c : std::vector<Case>{
+             {lines({{-500, 50}, {500, 50}}, false), {0, 50, 100, 0}},
+             {lines({{50, -500}, {50, 500}}, false), {50, 0, 0, 100}},
+             {lines({{-100, -100}, {200, 200}}, false), {0, 0, 100, 100}},
+             {lines({{50, 50}, {150, 50}, {150, 80}, {50, 80}}, true), {50, 50, 50, 30}},
+         }) {
+        const std::optional<BezierPath> kept = square.linesInside(c.path);
+        ASSERT_TRUE(kept);
+        const Rect bounds = kept->bounds();
+        EXPECT_NEAR(bounds.minX(), c.kept.minX(), 1e-3);
+        EXPECT_NEAR(bounds.maxX(), c.kept.maxX(), 1e-3);
+        EXPECT_NEAR(bounds.minY(), c.kept.minY(), 1e-3);
+        EXPECT_NEAR(bounds.maxY(), c.kept.maxY(), 1e-3);
+    }
+    // Wholly outside: nothing kept.
+    const std::optional<BezierPath> outside = square.linesInside(lines({{200, 50}, {300, 50}}, false));
+    ASSERT_TRUE(outside);
+    EXPECT_TRUE(outside->isEmpty());
 }
 
 // --- Bad input -------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <polyclipping/clipper.hpp>
 
@@ -44,6 +46,13 @@ constexpr double refitAim = refitTolerance / 2;
 constexpr double refitCheckSag = refitTolerance / 8;
 constexpr double minRefitChecks = 4;
 constexpr double maxRefitChecks = 4096;
+// Offset corners sharper than about 14° are squared off at eight times the
+// distance, so that a hairpin cannot throw a long spike across the region.
+constexpr double offsetMiterLimit = 8;
+// Pieces that growing and shrinking back add or take away but that are thinner
+// on average than this are no notches or slivers: nothing a document written to
+// a tenth of a unit can show, and most are the rounding of the integer polygons.
+constexpr double roundingThickness = 0.02;
 
 using ClipperLib::IntPoint;
 using ClipperLib::Paths;
@@ -493,6 +502,250 @@ Region Region::subtracting(const Region& other) const {
     if (isEmpty() || other.isEmpty()) return *this;
     return RegionAccess::make(execute(ClipperLib::ctDifference, RegionAccess::paths(*this), RegionAccess::paths(other),
                                       ClipperLib::pftNonZero));
+}
+
+Region Region::intersecting(const Region& other) const {
+    if (failed() || other.failed()) return failure();
+    if (isEmpty() || other.isEmpty()) return {};
+    return RegionAccess::make(execute(ClipperLib::ctIntersection, RegionAccess::paths(*this),
+                                      RegionAccess::paths(other), ClipperLib::pftNonZero));
+}
+
+Region Region::offsetBy(double distance) const {
+    if (failed()) return failure();
+    if (isEmpty() || distance == 0 || !std::isfinite(distance)) return *this;
+    try {
+        ClipperLib::ClipperOffset offset(offsetMiterLimit);
+        offset.AddPaths(RegionAccess::paths(*this), ClipperLib::jtMiter, ClipperLib::etClosedPolygon);
+        Paths solution;
+        offset.Execute(solution, std::clamp(distance, -coordinateLimit, coordinateLimit) * scale);
+        return RegionAccess::make(solution);
+    } catch (const ClipperLib::clipperException&) {
+        return failure();
+    }
+}
+
+namespace {
+
+// The outer rings of the region that are thicker than the rounding of the
+// region operations; holes are left out, so the rings kept fill what they bound.
+Region thickPieces(const Region& region) {
+    const std::vector<Region::Piece> pieces = region.pieces();
+    Paths kept;
+    std::size_t i = 0;
+    for (const Region::Polygon& polygon : region.polygons()) {
+        const Region::Piece& piece = pieces[i++];
+        if (!(piece.thickness > roundingThickness)) continue;
+        ClipperLib::Path path;
+        path.reserve(polygon.size());
+        for (const Region::Point& p : polygon) path.emplace_back(p.x, p.y);
+        if (ClipperLib::Orientation(path)) kept.push_back(std::move(path));
+    }
+    return RegionAccess::make(kept);
+}
+
+}  // namespace
+
+namespace {
+
+// Whether two stretches of the region's boundary come closer than the width
+// while lying farther apart along the boundary than across: the mark of a
+// notch, a sliver or a narrow gap between rings. Most outlines have none, and
+// this look costs far less than growing and shrinking them.
+bool hasNarrowPlaces(const std::vector<Region::Polygon>& polygons, double width) {
+    struct Edge {
+        std::size_t ring;
+        Vector2 a, b;
+        double along;  // boundary length from the ring's first vertex to a
+    };
+    std::vector<Edge> edges;
+    std::vector<double> ringLengths;
+    for (std::size_t r = 0; r < polygons.size(); ++r) {
+        const Region::Polygon& polygon = polygons[r];
+        double along = 0;
+        for (std::size_t i = 0; i < polygon.size(); ++i) {
+            const Region::Point& p = polygon[i];
+            const Region::Point& q = polygon[(i + 1) % polygon.size()];
+            const Vector2 a{static_cast<double>(p.x) / scale, static_cast<double>(p.y) / scale};
+            const Vector2 b{static_cast<double>(q.x) / scale, static_cast<double>(q.y) / scale};
+            edges.push_back({r, a, b, along});
+            along += a.distance(b);
+        }
+        ringLengths.push_back(along);
+    }
+    // Each edge in the cells, twice the width across, that its points a width
+    // apart fall in: the edges within the width of a point are then among those
+    // of the point's cell and its eight neighbours.
+    const double cellSize = 2 * width;
+    const auto cellOf = [cellSize](Vector2 p) -> std::optional<std::uint64_t> {
+        const double x = std::floor(p.x / cellSize), y = std::floor(p.y / cellSize);
+        constexpr double half = 1 << 30;
+        if (!(std::fabs(x) < half && std::fabs(y) < half)) return std::nullopt;
+        return (static_cast<std::uint64_t>(x + half) << 32) | static_cast<std::uint64_t>(y + half);
+    };
+    // A hash of chains: `head` holds each bucket's last entry, each entry the
+    // one before it in its bucket.
+    struct Entry {
+        std::uint64_t cell;
+        std::uint32_t edge;
+        std::uint32_t next;
+    };
+    constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
+    if (edges.size() >= none) return true;
+    std::vector<Entry> entries;
+    entries.reserve(edges.size() * 2);
+    for (std::size_t e = 0; e < edges.size(); ++e) {
+        const Edge& edge = edges[e];
+        const double steps = std::ceil(edge.a.distance(edge.b) / width);
+        if (!(steps < 1e6)) return true;  // not worth a look
+        for (double k = 0; k <= steps; ++k) {
+            const std::optional<std::uint64_t> cell = cellOf(edge.a.lerp(edge.b, steps > 0 ? k / steps : 0));
+            if (!cell) return true;
+            if (!entries.empty() && entries.back().cell == *cell && entries.back().edge == e) continue;
+            entries.push_back({*cell, static_cast<std::uint32_t>(e), none});
+        }
+    }
+    if (entries.size() >= none) return true;
+    int bits = 4;
+    while (bits < 30 && (std::size_t{1} << bits) < 2 * entries.size()) ++bits;
+    const auto bucketOf = [bits](std::uint64_t cell) {
+        return static_cast<std::size_t>((cell * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+    };
+    std::vector<std::uint32_t> head(std::size_t{1} << bits, none);
+    for (std::uint32_t i = 0; i < entries.size(); ++i) {
+        std::uint32_t& first = head[bucketOf(entries[i].cell)];
+        entries[i].next = first;
+        first = i;
+    }
+
+    for (const Edge& vertex : edges) {
+        const Vector2 v = vertex.a;
+        const std::optional<std::uint64_t> centre = cellOf(v);
+        if (!centre) return true;
+        for (const std::uint64_t dx : {std::uint64_t{0}, std::uint64_t{1} << 32, (std::uint64_t{1} << 32) * 2}) {
+            for (const std::uint64_t dy : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{2}}) {
+                const std::uint64_t cell = *centre + dx + dy - (std::uint64_t{1} << 32) - 1;
+                for (std::uint32_t i = head[bucketOf(cell)]; i != none; i = entries[i].next) {
+                    if (entries[i].cell != cell) continue;
+                    const Edge& edge = edges[entries[i].edge];
+                    const Vector2 ab = edge.b - edge.a;
+                    const double squared = ab.dot(ab);
+                    const double t = squared > 0 ? std::clamp((v - edge.a).dot(ab) / squared, 0.0, 1.0) : 0.0;
+                    const double across = v.distance(edge.a + ab * t);
+                    if (!(across < width)) continue;
+                    if (edge.ring != vertex.ring) return true;
+                    const double ringLength = ringLengths[edge.ring];
+                    double apart = std::fabs(edge.along + std::sqrt(squared) * t - vertex.along);
+                    apart = std::fmin(apart, ringLength - apart);
+                    if (apart - across > width / 2) return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+// One round of cutting slivers and filling notches; slivers first, since
+// cutting one may leave a notch.
+Region mendedOnce(const Region& region, double half) {
+    const Region opened = region.offsetBy(-half).offsetBy(half);
+    if (opened.failed()) return region;
+    const Region slivers = thickPieces(region.subtracting(opened));
+    const Region cut = slivers.isEmpty() ? region : region.subtracting(slivers);
+    if (cut.failed()) return region;
+    const Region closed = cut.offsetBy(half).offsetBy(-half);
+    if (closed.failed()) return cut;
+    const Region notches = thickPieces(closed.subtracting(cut));
+    if (notches.isEmpty()) return cut;
+    const Region mended = cut.united(notches);
+    return mended.failed() ? cut : mended;
+}
+
+}  // namespace
+
+// A filled notch can leave a sliver beside it: a few rounds, each only when the
+// one before changed something.
+Region Region::withoutSlivers(double width) const {
+    if (failed() || isEmpty() || !(width > 0) || !std::isfinite(width)) return *this;
+    constexpr int rounds = 3;
+    if (!hasNarrowPlaces(polygons_, width)) return *this;
+    Region current = *this;
+    for (int round = 0; round < rounds; ++round) {
+        Region next = mendedOnce(current, width / 2);
+        if (next == current) break;
+        current = std::move(next);
+    }
+    return current;
+}
+
+std::optional<BezierPath> Region::linesInside(const BezierPath& path) const {
+    if (failed()) return std::nullopt;
+    Paths lines;
+    platform::forEachSubpath(toPlatformPath(path), [&](const platform::SubpathView& subpath) {
+        if (!subpath.isFinite()) return;
+        ClipperLib::Path line = flattened(subpath, flatteningTolerance);
+        if (subpath.isClosed) line.push_back(line.front());
+        if (line.size() >= 2) lines.push_back(std::move(line));
+    });
+    if (lines.empty()) return std::nullopt;
+    const Paths area = RegionAccess::paths(*this);
+    const auto clip = [&](ClipperLib::ClipType type) -> std::optional<Paths> {
+        try {
+            ClipperLib::Clipper clipper;
+            clipper.AddPaths(lines, ClipperLib::ptSubject, false);
+            clipper.AddPaths(area, ClipperLib::ptClip, true);
+            ClipperLib::PolyTree tree;
+            if (!clipper.Execute(type, tree, ClipperLib::pftNonZero, ClipperLib::pftNonZero)) return std::nullopt;
+            Paths open;
+            ClipperLib::OpenPathsFromPolyTree(tree, open);
+            return open;
+        } catch (const ClipperLib::clipperException&) {
+            return std::nullopt;
+        }
+    };
+    // What lies outside is told by the length kept, not by a difference, which
+    // Clipper gets wrong for some horizontal lines.
+    const auto length = [](const Paths& paths) {
+        double total = 0;
+        for (const ClipperLib::Path& line : paths)
+            for (std::size_t i = 1; i < line.size(); ++i)
+                total += std::hypot(static_cast<double>(line[i].X - line[i - 1].X),
+                                    static_cast<double>(line[i].Y - line[i - 1].Y));
+        return total;
+    };
+    const std::optional<Paths> inside = clip(ClipperLib::ctIntersection);
+    if (!inside) return std::nullopt;
+    const double all = length(lines);
+    if (length(*inside) >= all - std::fmax(1.0, all * 1e-9)) return std::nullopt;
+    PathBuilder builder;
+    for (const ClipperLib::Path& line : *inside) {
+        if (line.size() < 2) continue;
+        const auto point = [](const IntPoint& p) {
+            return Vector2{static_cast<double>(p.X) / scale, static_cast<double>(p.Y) / scale};
+        };
+        builder.moveTo(point(line.front()));
+        for (std::size_t i = 1; i < line.size(); ++i) builder.lineTo(point(line[i]));
+    }
+    return builder.finish();
+}
+
+std::vector<Region::Piece> Region::pieces() const {
+    std::vector<Piece> result;
+    result.reserve(polygons_.size());
+    for (const Polygon& polygon : polygons_) {
+        double twiceArea = 0, perimeter = 0;
+        const std::size_t count = polygon.size();
+        for (std::size_t i = 0, j = count - 1; i < count; j = i++) {
+            const double ax = static_cast<double>(polygon[j].x), ay = static_cast<double>(polygon[j].y);
+            const double bx = static_cast<double>(polygon[i].x), by = static_cast<double>(polygon[i].y);
+            twiceArea += (ax + bx) * (ay - by);
+            perimeter += std::hypot(bx - ax, by - ay);
+        }
+        const double area = std::fabs(twiceArea) * 0.5 / (scale * scale);
+        const double length = perimeter / scale;
+        result.push_back({area, length > 0 ? 2 * area / length : 0});
+    }
+    return result;
 }
 
 double Region::area() const {

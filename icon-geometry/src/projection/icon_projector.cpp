@@ -4,9 +4,12 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <optional>
+#include <variant>
 
 #include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/svg_writer.hpp"
+#include "platform/platform_path.hpp"
 #include "projection/silhouette.hpp"
 
 namespace icon_geometry {
@@ -53,6 +56,76 @@ Rect modelExtent(const std::vector<BodyPart>& parts, Orientation orientation) {
     return extent;
 }
 
+// A face detail draws only on its face: what of it reaches past the face is cut
+// away before projecting, so that a separator placed far off the body neither
+// draws in the air nor floods the canvas. The face is grown by a hair first, so
+// that details ending on its edge are kept as they are.
+class FaceClip {
+public:
+    explicit FaceClip(const BezierPath& outline) {
+        const Rect bounds = outline.bounds();
+        const double size = std::fmax(bounds.width, bounds.height);
+        if (!(size > 0) || !std::isfinite(size)) return;
+        const double k = workingSize / size;
+        in_ = AffineTransform::scale(k, k).translatedBy(-bounds.midX(), -bounds.midY());
+        out_ = AffineTransform::translation(bounds.midX(), bounds.midY()).scaledBy(1 / k, 1 / k);
+        face_ = Region::filled(outline.applying(in_), FillRule::evenOdd).offsetBy(edgeAllowance);
+        if (face_.failed() || face_.isEmpty()) return;
+        // A convex face holds every box whose corners it holds: most details
+        // are known to lie on it from the corners of their bounds alone.
+        const std::vector<Region::Polygon>& rings = face_.polygons();
+        convex_ = rings.size() == 1 && isConvex(rings.front());
+        usable_ = true;
+    }
+
+    IconElement clipped(const IconElement& element) const {
+        if (!usable_) return element;
+        const BezierPath path = element.path().applying(in_);
+        if (convex_ && holdsBox(path.bounds())) return element;
+        if (element.asStroke()) {
+            const std::optional<BezierPath> inside = face_.linesInside(path);
+            return inside ? element.withPath(inside->applying(out_)) : element;
+        }
+        const Region ink = Region::filled(path, FillRule::evenOdd);
+        const Region outside = ink.subtracting(face_);
+        if (ink.failed() || outside.failed() || outside.isEmpty()) return element;
+        const Region kept = ink.intersecting(face_);
+        return kept.failed() ? element : element.withPath(kept.outline().applying(out_));
+    }
+
+private:
+    // The region operations work at the scale of the canvas; the face is fitted
+    // to it, and grown by a twentieth of a unit at that scale.
+    static constexpr double workingSize = 960;
+    static constexpr double edgeAllowance = 0.05;
+
+    static bool isConvex(const Region::Polygon& ring) {
+        const std::size_t n = ring.size();
+        bool left = false, right = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            const Region::Point& a = ring[i];
+            const Region::Point& b = ring[(i + 1) % n];
+            const Region::Point& c = ring[(i + 2) % n];
+            const double cross = static_cast<double>(b.x - a.x) * static_cast<double>(c.y - b.y) -
+                                 static_cast<double>(b.y - a.y) * static_cast<double>(c.x - b.x);
+            left = left || cross > 0;
+            right = right || cross < 0;
+        }
+        return !(left && right);
+    }
+
+    bool holdsBox(const Rect& box) const {
+        if (box.isNull()) return true;
+        return face_.contains({box.minX(), box.minY()}) && face_.contains({box.maxX(), box.minY()}) &&
+               face_.contains({box.minX(), box.maxY()}) && face_.contains({box.maxX(), box.maxY()});
+    }
+
+    AffineTransform in_, out_;
+    Region face_;
+    bool convex_ = false;
+    bool usable_ = false;
+};
+
 std::vector<IconElement> extrudedFinish(bool faceVisible, const ExtrudedBody& body,
                                         const PerspectiveProjection& projection, double step, const Pose& pose,
                                         double scale) {
@@ -64,9 +137,17 @@ std::vector<IconElement> extrudedFinish(bool faceVisible, const ExtrudedBody& bo
             IconElement::stroke(projection.projectPosedPath(inset, pose, 0, step), StrokeWeight::inner()));
     }
     const double millimetre = scale / projection.distance;
+    std::optional<FaceClip> onTheFace;
     for (const FaceDetail& detail : body.details) {
-        for (const IconElement& element : detail.geometry(millimetre))
+        // A cable may hang off the face; the fit makes room for it.
+        const bool hangsFree = std::holds_alternative<FaceDetail::Cable>(detail.value);
+        for (IconElement element : detail.geometry(millimetre)) {
+            if (!hangsFree) {
+                if (!onTheFace) onTheFace.emplace(body.face.outline());
+                element = onTheFace->clipped(element);
+            }
             elements.push_back(element.withPath(projection.projectPosedPath(element.path(), pose, 0, step)));
+        }
     }
     return elements;
 }

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 #include "icon_geometry/convex_hull.hpp"
 #include "icon_geometry/cubic.hpp"
@@ -19,6 +20,10 @@ constexpr int bandStride = 4;
 // The region operations work at the scale of the canvas; projected outlines are
 // a fraction of a unit across, so the union is carried out magnified.
 constexpr double workingSize = 960;
+// Pieces flattened apart meet along shared curves a little off each other, and
+// their union keeps hairline notches and slivers there. Anything narrower than
+// this, in working units, is no shape of the body: no stroke can show it.
+constexpr double seamWidth = 1;
 
 Vector2 derivative(Vector2 p0, Vector2 p1, Vector2 p2, Vector2 p3, double t) {
     const double u = 1 - t;
@@ -37,29 +42,63 @@ BezierPath joined(const std::vector<BezierPath>& pieces) {
     return all;
 }
 
-// The winding-rule union of the pieces; when the region operations fail, the
-// pieces as they are, which fill the same region.
-BezierPath unionOfPieces(const std::vector<BezierPath>& pieces) {
+// The transforms into the working frame of the pieces' union and back out;
+// nothing when the pieces have no finite extent.
+struct WorkingFrame {
+    AffineTransform in, out;
+};
+std::optional<WorkingFrame> workingFrame(const std::vector<BezierPath>& pieces) {
     Rect extent = Rect::null();
     for (const BezierPath& piece : pieces) extent = extent.united(piece.bounds());
     const double size = std::fmax(extent.width, extent.height);
-    if (extent.isNull() || !(size > 0) || !std::isfinite(size)) {
+    if (extent.isNull() || !(size > 0) || !std::isfinite(size)) return std::nullopt;
+    const double k = workingSize / size;
+    return WorkingFrame{AffineTransform::scale(k, k).translatedBy(-extent.midX(), -extent.midY()),
+                        AffineTransform::translation(extent.midX(), extent.midY()).scaledBy(1 / k, 1 / k)};
+}
+
+// The winding-rule union of the pieces, in the frame's working coordinates.
+Region unitedInFrame(const std::vector<BezierPath>& pieces, const AffineTransform& in) {
+    std::vector<Region> regions;
+    regions.reserve(pieces.size());
+    for (const BezierPath& piece : pieces) regions.push_back(Region::filled(piece.applying(in), FillRule::winding));
+    const Region united = Region::unionOf(regions);
+    return united.failed() ? united : united.withoutSlivers(seamWidth);
+}
+
+// The winding-rule union of the pieces; when the region operations fail, the
+// pieces as they are, which fill the same region.
+BezierPath unionOfPieces(const std::vector<BezierPath>& pieces) {
+    const std::optional<WorkingFrame> frame = workingFrame(pieces);
+    if (!frame) {
         std::vector<Region> regions;
         for (const BezierPath& piece : pieces) regions.push_back(Region::filled(piece, FillRule::winding));
         const Region united = Region::unionOf(regions);
         return united.failed() ? joined(pieces) : united.outline();
     }
-    const double k = workingSize / size;
-    const AffineTransform in = AffineTransform::scale(k, k).translatedBy(-extent.midX(), -extent.midY());
-    const AffineTransform out = AffineTransform::translation(extent.midX(), extent.midY()).scaledBy(1 / k, 1 / k);
-    std::vector<Region> regions;
-    regions.reserve(pieces.size());
-    for (const BezierPath& piece : pieces) {
-        regions.push_back(Region::filled(piece.applying(in), FillRule::winding));
-    }
-    const Region united = Region::unionOf(regions);
+    const Region united = unitedInFrame(pieces, frame->in);
     if (united.failed()) return joined(pieces);
-    return united.outline().applying(out);
+    return united.outline().applying(frame->out);
+}
+
+// The pieces of the outline: a frustum outline for each straight piece of the
+// profile, the traced band, caps and end zones of each curved one.
+std::vector<BezierPath> outlinePieces(const PlacedRevolvedBody& placed) {
+    const double azimuth = eyeAzimuth(placed);
+    std::vector<BezierPath> parts;
+    for (const Piece& piece : profilePieces(placed.body.profile)) {
+        if (const auto* c = piece.segment.asCubic()) {
+            for (BezierPath& path : trace(piece.start, c->control1, c->control2, c->to, azimuth, placed))
+                parts.push_back(std::move(path));
+            continue;
+        }
+        const Vector2 a = piece.start;
+        const Vector2 b = piece.segment.end();
+        BezierPath outline = outlineBetween({projectedCircle(placed, a.x, a.y), projectedCircle(placed, b.x, b.y)});
+        if (!drawsSomething(outline)) outline = projectedCircle(placed, std::max(a.x, b.x), a.y);
+        parts.push_back(std::move(outline));
+    }
+    return parts;
 }
 
 }  // namespace
@@ -151,21 +190,16 @@ double visibleHalfAngle(double r, double h, double tx, double ty, const PlacedRe
     return std::acos(c);
 }
 
+Region revolvedOutlineRegion(const PlacedRevolvedBody& placed) {
+    const std::vector<BezierPath> parts = outlinePieces(placed);
+    const std::optional<WorkingFrame> frame = workingFrame(parts);
+    if (!frame) return {};
+    const Region united = unitedInFrame(parts, frame->in);
+    return united.failed() ? Region{} : united;
+}
+
 BezierPath revolvedOutline(const PlacedRevolvedBody& placed) {
-    const double azimuth = eyeAzimuth(placed);
-    std::vector<BezierPath> parts;
-    for (const Piece& piece : profilePieces(placed.body.profile)) {
-        if (const auto* c = piece.segment.asCubic()) {
-            for (BezierPath& path : trace(piece.start, c->control1, c->control2, c->to, azimuth, placed))
-                parts.push_back(std::move(path));
-            continue;
-        }
-        const Vector2 a = piece.start;
-        const Vector2 b = piece.segment.end();
-        BezierPath outline = outlineBetween({projectedCircle(placed, a.x, a.y), projectedCircle(placed, b.x, b.y)});
-        if (!drawsSomething(outline)) outline = projectedCircle(placed, std::max(a.x, b.x), a.y);
-        parts.push_back(std::move(outline));
-    }
+    const std::vector<BezierPath> parts = outlinePieces(placed);
     if (parts.empty()) return {};
     const BezierPath merged = unionOfPieces(parts);
     const double size = std::fmax(merged.bounds().width, merged.bounds().height);

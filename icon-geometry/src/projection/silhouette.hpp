@@ -46,6 +46,10 @@ struct PlacedRevolvedBody {
 std::vector<Vector3> boundingCorners(const PlacedRevolvedBody& placed);
 // The filled outline of the body as seen.
 BezierPath revolvedOutline(const PlacedRevolvedBody& placed);
+// The region the outline is refitted from: the outline's pieces united at the
+// working scale (the larger side 960 units, centred on the origin), notches and
+// slivers narrower than a unit removed. Empty when the pieces bound nothing.
+Region revolvedOutlineRegion(const PlacedRevolvedBody& placed);
 // The distance from the eye to the middle of the body's axis.
 double depthKey(const PlacedRevolvedBody& placed);
 // Creases, then the lines of each detail in order: rings, knurls, meridians,
