@@ -58,7 +58,8 @@ inline std::optional<Scene> sceneOf(const IconModel& model, const Camera& camera
     const auto centred = [diagonal](double v) { return std::abs(v) < diagonal * 1e-9 ? 0.0 : v; };
     Camera view = camera;
     if (model.orientation != Orientation::wall) view.elevationDegrees = Orientation::fixedElevation;
-    Scene scene{PerspectiveProjection(view, diagonal), diagonal, {}};
+    const Vector3 centre{centred(extent.midX()), centred(extent.midY()), 0};
+    Scene scene{IconProjector::projectionFor(model.parts, model.orientation, view, diagonal, centre), diagonal, {}};
     for (const BodyPart& part : model.parts) {
         scene.poses.push_back({part.rotation(model.orientation),
                                base.apply(part.offset) - Vector3{centred(extent.midX()), centred(extent.midY()), 0}});

@@ -213,6 +213,39 @@ TEST(OutlinesOnTheirBodies, ModelsThatDrewSpikesOrFloodedTheCanvasDrawTheirDevic
     }
 }
 
+TEST(OutlinesOnTheirBodies, ALongThinBodyTowardTheEyeIsSeenFromOutsideIt) {
+    // Bodies a few units wide reaching 24–26 units toward the camera: a camera
+    // placed by the front extent alone stands inside them.
+    const char* const coneStandingOnTheFloor =
+        R"({"version":2,"orientation":"floor","parts":[{"offset":{"x":0,"y":0,"z":0},"turn":-174.375,"solid":{"revolved":{"_0":{"axis":"vertical","details":[{"knurl":{"count":226,"from":8.55,"to":84.9}}],"profile":{"subpaths":[{"isClosed":false,"start":{"x":2.04,"y":0.0},"segments":[{"line":{"to":{"x":0,"y":26.0}}}]}]}}}}}]})";
+    const char* const spindleTowardTheEye =
+        R"({"version":2,"orientation":"wall","parts":[{"offset":{"x":0,"y":0,"z":0},"turn":-0.7,"solid":{"revolved":{"_0":{"axis":"depth","details":[{"rings":{"count":7,"from":44.78,"to":-10}}],"profile":{"subpaths":[{"isClosed":false,"start":{"x":4.39,"y":0.0},"segments":[{"line":{"to":{"x":0,"y":-8.0}}},{"line":{"to":{"x":29.65,"y":-16.0}}},{"line":{"to":{"x":0,"y":-24.0}}}]}]}}}}}]})";
+    // Every corner of the body's box stands at least half the camera's distance
+    // in front of the eye.
+    const auto seenFromOutside = [](const IconModel& model, const Camera& camera) {
+        for (const Silhouette::PlacedRevolvedBody& placed : body_bounds::placedRevolvedParts(model, camera)) {
+            const PerspectiveProjection& view = placed.projection;
+            for (const Vector3& p : Silhouette::boundingCorners(placed))
+                if (view.distance + p.z * view.cosYaw + p.x * view.sinYaw < 0.5 * view.distance * (1 - 1e-9))
+                    return false;
+        }
+        return true;
+    };
+    for (const char* json : {coneStandingOnTheFloor, spindleTowardTheEye}) {
+        const IconModel model = modelFromJSON(json);
+        const Camera found{27.353, json == spindleTowardTheEye ? 1.333 : 1.961, 2.976};
+        EXPECT_EQ(body_bounds::strayInk(model, found), "") << json;
+        EXPECT_TRUE(conforms(iconSvg(model, found))) << json;
+        for (const double yaw : {Camera::yawRange.lowerBound, Camera::yawRange.upperBound})
+            for (const double distance : {Camera::distanceRange.lowerBound, Camera::distanceRange.upperBound}) {
+                const Camera camera{yaw, 2.5, distance};
+                EXPECT_TRUE(seenFromOutside(model, camera)) << json << " " << yaw << " " << distance;
+                EXPECT_EQ(body_bounds::strayInk(model, camera), "") << json << " " << yaw << " " << distance;
+                EXPECT_TRUE(conforms(iconSvg(model, camera))) << json << " " << yaw << " " << distance;
+            }
+    }
+}
+
 TEST(OutlinesOnTheirBodies, DetailsNearTheEyesPlaneAreCutAwayBeforeProjecting) {
     // The far dots of the grid lie on the face's plane reaching towards the eye:
     // the drawing stays on the canvas instead of diverging off it.

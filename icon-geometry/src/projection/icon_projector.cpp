@@ -56,6 +56,50 @@ Rect modelExtent(const std::vector<BodyPart>& parts, Orientation orientation) {
     return extent;
 }
 
+// Every corner of the posed parts' boxes, in three dimensions.
+std::vector<Vector3> posedCorners(const std::vector<BodyPart>& parts, Orientation orientation) {
+    const Rotation3& base = orientation.baseRotation();
+    std::vector<Vector3> corners;
+    for (const BodyPart& part : parts) {
+        const Pose pose{part.rotation(orientation), base.apply(part.offset)};
+        if (const RevolvedBody* revolved = part.solid.revolvedBody()) {
+            const Silhouette::PlacedRevolvedBody placed{*revolved, pose, PerspectiveProjection(Camera{}, 1), 1.0};
+            for (const Vector3& corner : Silhouette::boundingCorners(placed)) corners.push_back(corner);
+            continue;
+        }
+        const ExtrudedBody& body = *part.solid.extrudedBody();
+        const Rect bounds = body.face.outline().bounds();
+        if (!hasOutline(bounds)) continue;
+        for (const double x : {bounds.minX(), bounds.maxX()})
+            for (const double y : {bounds.minY(), bounds.maxY()})
+                for (const double z : {0.0, body.depth}) corners.push_back(pose.apply({x, y, z}));
+    }
+    return corners;
+}
+
+}  // namespace
+
+// The camera stands a number of diagonals of the model's front extent away,
+// which says nothing of how far the model reaches toward it: a long, thin body
+// along the depth axis can reach the eye, and a perspective through it flips.
+// The camera then backs off until every corner lies at least half its distance
+// in front of the eye. Models that stay clear of that, as every ordinary one
+// does, are seen exactly as before.
+PerspectiveProjection IconProjector::projectionFor(const std::vector<BodyPart>& parts, Orientation orientation,
+                                                   const Camera& view, double diagonal, Vector3 centre) {
+    const PerspectiveProjection projection(view, diagonal);
+    double needed = 0;
+    for (const Vector3& c : posedCorners(parts, orientation)) {
+        const Vector3 p = c - centre;
+        const double towardEye = -(p.z * projection.cosYaw + p.x * projection.sinYaw);
+        if (std::isfinite(towardEye)) needed = std::fmax(needed, 2 * towardEye);
+    }
+    if (!(needed > projection.distance)) return projection;
+    return PerspectiveProjection(view, diagonal * (needed / projection.distance));
+}
+
+namespace {
+
 // A face detail draws only on its face: what of it reaches past the face is cut
 // away before projecting, so that a separator placed far off the body neither
 // draws in the air nor floods the canvas. The face is grown by a hair first, so
@@ -204,7 +248,7 @@ std::vector<IconBody> IconProjector::project() const {
 
     Camera view = camera;
     if (orientation != Orientation::wall) view.elevationDegrees = Orientation::fixedElevation;
-    const PerspectiveProjection projection(view, diagonal);
+    const PerspectiveProjection projection = projectionFor(parts, orientation, view, diagonal, Vector3{cx, cy, 0});
     const Rotation3& base = orientation.baseRotation();
 
     std::vector<Projected> projected;

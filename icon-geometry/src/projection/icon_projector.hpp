@@ -36,6 +36,12 @@ struct IconProjector {
     // fitted silhouette as occluder. Empty when the model measures nothing.
     std::vector<IconBody> project() const;
 
+    // The perspective the parts are seen through: the camera a number of the
+    // front extent's diagonals away, backed off where the model reaches toward
+    // it (see the source). `centre` is the point the view is centred on.
+    static PerspectiveProjection projectionFor(const std::vector<BodyPart>& parts, Orientation orientation,
+                                               const Camera& view, double diagonal, Vector3 centre);
+
     static Projected projectExtruded(const ExtrudedBody& body, double curveStep, const Pose& pose,
                                      const PerspectiveProjection& projection);
 };
