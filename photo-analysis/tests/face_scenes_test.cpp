@@ -97,6 +97,31 @@ TEST(FaceScenes, DetectedCornersMeetTheTrueFace) {
     }
 }
 
+// A thermostat face crossed by a separator line and a rib grille: straight lines
+// inside the face must not win over the face's own outline.
+TEST(FaceScenes, LinesAcrossTheFaceDoNotHideItsOutline) {
+    struct Pose {
+        double yaw, pitch;
+    };
+    for (const Pose pose : {Pose{0, 0}, Pose{20, 8}, Pose{35, 12}}) {
+        const auto scene = test_photo::renderScene(test_photo::thermostatScene(1600, 1200, pose.yaw, pose.pitch));
+        const Photo photo = scene.photo();
+        const std::string name = "yaw " + std::to_string(int(pose.yaw));
+        const double faceHeight = scene.faceCorners[0].distance(scene.faceCorners[3]);
+        const std::pair<std::string, SubjectMask> masks[] = {
+            {"true mask", scene.truth},
+            {"background mask", SubjectExtraction::extractByBackground(photo, SubjectExtraction::defaultTolerance)}};
+        for (const auto& [maskName, mask] : masks) {
+            const auto corners = FeatureDetection::detectFaceCorners(photo, mask);
+            if (!corners) {
+                ADD_FAILURE() << name << ", " << maskName << ": no corners";
+                continue;
+            }
+            EXPECT_LE(cornerError(*corners, scene.faceCorners), 0.02 * faceHeight) << name << ", " << maskName;
+        }
+    }
+}
+
 // The rectified face of a perspective photo: its corners land on the true face.
 TEST(FaceScenes, RectifiedFaceMapsOntoTheTrueCorners) {
     const auto scene = test_photo::renderScene(optionsFor(views[2]));

@@ -110,12 +110,10 @@ std::optional<Vector2> intersection(const Line& l, const Line& m) {
     return l.point + l.direction * t;
 }
 
-// The share of the side from p to q, on `line`, that straight image edges along
-// that line cover: the segments of every line collinear with it.
-double support(const std::vector<Line>& lines, const Line& line, Vector2 p, Vector2 q) {
-    double lo = line.along(p), hi = line.along(q);
-    if (lo > hi) std::swap(lo, hi);
-    if (!(hi - lo > 0)) return 0;
+// The stretches between along-positions lo and hi of `line` that straight image
+// edges along it cover (the segments of every line collinear with it), sorted.
+std::vector<std::pair<double, double>> coveredSpans(const std::vector<Line>& lines, const Line& line, double lo,
+                                                    double hi) {
     std::vector<std::pair<double, double>> spans;
     for (const auto& other : lines) {
         if (undirectedAngle(other.direction, line.direction) > sameLineAngle) continue;
@@ -130,8 +128,16 @@ double support(const std::vector<Line>& lines, const Line& line, Vector2 p, Vect
         }
     }
     std::sort(spans.begin(), spans.end());
+    return spans;
+}
+
+// The share of the side from p to q, on `line`, that straight image edges cover.
+double support(const std::vector<Line>& lines, const Line& line, Vector2 p, Vector2 q) {
+    double lo = line.along(p), hi = line.along(q);
+    if (lo > hi) std::swap(lo, hi);
+    if (!(hi - lo > 0)) return 0;
     double covered = 0, reach = lo;
-    for (const auto& [a, b] : spans) {
+    for (const auto& [a, b] : coveredSpans(lines, line, lo, hi)) {
         const double from = std::max(a, reach);
         if (b > from) covered += b - from;
         reach = std::max(reach, b);
@@ -229,6 +235,45 @@ int sharedLines(const Quad& a, const Quad& b) {
     return shared;
 }
 
+// Whether the sides of `outer` that `inner` shares run on past the corners where
+// inner ends them: then the stretch between the two is more of the same flat face
+// (a line painted across it), not a wall beside it. Measured by the uncovered
+// tail at each end of such a side: a face edge runs on to within its corner's
+// rounding of the outer corner, as it does at the side's other end, while beside
+// a wall it stops short by the wall's width too.
+bool sharedSidesRunOn(const std::vector<Line>& lines, const Quad& outer, const Quad& inner) {
+    int ends = 0;
+    for (int c = 0; c < 4; ++c) {
+        const int d =
+            static_cast<int>(std::find(inner.lines.begin(), inner.lines.end(), outer.lines[c]) - inner.lines.begin());
+        if (d == 4) continue;
+        const Line& line = lines[outer.lines[c]];
+        double outerLo = line.along(outer.corners[c]), outerHi = line.along(outer.corners[(c + 1) % 4]);
+        double innerLo = line.along(inner.corners[d]), innerHi = line.along(inner.corners[(d + 1) % 4]);
+        if (outerLo > outerHi) std::swap(outerLo, outerHi);
+        if (innerLo > innerHi) std::swap(innerLo, innerHi);
+        const double length = outerHi - outerLo;
+        if (!(length > 0)) continue;
+        const auto spans = coveredSpans(lines, line, outerLo, outerHi);
+        if (spans.empty()) return false;
+        double last = outerLo;
+        for (const auto& span : spans) last = std::max(last, span.second);
+        const double tailLo = spans.front().first - outerLo, tailHi = outerHi - last;
+        // Ends this close are one corner seen on two neighbouring lines.
+        const double sameCorner = std::max(sameLineDistance, 0.02 * length);
+        const bool cutLo = innerLo - outerLo > sameCorner, cutHi = outerHi - innerHi > sameCorner;
+        if (!cutLo && !cutHi) continue;
+        if (cutLo && cutHi) return false;
+        // Beside a wall the tail is the other end's plus the gap to the inner
+        // corner; across the face it is about the other end's alone.
+        const double gap = cutLo ? innerLo - outerLo : outerHi - innerHi;
+        const double tail = cutLo ? tailLo : tailHi, otherTail = cutLo ? tailHi : tailLo;
+        if (tail > otherTail + 0.5 * gap) return false;
+        ++ends;
+    }
+    return ends > 0;
+}
+
 std::vector<Segment> lineSegments(const cv::Mat& grey) {
     std::vector<cv::Vec4f> found;
     cv::createLineSegmentDetector(cv::LSD_REFINE_STD)->detect(grey, found);
@@ -314,28 +359,38 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
 
     // A quadrilateral around another that shares two of its lines, with at least
     // 60 % of its area, and is carried nearly as well is the face plus a strip of
-    // the body beside it (a side or top wall): keep the inner one.
-    std::vector<bool> dropped(quads.size(), false);
+    // the body beside it (a side or top wall): keep the inner one. Unless the
+    // shared lines run on past the inner one's corners: then the inner one is a
+    // piece of the face cut off by a line across it (a separator, a rib), and it
+    // goes after the others, which a grille's many lines would otherwise crowd out.
+    std::vector<bool> dropped(quads.size(), false), cut(quads.size(), false);
     for (std::size_t o = 0; o < quads.size(); ++o) {
-        for (std::size_t p = 0; p < quads.size() && !dropped[o]; ++p) {
-            if (o == p || quads[p].area >= quads[o].area || quads[p].area < 0.6 * quads[o].area) continue;
+        for (std::size_t p = 0; p < quads.size(); ++p) {
+            if (o == p || quads[p].area >= quads[o].area) continue;
             if (sharedLines(quads[o], quads[p]) < 2) continue;
-            if (quads[p].minimumSupport + 0.15 < quads[o].minimumSupport) continue;
             const bool enclosed = std::all_of(quads[p].corners.begin(), quads[p].corners.end(),
                                               [&](Vector2 c) { return contains(quads[o].corners, c, 2.0); });
-            if (enclosed) dropped[o] = true;
+            if (!enclosed) continue;
+            if (sharedSidesRunOn(lines, quads[o], quads[p])) {
+                cut[p] = true;
+            } else if (quads[p].area >= 0.6 * quads[o].area &&
+                       quads[p].minimumSupport + 0.15 >= quads[o].minimumSupport) {
+                dropped[o] = true;
+            }
         }
     }
-    std::vector<Quad> kept;
+    std::vector<std::pair<bool, Quad>> kept;
     for (std::size_t q = 0; q < quads.size(); ++q) {
-        if (!dropped[q]) kept.push_back(quads[q]);
+        if (!dropped[q]) kept.push_back({cut[q], quads[q]});
     }
-    std::stable_sort(kept.begin(), kept.end(), [](const Quad& l, const Quad& r) {
-        return l.confidence != r.confidence ? l.confidence > r.confidence : l.area > r.area;
+    std::stable_sort(kept.begin(), kept.end(), [](const auto& l, const auto& r) {
+        if (l.first != r.first) return !l.first;
+        const Quad &a = l.second, &b = r.second;
+        return a.confidence != b.confidence ? a.confidence > b.confidence : a.area > b.area;
     });
     // Near-duplicates (every corner within 3 working pixels) keep the first.
     std::vector<Quad> distinct;
-    for (const auto& q : kept) {
+    for (const auto& [isCut, q] : kept) {
         const bool duplicate = std::any_of(distinct.begin(), distinct.end(), [&](const Quad& d) {
             for (int c = 0; c < 4; ++c) {
                 if (d.corners[c].distance(q.corners[c]) > 3) return false;
