@@ -189,7 +189,8 @@ ExitCode runDriver(const ParsedArguments& parsed, const Console& console, Langua
     // The count is of what the write did: it plans again, so "marque.json" or the
     // ".homeyignore" line may have come or gone since the plan shown above.
     console.out("");
-    console.out(concat({std::to_string(written.size()), language.choose(" fichiers écrits.", " files written.")}));
+    console.out(concat({NumberText::integer(static_cast<std::int64_t>(written.size())),
+                        language.choose(" fichiers écrits.", " files written.")}));
     return report.failures().empty() ? ExitCode::success : ExitCode::failure;
 }
 

@@ -16,15 +16,9 @@ using homey_project::ComplianceStatus;
 using homey_project::DriverImageIssue;
 using homey_project::DriverImageSize;
 
-std::string integerText(std::int64_t value) {
-    std::array<char, 24> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), result.ptr);
-}
-
 // "1000" for xlarge: the side as the texts show it.
 std::string sideText(DriverImageSize size) {
-    return integerText(homey_project::rawValue(size));
+    return NumberText::integer(homey_project::rawValue(size));
 }
 
 // The overlap as a percentage without decimals, a space and "%": the same in
@@ -46,6 +40,12 @@ std::string_view plural(std::size_t count, Language language) {
 }  // namespace
 
 namespace NumberText {
+
+std::string integer(std::int64_t value) {
+    std::array<char, 24> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
 
 std::string fixed(double value, int decimals, bool decimalComma) {
     // The longest fixed form of a double has 309 integer digits.
@@ -142,9 +142,10 @@ std::string imageIssueText(const DriverImageIssue& issue, DriverImageSize size, 
     return std::visit(
         Overloaded{
             [&](const DriverImageIssue::WrongSize& i) {
-                const std::string expected = integerText(i.expected);
-                return concat({file, language.choose(" : ", ": "), integerText(i.width), " × ", integerText(i.height),
-                               language.choose(" au lieu de ", " instead of "), expected, " × ", expected});
+                const std::string expected = NumberText::integer(i.expected);
+                return concat({file, language.choose(" : ", ": "), NumberText::integer(i.width), " × ",
+                               NumberText::integer(i.height), language.choose(" au lieu de ", " instead of "), expected,
+                               " × ", expected});
             },
             [&](const DriverImageIssue::BackgroundNotWhite& i) {
                 return concat({file,
@@ -188,8 +189,8 @@ void printReport(const homey_project::ComplianceReport& report, const std::funct
     }
     const std::size_t failures = report.failures().size();
     const std::size_t warnings = report.warnings().size();
-    out(concat({integerText(static_cast<std::int64_t>(failures)), language.choose(" erreur", " error"),
-                plural(failures, language), ", ", integerText(static_cast<std::int64_t>(warnings)),
+    out(concat({NumberText::integer(static_cast<std::int64_t>(failures)), language.choose(" erreur", " error"),
+                plural(failures, language), ", ", NumberText::integer(static_cast<std::int64_t>(warnings)),
                 language.choose(" avertissement", " warning"), plural(warnings, language)}));
 }
 

@@ -5,6 +5,7 @@
 // set by anyone in the process never turns a point into a comma, and the French
 // decimal comma is the tool's own choice.
 
+#include <cstdint>
 #include <functional>
 #include <homey_project/compliance_report.hpp>
 #include <homey_project/driver_image_check.hpp>
@@ -35,6 +36,8 @@ void printReport(const homey_project::ComplianceReport& report, const std::funct
 [[nodiscard]] std::string_view statusMark(homey_project::ComplianceStatus status);
 
 namespace NumberText {
+// The integer in decimal digits.
+[[nodiscard]] std::string integer(std::int64_t value);
 // The integer part, the fraction dropped.
 [[nodiscard]] std::string truncated(double value);
 // The nearest integer, halves away from zero.
