@@ -11,6 +11,7 @@
 #include "icon_geometry/svg_writer.hpp"
 #include "platform/platform_path.hpp"
 #include "projection/silhouette.hpp"
+#include "projection/working_frame.hpp"
 
 namespace icon_geometry {
 namespace {
@@ -107,12 +108,10 @@ namespace {
 class FaceClip {
 public:
     explicit FaceClip(const BezierPath& outline) {
-        const Rect bounds = outline.bounds();
-        const double size = std::fmax(bounds.width, bounds.height);
-        if (!(size > 0) || !std::isfinite(size)) return;
-        const double k = workingSize / size;
-        in_ = AffineTransform::scale(k, k).translatedBy(-bounds.midX(), -bounds.midY());
-        out_ = AffineTransform::translation(bounds.midX(), bounds.midY()).scaledBy(1 / k, 1 / k);
+        const std::optional<WorkingFrame> frame = workingFrame(outline.bounds());
+        if (!frame) return;
+        in_ = frame->in;
+        out_ = frame->out;
         face_ = Region::filled(outline.applying(in_), FillRule::evenOdd).offsetBy(edgeAllowance);
         if (face_.failed() || face_.isEmpty()) return;
         // A convex face holds every box whose corners it holds: most details
@@ -138,9 +137,7 @@ public:
     }
 
 private:
-    // The region operations work at the scale of the canvas; the face is fitted
-    // to it, and grown by a twentieth of a unit at that scale.
-    static constexpr double workingSize = 960;
+    // The face is grown by a twentieth of a unit of the working frame.
     static constexpr double edgeAllowance = 0.05;
 
     static bool isConvex(const Region::Polygon& ring) {

@@ -6,6 +6,7 @@
 #include "icon_geometry/convex_hull.hpp"
 #include "icon_geometry/cubic.hpp"
 #include "projection/revolved_frame.hpp"
+#include "projection/working_frame.hpp"
 
 namespace icon_geometry::Silhouette {
 namespace {
@@ -17,9 +18,8 @@ constexpr int traceSamples = 16;                  // 17 samples, t = k/16
 constexpr int fallbackCircles = 12;               // 13 circles, t = j/12
 constexpr int hullPoints = 48;
 constexpr int bandStride = 4;
-// The region operations work at the scale of the canvas; projected outlines are
-// a fraction of a unit across, so the union is carried out magnified.
-constexpr double workingSize = 960;
+// Projected outlines are a fraction of a unit across: the union is carried out
+// magnified, in the working frame.
 // Pieces flattened apart meet along shared curves a little off each other, and
 // their union keeps hairline notches and slivers there. Anything narrower than
 // this, in working units, is no shape of the body: no stroke can show it.
@@ -42,19 +42,12 @@ BezierPath joined(const std::vector<BezierPath>& pieces) {
     return all;
 }
 
-// The transforms into the working frame of the pieces' union and back out;
-// nothing when the pieces have no finite extent.
-struct WorkingFrame {
-    AffineTransform in, out;
-};
+// The working frame of the pieces' union; nothing when the pieces have no
+// finite extent.
 std::optional<WorkingFrame> workingFrame(const std::vector<BezierPath>& pieces) {
     Rect extent = Rect::null();
     for (const BezierPath& piece : pieces) extent = extent.united(piece.bounds());
-    const double size = std::fmax(extent.width, extent.height);
-    if (extent.isNull() || !(size > 0) || !std::isfinite(size)) return std::nullopt;
-    const double k = workingSize / size;
-    return WorkingFrame{AffineTransform::scale(k, k).translatedBy(-extent.midX(), -extent.midY()),
-                        AffineTransform::translation(extent.midX(), extent.midY()).scaledBy(1 / k, 1 / k)};
+    return icon_geometry::workingFrame(extent);
 }
 
 // The winding-rule union of the pieces, in the frame's working coordinates.
