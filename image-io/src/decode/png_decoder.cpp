@@ -174,20 +174,8 @@ public:
                 static_cast<int>(png_get_image_height(state_.png, state_.info))};
     }
 
-    // An interlaced image is read whole: a header claiming a huge one must be backed by its data
-    // before the buffer for it is made.
-    void checkInterlacedData(Bytes bytes) const {
-        if (png_get_interlace_type(state_.png, state_.info) != PNG_INTERLACE_ADAM7) return;
-        const std::uint64_t bitsPerPixel =
-            std::uint64_t{png_get_channels(state_.png, state_.info)} * png_get_bit_depth(state_.png, state_.info);
-        const StoredSize stored = size();
-        if (!inflatesToAtLeast(bytes, interlacedDataSize(static_cast<std::uint64_t>(stored.width),
-                                                         static_cast<std::uint64_t>(stored.height), bitsPerPixel))) {
-            throw ImageIOError("PNG: not enough image data");
-        }
-    }
-
     void startRows() {
+        checkInterlacedData();
         check(setTransformsStage(&state_));
         if (png_get_rowbytes(state_.png, state_.info) != static_cast<std::size_t>(size().width) * 4) {
             throw ImageIOError("PNG: unexpected row layout");
@@ -220,13 +208,26 @@ private:
         if (!succeeded) throw ImageIOError(std::string("PNG: ") + state_.message);
     }
 
+    // An interlaced image is read whole: a header claiming a huge one must be backed by its data
+    // before the buffer for it is made.
+    void checkInterlacedData() const {
+        if (png_get_interlace_type(state_.png, state_.info) != PNG_INTERLACE_ADAM7) return;
+        const std::uint64_t bitsPerPixel =
+            std::uint64_t{png_get_channels(state_.png, state_.info)} * png_get_bit_depth(state_.png, state_.info);
+        const StoredSize stored = size();
+        if (!inflatesToAtLeast(Bytes(state_.data, state_.size),
+                               interlacedDataSize(static_cast<std::uint64_t>(stored.width),
+                                                  static_cast<std::uint64_t>(stored.height), bitsPerPixel))) {
+            throw ImageIOError("PNG: not enough image data");
+        }
+    }
+
     PngState state_;
 };
 
 class PngRows final : public RowSource {
 public:
     explicit PngRows(Bytes bytes) : reading_(bytes) {
-        reading_.checkInterlacedData(bytes);
         reading_.startRows();
         size_ = reading_.size();
         // An interlaced image has no complete row before the last pass: it is read whole.
@@ -258,7 +259,6 @@ StoredSize pngSize(Bytes bytes) {
 
 DecodedImage decodePng(Bytes bytes, const DecodeOptions& options) {
     PngReading reading(bytes);
-    reading.checkInterlacedData(bytes);
     reading.startRows();
     DecodedImage decoded;
     const StoredSize stored = reading.size();
