@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <iostream>
 #include <limits>
@@ -46,9 +48,11 @@ std::string kindName(DetailKind kind) {
     return names[static_cast<int>(kind)];
 }
 
+// One decimal; the sign kept between −1 and 0 too.
 std::string millimetres(double v) {
-    const long tenths = std::lround(v * 10);
-    return std::to_string(tenths / 10) + "." + std::to_string(std::abs(tenths % 10));
+    std::array<char, 400> text{};
+    const auto end = std::to_chars(text.data(), text.data() + text.size(), v, std::chars_format::fixed, 1).ptr;
+    return std::string(text.data(), end);
 }
 
 std::string describe(const FaceDetail& d) {
