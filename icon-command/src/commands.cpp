@@ -346,7 +346,7 @@ std::int32_t run(const std::vector<std::string>& arguments, const Console& conso
         console.err(error.message);
         return error.code.rawValue();
     } catch (const std::exception& error) {
-        console.err(error.what());
+        console.err(displayed(error.what()));
         return ExitCode::fileError;
     } catch (...) {
         console.err("Unknown error.");

@@ -390,7 +390,8 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
     });
     // Near-duplicates (every corner within 3 working pixels) keep the first.
     std::vector<Quad> distinct;
-    for (const auto& [isCut, q] : kept) {
+    for (const auto& entry : kept) {
+        const Quad& q = entry.second;
         const bool duplicate = std::any_of(distinct.begin(), distinct.end(), [&](const Quad& d) {
             for (int c = 0; c < 4; ++c) {
                 if (d.corners[c].distance(q.corners[c]) > 3) return false;
