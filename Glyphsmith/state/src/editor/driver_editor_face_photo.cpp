@@ -30,17 +30,6 @@ constexpr double fallbackCornerRadius = 0.08;
 // An image drawn more than this many times larger than the photo's pixels.
 constexpr double upscaleWarning = 2.0;
 
-// The face setters' limits.
-double clampedSize(double value) {
-    return clampedOr(value, 1, 10000, 1);
-}
-double clampedRadius(double value) {
-    return clampedOr(value, 0, 10000, 0);
-}
-double clampedExponent(double value) {
-    return clampedOr(value, 1.2, 100, 1.2);
-}
-
 // The fitted outline at `scale`, its sizes held within the face setters' limits.
 std::optional<FaceShape> scaledFit(const FaceShape& fit, double scale) {
     if (!(std::isfinite(scale) && scale > 0)) return std::nullopt;
@@ -48,20 +37,20 @@ std::optional<FaceShape> scaledFit(const FaceShape& fit, double scale) {
         [&](const auto& shape) -> std::optional<FaceShape> {
             using Shape = std::decay_t<decltype(shape)>;
             if constexpr (std::is_same_v<Shape, FaceShape::RoundedRectangle>) {
-                return FaceShape::roundedRectangle(clampedSize(shape.width * scale), clampedSize(shape.height * scale),
-                                                   clampedRadius(shape.cornerRadius * scale));
+                return FaceShape::roundedRectangle(clampedFaceSize(shape.width * scale), clampedFaceSize(shape.height * scale),
+                                                   clampedCornerRadius(shape.cornerRadius * scale));
             } else if constexpr (std::is_same_v<Shape, FaceShape::Superellipse>) {
-                return FaceShape::superellipse(clampedSize(shape.width * scale), clampedSize(shape.height * scale),
+                return FaceShape::superellipse(clampedFaceSize(shape.width * scale), clampedFaceSize(shape.height * scale),
                                                clampedExponent(shape.exponent));
             } else if constexpr (std::is_same_v<Shape, FaceShape::Ellipse>) {
-                return FaceShape::ellipse(clampedSize(shape.width * scale), clampedSize(shape.height * scale));
+                return FaceShape::ellipse(clampedFaceSize(shape.width * scale), clampedFaceSize(shape.height * scale));
             } else if constexpr (std::is_same_v<Shape, FaceShape::Capsule>) {
-                return FaceShape::capsule(clampedSize(shape.width * scale), clampedSize(shape.height * scale));
+                return FaceShape::capsule(clampedFaceSize(shape.width * scale), clampedFaceSize(shape.height * scale));
             } else {
                 // The model's own bounds check refuses a polygon grown past its limits.
                 std::vector<Vector2> vertices = shape.vertices;
                 for (Vector2& v : vertices) v = {v.x * scale, v.y * scale};
-                return FaceShape::roundedPolygon(std::move(vertices), clampedRadius(shape.cornerRadius * scale));
+                return FaceShape::roundedPolygon(std::move(vertices), clampedCornerRadius(shape.cornerRadius * scale));
             }
         },
         fit.value);
@@ -142,7 +131,7 @@ void DriverEditor::fitFaceToCorners() {
     const auto apply = [this, a, height](double radius) {
         changeMainBody([&](ExtrudedBody& body) {
             body.face =
-                FaceShape::roundedRectangle(clampedSize(a * height), clampedSize(height), clampedRadius(radius));
+                FaceShape::roundedRectangle(clampedFaceSize(a * height), clampedFaceSize(height), clampedCornerRadius(radius));
         });
     };
     if (!*faceMask_) {
