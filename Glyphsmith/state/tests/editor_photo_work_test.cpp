@@ -172,6 +172,22 @@ TEST(PhotoLoading, NoAcceptedFileIsAnUnreadablePhotoAndStartsNothing) {
     EXPECT_EQ(bench.runner.pendingCount(), 0u);
 }
 
+TEST(PhotoLoading, AnotherFacePhotoDropsTheDriverImagesOfTheLast) {
+    Bench bench;
+    bench.editor->addPhotos({bench.photoFile("a.jpg", 10, 20, 20)}, false, false);
+    bench.runner.runAll();
+    ASSERT_FALSE(bench.editor->driverImages().empty());
+    bench.editor->addPhotos({bench.photoFile("b.jpg", 20, 20, 20)}, false, false);
+    // The load ends; the new photo's rendering has not run yet.
+    bench.runner.runNext();
+    ASSERT_EQ(bench.editor->facePhotoData(), QByteArray("b.jpg20"));
+    // Written now, a package would pair the new photo with the images of the last.
+    EXPECT_TRUE(bench.editor->driverImages().empty());
+    EXPECT_TRUE(bench.editor->imageWarnings().empty());
+    bench.runner.runAll();
+    EXPECT_EQ(bench.editor->driverImages().at(homey_project::DriverImageSize::small), QByteArray("png b.jpg20"));
+}
+
 TEST(PhotoLoading, TheSameFacePhotoAgainKeepsWhatCameOfIt) {
     Bench bench;
     const QUrl face = bench.photoFile("face.jpg", 10, 20, 20);

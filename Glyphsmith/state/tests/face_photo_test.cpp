@@ -249,6 +249,17 @@ TEST_F(CornerFit, AFitForAnotherPhotoOrOtherCornersIsDropped) {
     EXPECT_EQ(editor->model(), roundedRectangleModel(80, 50));
 }
 
+TEST_F(CornerFit, TheFitTakesTheHeightEnteredWhileItRan) {
+    services->cornerRadiusAnswer = std::optional<double>(0.1);
+    auto editor = editorWith(roundedRectangleModel(80, 50));
+    editor->setKeepEnteredAspect(false);
+    editor->setCorners(rectangleCorners);
+    editor->fitFaceToCorners();
+    editor->setFaceHeight(100);
+    runner.runAll();
+    EXPECT_EQ(editor->model().primaryBody().face, FaceShape::roundedRectangle(200, 100, 10));
+}
+
 // ----- The outline fit -----
 
 using OutlineFit = FacePhotoSetup;
@@ -295,6 +306,15 @@ TEST_F(OutlineFit, ASuperellipseKeepsItsExponentAndTakesTheHeightByItsOutline) {
         EXPECT_EQ(fitted.width, fitted.height);
         EXPECT_NEAR(editor->faceHeight(), 60, 1e-9);
     }
+}
+
+TEST_F(OutlineFit, TheFitTakesTheHeightEnteredWhileItRan) {
+    services->bestFitAnswer = fitOf(FaceShape::ellipse(400, 200));
+    auto editor = editorWith(roundedRectangleModel(40, 60));
+    editor->fitFaceOutline();
+    editor->setFaceHeight(80);
+    runner.runAll();
+    EXPECT_EQ(editor->model().primaryBody().face, FaceShape::ellipse(160, 80));
 }
 
 TEST_F(OutlineFit, NoMaskOrNoFitIsNoPhoto) {

@@ -167,10 +167,10 @@ double DriverEditor::faceHeight() const {
 }
 
 void DriverEditor::setFaceWidth(double width) {
-    resizeFace(clampedOr(width, 1, 10000, 1), storedFaceSize(model_.primaryBody().face).height);
+    resizeFace(clampedFaceSize(width), storedFaceSize(model_.primaryBody().face).height);
 }
 void DriverEditor::setFaceHeight(double height) {
-    resizeFace(storedFaceSize(model_.primaryBody().face).width, clampedOr(height, 1, 10000, 1));
+    resizeFace(storedFaceSize(model_.primaryBody().face).width, clampedFaceSize(height));
 }
 
 void DriverEditor::resizeFace(double width, double height) {
@@ -219,8 +219,8 @@ void DriverEditor::setFaceShapeParameter(double value) {
     if (kind != 0 && kind != 1) return;
     changeMainBody([&](ExtrudedBody& body) {
         const auto [w, h] = storedFaceSize(body.face);
-        body.face = kind == 0 ? FaceShape::roundedRectangle(w, h, clampedOr(value, 0, 10000, 0))
-                              : FaceShape::superellipse(w, h, clampedOr(value, 1.2, 100, 1.2));
+        body.face = kind == 0 ? FaceShape::roundedRectangle(w, h, clampedCornerRadius(value))
+                              : FaceShape::superellipse(w, h, clampedExponent(value));
     });
 }
 

@@ -30,17 +30,6 @@ constexpr double fallbackCornerRadius = 0.08;
 // An image drawn more than this many times larger than the photo's pixels.
 constexpr double upscaleWarning = 2.0;
 
-// The face setters' limits.
-double clampedSize(double value) {
-    return clampedOr(value, 1, 10000, 1);
-}
-double clampedRadius(double value) {
-    return clampedOr(value, 0, 10000, 0);
-}
-double clampedExponent(double value) {
-    return clampedOr(value, 1.2, 100, 1.2);
-}
-
 // The fitted outline at `scale`, its sizes held within the face setters' limits.
 std::optional<FaceShape> scaledFit(const FaceShape& fit, double scale) {
     if (!(std::isfinite(scale) && scale > 0)) return std::nullopt;
@@ -48,20 +37,21 @@ std::optional<FaceShape> scaledFit(const FaceShape& fit, double scale) {
         [&](const auto& shape) -> std::optional<FaceShape> {
             using Shape = std::decay_t<decltype(shape)>;
             if constexpr (std::is_same_v<Shape, FaceShape::RoundedRectangle>) {
-                return FaceShape::roundedRectangle(clampedSize(shape.width * scale), clampedSize(shape.height * scale),
-                                                   clampedRadius(shape.cornerRadius * scale));
+                return FaceShape::roundedRectangle(clampedFaceSize(shape.width * scale),
+                                                   clampedFaceSize(shape.height * scale),
+                                                   clampedCornerRadius(shape.cornerRadius * scale));
             } else if constexpr (std::is_same_v<Shape, FaceShape::Superellipse>) {
-                return FaceShape::superellipse(clampedSize(shape.width * scale), clampedSize(shape.height * scale),
-                                               clampedExponent(shape.exponent));
+                return FaceShape::superellipse(clampedFaceSize(shape.width * scale),
+                                               clampedFaceSize(shape.height * scale), clampedExponent(shape.exponent));
             } else if constexpr (std::is_same_v<Shape, FaceShape::Ellipse>) {
-                return FaceShape::ellipse(clampedSize(shape.width * scale), clampedSize(shape.height * scale));
+                return FaceShape::ellipse(clampedFaceSize(shape.width * scale), clampedFaceSize(shape.height * scale));
             } else if constexpr (std::is_same_v<Shape, FaceShape::Capsule>) {
-                return FaceShape::capsule(clampedSize(shape.width * scale), clampedSize(shape.height * scale));
+                return FaceShape::capsule(clampedFaceSize(shape.width * scale), clampedFaceSize(shape.height * scale));
             } else {
                 // The model's own bounds check refuses a polygon grown past its limits.
                 std::vector<Vector2> vertices = shape.vertices;
                 for (Vector2& v : vertices) v = {v.x * scale, v.y * scale};
-                return FaceShape::roundedPolygon(std::move(vertices), clampedRadius(shape.cornerRadius * scale));
+                return FaceShape::roundedPolygon(std::move(vertices), clampedCornerRadius(shape.cornerRadius * scale));
             }
         },
         fit.value);
@@ -138,11 +128,12 @@ void DriverEditor::fitFaceToCorners() {
     // A revolved main body has no face to fit: it would become a default box.
     if (!model_.hasExtrudedPrimaryBody()) return;
     const double a = r->aspectRatio;
-    const double height = faceHeight();
-    const auto apply = [this, a, height](double radius) {
+    // At the height the face has when the radius arrives: one entered meanwhile stays.
+    const auto apply = [this, a](double radiusShare) {
+        const double height = faceHeight();
         changeMainBody([&](ExtrudedBody& body) {
-            body.face =
-                FaceShape::roundedRectangle(clampedSize(a * height), clampedSize(height), clampedRadius(radius));
+            body.face = FaceShape::roundedRectangle(clampedFaceSize(a * height), clampedFaceSize(height),
+                                                    clampedCornerRadius(radiusShare * height));
         });
     };
     if (!*faceMask_) {
@@ -154,7 +145,7 @@ void DriverEditor::fitFaceToCorners() {
     const std::vector<Vector2> fittedCorners = corners_;
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
-        [services = photoWork_.services, mask = faceMask_, toFace = r->photoToFace, a, height] {
+        [services = photoWork_.services, mask = faceMask_, toFace = r->photoToFace, a] {
             std::vector<Vector2> kept;
             for (const Vector2& p : services->boundaryPoints(**mask)) {
                 const Vector2 f = toFace.apply(p);
@@ -162,13 +153,12 @@ void DriverEditor::fitFaceToCorners() {
                 if (std::abs(f.x) <= 0.5 * a * keptPointMargin && std::abs(f.y) <= 0.5 * keptPointMargin)
                     kept.push_back(f);
             }
-            const std::optional<double> rho = services->cornerRadius(kept, a, 1);
-            return rho ? *rho * height : fallbackCornerRadius * height;
+            return services->cornerRadius(kept, a, 1).value_or(fallbackCornerRadius);
         },
-        [this, revision, fittedCorners, apply, height](TaskOutcome<double> outcome) {
+        [this, revision, fittedCorners, apply](TaskOutcome<double> outcome) {
             // Another photo, or other corners, have been fitted meanwhile.
             if (revision != facePhotoRevision_ || fittedCorners != corners_) return;
-            apply(outcome.hasValue() ? outcome.value() : fallbackCornerRadius * height);
+            apply(outcome.hasValue() ? outcome.value() : fallbackCornerRadius);
         });
 }
 
@@ -181,14 +171,15 @@ void DriverEditor::fitFaceOutline() {
     if (!model_.hasExtrudedPrimaryBody()) return;
     if (!photoWork_.isAvailable()) return;
     const std::uint64_t revision = facePhotoRevision_;
-    const double height = faceHeight();
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
         [services = photoWork_.services, mask = faceMask_] {
             return services->bestFit(services->boundaryPoints(**mask));
         },
-        [this, revision, height](TaskOutcome<std::optional<photo_analysis::FaceFit>> outcome) {
+        [this, revision](TaskOutcome<std::optional<photo_analysis::FaceFit>> outcome) {
             if (revision != facePhotoRevision_) return;
+            // The height entered while the fit ran is kept.
+            const double height = faceHeight();
             std::optional<FaceShape> face;
             if (outcome.hasValue() && outcome.value()) {
                 FaceShape fitted = outcome.value()->shape;

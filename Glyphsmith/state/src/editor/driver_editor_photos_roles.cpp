@@ -316,6 +316,9 @@ void DriverEditor::applyPhotoRoles(bool thenDetect) {
         faceMaskBox_ = figures->second.box;
     setCorners({});
     setProposals({});
+    // The last photo's images would be written beside this one until its own arrive.
+    setDriverImages({});
+    setImageWarnings({});
     // The rendering and the detection each apply their result only while this
     // is still the face photo.
     renderDriverImages();

@@ -43,6 +43,17 @@ inline double clampedOr(double value, double low, double high, double otherwise)
     return std::isfinite(value) ? std::min(std::max(value, low), high) : otherwise;
 }
 
+// The face setters' limits, shared by the entered values and the photo fits.
+inline double clampedFaceSize(double value) {
+    return clampedOr(value, 1, 10000, 1);
+}
+inline double clampedCornerRadius(double value) {
+    return clampedOr(value, 0, 10000, 0);
+}
+inline double clampedExponent(double value) {
+    return clampedOr(value, 1.2, 100, 1.2);
+}
+
 template <class T>
 void DriverEditor::assign(T& field, T value, void (DriverEditor::*changed)()) {
     assertMainThread(this);

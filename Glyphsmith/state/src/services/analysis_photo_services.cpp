@@ -1,5 +1,6 @@
 #include "glyphsmith_state/analysis_photo_services.hpp"
 
+#include "files.hpp"
 #include "image_io/bounded_file.hpp"
 #include "photo_analysis/driver_image_renderer.hpp"
 #include "photo_analysis/feature_detection.hpp"
@@ -46,9 +47,7 @@ AnalysisPhotoServices::AnalysisPhotoServices(std::unique_ptr<photo_analysis::Seg
 AnalysisPhotoServices::~AnalysisPhotoServices() = default;
 
 std::optional<QByteArray> AnalysisPhotoServices::readPhotoFile(const QString& path) const {
-    std::optional<std::string> bytes = image_io::readBoundedFile(path.toStdString(), image_io::imageFileLimit);
-    if (!bytes) return std::nullopt;
-    return QByteArray::fromStdString(*bytes);
+    return readFileUpTo(path, image_io::imageFileLimit);
 }
 
 Photo AnalysisPhotoServices::decodePhoto(const QByteArray& bytes) const {

@@ -12,16 +12,23 @@
 
 namespace glyphsmith_state {
 
-std::optional<QByteArray> readTextFile(const QString& path) {
-    const std::optional<std::string> bytes = image_io::readBoundedFile(
-        std::filesystem::path(QFile::encodeName(path).toStdString()), image_io::textFileLimit);
+std::filesystem::path fileSystemPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+std::optional<QByteArray> readFileUpTo(const QString& path, std::size_t maxBytes) {
+    const std::optional<std::string> bytes = image_io::readBoundedFile(fileSystemPath(path), maxBytes);
     if (!bytes) return std::nullopt;
     return QByteArray::fromStdString(*bytes);
 }
 
+std::optional<QByteArray> readTextFile(const QString& path) {
+    return readFileUpTo(path, image_io::textFileLimit);
+}
+
 bool entryExists(const QString& path) {
     std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path.toStdString(), error));
+    return std::filesystem::exists(std::filesystem::symlink_status(fileSystemPath(path), error));
 }
 
 bool replaceFile(const QString& path, const QByteArray& bytes) {

@@ -4,9 +4,18 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstddef>
+#include <filesystem>
 #include <optional>
 
 namespace glyphsmith_state {
+
+// The path as the file system spells it.
+std::filesystem::path fileSystemPath(const QString& path);
+
+// The bytes of a regular file of at most `maxBytes`; nothing when the path is
+// missing, is no regular file (directly or through a link), or is larger.
+std::optional<QByteArray> readFileUpTo(const QString& path, std::size_t maxBytes);
 
 // The bytes of a regular text file (JSON); nothing when the path is missing, is
 // no regular file (directly or through a link), or is too large.

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMetaObject>
@@ -17,6 +16,7 @@
 #include "homey_project/source_layout.hpp"
 #include "main_thread.hpp"
 #include "planned_package.hpp"
+#include "services/files.hpp"
 
 namespace glyphsmith_state {
 
@@ -33,10 +33,6 @@ namespace {
 // compared in, so "/p/app" and "/p/./app/" are one project.
 QString normalisedFolder(const QString& folder) {
     return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-}
-
-std::filesystem::path toPath(const QString& path) {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
 }  // namespace
@@ -202,7 +198,7 @@ void ProjectStore::openHomeyApp(const QString& folder) {
     assertMainThread(this);
     HomeyApp app;
     try {
-        app = reader_->read(toPath(folder));
+        app = reader_->read(fileSystemPath(folder));
     } catch (const HomeyProjectError& error) {
         setError(appError(error));
         return;

@@ -84,12 +84,12 @@ void SiteVersionFetcher::fetchVersionData(QObject* context, Completion done) {
                          transfer->delivered = true;
                          readBody();
                          VersionData data = transfer->body;
-                         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
                          if (transfer->failure)
                              data = *transfer->failure;
-                         else if (status.isValid() && status.toInt() != 200)
+                         else if (answeredOtherThanOk(reply))
                              data = VersionFetchFailure::badServerResponse;
-                         else if (reply->error() != QNetworkReply::NoError || !status.isValid())
+                         else if (reply->error() != QNetworkReply::NoError ||
+                                  !reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
                              data = VersionFetchFailure::network;
                          manager->deleteLater();
                          if (guard) done(std::move(data));
