@@ -1,5 +1,7 @@
 #include "glyphsmith_state/driver_editor.hpp"
 
+#include <atomic>
+
 #include "icon_geometry/icon_svg.hpp"
 #include "model_edits.hpp"
 
@@ -16,6 +18,12 @@ namespace {
 // Where a moved detail may go, in face millimetres.
 constexpr double maximumDetailCoordinate = 10000;
 
+std::uint64_t nextSerial() {
+    // Editors are made on the main thread, but a counter costs nothing to guard.
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
 std::optional<std::size_t> detailIndex(const ExtrudedBody& body, std::optional<int> index) {
     if (!index || *index < 0 || static_cast<std::size_t>(*index) >= body.details.size()) return std::nullopt;
     return static_cast<std::size_t>(*index);
@@ -26,7 +34,11 @@ std::optional<std::size_t> detailIndex(const ExtrudedBody& body, std::optional<i
 DriverEditor::DriverEditor(IconModel model, QObject* parent) : DriverEditor(std::move(model), PhotoWork{}, parent) {}
 
 DriverEditor::DriverEditor(IconModel model, PhotoWork work, QObject* parent)
-    : QObject(parent), photoWork_(std::move(work)), model_(model), savedModel_(std::move(model)) {}
+    : QObject(parent),
+      serial_(nextSerial()),
+      photoWork_(std::move(work)),
+      model_(model),
+      savedModel_(std::move(model)) {}
 
 // ----- Observed fields -----
 
@@ -39,12 +51,17 @@ void DriverEditor::setFacePhoto(std::optional<photo_analysis::Photo> photo) {
     ++facePhotoRevision_;
     emit facePhotoChanged();
 }
-void DriverEditor::setFaceMask(std::optional<photo_analysis::SubjectMask> mask) {
+void DriverEditor::setFaceMask(SharedMask mask) {
     assertMainThread(this);
-    if (mask == *faceMask_) return;
-    faceMask_ = std::make_shared<const std::optional<photo_analysis::SubjectMask>>(std::move(mask));
+    // Two masks are compared by their contents only when they are not the same one.
+    const bool same = mask == faceMask_ || (mask && faceMask_ && *mask == *faceMask_);
+    if (same) return;
+    faceMask_ = std::move(mask);
     faceMaskBox_.reset();
     emit faceMaskChanged();
+}
+void DriverEditor::setFaceMask(std::optional<photo_analysis::SubjectMask> mask) {
+    setFaceMask(mask ? std::make_shared<const photo_analysis::SubjectMask>(std::move(*mask)) : nullptr);
 }
 void DriverEditor::setProposals(std::vector<ProposedDetail> proposals) {
     assign(proposals_, std::move(proposals), &DriverEditor::proposalsChanged);

@@ -70,6 +70,8 @@ bool DriverEditor::changeModel(Change&& change) {
     // The guarded input refuses what it cannot bound: a model saved beyond its
     // limits would read back as no model at all.
     if (!icon_geometry::ModelInput::isStorable(next)) return false;
+    // Accepted, but nothing to tell.
+    if (next == model_) return true;
     model_ = std::move(next);
     emit modelChanged();
     return true;
