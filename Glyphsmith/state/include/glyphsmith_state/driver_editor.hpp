@@ -339,8 +339,6 @@ signals:
 private:
     void setWorking(bool working);
     void setPhotoLoad(int generation);
-    template <class T>
-    void assign(T& field, T value, void (DriverEditor::*changed)());
     // Applies the change to a copy of the model and stores it, signalling once,
     // when the result still reads back as a model; otherwise nothing happens.
     template <class Change>

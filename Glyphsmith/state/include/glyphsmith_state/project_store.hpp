@@ -215,8 +215,6 @@ signals:
     void currentEditorChanged();
 
 private:
-    template <class T>
-    void assign(T& field, T value, void (ProjectStore::*changed)());
     void setStates(States states);
     void setRecentProjects(QStringList folders);
     void setEditors(Editors editors);

@@ -7,7 +7,7 @@
 #include "glyphsmith_state/driver_editor.hpp"
 #include "icon_geometry/model_input.hpp"
 #include "icon_geometry/rect.hpp"
-#include "main_thread.hpp"
+#include "support/observed_field.hpp"
 
 namespace glyphsmith_state {
 
@@ -52,14 +52,6 @@ inline double clampedCornerRadius(double value) {
 }
 inline double clampedExponent(double value) {
     return clampedOr(value, 1.2, 100, 1.2);
-}
-
-template <class T>
-void DriverEditor::assign(T& field, T value, void (DriverEditor::*changed)()) {
-    assertMainThread(this);
-    if (field == value) return;
-    field = std::move(value);
-    emit(this->*changed)();
 }
 
 template <class Change>

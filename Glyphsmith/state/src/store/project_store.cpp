@@ -14,9 +14,9 @@
 #include "glyphsmith_state/analysis_photo_services.hpp"
 #include "glyphsmith_state/project_sources.hpp"
 #include "homey_project/source_layout.hpp"
-#include "main_thread.hpp"
 #include "planned_package.hpp"
 #include "services/files.hpp"
+#include "support/observed_field.hpp"
 
 namespace glyphsmith_state {
 
@@ -64,19 +64,11 @@ ProjectStore::~ProjectStore() {
 
 // ----- Observed fields -----
 
-template <class T>
-void ProjectStore::assign(T& field, T value, void (ProjectStore::*changed)()) {
-    assertMainThread(this);
-    if (field == value) return;
-    field = std::move(value);
-    emit(this->*changed)();
-}
-
 void ProjectStore::setStates(States states) {
-    assign(states_, std::move(states), &ProjectStore::statesChanged);
+    assignObserved(*this, states_, std::move(states), &ProjectStore::statesChanged);
 }
 void ProjectStore::setRecentProjects(QStringList folders) {
-    assign(recentProjects_, std::move(folders), &ProjectStore::recentProjectsChanged);
+    assignObserved(*this, recentProjects_, std::move(folders), &ProjectStore::recentProjectsChanged);
 }
 void ProjectStore::setSelectedDriverID(std::optional<std::string> id) {
     assertMainThread(this);
@@ -93,20 +85,20 @@ void ProjectStore::setEditors(Editors editors) {
     emit editorsChanged();
 }
 void ProjectStore::setBrandCamera(Camera camera) {
-    assign(brandCamera_, camera, &ProjectStore::brandCameraChanged);
+    assignObserved(*this, brandCamera_, camera, &ProjectStore::brandCameraChanged);
 }
 void ProjectStore::setError(std::optional<AppError> error) {
-    assign(error_, std::move(error), &ProjectStore::errorChanged);
+    assignObserved(*this, error_, std::move(error), &ProjectStore::errorChanged);
 }
 void ProjectStore::setPendingWrite(std::optional<PlannedWrites> plan) {
     if (!plan) plannedPackage_.reset();
-    assign(pendingWrite_, std::move(plan), &ProjectStore::pendingWriteChanged);
+    assignObserved(*this, pendingWrite_, std::move(plan), &ProjectStore::pendingWriteChanged);
 }
 void ProjectStore::setLastWritten(PlannedWrites written) {
-    assign(lastWritten_, std::move(written), &ProjectStore::lastWrittenChanged);
+    assignObserved(*this, lastWritten_, std::move(written), &ProjectStore::lastWrittenChanged);
 }
 void ProjectStore::setPendingDiscard(std::optional<DiscardAction> action) {
-    assign(pendingDiscard_, std::move(action), &ProjectStore::pendingDiscardChanged);
+    assignObserved(*this, pendingDiscard_, std::move(action), &ProjectStore::pendingDiscardChanged);
 }
 
 // ----- The project -----

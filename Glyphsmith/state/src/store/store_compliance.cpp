@@ -2,7 +2,7 @@
 
 #include "glyphsmith_state/project_store.hpp"
 #include "icon_geometry/icon_svg.hpp"
-#include "main_thread.hpp"
+#include "support/main_thread.hpp"
 
 namespace glyphsmith_state {
 
