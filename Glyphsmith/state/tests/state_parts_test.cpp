@@ -1,0 +1,93 @@
+// The parts behind the editor and the store, each on its own.
+
+#include <gtest/gtest.h>
+
+#include "editor/face_shapes.hpp"
+#include "editor/photo_roles.hpp"
+#include "editor_testing.hpp"
+#include "glyphsmith_state/driver_editor.hpp"
+#include "store/driver_package.hpp"
+#include "store/editor_registry.hpp"
+#include "store/report_requests.hpp"
+
+using namespace glyphsmith_state;
+using icon_geometry::FaceShape;
+
+namespace {
+
+TEST(FaceShapes, TheKindIsReadByTheShapesName) {
+    for (ShapeKind::Case kind : ShapeKind::allCases) {
+        EXPECT_EQ(shapeKindOf(faceOfKind(kind, 80, 40)), ShapeKind(kind)) << ShapeKind(kind).rawValue();
+        EXPECT_EQ(storedFaceSize(faceOfKind(kind, 80, 40)).width, 80);
+    }
+    EXPECT_EQ(shapeKindOf(FaceShape::roundedPolygon({{0, 0}, {10, 0}, {0, 10}}, 1)), ShapeKind::roundedRectangle);
+}
+
+TEST(FaceShapes, OnlyARadiusOrAnExponentCanBeSet) {
+    EXPECT_EQ(withShapeParameter(FaceShape::roundedRectangle(80, 40, 4), -1), FaceShape::roundedRectangle(80, 40, 0));
+    EXPECT_EQ(withShapeParameter(FaceShape::superellipse(80, 40, 4), 500), FaceShape::superellipse(80, 40, 100));
+    EXPECT_FALSE(withShapeParameter(FaceShape::ellipse(80, 40), 3));
+    EXPECT_FALSE(withShapeParameter(FaceShape::capsule(80, 40), 3));
+    EXPECT_FALSE(withShapeParameter(FaceShape::roundedPolygon({{0, 0}, {10, 0}, {0, 10}}, 1), 3));
+}
+
+TEST(PhotoRoles, UsableCornersLieOnThePhoto) {
+    const photo_analysis::Photo photo(10, 20, std::vector<std::uint8_t>(10 * 20 * 4, 255));
+    EXPECT_TRUE(areUsableCorners({{0, 0}, {10, 0}, {10, 20}, {0, 20}}, photo));
+    EXPECT_FALSE(areUsableCorners({{0, 0}, {10.5, 0}, {10, 20}, {0, 20}}, photo));
+    EXPECT_FALSE(areUsableCorners({{0, 0}, {10, 0}, {10, 20}}, photo));
+    EXPECT_FALSE(areUsableCorners({{0, 0}, {10, 0}, {10, std::nan("")}, {0, 20}}, photo));
+}
+
+TEST(ReportRequests, OnlyTheLatestRequestOfAnEditorStoresItsKey) {
+    ReportRequests requests;
+    EXPECT_FALSE(requests.knows(7));
+    const std::uint64_t first = requests.start(7);
+    const std::uint64_t second = requests.start(7);
+    ReportKey key;
+    key.editor = 7;
+    EXPECT_FALSE(requests.finish(7, first, key));
+    EXPECT_FALSE(requests.reportedKey(7));
+    EXPECT_TRUE(requests.finish(7, second, key));
+    EXPECT_EQ(requests.reportedKey(7), key);
+    // Another editor's numbers are its own; a forgotten editor has none.
+    EXPECT_FALSE(requests.finish(8, second, key));
+    requests.forget(7);
+    EXPECT_FALSE(requests.knows(7));
+    EXPECT_FALSE(requests.finish(7, second, key));
+}
+
+TEST(EditorRegistry, KeepsOneEditorPerDriverUntilReleased) {
+    EditorRegistry registry;
+    auto first = std::make_shared<DriverEditor>(editor_testing::roundedRectangleModel(80, 40));
+    auto second = std::make_shared<DriverEditor>(editor_testing::roundedRectangleModel(80, 40));
+    registry.keep("a", first);
+    registry.keep("a", second);
+    EXPECT_EQ(registry.find("a"), first);
+    EXPECT_FALSE(registry.find("b"));
+    EXPECT_EQ(registry.driverIDOf(*first), std::optional<std::string>("a"));
+    EXPECT_FALSE(registry.driverIDOf(*second));
+    const EditorRegistry::Editors released = registry.releaseAll();
+    EXPECT_EQ(released.size(), 1u);
+    EXPECT_TRUE(registry.all().empty());
+    EXPECT_FALSE(registry.driverIDOf(*first));
+}
+
+TEST(DriverPackage, HoldsTheCornersOnlyWhenThereAreFour) {
+    DriverEditor editor(editor_testing::roundedRectangleModel(80, 40));
+    editor.setFacePhotoData(QByteArray("photo"));
+    editor.setFacePhotoExtension(QStringLiteral("jpeg"));
+    editor.setCorners({{1, 2}, {3, 4}, {5, 6}});
+    const icon_geometry::Camera camera{30, 1, 3};
+    homey_project::DriverPackage package = driverPackageOf(editor, camera);
+    EXPECT_TRUE(package.faceCorners.empty());
+    EXPECT_EQ(package.brandCamera, camera);
+    EXPECT_EQ(package.model, editor.model());
+    ASSERT_EQ(package.sourcePhotos.size(), 1u);
+    EXPECT_EQ(package.sourcePhotos.front().data, "photo");
+    editor.setCorners({{1, 2}, {3, 4}, {5, 6}, {7, 8}});
+    package = driverPackageOf(editor, camera);
+    EXPECT_EQ(package.faceCorners, editor.corners());
+}
+
+}  // namespace
