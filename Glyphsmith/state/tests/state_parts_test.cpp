@@ -4,8 +4,11 @@
 
 #include "editor/face_shapes.hpp"
 #include "editor/photo_roles.hpp"
+#include "editor/photo_session.hpp"
 #include "editor_testing.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
+#include "glyphsmith_state_testing/photo_services_double.hpp"
+#include "photo_analysis/photo_analysis_error.hpp"
 #include "store/driver_package.hpp"
 #include "store/editor_registry.hpp"
 #include "store/report_requests.hpp"
@@ -37,6 +40,33 @@ TEST(PhotoRoles, UsableCornersLieOnThePhoto) {
     EXPECT_FALSE(areUsableCorners({{0, 0}, {10.5, 0}, {10, 20}, {0, 20}}, photo));
     EXPECT_FALSE(areUsableCorners({{0, 0}, {10, 0}, {10, 20}}, photo));
     EXPECT_FALSE(areUsableCorners({{0, 0}, {10, 0}, {10, std::nan("")}, {0, 20}}, photo));
+}
+
+TEST(PhotoSession, AFileIsReadOnceAndAProfileIsNotLookedForCorners) {
+    using glyphsmith_state_testing::PhotoServicesDouble;
+    PhotoServicesDouble services;
+    services.addFile(QStringLiteral("/photos/side.jpg"), QByteArray("side"));
+    services.addPhoto({QByteArray("side"), PhotoServicesDouble::plainPhoto(40, 120, 30),
+                       PhotoServicesDouble::boxMask(40, 120, {5, 0, 30, 120})});
+    const QUrl url = QUrl::fromLocalFile(QStringLiteral("/photos/side.jpg"));
+    const AnalysedPhoto side = analysePhotoFile(services, url, PhotoAnalysis::subjectOnly);
+    EXPECT_EQ(services.calls(),
+              (std::vector<std::string>{"readPhotoFile", "decodePhoto", "subjectMask", "profileRatio"}));
+    EXPECT_EQ(side.photo.data, QByteArray("side"));
+    EXPECT_EQ(side.photo.role, LoadedPhoto::Role::spare);
+    ASSERT_TRUE(side.photo.mask);
+    EXPECT_EQ(side.figures.box, side.photo.mask->boundingBox());
+
+    services.forgetCalls();
+    analysePhotoFile(services, url, PhotoAnalysis::withFaceCoverage);
+    EXPECT_EQ(services.calls(),
+              (std::vector<std::string>{"readPhotoFile", "decodePhoto", "subjectMask", "faceCorners", "profileRatio"}));
+    // A remote address is never read as the local path it names.
+    services.forgetCalls();
+    EXPECT_THROW(analysePhotoFile(services, QUrl(QStringLiteral("https://example.com/photos/side.jpg")),
+                                  PhotoAnalysis::subjectOnly),
+                 photo_analysis::PhotoAnalysisError);
+    EXPECT_TRUE(services.calls().empty());
 }
 
 TEST(ReportRequests, OnlyTheLatestRequestOfAnEditorStoresItsKey) {
