@@ -69,6 +69,28 @@ TEST(PhotoSession, AFileIsReadOnceAndAProfileIsNotLookedForCorners) {
     EXPECT_TRUE(services.calls().empty());
 }
 
+TEST(PhotoSession, ABatchKeepsItsOrderAndTellsItsLastFailure) {
+    const auto loaded = [](int n) {
+        AnalysedPhoto file;
+        file.photo.data = QByteArray::number(n);
+        return TaskOutcome<AnalysedPhoto>(std::move(file));
+    };
+    const auto failed = [](photo_analysis::PhotoAnalysisError error) {
+        return TaskOutcome<AnalysedPhoto>(std::make_exception_ptr(error));
+    };
+    LoadBatch batch(4);
+    EXPECT_FALSE(batch.record(3, loaded(3)));
+    EXPECT_FALSE(batch.record(2, failed(photo_analysis::PhotoAnalysisError::noSubjectFound())));
+    EXPECT_FALSE(batch.record(0, failed(photo_analysis::PhotoAnalysisError::unreadableImage())));
+    EXPECT_TRUE(batch.record(1, loaded(1)));
+    const LoadBatch::Result result = batch.take();
+    ASSERT_EQ(result.photos.size(), 2u);
+    EXPECT_EQ(result.photos[0].data, QByteArray("1"));
+    EXPECT_EQ(result.photos[1].data, QByteArray("3"));
+    EXPECT_EQ(result.figures.size(), 2u);
+    EXPECT_EQ(result.lastFailure, AppError::noSubjectFound());
+}
+
 TEST(ReportRequests, OnlyTheLatestRequestOfAnEditorStoresItsKey) {
     ReportRequests requests;
     EXPECT_FALSE(requests.knows(7));

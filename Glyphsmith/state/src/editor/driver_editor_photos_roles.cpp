@@ -20,14 +20,6 @@ using photo_analysis::SubjectMask;
 
 namespace {
 
-// The files of one load, filled in as their work ends, in batch order.
-struct Batch {
-    explicit Batch(std::size_t count) : files(count), failures(count), remaining(count) {}
-    std::vector<std::optional<AnalysedPhoto>> files;
-    std::vector<std::optional<AppError>> failures;
-    std::size_t remaining;
-};
-
 QString localPath(const QUrl& url) {
     return url.isLocalFile() ? url.toLocalFile() : url.path();
 }
@@ -71,7 +63,7 @@ void DriverEditor::loadPhotosThen(const QList<QUrl>& urls, bool firstIsFace, boo
     work_.load = true;
     updateWorking();
 
-    auto batch = std::make_shared<Batch>(static_cast<std::size_t>(accepted.size()));
+    auto batch = std::make_shared<LoadBatch>(static_cast<std::size_t>(accepted.size()));
     for (qsizetype i = 0; i < accepted.size(); ++i) {
         const std::size_t index = static_cast<std::size_t>(i);
         // The files are analysed side by side; the batch keeps their order.
@@ -81,12 +73,7 @@ void DriverEditor::loadPhotosThen(const QList<QUrl>& urls, bool firstIsFace, boo
                 return analysePhotoFile(*services, url, PhotoAnalysis::withFaceCoverage);
             },
             [this, batch, index, generation, firstIsFace, thenDetect, done](TaskOutcome<AnalysedPhoto> outcome) {
-                if (outcome.hasValue()) {
-                    batch->files[index] = std::move(outcome.value());
-                } else {
-                    batch->failures[index] = photoTaskError(outcome.exception());
-                }
-                if (--batch->remaining > 0) return;
+                if (!batch->record(index, std::move(outcome))) return;
                 // A newer load owns the photos, the error and isWorking.
                 if (generation != photoLoad_) {
                     if (done) done(false);
@@ -95,17 +82,7 @@ void DriverEditor::loadPhotosThen(const QList<QUrl>& urls, bool firstIsFace, boo
                 work_.load = false;
                 // Told once what follows the load (the driver images, a detection) has started.
                 const auto settle = qScopeGuard([this] { updateWorking(); });
-                std::vector<LoadedPhoto> photos;
-                std::vector<MaskFigures> figures;
-                std::optional<AppError> lastFailure;
-                for (std::size_t i = 0; i < batch->files.size(); ++i) {
-                    if (batch->files[i]) {
-                        photos.push_back(std::move(batch->files[i]->photo));
-                        figures.push_back(std::move(batch->files[i]->figures));
-                    } else if (batch->failures[i]) {
-                        lastFailure = batch->failures[i];
-                    }
-                }
+                auto [photos, figures, lastFailure] = batch->take();
                 if (photos.empty()) {
                     setError(lastFailure.value_or(AppError::unreadablePhoto()));
                     if (done) done(false);
@@ -159,16 +136,9 @@ void DriverEditor::loadSourcePhoto(const QUrl& url, std::vector<icon_geometry::V
 
 void DriverEditor::setPhotoRole(const QUuid& id, LoadedPhoto::Role role) {
     assertMainThread(this);
-    const auto found =
-        std::find_if(loadedPhotos_.begin(), loadedPhotos_.end(), [&](const LoadedPhoto& p) { return p.id == id; });
-    if (found == loadedPhotos_.end()) return;
-    const std::size_t index = static_cast<std::size_t>(found - loadedPhotos_.begin());
-    std::vector<LoadedPhoto> photos = loadedPhotos_;
-    if (role != LoadedPhoto::Role::spare)
-        for (LoadedPhoto& photo : photos)
-            if (photo.role == role) photo.role = LoadedPhoto::Role::spare;
-    photos[index].role = role;
-    setLoadedPhotos(std::move(photos));
+    std::optional<std::vector<LoadedPhoto>> photos = withRole(loadedPhotos_, id, role);
+    if (!photos) return;
+    setLoadedPhotos(std::move(*photos));
     applyPhotoRoles(true);
 }
 

@@ -70,6 +70,20 @@ void assignRoles(std::vector<LoadedPhoto>& photos, const std::vector<MaskFigures
     if (profile) photos[*profile].role = LoadedPhoto::Role::profile;
 }
 
+std::optional<std::vector<LoadedPhoto>> withRole(const std::vector<LoadedPhoto>& photos, const QUuid& id,
+                                                 LoadedPhoto::Role role) {
+    const auto found = std::find_if(photos.begin(), photos.end(), [&](const LoadedPhoto& p) { return p.id == id; });
+    if (found == photos.end()) return std::nullopt;
+    const std::size_t index = static_cast<std::size_t>(found - photos.begin());
+    // The masks are shared: the copy holds no pixels of its own.
+    std::vector<LoadedPhoto> changed = photos;
+    if (role != LoadedPhoto::Role::spare)
+        for (LoadedPhoto& photo : changed)
+            if (photo.role == role) photo.role = LoadedPhoto::Role::spare;
+    changed[index].role = role;
+    return changed;
+}
+
 std::optional<double> faceCoverage(const std::optional<photo_analysis::FaceCorners>& corners,
                                    const photo_analysis::Photo& photo, const photo_analysis::SubjectMask& mask) {
     if (!corners) return std::nullopt;

@@ -4,6 +4,7 @@
 // the figures of a subject mask they read. Plain functions, usable off the
 // main thread.
 
+#include <QUuid>
 #include <optional>
 #include <vector>
 
@@ -33,6 +34,11 @@ struct MaskFigures {
 // narrower than 0.55 × the face aspect.
 void assignRoles(std::vector<LoadedPhoto>& photos, const std::vector<MaskFigures>& figures, bool firstIsFace,
                  double faceAspect);
+
+// The photos with one of them given a role; a face or profile role is taken
+// from the photo that had it. Nothing when no photo has that id.
+std::optional<std::vector<LoadedPhoto>> withRole(const std::vector<LoadedPhoto>& photos, const QUuid& id,
+                                                 LoadedPhoto::Role role);
 
 // Share of the subject's area that the face quadrilateral covers; absent
 // without corners.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "photo_analysis/photo_analysis_error.hpp"
+#include "photo_tasks.hpp"
 
 namespace glyphsmith_state {
 
@@ -35,6 +36,29 @@ AnalysedPhoto analysePhotoFile(const PhotoServices& services, const QUrl& url, P
         file.photo.faceCoverage = faceCoverage(services.faceCorners(file.photo.photo, mask), file.photo.photo, mask);
     file.figures = measureMask(services, mask);
     return file;
+}
+
+bool LoadBatch::record(std::size_t index, TaskOutcome<AnalysedPhoto> outcome) {
+    if (outcome.hasValue()) {
+        files_[index] = std::move(outcome.value());
+    } else {
+        failures_[index] = photoTaskError(outcome.exception());
+    }
+    return --remaining_ == 0;
+}
+
+LoadBatch::Result LoadBatch::take() {
+    Result result;
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        if (files_[i]) {
+            result.photos.push_back(std::move(files_[i]->photo));
+            result.figures.push_back(files_[i]->figures);
+        } else if (failures_[i]) {
+            result.lastFailure = failures_[i];
+        }
+    }
+    files_.clear();
+    return result;
 }
 
 MaskFigures measureMask(const PhotoServices& services, const photo_analysis::SubjectMask& mask) {

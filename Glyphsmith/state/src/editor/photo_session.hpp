@@ -6,11 +6,15 @@
 // run by the editor on its task runner; the editor applies what they give.
 
 #include <QUrl>
+#include <cstddef>
+#include <optional>
 #include <vector>
 
+#include "glyphsmith_state/app_error.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
 #include "glyphsmith_state/loaded_photo.hpp"
 #include "glyphsmith_state/photo_services.hpp"
+#include "glyphsmith_state/task_runner.hpp"
 #include "homey_project/driver_image_check.hpp"
 #include "photo_analysis/face_rectification.hpp"
 #include "photo_roles.hpp"
@@ -35,6 +39,30 @@ enum class PhotoAnalysis {
 // it, finds its subject and measures it; a fresh id, the spare role. Throws the
 // photo analysis's failures; a remote address is an unreadable image.
 AnalysedPhoto analysePhotoFile(const PhotoServices& services, const QUrl& url, PhotoAnalysis analysis);
+
+// The files of one load, filled in as their work ends, kept in batch order.
+class LoadBatch {
+public:
+    explicit LoadBatch(std::size_t count) : files_(count), failures_(count), remaining_(count) {}
+
+    // Records the file at `index`, analysed or failed; true once every file is in.
+    bool record(std::size_t index, TaskOutcome<AnalysedPhoto> outcome);
+
+    struct Result {
+        // The files that loaded, in batch order.
+        std::vector<LoadedPhoto> photos;
+        std::vector<MaskFigures> figures;
+        // The last failure in batch order.
+        std::optional<AppError> lastFailure;
+    };
+    // Hands over what the batch holds.
+    Result take();
+
+private:
+    std::vector<std::optional<AnalysedPhoto>> files_;
+    std::vector<std::optional<AppError>> failures_;
+    std::size_t remaining_;
+};
 
 // The figures of a mask with its profile ratio.
 MaskFigures measureMask(const PhotoServices& services, const photo_analysis::SubjectMask& mask);
