@@ -16,7 +16,8 @@
 // photo and the loaded photos, which signal on every assignment. Each model
 // operation signals modelChanged once, and an operation that changes nothing
 // (an index out of range, a refused value, a face edit on a model whose main
-// body is not extruded, a value the model already has) signals nothing. No operation reports an error.
+// body is not extruded, a value the model already has) signals nothing. No
+// operation reports an error.
 
 #include <QByteArray>
 #include <QList>
@@ -274,10 +275,11 @@ public:
     // driver images again.
     void applyPhotoRoles(bool thenDetect);
     // Chooses the face and the profile of a batch by the shape of each subject
-    // against the model's face aspect (width ÷ height).
+    // against the model's face aspect (width ÷ height). The photo roles' rule,
+    // under the editor's name.
     static void assignPhotoRoles(std::vector<LoadedPhoto>& photos, bool firstIsFace, double faceAspect);
     // Share of the subject's area that the face quadrilateral covers; absent
-    // without corners.
+    // without corners. The photo roles' rule, under the editor's name.
     static std::optional<double> faceCoverage(const std::optional<photo_analysis::FaceCorners>& corners,
                                               const photo_analysis::Photo& photo,
                                               const photo_analysis::SubjectMask& mask);
@@ -298,7 +300,8 @@ public:
     // proposals; nothing while the main body is not extruded.
     void addKeptProposals();
     // Distance from a point to a path flattened at 8 points per cubic; infinite
-    // for a path without subpaths.
+    // for a path without subpaths. The proposal set's rule, under the editor's
+    // name.
     static double pathDistance(const icon_geometry::BezierPath& path, icon_geometry::Vector2 point);
 
     // ----- The icon -----
