@@ -3,11 +3,11 @@
 // app.
 
 #include <algorithm>
+#include <file_access/bounded_read.hpp>
 #include <homey_project/compliance_report.hpp>
 #include <homey_project/driver_package_writer.hpp>
 #include <homey_project/homey_app.hpp>
 #include <homey_project/source_layout.hpp>
-#include <image_io/bounded_file.hpp>
 
 #include "commands.hpp"
 #include "icon_command/files.hpp"
@@ -154,7 +154,7 @@ ExitCode runDriver(const ParsedArguments& parsed, const Console& console, Langua
         for (const std::string& line : rendered.issueLines) console.err(concat({"⚠︎ ", line}));
         package.images = std::move(rendered.images);
         // A photo that cannot be read again only loses its copy among the sources.
-        if (std::optional<std::string> bytes = readFile(photo->second, image_io::imageFileLimit)) {
+        if (std::optional<std::string> bytes = readFile(photo->second, file_access::imageFileLimit)) {
             package.sourcePhotos.push_back({sourcePhotoName(photo->second), std::move(*bytes)});
         }
     }

@@ -6,9 +6,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <file_access/bounded_read.hpp>
 #include <filesystem>
 #include <homey_project/file_writing.hpp>
-#include <image_io/bounded_file.hpp>
 #include <system_error>
 #include <vector>
 
@@ -110,7 +110,7 @@ private:
 }  // namespace
 
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t limit) {
-    return image_io::readBoundedFile(path, limit);
+    return file_access::readBoundedFile(path, limit);
 }
 
 fs::path fullPath(std::string_view path) {

@@ -1,9 +1,9 @@
 // The images and check commands, and the rendering of driver images from a
 // photo that the driver command shares.
 
+#include <file_access/bounded_read.hpp>
 #include <homey_project/compliance_report.hpp>
 #include <homey_project/driver_image_check.hpp>
-#include <image_io/bounded_file.hpp>
 #include <photo_analysis/driver_image_renderer.hpp>
 #include <photo_analysis/photo_analysis_error.hpp>
 #include <photo_analysis/subject_extraction.hpp>
@@ -126,7 +126,7 @@ ExitCode runCheck(const ParsedArguments& parsed, const Console& console, Languag
                                            "Usage: glyphctl check <icon.svg> [--images folder]")));
     }
     const std::string& iconPath = parsed.positionals.front();
-    const std::optional<std::string> icon = readFile(iconPath, image_io::textFileLimit);
+    const std::optional<std::string> icon = readFile(iconPath, file_access::textFileLimit);
     if (!icon) {
         throw CommandError(concat({language.choose("Impossible de lire ", "Cannot read "), displayed(iconPath), "."}),
                            ExitCode::fileError);
@@ -136,7 +136,7 @@ ExitCode runCheck(const ParsedArguments& parsed, const Console& console, Languag
     if (const auto folder = parsed.options.find("images"); folder != parsed.options.end()) {
         for (const DriverImageSize size : homey_project::allDriverImageSizes) {
             if (std::optional<std::string> bytes =
-                    readFile(fs::path(folder->second) / homey_project::fileName(size), image_io::imageFileLimit)) {
+                    readFile(fs::path(folder->second) / homey_project::fileName(size), file_access::imageFileLimit)) {
                 images.emplace(size, std::move(*bytes));
             }
         }

@@ -9,11 +9,11 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
+#include "file_access/bounded_read.hpp"
 #include "homey_project/source_layout.hpp"
 #include "icon_geometry/geometry_coding.hpp"
 #include "icon_geometry/json.hpp"
 #include "icon_geometry/model_input.hpp"
-#include "image_io/bounded_file.hpp"
 #include "writer/confinement.hpp"
 #include "writer/ignore_file.hpp"
 #include "writer/package_writer.hpp"
@@ -45,7 +45,7 @@ bool somethingExists(const std::filesystem::path& path) {
 }
 
 std::optional<std::string> readText(const std::filesystem::path& path) {
-    return image_io::readBoundedFile(path, image_io::textFileLimit);
+    return file_access::readBoundedFile(path, file_access::textFileLimit);
 }
 
 // The stored camera already says the same: its own bytes, or any JSON that

@@ -2,7 +2,7 @@
 
 // The tool's file writing: outputs replace their file atomically and never
 // leave a half-written file behind. Input files are read through
-// image_io::readBoundedFile.
+// file_access::readBoundedFile.
 
 #include <cstddef>
 #include <filesystem>

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "image_io/bounded_file.hpp"
+#include "file_access/bounded_read.hpp"
 
 namespace glyphsmith_state {
 
@@ -17,13 +17,13 @@ std::filesystem::path fileSystemPath(const QString& path) {
 }
 
 std::optional<QByteArray> readFileUpTo(const QString& path, std::size_t maxBytes) {
-    const std::optional<std::string> bytes = image_io::readBoundedFile(fileSystemPath(path), maxBytes);
+    const std::optional<std::string> bytes = file_access::readBoundedFile(fileSystemPath(path), maxBytes);
     if (!bytes) return std::nullopt;
     return QByteArray::fromStdString(*bytes);
 }
 
 std::optional<QByteArray> readTextFile(const QString& path) {
-    return readFileUpTo(path, image_io::textFileLimit);
+    return readFileUpTo(path, file_access::textFileLimit);
 }
 
 bool entryExists(const QString& path) {
