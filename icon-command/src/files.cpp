@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <file_access/bounded_read.hpp>
+#include <file_access/descriptor.hpp>
+#include <file_access/safe_write.hpp>
 #include <filesystem>
-#include <homey_project/file_writing.hpp>
 #include <system_error>
 #include <vector>
 
@@ -20,63 +20,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Closes a descriptor on every path out of a scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    // Closes now, reporting whether the close (which can surface a late write
-    // error) succeeded.
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-// Opens a fresh temporary file beside the target. Created with 0666 so that the
-// process's umask alone decides the published file's mode.
-std::optional<std::pair<fs::path, int>> createTemporary(const fs::path& target) {
-    const auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate = target;
-        // Cut long names so the temporary one stays within the name limit.
-        candidate.replace_filename("." + target.filename().string().substr(0, 200) + "." + std::to_string(::getpid()) +
-                                   "." + std::to_string((seed + attempt * 7919ULL) % 1000000ULL) + ".tmp");
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) return std::pair(std::move(candidate), fd);
-        if (errno != EEXIST) return std::nullopt;
-    }
-    return std::nullopt;
-}
-
-// Replaces the file through a temporary file in its folder and a rename; the
-// temporary file takes `mode` when one is given (a replaced file keeps its own).
-bool replaceAtomically(std::string_view bytes, const fs::path& target, std::optional<mode_t> mode) {
-    const auto temporary = createTemporary(target);
-    if (!temporary) return false;
-    Descriptor fd(temporary->second);
-    const bool complete = (!mode || ::fchmod(fd.get(), *mode) == 0) && homey_project::writeAll(fd.get(), bytes) &&
-                          ::fsync(fd.get()) == 0 && fd.close() &&
-                          ::rename(temporary->first.c_str(), target.c_str()) == 0;
-    if (!complete) ::unlink(temporary->first.c_str());
-    return complete;
-}
-
 // Devices, pipes and sockets are written into as they are, as every tool does
 // with "-o /dev/stdout": there is no file to replace.
 bool writeStraight(std::string_view bytes, const fs::path& target) {
-    Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
-    if (fd.get() < 0) return false;
-    return homey_project::writeAll(fd.get(), bytes) && fd.close();
+    file_access::Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    if (!fd.isOpen()) return false;
+    return file_access::writeAll(fd.get(), bytes) && fd.close();
 }
 
 // The folders made for a write, removed again, deepest first, when it fails.
@@ -147,7 +96,7 @@ void writeFile(std::string_view bytes, const std::string& path, Language languag
             if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
                 // A link stays a link: the file it leads to is replaced, keeping its mode.
                 const fs::path linked = fs::canonical(target, error);
-                if (error || !replaceAtomically(bytes, linked, standing.st_mode & 07777)) fail();
+                if (error || !file_access::replaceFile(linked, bytes, standing.st_mode & 07777)) fail();
                 return;
             }
         }
@@ -155,7 +104,7 @@ void writeFile(std::string_view bytes, const std::string& path, Language languag
     }
 
     CreatedFolders folders;
-    if (!folders.create(target.parent_path()) || !replaceAtomically(bytes, target, std::nullopt)) {
+    if (!folders.create(target.parent_path()) || !file_access::replaceFile(target, bytes)) {
         folders.removeAll();
         fail();
     }

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "file_access/bounded_read.hpp"
+#include "file_access/descriptor.hpp"
 #include "homey_project/source_layout.hpp"
 #include "icon_geometry/geometry_coding.hpp"
 #include "icon_geometry/json.hpp"
@@ -92,22 +93,6 @@ std::vector<PlannedWrite> planOf(const std::vector<KindedEntry>& entries, const 
                         !e.entry.isAppend && somethingExists(e.entry.url)});
     return plan;
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { reset(-1); }
-    void reset(int fd) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Where an open folder really is, as the kernel knows it.
 std::string openedPath(int fd) {
@@ -253,7 +238,7 @@ std::vector<PlannedWrite> writePackage(FileOperations& operations, const DriverP
 
         // The resolved folder holds no link; one swapped in since is refused, and
         // the folder opened must still be the one resolved.
-        Descriptor fd(::open(folder->existing.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        file_access::Descriptor fd(::open(folder->existing.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (fd.get() < 0) throw HomeyProjectError::writeFailed(relative);
         if (openedPath(fd.get()) != folder->existing)
             throw HomeyProjectError::outsideProject(confinement::standardized(entry.url));
