@@ -48,7 +48,8 @@ public:
     // Stages the bytes for `name` in the open folder (its descriptor is
     // duplicated, so the caller may close its own), after removing the folder's
     // abandoned temporary files the first time the folder is seen. False on
-    // failure, with nothing new left on disk.
+    // failure (a folder standing at the name among them), with nothing new
+    // left on disk.
     [[nodiscard]] bool stage(int folder, const std::string& name, std::string_view bytes, bool replace,
                              std::optional<mode_t> mode = std::nullopt);
 

@@ -25,6 +25,13 @@ bool StagedFiles::stage(int folder, const std::string& name, std::string_view by
     Descriptor own(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
     struct stat status {};
     if (!own.isOpen() || ::fstat(own.get(), &status) != 0) return false;
+    // A folder standing at the name would only make its rename fail, after the
+    // files before it were put in place.
+    struct stat standing {};
+    if (::fstatat(own.get(), name.c_str(), &standing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(standing.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
     const std::pair<dev_t, ino_t> identity{status.st_dev, status.st_ino};
     if (std::find(cleanedFolders_.begin(), cleanedFolders_.end(), identity) == cleanedFolders_.end()) {
         removeAbandonedTemporaries(own.get());

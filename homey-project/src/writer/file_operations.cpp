@@ -7,26 +7,13 @@
 #include <cerrno>
 
 #include "file_access/descriptor.hpp"
-#include "file_access/safe_write.hpp"
 
 namespace homey_project {
 
-int FileOperations::openFolder(int parent, const std::string& name) {
-    if (::mkdirat(parent, name.c_str(), 0777) != 0 && errno != EEXIST) return -1;
+int FileOperations::openFolder(int parent, const std::string& name, bool& made) {
+    made = ::mkdirat(parent, name.c_str(), 0777) == 0;
+    if (!made && errno != EEXIST) return -1;
     return ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-}
-
-FileOperations::Outcome FileOperations::replaceFile(int folder, const std::string& name, std::string_view bytes,
-                                                    bool replace) {
-    switch (file_access::replaceFileAt(folder, name, bytes, replace)) {
-        case file_access::WriteOutcome::done:
-            return Outcome::done;
-        case file_access::WriteOutcome::exists:
-            return Outcome::exists;
-        case file_access::WriteOutcome::failed:
-            break;
-    }
-    return Outcome::failed;
 }
 
 FileOperations::Outcome FileOperations::appendToFile(int folder, const std::string& name, std::string_view bytes) {
@@ -43,6 +30,13 @@ FileOperations::Outcome FileOperations::appendToFile(int folder, const std::stri
     }
     ::fsync(fd.get());
     return Outcome::done;
+}
+
+void FileOperations::cutBack(int folder, const std::string& name, off_t length, off_t appendedLength) {
+    const file_access::Descriptor fd(::openat(folder, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat status {};
+    if (!fd.isOpen() || ::fstat(fd.get(), &status) != 0 || status.st_size != appendedLength) return;
+    if (::ftruncate(fd.get(), length) == 0) ::fsync(fd.get());
 }
 
 }  // namespace homey_project
