@@ -8,6 +8,7 @@
 #include <file_access/bounded_read.hpp>
 #include <file_access/descriptor.hpp>
 #include <file_access/safe_write.hpp>
+#include <file_access/staged_files.hpp>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -28,34 +29,6 @@ bool writeStraight(std::string_view bytes, const fs::path& target) {
     return file_access::writeAll(fd.get(), bytes) && fd.close();
 }
 
-// The folders made for a write, removed again, deepest first, when it fails.
-class CreatedFolders {
-public:
-    // Makes the missing folders above `target` one level at a time.
-    bool create(const fs::path& folder) {
-        std::vector<fs::path> missing;
-        for (fs::path p = folder; !p.empty(); p = p.parent_path()) {
-            struct stat status {};
-            if (::lstat(p.c_str(), &status) == 0) break;
-            if (errno != ENOENT) return false;
-            missing.push_back(p);
-            if (p == p.parent_path()) break;
-        }
-        for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-            if (::mkdir(it->c_str(), 0777) != 0) return false;
-            made_.push_back(*it);
-        }
-        return true;
-    }
-    void removeAll() {
-        for (auto it = made_.rbegin(); it != made_.rend(); ++it) ::rmdir(it->c_str());
-        made_.clear();
-    }
-
-private:
-    std::vector<fs::path> made_;
-};
-
 }  // namespace
 
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t limit) {
@@ -70,6 +43,27 @@ fs::path fullPath(std::string_view path) {
     // "a/b/" keeps an empty last component; the folder is "a/b".
     if (!normal.has_filename() && normal.has_relative_path()) normal = normal.parent_path();
     return normal;
+}
+
+bool MadeFolders::create(const fs::path& folder) {
+    std::vector<fs::path> missing;
+    for (fs::path p = folder; !p.empty(); p = p.parent_path()) {
+        struct stat status {};
+        if (::lstat(p.c_str(), &status) == 0) break;
+        if (errno != ENOENT) return false;
+        missing.push_back(p);
+        if (p == p.parent_path()) break;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (::mkdir(it->c_str(), 0777) != 0) return false;
+        made_.push_back(*it);
+    }
+    return true;
+}
+
+void MadeFolders::removeAll() {
+    for (auto it = made_.rbegin(); it != made_.rend(); ++it) ::rmdir(it->c_str());
+    made_.clear();
 }
 
 namespace IconCommand {
@@ -103,11 +97,34 @@ void writeFile(std::string_view bytes, const std::string& path, Language languag
         if (!S_ISREG(standing.st_mode) && !S_ISLNK(standing.st_mode)) fail();
     }
 
-    CreatedFolders folders;
+    MadeFolders folders;
     if (!folders.create(target.parent_path()) || !file_access::replaceFile(target, bytes)) {
         folders.removeAll();
         fail();
     }
+}
+
+bool writeFilesTogether(const fs::path& folder, const std::vector<OutputFile>& files, Language language,
+                        const std::function<bool()>& cancelled) {
+    if (files.empty()) return true;
+    const file_access::Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.isOpen()) throw CommandError(writeFailure(files.front().path, language), ExitCode::fileError);
+    // Whatever is staged when this returns or throws before the renames is removed with it.
+    file_access::StagedFiles staged;
+    for (const OutputFile& file : files) {
+        if (cancelled && cancelled()) return false;
+        if (!staged.stage(fd.get(), fs::path(file.path).filename().native(), file.bytes, true))
+            throw CommandError(writeFailure(file.path, language), ExitCode::fileError);
+    }
+    if (cancelled && cancelled()) return false;
+    const file_access::StagedFiles::Placement placement = staged.placeAll();
+    if (placement.complete()) return true;
+    std::vector<std::string> paths;
+    for (const OutputFile& file : files) paths.push_back(file.path);
+    const auto failed = paths.begin() + static_cast<std::ptrdiff_t>(placement.placed);
+    if (placement.placed == 0) throw CommandError(writeFailure(*failed, language), ExitCode::fileError);
+    throw CommandError(partialWriteFailure(*failed, {paths.begin(), failed}, {failed, paths.end()}, language),
+                       ExitCode::fileError);
 }
 
 }  // namespace IconCommand
