@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -43,9 +44,11 @@ bool holdsTemporaryFile(const Files& files) {
 // A driver write of one template and photo, as a separate process; the signal
 // comes `delay` after it starts (none when negative). Its wait status.
 int runWrite(const fs::path& app, const std::string& modelTemplate, const std::string& photo,
-             std::chrono::microseconds delay, int signal) {
+             std::chrono::microseconds delay, int signal, rlim_t fileSizeLimit = RLIM_INFINITY) {
     const pid_t child = ::fork();
     if (child == 0) {
+        const rlimit limit{fileSizeLimit, fileSizeLimit};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, 1);
         ::dup2(null, 2);
@@ -142,6 +145,17 @@ TEST(InterruptedWrite, ASignalLeavesTheDriverAllOldOrAllNewAndNoTemporaryFile) {
         atB = now == b;
     }
     RecordProperty("writes given up", givenUp);
+}
+
+TEST(InterruptedWrite, AFileSizeLimitReachedPartWayReplacesNothing) {
+    Scratch scratch;
+    ASSERT_EQ(runWrite(scratch.app, "contact-sensor", scratch.photoA, std::chrono::microseconds(-1), 0), 0);
+    const Files before = filesBelow(scratch.app);
+    // The images fit; the copy of the photo among the sources does not.
+    const int status = runWrite(scratch.app, "bulb", scratch.photoB, std::chrono::microseconds(-1), 0, rlim_t{1} << 20);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_EQ(filesBelow(scratch.app), before);
 }
 
 TEST(InterruptedWrite, TemporaryFilesOfAKilledRunAreRemovedByTheNextWrite) {

@@ -171,7 +171,11 @@ public:
     // says what was written and what was not.
     void placeAll() {
         const file_access::StagedFiles::Placement placement = staged_.placeAll();
-        if (placement.complete()) return;
+        if (placement.complete()) {
+            // The new folders' own entries reach the disk too.
+            for (const MadeFolder& folder : madeFolders_) ::fsync(folder.parent.get());
+            return;
+        }
         const std::string& failed = stagedPaths_[placement.placed];
         if (placement.placed == 0) {
             takeBack();
