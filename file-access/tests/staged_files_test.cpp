@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
 #include <gs_test/golden.hpp>
 #include <string>
 #include <vector>
@@ -48,6 +49,18 @@ struct Batch {
         for (const std::string& name : names) writeText(folder.path() / name, "old " + name);
         fd.reset(::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY));
     }
+    // Stages every file anew, up to the first that fails.
+    bool stageAll(StagedFiles& staged) const {
+        for (const std::string& name : names)
+            if (!staged.stage(fd.get(), name, "new " + name, true)) return false;
+        return true;
+    }
+    // Only the four files, each as `isNew` says.
+    void expectFiles(const std::function<bool(std::size_t)>& isNew) const {
+        EXPECT_EQ(folder.entries(), (std::vector<std::string>{"icon.svg", "large.png", "small.png", "xlarge.png"}));
+        for (std::size_t i = 0; i < names.size(); ++i)
+            EXPECT_EQ(readText(folder.path() / names[i]), (isNew(i) ? "new " : "old ") + names[i]);
+    }
 };
 
 TEST(StagedFiles, AFailureWhileStagingReplacesNothingAndLeavesNoTemporary) {
@@ -57,13 +70,9 @@ TEST(StagedFiles, AFailureWhileStagingReplacesNothingAndLeavesNoTemporary) {
         FailingSteps steps;
         steps.failStage = k;
         StagedFiles staged(steps);
-        bool all = true;
-        for (const std::string& name : names) all = all && staged.stage(batch.fd.get(), name, "new " + name, true);
-        ASSERT_FALSE(all);
+        ASSERT_FALSE(batch.stageAll(staged));
         staged.abandon();
-        EXPECT_EQ(batch.folder.entries(),
-                  (std::vector<std::string>{"icon.svg", "large.png", "small.png", "xlarge.png"}));
-        for (const std::string& name : names) EXPECT_EQ(readText(batch.folder.path() / name), "old " + name);
+        batch.expectFiles([](std::size_t) { return false; });
     }
 }
 
@@ -75,16 +84,13 @@ TEST(StagedFiles, AFailedRenameStopsThereAndSaysHowManyWerePlaced) {
         steps.failPlace = k;
         {
             StagedFiles staged(steps);
-            for (const std::string& name : names) ASSERT_TRUE(staged.stage(batch.fd.get(), name, "new " + name, true));
+            ASSERT_TRUE(batch.stageAll(staged));
             const StagedFiles::Placement placement = staged.placeAll();
             EXPECT_EQ(placement.placed, k);
             EXPECT_EQ(placement.error, ENOSPC);
             EXPECT_FALSE(placement.complete());
         }
-        EXPECT_EQ(batch.folder.entries(),
-                  (std::vector<std::string>{"icon.svg", "large.png", "small.png", "xlarge.png"}));
-        for (std::size_t i = 0; i < names.size(); ++i)
-            EXPECT_EQ(readText(batch.folder.path() / names[i]), (i < k ? "new " : "old ") + names[i]);
+        batch.expectFiles([k](std::size_t i) { return i < k; });
     }
 }
 
@@ -92,11 +98,10 @@ TEST(StagedFiles, StagedFilesLeftUnplacedAreRemovedWithTheBatch) {
     Batch batch;
     {
         StagedFiles staged;
-        for (const std::string& name : names) ASSERT_TRUE(staged.stage(batch.fd.get(), name, "new", true));
+        ASSERT_TRUE(batch.stageAll(staged));
         EXPECT_EQ(batch.folder.entries().size(), 2 * names.size());
     }
-    EXPECT_EQ(batch.folder.entries().size(), names.size());
-    for (const std::string& name : names) EXPECT_EQ(readText(batch.folder.path() / name), "old " + name);
+    batch.expectFiles([](std::size_t) { return false; });
 }
 
 }  // namespace
