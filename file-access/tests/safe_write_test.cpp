@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <gs_test/golden.hpp>
 #include <string>
@@ -101,6 +102,10 @@ TEST(TemporaryFiles, ThoseOfAnEndedProcessAreRemovedByTheNextWriteThere) {
     writeText(folder.path() / (".small.png.tmp-" + running + "-0"), "another run's");
     writeText(folder.path() / "notes.tmp-1-0", "the user's");
     fs::create_directory(folder.path() / (".folder.tmp-" + ended + "-1"));
+    // A day old: its number may have been given to another process since.
+    writeText(folder.path() / (".icon.svg.tmp-" + running + "-3"), "yesterday's");
+    fs::last_write_time(folder.path() / (".icon.svg.tmp-" + running + "-3"),
+                        fs::file_time_type::clock::now() - std::chrono::hours(25));
     ASSERT_TRUE(replaceFile(folder.path() / "xlarge.png", "new"));
     EXPECT_EQ(folder.entries(),
               (std::vector<std::string>{".folder.tmp-" + ended + "-1", ".small.png.tmp-" + running + "-0",

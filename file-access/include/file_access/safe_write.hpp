@@ -23,7 +23,8 @@ namespace file_access {
 [[nodiscard]] std::optional<pid_t> temporaryFileOwner(std::string_view name);
 
 // Removes the temporary files in the open folder whose process no longer runs
-// (killed before it could clean up). Files of running processes stay.
+// (killed before it could clean up), and any older than a day. Recent files of
+// running processes stay.
 void removeAbandonedTemporaries(int folder);
 
 // The bytes in a new temporary file in the open folder, named after `name`:

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <ctime>
 
 #include "file_access/descriptor.hpp"
 
@@ -18,6 +19,7 @@ namespace file_access {
 namespace {
 
 constexpr std::string_view temporaryMark = ".tmp-";
+constexpr std::time_t abandonedAfter = 24 * 60 * 60;  // seconds
 
 // A hidden name beside the target, kept under the 255-byte limit of a name.
 std::string temporaryName(const std::string& name, int attempt) {
@@ -92,12 +94,15 @@ void removeAbandonedTemporaries(int folder) {
         ::close(own);
         return;
     }
+    const std::time_t now = std::time(nullptr);
     while (const dirent* entry = ::readdir(listing)) {
         const std::optional<pid_t> owner = temporaryFileOwner(entry->d_name);
-        if (!owner || *owner == ::getpid() || !hasEnded(*owner)) continue;
+        if (!owner || *owner == ::getpid()) continue;
         struct stat status {};
-        if (::fstatat(folder, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode))
-            ::unlinkat(folder, entry->d_name, 0);
+        if (::fstatat(folder, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(status.st_mode)) continue;
+        // A number taken again by another process, or one from another machine
+        // sharing the folder, still lets a day-old file go: no write lasts that long.
+        if (hasEnded(*owner) || now - status.st_mtime > abandonedAfter) ::unlinkat(folder, entry->d_name, 0);
     }
     ::closedir(listing);
 }
