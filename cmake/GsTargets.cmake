@@ -43,28 +43,44 @@ function(gs_add_test target)
   endif()
 endfunction()
 
-# gs_add_benchmark(<target> SOURCES ... LIBRARIES ...)
+# gs_add_benchmark(<target> [PRIVATE_HEADERS] SOURCES ... LIBRARIES ... [INCLUDES ...]):
+# PRIVATE_HEADERS lets it include the library's own src/ headers, INCLUDES adds
+# further folders (the tests' helpers, say).
 function(gs_add_benchmark target)
   if(NOT GS_BENCH)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "PRIVATE_HEADERS" "" "SOURCES;LIBRARIES;INCLUDES" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} gs_warnings benchmark::benchmark benchmark::benchmark_main)
+  gs_private_includes(${target} ${ARG_PRIVATE_HEADERS} "${ARG_INCLUDES}")
 endfunction()
 
-# gs_add_fuzzer(<name> SOURCE <file> CORPUS <dir> LIBRARIES ...): a libFuzzer
-# target under clang with GS_FUZZ, and in every build a replay driver that runs
-# the seed corpus as an ordinary test.
+# The private header folder (src/ of the library being defined) and any others.
+function(gs_private_includes target private folders)
+  if(private)
+    target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
+  endif()
+  if(folders)
+    target_include_directories(${target} PRIVATE ${folders})
+  endif()
+endfunction()
+
+# gs_add_fuzzer(<name> [PRIVATE_HEADERS] SOURCE <file> CORPUS <dir> LIBRARIES ...):
+# a libFuzzer target under clang with GS_FUZZ, and in every build a replay
+# driver that runs the seed corpus as an ordinary test. PRIVATE_HEADERS lets
+# both include the library's own src/ headers.
 function(gs_add_fuzzer name)
-  cmake_parse_arguments(ARG "" "SOURCE;CORPUS" "LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "PRIVATE_HEADERS" "SOURCE;CORPUS" "LIBRARIES" ${ARGN})
   add_executable(${name}_replay ${ARG_SOURCE} ${PROJECT_SOURCE_DIR}/cmake/fuzz_replay_main.cpp)
   target_link_libraries(${name}_replay PRIVATE ${ARG_LIBRARIES} gs_warnings)
+  gs_private_includes(${name}_replay ${ARG_PRIVATE_HEADERS} "")
   add_test(NAME ${name}_seeds COMMAND ${name}_replay ${ARG_CORPUS})
   if(GS_FUZZ)
     add_executable(${name}_fuzz ${ARG_SOURCE})
     target_compile_options(${name}_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_options(${name}_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_libraries(${name}_fuzz PRIVATE ${ARG_LIBRARIES} gs_warnings)
+    gs_private_includes(${name}_fuzz ${ARG_PRIVATE_HEADERS} "")
   endif()
 endfunction()

@@ -354,19 +354,29 @@ TEST(DriverPackageWriter, StoredSourcesThatCannotBeRead) {
               HomeyProjectError::unreadableSource("sources/icones/marque.json"));
 }
 
-// Fails the k-th written entry, or changes the disk just before it.
+// Fails the staging of entry k (in plan order) or the k-th rename, or changes
+// the disk just before an entry.
 class Interference : public FileOperations {
 public:
     std::size_t failAt = SIZE_MAX;
+    std::size_t failRenameAt = SIZE_MAX;
     std::function<void(std::size_t)> before;
 
     void beforeEntry(std::size_t index, const std::filesystem::path&) override {
         current_ = index;
         if (before) before(index);
     }
-    Outcome replaceFile(int folder, const std::string& name, std::string_view bytes, bool replace) override {
-        if (current_ == failAt) return Outcome::failed;
-        return FileOperations::replaceFile(folder, name, bytes, replace);
+    std::optional<std::string> stage(int folder, const std::string& name, std::string_view bytes,
+                                     std::optional<mode_t> mode) override {
+        if (current_ == failAt) return std::nullopt;
+        return FileOperations::stage(folder, name, bytes, mode);
+    }
+    bool place(int folder, const std::string& temporary, const std::string& name, bool replace) override {
+        if (renames_++ == failRenameAt) {
+            errno = ENOSPC;
+            return false;
+        }
+        return FileOperations::place(folder, temporary, name, replace);
     }
     Outcome appendToFile(int folder, const std::string& name, std::string_view bytes) override {
         if (current_ == failAt) return Outcome::failed;
@@ -375,6 +385,7 @@ public:
 
 private:
     std::size_t current_ = SIZE_MAX;
+    std::size_t renames_ = 0;
 };
 
 bool holdsTemporaryFile(const testing::Snapshot& tree) {
@@ -383,27 +394,125 @@ bool holdsTemporaryFile(const testing::Snapshot& tree) {
     return false;
 }
 
-TEST(DriverPackageWriter, FailureAtEachEntryKeepsEarlierOnesAndLeavesNoFragment) {
+// A project holding old files where the full package goes, some still to make.
+struct OldProject : Project {
+    OldProject() {
+        folder.write(".homeyignore", "node_modules");
+        folder.write("drivers/plug/assets/icon.svg", "old icon");
+        folder.write("sources/icones/plug/face.jpg", "old photo");
+    }
+};
+
+TEST(DriverPackageWriter, FailureWhileStagingAnyEntryLeavesTheProjectAsItWas) {
     const std::size_t count = 7;
     for (std::size_t k = 0; k < count; ++k) {
         SCOPED_TRACE(k);
-        Project p;
-        p.folder.write(".homeyignore", "node_modules");
-        p.folder.write("drivers/plug/assets/icon.svg", "old icon");
-        p.folder.write("sources/icones/plug/face.jpg", "old photo");
+        OldProject p;
         const DriverPackage package = fullPackage();
         const auto planned = HomeyProjectWriter().plan(package, p.plug, p.app);
         ASSERT_EQ(planned.size(), count);
+        const auto before = snapshot(p.folder.path());
         Interference interference;
         interference.failAt = k;
         const auto error = writeError([&] { (void)writePackage(interference, package, p.plug, p.app, true); });
         EXPECT_EQ(error, HomeyProjectError::writeFailed(planned[k].path));
-        // The ignore line is written first, so it is there unless it failed.
-        EXPECT_EQ(readAll(p.folder / ".homeyignore"), k == 6 ? "node_modules" : "node_modules\nsources/\n");
-        EXPECT_EQ(readAll(p.folder / "drivers/plug/assets/icon.svg"), k == 0 || k == 6 ? "old icon" : icon);
-        EXPECT_EQ(readAll(p.folder / "sources/icones/plug/face.jpg"), k <= 3 || k == 6 ? "old photo" : "photo bytes");
+        // The ignore line, appended first, is cut off again; the folders made
+        // for the images and the sources are gone.
+        EXPECT_EQ(snapshot(p.folder.path()), before);
+    }
+}
+
+TEST(DriverPackageWriter, FailedRenameAfterOthersSaysWhatWasWrittenAndWhatNot) {
+    // The staged files in the order they are renamed: the ignore line is an append.
+    const std::vector<std::string> staged = {
+        "drivers/plug/assets/icon.svg", "drivers/plug/assets/images/large.png", "sources/icones/plug/modele.json",
+        "sources/icones/plug/face.jpg", "sources/icones/plug/coins-face.json",  "sources/icones/marque.json"};
+    for (std::size_t k = 0; k < staged.size(); ++k) {
+        SCOPED_TRACE(k);
+        OldProject p;
+        const auto before = snapshot(p.folder.path());
+        Interference interference;
+        interference.failRenameAt = k;
+        const auto error = writeError([&] { (void)writePackage(interference, fullPackage(), p.plug, p.app, true); });
+        if (k == 0) {
+            // Nothing was replaced yet: the whole write is taken back.
+            EXPECT_EQ(error, HomeyProjectError::writeFailed(staged[0]));
+            EXPECT_EQ(snapshot(p.folder.path()), before);
+            continue;
+        }
+        std::vector<std::string> written = {".homeyignore"};
+        written.insert(written.end(), staged.begin(), staged.begin() + static_cast<std::ptrdiff_t>(k));
+        const std::vector<std::string> notWritten(staged.begin() + static_cast<std::ptrdiff_t>(k), staged.end());
+        EXPECT_EQ(error, HomeyProjectError::partlyWritten(staged[k], written, notWritten));
+        EXPECT_EQ(readAll(p.folder / "drivers/plug/assets/icon.svg"), icon);
+        EXPECT_EQ(readAll(p.folder / "sources/icones/plug/face.jpg"), k > 3 ? "photo bytes" : "old photo");
         EXPECT_FALSE(holdsTemporaryFile(snapshot(p.folder.path())));
     }
+}
+
+TEST(DriverPackageWriter, ACancelledWriteLeavesTheProjectAsItWas) {
+    OldProject p;
+    const auto before = snapshot(p.folder.path());
+    // Asked before each of the seven entries and once before the renames.
+    for (int answers = 0; answers < 8; ++answers) {
+        SCOPED_TRACE(answers);
+        int asked = 0;
+        FileOperations operations;
+        EXPECT_THROW(
+            (void)writePackage(operations, fullPackage(), p.plug, p.app, true, [&] { return asked++ == answers; }),
+            WriteCancelled);
+        EXPECT_EQ(snapshot(p.folder.path()), before);
+    }
+    int asked = 0;
+    (void)HomeyProjectWriter().write(fullPackage(), p.plug, p.app, true, [&] { return ++asked > 8; });
+    EXPECT_EQ(readAll(p.folder / "sources/icones/plug/face.jpg"), "photo bytes");
+}
+
+TEST(DriverPackageWriter, AFolderWhereAnImageGoesReplacesNothing) {
+    OldProject p;
+    p.folder.folder("drivers/plug/assets/images/large.png");
+    const auto before = snapshot(p.folder.path());
+    const auto error = writeError([&] { (void)HomeyProjectWriter().write(fullPackage(), p.plug, p.app, true); });
+    EXPECT_EQ(error, HomeyProjectError::writeFailed("drivers/plug/assets/images/large.png"));
+    EXPECT_EQ(snapshot(p.folder.path()), before);
+}
+
+TEST(DriverPackageWriter, ADiskFullPartWayReplacesNothing) {
+    OldProject p;
+    DriverPackage package = fullPackage();
+    package.images[DriverImageSize::large] = std::string(100000, 'p');
+    const auto before = snapshot(p.folder.path());
+    // In a child process, so that the file size limit binds nothing else.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{50000, 50000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            (void)HomeyProjectWriter().write(package, p.plug, p.app, true);
+        } catch (const HomeyProjectError& error) {
+            ::_exit(error == HomeyProjectError::writeFailed("drivers/plug/assets/images/large.png") ? 0 : 2);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(snapshot(p.folder.path()), before);
+}
+
+TEST(DriverPackageWriter, TemporaryFilesOfAKilledWriteAreRemovedByTheNext) {
+    OldProject p;
+    const pid_t ended = ::fork();
+    if (ended == 0) ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    const std::string left = ".icon.svg.tmp-" + std::to_string(ended) + "-0";
+    p.folder.write("drivers/plug/assets/" + left, "half an icon");
+    (void)HomeyProjectWriter().write(fullPackage(), p.plug, p.app, true);
+    EXPECT_FALSE(std::filesystem::exists(p.folder / ("drivers/plug/assets/" + left)));
+    EXPECT_FALSE(holdsTemporaryFile(snapshot(p.folder.path())));
 }
 
 TEST(DriverPackageWriter, DiskChangedAfterTheChecks) {
@@ -459,16 +568,15 @@ TEST(DriverPackageWriter, ModesFollowTheUmask) {
     }
 }
 
-TEST(DriverPackageWriter, ReadOnlyFolderFailsThatEntryOnly) {
+TEST(DriverPackageWriter, ReadOnlyFolderReplacesNothing) {
     if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
     Project p;
     p.folder.write("drivers/plug/assets/images/large.png", "old large");
     std::filesystem::permissions(p.folder / "drivers/plug/assets/images", std::filesystem::perms(0555));
+    const auto before = snapshot(p.folder.path());
     const auto error = writeError([&] { (void)HomeyProjectWriter().write(fullPackage(), p.plug, p.app, true); });
     EXPECT_EQ(error, HomeyProjectError::writeFailed("drivers/plug/assets/images/large.png"));
-    EXPECT_EQ(readAll(p.folder / "drivers/plug/assets/icon.svg"), icon);
-    EXPECT_EQ(readAll(p.folder / "drivers/plug/assets/images/large.png"), "old large");
-    EXPECT_EQ(readAll(p.folder / ".homeyignore"), "sources/\n");
+    EXPECT_EQ(snapshot(p.folder.path()), before);
 }
 
 }  // namespace

@@ -49,7 +49,8 @@ std::vector<std::string> preferredLanguages(const Environment& environment) {
 }
 
 std::optional<ExitCode> ExitCode::fromRawValue(std::int32_t raw) {
-    if (raw < success || raw > fileError) return std::nullopt;
+    if ((raw < success || raw > fileError) && raw != hangUp && raw != interrupted && raw != terminated)
+        return std::nullopt;
     return ExitCode(static_cast<Case>(raw));
 }
 
@@ -111,6 +112,21 @@ std::string displayed(std::string_view text) {
         i += k;
     }
     return out;
+}
+
+std::string joined(const std::vector<std::string>& texts) {
+    std::string list;
+    for (const std::string& text : texts) {
+        if (!list.empty()) list += ", ";
+        list += displayed(text);
+    }
+    return list;
+}
+
+std::string partialWriteFailure(std::string_view failed, const std::vector<std::string>& written,
+                                const std::vector<std::string>& notWritten, Language language) {
+    return concat({writeFailure(failed, language), "\n", language.choose("Écrits : ", "Written: "), joined(written),
+                   ".\n", language.choose("Non écrits : ", "Not written: "), joined(notWritten), "."});
 }
 
 }  // namespace icon_command

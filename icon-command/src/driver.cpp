@@ -3,17 +3,18 @@
 // app.
 
 #include <algorithm>
+#include <file_access/bounded_read.hpp>
 #include <homey_project/compliance_report.hpp>
 #include <homey_project/driver_package_writer.hpp>
 #include <homey_project/homey_app.hpp>
 #include <homey_project/source_layout.hpp>
-#include <image_io/bounded_file.hpp>
 
 #include "commands.hpp"
 #include "icon_command/files.hpp"
 #include "messages.hpp"
 #include "report_text.hpp"
 #include "starting_model.hpp"
+#include "write_signals.hpp"
 
 namespace icon_command::IconCommand {
 
@@ -35,15 +36,6 @@ NameSet driverFlags() {
     return flags;
 }
 
-std::string joined(const std::vector<std::string>& texts) {
-    std::string list;
-    for (const std::string& text : texts) {
-        if (!list.empty()) list += ", ";
-        list += displayed(text);
-    }
-    return list;
-}
-
 // A refused or failed write, after the plan and the report were shown.
 CommandError writeError(const HomeyProjectError& error, Language language) {
     switch (error.kind()) {
@@ -59,6 +51,9 @@ CommandError writeError(const HomeyProjectError& error, Language language) {
                                         displayed(error.path()), "."}),
                                 ExitCode::fileError);
         case Kind::writeFailed:
+            if (!error.written().empty())
+                return CommandError(partialWriteFailure(error.path(), error.written(), error.notWritten(), language),
+                                    ExitCode::fileError);
             return CommandError(writeFailure(error.path(), language), ExitCode::fileError);
         case Kind::unreadableSource:
         case Kind::newerModel:
@@ -154,7 +149,7 @@ ExitCode runDriver(const ParsedArguments& parsed, const Console& console, Langua
         for (const std::string& line : rendered.issueLines) console.err(concat({"⚠︎ ", line}));
         package.images = std::move(rendered.images);
         // A photo that cannot be read again only loses its copy among the sources.
-        if (std::optional<std::string> bytes = readFile(photo->second, image_io::imageFileLimit)) {
+        if (std::optional<std::string> bytes = readFile(photo->second, file_access::imageFileLimit)) {
             package.sourcePhotos.push_back({sourcePhotoName(photo->second), std::move(*bytes)});
         }
     }
@@ -180,9 +175,15 @@ ExitCode runDriver(const ParsedArguments& parsed, const Console& console, Langua
         return ExitCode::success;
     }
 
+    // A signal while the files are staged gives the write up with nothing
+    // replaced; once they are being renamed the write ends first.
+    const WriteSignals signals;
     std::vector<homey_project::PlannedWrite> written;
     try {
-        written = writer.write(package, driver, app, parsed.hasFlag("remplacer"));
+        written = writer.write(package, driver, app, parsed.hasFlag("remplacer"), [&] { return signals.received(); });
+    } catch (const homey_project::WriteCancelled&) {
+        console.err(interruptedWrite(language));
+        return signals.exitCode();
     } catch (const HomeyProjectError& error) {
         throw writeError(error, language);
     }
@@ -191,6 +192,7 @@ ExitCode runDriver(const ParsedArguments& parsed, const Console& console, Langua
     console.out("");
     console.out(concat({NumberText::integer(static_cast<std::int64_t>(written.size())),
                         language.choose(" fichiers écrits.", " files written.")}));
+    if (signals.received()) return signals.exitCode();
     return report.failures().empty() ? ExitCode::success : ExitCode::failure;
 }
 

@@ -1,9 +1,9 @@
 // The images and check commands, and the rendering of driver images from a
 // photo that the driver command shares.
 
+#include <file_access/bounded_read.hpp>
 #include <homey_project/compliance_report.hpp>
 #include <homey_project/driver_image_check.hpp>
-#include <image_io/bounded_file.hpp>
 #include <photo_analysis/driver_image_renderer.hpp>
 #include <photo_analysis/photo_analysis_error.hpp>
 #include <photo_analysis/subject_extraction.hpp>
@@ -14,6 +14,7 @@
 #include "icon_command/files.hpp"
 #include "messages.hpp"
 #include "report_text.hpp"
+#include "write_signals.hpp"
 
 namespace icon_command::IconCommand {
 
@@ -100,23 +101,39 @@ ExitCode runImages(const ParsedArguments& parsed, const Console& console, Langua
     // Everything is rendered before anything is made or written.
     const RenderedImages rendered = renderImages(parsed.positionals.front(), language);
 
+    MadeFolders made;
     std::error_code error;
-    fs::create_directories(folder, error);
-    if (error || !fs::is_directory(folder, error)) {
+    if (!made.create(folder) || !fs::is_directory(folder, error)) {
+        made.removeAll();
         throw CommandError(concat({language.choose("Impossible de créer le dossier ", "Cannot create the folder "),
                                    displayed(folder.string()), "."}),
                            ExitCode::fileError);
     }
-    for (const auto& [size, png] : rendered.images) {
-        const std::string file = (folder / homey_project::fileName(size)).string();
-        writeFile(png, file, language);
-        console.out(concat({language.choose("Image écrite : ", "Image written: "), displayed(file)}));
+    // The three images are replaced together or not at all; a signal while
+    // they are staged gives the write up, one during the renames waits for them.
+    std::vector<OutputFile> files;
+    for (const auto& [size, png] : rendered.images)
+        files.push_back({(folder / homey_project::fileName(size)).string(), png});
+    const WriteSignals signals;
+    bool written = false;
+    try {
+        written = writeFilesTogether(folder, files, language, [&] { return signals.received(); });
+    } catch (const CommandError&) {
+        made.removeAll();
+        throw;
     }
+    if (!written) {
+        made.removeAll();
+        console.err(interruptedWrite(language));
+        return signals.exitCode();
+    }
+    for (const OutputFile& file : files)
+        console.out(concat({language.choose("Image écrite : ", "Image written: "), displayed(file.path)}));
     for (const std::string& line : rendered.issueLines) console.err(concat({"⚠︎ ", line}));
     console.out(language.choose(
         "Rappel : le Homey App Store exige une vraie photographie de l’appareil, sur fond blanc.",
         "Reminder: the Homey App Store requires a real photograph of the device, on a white background."));
-    return ExitCode::success;
+    return signals.received() ? signals.exitCode() : ExitCode::success;
 }
 
 ExitCode runCheck(const ParsedArguments& parsed, const Console& console, Language language) {
@@ -126,7 +143,7 @@ ExitCode runCheck(const ParsedArguments& parsed, const Console& console, Languag
                                            "Usage: glyphctl check <icon.svg> [--images folder]")));
     }
     const std::string& iconPath = parsed.positionals.front();
-    const std::optional<std::string> icon = readFile(iconPath, image_io::textFileLimit);
+    const std::optional<std::string> icon = readFile(iconPath, file_access::textFileLimit);
     if (!icon) {
         throw CommandError(concat({language.choose("Impossible de lire ", "Cannot read "), displayed(iconPath), "."}),
                            ExitCode::fileError);
@@ -136,7 +153,7 @@ ExitCode runCheck(const ParsedArguments& parsed, const Console& console, Languag
     if (const auto folder = parsed.options.find("images"); folder != parsed.options.end()) {
         for (const DriverImageSize size : homey_project::allDriverImageSizes) {
             if (std::optional<std::string> bytes =
-                    readFile(fs::path(folder->second) / homey_project::fileName(size), image_io::imageFileLimit)) {
+                    readFile(fs::path(folder->second) / homey_project::fileName(size), file_access::imageFileLimit)) {
                 images.emplace(size, std::move(*bytes));
             }
         }

@@ -75,6 +75,9 @@ icon_command::Environment processEnvironment() {
 int main(int argc, char** argv) {
     // A reader that goes away shows as a failed write (EPIPE), not as a signal.
     std::signal(SIGPIPE, SIG_IGN);
+    // A file grown past the size limit fails its write, so that the write is
+    // taken back, instead of ending the program halfway through it.
+    std::signal(SIGXFSZ, SIG_IGN);
     occupyClosedStandardStreams();
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const std::string version = icon_command::IconCommand::version();

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "icon_command/console.hpp"
 
@@ -24,6 +25,19 @@ std::string displayed(std::string_view text);
 // The message of a file that could not be written.
 inline std::string writeFailure(std::string_view path, Language language) {
     return concat({language.choose("Impossible d’écrire ", "Cannot write "), displayed(path), "."});
+}
+
+// The texts as displayed, joined with ", ".
+std::string joined(const std::vector<std::string>& texts);
+
+// A write that stopped after putting some of its files in place: the file
+// that failed, then the files written and those left as they were.
+std::string partialWriteFailure(std::string_view failed, const std::vector<std::string>& written,
+                                const std::vector<std::string>& notWritten, Language language);
+
+// A write given up at a signal before anything was replaced.
+inline std::string_view interruptedWrite(Language language) {
+    return language.choose("Écriture interrompue : rien n’a été remplacé.", "Write interrupted: nothing was replaced.");
 }
 
 // A malformed command.

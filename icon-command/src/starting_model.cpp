@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <file_access/bounded_read.hpp>
 #include <icon_geometry/model_input.hpp>
-#include <image_io/bounded_file.hpp>
 
 #include "icon_command/files.hpp"
 #include "messages.hpp"
@@ -23,7 +23,7 @@ using icon_geometry::Orientation;
 
 // Model files are text files: read through the project's bounded reader, at
 // most 16 MiB, regular files only.
-constexpr std::size_t modelFileLimit = image_io::textFileLimit;
+constexpr std::size_t modelFileLimit = file_access::textFileLimit;
 
 std::string lowerCaseCaseName(std::string_view caseName) {
     std::string name(caseName);

@@ -6,6 +6,7 @@
 #include <icon_geometry/model_input.hpp>
 
 #include "fixtures.hpp"
+#include "messages.hpp"
 
 namespace icon_command {
 namespace {
@@ -218,6 +219,31 @@ TEST(DriverCommand, ExistingFilesAreReplacedOnlyWhenAsked) {
     EXPECT_EQ(replaced.err, "");
     EXPECT_TRUE(replaced.out.ends_with("\n\n2 fichiers écrits.\n")) << replaced.out;
     EXPECT_NE(testing::tree(project.folder.path()), before);
+}
+
+TEST(DriverCommand, AFolderWhereAnImageGoesReplacesNothing) {
+    const Project project;
+    testing::writeText(project.folder.file("face.png"), testing::squarePhoto(120, 60));
+    const std::vector<std::string> write = {"driver",     project.root.string(),           "capteur",
+                                            "--photo",    project.folder.file("face.png"), "--write",
+                                            "--overwrite"};
+    ASSERT_LE(runTool(write, Language::en).code, 1);
+    fs::remove(project.file("drivers/capteur/assets/images/xlarge.png"));
+    fs::create_directory(project.file("drivers/capteur/assets/images/xlarge.png"));
+    const auto before = testing::tree(project.folder.path());
+    const Transcript t = runTool({"driver", project.root.string(), "capteur", "--template", "bulb", "--photo",
+                                  project.folder.file("face.png"), "--write", "--overwrite"},
+                                 Language::en);
+    EXPECT_EQ(t.code, 3);
+    EXPECT_TRUE(t.err.ends_with("\nCannot write drivers/capteur/assets/images/xlarge.png.\n")) << t.err;
+    EXPECT_EQ(testing::tree(project.folder.path()), before);
+}
+
+TEST(DriverCommand, AWriteStoppedPartWayListsWhatItWroteAndWhatNot) {
+    EXPECT_EQ(partialWriteFailure("b.png", {".homeyignore", "a.svg"}, {"b.png", "c.json"}, Language::en),
+              "Cannot write b.png.\nWritten: .homeyignore, a.svg.\nNot written: b.png, c.json.");
+    EXPECT_EQ(partialWriteFailure("b.png", {"a.svg"}, {"b.png"}, Language::fr),
+              "Impossible d’écrire b.png.\nÉcrits : a.svg.\nNon écrits : b.png.");
 }
 
 TEST(DriverCommand, TheFacePhotoKeepsItsExtensionInLowerCase) {

@@ -121,6 +121,32 @@ TEST(ImagesCommand, WritesThreeImagesOfAPhotoWithTheirFullPaths) {
     }
 }
 
+TEST(ImagesCommand, AFolderWhereAnImageGoesReplacesNoImage) {
+    TemporaryFolder folder;
+    testing::writeText(folder.file("photo.png"), testing::squarePhoto(120, 60));
+    testing::writeText(folder.file("out/small.png"), "old small");
+    testing::writeText(folder.file("out/large.png"), "old large");
+    fs::create_directories(folder.path() / "out/xlarge.png");
+    const auto before = testing::tree(folder.path());
+    const Transcript t = runTool({"images", folder.file("photo.png"), "-o", folder.file("out")}, Language::en);
+    EXPECT_EQ(t.code, 3);
+    EXPECT_EQ(t.out, "");
+    EXPECT_EQ(t.err, "Cannot write " + folder.file("out/xlarge.png") + ".\n");
+    EXPECT_EQ(testing::tree(folder.path()), before);
+}
+
+TEST(ImagesCommand, AFailedWriteRemovesTheFoldersItMade) {
+    TemporaryFolder folder;
+    testing::writeText(folder.file("photo.png"), testing::squarePhoto(120, 60));
+    fs::create_directories(folder.path() / "a/b/large.png");
+    const Transcript t = runTool({"images", folder.file("photo.png"), "-o", folder.file("a/b")}, Language::en);
+    EXPECT_EQ(t.code, 3);
+    const Transcript made =
+        runTool({"images", folder.file("photo.png"), "-o", folder.file("new/deeper")}, Language::en);
+    EXPECT_EQ(made.code, 0) << made.err;
+    EXPECT_TRUE(fs::is_regular_file(folder.path() / "new/deeper/xlarge.png"));
+}
+
 TEST(ImagesCommand, WithoutOutputWritesIntoTheWorkingFolder) {
     TemporaryFolder folder;
     testing::writeText(folder.file("photo.png"), testing::devicePhoto());

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -57,9 +59,22 @@ public:
     [[nodiscard]] virtual std::optional<icon_geometry::Camera> brandCamera(const HomeyApp& app) const = 0;
 };
 
+// A write abandoned at its caller's request before any file was put in place:
+// nothing in the project was replaced, and nothing it staged is left.
+class WriteCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "write cancelled"; }
+};
+
 // Writes a driver's files into the project and never outside it: every target is
-// confined on real paths, checked again just before it is written, and written
-// into the folder the check resolved; each file is replaced atomically.
+// confined on real paths, checked again just before it is staged, and staged
+// into the folder the check resolved. Only once every file is staged in full
+// are they renamed over their targets, so a failure while staging (no space,
+// no permission, a folder in the way) replaces nothing and takes back every
+// temporary file, folder and ".homeyignore" line it made. A rename that fails
+// after others succeeded (rare: the space is already taken) is a writeFailed
+// error listing what was written and what was not. Temporary files left in a
+// folder by a write that was killed are removed by the next write there.
 class HomeyProjectWriter final : public HomeyProjectWriting {
 public:
     struct Entry {
@@ -73,6 +88,11 @@ public:
                                    const HomeyApp& app) const override;
     std::vector<PlannedWrite> write(const DriverPackage& package, const HomeyDriver& driver, const HomeyApp& app,
                                     bool overwrite) const override;
+    // The same write, asking `cancelled` before each file is staged and once
+    // more before the renames: when it answers true, everything staged is taken
+    // back and WriteCancelled is thrown. The renames, once begun, run to the end.
+    std::vector<PlannedWrite> write(const DriverPackage& package, const HomeyDriver& driver, const HomeyApp& app,
+                                    bool overwrite, const std::function<bool()>& cancelled) const;
     std::optional<icon_geometry::IconModel> savedModel(const HomeyDriver& driver, const HomeyApp& app) const override;
     std::optional<icon_geometry::Camera> brandCamera(const HomeyApp& app) const override;
 

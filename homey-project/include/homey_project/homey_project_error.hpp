@@ -18,7 +18,7 @@ public:
         unknownDriver,     // path(): the driver's id
         wouldOverwrite,    // paths(): existing planned files, in plan order
         outsideProject,    // path(): the target's full path
-        writeFailed,       // path(): relative path
+        writeFailed,       // path(): relative path; after a partial write also written() and notWritten()
         unreadableSource,  // path(): relative path
         newerModel,        // path(): relative path
         notAHomeyApp,      // no payload
@@ -30,6 +30,15 @@ public:
     }
     static HomeyProjectError outsideProject(std::string path) { return {Kind::outsideProject, std::move(path), {}}; }
     static HomeyProjectError writeFailed(std::string path) { return {Kind::writeFailed, std::move(path), {}}; }
+    // A write that stopped after putting some of its files in place: the entry
+    // that failed, the files written and those not, in write order.
+    static HomeyProjectError partlyWritten(std::string path, std::vector<std::string> written,
+                                           std::vector<std::string> notWritten) {
+        HomeyProjectError error{Kind::writeFailed, std::move(path), {}};
+        error.written_ = std::move(written);
+        error.notWritten_ = std::move(notWritten);
+        return error;
+    }
     static HomeyProjectError unreadableSource(std::string path) {
         return {Kind::unreadableSource, std::move(path), {}};
     }
@@ -41,11 +50,16 @@ public:
     const std::string& path() const { return path_; }
     // The paths of wouldOverwrite (empty for the other cases).
     const std::vector<std::string>& paths() const { return paths_; }
+    // After a write that stopped part-way (both empty otherwise): what it
+    // wrote, and what it left as it was.
+    const std::vector<std::string>& written() const { return written_; }
+    const std::vector<std::string>& notWritten() const { return notWritten_; }
 
     const char* what() const noexcept override;
 
     friend bool operator==(const HomeyProjectError& a, const HomeyProjectError& b) {
-        return a.kind_ == b.kind_ && a.path_ == b.path_ && a.paths_ == b.paths_;
+        return a.kind_ == b.kind_ && a.path_ == b.path_ && a.paths_ == b.paths_ && a.written_ == b.written_ &&
+               a.notWritten_ == b.notWritten_;
     }
 
 private:
@@ -55,6 +69,8 @@ private:
     Kind kind_;
     std::string path_;
     std::vector<std::string> paths_;
+    std::vector<std::string> written_;
+    std::vector<std::string> notWritten_;
 };
 
 }  // namespace homey_project

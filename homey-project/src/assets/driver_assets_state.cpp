@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 
 #include "bytes.hpp"
+#include "file_access/bounded_read.hpp"
 #include "homey_project/source_layout.hpp"
-#include "image_io/bounded_file.hpp"
 #include "platform/md5.hpp"
 
 namespace homey_project {
@@ -12,7 +12,7 @@ namespace homey_project {
 DriverAssetsState DriverAssetsState::load(const HomeyDriver& driver, const HomeyApp& app) {
     DriverAssetsState state;
 
-    const std::optional<std::string> icon = image_io::readBoundedFile(driver.iconFile(), image_io::textFileLimit);
+    const std::optional<std::string> icon = file_access::readBoundedFile(driver.iconFile(), file_access::textFileLimit);
     if (!icon) {
         state.icon.value = IconState::Missing{};
     } else {
@@ -23,14 +23,14 @@ DriverAssetsState DriverAssetsState::load(const HomeyDriver& driver, const Homey
         } else {
             // The app's icon is read only for a driver icon that validates.
             const std::optional<std::string> appIcon =
-                image_io::readBoundedFile(app.iconFile(), image_io::textFileLimit);
+                file_access::readBoundedFile(app.iconFile(), file_access::textFileLimit);
             state.icon.value = IconState::Valid{appIcon && platform::identicalFiles(*icon, *appIcon)};
         }
     }
 
     for (DriverImageSize size : allDriverImageSizes) {
         const std::optional<std::string> bytes =
-            image_io::readBoundedFile(driver.imageFile(size), image_io::imageFileLimit);
+            file_access::readBoundedFile(driver.imageFile(size), file_access::imageFileLimit);
         ImageState image;
         if (!bytes) {
             image.value = ImageState::Missing{};

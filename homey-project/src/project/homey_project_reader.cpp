@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "file_access/bounded_read.hpp"
 #include "homey_project/homey_app.hpp"
-#include "image_io/bounded_file.hpp"
 #include "project/manifest.hpp"
 
 namespace homey_project {
@@ -41,7 +41,7 @@ std::vector<std::string> subfolderNames(const std::filesystem::path& folder) {
 }
 
 std::optional<std::string> readText(const std::filesystem::path& path) {
-    return image_io::readBoundedFile(path, image_io::textFileLimit);
+    return file_access::readBoundedFile(path, file_access::textFileLimit);
 }
 
 }  // namespace

@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "bytes.hpp"
+#include "file_access/bounded_read.hpp"
 #include "homey_project/similarity.hpp"
 #include "icon_geometry/icon_geometry_error.hpp"
 #include "icon_geometry/ink_mask.hpp"
 #include "icon_geometry/svg_document.hpp"
 #include "icon_geometry/svg_validator.hpp"
 #include "icon_geometry/vector.hpp"
-#include "image_io/bounded_file.hpp"
 #include "platform/md5.hpp"
 
 namespace homey_project {
@@ -20,10 +20,10 @@ using Item = ComplianceItem;
 using Status = ComplianceStatus;
 
 std::optional<std::string> readText(const std::filesystem::path& path) {
-    return image_io::readBoundedFile(path, image_io::textFileLimit);
+    return file_access::readBoundedFile(path, file_access::textFileLimit);
 }
 std::optional<std::string> readImage(const std::filesystem::path& path) {
-    return image_io::readBoundedFile(path, image_io::imageFileLimit);
+    return file_access::readBoundedFile(path, file_access::imageFileLimit);
 }
 
 template <class... Cases>

@@ -9,11 +9,13 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
+#include "file_access/bounded_read.hpp"
+#include "file_access/descriptor.hpp"
+#include "file_access/staged_files.hpp"
 #include "homey_project/source_layout.hpp"
 #include "icon_geometry/geometry_coding.hpp"
 #include "icon_geometry/json.hpp"
 #include "icon_geometry/model_input.hpp"
-#include "image_io/bounded_file.hpp"
 #include "writer/confinement.hpp"
 #include "writer/ignore_file.hpp"
 #include "writer/package_writer.hpp"
@@ -45,7 +47,7 @@ bool somethingExists(const std::filesystem::path& path) {
 }
 
 std::optional<std::string> readText(const std::filesystem::path& path) {
-    return image_io::readBoundedFile(path, image_io::textFileLimit);
+    return file_access::readBoundedFile(path, file_access::textFileLimit);
 }
 
 // The stored camera already says the same: its own bytes, or any JSON that
@@ -93,22 +95,6 @@ std::vector<PlannedWrite> planOf(const std::vector<KindedEntry>& entries, const 
     return plan;
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { reset(-1); }
-    void reset(int fd) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // Where an open folder really is, as the kernel knows it.
 std::string openedPath(int fd) {
     std::array<char, 4096> buffer{};
@@ -127,6 +113,141 @@ void checkIgnoreFile(const std::filesystem::path& file, const HomeyApp& app) {
     if (::lstat(file.c_str(), &status) != 0) return;
     const std::string relative = HomeyProjectWriter::relativePath(file, app.root);
     if (!S_ISREG(status.st_mode) || !readText(file)) throw HomeyProjectError::writeFailed(relative);
+}
+
+// What staging a package did to the project, so that it can be taken back:
+// the files staged, the folders made and the ".homeyignore" line appended.
+class PackageStaging {
+public:
+    explicit PackageStaging(FileOperations& operations) : operations_(operations), staged_(operations) {}
+
+    FileOperations& operations() { return operations_; }
+
+    // The folder `name` inside `parent`, made when missing and then remembered.
+    int openFolder(int parent, const std::string& name) {
+        bool made = false;
+        const int fd = operations_.openFolder(parent, name, made);
+        if (fd >= 0 && made) {
+            file_access::Descriptor kept(::fcntl(parent, F_DUPFD_CLOEXEC, 0));
+            // Without a descriptor of its parent the folder could not be removed again.
+            if (!kept.isOpen()) {
+                ::close(fd);
+                ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+                return -1;
+            }
+            madeFolders_.push_back({std::move(kept), name});
+        }
+        return fd;
+    }
+
+    bool append(int folder, const std::string& name, std::string_view bytes, std::string relative) {
+        struct stat status {};
+        if (::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) return false;
+        if (operations_.appendToFile(folder, name, bytes) != FileOperations::Outcome::done) return false;
+        appended_ = Appended{file_access::Descriptor(::fcntl(folder, F_DUPFD_CLOEXEC, 0)), name, status.st_size,
+                             status.st_size + static_cast<off_t>(bytes.size()), std::move(relative)};
+        return true;
+    }
+
+    bool stage(int folder, const std::string& name, std::string_view bytes, bool replace, std::string relative) {
+        if (!staged_.stage(folder, name, bytes, replace)) return false;
+        stagedPaths_.push_back(std::move(relative));
+        return true;
+    }
+
+    // Removes the staged files and the folders made, and cuts the appended line off.
+    void takeBack() noexcept {
+        staged_.abandon();
+        if (appended_ && appended_->folder.isOpen())
+            operations_.cutBack(appended_->folder.get(), appended_->name, appended_->length, appended_->grownTo);
+        appended_.reset();
+        for (auto it = madeFolders_.rbegin(); it != madeFolders_.rend(); ++it)
+            ::unlinkat(it->parent.get(), it->name.c_str(), AT_REMOVEDIR);
+        madeFolders_.clear();
+    }
+
+    // Puts every staged file in place. When the first cannot be, nothing has
+    // changed and everything is taken back; when a later one cannot, the error
+    // says what was written and what was not.
+    void placeAll() {
+        const file_access::StagedFiles::Placement placement = staged_.placeAll();
+        if (placement.complete()) {
+            // The new folders' own entries reach the disk too.
+            for (const MadeFolder& folder : madeFolders_) ::fsync(folder.parent.get());
+            return;
+        }
+        const std::string& failed = stagedPaths_[placement.placed];
+        if (placement.placed == 0) {
+            takeBack();
+            if (placement.error == EEXIST) throw HomeyProjectError::wouldOverwrite({failed});
+            throw HomeyProjectError::writeFailed(failed);
+        }
+        std::vector<std::string> written;
+        if (appended_) written.push_back(appended_->relative);
+        written.insert(written.end(), stagedPaths_.begin(),
+                       stagedPaths_.begin() + static_cast<std::ptrdiff_t>(placement.placed));
+        std::vector<std::string> notWritten(stagedPaths_.begin() + static_cast<std::ptrdiff_t>(placement.placed),
+                                            stagedPaths_.end());
+        throw HomeyProjectError::partlyWritten(failed, std::move(written), std::move(notWritten));
+    }
+
+private:
+    struct MadeFolder {
+        file_access::Descriptor parent;
+        std::string name;
+    };
+    struct Appended {
+        file_access::Descriptor folder;
+        std::string name;
+        off_t length;
+        off_t grownTo;
+        std::string relative;
+    };
+
+    FileOperations& operations_;
+    file_access::StagedFiles staged_;
+    std::vector<std::string> stagedPaths_;
+    std::vector<MadeFolder> madeFolders_;
+    std::optional<Appended> appended_;
+};
+
+// Checks one entry again on the disk as it is now, then stages it in the folder
+// this check resolved, under the target's own name (or appends its line).
+void stageEntry(PackageStaging& staging, std::size_t index, const HomeyProjectWriter::Entry& entry,
+                const std::string& relative, const HomeyApp& app, bool overwrite) {
+    staging.operations().beforeEntry(index, entry.url);
+    const std::optional<std::string> base = confinement::realRoot(app.root);
+    const std::optional<confinement::Resolved> target = confinement::resolve(entry.url);
+    if (!base || !target || !confinement::isBelow(target->full(), *base))
+        throw HomeyProjectError::outsideProject(confinement::standardized(entry.url));
+    const std::string name = std::filesystem::path(confinement::standardized(entry.url)).filename().native();
+    const std::optional<confinement::Resolved> folder =
+        confinement::resolve(std::filesystem::path(confinement::standardized(entry.url)).parent_path());
+    if (!folder || (folder->full() != *base && !confinement::isBelow(folder->full(), *base)))
+        throw HomeyProjectError::outsideProject(confinement::standardized(entry.url));
+
+    // The resolved folder holds no link; one swapped in since is refused, and
+    // the folder opened must still be the one resolved.
+    file_access::Descriptor fd(::open(folder->existing.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.isOpen()) throw HomeyProjectError::writeFailed(relative);
+    if (openedPath(fd.get()) != folder->existing)
+        throw HomeyProjectError::outsideProject(confinement::standardized(entry.url));
+    for (const std::string& component : folder->missing) {
+        fd.reset(staging.openFolder(fd.get(), component));
+        if (!fd.isOpen()) throw HomeyProjectError::writeFailed(relative);
+    }
+
+    struct stat status {};
+    const bool present = ::fstatat(fd.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+    if (entry.isAppend && present) {
+        if (!staging.append(fd.get(), name, entry.data, relative)) throw HomeyProjectError::writeFailed(relative);
+        return;
+    }
+    // A file that appeared since the checks is not replaced without leave, nor is
+    // a new ".homeyignore" put over one that appeared meanwhile.
+    const bool replace = overwrite && !entry.isAppend;
+    if (present && !replace) throw HomeyProjectError::wouldOverwrite({relative});
+    if (!staging.stage(fd.get(), name, entry.data, replace, relative)) throw HomeyProjectError::writeFailed(relative);
 }
 
 }  // namespace
@@ -184,12 +305,19 @@ std::vector<PlannedWrite> HomeyProjectWriter::plan(const DriverPackage& package,
 
 std::vector<PlannedWrite> HomeyProjectWriter::write(const DriverPackage& package, const HomeyDriver& driver,
                                                     const HomeyApp& app, bool overwrite) const {
+    return write(package, driver, app, overwrite, {});
+}
+
+std::vector<PlannedWrite> HomeyProjectWriter::write(const DriverPackage& package, const HomeyDriver& driver,
+                                                    const HomeyApp& app, bool overwrite,
+                                                    const std::function<bool()>& cancelled) const {
     FileOperations operations;
-    return writePackage(operations, package, driver, app, overwrite);
+    return writePackage(operations, package, driver, app, overwrite, cancelled);
 }
 
 std::vector<PlannedWrite> writePackage(FileOperations& operations, const DriverPackage& package,
-                                       const HomeyDriver& driver, const HomeyApp& app, bool overwrite) {
+                                       const HomeyDriver& driver, const HomeyApp& app, bool overwrite,
+                                       const std::function<bool()>& cancelled) {
     bool known = false;
     for (const HomeyDriver& d : app.drivers) known = known || d.id == driver.id;
     if (!known) throw HomeyProjectError::unknownDriver(driver.id);
@@ -234,45 +362,20 @@ std::vector<PlannedWrite> writePackage(FileOperations& operations, const DriverP
     for (std::size_t i = 0; i < entries.size(); ++i)
         if (entries[i].kind != EntryKind::ignoreLine) order.push_back(i);
 
-    for (std::size_t index : order) {
-        const HomeyProjectWriter::Entry& entry = entries[index].entry;
-        const std::string relative = plan[index].path;
-        operations.beforeEntry(index, entry.url);
-
-        // Checked again on the disk as it is now, and written into the folder
-        // this check resolved, under the target's own name.
-        const std::optional<std::string> base = confinement::realRoot(app.root);
-        const std::optional<confinement::Resolved> target = confinement::resolve(entry.url);
-        if (!base || !target || !confinement::isBelow(target->full(), *base))
-            throw HomeyProjectError::outsideProject(confinement::standardized(entry.url));
-        const std::string name = std::filesystem::path(confinement::standardized(entry.url)).filename().native();
-        const std::optional<confinement::Resolved> folder =
-            confinement::resolve(std::filesystem::path(confinement::standardized(entry.url)).parent_path());
-        if (!folder || (folder->full() != *base && !confinement::isBelow(folder->full(), *base)))
-            throw HomeyProjectError::outsideProject(confinement::standardized(entry.url));
-
-        // The resolved folder holds no link; one swapped in since is refused, and
-        // the folder opened must still be the one resolved.
-        Descriptor fd(::open(folder->existing.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (fd.get() < 0) throw HomeyProjectError::writeFailed(relative);
-        if (openedPath(fd.get()) != folder->existing)
-            throw HomeyProjectError::outsideProject(confinement::standardized(entry.url));
-        for (const std::string& component : folder->missing) {
-            fd.reset(operations.openFolder(fd.get(), component));
-            if (fd.get() < 0) throw HomeyProjectError::writeFailed(relative);
+    // Every file is staged before any is put in place: a failure or a
+    // cancellation up to then takes back all the staging did.
+    PackageStaging staging(operations);
+    try {
+        for (std::size_t index : order) {
+            if (cancelled && cancelled()) throw WriteCancelled();
+            stageEntry(staging, index, entries[index].entry, plan[index].path, app, overwrite);
         }
-
-        struct stat status {};
-        const bool present = ::fstatat(fd.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
-        FileOperations::Outcome outcome;
-        if (entry.isAppend && present)
-            outcome = operations.appendToFile(fd.get(), name, entry.data);
-        else
-            // A new ".homeyignore" never replaces one that appeared meanwhile.
-            outcome = operations.replaceFile(fd.get(), name, entry.data, overwrite && !entry.isAppend);
-        if (outcome == FileOperations::Outcome::exists) throw HomeyProjectError::wouldOverwrite({relative});
-        if (outcome != FileOperations::Outcome::done) throw HomeyProjectError::writeFailed(relative);
+        if (cancelled && cancelled()) throw WriteCancelled();
+    } catch (...) {
+        staging.takeBack();
+        throw;
     }
+    staging.placeAll();
     return plan;
 }
 

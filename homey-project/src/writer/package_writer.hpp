@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -8,9 +9,11 @@
 
 namespace homey_project {
 
-// The write with its file operations handed in.
+// The write with its file operations handed in; `cancelled`, when given, is
+// asked before each entry is staged and once more before the renames.
 std::vector<PlannedWrite> writePackage(FileOperations& operations, const DriverPackage& package,
-                                       const HomeyDriver& driver, const HomeyApp& app, bool overwrite);
+                                       const HomeyDriver& driver, const HomeyApp& app, bool overwrite,
+                                       const std::function<bool()>& cancelled = {});
 
 // A stored model written by a newer program: an integral "version" of 3 or more,
 // including one too large for a 64-bit integer.

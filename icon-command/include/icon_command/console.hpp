@@ -49,6 +49,10 @@ struct ExitCode {
         failure = 1,    // a failed check or a refused write
         usage = 2,      // a malformed command
         fileError = 3,  // an unreadable or unwritable file
+        // A write given up or finished after a signal: 128 and the signal's number.
+        hangUp = 129,
+        interrupted = 130,
+        terminated = 143,
     };
 
     Case value = success;

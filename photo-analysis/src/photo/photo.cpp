@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "image_io/bounded_file.hpp"
+#include "file_access/bounded_read.hpp"
 #include "image_io/image.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
 #include "platform/resampling.hpp"
@@ -60,7 +60,7 @@ Photo Photo::decode(std::span<const std::uint8_t> bytes) {
 }
 
 Photo Photo::load(const std::filesystem::path& path) {
-    const std::optional<std::string> bytes = image_io::readBoundedFile(path, image_io::imageFileLimit);
+    const std::optional<std::string> bytes = file_access::readBoundedFile(path, file_access::imageFileLimit);
     if (!bytes) throw PhotoAnalysisError::unreadableImage();
     return decode({reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()});
 }

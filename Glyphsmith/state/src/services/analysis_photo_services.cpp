@@ -1,7 +1,7 @@
 #include "glyphsmith_state/analysis_photo_services.hpp"
 
+#include "file_access/bounded_read.hpp"
 #include "files.hpp"
-#include "image_io/bounded_file.hpp"
 #include "photo_analysis/driver_image_renderer.hpp"
 #include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
@@ -33,7 +33,7 @@ AnalysisPhotoServices::AnalysisPhotoServices(std::unique_ptr<photo_analysis::Seg
 AnalysisPhotoServices::~AnalysisPhotoServices() = default;
 
 std::optional<QByteArray> AnalysisPhotoServices::readPhotoFile(const QString& path) const {
-    return readFileUpTo(path, image_io::imageFileLimit);
+    return readFileUpTo(path, file_access::imageFileLimit);
 }
 
 Photo AnalysisPhotoServices::decodePhoto(const QByteArray& bytes) const {

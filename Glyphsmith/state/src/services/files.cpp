@@ -3,12 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <filesystem>
 #include <system_error>
 
-#include "image_io/bounded_file.hpp"
+#include "file_access/bounded_read.hpp"
+#include "file_access/safe_write.hpp"
 
 namespace glyphsmith_state {
 
@@ -17,13 +17,13 @@ std::filesystem::path fileSystemPath(const QString& path) {
 }
 
 std::optional<QByteArray> readFileUpTo(const QString& path, std::size_t maxBytes) {
-    const std::optional<std::string> bytes = image_io::readBoundedFile(fileSystemPath(path), maxBytes);
+    const std::optional<std::string> bytes = file_access::readBoundedFile(fileSystemPath(path), maxBytes);
     if (!bytes) return std::nullopt;
     return QByteArray::fromStdString(*bytes);
 }
 
 std::optional<QByteArray> readTextFile(const QString& path) {
-    return readFileUpTo(path, image_io::textFileLimit);
+    return readFileUpTo(path, file_access::textFileLimit);
 }
 
 bool entryExists(const QString& path) {
@@ -34,16 +34,19 @@ bool entryExists(const QString& path) {
 bool replaceFile(const QString& path, const QByteArray& bytes) {
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath())) return false;
-    // QSaveFile writes through a link; one to a device or to nothing would never
-    // become a sound file.
-    if (info.isSymLink() && !info.isFile() && !QFile::remove(path)) return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
+    // A link to a regular file is written through, keeping that file's mode; one
+    // to a device or to nothing would never become a sound file, so it is replaced.
+    std::filesystem::path target = fileSystemPath(info.absoluteFilePath());
+    std::error_code error;
+    const std::filesystem::file_status standing = std::filesystem::status(target, error);
+    std::optional<mode_t> mode;
+    if (std::filesystem::is_regular_file(standing)) {
+        if (info.isSymLink()) target = std::filesystem::canonical(target, error);
+        if (error) return false;
+        mode = static_cast<mode_t>(standing.permissions());
     }
-    return file.commit();
+    return file_access::replaceFile(target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                                    mode);
 }
 
 QString standardFile(int location, const QString& fileName) {

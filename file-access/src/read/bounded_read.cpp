@@ -1,4 +1,4 @@
-#include "image_io/bounded_file.hpp"
+#include "file_access/bounded_read.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,30 +7,13 @@
 #include <cerrno>
 #include <cstdint>
 
-namespace image_io {
+#include "file_access/descriptor.hpp"
 
-namespace {
-
-// Closes the descriptor on every way out.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-}  // namespace
+namespace file_access {
 
 std::optional<std::string> readBoundedFile(const std::filesystem::path& path, std::size_t maxBytes) {
     // O_NONBLOCK: opening a FIFO with no writer must not wait for one.
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) return std::nullopt;
 
     struct stat info {};
@@ -66,4 +49,4 @@ std::optional<std::string> readBoundedFile(const std::filesystem::path& path, st
     return contents;
 }
 
-}  // namespace image_io
+}  // namespace file_access

@@ -1,11 +1,13 @@
 #pragma once
 
+// Reading whole files of a known kind, never more than a limit.
+
 #include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
 
-namespace image_io {
+namespace file_access {
 
 inline constexpr std::size_t textFileLimit = std::size_t{16} << 20;    // JSON, SVG, text
 inline constexpr std::size_t imageFileLimit = std::size_t{128} << 20;  // images
@@ -16,4 +18,4 @@ inline constexpr std::size_t imageFileLimit = std::size_t{128} << 20;  // images
 // pass the limit. std::nullopt when it cannot be read, for any reason.
 [[nodiscard]] std::optional<std::string> readBoundedFile(const std::filesystem::path& path, std::size_t maxBytes);
 
-}  // namespace image_io
+}  // namespace file_access

@@ -1,4 +1,4 @@
-#include "image_io/bounded_file.hpp"
+#include "file_access/bounded_read.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-namespace image_io {
+namespace file_access {
 namespace {
 
 namespace fs = std::filesystem;
@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 class BoundedFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("image_io_bounded_" + std::to_string(::getpid()) + "_" +
+        folder_ = fs::temp_directory_path() / ("file_access_bounded_" + std::to_string(::getpid()) + "_" +
                                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder_);
         fs::create_directories(folder_);
@@ -86,4 +86,4 @@ TEST_F(BoundedFileTest, RefusesADanglingLink) {
 }
 
 }  // namespace
-}  // namespace image_io
+}  // namespace file_access
