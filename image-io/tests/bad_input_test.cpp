@@ -137,6 +137,8 @@ Bytes bmpClaiming(std::int32_t width, std::int32_t height) {
     return test::bmpFile(spec);
 }
 
+std::vector<std::pair<const char*, Bytes>> validFiles();
+
 TEST(BadInputTest, HeadersOverTheCapsAreRefusedBeforeDecoding) {
     const std::vector<std::pair<const char*, Bytes>> bombs = {
         {"PNG 70000 square", pngHeaderOnly(70000, 70000)},
@@ -155,6 +157,51 @@ TEST(BadInputTest, HeadersOverTheCapsAreRefusedBeforeDecoding) {
         EXPECT_THROW((void)decode(file), ImageIOError);
         EXPECT_THROW(RowReader{file}, ImageIOError);
     }
+}
+
+// The error an operation ends in; fails the test when it ends in none.
+template <typename Operation>
+ImageIOError refusalOf(Operation operation) {
+    try {
+        operation();
+    } catch (const ImageIOError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "not refused";
+    return ImageIOError(ImageErrorKind::damaged, "not refused");
+}
+
+TEST(BadInputTest, RefusalsSayWhyAndNameTheSizeTheyRefuse) {
+    struct Oversized {
+        const char* name;
+        Bytes file;
+        ImageSize declared;
+    };
+    const std::vector<Oversized> oversized = {
+        {"PNG 70000 square", pngHeaderOnly(70000, 70000), {70000, 70000}},
+        {"PNG 30000 square (900 Mpx)", pngHeaderOnly(30000, 30000), {30000, 30000}},
+        {"TIFF 70000 square", tiffWithStrip(70000, 70000, 8, 1), {70000, 70000}},
+        {"BMP 70000 tall top-down", bmpClaiming(1, -70000), {1, 70000}},
+    };
+    for (const Oversized& c : oversized) {
+        SCOPED_TRACE(c.name);
+        const ImageIOError error = refusalOf([&] { (void)readHeader(c.file); });
+        EXPECT_EQ(error.kind(), ImageErrorKind::tooLarge);
+        EXPECT_EQ(error.declaredSize(), c.declared);
+    }
+    // Only the header chunk is there: the size is judged before anything else is missed.
+    Bytes headerAlone = pngHeaderOnly(70000, 70000);
+    headerAlone.resize(33);
+    EXPECT_EQ(refusalOf([&] { (void)decode(headerAlone); }).declaredSize(), (ImageSize{70000, 70000}));
+
+    EXPECT_EQ(refusalOf([] { (void)decode(Bytes{'h', 'e', 'l', 'l', 'o'}); }).kind(), ImageErrorKind::unknownFormat);
+    const Bytes rle = test::bmpFile({40, 2, 2, 8, 1, {{0, 0, 0}}, {}, {2, 0, 0, 1}});
+    EXPECT_EQ(refusalOf([&] { (void)decode(rle); }).kind(), ImageErrorKind::unsupported);
+    Bytes truncated = validFiles()[0].second;
+    truncated.resize(truncated.size() / 2);
+    const ImageIOError damaged = refusalOf([&] { (void)decode(truncated); });
+    EXPECT_EQ(damaged.kind(), ImageErrorKind::damaged);
+    EXPECT_FALSE(damaged.declaredSize().has_value());
 }
 
 std::vector<std::pair<const char*, Bytes>> validFiles() {

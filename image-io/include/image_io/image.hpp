@@ -4,31 +4,12 @@
 #include <memory>
 #include <optional>
 #include <span>
-#include <stdexcept>
-#include <vector>
+
+#include "image_io/rgba_image.hpp"
 
 namespace image_io {
 
-// The library's one error type: anything unreadable, truncated, corrupt or over the caps.
-class ImageIOError : public std::runtime_error {
-public:
-    using runtime_error::runtime_error;
-};
-
 enum class ImageFormat { png, jpeg, heif, tiff, webp, gif, bmp };
-enum class AlphaMode { premultiplied, straight };
-
-inline constexpr std::int64_t maxImageSide = 65535;
-inline constexpr std::int64_t maxImagePixels = std::int64_t{512} * 1000 * 1000;  // 512 Mpx
-
-// 8-bit RGBA, row-major, stride width*4, alpha as `alpha` says.
-struct RgbaImage {
-    int width = 0;
-    int height = 0;
-    AlphaMode alpha = AlphaMode::premultiplied;
-    std::vector<std::uint8_t> pixels;
-    bool operator==(const RgbaImage&) const = default;
-};
 
 struct ImageHeader {
     int width = 0;

@@ -1,120 +1,57 @@
 #include "image_io/image.hpp"
 
-#include <algorithm>
+#include <array>
 #include <cstring>
-#include <string_view>
 
 #include "decode/decoders.hpp"
-#include "decode/pixels.hpp"
+#include "decode/orientation.hpp"
 
 namespace image_io {
 
-namespace {
+namespace detail {
 
-bool startsWith(std::span<const std::uint8_t> bytes, std::string_view magic, std::size_t at = 0) {
+bool hasMagic(Bytes bytes, std::string_view magic, std::size_t at) {
     return bytes.size() >= at + magic.size() && std::memcmp(bytes.data() + at, magic.data(), magic.size()) == 0;
 }
 
-// An ISO base media file whose major or compatible brands name a HEIF image.
-bool isHeif(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 16 || !startsWith(bytes, "ftyp", 4)) return false;
-    const std::size_t boxSize = (std::size_t{bytes[0]} << 24) | (bytes[1] << 16) | (bytes[2] << 8) | bytes[3];
-    const std::size_t end = std::min(boxSize, bytes.size());
-    static constexpr std::string_view brands[] = {"heic", "heix", "heim", "heis", "hevc",
-                                                  "hevx", "mif1", "msf1", "avif", "avis"};
-    const auto named = [&](std::size_t at) {
-        return std::any_of(std::begin(brands), std::end(brands),
-                           [&](std::string_view brand) { return startsWith(bytes, brand, at); });
-    };
-    if (named(8)) return true;
-    for (std::size_t at = 16; at + 4 <= end; at += 4) {
-        if (named(at)) return true;
+const Decoder* findDecoder(Bytes bytes) {
+    // In the order the magic bytes are tried: the loosest checks last.
+    static constexpr std::array table = {&pngDecoder,  &jpegDecoder, &gifDecoder, &webpDecoder,
+                                         &tiffDecoder, &heifDecoder, &bmpDecoder};
+    for (const Decoder* decoder : table) {
+        if (decoder->recognises(bytes)) return decoder;
     }
-    return false;
+    return nullptr;
 }
 
-bool isBmp(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 18 || !startsWith(bytes, "BM")) return false;
-    const std::uint32_t infoSize = bytes[14] | (bytes[15] << 8) | (bytes[16] << 16) | (std::uint32_t{bytes[17]} << 24);
-    return infoSize == 12 || infoSize == 40 || infoSize == 52 || infoSize == 56 || infoSize == 64 || infoSize == 108 ||
-           infoSize == 124;
-}
+}  // namespace detail
 
-ImageFormat formatOf(std::span<const std::uint8_t> bytes) {
-    const std::optional<ImageFormat> format = sniffFormat(bytes);
-    if (!format) throw ImageIOError("not an image in a known format");
-    return *format;
-}
+namespace {
 
-detail::DecodedImage decodeStored(std::span<const std::uint8_t> bytes, const DecodeOptions& options) {
-    switch (formatOf(bytes)) {
-        case ImageFormat::png:
-            return detail::decodePng(bytes, options);
-        case ImageFormat::jpeg:
-            return detail::decodeJpeg(bytes, options);
-        case ImageFormat::heif:
-            return detail::decodeHeif(bytes, options);
-        case ImageFormat::tiff:
-            return detail::decodeTiff(bytes, options);
-        case ImageFormat::webp:
-            return detail::decodeWebp(bytes, options);
-        case ImageFormat::gif:
-            return detail::decodeGif(bytes, options);
-        case ImageFormat::bmp:
-            return detail::decodeBmp(bytes, options);
-    }
-    throw ImageIOError("not an image in a known format");
+const detail::Decoder& decoderOf(std::span<const std::uint8_t> bytes) {
+    const detail::Decoder* decoder = detail::findDecoder(bytes);
+    if (decoder == nullptr) throw ImageIOError(ImageErrorKind::unknownFormat, "not an image in a known format");
+    return *decoder;
 }
 
 }  // namespace
 
 std::optional<ImageFormat> sniffFormat(std::span<const std::uint8_t> bytes) {
-    if (startsWith(bytes, "\x89PNG\r\n\x1a\n")) return ImageFormat::png;
-    if (startsWith(bytes, "\xFF\xD8\xFF")) return ImageFormat::jpeg;
-    if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a")) return ImageFormat::gif;
-    if (startsWith(bytes, "RIFF") && startsWith(bytes, "WEBP", 8)) return ImageFormat::webp;
-    if (startsWith(bytes, std::string_view("II*\0", 4)) || startsWith(bytes, std::string_view("MM\0*", 4)) ||
-        startsWith(bytes, std::string_view("II+\0", 4)) || startsWith(bytes, std::string_view("MM\0+", 4))) {
-        return ImageFormat::tiff;
-    }
-    if (isHeif(bytes)) return ImageFormat::heif;
-    if (isBmp(bytes)) return ImageFormat::bmp;
-    return std::nullopt;
+    const detail::Decoder* decoder = detail::findDecoder(bytes);
+    if (decoder == nullptr) return std::nullopt;
+    return decoder->format;
 }
 
 ImageHeader readHeader(std::span<const std::uint8_t> bytes) {
-    const ImageFormat format = formatOf(bytes);
-    detail::StoredSize size;
-    switch (format) {
-        case ImageFormat::png:
-            size = detail::pngSize(bytes);
-            break;
-        case ImageFormat::jpeg:
-            size = detail::jpegSize(bytes);
-            break;
-        case ImageFormat::heif:
-            size = detail::heifSize(bytes);
-            break;
-        case ImageFormat::tiff:
-            size = detail::tiffSize(bytes);
-            break;
-        case ImageFormat::webp:
-            size = detail::webpSize(bytes);
-            break;
-        case ImageFormat::gif:
-            size = detail::gifSize(bytes);
-            break;
-        case ImageFormat::bmp:
-            size = detail::bmpSize(bytes);
-            break;
-    }
-    return {size.width, size.height, format};
+    const detail::Decoder& decoder = decoderOf(bytes);
+    const detail::StoredSize size = decoder.size(bytes);
+    return {size.width, size.height, decoder.format};
 }
 
 RgbaImage decode(std::span<const std::uint8_t> bytes, const DecodeOptions& options) {
-    detail::DecodedImage decoded = decodeStored(bytes, options);
+    detail::DecodedImage decoded = decoderOf(bytes).decode(bytes, options);
     RgbaImage image = std::move(decoded.image);
-    detail::convertAlpha(image, options.alpha);
+    convertAlpha(image, options.alpha);
     if (options.applyOrientation) image = detail::orient(std::move(image), decoded.orientation);
     return image;
 }
@@ -133,7 +70,7 @@ public:
         const std::size_t stride = static_cast<std::size_t>(width()) * 4;
         if (!rows_) return whole_.pixels.data() + static_cast<std::size_t>(y) * stride;
         // A decoder that failed once is left in no state to go on.
-        if (broken_) throw ImageIOError("image data could not be read");
+        if (broken_) throw ImageIOError(ImageErrorKind::damaged, "image data could not be read");
         row_.resize(stride);
         try {
             rows_->readRow(row_.data());
@@ -153,16 +90,11 @@ private:
 };
 
 RowReader::RowReader(std::span<const std::uint8_t> bytes, AlphaMode alpha) : alpha_(alpha) {
-    switch (formatOf(bytes)) {
-        case ImageFormat::png:
-            source_ = std::make_unique<Source>(detail::pngRows(bytes));
-            break;
-        case ImageFormat::jpeg:
-            source_ = std::make_unique<Source>(detail::jpegRows(bytes));
-            break;
-        default:
-            source_ = std::make_unique<Source>(decode(bytes, {.alpha = alpha}));
-            break;
+    const detail::Decoder& decoder = decoderOf(bytes);
+    if (decoder.rows != nullptr) {
+        source_ = std::make_unique<Source>(decoder.rows(bytes));
+    } else {
+        source_ = std::make_unique<Source>(decode(bytes, {.alpha = alpha}));
     }
     width_ = source_->width();
     height_ = source_->height();
@@ -178,10 +110,10 @@ int RowReader::height() const {
 }
 
 std::span<const std::uint8_t> RowReader::nextRow() {
-    if (rowsRead_ >= height_) throw ImageIOError("no rows left");
+    if (rowsRead_ >= height_) throw ImageIOError(ImageErrorKind::damaged, "no rows left");
     std::uint8_t* row = source_->read(rowsRead_);
     const std::span<std::uint8_t> bytes(row, static_cast<std::size_t>(width_) * 4);
-    if (source_->streams() && alpha_ == AlphaMode::premultiplied) detail::premultiply(bytes);
+    if (source_->streams() && alpha_ == AlphaMode::premultiplied) premultiply(bytes);
     ++rowsRead_;
     return bytes;
 }

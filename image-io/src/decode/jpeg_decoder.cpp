@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "decode/decoders.hpp"
-#include "decode/pixels.hpp"
+#include "decode/orientation.hpp"
+#include "pixels/pixels.hpp"
 
 namespace image_io::detail {
 
@@ -133,12 +134,14 @@ void cmykToRgba(std::uint8_t* row, std::size_t width, bool inverted) {
     }
 }
 
+bool recognisesJpeg(Bytes bytes) {
+    return hasMagic(bytes, "\xFF\xD8\xFF");
+}
+
 class JpegReading {
 public:
     explicit JpegReading(Bytes bytes) {
-        if (bytes.size() < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8 || bytes[2] != 0xFF) {
-            throw ImageIOError("not a JPEG file");
-        }
+        if (!recognisesJpeg(bytes)) throw ImageIOError(ImageErrorKind::unknownFormat, "not a JPEG file");
         check(readHeaderStage(&state_, bytes.data(), bytes.size()));
         checkImageSize(state_.info.image_width, state_.info.image_height);
     }
@@ -188,7 +191,7 @@ public:
 private:
     bool invertedInks() const { return state_.info.saw_Adobe_marker != 0; }
     void check(bool succeeded) const {
-        if (!succeeded) throw ImageIOError(std::string("JPEG: ") + state_.message);
+        if (!succeeded) throw ImageIOError(ImageErrorKind::damaged, std::string("JPEG: ") + state_.message);
     }
 
     JpegState state_;
@@ -204,8 +207,6 @@ public:
 private:
     JpegReading reading_;
 };
-
-}  // namespace
 
 StoredSize jpegSize(Bytes bytes) {
     return JpegReading(bytes).size();
@@ -240,5 +241,9 @@ DecodedImage decodeJpeg(Bytes bytes, const DecodeOptions& options) {
 std::unique_ptr<RowSource> jpegRows(Bytes bytes) {
     return std::make_unique<JpegRows>(bytes);
 }
+
+}  // namespace
+
+const Decoder jpegDecoder{ImageFormat::jpeg, recognisesJpeg, jpegSize, decodeJpeg, jpegRows};
 
 }  // namespace image_io::detail

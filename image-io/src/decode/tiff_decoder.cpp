@@ -10,10 +10,11 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "decode/decoders.hpp"
-#include "decode/pixels.hpp"
+#include "pixels/pixels.hpp"
 
 namespace image_io::detail {
 
@@ -87,6 +88,12 @@ int warningHandler(TIFF*, void*, const char*, const char*, va_list) {
     return 1;
 }
 
+bool recognisesTiff(Bytes bytes) {
+    using namespace std::string_view_literals;
+    return hasMagic(bytes, "II*\0"sv) || hasMagic(bytes, "MM\0*"sv) || hasMagic(bytes, "II+\0"sv) ||
+           hasMagic(bytes, "MM\0+"sv);
+}
+
 struct TiffCloser {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }
 };
@@ -100,7 +107,7 @@ public:
         file_.data = bytes.data();
         file_.size = bytes.size();
         const std::unique_ptr<TIFFOpenOptions, OptionsFreer> options(TIFFOpenOptionsAlloc());
-        if (!options) throw ImageIOError("TIFF: out of memory");
+        if (!options) throw ImageIOError(ImageErrorKind::damaged, "TIFF: out of memory");
         TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), maxLibraryAllocation);
         TIFFOpenOptionsSetErrorHandlerExtR(options.get(), errorHandler, &file_);
         TIFFOpenOptionsSetWarningHandlerExtR(options.get(), warningHandler, &file_);
@@ -136,7 +143,7 @@ public:
         }
 
         char refusal[1024] = {};
-        if (TIFFRGBAImageOK(tiff, refusal) != 1) fail(refusal);
+        if (TIFFRGBAImageOK(tiff, refusal) != 1) fail(refusal, ImageErrorKind::unsupported);
         TIFFRGBAImage reader{};
         if (TIFFRGBAImageBegin(&reader, tiff, 1, refusal) != 1) fail(refusal);
         // Rows as stored, row 0 first: the orientation tag is applied by the caller when asked.
@@ -208,16 +215,14 @@ private:
         }
     }
 
-    [[noreturn]] void fail(const char* what) const {
-        throw ImageIOError(std::string("TIFF: ") + (file_.message.empty() ? what : file_.message));
+    [[noreturn]] void fail(const char* what, ImageErrorKind kind = ImageErrorKind::damaged) const {
+        throw ImageIOError(kind, std::string("TIFF: ") + (file_.message.empty() ? what : file_.message));
     }
 
     MemoryFile file_;
     std::unique_ptr<TIFF, TiffCloser> tiff_;
     StoredSize size_;
 };
-
-}  // namespace
 
 StoredSize tiffSize(Bytes bytes) {
     return TiffReading(bytes).size();
@@ -226,5 +231,9 @@ StoredSize tiffSize(Bytes bytes) {
 DecodedImage decodeTiff(Bytes bytes, const DecodeOptions&) {
     return TiffReading(bytes).decode();
 }
+
+}  // namespace
+
+const Decoder tiffDecoder{ImageFormat::tiff, recognisesTiff, tiffSize, decodeTiff, nullptr};
 
 }  // namespace image_io::detail
