@@ -364,7 +364,8 @@ Bytes writeGif(int screenWidth, int screenHeight, const std::vector<std::array<s
     return out;
 }
 
-std::optional<Bytes> writeHeic(int width, int height, const std::vector<std::uint8_t>& rgb, int orientation) {
+std::optional<Bytes> writeHeic(int width, int height, const std::vector<std::uint8_t>& rgb, int orientation,
+                               int bitDepth) {
     if (!heif_have_encoder_for_format(heif_compression_HEVC)) return std::nullopt;
     heif_context* context = heif_context_alloc();
     heif_encoder* encoder = nullptr;
@@ -374,11 +375,24 @@ std::optional<Bytes> writeHeic(int width, int height, const std::vector<std::uin
     }
     heif_encoder_set_lossy_quality(encoder, 95);
     heif_image* image = nullptr;
-    heif_image_create(width, height, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image);
-    heif_image_add_plane(image, heif_channel_interleaved, width, height, 8);
+    const bool deep = bitDepth > 8;
+    heif_image_create(width, height, heif_colorspace_RGB,
+                      deep ? heif_chroma_interleaved_RRGGBB_LE : heif_chroma_interleaved_RGB, &image);
+    heif_image_add_plane(image, heif_channel_interleaved, width, height, bitDepth);
     int stride = 0;
     std::uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
-    for (int y = 0; y < height; ++y) std::memcpy(plane + y * stride, rgb.data() + y * width * 3, width * 3);
+    for (int y = 0; y < height; ++y) {
+        if (!deep) {
+            std::memcpy(plane + y * stride, rgb.data() + y * width * 3, width * 3);
+            continue;
+        }
+        // Each 8-bit value widened to the depth, little-endian.
+        for (int i = 0; i < width * 3; ++i) {
+            const unsigned value = (rgb[y * width * 3 + i] * ((1u << bitDepth) - 1) + 127) / 255;
+            plane[y * stride + 2 * i] = static_cast<std::uint8_t>(value);
+            plane[y * stride + 2 * i + 1] = static_cast<std::uint8_t>(value >> 8);
+        }
+    }
     heif_encoding_options* options = heif_encoding_options_alloc();
     options->image_orientation = static_cast<heif_orientation>(orientation);
     const heif_error encoded = heif_context_encode_image(context, image, encoder, options, nullptr);
