@@ -1,7 +1,9 @@
 #include "image_io/image.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 
 #include "decode/decoders.hpp"
 #include "decode/orientation.hpp"
@@ -34,6 +36,26 @@ const detail::Decoder& decoderOf(std::span<const std::uint8_t> bytes) {
     return *decoder;
 }
 
+// The size the header declares, refused when the file is too small to hold it: any image may have
+// up to `pixelsAnyFileMayHold` pixels, a larger one needs a byte for every `pixelsPerByte` pixels
+// beyond them. Camera photos (JPEG, HEIC) hold under 20 pixels a byte and PNG screenshots and
+// scans under 100; a file claiming more is a decompression bomb, refused before its pixels cost
+// seconds and gigabytes. A file under 64 KB can so claim at most 42 Mpx.
+detail::StoredSize backedSize(const detail::Decoder& decoder, std::span<const std::uint8_t> bytes) {
+    constexpr std::int64_t pixelsAnyFileMayHold = 16'000'000;
+    constexpr std::int64_t pixelsPerByte = 400;
+    const detail::StoredSize size = decoder.size(bytes);
+    const std::int64_t pixels = std::int64_t{size.width} * size.height;
+    const auto fileBytes = static_cast<std::int64_t>(std::min<std::size_t>(bytes.size(), maxImagePixels));
+    if (pixels > pixelsAnyFileMayHold && (pixels - pixelsAnyFileMayHold) / pixelsPerByte > fileBytes) {
+        throw ImageIOError(ImageErrorKind::tooLarge,
+                           std::to_string(size.width) + " x " + std::to_string(size.height) +
+                               " pixels claimed by a file of " + std::to_string(bytes.size()) + " bytes",
+                           ImageSize{size.width, size.height});
+    }
+    return size;
+}
+
 }  // namespace
 
 std::optional<ImageFormat> sniffFormat(std::span<const std::uint8_t> bytes) {
@@ -44,12 +66,14 @@ std::optional<ImageFormat> sniffFormat(std::span<const std::uint8_t> bytes) {
 
 ImageHeader readHeader(std::span<const std::uint8_t> bytes) {
     const detail::Decoder& decoder = decoderOf(bytes);
-    const detail::StoredSize size = decoder.size(bytes);
+    const detail::StoredSize size = backedSize(decoder, bytes);
     return {size.width, size.height, decoder.format};
 }
 
 RgbaImage decode(std::span<const std::uint8_t> bytes, const DecodeOptions& options) {
-    detail::DecodedImage decoded = decoderOf(bytes).decode(bytes, options);
+    const detail::Decoder& decoder = decoderOf(bytes);
+    (void)backedSize(decoder, bytes);
+    detail::DecodedImage decoded = decoder.decode(bytes, options);
     RgbaImage image = std::move(decoded.image);
     convertAlpha(image, options.alpha);
     if (options.applyOrientation) image = detail::orient(std::move(image), decoded.orientation);
@@ -92,6 +116,7 @@ private:
 RowReader::RowReader(std::span<const std::uint8_t> bytes, AlphaMode alpha) : alpha_(alpha) {
     const detail::Decoder& decoder = decoderOf(bytes);
     if (decoder.rows != nullptr) {
+        (void)backedSize(decoder, bytes);
         source_ = std::make_unique<Source>(decoder.rows(bytes));
     } else {
         source_ = std::make_unique<Source>(decode(bytes, {.alpha = alpha}));

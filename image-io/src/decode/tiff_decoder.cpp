@@ -28,6 +28,8 @@ struct MemoryFile {
     toff_t size = 0;
     toff_t position = 0;
     std::string message;
+    bool decodingPixels = false;
+    std::string damage;  // the first warning given while the pixels were decoded
 };
 
 tmsize_t readProc(thandle_t handle, void* out, tmsize_t count) {
@@ -84,7 +86,17 @@ int errorHandler(TIFF*, void* userData, const char*, const char* format, va_list
     return 1;  // handled: libtiff's global handler stays silent
 }
 
-int warningHandler(TIFF*, void*, const char*, const char*, va_list) {
+// Warnings about the directory (unknown tags, odd counts) are harmless. While the pixels are
+// decoded, libtiff warns of data it pads or skips (a strip or tile cut short, a premature end of
+// a fax line): the image is damaged and refused.
+int warningHandler(TIFF*, void* userData, const char*, const char* format, va_list arguments) {
+    auto* file = static_cast<MemoryFile*>(userData);
+    if (file->decodingPixels && file->damage.empty()) {
+        char text[256];
+        std::vsnprintf(text, sizeof text, format, arguments);
+        file->damage = text;
+        if (file->damage.empty()) file->damage = "damaged image data";
+    }
     return 1;
 }
 
@@ -181,8 +193,11 @@ public:
                 }
                 reader.row_offset = static_cast<int>(y);
                 reader.col_offset = 0;
+                file_.decodingPixels = true;
                 complete = TIFFRGBAImageGet(&reader, packed, static_cast<std::uint32_t>(width),
-                                            static_cast<std::uint32_t>(rows)) == 1;
+                                            static_cast<std::uint32_t>(rows)) == 1 &&
+                           file_.damage.empty();
+                file_.decodingPixels = false;
                 if constexpr (std::endian::native != std::endian::little) {
                     std::uint8_t* out = decoded.image.pixels.data() + y * width * 4;
                     for (const std::uint32_t pixel : raster) {
@@ -199,7 +214,7 @@ public:
             throw;
         }
         TIFFRGBAImageEnd(&reader);
-        if (!complete) fail("damaged image data");
+        if (!complete) fail(file_.damage.empty() ? "damaged image data" : file_.damage.c_str());
         if (alpha == AlphaMode::premultiplied) clampToAlpha(decoded.image.pixels);
 
         std::uint16_t orientation = ORIENTATION_TOPLEFT;

@@ -173,6 +173,7 @@ Bytes writeJpeg(const JpegSpec& spec) {
     }
     jpeg_set_quality(&info, spec.quality, TRUE);
     if (spec.progressive) jpeg_simple_progression(&info);
+    if (spec.arithmetic) info.arith_code = TRUE;
     jpeg_start_compress(&info, TRUE);
     if (spec.exifOrientation > 0) {
         Bytes app1 = {'E', 'x', 'i', 'f', 0, 0};

@@ -37,6 +37,7 @@ struct JpegSpec {
     bool adobeMarker = true;  // CMYK only: false writes plain (not inverted) inks without the marker
     bool ycck = false;        // CMYK only: stored as YCCK
     bool progressive = false;
+    bool arithmetic = false;  // arithmetic coding instead of Huffman
     int exifOrientation = 0;
 };
 Bytes writeJpeg(const JpegSpec& spec);

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <new>
+#include <optional>
+
+#include "bmp_bytes.hpp"
+#include "image_io/image.hpp"
+#include "test_images.hpp"
+
+namespace image_io {
+namespace {
+
+using test::Bytes;
+
+std::optional<ImageErrorKind> refusal(const Bytes& file) {
+    try {
+        (void)decode(file);
+    } catch (const ImageIOError& error) {
+        return error.kind();
+    }
+    return std::nullopt;
+}
+
+writers::JpegSpec photoJpeg(int width, int height) {
+    writers::JpegSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.samples = test::rgbOf(writers::photoLike(width, height));
+    return spec;
+}
+
+TEST(DamagedInputTest, JpegCutShortIsRefusedInEveryCoding) {
+    struct Coding {
+        const char* name;
+        bool progressive;
+        bool arithmetic;
+    };
+    for (const Coding coding : {Coding{"Huffman", false, false},
+                                {"progressive Huffman", true, false},
+                                {"arithmetic", false, true},
+                                {"progressive arithmetic", true, true}}) {
+        // Sixteen rows of coded blocks: an arithmetic decoder cut within its last row cannot be
+        // told from a whole one, so the cuts fall before it.
+        writers::JpegSpec spec = photoJpeg(96, 256);
+        spec.progressive = coding.progressive;
+        spec.arithmetic = coding.arithmetic;
+        const Bytes whole = writers::writeJpeg(spec);
+        ASSERT_FALSE(refusal(whole).has_value()) << coding.name;
+        for (const std::size_t kept : {whole.size() / 2, whole.size() * 8 / 10, whole.size() - 2}) {
+            for (const bool ended : {false, true}) {
+                SCOPED_TRACE(std::string(coding.name) + ", " + std::to_string(kept) + " bytes kept" +
+                             (ended ? ", then an end marker" : ""));
+                Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(kept));
+                if (ended) cut.insert(cut.end(), {0xFF, 0xD9});
+                if (ended && kept == whole.size() - 2) continue;  // the whole file
+                EXPECT_EQ(refusal(cut), ImageErrorKind::damaged);
+                EXPECT_THROW(
+                    {
+                        RowReader rows(cut);
+                        for (int y = 0; y < rows.height(); ++y) (void)rows.nextRow();
+                    },
+                    ImageIOError);
+            }
+        }
+    }
+}
+
+std::uint32_t little32(const Bytes& file, std::size_t at) {
+    return file[at] | (file[at + 1] << 8) | (file[at + 2] << 16) | (std::uint32_t{file[at + 3]} << 24);
+}
+
+// Where the LONG values of an entry of a little-endian TIFF's first directory are.
+std::vector<std::size_t> tiffLongValuesAt(const Bytes& file, std::uint16_t tag) {
+    const std::size_t directory = little32(file, 4);
+    const std::size_t entries = file[directory] | (file[directory + 1] << 8);
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::size_t entry = directory + 2 + 12 * i;
+        if ((file[entry] | (file[entry + 1] << 8)) != tag) continue;
+        const std::uint32_t count = little32(file, entry + 4);
+        const std::size_t first = count == 1 ? entry + 8 : little32(file, entry + 8);
+        std::vector<std::size_t> at;
+        for (std::uint32_t v = 0; v < count; ++v) at.push_back(first + 4 * v);
+        return at;
+    }
+    ADD_FAILURE() << "no tag " << tag;
+    return {};
+}
+
+TEST(DamagedInputTest, FaxTiffWhoseDataEndsEarlyIsRefused) {
+    writers::TiffSpec spec;
+    spec.width = 64;
+    spec.height = 64;
+    spec.photometric = 0;
+    spec.samplesPerPixel = 1;
+    spec.bitsPerSample = 1;
+    spec.compression = 4;  // CCITT G4
+    // Each row's first 8 bytes hold its 64 bits: stripes that change from row to row.
+    spec.samples.assign(64 * 64, 0);
+    for (int y = 0; y < 64; ++y) {
+        for (int b = 0; b < 8; ++b) spec.samples[y * 64 + b] = static_cast<std::uint16_t>((y * 37 + b * 11) & 0xFF);
+    }
+    Bytes file = writers::writeTiff(spec);
+    ASSERT_FALSE(refusal(file).has_value());
+    // Every strip's fax codes cut to a third, the strips where they were.
+    for (const std::size_t at : tiffLongValuesAt(file, 279)) {
+        const std::uint32_t kept = little32(file, at) / 3;
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<std::uint8_t>(kept >> (8 * i));
+    }
+    EXPECT_EQ(refusal(file), ImageErrorKind::damaged);
+}
+
+TEST(DamagedInputTest, SmallFileClaimingAHugeImageIsRefusedByItsSize) {
+    writers::GifFrame frame;
+    frame.indices = {1};
+    const Bytes gif = writers::writeGif(65535, 7800, {{0, 0, 0}, {255, 255, 255}}, {frame});
+    ASSERT_LT(gif.size(), 64u);
+    try {
+        (void)decode(gif);
+        ADD_FAILURE() << "a 1 × 1 frame on a 511 Mpx screen decoded";
+    } catch (const ImageIOError& error) {
+        EXPECT_EQ(error.kind(), ImageErrorKind::tooLarge);
+        EXPECT_EQ(error.declaredSize(), (ImageSize{65535, 7800}));
+    }
+    EXPECT_THROW((void)readHeader(gif), ImageIOError);
+    EXPECT_THROW(RowReader{gif}, ImageIOError);
+
+    writers::GifFrame screenWide;
+    screenWide.width = 5000;
+    screenWide.height = 3000;
+    screenWide.indices.assign(std::size_t{5000} * 3000, 1);
+    const Bytes flat = writers::writeGif(5000, 3000, {{0, 0, 0}, {255, 255, 255}}, {screenWide});
+    EXPECT_EQ(decode(flat).width, 5000);  // 15 Mpx: what any file may hold
+}
+
+// How a decode ended in a child process whose address space may grow by at most `headroom` bytes
+// and whose processor time is `seconds`: 0 refused, 1 decoded, 2 out of memory, 3 anything else,
+// -1 killed (out of time).
+int outcomeWithin(const Bytes& file, std::size_t headroom, rlim_t seconds) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::size_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + headroom;
+        const rlimit capped{limit, limit};
+        const rlimit time{seconds, seconds};
+        if (pages == 0 || ::setrlimit(RLIMIT_AS, &capped) != 0 || ::setrlimit(RLIMIT_CPU, &time) != 0) ::_exit(3);
+        try {
+            (void)decode(file, {.applyOrientation = true});
+            ::_exit(1);
+        } catch (const ImageIOError&) {
+            ::_exit(0);
+        } catch (const std::bad_alloc&) {
+            ::_exit(2);
+        } catch (...) {
+            ::_exit(3);
+        }
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+// One-colour images at the sizes a small file can claim, from 16 Mpx to the caps, in every format
+// that can write them small.
+std::vector<std::pair<std::string, Bytes>> flatImagesUnder64KiB() {
+    std::vector<std::pair<std::string, Bytes>> files;
+    for (const auto& [width, height] : {std::pair{4000, 4000}, {6500, 6500}, {20000, 20000}, {65535, 7800}}) {
+        const std::string size = std::to_string(width) + " x " + std::to_string(height);
+        writers::GifFrame frame;
+        frame.indices = {1};
+        files.emplace_back("GIF screen " + size, writers::writeGif(width, height, {{0, 0, 0}, {9, 9, 9}}, {frame}));
+        writers::TiffSpec tiff;
+        tiff.width = width;
+        tiff.height = height;
+        tiff.photometric = 0;
+        tiff.samplesPerPixel = 1;
+        tiff.bitsPerSample = 1;
+        tiff.compression = 4;
+        if (std::int64_t{width} * height <= std::int64_t{50'000'000}) {
+            files.emplace_back("fax TIFF " + size, writers::writeTiff(tiff));
+            writers::PngSpec png;
+            png.width = width;
+            png.height = height;
+            png.colourType = 0;
+            png.bitDepth = 1;
+            png.samples.assign(static_cast<std::size_t>(width) * height, 1);
+            files.emplace_back("1-bit PNG " + size, writers::writePng(png));
+        }
+    }
+    return files;
+}
+
+TEST(DamagedInputTest, AnySmallFileIsDecodedOrRefusedWithinASecondAnd600MB) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory does not fit a capped address space";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the sanitizer's shadow memory does not fit a capped address space";
+#endif
+#endif
+    for (const auto& [name, file] : flatImagesUnder64KiB()) {
+        SCOPED_TRACE(name + ", " + std::to_string(file.size()) + " bytes");
+        if (file.size() >= 65536) continue;
+        const int outcome = outcomeWithin(file, std::size_t{600} << 20, 1);
+        EXPECT_TRUE(outcome == 0 || outcome == 1) << outcome;
+    }
+}
+
+}  // namespace
+}  // namespace image_io
