@@ -1,12 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <array>
-#include <fstream>
-#include <new>
 
 #include "bmp_bytes.hpp"
 #include "image_io/image.hpp"
@@ -162,11 +157,7 @@ TEST(BadInputTest, HeadersOverTheCapsAreRefusedBeforeDecoding) {
 // The error an operation ends in; fails the test when it ends in none.
 template <typename Operation>
 ImageIOError refusalOf(Operation operation) {
-    try {
-        operation();
-    } catch (const ImageIOError& error) {
-        return error;
-    }
+    if (std::optional<ImageIOError> error = test::errorOf(operation)) return *error;
     ADD_FAILURE() << "not refused";
     return ImageIOError(ImageErrorKind::damaged, "not refused");
 }
@@ -311,40 +302,8 @@ TEST(BadInputTest, AnimatedWebpOfManyFramesDecodesItsFirst) {
     EXPECT_EQ(image.pixels, test::filled(4, 4, 0, 0, 0));
 }
 
-// How a decode ended in a child process whose address space may grow by at most `headroom`
-// bytes: 0 refused as unreadable, 1 decoded, 2 out of memory, 3 anything else.
-int decodeOutcomeWithin(const Bytes& file, std::size_t headroom) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::size_t pages = 0;
-        std::ifstream("/proc/self/statm") >> pages;
-        const rlim_t limit = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + headroom;
-        const rlimit capped{limit, limit};
-        if (pages == 0 || ::setrlimit(RLIMIT_AS, &capped) != 0) ::_exit(3);
-        try {
-            (void)decode(file, {.applyOrientation = true, .maxSideHint = 8192});
-            ::_exit(1);
-        } catch (const ImageIOError&) {
-            ::_exit(0);
-        } catch (const std::bad_alloc&) {
-            ::_exit(2);
-        } catch (...) {
-            ::_exit(3);
-        }
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
-
 TEST(BadInputTest, HeadersClaimingAHugeImageOverLittleDataCostLittleMemory) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizer's shadow memory does not fit a capped address space";
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    GTEST_SKIP() << "the sanitizer's shadow memory does not fit a capped address space";
-#endif
-#endif
+    if (test::addressSanitized()) GTEST_SKIP() << "the sanitizer's shadow memory does not fit a capped address space";
     // 20000 × 20000 is within the caps, so the header alone cannot refuse it; its 1.6 GB of
     // pixels must not be reserved before the data runs out.
     const std::vector<std::pair<const char*, Bytes>> bombs = {
@@ -356,7 +315,9 @@ TEST(BadInputTest, HeadersClaimingAHugeImageOverLittleDataCostLittleMemory) {
     };
     for (const auto& [name, file] : bombs) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(decodeOutcomeWithin(file, std::size_t{256} << 20), 0);
+        EXPECT_EQ(
+            test::decodeOutcomeWithin(file, std::size_t{256} << 20, {.applyOrientation = true, .maxSideHint = 8192}),
+            0);
     }
 }
 

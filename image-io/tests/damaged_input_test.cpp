@@ -1,10 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <fstream>
-#include <new>
 #include <optional>
 
 #include "bmp_bytes.hpp"
@@ -17,12 +12,7 @@ namespace {
 using test::Bytes;
 
 std::optional<ImageErrorKind> refusal(const Bytes& file) {
-    try {
-        (void)decode(file);
-    } catch (const ImageIOError& error) {
-        return error.kind();
-    }
-    return std::nullopt;
+    return test::refusalOf([&] { (void)decode(file); });
 }
 
 writers::JpegSpec photoJpeg(int width, int height) {
@@ -136,34 +126,6 @@ TEST(DamagedInputTest, SmallFileClaimingAHugeImageIsRefusedByItsSize) {
     EXPECT_EQ(decode(flat).width, 5000);  // 15 Mpx: what any file may hold
 }
 
-// How a decode ended in a child process whose address space may grow by at most `headroom` bytes
-// and whose processor time is `seconds`: 0 refused, 1 decoded, 2 out of memory, 3 anything else,
-// -1 killed (out of time).
-int outcomeWithin(const Bytes& file, std::size_t headroom, rlim_t seconds) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::size_t pages = 0;
-        std::ifstream("/proc/self/statm") >> pages;
-        const rlim_t limit = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + headroom;
-        const rlimit capped{limit, limit};
-        const rlimit time{seconds, seconds};
-        if (pages == 0 || ::setrlimit(RLIMIT_AS, &capped) != 0 || ::setrlimit(RLIMIT_CPU, &time) != 0) ::_exit(3);
-        try {
-            (void)decode(file, {.applyOrientation = true});
-            ::_exit(1);
-        } catch (const ImageIOError&) {
-            ::_exit(0);
-        } catch (const std::bad_alloc&) {
-            ::_exit(2);
-        } catch (...) {
-            ::_exit(3);
-        }
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
-
 // One-colour images at the sizes a small file can claim, from 16 Mpx to the caps, in every format
 // that can write them small.
 std::vector<std::pair<std::string, Bytes>> flatImagesUnder64KiB() {
@@ -195,17 +157,11 @@ std::vector<std::pair<std::string, Bytes>> flatImagesUnder64KiB() {
 }
 
 TEST(DamagedInputTest, AnySmallFileIsDecodedOrRefusedWithinASecondAnd600MB) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizer's shadow memory does not fit a capped address space";
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    GTEST_SKIP() << "the sanitizer's shadow memory does not fit a capped address space";
-#endif
-#endif
+    if (test::addressSanitized()) GTEST_SKIP() << "the sanitizer's shadow memory does not fit a capped address space";
     for (const auto& [name, file] : flatImagesUnder64KiB()) {
         SCOPED_TRACE(name + ", " + std::to_string(file.size()) + " bytes");
         if (file.size() >= 65536) continue;
-        const int outcome = outcomeWithin(file, std::size_t{600} << 20, 1);
+        const int outcome = test::decodeOutcomeWithin(file, std::size_t{600} << 20, {.applyOrientation = true}, 1);
         EXPECT_TRUE(outcome == 0 || outcome == 1) << outcome;
     }
 }

@@ -38,16 +38,6 @@ std::optional<Bytes> heic(int width, int height, int orientation = 1, int bitDep
     return writers::writeHeic(width, height, test::rgbOf(writers::photoLike(width, height)), orientation, bitDepth);
 }
 
-template <typename Operation>
-std::optional<ImageErrorKind> refusal(Operation operation) {
-    try {
-        operation();
-    } catch (const ImageIOError& error) {
-        return error.kind();
-    }
-    return std::nullopt;
-}
-
 TEST(HeifDecodeTest, PrimaryImageDecodes) {
     const std::vector<std::uint8_t> rgba = test::filled(64, 48, 200, 120, 40);
     const std::optional<Bytes> file = writers::writeHeic(64, 48, test::rgbOf(rgba));
@@ -63,28 +53,28 @@ TEST(HeifDecodeTest, GridOfAnotherSizeThanTheImageIsRefusedBeforeDecoding) {
     const std::size_t grid = payloadOf(*file, "idat") + 4;
     putBig(*file, grid, 30000, 2);
     putBig(*file, grid + 2, 17000, 2);
-    EXPECT_EQ(refusal([&] { (void)readHeader(*file); }), ImageErrorKind::damaged);
-    EXPECT_EQ(refusal([&] { (void)decode(*file); }), ImageErrorKind::damaged);
+    EXPECT_EQ(test::refusalOf([&] { (void)readHeader(*file); }), ImageErrorKind::damaged);
+    EXPECT_EQ(test::refusalOf([&] { (void)decode(*file); }), ImageErrorKind::damaged);
 }
 
 TEST(HeifDecodeTest, CodedPictureLargerThanItsImageIsRefusedBeforeDecoding) {
     std::optional<Bytes> file = heic(256, 192);
     if (!file) GTEST_SKIP() << "libheif has no HEVC encoder here";
     declareSize(*file, 0, 128, 96);
-    EXPECT_EQ(refusal([&] { (void)readHeader(*file); }), ImageErrorKind::damaged);
-    EXPECT_EQ(refusal([&] { (void)decode(*file); }), ImageErrorKind::damaged);
+    EXPECT_EQ(test::refusalOf([&] { (void)readHeader(*file); }), ImageErrorKind::damaged);
+    EXPECT_EQ(test::refusalOf([&] { (void)decode(*file); }), ImageErrorKind::damaged);
     // A grid's tile: its own stream against its own size.
     std::optional<Bytes> grid = heic(48, 32);
     declareSize(*grid, 0, 32, 32);
-    EXPECT_TRUE(refusal([&] { (void)decode(*grid); }).has_value());
+    EXPECT_TRUE(test::refusalOf([&] { (void)decode(*grid); }).has_value());
 }
 
 TEST(HeifDecodeTest, ImageDecodedAtAnotherSizeThanDeclaredIsRefused) {
     std::optional<Bytes> file = heic(64, 64);
     if (!file) GTEST_SKIP() << "libheif has no HEVC encoder here";
     declareSize(*file, 0, 40, 40);
-    EXPECT_EQ(refusal([&] { (void)decode(*file); }), ImageErrorKind::damaged);
-    EXPECT_EQ(refusal([&] { RowReader reader(*file); }), ImageErrorKind::damaged);
+    EXPECT_EQ(test::refusalOf([&] { (void)decode(*file); }), ImageErrorKind::damaged);
+    EXPECT_EQ(test::refusalOf([&] { RowReader reader(*file); }), ImageErrorKind::damaged);
 }
 
 TEST(HeifDecodeTest, DamagedPictureDataIsRefusedOrDecodedAlikeEveryTime) {
@@ -117,7 +107,7 @@ TEST(HeifDecodeTest, AvifIsRefusedByItsBrand) {
     if (!file) GTEST_SKIP() << "libheif has no HEVC encoder here";
     std::memcpy(file->data() + 8, "avif", 4);
     EXPECT_EQ(sniffFormat(*file), ImageFormat::heif);
-    EXPECT_EQ(refusal([&] { (void)decode(*file); }), ImageErrorKind::unsupported);
+    EXPECT_EQ(test::refusalOf([&] { (void)decode(*file); }), ImageErrorKind::unsupported);
 }
 
 TEST(HeifDecodeTest, TenBitImageIsMirroredAndTurned) {

@@ -1,9 +1,15 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
+#include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +51,67 @@ inline ::testing::AssertionResult pixelsNear(const std::vector<std::uint8_t>& ac
         }
     }
     return ::testing::AssertionSuccess();
+}
+
+// Whether AddressSanitizer is built in: its shadow memory does not fit a capped address space.
+constexpr bool addressSanitized() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+
+// The error an operation ends in, if any.
+template <typename Operation>
+std::optional<ImageIOError> errorOf(Operation operation) {
+    try {
+        operation();
+    } catch (const ImageIOError& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+template <typename Operation>
+std::optional<ImageErrorKind> refusalOf(Operation operation) {
+    const std::optional<ImageIOError> error = errorOf(operation);
+    return error ? std::optional(error->kind()) : std::nullopt;
+}
+
+// How a decode ended in a child process whose address space may grow by at most `headroom` bytes
+// and that may use `seconds` of processor time: 0 refused as unreadable, 1 decoded, 2 out of
+// memory, 3 anything else, -1 killed (out of time).
+inline int decodeOutcomeWithin(const Bytes& file, std::size_t headroom, const DecodeOptions& options,
+                               rlim_t seconds = RLIM_INFINITY) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::size_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + headroom;
+        const rlimit capped{limit, limit};
+        const rlimit time{seconds, seconds};
+        if (pages == 0 || ::setrlimit(RLIMIT_AS, &capped) != 0 || ::setrlimit(RLIMIT_CPU, &time) != 0) ::_exit(3);
+        try {
+            (void)decode(file, options);
+            ::_exit(1);
+        } catch (const ImageIOError&) {
+            ::_exit(0);
+        } catch (const std::bad_alloc&) {
+            ::_exit(2);
+        } catch (...) {
+            ::_exit(3);
+        }
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
 }
 
 }  // namespace image_io::test
