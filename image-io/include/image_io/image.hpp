@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <utility>
 
 #include "image_io/rgba_image.hpp"
 
@@ -34,6 +35,18 @@ struct DecodeOptions {
 // Throws ImageIOError on anything unreadable, truncated, corrupt or over the caps (checked from
 // the header before any pixel buffer exists).
 [[nodiscard]] RgbaImage decode(std::span<const std::uint8_t> bytes, const DecodeOptions& = {});
+
+// The size a width × height image takes when its longer side is brought down to `maxSide` (never
+// enlarged): the shorter side rounded half away from zero, at least 1.
+[[nodiscard]] std::pair<int, int> fittedSize(int width, int height, int maxSide);
+
+// decode() with the orientation applied, shrunk when its longer side is above `maxSide` to
+// fittedSize(), each pixel the area average of those it covers (in premultiplied alpha). PNG and
+// JPEG rows are averaged into the smaller image as they are decoded (a JPEG also decoded scaled
+// by 1/2 to 1/8 where it stays at or above `maxSide`), so the full-size image never exists; the
+// other formats are decoded whole first. Throws ImageIOError.
+[[nodiscard]] RgbaImage decodeFitted(std::span<const std::uint8_t> bytes, int maxSide,
+                                     AlphaMode alpha = AlphaMode::premultiplied);
 
 // Streaming rows for PNG and JPEG (other formats: decoded whole, then served by rows), image as
 // stored (no orientation). Holds one row at a time where the format allows. The bytes must stay

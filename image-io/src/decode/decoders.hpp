@@ -32,18 +32,21 @@ public:
     virtual int height() const = 0;
     // Fills width*4 bytes with the next row (straight alpha); throws ImageIOError.
     virtual void readRow(std::uint8_t* row) = 0;
+    // The orientation the file stores, known once every row has been read.
+    virtual int orientation() { return 1; }
 };
 
 // One format. `recognises` looks at the magic bytes only. `size` and `decode` check the caps
 // from the header before any pixel buffer exists and throw ImageIOError for anything they cannot
 // read; `options.alpha` and `applyOrientation` are hints: the caller converts the alpha and
-// applies `orientation`. `rows` is null for a format that is decoded whole, then served by rows.
+// applies `orientation`. `rows` is null for a format that is decoded whole, then served by rows;
+// it heeds `options.maxSideHint` only.
 struct Decoder {
     ImageFormat format;
     bool (*recognises)(Bytes bytes);
     StoredSize (*size)(Bytes bytes);
     DecodedImage (*decode)(Bytes bytes, const DecodeOptions& options);
-    std::unique_ptr<RowSource> (*rows)(Bytes bytes);
+    std::unique_ptr<RowSource> (*rows)(Bytes bytes, const DecodeOptions& options);
 };
 
 extern const Decoder pngDecoder;

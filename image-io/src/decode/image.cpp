@@ -117,7 +117,7 @@ RowReader::RowReader(std::span<const std::uint8_t> bytes, AlphaMode alpha) : alp
     const detail::Decoder& decoder = decoderOf(bytes);
     if (decoder.rows != nullptr) {
         (void)backedSize(decoder, bytes);
-        source_ = std::make_unique<Source>(decoder.rows(bytes));
+        source_ = std::make_unique<Source>(decoder.rows(bytes, {}));
     } else {
         source_ = std::make_unique<Source>(decode(bytes, {.alpha = alpha}));
     }

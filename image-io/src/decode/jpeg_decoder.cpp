@@ -245,10 +245,14 @@ private:
 
 class JpegRows final : public RowSource {
 public:
-    explicit JpegRows(Bytes bytes) : reading_(bytes) { reading_.start(); }
+    JpegRows(Bytes bytes, int maxSideHint) : reading_(bytes) {
+        reading_.scaleFor(maxSideHint);
+        reading_.start();
+    }
     int width() const override { return reading_.outputSize().width; }
     int height() const override { return reading_.outputSize().height; }
     void readRow(std::uint8_t* row) override { reading_.readRows(&row, 1); }
+    int orientation() override { return reading_.orientation(); }
 
 private:
     JpegReading reading_;
@@ -284,8 +288,8 @@ DecodedImage decodeJpeg(Bytes bytes, const DecodeOptions& options) {
     return decoded;
 }
 
-std::unique_ptr<RowSource> jpegRows(Bytes bytes) {
-    return std::make_unique<JpegRows>(bytes);
+std::unique_ptr<RowSource> jpegRows(Bytes bytes, const DecodeOptions& options) {
+    return std::make_unique<JpegRows>(bytes, options.maxSideHint);
 }
 
 }  // namespace

@@ -249,6 +249,7 @@ public:
     }
     int width() const override { return size_.width; }
     int height() const override { return size_.height; }
+    int orientation() override { return reading_.orientation(); }
     void readRow(std::uint8_t* row) override {
         if (whole_.empty()) {
             reading_.readRow(row);
@@ -291,7 +292,7 @@ DecodedImage decodePng(Bytes bytes, const DecodeOptions& options) {
     return decoded;
 }
 
-std::unique_ptr<RowSource> pngRows(Bytes bytes) {
+std::unique_ptr<RowSource> pngRows(Bytes bytes, const DecodeOptions&) {
     return std::make_unique<PngRows>(bytes);
 }
 
