@@ -82,51 +82,6 @@ Bytes gifClaimingMaximum() {
     return file;
 }
 
-void putLittle16(Bytes& out, std::uint32_t v) {
-    test::put16(out, v);
-}
-
-// A hand-made little-endian TIFF of one grey strip.
-Bytes tiffWithStrip(std::uint32_t width, std::uint32_t height, std::uint32_t stripOffset, std::uint32_t stripBytes) {
-    Bytes file = {'I', 'I', 42, 0};
-    test::put32(file, 8);
-    struct Entry {
-        std::uint16_t tag;
-        std::uint16_t type;
-        std::uint32_t value;
-    };
-    const Entry entries[] = {{256, 4, width}, {257, 4, height}, {258, 3, 8},
-                             {259, 3, 1},     {262, 3, 1},      {273, 4, stripOffset},
-                             {277, 3, 1},     {278, 4, height}, {279, 4, stripBytes}};
-    putLittle16(file, static_cast<std::uint32_t>(std::size(entries)));
-    for (const Entry& e : entries) {
-        putLittle16(file, e.tag);
-        putLittle16(file, e.type);
-        test::put32(file, 1);
-        test::put32(file, e.value);
-    }
-    test::put32(file, 0);
-    file.resize(file.size() + 64, 0x55);
-    return file;
-}
-
-Bytes webpCanvas(std::uint32_t width, std::uint32_t height) {
-    // An extended header claiming the canvas, then a real small image.
-    const Bytes image = writers::writeWebpLossless(1, 1, {1, 2, 3, 255});
-    Bytes chunk = {'V', 'P', '8', 'X', 10, 0, 0, 0, 0, 0, 0, 0};
-    for (const std::uint32_t side : {width - 1, height - 1}) {
-        chunk.insert(chunk.end(), {static_cast<std::uint8_t>(side), static_cast<std::uint8_t>(side >> 8),
-                                   static_cast<std::uint8_t>(side >> 16)});
-    }
-    Bytes body = {'W', 'E', 'B', 'P'};
-    body.insert(body.end(), chunk.begin(), chunk.end());
-    body.insert(body.end(), image.begin() + 12, image.end());
-    Bytes file = {'R', 'I', 'F', 'F'};
-    test::put32(file, static_cast<std::uint32_t>(body.size()));
-    file.insert(file.end(), body.begin(), body.end());
-    return file;
-}
-
 Bytes bmpClaiming(std::int32_t width, std::int32_t height) {
     test::BmpSpec spec{40, width, height, 24, 0, {}, {}, std::vector<std::uint8_t>(64)};
     return test::bmpFile(spec);
@@ -140,8 +95,8 @@ TEST(BadInputTest, HeadersOverTheCapsAreRefusedBeforeDecoding) {
         {"PNG 30000 square (900 Mpx)", pngHeaderOnly(30000, 30000)},
         {"JPEG 65535 square", jpegClaimingMaximum()},
         {"GIF 65535 square", gifClaimingMaximum()},
-        {"TIFF 70000 square", tiffWithStrip(70000, 70000, 8, 1)},
-        {"WebP 70000 square", webpCanvas(70000, 70000)},
+        {"TIFF 70000 square", test::tiffWithStrip(70000, 70000, 8, 1)},
+        {"WebP 70000 square", test::webpCanvas(70000, 70000)},
         {"BMP 70000 square", bmpClaiming(70000, 70000)},
         {"BMP 70000 tall top-down", bmpClaiming(1, -70000)},
     };
@@ -171,7 +126,7 @@ TEST(BadInputTest, RefusalsSayWhyAndNameTheSizeTheyRefuse) {
     const std::vector<Oversized> oversized = {
         {"PNG 70000 square", pngHeaderOnly(70000, 70000), {70000, 70000}},
         {"PNG 30000 square (900 Mpx)", pngHeaderOnly(30000, 30000), {30000, 30000}},
-        {"TIFF 70000 square", tiffWithStrip(70000, 70000, 8, 1), {70000, 70000}},
+        {"TIFF 70000 square", test::tiffWithStrip(70000, 70000, 8, 1), {70000, 70000}},
         {"BMP 70000 tall top-down", bmpClaiming(1, -70000), {1, 70000}},
     };
     for (const Oversized& c : oversized) {
@@ -266,8 +221,8 @@ TEST(BadInputTest, CorruptOrForeignBytesAreRefused) {
         {"text", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'}},
         {"PNG signature only", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}},
         {"JPEG start only", Bytes{0xFF, 0xD8, 0xFF}},
-        {"TIFF strip past the end", tiffWithStrip(8, 8, 1000000, 64)},
-        {"TIFF strip running past the end", tiffWithStrip(16, 16, 100, 256)},
+        {"TIFF strip past the end", test::tiffWithStrip(8, 8, 1000000, 64)},
+        {"TIFF strip running past the end", test::tiffWithStrip(16, 16, 100, 256)},
         {"GIF header only", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}},
         {"WebP header only", Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'E', 'B', 'P'}},
     };
@@ -288,7 +243,7 @@ TEST(BadInputTest, DecodersPrintNothing) {
         }
     }
     try {
-        (void)decode(tiffWithStrip(8, 8, 1000000, 64));
+        (void)decode(test::tiffWithStrip(8, 8, 1000000, 64));
     } catch (const ImageIOError&) {
     }
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
@@ -310,7 +265,7 @@ TEST(BadInputTest, HeadersClaimingAHugeImageOverLittleDataCostLittleMemory) {
         {"PNG", pngHeaderOnly(20000, 20000)},
         {"interlaced PNG", pngHeaderOnly(20000, 20000, true)},
         {"JPEG", jpegClaiming(20000, 20000)},
-        {"TIFF", tiffWithStrip(20000, 20000, 122, 64)},  // the strip right after the directory
+        {"TIFF", test::tiffWithStrip(20000, 20000, 122, 64)},  // the strip right after the directory
         {"GIF", gifFrameClaiming(20000, 20000)},
     };
     for (const auto& [name, file] : bombs) {

@@ -126,6 +126,52 @@ TEST(DamagedInputTest, SmallFileClaimingAHugeImageIsRefusedByItsSize) {
     EXPECT_EQ(decode(flat).width, 5000);  // 15 Mpx: what any file may hold
 }
 
+// A file whose image claims far more than its data holds, made large by data that is not the
+// image's: a junk tail after a TIFF of one deflated strip, an unknown chunk before a WebP's
+// lossless image, a comment before a GIF's frame.
+std::vector<std::pair<const char*, Bytes>> paddedBombs() {
+    const Bytes junk(std::size_t{2} << 20, 0x5A);
+    Bytes tiff = test::tiffWithStrip(65535, 7800, 122, 64, 8);
+    tiff.insert(tiff.end(), junk.begin(), junk.end());
+
+    // A 2 × 2 lossless bitstream whose header is rewritten to claim 16383 × 16383.
+    const Bytes small = writers::writeWebpLossless(2, 2, test::filled(2, 2, 1, 2, 3));
+    Bytes image(small.begin() + 12, small.end());  // its VP8L chunk
+    const std::uint32_t sides = 16382u | (16382u << 14);
+    const std::uint32_t header = (little32(image, 9) & 0xF0000000u) | sides;
+    for (int i = 0; i < 4; ++i) image[9 + i] = static_cast<std::uint8_t>(header >> (8 * i));
+    Bytes body = {'W', 'E', 'B', 'P', 'V', 'P', '8', 'X', 10, 0, 0, 0, 0, 0, 0, 0};
+    for (int side = 0; side < 2; ++side) body.insert(body.end(), {0xFE, 0x3F, 0});
+    body.insert(body.end(), {'J', 'U', 'N', 'K'});
+    test::put32(body, static_cast<std::uint32_t>(junk.size()));
+    body.insert(body.end(), junk.begin(), junk.end());
+    body.insert(body.end(), image.begin(), image.end());
+    Bytes webp = {'R', 'I', 'F', 'F'};
+    test::put32(webp, static_cast<std::uint32_t>(body.size()));
+    webp.insert(webp.end(), body.begin(), body.end());
+
+    writers::GifFrame frame;
+    frame.indices = {1};
+    Bytes gif = writers::writeGif(65535, 7800, {{0, 0, 0}, {255, 255, 255}}, {frame});
+    // A comment extension of 255-byte blocks right after the colour table.
+    Bytes comment = {0x21, 0xFE};
+    for (int block = 0; block < 8400; ++block) {
+        comment.push_back(255);
+        comment.insert(comment.end(), 255, 'c');
+    }
+    comment.push_back(0);
+    gif.insert(gif.begin() + 13 + 6, comment.begin(), comment.end());
+    return {{"TIFF", tiff}, {"WebP", webp}, {"GIF", gif}};
+}
+
+TEST(DamagedInputTest, ImageIsBackedByItsOwnDataNotByTheRestOfTheFile) {
+    for (const auto& [name, file] : paddedBombs()) {
+        SCOPED_TRACE(name);
+        EXPECT_NO_THROW((void)readHeader(file));  // the file is large enough to hold the size
+        EXPECT_EQ(test::refusalOf([&] { (void)decode(file); }), ImageErrorKind::tooLarge);
+    }
+}
+
 // One-colour images at the sizes a small file can claim, from 16 Mpx to the caps, in every format
 // that can write them small.
 std::vector<std::pair<std::string, Bytes>> flatImagesUnder64KiB() {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bmp_bytes.hpp"
 #include "image_io/image.hpp"
 #include "support/writers.hpp"
 
@@ -51,6 +52,48 @@ inline ::testing::AssertionResult pixelsNear(const std::vector<std::uint8_t>& ac
         }
     }
     return ::testing::AssertionSuccess();
+}
+
+// A hand-made little-endian TIFF of one grey strip, stored as `compression` says.
+inline Bytes tiffWithStrip(std::uint32_t width, std::uint32_t height, std::uint32_t stripOffset,
+                           std::uint32_t stripBytes, std::uint32_t compression = 1) {
+    Bytes file = {'I', 'I', 42, 0};
+    put32(file, 8);
+    struct Entry {
+        std::uint16_t tag;
+        std::uint16_t type;
+        std::uint32_t value;
+    };
+    const Entry entries[] = {{256, 4, width},       {257, 4, height}, {258, 3, 8},
+                             {259, 3, compression}, {262, 3, 1},      {273, 4, stripOffset},
+                             {277, 3, 1},           {278, 4, height}, {279, 4, stripBytes}};
+    put16(file, static_cast<std::uint32_t>(std::size(entries)));
+    for (const Entry& e : entries) {
+        put16(file, e.tag);
+        put16(file, e.type);
+        put32(file, 1);
+        put32(file, e.value);
+    }
+    put32(file, 0);
+    file.resize(file.size() + 64, 0x55);
+    return file;
+}
+
+inline Bytes webpCanvas(std::uint32_t width, std::uint32_t height) {
+    // An extended header claiming the canvas, then a real small image.
+    const Bytes image = writers::writeWebpLossless(1, 1, {1, 2, 3, 255});
+    Bytes chunk = {'V', 'P', '8', 'X', 10, 0, 0, 0, 0, 0, 0, 0};
+    for (const std::uint32_t side : {width - 1, height - 1}) {
+        chunk.insert(chunk.end(), {static_cast<std::uint8_t>(side), static_cast<std::uint8_t>(side >> 8),
+                                   static_cast<std::uint8_t>(side >> 16)});
+    }
+    Bytes body = {'W', 'E', 'B', 'P'};
+    body.insert(body.end(), chunk.begin(), chunk.end());
+    body.insert(body.end(), image.begin() + 12, image.end());
+    Bytes file = {'R', 'I', 'F', 'F'};
+    put32(file, static_cast<std::uint32_t>(body.size()));
+    file.insert(file.end(), body.begin(), body.end());
+    return file;
 }
 
 // Whether AddressSanitizer is built in: its shadow memory does not fit a capped address space.

@@ -109,6 +109,8 @@ private:
         const StoredSize screen = size();
         const int width = screen.width;
         const int height = screen.height;
+        // The screen is backed by the frame's data, not by extensions before it.
+        checkBacked(std::int64_t{width} * height, input_.size - input_.position, {width, height});
         const ColorMapObject* colours = frame.ColorMap != nullptr ? frame.ColorMap : gif->SColorMap;
         if (colours == nullptr || colours->Colors == nullptr)
             throw ImageIOError(ImageErrorKind::damaged, "GIF: no colour table");

@@ -7,6 +7,7 @@
 
 #include "decode/decoders.hpp"
 #include "decode/orientation.hpp"
+#include "pixels/pixels.hpp"
 
 namespace image_io {
 
@@ -36,23 +37,10 @@ const detail::Decoder& decoderOf(std::span<const std::uint8_t> bytes) {
     return *decoder;
 }
 
-// The size the header declares, refused when the file is too small to hold it: any image may have
-// up to `pixelsAnyFileMayHold` pixels, a larger one needs a byte for every `pixelsPerByte` pixels
-// beyond them. Camera photos (JPEG, HEIC) hold under 20 pixels a byte and PNG screenshots and
-// scans under 100; a file claiming more is a decompression bomb, refused before its pixels cost
-// seconds and gigabytes. A file under 64 KB can so claim at most 42 Mpx.
+// The size the header declares, refused when the file is too small to hold it.
 detail::StoredSize backedSize(const detail::Decoder& decoder, std::span<const std::uint8_t> bytes) {
-    constexpr std::int64_t pixelsAnyFileMayHold = 16'000'000;
-    constexpr std::int64_t pixelsPerByte = 400;
     const detail::StoredSize size = decoder.size(bytes);
-    const std::int64_t pixels = std::int64_t{size.width} * size.height;
-    const auto fileBytes = static_cast<std::int64_t>(std::min<std::size_t>(bytes.size(), maxImagePixels));
-    if (pixels > pixelsAnyFileMayHold && (pixels - pixelsAnyFileMayHold) / pixelsPerByte > fileBytes) {
-        throw ImageIOError(ImageErrorKind::tooLarge,
-                           std::to_string(size.width) + " x " + std::to_string(size.height) +
-                               " pixels claimed by a file of " + std::to_string(bytes.size()) + " bytes",
-                           ImageSize{size.width, size.height});
-    }
+    detail::checkBacked(std::int64_t{size.width} * size.height, bytes.size(), {size.width, size.height});
     return size;
 }
 

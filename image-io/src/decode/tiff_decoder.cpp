@@ -179,10 +179,15 @@ public:
         const std::size_t step = std::clamp<std::size_t>(unit, 1, height);
         const std::size_t band = std::min(height, (leastBand + step - 1) / step * step);
         std::vector<std::uint32_t> raster;
+        std::uint64_t dataRead = 0;
         bool complete = true;
         try {
             for (std::size_t y = 0; y < height && complete; y += band) {
                 const std::size_t rows = std::min(band, height - y);
+                // The pixels decoded so far must be backed by the data of their strips or tiles.
+                dataRead = std::min<std::uint64_t>(dataRead + bandBytes(y, y + rows), file_.size);
+                checkBacked(static_cast<std::int64_t>((y + rows) * width), dataRead,
+                            {static_cast<std::int64_t>(width), static_cast<std::int64_t>(height)});
                 growForRows(decoded.image.pixels, width * 4, y + rows, height);
                 // libtiff's packed pixels hold red in the low byte: on a little-endian machine
                 // they are already R, G, B, A in memory and are written straight into the image.
@@ -223,6 +228,43 @@ public:
     }
 
 private:
+    // The stored bytes of the strips or tiles that hold rows [first, end), every plane.
+    std::uint64_t bandBytes(std::size_t first, std::size_t end) const {
+        TIFF* tiff = tiff_.get();
+        std::uint16_t planar = PLANARCONFIG_CONTIG;
+        std::uint16_t samples = 1;
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+        const std::uint16_t planes = planar == PLANARCONFIG_SEPARATE ? samples : 1;
+        std::uint64_t total = 0;
+        const auto add = [&](std::uint32_t strile) {
+            if (strile < TIFFNumberOfStrips(tiff)) total += TIFFGetStrileByteCount(tiff, strile);
+        };
+        for (std::uint16_t plane = 0; plane < planes; ++plane) {
+            if (TIFFIsTiled(tiff) != 0) {
+                std::uint32_t tileWidth = 0;
+                std::uint32_t tileLength = 0;
+                TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
+                TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileLength);
+                if (tileWidth == 0 || tileLength == 0) return total;
+                for (std::size_t y = first / tileLength * tileLength; y < end; y += tileLength) {
+                    for (std::uint32_t x = 0; x < static_cast<std::uint32_t>(size_.width); x += tileWidth) {
+                        add(TIFFComputeTile(tiff, x, static_cast<std::uint32_t>(y), 0, plane));
+                    }
+                }
+            } else {
+                std::uint32_t rowsPerStrip = 0;
+                TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+                const std::size_t step =
+                    std::clamp<std::size_t>(rowsPerStrip, 1, static_cast<std::size_t>(size_.height));
+                for (std::size_t y = first / step * step; y < end; y += step) {
+                    add(TIFFComputeStrip(tiff, static_cast<std::uint32_t>(y), plane));
+                }
+            }
+        }
+        return total;
+    }
+
     // A premultiplied colour can never exceed its alpha; damaged files are made consistent.
     static void clampToAlpha(std::vector<std::uint8_t>& pixels) {
         for (std::size_t i = 0; i < pixels.size(); i += 4) {

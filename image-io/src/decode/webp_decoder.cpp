@@ -54,6 +54,9 @@ public:
             throw ImageIOError(ImageErrorKind::damaged, "WebP: frame outside the canvas");
         }
 
+        // The canvas is backed by the frame's own data, not by whatever else the file holds.
+        checkBacked(std::int64_t{size_.width} * size_.height, fragmentSize, {size_.width, size_.height});
+
         WebPDecoderConfig config;
         if (WebPInitDecoderConfig(&config) == 0)
             throw ImageIOError(ImageErrorKind::unsupported, "WebP: library mismatch");

@@ -1,6 +1,7 @@
 #include "pixels/pixels.hpp"
 
 #include <algorithm>
+#include <string>
 
 namespace image_io {
 
@@ -49,6 +50,17 @@ void checkImageSize(std::int64_t width, std::int64_t height) {
     }
     if (width * height > maxImagePixels) {
         throw ImageIOError(ImageErrorKind::tooLarge, "image above 512 megapixels", declared);
+    }
+}
+
+void checkBacked(std::int64_t pixels, std::uint64_t dataBytes, ImageSize declared) {
+    constexpr std::int64_t pixelsAnyImageMayHold = 16'000'000;
+    constexpr std::int64_t pixelsPerByte = 400;
+    const auto bytes = static_cast<std::int64_t>(std::min<std::uint64_t>(dataBytes, maxImagePixels));
+    if (pixels > pixelsAnyImageMayHold && (pixels - pixelsAnyImageMayHold) / pixelsPerByte > bytes) {
+        throw ImageIOError(ImageErrorKind::tooLarge,
+                           std::to_string(pixels) + " pixels from " + std::to_string(dataBytes) + " bytes of data",
+                           declared);
     }
 }
 

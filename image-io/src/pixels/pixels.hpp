@@ -12,6 +12,13 @@ namespace image_io::detail {
 // Refuses a size above the caps (or not positive) before any pixel buffer is made.
 void checkImageSize(std::int64_t width, std::int64_t height);
 
+// Refuses `pixels` decoded from `dataBytes` bytes of a file when no real image holds that many a
+// byte: any image may have up to 16 Mpx; beyond them a byte backs at most 400 pixels. Camera
+// photos (JPEG, HEIC) hold under 20 pixels a byte and PNG screenshots and scans under 100, so
+// only a decompression bomb is refused, before its pixels cost seconds and gigabytes; a file
+// under 64 KB can claim at most 42 Mpx. `declared` goes with the refusal.
+void checkBacked(std::int64_t pixels, std::uint64_t dataBytes, ImageSize declared);
+
 // Byte count of a width × height RGBA buffer whose size passed checkImageSize.
 [[nodiscard]] std::size_t rgbaBytes(int width, int height);
 
