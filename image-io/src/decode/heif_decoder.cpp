@@ -12,6 +12,7 @@
 
 #include "decode/decoders.hpp"
 #include "decode/heif_layout.hpp"
+#include "decode/hevc_check.hpp"
 #include "pixels/byte_order.hpp"
 #include "pixels/pixels.hpp"
 
@@ -143,6 +144,7 @@ public:
     // is how the photo is meant to be shown). The pixels come at the size the file declares, or
     // not at all.
     DecodedImage decode(bool applyTransforms) {
+        for (const HevcImage& image : layout_.codedImages) checkHevcDecodesWhole(image);
         DecodedImage decoded;
         decoded.image = decodePixels();
         if (decoded.image.width != layout_.width || decoded.image.height != layout_.height) {

@@ -334,7 +334,8 @@ void checkPictureFits(const ImageSize& picture, const ImageSize& declared) {
 
 // Every parameter set of a coded HEVC image, in its configuration and in its data, must describe
 // a picture of the size the item declares.
-void checkCodedImage(Bytes file, const Meta& meta, const Item& item) {
+HevcImage checkCodedImage(Bytes file, const Meta& meta, const Item& item) {
+    HevcImage coded;
     const ImageSize declared = declaredSize(meta, item);
     const Box* config = propertyOf(meta, item, "hvcC");
     if (config == nullptr) refuse("coded image without its configuration");
@@ -350,6 +351,7 @@ void checkCodedImage(Bytes file, const Meta& meta, const Item& item) {
             if (length > reader.remaining()) refuse("configuration too short");
             const Bytes nal = reader.rest().first(length);
             if (nalType(nal) == spsType) checkPictureFits(spsPictureSize(nal), declared);
+            coded.units.emplace_back(nal.begin(), nal.end());
             reader.number(length);
         }
     }
@@ -360,8 +362,10 @@ void checkCodedImage(Bytes file, const Meta& meta, const Item& item) {
         if (length > unit.remaining()) refuse("coded data too short");
         const Bytes nal = unit.rest().first(static_cast<std::size_t>(length));
         if (nalType(nal) == spsType) checkPictureFits(spsPictureSize(nal), declared);
+        coded.units.emplace_back(nal.begin(), nal.end());
         at += lengthSize + static_cast<std::size_t>(length);
     }
+    return coded;
 }
 
 std::vector<std::uint32_t> referencesFrom(const Meta& meta, std::uint32_t from, std::string_view type) {
@@ -388,7 +392,8 @@ bool hasQuarterTurn(const Meta& meta, const Item& item) {
 
 // A grid's canvas is its image's declared size, and same-sized tiles cover it with the last
 // row and column reaching past it by less than a tile.
-ImageSize checkGrid(Bytes file, const Meta& meta, const Item& grid, const ImageSize& declared) {
+ImageSize checkGrid(Bytes file, const Meta& meta, const Item& grid, const ImageSize& declared,
+                    std::vector<HevcImage>& coded) {
     const std::vector<std::uint8_t> data = itemData(file, meta, grid);
     Reader reader(data);
     reader.u8();
@@ -422,7 +427,7 @@ ImageSize checkGrid(Bytes file, const Meta& meta, const Item& grid, const ImageS
         tileSize->height > std::max(canvas.width, canvas.height) + codingPadding) {
         refuse("grid tiles that do not fit the grid");
     }
-    for (const std::uint32_t id : tiles) checkCodedImage(file, meta, meta.items.at(id));
+    for (const std::uint32_t id : tiles) coded.push_back(checkCodedImage(file, meta, meta.items.at(id)));
     return canvas;
 }
 
@@ -498,14 +503,15 @@ HeifLayout readHeifLayout(Bytes bytes) {
     if (primary == meta.items.end()) refuse("no primary image");
     const Item& item = primary->second;
     ImageSize stored = declaredSize(meta, item);
+    std::vector<HevcImage> coded;
     if (item.type == "hvc1") {
-        checkCodedImage(bytes, meta, item);
+        coded.push_back(checkCodedImage(bytes, meta, item));
     } else if (item.type == "grid") {
-        stored = checkGrid(bytes, meta, item, stored);
+        stored = checkGrid(bytes, meta, item, stored, coded);
     } else {
         refuse("primary image coded as " + item.type + " is not read", ImageErrorKind::unsupported);
     }
-    return {stored.width, stored.height, transformsOf(meta, item, stored)};
+    return {stored.width, stored.height, transformsOf(meta, item, stored), std::move(coded)};
 }
 
 }  // namespace image_io::detail

@@ -25,10 +25,17 @@ struct HeifTransform {
     std::int64_t cropTop = 0;
 };
 
+// One HEVC-coded image (the primary one, or a tile of its grid): its parameter sets and its
+// coded data, as NAL units.
+struct HevcImage {
+    std::vector<std::vector<std::uint8_t>> units;
+};
+
 struct HeifLayout {
     std::int64_t width = 0;  // the primary image as stored: the size it is decoded at
     std::int64_t height = 0;
     std::vector<HeifTransform> transforms;
+    std::vector<HevcImage> codedImages;
 };
 
 // Reads the boxes and refuses, with ImageIOError, a file libheif would decode at another size
