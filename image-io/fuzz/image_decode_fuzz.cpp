@@ -66,6 +66,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const RgbaImage hinted = decode(bytes, {.maxSideHint = 16});
         checkImage(hinted);
         require(std::max(hinted.width, hinted.height) >= std::min(16, std::max(whole->width, whole->height)));
+        // Shrunk while decoded: the fitted size of the upright image, premultiplied throughout.
+        const RgbaImage fitted = decodeFitted(bytes, 16);
+        checkImage(fitted);
+        const auto [fittedWidth, fittedHeight] = fittedSize(turned.width, turned.height, 16);
+        if (*format != ImageFormat::jpeg) require(fitted.width == fittedWidth && fitted.height == fittedHeight);
     } catch (const ImageIOError&) {
     }
 
