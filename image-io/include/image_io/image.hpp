@@ -21,7 +21,8 @@ struct ImageHeader {
 
 struct DecodeOptions {
     AlphaMode alpha = AlphaMode::premultiplied;
-    bool applyOrientation = false;  // EXIF / eXIf / TIFF tag / HEIC transforms, only when asked
+    bool applyOrientation = false;  // EXIF / eXIf / TIFF tag / HEIF transforms, only when asked; a HEIF
+                                    // image is then also cropped to its clean aperture
     int maxSideHint = 0;            // > 0: a JPEG may be decoded scaled by 1/2..1/8 while its
                                     // longer side stays >= the hint (never below it)
 };

@@ -72,12 +72,16 @@ int exifOrientation(std::span<const std::uint8_t> exif) {
     exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
     exif_data_load_data(data.get(), block.data(), static_cast<unsigned>(block.size()));
     ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
-    if (entry == nullptr || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 || entry->size < 2 ||
-        entry->data == nullptr) {
-        return 1;
+    if (entry == nullptr || entry->components < 1 || entry->data == nullptr) return 1;
+    // Stored as the standard's 16-bit value, or by some writers as a 32-bit one.
+    const ExifByteOrder order = exif_data_get_byte_order(data.get());
+    std::int64_t value = 0;
+    if (entry->format == EXIF_FORMAT_SHORT && entry->size >= 2) {
+        value = exif_get_short(entry->data, order);
+    } else if (entry->format == EXIF_FORMAT_LONG && entry->size >= 4) {
+        value = exif_get_long(entry->data, order);
     }
-    const int value = exif_get_short(entry->data, exif_data_get_byte_order(data.get()));
-    return value >= 1 && value <= 8 ? value : 1;
+    return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
 }
 
 }  // namespace image_io::detail
