@@ -46,6 +46,16 @@ TEST(HeifDecodeTest, PrimaryImageDecodes) {
     EXPECT_TRUE(test::pixelsNear(decode(*file).pixels, rgba, 6));
 }
 
+TEST(HeifDecodeTest, LargerFileDecodes) {
+    const std::optional<Bytes> file = heic(512, 384);
+    if (!file) GTEST_SKIP() << "libheif has no HEVC encoder here";
+    ASSERT_GT(file->size(), 16384u);  // the coded data well past the first boxes
+    EXPECT_EQ(readHeader(*file), (ImageHeader{512, 384, ImageFormat::heif}));
+    const RgbaImage image = decode(*file);
+    EXPECT_EQ(image.width, 512);
+    EXPECT_EQ(image.height, 384);
+}
+
 TEST(HeifDecodeTest, GridOfAnotherSizeThanTheImageIsRefusedBeforeDecoding) {
     std::optional<Bytes> file = heic(48, 32);  // written as a grid of one 64 × 64 tile
     if (!file) GTEST_SKIP() << "libheif has no HEVC encoder here";

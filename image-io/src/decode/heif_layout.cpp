@@ -54,8 +54,9 @@ struct Box {
     Bytes payload;
 };
 
-// The boxes laid one after the other in `bytes`.
-std::vector<Box> boxesIn(Bytes bytes) {
+// The boxes laid one after the other in `bytes`. At the top of a file, a box that runs past the
+// end (a cut or padded tail) ends the list; inside a box, it is damage.
+std::vector<Box> boxesIn(Bytes bytes, bool topLevel = false) {
     std::vector<Box> boxes;
     std::size_t at = 0;
     while (bytes.size() - at >= 8) {
@@ -69,15 +70,18 @@ std::vector<Box> boxesIn(Bytes bytes) {
         } else if (size == 0) {
             size = bytes.size() - at;
         }
-        if (size < header || size > bytes.size() - at) refuse("box runs past its container");
+        if (size < header || size > bytes.size() - at) {
+            if (topLevel) break;
+            refuse("box runs past its container");
+        }
         boxes.push_back({type, bytes.subspan(at + header, static_cast<std::size_t>(size) - header)});
         at += static_cast<std::size_t>(size);
     }
     return boxes;
 }
 
-std::optional<Box> childOf(Bytes bytes, std::string_view type) {
-    for (const Box& box : boxesIn(bytes)) {
+std::optional<Box> childOf(Bytes bytes, std::string_view type, bool topLevel = false) {
+    for (const Box& box : boxesIn(bytes, topLevel)) {
         if (box.type == type) return box;
     }
     return std::nullopt;
@@ -176,7 +180,7 @@ void readProperties(Bytes payload, Meta& meta) {
 }
 
 Meta readMeta(Bytes file) {
-    const std::optional<Box> metaBox = childOf(file, "meta");
+    const std::optional<Box> metaBox = childOf(file, "meta", true);
     if (!metaBox) refuse("no meta box");
     Reader full(metaBox->payload);
     full.u32();
@@ -486,7 +490,7 @@ std::vector<HeifTransform> transformsOf(const Meta& meta, const Item& item, Imag
 }
 
 void refuseAvif(Bytes file) {
-    const std::optional<Box> ftyp = childOf(file.first(std::min<std::size_t>(file.size(), 4096)), "ftyp");
+    const std::optional<Box> ftyp = childOf(file, "ftyp", true);
     if (!ftyp) return;
     for (std::size_t at = 0; at + 4 <= ftyp->payload.size(); at += at == 0 ? 8 : 4) {
         const std::string_view brand(reinterpret_cast<const char*>(ftyp->payload.data() + at), 4);
