@@ -21,8 +21,9 @@ namespace image_io::detail {
 
 namespace {
 
-// Progressive files may hold any number of scans; real ones have a dozen.
-constexpr int maxScans = 500;
+// Progressive files may hold any number of scans; real ones have a dozen, and one scan a
+// coefficient and component makes 190. Each scan walks the whole image again.
+constexpr int maxScans = 200;
 
 // What libjpeg may allocate for whole-image buffers of its own.
 constexpr long maxLibraryMemory = long{512} << 20;

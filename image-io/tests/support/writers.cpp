@@ -174,6 +174,34 @@ Bytes writeJpeg(const JpegSpec& spec) {
     jpeg_set_quality(&info, spec.quality, TRUE);
     if (spec.progressive) jpeg_simple_progression(&info);
     if (spec.arithmetic) info.arith_code = TRUE;
+    std::vector<jpeg_scan_info> scans;
+    if (spec.scanPerCoefficient) {
+        // The DC of every component, then each AC coefficient of each component, each first to
+        // all but its lowest bit and then refined.
+        for (const int low : {1, 0}) {
+            jpeg_scan_info dc{};
+            dc.comps_in_scan = spec.components;
+            for (int c = 0; c < spec.components; ++c) dc.component_index[c] = c;
+            dc.Ah = low == 0 ? 1 : 0;
+            dc.Al = low;
+            scans.push_back(dc);
+        }
+        for (const int low : {1, 0}) {
+            for (int c = 0; c < spec.components; ++c) {
+                for (int k = 1; k < 64; ++k) {
+                    jpeg_scan_info ac{};
+                    ac.comps_in_scan = 1;
+                    ac.component_index[0] = c;
+                    ac.Ss = ac.Se = k;
+                    ac.Ah = low == 0 ? 1 : 0;
+                    ac.Al = low;
+                    scans.push_back(ac);
+                }
+            }
+        }
+        info.scan_info = scans.data();
+        info.num_scans = static_cast<int>(scans.size());
+    }
     jpeg_start_compress(&info, TRUE);
     if (spec.exifOrientation > 0) {
         Bytes app1 = {'E', 'x', 'i', 'f', 0, 0};

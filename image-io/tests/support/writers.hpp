@@ -37,7 +37,8 @@ struct JpegSpec {
     bool adobeMarker = true;  // CMYK only: false writes plain (not inverted) inks without the marker
     bool ycck = false;        // CMYK only: stored as YCCK
     bool progressive = false;
-    bool arithmetic = false;  // arithmetic coding instead of Huffman
+    bool arithmetic = false;          // arithmetic coding instead of Huffman
+    bool scanPerCoefficient = false;  // progressive: each coefficient of each component in two scans of its own
     int exifOrientation = 0;
 };
 Bytes writeJpeg(const JpegSpec& spec);
