@@ -42,15 +42,16 @@ struct DecodeOptions {
 [[nodiscard]] std::pair<int, int> fittedSize(int width, int height, int maxSide);
 
 // decode() with the orientation applied, shrunk when its longer side is above `maxSide` to
-// fittedSize(), each pixel the area average of those it covers (in premultiplied alpha). PNG and
-// JPEG rows are averaged into the smaller image as they are decoded (a JPEG also decoded scaled
+// fittedSize(), each pixel the area average of those it covers (in premultiplied alpha). PNG,
+// JPEG and TIFF rows are averaged into the smaller image as they are decoded (a JPEG also decoded scaled
 // by 1/2 to 1/8 where it stays at or above `maxSide`), so the full-size image never exists; the
 // other formats are decoded whole first. Throws ImageIOError.
 [[nodiscard]] RgbaImage decodeFitted(std::span<const std::uint8_t> bytes, int maxSide,
                                      AlphaMode alpha = AlphaMode::premultiplied);
 
-// Streaming rows for PNG and JPEG (other formats: decoded whole, then served by rows), image as
-// stored (no orientation). Holds one row at a time where the format allows. The bytes must stay
+// Streaming rows for PNG, JPEG and TIFF (other formats: decoded whole, then served by rows), image
+// as stored (no orientation). Holds one row (a TIFF: one band of strips or tiles) at a time where
+// the format allows. The bytes must stay
 // alive while the reader is used.
 class RowReader {
 public:

@@ -24,14 +24,15 @@ struct DecodedImage {
     int orientation = 1;
 };
 
-// Rows of an image as stored, in straight alpha, one at a time.
+// Rows of an image as stored, one at a time, in the alpha mode alpha() says.
 class RowSource {
 public:
     virtual ~RowSource() = default;
     virtual int width() const = 0;
     virtual int height() const = 0;
-    // Fills width*4 bytes with the next row (straight alpha); throws ImageIOError.
+    // Fills width*4 bytes with the next row; throws ImageIOError.
     virtual void readRow(std::uint8_t* row) = 0;
+    virtual AlphaMode alpha() const { return AlphaMode::straight; }
     // The orientation the file stores, known once every row has been read.
     virtual int orientation() { return 1; }
 };

@@ -148,7 +148,7 @@ RgbaImage decodeFitted(std::span<const std::uint8_t> bytes, int maxSide, AlphaMo
         // Nothing to shrink: the rows as they are, into a buffer that grows with them.
         image.width = width;
         image.height = height;
-        image.alpha = AlphaMode::straight;
+        image.alpha = rows->alpha();
         for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y) {
             detail::growForRows(image.pixels, stride, y + 1, static_cast<std::size_t>(height));
             rows->readRow(image.pixels.data() + y * stride);
@@ -158,7 +158,7 @@ RgbaImage decodeFitted(std::span<const std::uint8_t> bytes, int maxSide, AlphaMo
         std::vector<std::uint8_t> row(stride);
         for (int y = 0; y < rows->height(); ++y) {
             rows->readRow(row.data());
-            premultiply(row);
+            if (rows->alpha() == AlphaMode::straight) premultiply(row);
             shrinker.add(row.data());
         }
         image = shrinker.finish();

@@ -77,7 +77,7 @@ public:
     int width() const { return rows_ ? rows_->width() : whole_.width; }
     int height() const { return rows_ ? rows_->height() : whole_.height; }
 
-    // The row in straight alpha, or already in the mode asked when decoded whole.
+    // The row as the decoder gives it, or already in the mode asked when decoded whole.
     std::uint8_t* read(int y) {
         const std::size_t stride = static_cast<std::size_t>(width()) * 4;
         if (!rows_) return whole_.pixels.data() + static_cast<std::size_t>(y) * stride;
@@ -93,6 +93,7 @@ public:
         return row_.data();
     }
     bool streams() const { return rows_ != nullptr; }
+    AlphaMode alpha() const { return rows_ ? rows_->alpha() : whole_.alpha; }
 
 private:
     std::unique_ptr<detail::RowSource> rows_;
@@ -126,7 +127,13 @@ std::span<const std::uint8_t> RowReader::nextRow() {
     if (rowsRead_ >= height_) throw ImageIOError(ImageErrorKind::damaged, "no rows left");
     std::uint8_t* row = source_->read(rowsRead_);
     const std::span<std::uint8_t> bytes(row, static_cast<std::size_t>(width_) * 4);
-    if (source_->streams() && alpha_ == AlphaMode::premultiplied) premultiply(bytes);
+    if (source_->alpha() != alpha_) {
+        if (alpha_ == AlphaMode::premultiplied) {
+            premultiply(bytes);
+        } else {
+            unpremultiply(bytes);
+        }
+    }
     ++rowsRead_;
     return bytes;
 }
