@@ -67,6 +67,20 @@ TEST(HeifDecodeTest, GridOfAnotherSizeThanTheImageIsRefusedBeforeDecoding) {
     EXPECT_EQ(test::refusalOf([&] { (void)decode(*file); }), ImageErrorKind::damaged);
 }
 
+TEST(HeifDecodeTest, SmallFileClaimsFewerPixelsThanOtherFormats) {
+    std::optional<Bytes> file = heic(48, 32);
+    if (!file) GTEST_SKIP() << "libheif has no HEVC encoder here";
+    // 3 Mpx from 2 KB: within what a PNG or JPEG of that size may claim, not a HEVC image.
+    declareSize(*file, 1, 2000, 1500);
+    const std::size_t grid = payloadOf(*file, "idat") + 4;
+    putBig(*file, grid, 2000, 2);
+    putBig(*file, grid + 2, 1500, 2);
+    const std::optional<ImageIOError> error = test::errorOf([&] { (void)readHeader(*file); });
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->kind(), ImageErrorKind::tooLarge);
+    EXPECT_EQ(error->declaredSize(), (ImageSize{2000, 1500}));
+}
+
 TEST(HeifDecodeTest, CodedPictureLargerThanItsImageIsRefusedBeforeDecoding) {
     std::optional<Bytes> file = heic(256, 192);
     if (!file) GTEST_SKIP() << "libheif has no HEVC encoder here";

@@ -132,6 +132,6 @@ DecodedImage decodeBmp(Bytes bytes, const DecodeOptions&) {
 
 }  // namespace
 
-const Decoder bmpDecoder{ImageFormat::bmp, recognisesBmp, bmpSize, decodeBmp, nullptr};
+const Decoder bmpDecoder{ImageFormat::bmp, 1, recognisesBmp, bmpSize, decodeBmp, nullptr};
 
 }  // namespace image_io::detail

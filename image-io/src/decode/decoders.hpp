@@ -44,6 +44,9 @@ public:
 // it heeds `options.maxSideHint` only.
 struct Decoder {
     ImageFormat format;
+    // What a pixel costs to decode against the cheapest formats: a file may claim that many
+    // times fewer pixels.
+    int pixelCost;
     bool (*recognises)(Bytes bytes);
     StoredSize (*size)(Bytes bytes);
     DecodedImage (*decode)(Bytes bytes, const DecodeOptions& options);

@@ -193,6 +193,6 @@ DecodedImage decodeGif(Bytes bytes, const DecodeOptions&) {
 
 }  // namespace
 
-const Decoder gifDecoder{ImageFormat::gif, recognisesGif, gifSize, decodeGif, nullptr};
+const Decoder gifDecoder{ImageFormat::gif, 1, recognisesGif, gifSize, decodeGif, nullptr};
 
 }  // namespace image_io::detail

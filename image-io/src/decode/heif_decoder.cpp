@@ -210,6 +210,6 @@ DecodedImage decodeHeif(Bytes bytes, const DecodeOptions& options) {
 
 }  // namespace
 
-const Decoder heifDecoder{ImageFormat::heif, recognisesHeif, heifSize, decodeHeif, nullptr};
+const Decoder heifDecoder{ImageFormat::heif, heifPixelCost, recognisesHeif, heifSize, decodeHeif, nullptr};
 
 }  // namespace image_io::detail

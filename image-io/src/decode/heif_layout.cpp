@@ -507,6 +507,7 @@ HeifLayout readHeifLayout(Bytes bytes) {
     if (primary == meta.items.end()) refuse("no primary image");
     const Item& item = primary->second;
     ImageSize stored = declaredSize(meta, item);
+    checkBacked(stored.width * stored.height * heifPixelCost, bytes.size(), stored);
     std::vector<HevcImage> coded;
     if (item.type == "hvc1") {
         coded.push_back(checkCodedImage(bytes, meta, item));

@@ -8,6 +8,11 @@
 // coding blocks.
 inline constexpr std::int64_t codingPadding = 64;
 
+// What a HEVC pixel costs to decode against the cheapest formats, so that a file may claim that
+// many times fewer: decoded three times (twice to check the coded data), each several times
+// slower than a PNG pixel.
+inline constexpr int heifPixelCost = 8;
+
 // The item structure of a HEIF file, read by this library before libheif decodes anything: the
 // sizes libheif would decode at (a grid's canvas, each coded stream's own picture size) and the
 // transforms of the primary image.
@@ -41,7 +46,8 @@ struct HeifLayout {
 // Reads the boxes and refuses, with ImageIOError, a file libheif would decode at another size
 // than it declares: the primary image must be one coded HEVC image or a grid of them; the grid's
 // canvas must be the declared size and its tiles must cover it without reaching past a tile; every
-// coded stream's pictures must fit the size its item declares. AVIF is refused by its brand.
+// coded stream's pictures must fit the size its item declares. AVIF is refused by its brand, and
+// a declared size the file is too small to hold (at heifPixelCost) before any other check.
 [[nodiscard]] HeifLayout readHeifLayout(std::span<const std::uint8_t> bytes);
 
 }  // namespace image_io::detail

@@ -40,7 +40,8 @@ const detail::Decoder& decoderOf(std::span<const std::uint8_t> bytes) {
 // The size the header declares, refused when the file is too small to hold it.
 detail::StoredSize backedSize(const detail::Decoder& decoder, std::span<const std::uint8_t> bytes) {
     const detail::StoredSize size = decoder.size(bytes);
-    detail::checkBacked(std::int64_t{size.width} * size.height, bytes.size(), {size.width, size.height});
+    detail::checkBacked(std::int64_t{size.width} * size.height * decoder.pixelCost, bytes.size(),
+                        {size.width, size.height});
     return size;
 }
 

@@ -295,6 +295,6 @@ std::unique_ptr<RowSource> jpegRows(Bytes bytes, const DecodeOptions& options) {
 
 }  // namespace
 
-const Decoder jpegDecoder{ImageFormat::jpeg, recognisesJpeg, jpegSize, decodeJpeg, jpegRows};
+const Decoder jpegDecoder{ImageFormat::jpeg, 1, recognisesJpeg, jpegSize, decodeJpeg, jpegRows};
 
 }  // namespace image_io::detail

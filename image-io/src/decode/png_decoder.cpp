@@ -298,6 +298,6 @@ std::unique_ptr<RowSource> pngRows(Bytes bytes, const DecodeOptions&) {
 
 }  // namespace
 
-const Decoder pngDecoder{ImageFormat::png, recognisesPng, pngSize, decodePng, pngRows};
+const Decoder pngDecoder{ImageFormat::png, 1, recognisesPng, pngSize, decodePng, pngRows};
 
 }  // namespace image_io::detail

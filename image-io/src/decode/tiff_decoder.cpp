@@ -347,6 +347,6 @@ std::unique_ptr<RowSource> tiffRows(Bytes bytes, const DecodeOptions&) {
 
 }  // namespace
 
-const Decoder tiffDecoder{ImageFormat::tiff, recognisesTiff, tiffSize, decodeTiff, tiffRows};
+const Decoder tiffDecoder{ImageFormat::tiff, 1, recognisesTiff, tiffSize, decodeTiff, tiffRows};
 
 }  // namespace image_io::detail

@@ -120,6 +120,6 @@ DecodedImage decodeWebp(Bytes bytes, const DecodeOptions& options) {
 
 }  // namespace
 
-const Decoder webpDecoder{ImageFormat::webp, recognisesWebp, webpSize, decodeWebp, nullptr};
+const Decoder webpDecoder{ImageFormat::webp, 1, recognisesWebp, webpSize, decodeWebp, nullptr};
 
 }  // namespace image_io::detail
