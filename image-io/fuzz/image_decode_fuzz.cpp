@@ -1,6 +1,6 @@
 // Bytes from anywhere: every decoder either refuses them with ImageIOError or gives an image of
-// the size its header announced, with consistent premultiplied pixels; the row reader gives the
-// same rows as the whole decode.
+// the size its header announced, with consistent premultiplied pixels, the same pixels every time;
+// the row reader gives the same rows as the whole decode.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -51,13 +51,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         whole = decode(bytes);
         checkImage(*whole);
-        // libheif may report a coded size that differs from the one it decodes to.
-        if (*format != ImageFormat::heif) require(whole->width == header.width && whole->height == header.height);
+        // One size for one image: the header's is the decoded one.
+        require(whole->width == header.width && whole->height == header.height);
+        // The same bytes give the same pixels, whatever the memory held before.
+        require(decode(bytes) == *whole);
         const RgbaImage turned = decode(bytes, {.alpha = AlphaMode::straight, .applyOrientation = true});
-        require(turned.width * turned.height == whole->width * whole->height);
+        // Turned and mirrored; a HEIF image is also cropped to its clean aperture.
+        if (*format == ImageFormat::heif) {
+            require(static_cast<std::int64_t>(turned.width) * turned.height <=
+                    static_cast<std::int64_t>(whole->width) * whole->height);
+        } else {
+            require(turned.width * turned.height == whole->width * whole->height);
+        }
         const RgbaImage hinted = decode(bytes, {.maxSideHint = 16});
         checkImage(hinted);
         require(std::max(hinted.width, hinted.height) >= std::min(16, std::max(whole->width, whole->height)));
+        // Shrunk while decoded: the fitted size of the upright image, premultiplied throughout.
+        const RgbaImage fitted = decodeFitted(bytes, 16);
+        checkImage(fitted);
+        const auto [fittedWidth, fittedHeight] = fittedSize(turned.width, turned.height, 16);
+        if (*format != ImageFormat::jpeg) require(fitted.width == fittedWidth && fitted.height == fittedHeight);
     } catch (const ImageIOError&) {
     }
 

@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     save("png-bomb", bomb);
 
     // JPEG
-    const auto jpeg = [](int components, bool progressive, int orientation) {
+    const auto jpeg = [](int components, bool progressive, int orientation, bool arithmetic = false) {
         writers::JpegSpec spec;
         spec.width = 16;
         spec.height = 8;
@@ -102,6 +102,7 @@ int main(int argc, char** argv) {
         spec.quality = 50;
         spec.progressive = progressive;
         spec.exifOrientation = orientation;
+        spec.arithmetic = arithmetic;
         return writers::writeJpeg(spec);
     };
     save("jpeg-grey", jpeg(1, false, 0));
@@ -109,6 +110,8 @@ int main(int argc, char** argv) {
     save("jpeg-progressive", jpeg(3, true, 0));
     save("jpeg-cmyk", jpeg(4, false, 0));
     save("jpeg-truncated", truncated(jpeg(3, false, 0)));
+    save("jpeg-arithmetic", jpeg(3, false, 0, true));
+    save("jpeg-progressive-arithmetic", jpeg(3, true, 0, true));
 
     // TIFF
     save("tiff-grey", writers::writeTiff(tiff(1, 1, 8, 1)));
@@ -128,6 +131,13 @@ int main(int argc, char** argv) {
     tiled.samples = wide(pattern(20, 18, 3), 8);
     tiled.tileSide = 16;
     save("tiff-tiled-lzw", writers::writeTiff(tiled));
+    writers::TiffSpec fax = tiff(0, 1, 1, 4);
+    fax.width = 24;
+    fax.height = 6;
+    fax.samples.assign(24 * 6, 0);
+    for (int y = 0; y < 6; ++y)
+        fax.samples[static_cast<std::size_t>(y) * 24] = static_cast<std::uint16_t>(0x3C << (y % 3));
+    save("tiff-g4", writers::writeTiff(fax));
 
     // WebP
     const std::vector<std::uint8_t> rgba = pattern(8, 8, 4);
@@ -152,6 +162,7 @@ int main(int argc, char** argv) {
     save("gif-interlaced-transparent", writers::writeGif(8, 11, colours, {frame}));
     save("gif-two-frames", writers::writeGif(8, 11, colours, {second, frame}));
     save("gif-truncated", truncated(writers::writeGif(8, 11, colours, {frame})));
+    save("gif-screen-around-frame", writers::writeGif(40, 30, colours, {frame}));
 
     // BMP
     test::BmpSpec bmp8{40, 5, 3, 8, 0, {{0, 0, 0}, {255, 255, 255}, {255, 0, 0}, {0, 0, 255}}, {}, {}};
@@ -175,7 +186,11 @@ int main(int argc, char** argv) {
     save("bmp-rle8", test::bmpFile(rle8));
 
     // HEIC, when this machine can write one.
+    // Sizes off the coding blocks are written as a grid of one tile; a turn or a mirror as
+    // transform properties; 10 bits where the encoder has them.
     if (const auto heic = writers::writeHeic(16, 16, pattern(16, 16, 3))) save("heic", *heic);
+    if (const auto heic = writers::writeHeic(24, 20, pattern(24, 20, 3), 6)) save("heic-grid-turned", *heic);
+    if (const auto heic = writers::writeHeic(16, 16, pattern(16, 16, 3), 2, 10)) save("heic-10-bit-mirror", *heic);
 
     std::printf("wrote %d seeds\n", written);
     return 0;

@@ -1,12 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <array>
-#include <fstream>
-#include <new>
 
 #include "bmp_bytes.hpp"
 #include "image_io/image.hpp"
@@ -87,55 +82,12 @@ Bytes gifClaimingMaximum() {
     return file;
 }
 
-void putLittle16(Bytes& out, std::uint32_t v) {
-    test::put16(out, v);
-}
-
-// A hand-made little-endian TIFF of one grey strip.
-Bytes tiffWithStrip(std::uint32_t width, std::uint32_t height, std::uint32_t stripOffset, std::uint32_t stripBytes) {
-    Bytes file = {'I', 'I', 42, 0};
-    test::put32(file, 8);
-    struct Entry {
-        std::uint16_t tag;
-        std::uint16_t type;
-        std::uint32_t value;
-    };
-    const Entry entries[] = {{256, 4, width}, {257, 4, height}, {258, 3, 8},
-                             {259, 3, 1},     {262, 3, 1},      {273, 4, stripOffset},
-                             {277, 3, 1},     {278, 4, height}, {279, 4, stripBytes}};
-    putLittle16(file, static_cast<std::uint32_t>(std::size(entries)));
-    for (const Entry& e : entries) {
-        putLittle16(file, e.tag);
-        putLittle16(file, e.type);
-        test::put32(file, 1);
-        test::put32(file, e.value);
-    }
-    test::put32(file, 0);
-    file.resize(file.size() + 64, 0x55);
-    return file;
-}
-
-Bytes webpCanvas(std::uint32_t width, std::uint32_t height) {
-    // An extended header claiming the canvas, then a real small image.
-    const Bytes image = writers::writeWebpLossless(1, 1, {1, 2, 3, 255});
-    Bytes chunk = {'V', 'P', '8', 'X', 10, 0, 0, 0, 0, 0, 0, 0};
-    for (const std::uint32_t side : {width - 1, height - 1}) {
-        chunk.insert(chunk.end(), {static_cast<std::uint8_t>(side), static_cast<std::uint8_t>(side >> 8),
-                                   static_cast<std::uint8_t>(side >> 16)});
-    }
-    Bytes body = {'W', 'E', 'B', 'P'};
-    body.insert(body.end(), chunk.begin(), chunk.end());
-    body.insert(body.end(), image.begin() + 12, image.end());
-    Bytes file = {'R', 'I', 'F', 'F'};
-    test::put32(file, static_cast<std::uint32_t>(body.size()));
-    file.insert(file.end(), body.begin(), body.end());
-    return file;
-}
-
 Bytes bmpClaiming(std::int32_t width, std::int32_t height) {
     test::BmpSpec spec{40, width, height, 24, 0, {}, {}, std::vector<std::uint8_t>(64)};
     return test::bmpFile(spec);
 }
+
+std::vector<std::pair<const char*, Bytes>> validFiles();
 
 TEST(BadInputTest, HeadersOverTheCapsAreRefusedBeforeDecoding) {
     const std::vector<std::pair<const char*, Bytes>> bombs = {
@@ -143,8 +95,8 @@ TEST(BadInputTest, HeadersOverTheCapsAreRefusedBeforeDecoding) {
         {"PNG 30000 square (900 Mpx)", pngHeaderOnly(30000, 30000)},
         {"JPEG 65535 square", jpegClaimingMaximum()},
         {"GIF 65535 square", gifClaimingMaximum()},
-        {"TIFF 70000 square", tiffWithStrip(70000, 70000, 8, 1)},
-        {"WebP 70000 square", webpCanvas(70000, 70000)},
+        {"TIFF 70000 square", test::tiffWithStrip(70000, 70000, 8, 1)},
+        {"WebP 70000 square", test::webpCanvas(70000, 70000)},
         {"BMP 70000 square", bmpClaiming(70000, 70000)},
         {"BMP 70000 tall top-down", bmpClaiming(1, -70000)},
     };
@@ -155,6 +107,47 @@ TEST(BadInputTest, HeadersOverTheCapsAreRefusedBeforeDecoding) {
         EXPECT_THROW((void)decode(file), ImageIOError);
         EXPECT_THROW(RowReader{file}, ImageIOError);
     }
+}
+
+// The error an operation ends in; fails the test when it ends in none.
+template <typename Operation>
+ImageIOError refusalOf(Operation operation) {
+    if (std::optional<ImageIOError> error = test::errorOf(operation)) return *error;
+    ADD_FAILURE() << "not refused";
+    return ImageIOError(ImageErrorKind::damaged, "not refused");
+}
+
+TEST(BadInputTest, RefusalsSayWhyAndNameTheSizeTheyRefuse) {
+    struct Oversized {
+        const char* name;
+        Bytes file;
+        ImageSize declared;
+    };
+    const std::vector<Oversized> oversized = {
+        {"PNG 70000 square", pngHeaderOnly(70000, 70000), {70000, 70000}},
+        {"PNG 30000 square (900 Mpx)", pngHeaderOnly(30000, 30000), {30000, 30000}},
+        {"TIFF 70000 square", test::tiffWithStrip(70000, 70000, 8, 1), {70000, 70000}},
+        {"BMP 70000 tall top-down", bmpClaiming(1, -70000), {1, 70000}},
+    };
+    for (const Oversized& c : oversized) {
+        SCOPED_TRACE(c.name);
+        const ImageIOError error = refusalOf([&] { (void)readHeader(c.file); });
+        EXPECT_EQ(error.kind(), ImageErrorKind::tooLarge);
+        EXPECT_EQ(error.declaredSize(), c.declared);
+    }
+    // Only the header chunk is there: the size is judged before anything else is missed.
+    Bytes headerAlone = pngHeaderOnly(70000, 70000);
+    headerAlone.resize(33);
+    EXPECT_EQ(refusalOf([&] { (void)decode(headerAlone); }).declaredSize(), (ImageSize{70000, 70000}));
+
+    EXPECT_EQ(refusalOf([] { (void)decode(Bytes{'h', 'e', 'l', 'l', 'o'}); }).kind(), ImageErrorKind::unknownFormat);
+    const Bytes rle = test::bmpFile({40, 2, 2, 8, 1, {{0, 0, 0}}, {}, {2, 0, 0, 1}});
+    EXPECT_EQ(refusalOf([&] { (void)decode(rle); }).kind(), ImageErrorKind::unsupported);
+    Bytes truncated = validFiles()[0].second;
+    truncated.resize(truncated.size() / 2);
+    const ImageIOError damaged = refusalOf([&] { (void)decode(truncated); });
+    EXPECT_EQ(damaged.kind(), ImageErrorKind::damaged);
+    EXPECT_FALSE(damaged.declaredSize().has_value());
 }
 
 std::vector<std::pair<const char*, Bytes>> validFiles() {
@@ -228,8 +221,8 @@ TEST(BadInputTest, CorruptOrForeignBytesAreRefused) {
         {"text", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'}},
         {"PNG signature only", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}},
         {"JPEG start only", Bytes{0xFF, 0xD8, 0xFF}},
-        {"TIFF strip past the end", tiffWithStrip(8, 8, 1000000, 64)},
-        {"TIFF strip running past the end", tiffWithStrip(16, 16, 100, 256)},
+        {"TIFF strip past the end", test::tiffWithStrip(8, 8, 1000000, 64)},
+        {"TIFF strip running past the end", test::tiffWithStrip(16, 16, 100, 256)},
         {"GIF header only", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}},
         {"WebP header only", Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'E', 'B', 'P'}},
     };
@@ -250,7 +243,7 @@ TEST(BadInputTest, DecodersPrintNothing) {
         }
     }
     try {
-        (void)decode(tiffWithStrip(8, 8, 1000000, 64));
+        (void)decode(test::tiffWithStrip(8, 8, 1000000, 64));
     } catch (const ImageIOError&) {
     }
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
@@ -264,52 +257,22 @@ TEST(BadInputTest, AnimatedWebpOfManyFramesDecodesItsFirst) {
     EXPECT_EQ(image.pixels, test::filled(4, 4, 0, 0, 0));
 }
 
-// How a decode ended in a child process whose address space may grow by at most `headroom`
-// bytes: 0 refused as unreadable, 1 decoded, 2 out of memory, 3 anything else.
-int decodeOutcomeWithin(const Bytes& file, std::size_t headroom) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::size_t pages = 0;
-        std::ifstream("/proc/self/statm") >> pages;
-        const rlim_t limit = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + headroom;
-        const rlimit capped{limit, limit};
-        if (pages == 0 || ::setrlimit(RLIMIT_AS, &capped) != 0) ::_exit(3);
-        try {
-            (void)decode(file, {.applyOrientation = true, .maxSideHint = 8192});
-            ::_exit(1);
-        } catch (const ImageIOError&) {
-            ::_exit(0);
-        } catch (const std::bad_alloc&) {
-            ::_exit(2);
-        } catch (...) {
-            ::_exit(3);
-        }
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
-
 TEST(BadInputTest, HeadersClaimingAHugeImageOverLittleDataCostLittleMemory) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizer's shadow memory does not fit a capped address space";
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    GTEST_SKIP() << "the sanitizer's shadow memory does not fit a capped address space";
-#endif
-#endif
+    if (test::addressSanitized()) GTEST_SKIP() << "the sanitizer's shadow memory does not fit a capped address space";
     // 20000 × 20000 is within the caps, so the header alone cannot refuse it; its 1.6 GB of
     // pixels must not be reserved before the data runs out.
     const std::vector<std::pair<const char*, Bytes>> bombs = {
         {"PNG", pngHeaderOnly(20000, 20000)},
         {"interlaced PNG", pngHeaderOnly(20000, 20000, true)},
         {"JPEG", jpegClaiming(20000, 20000)},
-        {"TIFF", tiffWithStrip(20000, 20000, 122, 64)},  // the strip right after the directory
+        {"TIFF", test::tiffWithStrip(20000, 20000, 122, 64)},  // the strip right after the directory
         {"GIF", gifFrameClaiming(20000, 20000)},
     };
     for (const auto& [name, file] : bombs) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(decodeOutcomeWithin(file, std::size_t{256} << 20), 0);
+        EXPECT_EQ(
+            test::decodeOutcomeWithin(file, std::size_t{256} << 20, {.applyOrientation = true, .maxSideHint = 8192}),
+            0);
     }
 }
 

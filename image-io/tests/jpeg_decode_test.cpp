@@ -78,5 +78,18 @@ TEST(JpegDecodeTest, HeaderGivesTheStoredSize) {
     EXPECT_EQ(readHeader(writers::writeJpeg(spec)), (ImageHeader{40, 24, ImageFormat::jpeg}));
 }
 
+TEST(JpegDecodeTest, ProgressiveImageOfTooManyScansIsRefused) {
+    writers::JpegSpec spec;
+    spec.width = 32;
+    spec.height = 16;
+    spec.samples = test::rgbOf(test::filled(32, 16, 10, 200, 90));
+    spec.scanPerCoefficient = true;  // 380 scans
+    const Bytes file = writers::writeJpeg(spec);
+    EXPECT_THROW((void)decode(file), ImageIOError);
+    spec.scanPerCoefficient = false;
+    spec.progressive = true;
+    EXPECT_NO_THROW((void)decode(writers::writeJpeg(spec)));
+}
+
 }  // namespace
 }  // namespace image_io

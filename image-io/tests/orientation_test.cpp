@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "image_io/image.hpp"
@@ -109,7 +110,24 @@ TEST(OrientationTest, AppliedOnlyWhenAsked) {
     }
 }
 
-TEST(OrientationTest, HeicTransformsAppliedByLibheifOnlyWhenAsked) {
+TEST(OrientationTest, OrientationStoredAsA32BitValueIsApplied) {
+    writers::JpegSpec spec;
+    spec.width = 3 * cell;
+    spec.height = 2 * cell;
+    spec.components = 1;
+    spec.samples = cellGreys();
+    spec.exifOrientation = 6;
+    Bytes file = writers::writeJpeg(spec);
+    // The orientation entry's type, SHORT (3) in the block written, becomes LONG (4); its value
+    // field already holds 6, 0, 0, 0.
+    static constexpr std::uint8_t entry[] = {0x12, 0x01, 3, 0, 1, 0};
+    const auto at = std::search(file.begin(), file.end(), std::begin(entry), std::end(entry));
+    ASSERT_NE(at, file.end());
+    at[2] = 4;
+    EXPECT_EQ(labelsOf(decode(file, {.applyOrientation = true}), 12), "daebfc");
+}
+
+TEST(OrientationTest, HeicTransformsAppliedOnlyWhenAsked) {
     std::vector<std::uint8_t> rgb;
     for (const std::uint8_t g : cellGreys()) rgb.insert(rgb.end(), {g, g, g});
     const std::optional<Bytes> file = writers::writeHeic(3 * cell, 2 * cell, rgb, 6);

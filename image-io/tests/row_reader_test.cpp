@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "image_io/image.hpp"
 #include "test_images.hpp"
 
@@ -39,8 +41,25 @@ TEST(RowReaderTest, RowsAreTheDecodedImageAsStored) {
     cmyk.height = 2;
     cmyk.components = 4;
     cmyk.samples = {255, 0, 0, 255, 0, 255, 0, 255, 9, 9, 9, 9, 1, 2, 3, 4, 100, 100, 100, 100, 255, 255, 255, 0};
+    // Rows of 29 × 140 in bands of strips, with straight and with associated alpha.
+    writers::TiffSpec tiff;
+    tiff.width = 29;
+    tiff.height = 140;
+    tiff.samplesPerPixel = 4;
+    tiff.extraSample = 2;
+    tiff.compression = 8;
+    for (int copy = 0; copy < 7; ++copy)
+        tiff.samples.insert(tiff.samples.end(), rgba.begin(), rgba.begin() + 29 * 20 * 4);
+    writers::TiffSpec associated = tiff;
+    associated.extraSample = 1;
+    for (std::size_t i = 0; i < associated.samples.size(); i += 4) {
+        for (std::size_t c = 0; c < 3; ++c)
+            associated.samples[i + c] = std::min(associated.samples[i + c], associated.samples[i + 3]);
+    }
     const std::vector<std::pair<const char*, Bytes>> files = {
         {"PNG", writers::writePng(png)},
+        {"TIFF, straight alpha", writers::writeTiff(tiff)},
+        {"TIFF, associated alpha", writers::writeTiff(associated)},
         {"interlaced PNG", writers::writePng(interlaced)},
         {"JPEG", writers::writeJpeg(jpeg)},
         {"CMYK JPEG", writers::writeJpeg(cmyk)},

@@ -8,8 +8,8 @@
 #include <functional>
 
 #include "failure_kind.hpp"
+#include "image_io/image.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
-#include "platform/resampling.hpp"
 #include "test_photo/image_files.hpp"
 
 namespace photo_analysis {
@@ -78,7 +78,7 @@ TEST(PhotoLoading, LongerSideShrinksToTheLimitShorterSideRounds) {
                          {8193, 3, 8192, 3},
                          {20000, 1, 8192, 1},
                          {16384, 3, 8192, 2}}) {
-        const auto [w, h] = platform::fittedSize(c.width, c.height, Photo::maxSide);
+        const auto [w, h] = image_io::fittedSize(c.width, c.height, Photo::maxSide);
         EXPECT_EQ(w, c.fittedWidth) << c.width << " x " << c.height;
         EXPECT_EQ(h, c.fittedHeight) << c.width << " x " << c.height;
     }

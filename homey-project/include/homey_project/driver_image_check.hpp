@@ -106,8 +106,10 @@ inline constexpr double backgroundShareLimit = 0.01;
 [[nodiscard]] std::vector<DriverImageIssue> check(const image_io::RgbaImage& image, DriverImageSize size);
 
 // The same verdict from the encoded file, streaming its rows: bytes whose header
-// cannot be read give [unreadable]; once the header is read the size is tested,
-// and corrupt, truncated or oversized pixel data append unreadable.
+// cannot be read give [unreadable], except that an image refused for its size
+// still gets its size verdict first; once the header is read the size is tested,
+// and corrupt, truncated or oversized pixel data (or pixels decoded at another
+// size than the header's) append unreadable.
 [[nodiscard]] std::vector<DriverImageIssue> checkImageData(std::span<const std::uint8_t> bytes, DriverImageSize size);
 
 }  // namespace DriverImageCheck

@@ -52,23 +52,6 @@ void testSize(std::int64_t width, std::int64_t height, DriverImageSize size, std
     if (width != expected || height != width) issues.push_back(DriverImageIssue::wrongSize(width, height, expected));
 }
 
-// The size a PNG declares in its header chunk, read even when the decoder
-// refuses it for being over its caps: such an image still gets its size verdict
-// before it is found unreadable.
-std::optional<std::pair<std::int64_t, std::int64_t>> declaredPngSize(std::span<const std::uint8_t> bytes) {
-    static constexpr std::uint8_t head[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
-                                            0,    0,   0,   13,  'I',  'H',  'D',  'R'};
-    if (bytes.size() < 24 || !std::equal(std::begin(head), std::end(head), bytes.begin())) return std::nullopt;
-    const auto number = [&bytes](std::size_t at) {
-        return (std::int64_t{bytes[at]} << 24) | (std::int64_t{bytes[at + 1]} << 16) |
-               (std::int64_t{bytes[at + 2]} << 8) | std::int64_t{bytes[at + 3]};
-    };
-    const std::int64_t width = number(16);
-    const std::int64_t height = number(20);
-    if (width <= 0 || height <= 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return std::nullopt;
-    return std::pair(width, height);
-}
-
 }  // namespace
 
 std::vector<DriverImageIssue> check(const image_io::RgbaImage& image, DriverImageSize size) {
@@ -85,12 +68,8 @@ std::vector<DriverImageIssue> check(const image_io::RgbaImage& image, DriverImag
     for (int y = 0; y < image.height; ++y) {
         const std::uint8_t* row = image.pixels.data() + static_cast<std::size_t>(y) * rowBytes;
         if (image.alpha == image_io::AlphaMode::straight) {
-            // Rounded half away from zero, as the decoder premultiplies.
             premultiplied.assign(row, row + rowBytes);
-            for (std::size_t i = 0; i < rowBytes; i += 4)
-                for (std::size_t c = 0; c < 3; ++c)
-                    premultiplied[i + c] =
-                        static_cast<std::uint8_t>((2u * premultiplied[i + c] * premultiplied[i + 3] + 255u) / 510u);
+            image_io::premultiply(premultiplied);
             row = premultiplied.data();
         }
         tally.addRow(y, row);
@@ -104,8 +83,11 @@ std::vector<DriverImageIssue> checkImageData(std::span<const std::uint8_t> bytes
     try {
         const image_io::ImageHeader header = image_io::readHeader(bytes);
         testSize(header.width, header.height, size, issues);
-    } catch (const image_io::ImageIOError&) {
-        if (const auto declared = declaredPngSize(bytes)) testSize(declared->first, declared->second, size, issues);
+    } catch (const image_io::ImageIOError& error) {
+        // An image refused for its size still gets its size verdict before it is found unreadable.
+        if (const std::optional<image_io::ImageSize> declared = error.declaredSize()) {
+            testSize(declared->width, declared->height, size, issues);
+        }
         issues.push_back(DriverImageIssue::unreadable());
         return issues;
     }
@@ -117,7 +99,8 @@ std::vector<DriverImageIssue> checkImageData(std::span<const std::uint8_t> bytes
         BorderTally tally(width, height);
         for (std::int64_t y = 0; y < height; ++y) {
             const std::span<const std::uint8_t> row = reader.nextRow();
-            if (row.size() < static_cast<std::size_t>(width) * 4) throw image_io::ImageIOError("short row");
+            if (row.size() < static_cast<std::size_t>(width) * 4)
+                throw image_io::ImageIOError(image_io::ImageErrorKind::damaged, "short row");
             tally.addRow(y, row.data());
         }
         if (std::optional<DriverImageIssue> background = tally.verdict()) issues.push_back(*background);

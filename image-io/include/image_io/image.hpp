@@ -4,31 +4,13 @@
 #include <memory>
 #include <optional>
 #include <span>
-#include <stdexcept>
-#include <vector>
+#include <utility>
+
+#include "image_io/rgba_image.hpp"
 
 namespace image_io {
 
-// The library's one error type: anything unreadable, truncated, corrupt or over the caps.
-class ImageIOError : public std::runtime_error {
-public:
-    using runtime_error::runtime_error;
-};
-
 enum class ImageFormat { png, jpeg, heif, tiff, webp, gif, bmp };
-enum class AlphaMode { premultiplied, straight };
-
-inline constexpr std::int64_t maxImageSide = 65535;
-inline constexpr std::int64_t maxImagePixels = std::int64_t{512} * 1000 * 1000;  // 512 Mpx
-
-// 8-bit RGBA, row-major, stride width*4, alpha as `alpha` says.
-struct RgbaImage {
-    int width = 0;
-    int height = 0;
-    AlphaMode alpha = AlphaMode::premultiplied;
-    std::vector<std::uint8_t> pixels;
-    bool operator==(const RgbaImage&) const = default;
-};
 
 struct ImageHeader {
     int width = 0;
@@ -39,7 +21,8 @@ struct ImageHeader {
 
 struct DecodeOptions {
     AlphaMode alpha = AlphaMode::premultiplied;
-    bool applyOrientation = false;  // EXIF / eXIf / TIFF tag / HEIC transforms, only when asked
+    bool applyOrientation = false;  // EXIF / eXIf / TIFF tag / HEIF transforms, only when asked; a HEIF
+                                    // image is then also cropped to its clean aperture
     int maxSideHint = 0;            // > 0: a JPEG may be decoded scaled by 1/2..1/8 while its
                                     // longer side stays >= the hint (never below it)
 };
@@ -54,8 +37,21 @@ struct DecodeOptions {
 // the header before any pixel buffer exists).
 [[nodiscard]] RgbaImage decode(std::span<const std::uint8_t> bytes, const DecodeOptions& = {});
 
-// Streaming rows for PNG and JPEG (other formats: decoded whole, then served by rows), image as
-// stored (no orientation). Holds one row at a time where the format allows. The bytes must stay
+// The size a width × height image takes when its longer side is brought down to `maxSide` (never
+// enlarged): the shorter side rounded half away from zero, at least 1.
+[[nodiscard]] std::pair<int, int> fittedSize(int width, int height, int maxSide);
+
+// decode() with the orientation applied, shrunk when its longer side is above `maxSide` to
+// fittedSize(), each pixel the area average of those it covers (in premultiplied alpha). PNG,
+// JPEG and TIFF rows are averaged into the smaller image as they are decoded (a JPEG also decoded scaled
+// by 1/2 to 1/8 where it stays at or above `maxSide`), so the full-size image never exists; the
+// other formats are decoded whole first. Throws ImageIOError.
+[[nodiscard]] RgbaImage decodeFitted(std::span<const std::uint8_t> bytes, int maxSide,
+                                     AlphaMode alpha = AlphaMode::premultiplied);
+
+// Streaming rows for PNG, JPEG and TIFF (other formats: decoded whole, then served by rows), image
+// as stored (no orientation). Holds one row (a TIFF: one band of strips or tiles) at a time where
+// the format allows. The bytes must stay
 // alive while the reader is used.
 class RowReader {
 public:

@@ -6,7 +6,8 @@
 #include <string>
 
 #include "decode/decoders.hpp"
-#include "decode/pixels.hpp"
+#include "pixels/byte_order.hpp"
+#include "pixels/pixels.hpp"
 #include "platform/stb_bmp.hpp"
 
 namespace image_io::detail {
@@ -14,13 +15,6 @@ namespace image_io::detail {
 namespace {
 
 constexpr std::size_t fileHeaderSize = 14;
-
-std::uint32_t u16(Bytes b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8);
-}
-std::uint32_t u32(Bytes b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
 
 struct BmpLayout {
     std::int64_t width = 0;
@@ -31,37 +25,48 @@ struct BmpLayout {
     std::int64_t paletteEntries = 0;
 };
 
-[[noreturn]] void refuse(const char* why) {
-    throw ImageIOError(std::string("BMP: ") + why);
+[[noreturn]] void refuse(const char* why, ImageErrorKind kind = ImageErrorKind::damaged) {
+    throw ImageIOError(kind, std::string("BMP: ") + why);
+}
+
+// The file header's magic and an information header of a size some writer uses.
+bool recognisesBmp(Bytes bytes) {
+    if (bytes.size() < 18 || !hasMagic(bytes, "BM")) return false;
+    const std::uint32_t infoSize = littleEndian32(bytes, 14);
+    return infoSize == 12 || infoSize == 40 || infoSize == 52 || infoSize == 56 || infoSize == 64 || infoSize == 108 ||
+           infoSize == 124;
 }
 
 BmpLayout checkHeader(Bytes bytes) {
-    if (bytes.size() < fileHeaderSize + 4 || bytes[0] != 'B' || bytes[1] != 'M') refuse("not a BMP file");
+    if (bytes.size() < fileHeaderSize + 4 || bytes[0] != 'B' || bytes[1] != 'M')
+        throw ImageIOError(ImageErrorKind::unknownFormat, "BMP: not a BMP file");
     BmpLayout layout;
-    layout.pixelOffset = u32(bytes, 10);
-    const std::uint32_t infoSize = u32(bytes, 14);
+    layout.pixelOffset = littleEndian32(bytes, 10);
+    const std::uint32_t infoSize = littleEndian32(bytes, 14);
     if (infoSize != 12 && infoSize != 40 && infoSize != 56 && infoSize != 108 && infoSize != 124) {
-        refuse("unsupported header");
+        refuse("unsupported header", ImageErrorKind::unsupported);
     }
     if (bytes.size() < fileHeaderSize + infoSize) refuse("file is truncated");
     std::uint32_t compression = 0;
     if (infoSize == 12) {
-        layout.width = u16(bytes, 18);
-        layout.height = u16(bytes, 20);
-        layout.bitsPerPixel = u16(bytes, 24);
+        layout.width = littleEndian16(bytes, 18);
+        layout.height = littleEndian16(bytes, 20);
+        layout.bitsPerPixel = littleEndian16(bytes, 24);
     } else {
-        layout.width = static_cast<std::int32_t>(u32(bytes, 18));
-        const auto rows = static_cast<std::int32_t>(u32(bytes, 22));
+        layout.width = static_cast<std::int32_t>(littleEndian32(bytes, 18));
+        const auto rows = static_cast<std::int32_t>(littleEndian32(bytes, 22));
         layout.bottomUp = rows > 0;
         layout.height = rows < 0 ? -static_cast<std::int64_t>(rows) : rows;
-        layout.bitsPerPixel = u16(bytes, 28);
-        compression = u32(bytes, 30);
+        layout.bitsPerPixel = littleEndian16(bytes, 28);
+        compression = littleEndian32(bytes, 30);
     }
-    if (compression == 1 || compression == 2) refuse("RLE-compressed images are not read");
-    if (compression != 0 && compression != 3) refuse("unsupported compression");
+    if (compression == 1 || compression == 2) refuse("RLE-compressed images are not read", ImageErrorKind::unsupported);
+    if (compression != 0 && compression != 3) refuse("unsupported compression", ImageErrorKind::unsupported);
     const unsigned bits = layout.bitsPerPixel;
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) refuse("unsupported depth");
-    if (compression == 3 && bits != 16 && bits != 32) refuse("bit fields need 16 or 32 bits");
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        refuse("unsupported depth", ImageErrorKind::unsupported);
+    if (compression == 3 && bits != 16 && bits != 32)
+        refuse("bit fields need 16 or 32 bits", ImageErrorKind::unsupported);
     checkImageSize(layout.width, layout.height);
 
     // The bytes between the headers and the pixels hold the bit-field masks and the palette.
@@ -103,8 +108,6 @@ struct StbPixelsFreer {
     void operator()(std::uint8_t* pixels) const { freeStbPixels(pixels); }
 };
 
-}  // namespace
-
 StoredSize bmpSize(Bytes bytes) {
     const BmpLayout layout = checkHeader(bytes);
     return {static_cast<int>(layout.width), static_cast<int>(layout.height)};
@@ -126,5 +129,9 @@ DecodedImage decodeBmp(Bytes bytes, const DecodeOptions&) {
     decoded.image.pixels.assign(pixels.get(), pixels.get() + rgbaBytes(width, height));
     return decoded;
 }
+
+}  // namespace
+
+const Decoder bmpDecoder{ImageFormat::bmp, 1, recognisesBmp, bmpSize, decodeBmp, nullptr};
 
 }  // namespace image_io::detail

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "decode/decoders.hpp"
-#include "decode/pixels.hpp"
+#include "pixels/pixels.hpp"
 
 namespace image_io::detail {
 
@@ -28,6 +28,10 @@ int readInput(GifFileType* gif, GifByteType* out, int count) {
     std::memcpy(out, input->data + input->position, taken);
     input->position += taken;
     return static_cast<int>(taken);
+}
+
+bool recognisesGif(Bytes bytes) {
+    return hasMagic(bytes, "GIF87a") || hasMagic(bytes, "GIF89a");
 }
 
 struct GifCloser {
@@ -72,7 +76,7 @@ private:
         for (;;) {
             GifRecordType record = UNDEFINED_RECORD_TYPE;
             if (DGifGetRecordType(gif, &record) == GIF_ERROR) fail(gif->Error);
-            if (record == TERMINATE_RECORD_TYPE) throw ImageIOError("GIF: no image");
+            if (record == TERMINATE_RECORD_TYPE) throw ImageIOError(ImageErrorKind::damaged, "GIF: no image");
             if (record == EXTENSION_RECORD_TYPE) {
                 int code = 0;
                 GifByteType* block = nullptr;
@@ -100,13 +104,16 @@ private:
         const std::int64_t frameWidth = frame.Width;
         const std::int64_t frameHeight = frame.Height;
         if (frameWidth <= 0 || frameHeight <= 0 || frameWidth * frameHeight > maxImagePixels) {
-            throw ImageIOError("GIF: frame size out of range");
+            throw ImageIOError(ImageErrorKind::damaged, "GIF: frame size out of range");
         }
         const StoredSize screen = size();
         const int width = screen.width;
         const int height = screen.height;
+        // The screen is backed by the frame's data, not by extensions before it.
+        checkBacked(std::int64_t{width} * height, input_.size - input_.position, {width, height});
         const ColorMapObject* colours = frame.ColorMap != nullptr ? frame.ColorMap : gif->SColorMap;
-        if (colours == nullptr || colours->Colors == nullptr) throw ImageIOError("GIF: no colour table");
+        if (colours == nullptr || colours->Colors == nullptr)
+            throw ImageIOError(ImageErrorKind::damaged, "GIF: no colour table");
 
         // Every entry the bytes can name: indices beyond the table read as opaque black.
         std::uint8_t palette[256][4];
@@ -166,7 +173,8 @@ private:
 
     [[noreturn]] static void fail(int error) {
         const char* text = GifErrorString(error);
-        throw ImageIOError(std::string("GIF: ") + (text != nullptr ? text : "unreadable file"));
+        throw ImageIOError(ImageErrorKind::damaged,
+                           std::string("GIF: ") + (text != nullptr ? text : "unreadable file"));
     }
 
     MemoryInput input_;
@@ -175,8 +183,6 @@ private:
     bool frameFound_ = false;
 };
 
-}  // namespace
-
 StoredSize gifSize(Bytes bytes) {
     return GifReading(bytes).size();
 }
@@ -184,5 +190,9 @@ StoredSize gifSize(Bytes bytes) {
 DecodedImage decodeGif(Bytes bytes, const DecodeOptions&) {
     return GifReading(bytes).decode();
 }
+
+}  // namespace
+
+const Decoder gifDecoder{ImageFormat::gif, 1, recognisesGif, gifSize, decodeGif, nullptr};
 
 }  // namespace image_io::detail

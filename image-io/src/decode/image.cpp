@@ -1,120 +1,70 @@
 #include "image_io/image.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <string_view>
+#include <string>
 
 #include "decode/decoders.hpp"
-#include "decode/pixels.hpp"
+#include "decode/orientation.hpp"
+#include "pixels/pixels.hpp"
 
 namespace image_io {
 
-namespace {
+namespace detail {
 
-bool startsWith(std::span<const std::uint8_t> bytes, std::string_view magic, std::size_t at = 0) {
+bool hasMagic(Bytes bytes, std::string_view magic, std::size_t at) {
     return bytes.size() >= at + magic.size() && std::memcmp(bytes.data() + at, magic.data(), magic.size()) == 0;
 }
 
-// An ISO base media file whose major or compatible brands name a HEIF image.
-bool isHeif(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 16 || !startsWith(bytes, "ftyp", 4)) return false;
-    const std::size_t boxSize = (std::size_t{bytes[0]} << 24) | (bytes[1] << 16) | (bytes[2] << 8) | bytes[3];
-    const std::size_t end = std::min(boxSize, bytes.size());
-    static constexpr std::string_view brands[] = {"heic", "heix", "heim", "heis", "hevc",
-                                                  "hevx", "mif1", "msf1", "avif", "avis"};
-    const auto named = [&](std::size_t at) {
-        return std::any_of(std::begin(brands), std::end(brands),
-                           [&](std::string_view brand) { return startsWith(bytes, brand, at); });
-    };
-    if (named(8)) return true;
-    for (std::size_t at = 16; at + 4 <= end; at += 4) {
-        if (named(at)) return true;
+const Decoder* findDecoder(Bytes bytes) {
+    // In the order the magic bytes are tried: the loosest checks last.
+    static constexpr std::array table = {&pngDecoder,  &jpegDecoder, &gifDecoder, &webpDecoder,
+                                         &tiffDecoder, &heifDecoder, &bmpDecoder};
+    for (const Decoder* decoder : table) {
+        if (decoder->recognises(bytes)) return decoder;
     }
-    return false;
+    return nullptr;
 }
 
-bool isBmp(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 18 || !startsWith(bytes, "BM")) return false;
-    const std::uint32_t infoSize = bytes[14] | (bytes[15] << 8) | (bytes[16] << 16) | (std::uint32_t{bytes[17]} << 24);
-    return infoSize == 12 || infoSize == 40 || infoSize == 52 || infoSize == 56 || infoSize == 64 || infoSize == 108 ||
-           infoSize == 124;
+}  // namespace detail
+
+namespace {
+
+const detail::Decoder& decoderOf(std::span<const std::uint8_t> bytes) {
+    const detail::Decoder* decoder = detail::findDecoder(bytes);
+    if (decoder == nullptr) throw ImageIOError(ImageErrorKind::unknownFormat, "not an image in a known format");
+    return *decoder;
 }
 
-ImageFormat formatOf(std::span<const std::uint8_t> bytes) {
-    const std::optional<ImageFormat> format = sniffFormat(bytes);
-    if (!format) throw ImageIOError("not an image in a known format");
-    return *format;
-}
-
-detail::DecodedImage decodeStored(std::span<const std::uint8_t> bytes, const DecodeOptions& options) {
-    switch (formatOf(bytes)) {
-        case ImageFormat::png:
-            return detail::decodePng(bytes, options);
-        case ImageFormat::jpeg:
-            return detail::decodeJpeg(bytes, options);
-        case ImageFormat::heif:
-            return detail::decodeHeif(bytes, options);
-        case ImageFormat::tiff:
-            return detail::decodeTiff(bytes, options);
-        case ImageFormat::webp:
-            return detail::decodeWebp(bytes, options);
-        case ImageFormat::gif:
-            return detail::decodeGif(bytes, options);
-        case ImageFormat::bmp:
-            return detail::decodeBmp(bytes, options);
-    }
-    throw ImageIOError("not an image in a known format");
+// The size the header declares, refused when the file is too small to hold it.
+detail::StoredSize backedSize(const detail::Decoder& decoder, std::span<const std::uint8_t> bytes) {
+    const detail::StoredSize size = decoder.size(bytes);
+    detail::checkBacked(std::int64_t{size.width} * size.height * decoder.pixelCost, bytes.size(),
+                        {size.width, size.height});
+    return size;
 }
 
 }  // namespace
 
 std::optional<ImageFormat> sniffFormat(std::span<const std::uint8_t> bytes) {
-    if (startsWith(bytes, "\x89PNG\r\n\x1a\n")) return ImageFormat::png;
-    if (startsWith(bytes, "\xFF\xD8\xFF")) return ImageFormat::jpeg;
-    if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a")) return ImageFormat::gif;
-    if (startsWith(bytes, "RIFF") && startsWith(bytes, "WEBP", 8)) return ImageFormat::webp;
-    if (startsWith(bytes, std::string_view("II*\0", 4)) || startsWith(bytes, std::string_view("MM\0*", 4)) ||
-        startsWith(bytes, std::string_view("II+\0", 4)) || startsWith(bytes, std::string_view("MM\0+", 4))) {
-        return ImageFormat::tiff;
-    }
-    if (isHeif(bytes)) return ImageFormat::heif;
-    if (isBmp(bytes)) return ImageFormat::bmp;
-    return std::nullopt;
+    const detail::Decoder* decoder = detail::findDecoder(bytes);
+    if (decoder == nullptr) return std::nullopt;
+    return decoder->format;
 }
 
 ImageHeader readHeader(std::span<const std::uint8_t> bytes) {
-    const ImageFormat format = formatOf(bytes);
-    detail::StoredSize size;
-    switch (format) {
-        case ImageFormat::png:
-            size = detail::pngSize(bytes);
-            break;
-        case ImageFormat::jpeg:
-            size = detail::jpegSize(bytes);
-            break;
-        case ImageFormat::heif:
-            size = detail::heifSize(bytes);
-            break;
-        case ImageFormat::tiff:
-            size = detail::tiffSize(bytes);
-            break;
-        case ImageFormat::webp:
-            size = detail::webpSize(bytes);
-            break;
-        case ImageFormat::gif:
-            size = detail::gifSize(bytes);
-            break;
-        case ImageFormat::bmp:
-            size = detail::bmpSize(bytes);
-            break;
-    }
-    return {size.width, size.height, format};
+    const detail::Decoder& decoder = decoderOf(bytes);
+    const detail::StoredSize size = backedSize(decoder, bytes);
+    return {size.width, size.height, decoder.format};
 }
 
 RgbaImage decode(std::span<const std::uint8_t> bytes, const DecodeOptions& options) {
-    detail::DecodedImage decoded = decodeStored(bytes, options);
+    const detail::Decoder& decoder = decoderOf(bytes);
+    (void)backedSize(decoder, bytes);
+    detail::DecodedImage decoded = decoder.decode(bytes, options);
     RgbaImage image = std::move(decoded.image);
-    detail::convertAlpha(image, options.alpha);
+    convertAlpha(image, options.alpha);
     if (options.applyOrientation) image = detail::orient(std::move(image), decoded.orientation);
     return image;
 }
@@ -128,12 +78,12 @@ public:
     int width() const { return rows_ ? rows_->width() : whole_.width; }
     int height() const { return rows_ ? rows_->height() : whole_.height; }
 
-    // The row in straight alpha, or already in the mode asked when decoded whole.
+    // The row as the decoder gives it, or already in the mode asked when decoded whole.
     std::uint8_t* read(int y) {
         const std::size_t stride = static_cast<std::size_t>(width()) * 4;
         if (!rows_) return whole_.pixels.data() + static_cast<std::size_t>(y) * stride;
         // A decoder that failed once is left in no state to go on.
-        if (broken_) throw ImageIOError("image data could not be read");
+        if (broken_) throw ImageIOError(ImageErrorKind::damaged, "image data could not be read");
         row_.resize(stride);
         try {
             rows_->readRow(row_.data());
@@ -144,6 +94,7 @@ public:
         return row_.data();
     }
     bool streams() const { return rows_ != nullptr; }
+    AlphaMode alpha() const { return rows_ ? rows_->alpha() : whole_.alpha; }
 
 private:
     std::unique_ptr<detail::RowSource> rows_;
@@ -153,16 +104,12 @@ private:
 };
 
 RowReader::RowReader(std::span<const std::uint8_t> bytes, AlphaMode alpha) : alpha_(alpha) {
-    switch (formatOf(bytes)) {
-        case ImageFormat::png:
-            source_ = std::make_unique<Source>(detail::pngRows(bytes));
-            break;
-        case ImageFormat::jpeg:
-            source_ = std::make_unique<Source>(detail::jpegRows(bytes));
-            break;
-        default:
-            source_ = std::make_unique<Source>(decode(bytes, {.alpha = alpha}));
-            break;
+    const detail::Decoder& decoder = decoderOf(bytes);
+    if (decoder.rows != nullptr) {
+        (void)backedSize(decoder, bytes);
+        source_ = std::make_unique<Source>(decoder.rows(bytes, {}));
+    } else {
+        source_ = std::make_unique<Source>(decode(bytes, {.alpha = alpha}));
     }
     width_ = source_->width();
     height_ = source_->height();
@@ -178,10 +125,16 @@ int RowReader::height() const {
 }
 
 std::span<const std::uint8_t> RowReader::nextRow() {
-    if (rowsRead_ >= height_) throw ImageIOError("no rows left");
+    if (rowsRead_ >= height_) throw ImageIOError(ImageErrorKind::damaged, "no rows left");
     std::uint8_t* row = source_->read(rowsRead_);
     const std::span<std::uint8_t> bytes(row, static_cast<std::size_t>(width_) * 4);
-    if (source_->streams() && alpha_ == AlphaMode::premultiplied) detail::premultiply(bytes);
+    if (source_->alpha() != alpha_) {
+        if (alpha_ == AlphaMode::premultiplied) {
+            premultiply(bytes);
+        } else {
+            unpremultiply(bytes);
+        }
+    }
     ++rowsRead_;
     return bytes;
 }

@@ -14,14 +14,19 @@
 #include <vector>
 
 #include "decode/decoders.hpp"
-#include "decode/pixels.hpp"
+#include "decode/orientation.hpp"
+#include "pixels/pixels.hpp"
 
 namespace image_io::detail {
 
 namespace {
 
-// Progressive files may hold any number of scans; real ones have a dozen.
-constexpr int maxScans = 500;
+// Progressive files may hold any number of scans; real ones have a dozen, and one scan a
+// coefficient and component makes 190. Each scan walks the whole image again.
+constexpr int maxScans = 200;
+
+// What libjpeg may allocate for whole-image buffers of its own.
+constexpr long maxLibraryMemory = long{512} << 20;
 
 // Frees libjpeg's structure itself, so that a reader whose constructor throws leaks nothing.
 struct JpegState {
@@ -35,6 +40,7 @@ struct JpegState {
     jpeg_decompress_struct info{};
     jpeg_error_mgr errors{};
     jpeg_progress_mgr progress{};
+    jpeg_source_mgr source{};
     std::jmp_buf jump{};
     char message[JMSG_LENGTH_MAX] = {};
     bool created = false;
@@ -71,16 +77,48 @@ void emitMessage(j_common_ptr info, int level) {
 
 void outputMessage(j_common_ptr) {}
 
+[[noreturn]] void refuse(j_common_ptr info, const char* why) {
+    std::strncpy(stateOf(info)->message, why, JMSG_LENGTH_MAX - 1);
+    std::longjmp(stateOf(info)->jump, 1);
+}
+
+// Called before each row of coded blocks is read. An arithmetic decoder that meets a marker
+// supplies zeros until the scan is done, without a word (the Huffman one warns): a marker met
+// while rows of the scan are still to come is data that ends early.
 void progressMonitor(j_common_ptr info) {
     auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
-    if (decompress->input_scan_number > maxScans) {
-        std::strncpy(stateOf(info)->message, "too many scans", JMSG_LENGTH_MAX - 1);
-        std::longjmp(stateOf(info)->jump, 1);
+    if (decompress->input_scan_number > maxScans) refuse(info, "too many scans");
+    const int marker = decompress->unread_marker;
+    const bool restart = marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7;
+    if (decompress->arith_code && marker != 0 && !restart && decompress->input_iMCU_row > 0 &&
+        decompress->input_iMCU_row < decompress->total_iMCU_rows) {
+        refuse(info, "image data ends early");
     }
 }
 
 // The stages that call into libjpeg. An error longjmps back to the setjmp here, so these frames
 // hold nothing with a destructor; the C++ callers throw once they have returned.
+// The file's bytes, handed over whole. libjpeg asks for more only when the data it is decoding
+// runs past the end: whatever the coding (Huffman, arithmetic, progressive), that is a truncated
+// file, not one to pad with zeros.
+void initSource(j_decompress_ptr) {}
+
+boolean fillInput(j_decompress_ptr info) {
+    JpegState* state = stateOf(reinterpret_cast<j_common_ptr>(info));
+    std::strncpy(state->message, "file is truncated", JMSG_LENGTH_MAX - 1);
+    std::longjmp(state->jump, 1);
+}
+
+void skipInput(j_decompress_ptr info, long count) {
+    if (count <= 0) return;
+    jpeg_source_mgr* source = info->src;
+    if (static_cast<unsigned long>(count) > source->bytes_in_buffer) fillInput(info);
+    source->next_input_byte += count;
+    source->bytes_in_buffer -= static_cast<std::size_t>(count);
+}
+
+void termSource(j_decompress_ptr) {}
+
 bool readHeaderStage(JpegState* state, const std::uint8_t* data, std::size_t size) {
     state->info.err = jpeg_std_error(&state->errors);
     state->errors.error_exit = errorExit;
@@ -92,7 +130,17 @@ bool readHeaderStage(JpegState* state, const std::uint8_t* data, std::size_t siz
     state->created = true;
     state->progress.progress_monitor = progressMonitor;
     state->info.progress = &state->progress;
-    jpeg_mem_src(&state->info, data, static_cast<unsigned long>(size));
+    // libjpeg's own pixel buffers (a progressive image's coefficients) stay within this; past
+    // it, with no backing store, the decoding ends in an error instead of an allocation.
+    state->info.mem->max_memory_to_use = maxLibraryMemory;
+    state->source.next_input_byte = data;
+    state->source.bytes_in_buffer = size;
+    state->source.init_source = initSource;
+    state->source.fill_input_buffer = fillInput;
+    state->source.skip_input_data = skipInput;
+    state->source.resync_to_restart = jpeg_resync_to_restart;
+    state->source.term_source = termSource;
+    state->info.src = &state->source;
     jpeg_save_markers(&state->info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&state->info, TRUE);
     return true;
@@ -133,12 +181,14 @@ void cmykToRgba(std::uint8_t* row, std::size_t width, bool inverted) {
     }
 }
 
+bool recognisesJpeg(Bytes bytes) {
+    return hasMagic(bytes, "\xFF\xD8\xFF");
+}
+
 class JpegReading {
 public:
     explicit JpegReading(Bytes bytes) {
-        if (bytes.size() < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8 || bytes[2] != 0xFF) {
-            throw ImageIOError("not a JPEG file");
-        }
+        if (!recognisesJpeg(bytes)) throw ImageIOError(ImageErrorKind::unknownFormat, "not a JPEG file");
         check(readHeaderStage(&state_, bytes.data(), bytes.size()));
         checkImageSize(state_.info.image_width, state_.info.image_height);
     }
@@ -188,7 +238,7 @@ public:
 private:
     bool invertedInks() const { return state_.info.saw_Adobe_marker != 0; }
     void check(bool succeeded) const {
-        if (!succeeded) throw ImageIOError(std::string("JPEG: ") + state_.message);
+        if (!succeeded) throw ImageIOError(ImageErrorKind::damaged, std::string("JPEG: ") + state_.message);
     }
 
     JpegState state_;
@@ -196,16 +246,18 @@ private:
 
 class JpegRows final : public RowSource {
 public:
-    explicit JpegRows(Bytes bytes) : reading_(bytes) { reading_.start(); }
+    JpegRows(Bytes bytes, int maxSideHint) : reading_(bytes) {
+        reading_.scaleFor(maxSideHint);
+        reading_.start();
+    }
     int width() const override { return reading_.outputSize().width; }
     int height() const override { return reading_.outputSize().height; }
     void readRow(std::uint8_t* row) override { reading_.readRows(&row, 1); }
+    int orientation() override { return reading_.orientation(); }
 
 private:
     JpegReading reading_;
 };
-
-}  // namespace
 
 StoredSize jpegSize(Bytes bytes) {
     return JpegReading(bytes).size();
@@ -237,8 +289,12 @@ DecodedImage decodeJpeg(Bytes bytes, const DecodeOptions& options) {
     return decoded;
 }
 
-std::unique_ptr<RowSource> jpegRows(Bytes bytes) {
-    return std::make_unique<JpegRows>(bytes);
+std::unique_ptr<RowSource> jpegRows(Bytes bytes, const DecodeOptions& options) {
+    return std::make_unique<JpegRows>(bytes, options.maxSideHint);
 }
+
+}  // namespace
+
+const Decoder jpegDecoder{ImageFormat::jpeg, 1, recognisesJpeg, jpegSize, decodeJpeg, jpegRows};
 
 }  // namespace image_io::detail

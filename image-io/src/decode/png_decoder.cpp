@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "decode/decoders.hpp"
-#include "decode/pixels.hpp"
+#include "decode/orientation.hpp"
+#include "pixels/byte_order.hpp"
+#include "pixels/pixels.hpp"
 
 namespace image_io::detail {
 
@@ -110,10 +112,6 @@ bool readEndStage(PngState* state) {
     return true;
 }
 
-std::uint32_t big32(const std::uint8_t* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-}
-
 // Whether the IDAT chunks inflate to at least `needed` bytes, found without keeping them.
 bool inflatesToAtLeast(Bytes bytes, std::uint64_t needed) {
     z_stream stream{};
@@ -122,7 +120,7 @@ bool inflatesToAtLeast(Bytes bytes, std::uint64_t needed) {
     std::uint64_t produced = 0;
     int status = Z_OK;
     for (std::size_t at = 8; at + 12 <= bytes.size() && produced < needed && status == Z_OK;) {
-        const std::uint64_t length = big32(bytes.data() + at);
+        const std::uint64_t length = bigEndian32(bytes, at);
         if (length > bytes.size() - at - 12) break;
         if (std::memcmp(bytes.data() + at + 4, "IDAT", 4) == 0) {
             stream.next_in = const_cast<Bytef*>(bytes.data() + at + 8);
@@ -155,14 +153,30 @@ std::uint64_t interlacedDataSize(std::uint64_t width, std::uint64_t height, std:
     return total;
 }
 
+bool recognisesPng(Bytes bytes) {
+    return hasMagic(bytes, "\x89PNG\r\n\x1a\n");
+}
+
+// The sides of the header chunk, which a PNG holds first, judged against the caps as soon as they
+// are there: an image refused for its size names the size it declares, even when what follows
+// is missing.
+void checkDeclaredSize(Bytes bytes) {
+    if (bytes.size() < 24 || !hasMagic(bytes, "IHDR", 12)) return;
+    const std::uint32_t width = bigEndian32(bytes, 16);
+    const std::uint32_t height = bigEndian32(bytes, 20);
+    if (width > PNG_UINT_31_MAX || height > PNG_UINT_31_MAX) return;  // libpng refuses it
+    checkImageSize(width, height);
+}
+
 // A PNG being read: the libpng structures, freed on every way out.
 class PngReading {
 public:
     explicit PngReading(Bytes bytes) {
         state_.data = bytes.data();
         state_.size = bytes.size();
-        if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) throw ImageIOError("not a PNG file");
-        if (!createStage(&state_)) throw ImageIOError("PNG: out of memory");
+        if (!recognisesPng(bytes)) throw ImageIOError(ImageErrorKind::unknownFormat, "not a PNG file");
+        checkDeclaredSize(bytes);
+        if (!createStage(&state_)) throw ImageIOError(ImageErrorKind::damaged, "PNG: out of memory");
         check(readInfoStage(&state_));
         checkImageSize(png_get_image_width(state_.png, state_.info), png_get_image_height(state_.png, state_.info));
     }
@@ -178,7 +192,7 @@ public:
         checkInterlacedData();
         check(setTransformsStage(&state_));
         if (png_get_rowbytes(state_.png, state_.info) != static_cast<std::size_t>(size().width) * 4) {
-            throw ImageIOError("PNG: unexpected row layout");
+            throw ImageIOError(ImageErrorKind::unsupported, "PNG: unexpected row layout");
         }
     }
     bool interlaced() const { return state_.passes > 1; }
@@ -205,7 +219,7 @@ public:
 
 private:
     void check(bool succeeded) const {
-        if (!succeeded) throw ImageIOError(std::string("PNG: ") + state_.message);
+        if (!succeeded) throw ImageIOError(ImageErrorKind::damaged, std::string("PNG: ") + state_.message);
     }
 
     // An interlaced image is read whole: a header claiming a huge one must be backed by its data
@@ -218,7 +232,7 @@ private:
         if (!inflatesToAtLeast(Bytes(state_.data, state_.size),
                                interlacedDataSize(static_cast<std::uint64_t>(stored.width),
                                                   static_cast<std::uint64_t>(stored.height), bitsPerPixel))) {
-            throw ImageIOError("PNG: not enough image data");
+            throw ImageIOError(ImageErrorKind::damaged, "PNG: not enough image data");
         }
     }
 
@@ -235,6 +249,7 @@ public:
     }
     int width() const override { return size_.width; }
     int height() const override { return size_.height; }
+    int orientation() override { return reading_.orientation(); }
     void readRow(std::uint8_t* row) override {
         if (whole_.empty()) {
             reading_.readRow(row);
@@ -250,8 +265,6 @@ private:
     std::vector<std::uint8_t> whole_;
     int next_ = 0;
 };
-
-}  // namespace
 
 StoredSize pngSize(Bytes bytes) {
     return PngReading(bytes).size();
@@ -279,8 +292,12 @@ DecodedImage decodePng(Bytes bytes, const DecodeOptions& options) {
     return decoded;
 }
 
-std::unique_ptr<RowSource> pngRows(Bytes bytes) {
+std::unique_ptr<RowSource> pngRows(Bytes bytes, const DecodeOptions&) {
     return std::make_unique<PngRows>(bytes);
 }
+
+}  // namespace
+
+const Decoder pngDecoder{ImageFormat::png, 1, recognisesPng, pngSize, decodePng, pngRows};
 
 }  // namespace image_io::detail

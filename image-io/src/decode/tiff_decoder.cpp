@@ -9,11 +9,13 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "decode/decoders.hpp"
-#include "decode/pixels.hpp"
+#include "pixels/pixels.hpp"
 
 namespace image_io::detail {
 
@@ -27,6 +29,8 @@ struct MemoryFile {
     toff_t size = 0;
     toff_t position = 0;
     std::string message;
+    bool decodingPixels = false;
+    std::string damage;  // the first warning given while the pixels were decoded
 };
 
 tmsize_t readProc(thandle_t handle, void* out, tmsize_t count) {
@@ -83,8 +87,24 @@ int errorHandler(TIFF*, void* userData, const char*, const char* format, va_list
     return 1;  // handled: libtiff's global handler stays silent
 }
 
-int warningHandler(TIFF*, void*, const char*, const char*, va_list) {
+// Warnings about the directory (unknown tags, odd counts) are harmless. While the pixels are
+// decoded, libtiff warns of data it pads or skips (a strip or tile cut short, a premature end of
+// a fax line): the image is damaged and refused.
+int warningHandler(TIFF*, void* userData, const char*, const char* format, va_list arguments) {
+    auto* file = static_cast<MemoryFile*>(userData);
+    if (file->decodingPixels && file->damage.empty()) {
+        char text[256];
+        std::vsnprintf(text, sizeof text, format, arguments);
+        file->damage = text;
+        if (file->damage.empty()) file->damage = "damaged image data";
+    }
     return 1;
+}
+
+bool recognisesTiff(Bytes bytes) {
+    using namespace std::string_view_literals;
+    return hasMagic(bytes, "II*\0"sv) || hasMagic(bytes, "MM\0*"sv) || hasMagic(bytes, "II+\0"sv) ||
+           hasMagic(bytes, "MM\0+"sv);
 }
 
 struct TiffCloser {
@@ -100,7 +120,7 @@ public:
         file_.data = bytes.data();
         file_.size = bytes.size();
         const std::unique_ptr<TIFFOpenOptions, OptionsFreer> options(TIFFOpenOptionsAlloc());
-        if (!options) throw ImageIOError("TIFF: out of memory");
+        if (!options) throw ImageIOError(ImageErrorKind::damaged, "TIFF: out of memory");
         TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), maxLibraryAllocation);
         TIFFOpenOptionsSetErrorHandlerExtR(options.get(), errorHandler, &file_);
         TIFFOpenOptionsSetWarningHandlerExtR(options.get(), warningHandler, &file_);
@@ -120,11 +140,11 @@ public:
 
     StoredSize size() const { return size_; }
 
-    DecodedImage decode() {
+    // Starts reading the pixels; the bands are then read in order with readBand().
+    void begin() {
         TIFF* tiff = tiff_.get();
         // Unassociated (straight) alpha is declared associated so that libtiff hands the stored
         // values over as they are instead of premultiplying them with its own rounding.
-        AlphaMode alpha = AlphaMode::premultiplied;
         std::uint16_t extraCount = 0;
         std::uint16_t* extraKinds = nullptr;
         if (TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extraKinds) == 1 && extraCount > 0 &&
@@ -132,22 +152,16 @@ public:
             std::vector<std::uint16_t> kinds(extraKinds, extraKinds + extraCount);
             kinds[0] = EXTRASAMPLE_ASSOCALPHA;
             TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, extraCount, kinds.data());
-            alpha = AlphaMode::straight;
+            alpha_ = AlphaMode::straight;
         }
-
         char refusal[1024] = {};
-        if (TIFFRGBAImageOK(tiff, refusal) != 1) fail(refusal);
-        TIFFRGBAImage reader{};
-        if (TIFFRGBAImageBegin(&reader, tiff, 1, refusal) != 1) fail(refusal);
+        if (TIFFRGBAImageOK(tiff, refusal) != 1) fail(refusal, ImageErrorKind::unsupported);
+        if (TIFFRGBAImageBegin(&reader_, tiff, 1, refusal) != 1) fail(refusal);
+        begun_ = true;
         // Rows as stored, row 0 first: the orientation tag is applied by the caller when asked.
-        reader.req_orientation = ORIENTATION_TOPLEFT;
-        reader.orientation = ORIENTATION_TOPLEFT;
-        DecodedImage decoded;
-        decoded.image.width = size_.width;
-        decoded.image.height = size_.height;
-        decoded.image.alpha = alpha;
-        // Read in bands of whole strips or tiles, into a buffer that grows with them: a header
-        // claiming a huge image over little data fails on its first band.
+        reader_.req_orientation = ORIENTATION_TOPLEFT;
+        reader_.orientation = ORIENTATION_TOPLEFT;
+        // Bands of whole strips or tiles, at least 64 rows.
         std::uint32_t unit = 0;
         if (TIFFIsTiled(tiff) != 0) {
             TIFFGetField(tiff, TIFFTAG_TILELENGTH, &unit);
@@ -155,69 +169,169 @@ public:
             TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &unit);
         }
         const std::size_t height = static_cast<std::size_t>(size_.height);
-        const std::size_t width = static_cast<std::size_t>(size_.width);
         constexpr std::size_t leastBand = 64;
         const std::size_t step = std::clamp<std::size_t>(unit, 1, height);
-        const std::size_t band = std::min(height, (leastBand + step - 1) / step * step);
-        std::vector<std::uint32_t> raster;
-        bool complete = true;
-        try {
-            for (std::size_t y = 0; y < height && complete; y += band) {
-                const std::size_t rows = std::min(band, height - y);
-                growForRows(decoded.image.pixels, width * 4, y + rows, height);
-                // libtiff's packed pixels hold red in the low byte: on a little-endian machine
-                // they are already R, G, B, A in memory and are written straight into the image.
-                std::uint32_t* packed = reinterpret_cast<std::uint32_t*>(decoded.image.pixels.data() + y * width * 4);
-                if constexpr (std::endian::native != std::endian::little) {
-                    raster.resize(rows * width);
-                    packed = raster.data();
-                }
-                reader.row_offset = static_cast<int>(y);
-                reader.col_offset = 0;
-                complete = TIFFRGBAImageGet(&reader, packed, static_cast<std::uint32_t>(width),
-                                            static_cast<std::uint32_t>(rows)) == 1;
-                if constexpr (std::endian::native != std::endian::little) {
-                    std::uint8_t* out = decoded.image.pixels.data() + y * width * 4;
-                    for (const std::uint32_t pixel : raster) {
-                        out[0] = static_cast<std::uint8_t>(TIFFGetR(pixel));
-                        out[1] = static_cast<std::uint8_t>(TIFFGetG(pixel));
-                        out[2] = static_cast<std::uint8_t>(TIFFGetB(pixel));
-                        out[3] = static_cast<std::uint8_t>(TIFFGetA(pixel));
-                        out += 4;
-                    }
-                }
-            }
-        } catch (...) {
-            TIFFRGBAImageEnd(&reader);
-            throw;
-        }
-        TIFFRGBAImageEnd(&reader);
-        if (!complete) fail("damaged image data");
-        if (alpha == AlphaMode::premultiplied) clampToAlpha(decoded.image.pixels);
+        band_ = std::min(height, (leastBand + step - 1) / step * step);
+    }
 
+    AlphaMode alpha() const { return alpha_; }
+    std::size_t bandRows() const { return band_; }
+
+    // Decodes rows [y, y + rows) (a whole band, or the last one) into `out`, rows × width RGBA
+    // pixels. The pixels decoded so far must be backed by the data of their strips or tiles.
+    void readBand(std::size_t y, std::size_t rows, std::uint8_t* out) {
+        const std::size_t width = static_cast<std::size_t>(size_.width);
+        dataRead_ = std::min<std::uint64_t>(dataRead_ + bandBytes(y, y + rows), file_.size);
+        checkBacked(static_cast<std::int64_t>((y + rows) * width), dataRead_, {size_.width, size_.height});
+        // libtiff's packed pixels hold red in the low byte: on a little-endian machine they are
+        // already R, G, B, A in memory and are written straight into the image.
+        std::vector<std::uint32_t> raster;
+        std::uint32_t* packed = reinterpret_cast<std::uint32_t*>(out);
+        if constexpr (std::endian::native != std::endian::little) {
+            raster.resize(rows * width);
+            packed = raster.data();
+        }
+        reader_.row_offset = static_cast<int>(y);
+        reader_.col_offset = 0;
+        file_.decodingPixels = true;
+        const bool complete = TIFFRGBAImageGet(&reader_, packed, static_cast<std::uint32_t>(width),
+                                               static_cast<std::uint32_t>(rows)) == 1 &&
+                              file_.damage.empty();
+        file_.decodingPixels = false;
+        if (!complete) fail(file_.damage.empty() ? "damaged image data" : file_.damage.c_str());
+        if constexpr (std::endian::native != std::endian::little) {
+            std::uint8_t* pixel = out;
+            for (const std::uint32_t value : raster) {
+                pixel[0] = static_cast<std::uint8_t>(TIFFGetR(value));
+                pixel[1] = static_cast<std::uint8_t>(TIFFGetG(value));
+                pixel[2] = static_cast<std::uint8_t>(TIFFGetB(value));
+                pixel[3] = static_cast<std::uint8_t>(TIFFGetA(value));
+                pixel += 4;
+            }
+        }
+        if (alpha_ == AlphaMode::premultiplied) clampToAlpha({out, rows * width * 4});
+    }
+
+    int orientation() const {
         std::uint16_t orientation = ORIENTATION_TOPLEFT;
-        if (TIFFGetField(tiff, TIFFTAG_ORIENTATION, &orientation) == 1) decoded.orientation = orientation;
+        return TIFFGetField(tiff_.get(), TIFFTAG_ORIENTATION, &orientation) == 1 ? orientation : 1;
+    }
+
+    DecodedImage decode() {
+        begin();
+        DecodedImage decoded;
+        decoded.image.width = size_.width;
+        decoded.image.height = size_.height;
+        decoded.image.alpha = alpha_;
+        // Into a buffer that grows with the bands: a header claiming a huge image over little
+        // data fails on its first band.
+        const std::size_t height = static_cast<std::size_t>(size_.height);
+        const std::size_t stride = static_cast<std::size_t>(size_.width) * 4;
+        for (std::size_t y = 0; y < height; y += band_) {
+            const std::size_t rows = std::min(band_, height - y);
+            growForRows(decoded.image.pixels, stride, y + rows, height);
+            readBand(y, rows, decoded.image.pixels.data() + y * stride);
+        }
+        decoded.orientation = orientation();
         return decoded;
     }
 
+    ~TiffReading() {
+        if (begun_) TIFFRGBAImageEnd(&reader_);
+    }
+    TiffReading(const TiffReading&) = delete;
+    TiffReading& operator=(const TiffReading&) = delete;
+
 private:
+    // The stored bytes of the strips or tiles that hold rows [first, end), every plane.
+    std::uint64_t bandBytes(std::size_t first, std::size_t end) const {
+        TIFF* tiff = tiff_.get();
+        std::uint16_t planar = PLANARCONFIG_CONTIG;
+        std::uint16_t samples = 1;
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+        const std::uint16_t planes = planar == PLANARCONFIG_SEPARATE ? samples : 1;
+        std::uint64_t total = 0;
+        const auto add = [&](std::uint32_t strile) {
+            if (strile < TIFFNumberOfStrips(tiff)) total += TIFFGetStrileByteCount(tiff, strile);
+        };
+        for (std::uint16_t plane = 0; plane < planes; ++plane) {
+            if (TIFFIsTiled(tiff) != 0) {
+                std::uint32_t tileWidth = 0;
+                std::uint32_t tileLength = 0;
+                TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
+                TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileLength);
+                if (tileWidth == 0 || tileLength == 0) return total;
+                for (std::size_t y = first / tileLength * tileLength; y < end; y += tileLength) {
+                    for (std::uint32_t x = 0; x < static_cast<std::uint32_t>(size_.width); x += tileWidth) {
+                        add(TIFFComputeTile(tiff, x, static_cast<std::uint32_t>(y), 0, plane));
+                    }
+                }
+            } else {
+                std::uint32_t rowsPerStrip = 0;
+                TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+                const std::size_t step =
+                    std::clamp<std::size_t>(rowsPerStrip, 1, static_cast<std::size_t>(size_.height));
+                for (std::size_t y = first / step * step; y < end; y += step) {
+                    add(TIFFComputeStrip(tiff, static_cast<std::uint32_t>(y), plane));
+                }
+            }
+        }
+        return total;
+    }
+
     // A premultiplied colour can never exceed its alpha; damaged files are made consistent.
-    static void clampToAlpha(std::vector<std::uint8_t>& pixels) {
+    static void clampToAlpha(std::span<std::uint8_t> pixels) {
         for (std::size_t i = 0; i < pixels.size(); i += 4) {
             for (std::size_t c = 0; c < 3; ++c) pixels[i + c] = std::min(pixels[i + c], pixels[i + 3]);
         }
     }
 
-    [[noreturn]] void fail(const char* what) const {
-        throw ImageIOError(std::string("TIFF: ") + (file_.message.empty() ? what : file_.message));
+    [[noreturn]] void fail(const char* what, ImageErrorKind kind = ImageErrorKind::damaged) const {
+        throw ImageIOError(kind, std::string("TIFF: ") + (file_.message.empty() ? what : file_.message));
     }
 
     MemoryFile file_;
     std::unique_ptr<TIFF, TiffCloser> tiff_;
     StoredSize size_;
+    TIFFRGBAImage reader_{};
+    bool begun_ = false;
+    AlphaMode alpha_ = AlphaMode::premultiplied;
+    std::size_t band_ = 1;
+    std::uint64_t dataRead_ = 0;
 };
 
-}  // namespace
+// Rows served from one band at a time.
+class TiffRows final : public RowSource {
+public:
+    explicit TiffRows(Bytes bytes) : reading_(bytes) {
+        reading_.begin();
+        const std::size_t stride = static_cast<std::size_t>(reading_.size().width) * 4;
+        band_.resize(std::min(reading_.bandRows(), static_cast<std::size_t>(reading_.size().height)) * stride);
+    }
+    int width() const override { return reading_.size().width; }
+    int height() const override { return reading_.size().height; }
+    AlphaMode alpha() const override { return reading_.alpha(); }
+    int orientation() override { return reading_.orientation(); }
+    void readRow(std::uint8_t* row) override {
+        const std::size_t height = static_cast<std::size_t>(reading_.size().height);
+        const std::size_t stride = static_cast<std::size_t>(reading_.size().width) * 4;
+        if (next_ == bandStart_ + bandRows_) {
+            bandStart_ = next_;
+            bandRows_ = std::min(reading_.bandRows(), height - next_);
+            reading_.readBand(bandStart_, bandRows_, band_.data());
+        }
+        std::memcpy(row, band_.data() + (next_ - bandStart_) * stride, stride);
+        ++next_;
+    }
+
+private:
+    TiffReading reading_;
+    std::vector<std::uint8_t> band_;
+    std::size_t bandStart_ = 0;
+    std::size_t bandRows_ = 0;
+    std::size_t next_ = 0;
+};
 
 StoredSize tiffSize(Bytes bytes) {
     return TiffReading(bytes).size();
@@ -226,5 +340,13 @@ StoredSize tiffSize(Bytes bytes) {
 DecodedImage decodeTiff(Bytes bytes, const DecodeOptions&) {
     return TiffReading(bytes).decode();
 }
+
+std::unique_ptr<RowSource> tiffRows(Bytes bytes, const DecodeOptions&) {
+    return std::make_unique<TiffRows>(bytes);
+}
+
+}  // namespace
+
+const Decoder tiffDecoder{ImageFormat::tiff, 1, recognisesTiff, tiffSize, decodeTiff, tiffRows};
 
 }  // namespace image_io::detail

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "decode/decoders.hpp"
-#include "decode/pixels.hpp"
+#include "decode/orientation.hpp"
+#include "pixels/pixels.hpp"
 
 namespace image_io::detail {
 
@@ -19,12 +20,16 @@ struct DemuxDeleter {
     void operator()(WebPDemuxer* demux) const { WebPDemuxDelete(demux); }
 };
 
+bool recognisesWebp(Bytes bytes) {
+    return hasMagic(bytes, "RIFF") && hasMagic(bytes, "WEBP", 8);
+}
+
 class WebpReading {
 public:
     explicit WebpReading(Bytes bytes) {
         const WebPData data{bytes.data(), bytes.size()};
         demux_.reset(WebPDemux(&data));
-        if (!demux_) throw ImageIOError("WebP: unreadable or truncated file");
+        if (!demux_) throw ImageIOError(ImageErrorKind::damaged, "WebP: unreadable or truncated file");
         size_ = {static_cast<int>(WebPDemuxGetI(demux_.get(), WEBP_FF_CANVAS_WIDTH)),
                  static_cast<int>(WebPDemuxGetI(demux_.get(), WEBP_FF_CANVAS_HEIGHT))};
         checkImageSize(WebPDemuxGetI(demux_.get(), WEBP_FF_CANVAS_WIDTH),
@@ -35,7 +40,8 @@ public:
 
     DecodedImage decode(bool wantOrientation) {
         WebPIterator frame{};
-        if (WebPDemuxGetFrame(demux_.get(), 1, &frame) == 0) throw ImageIOError("WebP: no image");
+        if (WebPDemuxGetFrame(demux_.get(), 1, &frame) == 0)
+            throw ImageIOError(ImageErrorKind::damaged, "WebP: no image");
         const std::uint8_t* fragment = frame.fragment.bytes;
         const std::size_t fragmentSize = frame.fragment.size;
         const int x0 = frame.x_offset;
@@ -45,14 +51,18 @@ public:
         WebPDemuxReleaseIterator(&frame);
         if (x0 < 0 || y0 < 0 || frameWidth <= 0 || frameHeight <= 0 || x0 + frameWidth > size_.width ||
             y0 + frameHeight > size_.height) {
-            throw ImageIOError("WebP: frame outside the canvas");
+            throw ImageIOError(ImageErrorKind::damaged, "WebP: frame outside the canvas");
         }
 
+        // The canvas is backed by the frame's own data, not by whatever else the file holds.
+        checkBacked(std::int64_t{size_.width} * size_.height, fragmentSize, {size_.width, size_.height});
+
         WebPDecoderConfig config;
-        if (WebPInitDecoderConfig(&config) == 0) throw ImageIOError("WebP: library mismatch");
+        if (WebPInitDecoderConfig(&config) == 0)
+            throw ImageIOError(ImageErrorKind::unsupported, "WebP: library mismatch");
         if (WebPGetFeatures(fragment, fragmentSize, &config.input) != VP8_STATUS_OK ||
             config.input.width != frameWidth || config.input.height != frameHeight) {
-            throw ImageIOError("WebP: damaged frame");
+            throw ImageIOError(ImageErrorKind::damaged, "WebP: damaged frame");
         }
 
         DecodedImage decoded;
@@ -71,7 +81,7 @@ public:
         config.output.u.RGBA.size = target.size();
         const VP8StatusCode status = WebPDecode(fragment, fragmentSize, &config);
         WebPFreeDecBuffer(&config.output);
-        if (status != VP8_STATUS_OK) throw ImageIOError("WebP: damaged image data");
+        if (status != VP8_STATUS_OK) throw ImageIOError(ImageErrorKind::damaged, "WebP: damaged image data");
 
         if (!wholeCanvas) {
             // The rest of the canvas stays transparent.
@@ -100,8 +110,6 @@ private:
     StoredSize size_;
 };
 
-}  // namespace
-
 StoredSize webpSize(Bytes bytes) {
     return WebpReading(bytes).size();
 }
@@ -109,5 +117,9 @@ StoredSize webpSize(Bytes bytes) {
 DecodedImage decodeWebp(Bytes bytes, const DecodeOptions& options) {
     return WebpReading(bytes).decode(options.applyOrientation);
 }
+
+}  // namespace
+
+const Decoder webpDecoder{ImageFormat::webp, 1, recognisesWebp, webpSize, decodeWebp, nullptr};
 
 }  // namespace image_io::detail

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "decode/pixels.hpp"
+#include "pixels/pixels.hpp"
 
 namespace image_io {
 
@@ -74,7 +74,8 @@ std::vector<std::uint8_t> encode(int width, int height, int channels, const std:
                                       channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, rows.data());
     png_destroy_write_struct(&png, &info);
     if (!written)
-        throw ImageIOError(std::string("PNG: ") + (output.message[0] != 0 ? output.message : "out of memory"));
+        throw ImageIOError(ImageErrorKind::damaged,
+                           std::string("PNG: ") + (output.message[0] != 0 ? output.message : "out of memory"));
     return bytes;
 }
 
@@ -83,7 +84,7 @@ std::vector<std::uint8_t> encode(int width, int height, int channels, const std:
 std::vector<std::uint8_t> encodePngRgb(int width, int height, std::span<const std::uint8_t> rgb) {
     detail::checkImageSize(width, height);
     if (rgb.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3) {
-        throw ImageIOError("PNG: pixel count does not match the size");
+        throw ImageIOError(ImageErrorKind::damaged, "PNG: pixel count does not match the size");
     }
     return encode(width, height, 3, rgb.data());
 }
@@ -91,11 +92,11 @@ std::vector<std::uint8_t> encodePngRgb(int width, int height, std::span<const st
 std::vector<std::uint8_t> encodePngRgba(const RgbaImage& image) {
     detail::checkImageSize(image.width, image.height);
     if (image.pixels.size() != detail::rgbaBytes(image.width, image.height)) {
-        throw ImageIOError("PNG: pixel count does not match the size");
+        throw ImageIOError(ImageErrorKind::damaged, "PNG: pixel count does not match the size");
     }
     if (image.alpha == AlphaMode::straight) return encode(image.width, image.height, 4, image.pixels.data());
     std::vector<std::uint8_t> straight = image.pixels;
-    detail::unpremultiply(straight);
+    unpremultiply(straight);
     return encode(image.width, image.height, 4, straight.data());
 }
 

@@ -173,6 +173,35 @@ Bytes writeJpeg(const JpegSpec& spec) {
     }
     jpeg_set_quality(&info, spec.quality, TRUE);
     if (spec.progressive) jpeg_simple_progression(&info);
+    if (spec.arithmetic) info.arith_code = TRUE;
+    std::vector<jpeg_scan_info> scans;
+    if (spec.scanPerCoefficient) {
+        // The DC of every component, then each AC coefficient of each component, each first to
+        // all but its lowest bit and then refined.
+        for (const int low : {1, 0}) {
+            jpeg_scan_info dc{};
+            dc.comps_in_scan = spec.components;
+            for (int c = 0; c < spec.components; ++c) dc.component_index[c] = c;
+            dc.Ah = low == 0 ? 1 : 0;
+            dc.Al = low;
+            scans.push_back(dc);
+        }
+        for (const int low : {1, 0}) {
+            for (int c = 0; c < spec.components; ++c) {
+                for (int k = 1; k < 64; ++k) {
+                    jpeg_scan_info ac{};
+                    ac.comps_in_scan = 1;
+                    ac.component_index[0] = c;
+                    ac.Ss = ac.Se = k;
+                    ac.Ah = low == 0 ? 1 : 0;
+                    ac.Al = low;
+                    scans.push_back(ac);
+                }
+            }
+        }
+        info.scan_info = scans.data();
+        info.num_scans = static_cast<int>(scans.size());
+    }
     jpeg_start_compress(&info, TRUE);
     if (spec.exifOrientation > 0) {
         Bytes app1 = {'E', 'x', 'i', 'f', 0, 0};
@@ -364,7 +393,8 @@ Bytes writeGif(int screenWidth, int screenHeight, const std::vector<std::array<s
     return out;
 }
 
-std::optional<Bytes> writeHeic(int width, int height, const std::vector<std::uint8_t>& rgb, int orientation) {
+std::optional<Bytes> writeHeic(int width, int height, const std::vector<std::uint8_t>& rgb, int orientation,
+                               int bitDepth) {
     if (!heif_have_encoder_for_format(heif_compression_HEVC)) return std::nullopt;
     heif_context* context = heif_context_alloc();
     heif_encoder* encoder = nullptr;
@@ -374,11 +404,24 @@ std::optional<Bytes> writeHeic(int width, int height, const std::vector<std::uin
     }
     heif_encoder_set_lossy_quality(encoder, 95);
     heif_image* image = nullptr;
-    heif_image_create(width, height, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image);
-    heif_image_add_plane(image, heif_channel_interleaved, width, height, 8);
+    const bool deep = bitDepth > 8;
+    heif_image_create(width, height, heif_colorspace_RGB,
+                      deep ? heif_chroma_interleaved_RRGGBB_LE : heif_chroma_interleaved_RGB, &image);
+    heif_image_add_plane(image, heif_channel_interleaved, width, height, bitDepth);
     int stride = 0;
     std::uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
-    for (int y = 0; y < height; ++y) std::memcpy(plane + y * stride, rgb.data() + y * width * 3, width * 3);
+    for (int y = 0; y < height; ++y) {
+        if (!deep) {
+            std::memcpy(plane + y * stride, rgb.data() + y * width * 3, width * 3);
+            continue;
+        }
+        // Each 8-bit value widened to the depth, little-endian.
+        for (int i = 0; i < width * 3; ++i) {
+            const unsigned value = (rgb[y * width * 3 + i] * ((1u << bitDepth) - 1) + 127) / 255;
+            plane[y * stride + 2 * i] = static_cast<std::uint8_t>(value);
+            plane[y * stride + 2 * i + 1] = static_cast<std::uint8_t>(value >> 8);
+        }
+    }
     heif_encoding_options* options = heif_encoding_options_alloc();
     options->image_orientation = static_cast<heif_orientation>(orientation);
     const heif_error encoded = heif_context_encode_image(context, image, encoder, options, nullptr);

@@ -37,6 +37,8 @@ struct JpegSpec {
     bool adobeMarker = true;  // CMYK only: false writes plain (not inverted) inks without the marker
     bool ycck = false;        // CMYK only: stored as YCCK
     bool progressive = false;
+    bool arithmetic = false;          // arithmetic coding instead of Huffman
+    bool scanPerCoefficient = false;  // progressive: each coefficient of each component in two scans of its own
     int exifOrientation = 0;
 };
 Bytes writeJpeg(const JpegSpec& spec);
@@ -75,8 +77,10 @@ struct GifFrame {
 Bytes writeGif(int screenWidth, int screenHeight, const std::vector<std::array<std::uint8_t, 3>>& globalColours,
                const std::vector<GifFrame>& frames);
 
-// HEIC from straight RGB; std::nullopt when libheif has no HEVC encoder here.
-std::optional<Bytes> writeHeic(int width, int height, const std::vector<std::uint8_t>& rgb, int orientation = 1);
+// HEIC from straight RGB (8-bit values, stored at `bitDepth`); std::nullopt when libheif has no
+// HEVC encoder here, or none for that depth.
+std::optional<Bytes> writeHeic(int width, int height, const std::vector<std::uint8_t>& rgb, int orientation = 1,
+                               int bitDepth = 8);
 
 // A photo-like RGBA image (gradients, shapes and fine texture), deterministic.
 std::vector<std::uint8_t> photoLike(int width, int height);

@@ -8,7 +8,6 @@
 #include "file_access/bounded_read.hpp"
 #include "image_io/image.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
-#include "platform/resampling.hpp"
 
 namespace photo_analysis {
 
@@ -41,22 +40,13 @@ namespace photo_analysis {
 Photo Photo::decode(std::span<const std::uint8_t> bytes) {
     image_io::RgbaImage image;
     try {
-        image_io::DecodeOptions options;
-        options.alpha = image_io::AlphaMode::premultiplied;
-        options.applyOrientation = true;
-        options.maxSideHint = maxSide;
-        image = image_io::decode(bytes, options);
+        // Upright and shrunk to maxSide while it is decoded: the full-size photo is never held.
+        image = image_io::decodeFitted(bytes, maxSide, image_io::AlphaMode::premultiplied);
     } catch (...) {
         // Corrupt, truncated, unknown or over the header caps; or out of memory.
         throw PhotoAnalysisError::unreadableImage();
     }
-    if (image.width <= 0 || image.height <= 0) throw PhotoAnalysisError::unreadableImage();
-    const auto [width, height] = platform::fittedSize(image.width, image.height, maxSide);
-    if (width == image.width && height == image.height)
-        return Photo(image.width, image.height, std::move(image.pixels));
-    std::vector<std::uint8_t> shrunk =
-        platform::shrinkRgba(image.pixels.data(), image.width, image.height, width, height);
-    return Photo(width, height, std::move(shrunk));
+    return Photo(image.width, image.height, std::move(image.pixels));
 }
 
 Photo Photo::load(const std::filesystem::path& path) {

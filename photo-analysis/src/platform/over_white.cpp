@@ -4,6 +4,8 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "image_io/rgba_image.hpp"
+
 namespace photo_analysis::platform {
 
 // Resampling works on premultiplied pixels, as drawing does; the result is
@@ -16,16 +18,8 @@ std::optional<std::vector<std::uint8_t>> overWhite(const RgbaView& image, int wi
         if (image.premultiplied) {
             premultiplied = source;
         } else {
-            premultiplied.create(source.size(), CV_8UC4);
-            for (int y = 0; y < source.rows; ++y) {
-                const std::uint8_t* in = source.ptr<std::uint8_t>(y);
-                std::uint8_t* out = premultiplied.ptr<std::uint8_t>(y);
-                for (int x = 0; x < source.cols * 4; x += 4) {
-                    const int a = in[x + 3];
-                    for (int k = 0; k < 3; ++k) out[x + k] = static_cast<std::uint8_t>((in[x + k] * a + 127) / 255);
-                    out[x + 3] = static_cast<std::uint8_t>(a);
-                }
-            }
+            premultiplied = source.clone();
+            image_io::premultiply({premultiplied.data, premultiplied.total() * 4});
         }
         cv::Mat resized;
         if (width == image.width && height == image.height) {

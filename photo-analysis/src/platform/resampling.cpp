@@ -8,22 +8,6 @@
 
 namespace photo_analysis::platform {
 
-std::pair<int, int> fittedSize(int width, int height, int maxSide) {
-    const int longer = std::max(width, height);
-    if (longer <= maxSide) return {width, height};
-    const double shorter = std::round(static_cast<double>(std::min(width, height)) * maxSide / longer);
-    const int fitted = std::max(1, static_cast<int>(std::min(shorter, static_cast<double>(maxSide))));
-    return width >= height ? std::pair{maxSide, fitted} : std::pair{fitted, maxSide};
-}
-
-std::vector<std::uint8_t> shrinkRgba(const std::uint8_t* rgba, int width, int height, int newWidth, int newHeight) {
-    const cv::Mat source(height, width, CV_8UC4, const_cast<std::uint8_t*>(rgba));
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(newWidth) * static_cast<std::size_t>(newHeight) * 4);
-    cv::Mat target(newHeight, newWidth, CV_8UC4, out.data());
-    cv::resize(source, target, target.size(), 0, 0, cv::INTER_AREA);
-    return out;
-}
-
 namespace {
 
 // The source pixels each target pixel of one axis covers, with the share of the

@@ -1,17 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 namespace photo_analysis::platform {
-
-// The size a width × height image takes when its longer side is brought down to
-// maxSide (never enlarged): the shorter side rounded half away from zero, at least 1.
-std::pair<int, int> fittedSize(int width, int height, int maxSide);
-
-// Area-averaged shrink of 8-bit RGBA (premultiplied, so colours average correctly).
-std::vector<std::uint8_t> shrinkRgba(const std::uint8_t* rgba, int width, int height, int newWidth, int newHeight);
 
 // Draws a width × height premultiplied RGBA image scaled by `scale` with its
 // top-left corner at (originX, originY) into a canvasWidth × canvasHeight canvas

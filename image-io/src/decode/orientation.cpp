@@ -1,4 +1,4 @@
-#include "decode/pixels.hpp"
+#include "decode/orientation.hpp"
 
 #include <libexif/exif-data.h>
 
@@ -8,63 +8,6 @@
 #include <vector>
 
 namespace image_io::detail {
-
-void checkImageSize(std::int64_t width, std::int64_t height) {
-    if (width <= 0 || height <= 0) throw ImageIOError("image has no pixels");
-    if (width > maxImageSide || height > maxImageSide) throw ImageIOError("image side above 65535 pixels");
-    if (width * height > maxImagePixels) throw ImageIOError("image above 512 megapixels");
-}
-
-std::size_t rgbaBytes(int width, int height) {
-    return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
-}
-
-void growForRows(std::vector<std::uint8_t>& pixels, std::size_t stride, std::size_t rows, std::size_t totalRows) {
-    const std::size_t needed = rows * stride;
-    if (needed <= pixels.size()) return;
-    if (needed > pixels.capacity()) {
-        constexpr std::size_t firstStep = std::size_t{1} << 20;
-        const std::size_t total = totalRows * stride;
-        std::size_t next = std::max({needed, pixels.capacity() * 2, firstStep});
-        // Past half the image, the rest at once: the peak stays under one and a half images.
-        if (next >= total / 2) next = total;
-        pixels.reserve(std::max(next, needed));
-    }
-    pixels.resize(needed);
-}
-
-void premultiply(std::span<std::uint8_t> rgba) {
-    for (std::size_t i = 0; i + 3 < rgba.size(); i += 4) {
-        const std::uint8_t alpha = rgba[i + 3];
-        if (alpha == 255) continue;
-        rgba[i] = premultiplyChannel(rgba[i], alpha);
-        rgba[i + 1] = premultiplyChannel(rgba[i + 1], alpha);
-        rgba[i + 2] = premultiplyChannel(rgba[i + 2], alpha);
-    }
-}
-
-void unpremultiply(std::span<std::uint8_t> rgba) {
-    for (std::size_t i = 0; i + 3 < rgba.size(); i += 4) {
-        const unsigned alpha = rgba[i + 3];
-        if (alpha == 255) continue;
-        for (std::size_t c = 0; c < 3; ++c) {
-            // Rounded half away from zero; a colour above its alpha (not premultiplied at all)
-            // saturates.
-            const unsigned value = alpha == 0 ? 0 : (rgba[i + c] * 255u * 2 + alpha) / (2 * alpha);
-            rgba[i + c] = static_cast<std::uint8_t>(std::min(value, 255u));
-        }
-    }
-}
-
-void convertAlpha(RgbaImage& image, AlphaMode wanted) {
-    if (image.alpha == wanted) return;
-    if (wanted == AlphaMode::premultiplied) {
-        premultiply(image.pixels);
-    } else {
-        unpremultiply(image.pixels);
-    }
-    image.alpha = wanted;
-}
 
 RgbaImage orient(RgbaImage image, int orientation) {
     if (orientation < 2 || orientation > 8) return image;
@@ -129,12 +72,16 @@ int exifOrientation(std::span<const std::uint8_t> exif) {
     exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
     exif_data_load_data(data.get(), block.data(), static_cast<unsigned>(block.size()));
     ExifEntry* entry = exif_content_get_entry(data->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
-    if (entry == nullptr || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 || entry->size < 2 ||
-        entry->data == nullptr) {
-        return 1;
+    if (entry == nullptr || entry->components < 1 || entry->data == nullptr) return 1;
+    // Stored as the standard's 16-bit value, or by some writers as a 32-bit one.
+    const ExifByteOrder order = exif_data_get_byte_order(data.get());
+    std::int64_t value = 0;
+    if (entry->format == EXIF_FORMAT_SHORT && entry->size >= 2) {
+        value = exif_get_short(entry->data, order);
+    } else if (entry->format == EXIF_FORMAT_LONG && entry->size >= 4) {
+        value = exif_get_long(entry->data, order);
     }
-    const int value = exif_get_short(entry->data, exif_data_get_byte_order(data.get()));
-    return value >= 1 && value <= 8 ? value : 1;
+    return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
 }
 
 }  // namespace image_io::detail
