@@ -111,8 +111,8 @@ void faceAndDetails12MP(benchmark::State& state) {
     const Road& r = road();
     for (auto _ : state) {
         const auto face = FeatureDetection::face(r.photo, r.mask);
-        benchmark::DoNotOptimize(
-            FeatureDetection::detect(face->image, face->shape, FeatureDetection::Options{}, r.recognizer.get()));
+        benchmark::DoNotOptimize(FeatureDetection::detect(RgbaView::of(face->image), face->shape,
+                                                          FeatureDetection::Options{}, r.recognizer.get()));
     }
 }
 BENCHMARK(faceAndDetails12MP)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

@@ -1,32 +1,18 @@
 #include "trace.hpp"
 
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 
 namespace photo_analysis::trace {
 
-bool enabled(const char* variable) {
-    return std::getenv(variable) != nullptr;
+bool enabled(const TraceSink& sink, const char* variable) {
+    return sink && std::getenv(variable) != nullptr;
 }
 
-void line(const char* variable, std::string_view text) {
-    if (!enabled(variable)) return;
-    std::string whole(text);
-    whole += '\n';
-    const char* data = whole.data();
-    std::size_t left = whole.size();
-    while (left > 0) {
-        const ssize_t written = ::write(STDOUT_FILENO, data, left);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;  // a closed or full output loses the trace, nothing else
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
+void line(const TraceSink& sink, const char* variable, std::string_view text) {
+    if (enabled(sink, variable)) sink(text);
 }
 
 std::string fixed(double value, int decimals) {

@@ -138,7 +138,9 @@ protected:
     Outcome measure(const test_photo::Scene& scene, const FeatureDetection::Face& face, const std::string& name,
                     bool goals) {
         const std::vector<DetectedFeature> features =
-            FeatureDetection::detect(face.image, face.shape, FeatureDetection::Options{}, recognizer_.get());
+            FeatureDetection::detect(RgbaView::of(face.image), face.shape, FeatureDetection::Options{},
+                                     recognizer_.get())
+                .features;
         const std::vector<FaceDetail> details =
             FeatureDetection::faceDetails(features, faceWidthMm, faceHeightMm, face.aspectRatio);
         EXPECT_EQ(details.size(), features.size());

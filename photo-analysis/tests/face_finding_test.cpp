@@ -27,7 +27,7 @@ struct ListedDetector final : RectangleDetector {
     }
 };
 
-// Sets or clears FACE_DEBUG for one test and captures standard output.
+// Sets or clears FACE_DEBUG for one test and collects the lines its sink gets.
 struct FaceTrace {
     explicit FaceTrace(const char* value) {
         if (value) {
@@ -35,10 +35,17 @@ struct FaceTrace {
         } else {
             unsetenv("FACE_DEBUG");
         }
-        testing::internal::CaptureStdout();
     }
-    std::string text() { return testing::internal::GetCapturedStdout(); }
+    TraceSink sink() {
+        return [this](std::string_view line) {
+            collected.append(line);
+            collected += '\n';
+        };
+    }
+    std::string text() const { return collected; }
     ~FaceTrace() { unsetenv("FACE_DEBUG"); }
+
+    std::string collected;
 };
 
 // A 512 × 256 photo with a 384 × 192 device at (64, 32): exact in normalised units.
@@ -152,11 +159,16 @@ TEST(FaceFinding, TraceIsWrittenOnlyWithFaceDebug) {
         "    quad conf 0.46 aire 0.07 dedans non\n";
     for (const char* value : {"", "1"}) {
         FaceTrace trace(value);
-        EXPECT_TRUE(detail::rectangleCandidates(photo, deviceMask, detector));
+        EXPECT_TRUE(detail::rectangleCandidates(photo, deviceMask, detector, trace.sink()));
         EXPECT_EQ(trace.text(), expected) << "FACE_DEBUG=" << value;
     }
     FaceTrace silent(nullptr);
+    EXPECT_TRUE(detail::rectangleCandidates(photo, deviceMask, detector, silent.sink()));
+    // With the variable set but no sink, nothing is written anywhere.
+    FaceTrace noSink("1");
+    testing::internal::CaptureStdout();
     EXPECT_TRUE(detail::rectangleCandidates(photo, deviceMask, detector));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(silent.text(), "");
 }
 

@@ -6,6 +6,7 @@
 #include "photo_analysis/face_rectification.hpp"
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/subject_mask.hpp"
+#include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis::FeatureDetection {
 
@@ -24,14 +25,15 @@ struct Face {
 // fit of the subject's silhouette. An imposed aspect ratio replaces the estimate.
 // Absent when the mask is not of the photo's size or no outline can be fitted.
 // With FACE_DEBUG in the environment, the scoring of the quadrilaterals is traced
-// on standard output.
+// to the sink.
 [[nodiscard]] std::optional<Face> face(const Photo& photo, const SubjectMask& mask,
                                        const std::optional<FaceCorners>& corners = std::nullopt,
-                                       std::optional<double> aspectRatio = std::nullopt);
+                                       std::optional<double> aspectRatio = std::nullopt, const TraceSink& trace = {});
 
 // The best quadrilateral the rectangle detector finds on the subject: inside it,
 // of 60 to 115 % of its area, with at least three sides on its silhouette.
-[[nodiscard]] std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const SubjectMask& mask);
+[[nodiscard]] std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const SubjectMask& mask,
+                                                             const TraceSink& trace = {});
 
 // The corners the app proposes for a loaded photo.
 [[nodiscard]] std::optional<FaceCorners> detectFaceCorners(const Photo& photo, const SubjectMask& mask);

@@ -27,6 +27,9 @@ public:
 
     virtual ~TextRecognizer() = default;
     virtual std::vector<Line> recognizeLines(const RgbaView& image) = 0;
+    // False when the recogniser can read nothing whatever the image (its
+    // language data is missing).
+    virtual bool isAvailable() const { return true; }
 };
 
 // Finds lettering on a face, by reading it and by rows of letter-sized marks.

@@ -278,13 +278,14 @@ std::vector<TextLines::Rectangle> textRectangles(const RgbaView& image, const Wo
     return TextLines::recognize(*recognizer, RgbaView{face.width, face.height, rgba, true}, face.width, face.height);
 }
 
-std::vector<Components::Component> marks(const std::vector<bool>& pixels, int width, int height, double smallestMark) {
+std::optional<std::vector<Components::Component>> marks(const std::vector<bool>& pixels, int width, int height,
+                                                        double smallestMark) {
     std::vector<Components::Component> kept;
     const double fewestPixels = std::floor(smallestMark * smallestMark / 2);
     for (Components::Component& component : Components(pixels, width, height).list) {
         const double longer = std::max(component.maxX - component.minX + 1, component.maxY - component.minY + 1);
         if (longer >= smallestMark && static_cast<double>(component.pixels.size()) >= fewestPixels) {
-            if (kept.size() == maximumMarks) return {};
+            if (kept.size() == maximumMarks) return std::nullopt;
             kept.push_back(std::move(component));
         }
     }
@@ -345,9 +346,10 @@ void classify(const Components::Component& mark, const WorkingFace& face, const 
     }
 }
 
-std::vector<DetectedFeature> features(const WorkingFace& face, MarkPixels& pixels,
-                                      const std::vector<TextLines::Rectangle>& text,
-                                      const FeatureDetection::Options& options, double elongationBound) {
+FeatureDetection::Detection features(const WorkingFace& face, MarkPixels& pixels,
+                                     const std::vector<TextLines::Rectangle>& text,
+                                     const FeatureDetection::Options& options, const TraceSink& trace,
+                                     double elongationBound) {
     const int W = face.width;
     const int H = face.height;
     const std::size_t cells = grid::cellCount(W, H);
@@ -374,7 +376,9 @@ std::vector<DetectedFeature> features(const WorkingFace& face, MarkPixels& pixel
     }
 
     const double m = options.minimumMarkSize * H;
-    const std::vector<Components::Component> list = marks(pixels.marks, W, H, m);
+    const std::optional<std::vector<Components::Component>> found = marks(pixels.marks, W, H, m);
+    if (!found) return {std::move(out), FeatureDetection::Status::tooManyMarks};
+    const std::vector<Components::Component>& list = *found;
 
     std::set<std::size_t> letters = TextLines::letterIndices(list, 0.07 * H);
     for (std::size_t i = 0; i < list.size(); ++i) {
@@ -392,7 +396,7 @@ std::vector<DetectedFeature> features(const WorkingFace& face, MarkPixels& pixel
     }
 
     std::set<std::size_t> used;
-    for (const PictogramMatcher::Match& match : PictogramMatcher::match(list, letters, W, H)) {
+    for (const PictogramMatcher::Match& match : PictogramMatcher::match(list, letters, W, H, trace)) {
         used.insert(match.members.begin(), match.members.end());
         out.push_back({DetectedFeature::Pictogram{match.pictogram, mapped(match.center), match.size / H}});
     }
@@ -412,7 +416,7 @@ std::vector<DetectedFeature> features(const WorkingFace& face, MarkPixels& pixel
         if (letters.count(i) != 0 || used.count(i) != 0) continue;
         classify(list[i], face, pixels, options, elongationBound, out);
     }
-    return out;
+    return {std::move(out), FeatureDetection::Status::complete};
 }
 
 bool isFinite(const DetectedFeature& feature) {

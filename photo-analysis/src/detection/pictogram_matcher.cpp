@@ -99,7 +99,7 @@ double distance(const std::vector<bool>& a, const std::vector<bool>& b) {
 }
 
 std::vector<Match> match(const std::vector<Components::Component>& marks, const std::set<std::size_t>& excluded,
-                         int width, double height) {
+                         int width, double height, const TraceSink& sink) {
     std::vector<Match> matches;
     if (width <= 0 || !std::isfinite(height) || !(height > 0)) return matches;
 
@@ -161,8 +161,8 @@ std::vector<Match> match(const std::vector<Components::Component>& marks, const 
             }
         }
         const icon_geometry::Pictogram pictogram(candidates[best]);
-        if (trace::enabled("PICTO_DEBUG")) {
-            trace::line("PICTO_DEBUG",
+        if (trace::enabled(sink, "PICTO_DEBUG")) {
+            trace::line(sink, "PICTO_DEBUG",
                         "    groupe (" + trace::fixed(center.x, 0) + ", " + trace::fixed(center.y, 0) + ") " +
                             trace::fixed(size, 0) + " px, " + trace::integer(static_cast<long long>(group.size())) +
                             " marques : " + std::string(pictogram.rawValue()) + " " + trace::fixed(bestDistance, 3));

@@ -83,7 +83,8 @@ RectangleRequest requestFor(const icon_geometry::Rect& box, int imageWidth, int 
 }
 
 std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservation> observations,
-                                             const SubjectMask& mask, int imageWidth, int imageHeight) {
+                                             const SubjectMask& mask, int imageWidth, int imageHeight,
+                                             const TraceSink& sink) {
     if (!mask.isWellFormed() || mask.width != imageWidth || mask.height != imageHeight) return std::nullopt;
     const auto box = mask.boundingBox();
     if (!box) return std::nullopt;
@@ -109,8 +110,9 @@ std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservatio
                                     insideAt(mask, static_cast<long long>(rx), static_cast<long long>(ry));
                                 return onMask || passesEdgeTest(p, radius, mask);
                             });
-        trace::line(traceVariable, "    quad conf " + trace::fixed(observation.confidence, 2) + " aire " +
-                                       trace::fixed(area / subjectArea, 2) + " dedans " + (inside ? "oui" : "non"));
+        trace::line(sink, traceVariable,
+                    "    quad conf " + trace::fixed(observation.confidence, 2) + " aire " +
+                        trace::fixed(area / subjectArea, 2) + " dedans " + (inside ? "oui" : "non"));
         if (!inside || !(area >= 0.6 * subjectArea && area <= 1.15 * subjectArea)) continue;
 
         int sides = 0;
@@ -122,10 +124,10 @@ std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservatio
             }
             if (onEdge >= 6) ++sides;
         }
-        trace::line(traceVariable, "      côtés sur la silhouette : " + trace::integer(sides) + " ; coins " +
-                                       truncatedPoint(points[0]) + " " + truncatedPoint(points[1]) + " " +
-                                       truncatedPoint(points[2]) + " " + truncatedPoint(points[3]) + " ; objet " +
-                                       boxText);
+        trace::line(sink, traceVariable,
+                    "      côtés sur la silhouette : " + trace::integer(sides) + " ; coins " +
+                        truncatedPoint(points[0]) + " " + truncatedPoint(points[1]) + " " + truncatedPoint(points[2]) +
+                        " " + truncatedPoint(points[3]) + " ; objet " + boxText);
         if (sides >= 3 && area > bestArea) {
             best = corners;
             bestArea = area;
@@ -135,7 +137,7 @@ std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservatio
 }
 
 std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const SubjectMask& mask,
-                                               const RectangleDetector& detector) {
+                                               const RectangleDetector& detector, const TraceSink& sink) {
     if (photo.isEmpty() || !mask.isWellFormed() || mask.width != photo.width() || mask.height != photo.height()) {
         return std::nullopt;
     }
@@ -143,9 +145,9 @@ std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const Subject
     if (!box) return std::nullopt;
     const auto observations = detector.detect(photo, mask, requestFor(*box, photo.width(), photo.height()));
     if (!observations || observations->empty()) return std::nullopt;
-    trace::line(traceVariable,
+    trace::line(sink, traceVariable,
                 "    " + trace::integer(static_cast<long long>(observations->size())) + " quadrilatères");
-    return bestQuadrilateral(*observations, mask, photo.width(), photo.height());
+    return bestQuadrilateral(*observations, mask, photo.width(), photo.height(), sink);
 }
 
 }  // namespace photo_analysis::face_finding_detail

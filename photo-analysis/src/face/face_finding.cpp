@@ -65,11 +65,11 @@ std::optional<FeatureDetection::Face> fittedFace(const Photo& photo, const Subje
 
 std::optional<FeatureDetection::Face> face(const Photo& photo, const SubjectMask& mask,
                                            const std::optional<FaceCorners>& corners, std::optional<double> aspectRatio,
-                                           const RectangleDetector& detector) {
+                                           const RectangleDetector& detector, const TraceSink& sink) {
     if (photo.isEmpty() || !mask.isWellFormed() || mask.width != photo.width() || mask.height != photo.height()) {
         return std::nullopt;
     }
-    const auto chosen = corners ? corners : rectangleCandidates(photo, mask, detector);
+    const auto chosen = corners ? corners : rectangleCandidates(photo, mask, detector, sink);
     if (chosen) {
         if (auto rectified = rectifiedFace(photo, mask, *chosen, aspectRatio)) return rectified;
     }
@@ -81,12 +81,12 @@ std::optional<FeatureDetection::Face> face(const Photo& photo, const SubjectMask
 namespace FeatureDetection {
 
 std::optional<Face> face(const Photo& photo, const SubjectMask& mask, const std::optional<FaceCorners>& corners,
-                         std::optional<double> aspectRatio) {
-    return face_finding_detail::face(photo, mask, corners, aspectRatio, SegmentRectangleDetector{});
+                         std::optional<double> aspectRatio, const TraceSink& trace) {
+    return face_finding_detail::face(photo, mask, corners, aspectRatio, SegmentRectangleDetector{}, trace);
 }
 
-std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const SubjectMask& mask) {
-    return face_finding_detail::rectangleCandidates(photo, mask, SegmentRectangleDetector{});
+std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const SubjectMask& mask, const TraceSink& trace) {
+    return face_finding_detail::rectangleCandidates(photo, mask, SegmentRectangleDetector{}, trace);
 }
 
 std::optional<FaceCorners> detectFaceCorners(const Photo& photo, const SubjectMask& mask) {

@@ -19,13 +19,14 @@ RectangleRequest requestFor(const icon_geometry::Rect& subjectBox, int imageWidt
 // Scores the observations against the subject's silhouette and returns the
 // corners of the winner (traced under FACE_DEBUG).
 std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservation> observations,
-                                             const SubjectMask& mask, int imageWidth, int imageHeight);
+                                             const SubjectMask& mask, int imageWidth, int imageHeight,
+                                             const TraceSink& sink = {});
 
 std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const SubjectMask& mask,
-                                               const RectangleDetector& detector);
+                                               const RectangleDetector& detector, const TraceSink& sink = {});
 
 std::optional<FeatureDetection::Face> face(const Photo& photo, const SubjectMask& mask,
                                            const std::optional<FaceCorners>& corners, std::optional<double> aspectRatio,
-                                           const RectangleDetector& detector);
+                                           const RectangleDetector& detector, const TraceSink& sink = {});
 
 }  // namespace photo_analysis::face_finding_detail

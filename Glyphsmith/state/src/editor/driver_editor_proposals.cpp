@@ -5,6 +5,7 @@
 #include "glyphsmith_state/photo_services.hpp"
 #include "icon_geometry/cubic.hpp"
 #include "model_edits.hpp"
+#include "photo_tasks.hpp"
 
 namespace glyphsmith_state {
 
@@ -96,10 +97,11 @@ void DriverEditor::detectDetails(bool silent) {
                 updateWorking();
                 return;
             }
-            // A run that failed outright found no face either.
+            // A run that failed outright says why when the analysis knows.
             DetectionResult result = outcome.hasValue() ? std::move(outcome.value()) : std::nullopt;
             if (!result) {
-                if (!silent) setError(AppError::noFaceFound());
+                if (!silent)
+                    setError(outcome.hasValue() ? AppError::noFaceFound() : detectionTaskError(outcome.exception()));
             } else {
                 const bool none = result->empty();
                 setProposals(std::move(*result));

@@ -21,4 +21,16 @@ inline AppError photoTaskError(const std::exception_ptr& failure) {
     return AppError::unreadablePhoto();
 }
 
+// A detection run that failed outright: the photo analysis's reason when it
+// gave one, else a face not found.
+inline AppError detectionTaskError(const std::exception_ptr& failure) {
+    try {
+        if (failure) std::rethrow_exception(failure);
+    } catch (const photo_analysis::PhotoAnalysisError& error) {
+        return appError(error);
+    } catch (...) {
+    }
+    return AppError::noFaceFound();
+}
+
 }  // namespace glyphsmith_state
