@@ -8,7 +8,6 @@
 
 #include "../tests/thermostat_face.hpp"
 #include "detection/detail_detection.hpp"
-#include "photo_analysis/face_finding.hpp"
 #include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/segmenter.hpp"
 #include "photo_analysis/subject_extraction.hpp"

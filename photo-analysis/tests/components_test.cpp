@@ -1,4 +1,4 @@
-#include "photo_analysis/components.hpp"
+#include "raster/components.hpp"
 
 #include <gtest/gtest.h>
 

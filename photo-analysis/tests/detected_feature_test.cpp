@@ -1,4 +1,5 @@
 #include "photo_analysis/detected_feature.hpp"
+#include "photo_analysis/feature_detection.hpp"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 
-#include "photo_analysis/face_finding.hpp"
 #include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
 #include "photo_analysis/segmenter.hpp"

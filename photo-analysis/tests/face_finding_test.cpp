@@ -1,5 +1,3 @@
-#include "photo_analysis/face_finding.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +6,7 @@
 
 #include "face/face_finding_detail.hpp"
 #include "face_scene.hpp"
+#include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/profile_measurement.hpp"
 
 namespace photo_analysis {

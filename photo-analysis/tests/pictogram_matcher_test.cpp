@@ -1,4 +1,4 @@
-#include "photo_analysis/pictogram_matcher.hpp"
+#include "detection/pictogram_matcher.hpp"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "photo_analysis/text_lines.hpp"
+#include "photo_analysis/text_recognizer.hpp"
 
 namespace photo_analysis {
 

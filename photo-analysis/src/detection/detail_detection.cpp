@@ -5,10 +5,10 @@
 #include <numbers>
 #include <numeric>
 
+#include "detection/pictogram_matcher.hpp"
+#include "detection/ribs.hpp"
 #include "icon_geometry/face_shape.hpp"
 #include "icon_geometry/ink_mask.hpp"
-#include "photo_analysis/pictogram_matcher.hpp"
-#include "photo_analysis/ribs.hpp"
 #include "photo_analysis/shape_fitting.hpp"
 #include "platform/over_white.hpp"
 #include "raster/grid.hpp"

@@ -5,12 +5,12 @@
 #include <set>
 #include <vector>
 
-#include "photo_analysis/components.hpp"
+#include "detection/text_lines.hpp"
 #include "photo_analysis/detected_feature.hpp"
 #include "photo_analysis/feature_detection.hpp"
-#include "photo_analysis/lab.hpp"
 #include "photo_analysis/rgba_view.hpp"
-#include "photo_analysis/text_lines.hpp"
+#include "raster/components.hpp"
+#include "raster/lab.hpp"
 
 // The stages of detail detection, one function each, so that they can be
 // measured apart. All sizes are in working pixels.

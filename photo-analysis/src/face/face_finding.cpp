@@ -89,10 +89,6 @@ std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const Subject
     return face_finding_detail::rectangleCandidates(photo, mask, SegmentRectangleDetector{}, trace);
 }
 
-std::optional<FaceCorners> detectFaceCorners(const Photo& photo, const SubjectMask& mask) {
-    return rectangleCandidates(photo, mask);
-}
-
 }  // namespace FeatureDetection
 
 }  // namespace photo_analysis

@@ -3,7 +3,7 @@
 #include <optional>
 #include <span>
 
-#include "photo_analysis/face_finding.hpp"
+#include "photo_analysis/feature_detection.hpp"
 #include "platform/rectangle_detector.hpp"
 
 namespace photo_analysis::face_finding_detail {

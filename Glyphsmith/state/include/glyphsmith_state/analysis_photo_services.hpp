@@ -7,7 +7,7 @@
 
 #include "glyphsmith_state/photo_services.hpp"
 #include "photo_analysis/segmenter.hpp"
-#include "photo_analysis/text_lines.hpp"
+#include "photo_analysis/text_recognizer.hpp"
 #include "photo_analysis/trace_sink.hpp"
 
 namespace glyphsmith_state {

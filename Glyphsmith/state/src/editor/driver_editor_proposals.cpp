@@ -101,7 +101,8 @@ void DriverEditor::detectDetails(bool silent) {
             DetectionResult result = outcome.hasValue() ? std::move(outcome.value()) : std::nullopt;
             if (!result) {
                 if (!silent)
-                    setError(outcome.hasValue() ? AppError::noFaceFound() : detectionTaskError(outcome.exception()));
+                    setError(outcome.hasValue() ? AppError::noFaceFound()
+                                                : photoTaskError(outcome.exception(), AppError::noFaceFound()));
             } else {
                 const bool none = result->empty();
                 setProposals(std::move(*result));

@@ -90,7 +90,7 @@ SubjectMask AnalysisPhotoServices::subjectMask(const Photo& photo) const {
 
 std::optional<photo_analysis::FaceCorners> AnalysisPhotoServices::faceCorners(const Photo& photo,
                                                                               const SubjectMask& mask) const {
-    return photo_analysis::FeatureDetection::detectFaceCorners(photo, mask);
+    return photo_analysis::FeatureDetection::rectangleCandidates(photo, mask);
 }
 
 std::optional<double> AnalysisPhotoServices::profileRatio(const SubjectMask& mask) const {
@@ -120,7 +120,7 @@ std::optional<double> AnalysisPhotoServices::cornerRadius(std::span<const Vector
 }
 
 std::optional<photo_analysis::FaceFit> AnalysisPhotoServices::bestFit(std::span<const Vector2> points) const {
-    return photo_analysis::ShapeFitting::bestFit(points);
+    return photo_analysis::ShapeFitting::fit(points);
 }
 
 std::optional<photo_analysis::FeatureDetection::Face> AnalysisPhotoServices::findFace(

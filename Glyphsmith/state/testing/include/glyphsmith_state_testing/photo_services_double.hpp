@@ -150,7 +150,7 @@ public:
     std::optional<photo_analysis::FaceFit> bestFit(std::span<const icon_geometry::Vector2> points) const override {
         record("bestFit");
         if (bestFitAnswer) return *bestFitAnswer;
-        return photo_analysis::ShapeFitting::bestFit(points);
+        return photo_analysis::ShapeFitting::fit(points);
     }
     std::optional<photo_analysis::FeatureDetection::Face> findFace(const photo_analysis::Photo& photo,
                                                                    const photo_analysis::SubjectMask&,

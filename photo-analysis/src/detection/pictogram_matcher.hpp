@@ -6,8 +6,8 @@
 
 #include "icon_geometry/pictogram.hpp"
 #include "icon_geometry/vector.hpp"
-#include "photo_analysis/components.hpp"
 #include "photo_analysis/trace_sink.hpp"
+#include "raster/components.hpp"
 
 // Recognises small printed symbols made of a few separate strokes (a sun, the
 // arcs of a wifi sign) by comparing the skeleton of a group of small marks with
