@@ -51,10 +51,8 @@ struct FaceTrace {
 constexpr int W = 512, H = 256;
 const SubjectMask deviceMask = polygonMask(W, H, {{64, 32}, {448, 32}, {448, 224}, {64, 224}});
 
-// Photo pixels to the detector's units (origin at the bottom left).
 RectangleObservation observed(std::array<Vector2, 4> corners, double confidence) {
-    const auto n = [](Vector2 p) { return Vector2{p.x / W, 1 - p.y / H}; };
-    return {n(corners[0]), n(corners[1]), n(corners[2]), n(corners[3]), confidence};
+    return {corners[0], corners[1], corners[2], corners[3], confidence};
 }
 
 std::array<Vector2, 4> box(double x, double y, double w, double h) {
@@ -135,13 +133,16 @@ TEST(FaceFinding, ScoringKeepsTheLargestQuadrilateralOnTheSilhouette) {
 
 TEST(FaceFinding, RequestCoversTheSubjectBoxGrownByTwoHundredths) {
     const auto request = detail::requestFor({64, 32, 384, 192}, W, H);
-    EXPECT_DOUBLE_EQ(request.regionOfInterest.x, 0.125 - 0.02);
-    EXPECT_DOUBLE_EQ(request.regionOfInterest.y, 0.125 - 0.02);
-    EXPECT_DOUBLE_EQ(request.regionOfInterest.width, 0.75 + 0.04);
-    EXPECT_DOUBLE_EQ(request.regionOfInterest.height, 0.75 + 0.04);
+    // In photo pixels: 0.02 of 512 is 10.24, of 256 is 5.12.
+    EXPECT_NEAR(request.regionOfInterest.left, 64 - 10.24, 1e-9);
+    EXPECT_NEAR(request.regionOfInterest.top, 32 - 5.12, 1e-9);
+    EXPECT_NEAR(request.regionOfInterest.right, 448 + 10.24, 1e-9);
+    EXPECT_NEAR(request.regionOfInterest.bottom, 224 + 5.12, 1e-9);
     const auto clipped = detail::requestFor({0, 0, 512, 256}, W, H);
-    EXPECT_DOUBLE_EQ(clipped.regionOfInterest.x, 0);
-    EXPECT_DOUBLE_EQ(clipped.regionOfInterest.width, 1);
+    EXPECT_DOUBLE_EQ(clipped.regionOfInterest.left, 0);
+    EXPECT_DOUBLE_EQ(clipped.regionOfInterest.top, 0);
+    EXPECT_DOUBLE_EQ(clipped.regionOfInterest.right, 512);
+    EXPECT_DOUBLE_EQ(clipped.regionOfInterest.bottom, 256);
     EXPECT_EQ(clipped.maximumObservations, 12);
     EXPECT_DOUBLE_EQ(clipped.minimumConfidence, 0.4);
 }

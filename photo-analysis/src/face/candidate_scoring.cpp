@@ -70,6 +70,9 @@ bool passesEdgeTest(Vector2 point, double radius, const SubjectMask& mask) {
 }
 
 RectangleRequest requestFor(const icon_geometry::Rect& box, int imageWidth, int imageHeight) {
+    // Grown by 0.02 of the photo's sides and clipped to it, reckoned in shares of
+    // the sides with the origin at the bottom left as the platform's detector
+    // took it, so that the region rounds to the same pixels.
     const double w = imageWidth, h = imageHeight;
     double x0 = box.x / w - 0.02, y0 = 1 - (box.y + box.height) / h - 0.02;
     double x1 = (box.x + box.width) / w + 0.02, y1 = 1 - box.y / h + 0.02;
@@ -77,8 +80,9 @@ RectangleRequest requestFor(const icon_geometry::Rect& box, int imageWidth, int 
     y0 = std::max(y0, 0.0);
     x1 = std::min(x1, 1.0);
     y1 = std::min(y1, 1.0);
+    const double width = std::max(x1 - x0, 0.0), height = std::max(y1 - y0, 0.0);
     RectangleRequest request;
-    request.regionOfInterest = {x0, y0, std::max(x1 - x0, 0.0), std::max(y1 - y0, 0.0)};
+    request.regionOfInterest = {x0 * w, (1 - y0 - height) * h, (x0 + width) * w, (1 - y0) * h};
     return request;
 }
 
@@ -97,9 +101,8 @@ std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservatio
     std::optional<FaceCorners> best;
     double bestArea = 0;
     for (const auto& observation : observations) {
-        const auto toPhoto = [&](Vector2 p) { return Vector2{p.x * w, (1 - p.y) * h}; };
-        const FaceCorners corners{toPhoto(observation.topLeft), toPhoto(observation.topRight),
-                                  toPhoto(observation.bottomRight), toPhoto(observation.bottomLeft)};
+        const FaceCorners corners{observation.topLeft, observation.topRight, observation.bottomRight,
+                                  observation.bottomLeft};
         const double area = shoelaceArea(corners);
         const auto points = corners.points();
         // A corner on the subject, or on its edge; one that is not a number is neither.

@@ -3,8 +3,8 @@
 #include <optional>
 #include <span>
 
+#include "face/rectangle_detector.hpp"
 #include "photo_analysis/feature_detection.hpp"
-#include "platform/rectangle_detector.hpp"
 
 namespace photo_analysis::face_finding_detail {
 
@@ -12,8 +12,8 @@ namespace photo_analysis::face_finding_detail {
 // silhouette's edge. Samples beyond the mask count as outside.
 bool passesEdgeTest(Vector2 point, double radius, const SubjectMask& mask);
 
-// The detector's request for the subject box: the box grown by 0.02 on every side
-// in normalised coordinates, within the unit square.
+// The detector's request for the subject box: the box grown by 0.02 of the
+// photo's width and height on every side, within the photo.
 RectangleRequest requestFor(const icon_geometry::Rect& subjectBox, int imageWidth, int imageHeight);
 
 // Scores the observations against the subject's silhouette and returns the

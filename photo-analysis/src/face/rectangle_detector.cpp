@@ -1,15 +1,17 @@
-#include "platform/rectangle_detector.hpp"
+#include "face/rectangle_detector.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
-#include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
+
+#include "platform/line_segments.hpp"
 
 namespace photo_analysis {
 
 namespace {
+
+using Segment = platform::LineSegment;
 
 // Straight edges are looked for at about this many pixels on the region's
 // longer side: enough for a face's edges, small enough to stay fast on 12 MP.
@@ -21,11 +23,6 @@ constexpr double sameLineDistance = 2.0;
 // length by the one straight edge it was built from.
 constexpr double minimumSideSupport = 0.62;
 constexpr int maximumLines = 40;
-
-struct Segment {
-    Vector2 a, b;
-    double length() const { return a.distance(b); }
-};
 
 // An infinite line and the stretches of it that image edges carry.
 struct Line {
@@ -274,15 +271,6 @@ bool sharedSidesRunOn(const std::vector<Line>& lines, const Quad& outer, const Q
     return ends > 0;
 }
 
-std::vector<Segment> lineSegments(const cv::Mat& grey) {
-    std::vector<cv::Vec4f> found;
-    cv::createLineSegmentDetector(cv::LSD_REFINE_STD)->detect(grey, found);
-    std::vector<Segment> segments;
-    segments.reserve(found.size());
-    for (const auto& v : found) segments.push_back({{v[0] + 0.5, v[1] + 0.5}, {v[2] + 0.5, v[3] + 0.5}});
-    return segments;
-}
-
 }  // namespace
 
 std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detect(
@@ -290,48 +278,25 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
     const int width = photo.width(), height = photo.height();
     if (photo.isEmpty() || mask.width != width || mask.height != height || !mask.isWellFormed()) return std::nullopt;
     const auto& roi = request.regionOfInterest;
-    if (!std::isfinite(roi.x) || !std::isfinite(roi.y) || !std::isfinite(roi.width) || !std::isfinite(roi.height)) {
+    if (!std::isfinite(roi.left) || !std::isfinite(roi.top) || !std::isfinite(roi.right) ||
+        !std::isfinite(roi.bottom)) {
         return std::nullopt;
     }
-    // The region in photo pixels (y down), rounded outward.
-    const int x0 = static_cast<int>(std::clamp(std::floor(roi.x * width), 0.0, double(width)));
-    const int x1 = static_cast<int>(std::clamp(std::ceil((roi.x + roi.width) * width), 0.0, double(width)));
-    const int y0 = static_cast<int>(std::clamp(std::floor((1 - roi.y - roi.height) * height), 0.0, double(height)));
-    const int y1 = static_cast<int>(std::clamp(std::ceil((1 - roi.y) * height), 0.0, double(height)));
+    // The region in whole photo pixels, rounded outward.
+    const int x0 = static_cast<int>(std::clamp(std::floor(roi.left), 0.0, double(width)));
+    const int x1 = static_cast<int>(std::clamp(std::ceil(roi.right), 0.0, double(width)));
+    const int y0 = static_cast<int>(std::clamp(std::floor(roi.top), 0.0, double(height)));
+    const int y1 = static_cast<int>(std::clamp(std::ceil(roi.bottom), 0.0, double(height)));
     if (x1 - x0 < 8 || y1 - y0 < 8) return std::vector<RectangleObservation>{};
 
-    const double scale = std::min(2.0, workingSide / std::max(x1 - x0, y1 - y0));
-    const cv::Size size(std::max(1, static_cast<int>(std::lround((x1 - x0) * scale))),
-                        std::max(1, static_cast<int>(std::lround((y1 - y0) * scale))));
-    const int interpolation = scale < 1 ? cv::INTER_AREA : cv::INTER_LINEAR;
-
-    const cv::Mat rgba(height, width, CV_8UC4, const_cast<std::uint8_t*>(photo.pixels().data()));
-    cv::Mat small;
-    cv::resize(rgba(cv::Rect(x0, y0, x1 - x0, y1 - y0)), small, size, 0, 0, interpolation);
-    // Grey of the colour over white (the pixels are premultiplied).
-    cv::Mat grey(size, CV_8UC1);
-    for (int y = 0; y < size.height; ++y) {
-        const std::uint8_t* p = small.ptr<std::uint8_t>(y);
-        std::uint8_t* g = grey.ptr<std::uint8_t>(y);
-        for (int x = 0; x < size.width; ++x, p += 4) {
-            const int white = 255 - p[3];
-            g[x] =
-                static_cast<std::uint8_t>((299 * (p[0] + white) + 587 * (p[1] + white) + 114 * (p[2] + white)) / 1000);
-        }
-    }
-    const cv::Mat coverage(height, width, CV_8UC1, const_cast<std::uint8_t*>(mask.coverage.data()));
-    cv::Mat inside, silhouette;
-    cv::threshold(coverage(cv::Rect(x0, y0, x1 - x0, y1 - y0)), inside, SubjectMask::insideThreshold - 1, 255,
-                  cv::THRESH_BINARY);
-    cv::resize(inside, silhouette, size, 0, 0, interpolation);
-
+    const platform::RegionEdges edges =
+        platform::regionEdges(photo, mask.coverage, SubjectMask::insideThreshold, {x0, y0, x1, y1}, workingSide);
+    const double scale = edges.scale;
     // Image edges and the silhouette's straight runs: a face edge against a
     // background of the same shade is only seen in the mask.
-    std::vector<Segment> segments = lineSegments(grey);
-    const auto outline = lineSegments(silhouette);
-    segments.insert(segments.end(), outline.begin(), outline.end());
-
-    const double regionSide = std::min(size.width, size.height);
+    std::vector<Segment> segments = edges.greyEdges;
+    segments.insert(segments.end(), edges.insideEdges.begin(), edges.insideEdges.end());
+    const double regionSide = std::min(edges.width, edges.height);
     const auto lines = collinearLines(std::move(segments), 0.15 * regionSide);
     const int n = static_cast<int>(lines.size());
     const double parallel = request.quadratureTolerance * std::numbers::pi / 180;
@@ -351,7 +316,7 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
             const auto [k, l] = pairs[b];
             if (i == k || i == l || j == k || j == l) continue;
             if (undirectedAngle(lines[i].direction, lines[k].direction) < std::numbers::pi / 2 - parallel) continue;
-            if (auto quad = closeQuad(lines, i, j, k, l, regionSide, request, size.width, size.height)) {
+            if (auto quad = closeQuad(lines, i, j, k, l, regionSide, request, edges.width, edges.height)) {
                 quads.push_back(*quad);
             }
         }
@@ -403,12 +368,10 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
     }
 
     std::vector<RectangleObservation> observations;
-    const auto normalised = [&](Vector2 p) {
-        return Vector2{(p.x / scale + x0) / width, 1 - (p.y / scale + y0) / height};
-    };
+    const auto inPhoto = [&](Vector2 p) { return Vector2{p.x / scale + x0, p.y / scale + y0}; };
     for (const auto& q : distinct) {
-        observations.push_back({normalised(q.corners[0]), normalised(q.corners[1]), normalised(q.corners[2]),
-                                normalised(q.corners[3]), q.confidence});
+        observations.push_back(
+            {inPhoto(q.corners[0]), inPhoto(q.corners[1]), inPhoto(q.corners[2]), inPhoto(q.corners[3]), q.confidence});
     }
     return observations;
 }
