@@ -54,7 +54,7 @@ std::optional<FeatureDetection::Face> fittedFace(const Photo& photo, const Subje
     const double cx = fit->center.x, cy = fit->center.y;
     // Output pixels are the fit's own frame shifted by (w/2, h/2).
     const Homography outputToPhoto{{c, -s, cx - c * w / 2 + s * h / 2, s, c, cy - s * w / 2 - c * h / 2, 0, 0, 1}};
-    auto image = image_warp::warp(photo, outputToPhoto, *width, *height);
+    auto image = image_warp::warp(photo, outputToPhoto.h, *width, *height);
     if (!image) return std::nullopt;
     const Homography faceToPhoto{{h * c, -h * s, cx, h * s, h * c, cy, 0, 0, 1}};
     return FeatureDetection::Face{std::move(*image), fit->shape.scaled(1 / h, 1 / h), aspect, std::nullopt,
