@@ -17,12 +17,6 @@ bool enabled(const TraceSink& sink, const char* variable);
 // When enabled, hands the text, one line, to the sink.
 void line(const TraceSink& sink, const char* variable, std::string_view text);
 
-// printf's "%.<decimals>f" in the C locale, whatever the process locale.
-std::string fixed(double value, int decimals);
-
-// An integer in decimal.
-std::string integer(long long value);
-
 // The shortest text that reads back as the same double, with at least one
 // decimal ("12.0", "0.25", "1e+20").
 std::string shortest(double value);

@@ -196,20 +196,3 @@ TEST(PictogramMatcher, TraceFollowsTheEnvironmentAndSkipsExcludedMarks) {
     EXPECT_EQ(traced[traced.size() - 5], '.');
     EXPECT_EQ(tracedGroups("1", marks, {1}), "");
 }
-
-TEST(Trace, FixedDecimalsAsCWritesThemWhateverTheLocale) {
-    struct Case {
-        double value;
-        int digits;
-        const char* text;
-    };
-    for (const Case& c : std::vector<Case>{{0.5, 0, "0"},
-                                           {1.5, 0, "2"},
-                                           {2.5, 0, "2"},
-                                           {-0.4, 0, "-0"},
-                                           {123.4567, 3, "123.457"},
-                                           {0.0625, 3, "0.062"},
-                                           {INFINITY, 3, "inf"}}) {
-        EXPECT_EQ(trace::fixed(c.value, c.digits), c.text) << c.value;
-    }
-}

@@ -9,6 +9,7 @@
 #include "detection/ribs.hpp"
 #include "icon_geometry/face_shape.hpp"
 #include "icon_geometry/ink_mask.hpp"
+#include "icon_geometry/polygon.hpp"
 #include "photo_analysis/shape_fitting.hpp"
 #include "platform/over_white.hpp"
 #include "raster/grid.hpp"
@@ -80,7 +81,7 @@ void classifyRing(const Components::Component& mark, const ComponentRaster& rast
     std::vector<std::vector<Vector2>> contours = traceContours(raster.grid, raster.width, raster.height);
     if (contours.empty()) return;
     std::vector<double> areas(contours.size());
-    for (std::size_t i = 0; i < contours.size(); ++i) areas[i] = polygonArea(contours[i]);
+    for (std::size_t i = 0; i < contours.size(); ++i) areas[i] = std::abs(icon_geometry::signedArea(contours[i]));
     std::vector<std::size_t> order(contours.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return areas[a] > areas[b]; });

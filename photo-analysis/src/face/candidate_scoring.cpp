@@ -3,9 +3,13 @@
 #include <string>
 
 #include "face/face_finding_detail.hpp"
+#include "icon_geometry/number_text.hpp"
+#include "icon_geometry/polygon.hpp"
 #include "trace.hpp"
 
 namespace photo_analysis::face_finding_detail {
+
+namespace NumberText = icon_geometry::NumberText;
 
 namespace {
 
@@ -28,17 +32,10 @@ bool insideAt(const SubjectMask& mask, long long x, long long y) {
     return mask.coverage[static_cast<std::size_t>(y * mask.width + x)] >= SubjectMask::insideThreshold;
 }
 
-double shoelaceArea(const FaceCorners& c) {
-    const auto p = c.points();
-    double sum = 0;
-    for (int i = 0; i < 4; ++i) sum += p[i].x * p[(i + 1) % 4].y - p[(i + 1) % 4].x * p[i].y;
-    return std::abs(sum) * 0.5;
-}
-
 std::string truncatedPoint(Vector2 p) {
     const auto whole = [](double v) {
         if (!std::isfinite(v) || std::abs(v) >= 9e18) return trace::shortest(v);
-        return trace::integer(static_cast<long long>(v));
+        return NumberText::integer(static_cast<long long>(v));
     };
     return "(" + whole(p.x) + "," + whole(p.y) + ")";
 }
@@ -103,7 +100,7 @@ std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservatio
     for (const auto& observation : observations) {
         const FaceCorners corners{observation.topLeft, observation.topRight, observation.bottomRight,
                                   observation.bottomLeft};
-        const double area = shoelaceArea(corners);
+        const double area = std::abs(icon_geometry::signedArea(corners.points()));
         const auto points = corners.points();
         // A corner on the subject, or on its edge; one that is not a number is neither.
         const bool inside = corners.isFinite() && std::all_of(points.begin(), points.end(), [&](Vector2 p) {
@@ -114,8 +111,8 @@ std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservatio
                                 return onMask || passesEdgeTest(p, radius, mask);
                             });
         trace::line(sink, traceVariable,
-                    "    quad conf " + trace::fixed(observation.confidence, 2) + " aire " +
-                        trace::fixed(area / subjectArea, 2) + " dedans " + (inside ? "oui" : "non"));
+                    "    quad conf " + NumberText::fixed(observation.confidence, 2) + " aire " +
+                        NumberText::fixed(area / subjectArea, 2) + " dedans " + (inside ? "oui" : "non"));
         if (!inside || !(area >= 0.6 * subjectArea && area <= 1.15 * subjectArea)) continue;
 
         int sides = 0;
@@ -128,7 +125,7 @@ std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservatio
             if (onEdge >= 6) ++sides;
         }
         trace::line(sink, traceVariable,
-                    "      côtés sur la silhouette : " + trace::integer(sides) + " ; coins " +
+                    "      côtés sur la silhouette : " + NumberText::integer(sides) + " ; coins " +
                         truncatedPoint(points[0]) + " " + truncatedPoint(points[1]) + " " + truncatedPoint(points[2]) +
                         " " + truncatedPoint(points[3]) + " ; objet " + boxText);
         if (sides >= 3 && area > bestArea) {
@@ -149,7 +146,7 @@ std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const Subject
     const auto observations = detector.detect(photo, mask, requestFor(*box, photo.width(), photo.height()));
     if (!observations || observations->empty()) return std::nullopt;
     trace::line(sink, traceVariable,
-                "    " + trace::integer(static_cast<long long>(observations->size())) + " quadrilatères");
+                "    " + NumberText::integer(static_cast<long long>(observations->size())) + " quadrilatères");
     return bestQuadrilateral(*observations, mask, photo.width(), photo.height(), sink);
 }
 

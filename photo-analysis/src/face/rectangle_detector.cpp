@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "icon_geometry/polygon.hpp"
 #include "platform/line_segments.hpp"
 
 namespace photo_analysis {
@@ -150,12 +151,6 @@ struct Quad {
     double area = 0;
 };
 
-double polygonArea(const std::array<Vector2, 4>& c) {
-    double sum = 0;
-    for (int i = 0; i < 4; ++i) sum += c[i].cross(c[(i + 1) % 4]);
-    return sum * 0.5;
-}
-
 bool contains(const std::array<Vector2, 4>& quad, Vector2 p, double margin) {
     // Clockwise on screen (y down) means a positive signed area here.
     for (int i = 0; i < 4; ++i) {
@@ -185,7 +180,7 @@ std::optional<Quad> closeQuad(const std::vector<Line>& lines, int i, int j, int 
     // Sides in the same order: corner c to c + 1 lies on line order[c][1]... the
     // shared line of consecutive corners.
     std::array<int, 4> sideLines = {k, j, l, i};
-    double area = polygonArea(corners);
+    double area = icon_geometry::signedArea(corners);
     if (area < 0) {
         std::reverse(corners.begin(), corners.end());
         // Reversed corners c0 c1 c2 c3 → c3 c2 c1 c0; side from new c to c + 1.

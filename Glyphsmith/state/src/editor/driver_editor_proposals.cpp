@@ -4,6 +4,7 @@
 #include "glyphsmith_state/driver_editor.hpp"
 #include "glyphsmith_state/photo_services.hpp"
 #include "icon_geometry/cubic.hpp"
+#include "icon_geometry/polygon.hpp"
 #include "model_edits.hpp"
 #include "photo_tasks.hpp"
 
@@ -33,13 +34,6 @@ std::vector<Vector2> polyline(const icon_geometry::Subpath& subpath) {
     }
     if (subpath.isClosed) points.push_back(subpath.start);
     return points;
-}
-
-double segmentDistance(Vector2 p, Vector2 a, Vector2 b) {
-    const Vector2 d = b - a;
-    const double lengthSquared = d.dot(d);
-    const double u = lengthSquared == 0 ? 0 : std::clamp((p - a).dot(d) / lengthSquared, 0.0, 1.0);
-    return p.distance(a + u * d);
 }
 
 double proposalDistance(const ProposedDetail& proposal, Vector2 point) {
@@ -121,7 +115,7 @@ double DriverEditor::pathDistance(const BezierPath& path, Vector2 point) {
             continue;
         }
         for (std::size_t i = 0; i + 1 < points.size(); ++i)
-            best = std::min(best, segmentDistance(point, points[i], points[i + 1]));
+            best = std::min(best, icon_geometry::segmentDistance(point, points[i], points[i + 1]));
     }
     return best;
 }
