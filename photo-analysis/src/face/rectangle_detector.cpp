@@ -23,7 +23,13 @@ constexpr double sameLineDistance = 2.0;
 // Each side of a proposed quadrilateral must be carried this far along its
 // length by the one straight edge it was built from.
 constexpr double minimumSideSupport = 0.62;
+// The largest corner rounding allowed for, as a share of the shorter side: past
+// it a face is nearly a stadium, which the outline fit finds.
+constexpr double maximumRounding = 0.3;
 constexpr int maximumLines = 40;
+// How much larger a corner's rounding may look than the opposite corner's along
+// the same side, the nearer one seen larger in perspective.
+constexpr double perspective = 1.15;
 
 // An infinite line and the stretches of it that image edges carry.
 struct Line {
@@ -129,18 +135,54 @@ std::vector<std::pair<double, double>> coveredSpans(const std::vector<Line>& lin
     return spans;
 }
 
-// The share of the side from p to q, on `line`, that straight image edges cover.
-double support(const std::vector<Line>& lines, const Line& line, Vector2 p, Vector2 q) {
+// How far straight image edges carry the side from p to q on `line`.
+struct SideCover {
+    double share = 0;      // of the side's length
+    double length = 0;     // of the side
+    double covered = 0;    // the length carried
+    double fromStart = 0;  // uncovered from p to the first edge
+    double toEnd = 0;      // uncovered from the last edge to q
+};
+
+SideCover cover(const std::vector<Line>& lines, const Line& line, Vector2 p, Vector2 q) {
     double lo = line.along(p), hi = line.along(q);
-    if (lo > hi) std::swap(lo, hi);
-    if (!(hi - lo > 0)) return 0;
-    double covered = 0, reach = lo;
+    const bool reversed = lo > hi;
+    if (reversed) std::swap(lo, hi);
+    SideCover side;
+    if (!(hi - lo > 0)) return side;
+    double covered = 0, reach = lo, first = hi;
     for (const auto& [a, b] : coveredSpans(lines, line, lo, hi)) {
         const double from = std::max(a, reach);
         if (b > from) covered += b - from;
         reach = std::max(reach, b);
+        first = std::min(first, a);
     }
-    return covered / (hi - lo);
+    side.share = covered / (hi - lo);
+    side.length = hi - lo;
+    side.covered = covered;
+    const double before = covered > 0 ? first - lo : hi - lo, after = covered > 0 ? hi - reach : hi - lo;
+    side.fromStart = reversed ? after : before;
+    side.toEnd = reversed ? before : after;
+    return side;
+}
+
+// The least share of a side's straight stretch that edges carry, on a face whose
+// rounded corners leave every side bare near its ends: the rounding at a corner
+// is the shorter of the two bare ends that meet there, and at most
+// `maximumRounding` of the shorter side.
+double straightSupport(const std::array<SideCover, 4>& sides, double shortSide) {
+    const double largest = maximumRounding * shortSide;
+    const auto rounding = [&](int corner) {
+        return std::min({sides[static_cast<std::size_t>(corner)].fromStart,
+                         sides[static_cast<std::size_t>((corner + 3) % 4)].toEnd, largest});
+    };
+    double least = 1;
+    for (int c = 0; c < 4; ++c) {
+        const SideCover& side = sides[static_cast<std::size_t>(c)];
+        const double straight = side.length - rounding(c) - rounding((c + 1) % 4);
+        least = std::min(least, straight > 0 ? std::min(1.0, side.covered / straight) : 0.0);
+    }
+    return least;
 }
 
 struct Quad {
@@ -203,14 +245,20 @@ std::optional<Quad> closeQuad(const std::vector<Line>& lines, int i, int j, int 
     if (shortSide < request.minimumSize * regionSide) return std::nullopt;
 
     Quad quad{corners, sideLines, 0, 1, area};
+    std::array<SideCover, 4> sides;
     double total = 0;
     for (int c = 0; c < 4; ++c) {
-        const double s = support(lines, lines[sideLines[c]], corners[c], corners[(c + 1) % 4]);
+        sides[static_cast<std::size_t>(c)] = cover(lines, lines[sideLines[c]], corners[c], corners[(c + 1) % 4]);
+        const double s = sides[static_cast<std::size_t>(c)].share;
         quad.minimumSupport = std::min(quad.minimumSupport, s);
         total += s;
     }
     quad.confidence = total / 4;
-    if (quad.minimumSupport < minimumSideSupport || quad.confidence < request.minimumConfidence) return std::nullopt;
+    if (quad.confidence < request.minimumConfidence) return std::nullopt;
+    // Well-rounded corners leave the sides bare near the corners: judged on their
+    // straight stretches instead.
+    if (quad.minimumSupport < minimumSideSupport && straightSupport(sides, shortSide) < minimumSideSupport)
+        return std::nullopt;
     // Start at the corner nearest the top left of the photo, clockwise on screen.
     int first = 0;
     for (int c = 1; c < 4; ++c) {
@@ -225,6 +273,15 @@ int sharedLines(const Quad& a, const Quad& b) {
     int shared = 0;
     for (int x : a.lines) shared += static_cast<int>(std::count(b.lines.begin(), b.lines.end(), x));
     return shared;
+}
+
+// The length the edges leave bare at `corner` of the quadrilateral's side other
+// than `side` that ends there.
+double bareEnd(const std::vector<Line>& lines, const Quad& quad, int corner, int side) {
+    const int other = side == corner ? (corner + 3) % 4 : corner;
+    const SideCover carried =
+        cover(lines, lines[quad.lines[other]], quad.corners[other], quad.corners[(other + 1) % 4]);
+    return other == corner ? carried.fromStart : carried.toEnd;
 }
 
 // Whether the sides of `outer` that `inner` shares run on past the corners where
@@ -242,6 +299,9 @@ bool sharedSidesRunOn(const std::vector<Line>& lines, const Quad& outer, const Q
         const Line& line = lines[outer.lines[c]];
         double outerLo = line.along(outer.corners[c]), outerHi = line.along(outer.corners[(c + 1) % 4]);
         double innerLo = line.along(inner.corners[d]), innerHi = line.along(inner.corners[(d + 1) % 4]);
+        // The outer corners at the low and high ends of the side.
+        const bool reversed = outerLo > outerHi;
+        const int cornerLo = reversed ? (c + 1) % 4 : c, cornerHi = reversed ? c : (c + 1) % 4;
         if (outerLo > outerHi) std::swap(outerLo, outerHi);
         if (innerLo > innerHi) std::swap(innerLo, innerHi);
         const double length = outerHi - outerLo;
@@ -259,11 +319,46 @@ bool sharedSidesRunOn(const std::vector<Line>& lines, const Quad& outer, const Q
         // Beside a wall the tail is the other end's plus the gap to the inner
         // corner; across the face it is about the other end's alone.
         const double gap = cutLo ? innerLo - outerLo : outerHi - innerHi;
-        const double tail = cutLo ? tailLo : tailHi, otherTail = cutLo ? tailHi : tailLo;
-        if (tail > otherTail + 0.5 * gap) return false;
+        // At the other end the side stops short by that corner's rounding, which
+        // the corner's other side shows too where the side itself reaches on
+        // (a face's own corner, rounded, holds both).
+        const double tail = cutLo ? tailLo : tailHi;
+        const double otherTail =
+            std::max(cutLo ? tailHi : tailLo, bareEnd(lines, outer, cutLo ? cornerHi : cornerLo, c));
+        if (tail > perspective * otherTail + 0.5 * gap) return false;
         ++ends;
     }
     return ends > 0;
+}
+
+// The faint edges well inside the subject that no plain edge already carries:
+// where the shading changes between the face and a side of the body of nearly
+// its shade, which the silhouette's own edge, farther out, would otherwise stand
+// in for.
+std::vector<Segment> faintInnerSegments(const platform::RegionEdges& edges) {
+    const auto inside = [&](Vector2 p) {
+        const double x = std::floor(p.x), y = std::floor(p.y);
+        if (!(x >= 0 && y >= 0 && x < edges.width && y < edges.height)) return false;
+        return edges.inside[static_cast<std::size_t>(y) * static_cast<std::size_t>(edges.width) +
+                            static_cast<std::size_t>(x)] == 255;
+    };
+    std::vector<Segment> kept;
+    for (const Segment& s : edges.faintGreyEdges) {
+        const double length = s.length();
+        if (!(length > 4) || !inside(s.a) || !inside(s.b) || !inside((s.a + s.b) * 0.5)) continue;
+        const Vector2 direction = (s.b - s.a) * (1 / length);
+        const bool carried = std::any_of(edges.greyEdges.begin(), edges.greyEdges.end(), [&](const Segment& g) {
+            const double l = g.length();
+            if (!(l > 4)) return false;
+            const Vector2 along = (g.b - g.a) * (1 / l);
+            const Vector2 normal{-along.y, along.x};
+            return undirectedAngle(along, direction) <= sameLineAngle &&
+                   std::abs((s.a - g.a).dot(normal)) <= sameLineDistance &&
+                   std::abs((s.b - g.a).dot(normal)) <= sameLineDistance;
+        });
+        if (!carried) kept.push_back(s);
+    }
+    return kept;
 }
 
 }  // namespace
@@ -291,6 +386,8 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
     // background of the same shade is only seen in the mask.
     std::vector<Segment> segments = edges.greyEdges;
     segments.insert(segments.end(), edges.insideEdges.begin(), edges.insideEdges.end());
+    const std::vector<Segment> faint = faintInnerSegments(edges);
+    segments.insert(segments.end(), faint.begin(), faint.end());
     const double regionSide = std::min(edges.width, edges.height);
     const auto lines = collinearLines(std::move(segments), 0.15 * regionSide);
     const int n = static_cast<int>(lines.size());

@@ -36,6 +36,9 @@ struct RegionEdges {
     std::vector<std::uint8_t> inside;  // width × height: 255 inside, 0 outside, between on the resampled edge
     std::vector<LineSegment> greyEdges;
     std::vector<LineSegment> insideEdges;
+    // The grey's straight edges down to a faint contrast (a few grey levels),
+    // which the plain ones pass over.
+    std::vector<LineSegment> faintGreyEdges;
 };
 
 // The region resampled so that its longer side is `workingSide` (magnified at

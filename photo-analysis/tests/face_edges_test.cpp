@@ -1,0 +1,33 @@
+// The rectangle detector on a few of the photos users take; the whole sweep is
+// face_edges_sweep_test.cpp.
+#include "face_edges.hpp"
+
+#include <gtest/gtest.h>
+
+#include "photo_analysis/feature_detection.hpp"
+
+namespace photo_analysis {
+namespace {
+
+TEST(FaceEdges, ALightFaceWithWellRoundedCornersOnAWhiteWallIsFoundFromTheFront) {
+    for (const double radius : {18.0, 22.0}) {
+        const face_edges::Case c = face_edges::device(true, 0, 0, 25, radius, 0.953);
+        const test_photo::Scene scene = test_photo::renderScene(c.options);
+        const auto corners = FeatureDetection::rectangleCandidates(scene.photo(), scene.truth);
+        ASSERT_TRUE(corners) << c.name;
+        EXPECT_LE(face_edges::cornerError(*corners, scene), 0.01) << c.name;
+    }
+}
+
+TEST(FaceEdges, ADarkFaceSeenThreeQuarterKeepsItsOwnEdgeNotTheBodysSide) {
+    for (const face_edges::Case& c :
+         {face_edges::device(false, 25, 6, 25, 6, 0.92), face_edges::device(false, 35, 6, 45, 18, 0.6)}) {
+        const test_photo::Scene scene = test_photo::renderScene(c.options);
+        const auto corners = FeatureDetection::rectangleCandidates(scene.photo(), scene.truth);
+        ASSERT_TRUE(corners) << c.name;
+        EXPECT_LE(face_edges::cornerError(*corners, scene), 0.01) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace photo_analysis
