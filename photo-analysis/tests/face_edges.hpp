@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "photo_analysis/face_rectification.hpp"
+#include "photo_analysis/subject_mask.hpp"
 #include "test_photo/scene.hpp"
 
 namespace photo_analysis::face_edges {
@@ -46,6 +47,29 @@ inline double cornerError(const FaceCorners& found, const test_photo::Scene& sce
     double worst = 0;
     for (std::size_t i = 0; i < 4; ++i) worst = std::max(worst, points[i].distance(scene.faceCorners[i]));
     return worst / std::hypot(scene.width, scene.height);
+}
+
+// The mask grown by `pixels` on every side (a square neighbourhood): a
+// segmentation whose edge lies a little outside the subject's.
+inline SubjectMask grown(const SubjectMask& mask, int pixels) {
+    SubjectMask out = mask;
+    const auto inside = [&](const SubjectMask& m, int x, int y) { return m.coverageAt(x, y) >= 128; };
+    SubjectMask rows = mask;
+    for (int y = 0; y < mask.height; ++y)
+        for (int x = 0; x < mask.width; ++x) {
+            bool any = false;
+            for (int d = -pixels; d <= pixels && !any; ++d) any = inside(mask, x + d, y);
+            rows.coverage[static_cast<std::size_t>(y) * static_cast<std::size_t>(mask.width) +
+                          static_cast<std::size_t>(x)] = any ? 255 : 0;
+        }
+    for (int y = 0; y < mask.height; ++y)
+        for (int x = 0; x < mask.width; ++x) {
+            bool any = false;
+            for (int d = -pixels; d <= pixels && !any; ++d) any = inside(rows, x, y + d);
+            out.coverage[static_cast<std::size_t>(y) * static_cast<std::size_t>(mask.width) +
+                         static_cast<std::size_t>(x)] = any ? 255 : 0;
+        }
+    return out;
 }
 
 // The sweep: light devices from the front, dark ones three-quarter.

@@ -29,5 +29,17 @@ TEST(FaceEdges, ADarkFaceSeenThreeQuarterKeepsItsOwnEdgeNotTheBodysSide) {
     }
 }
 
+// The photo's edge and the mask's, two pixels apart, are one outline: the face
+// is not taken for a strip inside a larger one.
+TEST(FaceEdges, AMaskAFewPixelsTooWideStillGivesTheFacesOwnCorners) {
+    for (const face_edges::Case& c :
+         {face_edges::device(false, 35, 6, 25, 6, 0.92), face_edges::device(true, 0, 4, 25, 6, 0.92)}) {
+        const test_photo::Scene scene = test_photo::renderScene(c.options);
+        const auto corners = FeatureDetection::rectangleCandidates(scene.photo(), face_edges::grown(scene.truth, 2));
+        ASSERT_TRUE(corners) << c.name;
+        EXPECT_LE(face_edges::cornerError(*corners, scene), 0.01) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace photo_analysis

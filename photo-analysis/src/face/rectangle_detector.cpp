@@ -27,6 +27,8 @@ constexpr double minimumSideSupport = 0.62;
 // it a face is nearly a stadium, which the outline fit finds.
 constexpr double maximumRounding = 0.3;
 constexpr int maximumLines = 40;
+// Corners this close (working pixels) belong to one outline.
+constexpr double sameOutline = 4.0;
 // How much larger a corner's rounding may look than the opposite corner's along
 // the same side, the nearer one seen larger in perspective.
 constexpr double perspective = 1.15;
@@ -269,6 +271,16 @@ std::optional<Quad> closeQuad(const std::vector<Line>& lines, int i, int j, int 
     return quad;
 }
 
+// Every corner within a few working pixels of the other's: one outline seen on
+// two edges a pixel or two apart (the photo's and the subject mask's), not a
+// face inside a larger one.
+bool sameQuad(const Quad& a, const Quad& b) {
+    for (int c = 0; c < 4; ++c) {
+        if (a.corners[c].distance(b.corners[c]) > sameOutline) return false;
+    }
+    return true;
+}
+
 int sharedLines(const Quad& a, const Quad& b) {
     int shared = 0;
     for (int x : a.lines) shared += static_cast<int>(std::count(b.lines.begin(), b.lines.end(), x));
@@ -424,7 +436,7 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
     for (std::size_t o = 0; o < quads.size(); ++o) {
         for (std::size_t p = 0; p < quads.size(); ++p) {
             if (o == p || quads[p].area >= quads[o].area) continue;
-            if (sharedLines(quads[o], quads[p]) < 2) continue;
+            if (sharedLines(quads[o], quads[p]) < 2 || sameQuad(quads[o], quads[p])) continue;
             const bool enclosed = std::all_of(quads[p].corners.begin(), quads[p].corners.end(),
                                               [&](Vector2 c) { return contains(quads[o].corners, c, 2.0); });
             if (!enclosed) continue;
