@@ -1,7 +1,8 @@
 #include "photo_analysis/detected_feature.hpp"
-#include "photo_analysis/feature_detection.hpp"
 
 #include <gtest/gtest.h>
+
+#include "photo_analysis/feature_detection.hpp"
 
 using namespace photo_analysis;
 using icon_geometry::FaceShape;
