@@ -72,6 +72,16 @@ inline SubjectMask grown(const SubjectMask& mask, int pixels) {
     return out;
 }
 
+// The mask shrunk by `pixels` on every side: a segmentation whose edge lies a
+// little inside the subject's.
+inline SubjectMask shrunk(const SubjectMask& mask, int pixels) {
+    SubjectMask outside = mask;
+    for (std::uint8_t& v : outside.coverage) v = v >= SubjectMask::insideThreshold ? 0 : 255;
+    SubjectMask result = grown(outside, pixels);
+    for (std::uint8_t& v : result.coverage) v = v >= SubjectMask::insideThreshold ? 0 : 255;
+    return result;
+}
+
 // The sweep: light devices from the front, dark ones three-quarter.
 inline std::vector<Case> sweep() {
     std::vector<Case> cases;

@@ -41,5 +41,15 @@ TEST(FaceEdges, AMaskAFewPixelsTooWideStillGivesTheFacesOwnCorners) {
     }
 }
 
+// A light face's edge against a wall of nearly its shade, just outside a mask
+// drawn two pixels tight, still carries the face's sides.
+TEST(FaceEdges, AMaskAFewPixelsTooTightStillGivesALightFacesCorners) {
+    const face_edges::Case c = face_edges::device(true, 0, 4, 25, 18, 0.92);
+    const test_photo::Scene scene = test_photo::renderScene(c.options);
+    const auto corners = FeatureDetection::rectangleCandidates(scene.photo(), face_edges::shrunk(scene.truth, 2));
+    ASSERT_TRUE(corners) << c.name;
+    EXPECT_LE(face_edges::cornerError(*corners, scene), 0.01) << c.name;
+}
+
 }  // namespace
 }  // namespace photo_analysis

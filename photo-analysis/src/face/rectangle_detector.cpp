@@ -27,6 +27,9 @@ constexpr double minimumSideSupport = 0.62;
 // it a face is nearly a stadium, which the outline fit finds.
 constexpr double maximumRounding = 0.3;
 constexpr int maximumLines = 40;
+// How far outside the subject mask (working pixels) a faint edge may run: a
+// segmentation's edge strays a pixel or two inside the subject's.
+constexpr double maskSlack = 3.0;
 // Corners this close (working pixels) belong to one outline.
 constexpr double sameOutline = 4.0;
 // How much larger a corner's rounding may look than the opposite corner's along
@@ -343,10 +346,10 @@ bool sharedSidesRunOn(const std::vector<Line>& lines, const Quad& outer, const Q
     return ends > 0;
 }
 
-// The faint edges well inside the subject that no plain edge already carries:
-// where the shading changes between the face and a side of the body of nearly
-// its shade, which the silhouette's own edge, farther out, would otherwise stand
-// in for.
+// The faint edges on the subject that no plain edge already carries: where the
+// shading changes between the face and a side of the body of nearly its shade,
+// which the silhouette's own edge, farther out, would otherwise stand in for;
+// and a light face's edge against a wall of nearly its shade.
 std::vector<Segment> faintInnerSegments(const platform::RegionEdges& edges) {
     const auto inside = [&](Vector2 p) {
         const double x = std::floor(p.x), y = std::floor(p.y);
@@ -357,8 +360,13 @@ std::vector<Segment> faintInnerSegments(const platform::RegionEdges& edges) {
     std::vector<Segment> kept;
     for (const Segment& s : edges.faintGreyEdges) {
         const double length = s.length();
-        if (!(length > 4) || !inside(s.a) || !inside(s.b) || !inside((s.a + s.b) * 0.5)) continue;
+        if (!(length > 4)) continue;
         const Vector2 direction = (s.b - s.a) * (1 / length);
+        // On the subject, or along its edge just outside a mask drawn a little
+        // tight: within a few pixels of it across the segment.
+        const Vector2 across = Vector2{-direction.y, direction.x} * maskSlack;
+        const auto near = [&](Vector2 p) { return inside(p) || inside(p + across) || inside(p - across); };
+        if (!near(s.a) || !near(s.b) || !near((s.a + s.b) * 0.5)) continue;
         const bool carried = std::any_of(edges.greyEdges.begin(), edges.greyEdges.end(), [&](const Segment& g) {
             const double l = g.length();
             if (!(l > 4)) return false;
