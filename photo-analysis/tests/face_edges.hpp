@@ -82,12 +82,16 @@ inline SubjectMask shrunk(const SubjectMask& mask, int pixels) {
     return result;
 }
 
-// The sweep: light devices from the front, dark ones three-quarter.
+// The sweep: light devices from the front and three-quarter, dark ones
+// three-quarter.
 inline std::vector<Case> sweep() {
     std::vector<Case> cases;
     for (const double radius : {6.0, 12.0, 18.0, 22.0})
         for (const double wall : {0.953, 0.92, 0.85})
             for (const double pitch : {0.0, 4.0}) cases.push_back(device(true, 0, pitch, 25, radius, wall));
+    for (const double yaw : {20.0, 30.0, 40.0})
+        for (const double wall : {0.953, 0.85, 0.6})
+            for (const double radius : {6.0, 18.0}) cases.push_back(device(true, yaw, 6, 30, radius, wall));
     for (const double yaw : {25.0, 35.0})
         for (const double depth : {25.0, 45.0})
             for (const double wall : {0.92, 0.6})

@@ -29,6 +29,17 @@ TEST(FaceEdges, ADarkFaceSeenThreeQuarterKeepsItsOwnEdgeNotTheBodysSide) {
     }
 }
 
+// The body's side beyond the face's edge has another shade than the face: it is
+// not more of the face beyond a line across it, though its top and bottom run on
+// nearly in line with the face's.
+TEST(FaceEdges, ALightFaceSeenThreeQuarterKeepsItsOwnEdgeNotTheBodysSide) {
+    const face_edges::Case c = face_edges::device(true, 20, 6, 30, 6, 0.953);
+    const test_photo::Scene scene = test_photo::renderScene(c.options);
+    const auto corners = FeatureDetection::rectangleCandidates(scene.photo(), scene.truth);
+    ASSERT_TRUE(corners) << c.name;
+    EXPECT_LE(face_edges::cornerError(*corners, scene), 0.01) << c.name;
+}
+
 // The photo's edge and the mask's, two pixels apart, are one outline: the face
 // is not taken for a strip inside a larger one.
 TEST(FaceEdges, AMaskAFewPixelsTooWideStillGivesTheFacesOwnCorners) {

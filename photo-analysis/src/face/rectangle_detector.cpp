@@ -27,6 +27,9 @@ constexpr double minimumSideSupport = 0.62;
 // it a face is nearly a stadium, which the outline fit finds.
 constexpr double maximumRounding = 0.3;
 constexpr int maximumLines = 40;
+// Grey levels between the face's median and the median beyond a line that make
+// the stretch beyond a side of the body rather than more of the face.
+constexpr double sideShadeDifference = 8.0;
 // How far outside the subject mask (working pixels) a faint edge may run: a
 // segmentation's edge strays a pixel or two inside the subject's.
 constexpr double maskSlack = 3.0;
@@ -330,7 +333,13 @@ bool sharedSidesRunOn(const std::vector<Line>& lines, const Quad& outer, const Q
         const double sameCorner = std::max(sameLineDistance, 0.02 * length);
         const bool cutLo = innerLo - outerLo > sameCorner, cutHi = outerHi - innerHi > sameCorner;
         if (!cutLo && !cutHi) continue;
-        if (cutLo && cutHi) return false;
+        if (cutLo && cutHi) {
+            // A band across the face, between two lines across it: the side runs
+            // on past both of the band's corners.
+            if (!(spans.front().first < innerLo - sameCorner && last > innerHi + sameCorner)) return false;
+            ++ends;
+            continue;
+        }
         // Beside a wall the tail is the other end's plus the gap to the inner
         // corner; across the face it is about the other end's alone.
         const double gap = cutLo ? innerLo - outerLo : outerHi - innerHi;
@@ -344,6 +353,59 @@ bool sharedSidesRunOn(const std::vector<Line>& lines, const Quad& outer, const Q
         ++ends;
     }
     return ends > 0;
+}
+
+// The median of the grey at the points of a grid over `outer` that lie on the
+// subject, inside `inner` or not; -1 where there are none.
+struct Shades {
+    double inner = -1;
+    double beside = -1;
+};
+
+Shades shadesOf(const platform::RegionEdges& edges, const Quad& outer, const Quad& inner) {
+    double x0 = outer.corners[0].x, x1 = x0, y0 = outer.corners[0].y, y1 = y0;
+    for (const Vector2 c : outer.corners) {
+        x0 = std::min(x0, c.x);
+        x1 = std::max(x1, c.x);
+        y0 = std::min(y0, c.y);
+        y1 = std::max(y1, c.y);
+    }
+    x0 = std::max(x0, 0.0);
+    y0 = std::max(y0, 0.0);
+    x1 = std::min(x1, edges.width - 1.0);
+    y1 = std::min(y1, edges.height - 1.0);
+    const double step = std::max(2.0, std::min(edges.width, edges.height) / 150.0);
+    std::vector<std::uint8_t> in, beside;
+    for (double y = y0 + step / 2; y < y1; y += step) {
+        for (double x = x0 + step / 2; x < x1; x += step) {
+            const Vector2 p{x, y};
+            const std::size_t i =
+                static_cast<std::size_t>(y) * static_cast<std::size_t>(edges.width) + static_cast<std::size_t>(x);
+            // Two working pixels off the sides, away from the edges' own blur.
+            if (edges.inside[i] != 255 || !contains(outer.corners, p, -2.0)) continue;
+            if (contains(inner.corners, p, -2.0)) {
+                in.push_back(edges.grey[i]);
+            } else if (!contains(inner.corners, p, 2.0)) {
+                beside.push_back(edges.grey[i]);
+            }
+        }
+    }
+    const auto median = [](std::vector<std::uint8_t>& values) {
+        if (values.empty()) return -1.0;
+        const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+        std::nth_element(values.begin(), middle, values.end());
+        return static_cast<double>(*middle);
+    };
+    return {median(in), median(beside)};
+}
+
+// Whether the part of `outer` beside `inner` has another shade than `inner`:
+// a side of the body beyond the face's edge, not more of the face beyond a line
+// across it.
+bool shadeChanges(const platform::RegionEdges& edges, const Quad& outer, const Quad& inner) {
+    const Shades shades = shadesOf(edges, outer, inner);
+    if (shades.inner < 0 || shades.beside < 0) return false;
+    return std::abs(shades.inner - shades.beside) > sideShadeDifference;
 }
 
 // The faint edges on the subject that no plain edge already carries: where the
@@ -448,7 +510,7 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
             const bool enclosed = std::all_of(quads[p].corners.begin(), quads[p].corners.end(),
                                               [&](Vector2 c) { return contains(quads[o].corners, c, 2.0); });
             if (!enclosed) continue;
-            if (sharedSidesRunOn(lines, quads[o], quads[p])) {
+            if (sharedSidesRunOn(lines, quads[o], quads[p]) && !shadeChanges(edges, quads[o], quads[p])) {
                 cut[p] = true;
             } else if (quads[p].area >= 0.6 * quads[o].area &&
                        quads[p].minimumSupport + 0.15 >= quads[o].minimumSupport) {
