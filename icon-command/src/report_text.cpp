@@ -1,10 +1,9 @@
 #include "report_text.hpp"
 
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <variant>
 
+#include "icon_geometry/number_text.hpp"
 #include "messages.hpp"
 
 namespace icon_command::IconCommand {
@@ -41,18 +40,8 @@ std::string_view plural(std::size_t count, Language language) {
 
 namespace NumberText {
 
-std::string integer(std::int64_t value) {
-    std::array<char, 24> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), result.ptr);
-}
-
 std::string fixed(double value, int decimals, bool decimalComma) {
-    // The longest fixed form of a double has 309 integer digits.
-    std::array<char, 400> buffer{};
-    const auto result =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, decimals);
-    std::string text(buffer.data(), result.ptr);
+    std::string text = icon_geometry::NumberText::fixed(value, decimals);
     if (decimalComma) {
         for (char& c : text)
             if (c == '.') c = ',';

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "icon_command/console.hpp"
+#include "icon_geometry/number_text.hpp"
 
 namespace icon_command::IconCommand {
 
@@ -37,7 +38,7 @@ void printReport(const homey_project::ComplianceReport& report, const std::funct
 
 namespace NumberText {
 // The integer in decimal digits.
-[[nodiscard]] std::string integer(std::int64_t value);
+using icon_geometry::NumberText::integer;
 // The integer part, the fraction dropped.
 [[nodiscard]] std::string truncated(double value);
 // The nearest integer, halves away from zero.

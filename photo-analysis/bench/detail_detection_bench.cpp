@@ -8,7 +8,6 @@
 
 #include "../tests/thermostat_face.hpp"
 #include "detection/detail_detection.hpp"
-#include "photo_analysis/face_finding.hpp"
 #include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/segmenter.hpp"
 #include "photo_analysis/subject_extraction.hpp"
@@ -111,8 +110,8 @@ void faceAndDetails12MP(benchmark::State& state) {
     const Road& r = road();
     for (auto _ : state) {
         const auto face = FeatureDetection::face(r.photo, r.mask);
-        benchmark::DoNotOptimize(
-            FeatureDetection::detect(face->image, face->shape, FeatureDetection::Options{}, r.recognizer.get()));
+        benchmark::DoNotOptimize(FeatureDetection::detect(RgbaView::of(face->image), face->shape,
+                                                          FeatureDetection::Options{}, r.recognizer.get()));
     }
 }
 BENCHMARK(faceAndDetails12MP)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

@@ -7,11 +7,11 @@
 #include <random>
 
 #include "../tests/thermostat_face.hpp"
-#include "photo_analysis/components.hpp"
-#include "photo_analysis/lab.hpp"
-#include "photo_analysis/pictogram_matcher.hpp"
+#include "detection/pictogram_matcher.hpp"
 #include "photo_analysis/tesseract_recognizer.hpp"
 #include "platform/cairo_raster.hpp"
+#include "raster/components.hpp"
+#include "raster/lab.hpp"
 
 using namespace photo_analysis;
 

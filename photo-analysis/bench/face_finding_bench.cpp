@@ -2,7 +2,7 @@
 
 #include <opencv2/core.hpp>
 
-#include "photo_analysis/face_finding.hpp"
+#include "photo_analysis/feature_detection.hpp"
 #include "test_photo/scene.hpp"
 
 namespace {

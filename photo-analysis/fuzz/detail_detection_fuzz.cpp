@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     const RgbaView view{width, height, rgba, true};
-    const std::vector<DetectedFeature> features = FeatureDetection::detect(view, shape, options, nullptr);
+    const std::vector<DetectedFeature> features = FeatureDetection::detect(view, shape, options, nullptr).features;
     for (const DetectedFeature& feature : features) {
         for (const auto& path : feature.paths()) require(finite(path));
     }

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "photo_analysis/components.hpp"
+#include "raster/components.hpp"
 
 using namespace photo_analysis;
 

@@ -133,9 +133,10 @@ TEST(BarTable, ThinBarsBecomeStrokesWhileLightsStayDotsAndSquaresOutlines) {
         const detail_detection::MarkPixels pixels = detail_detection::markPixels(*working, options);
         detail_detection::MarkPixels copy = pixels;
         const auto literal =
-            detail_detection::features(*working, copy, {}, options, std::numeric_limits<double>::infinity());
+            detail_detection::features(*working, copy, {}, options, {}, std::numeric_limits<double>::infinity())
+                .features;
         copy = pixels;
-        const auto mended = detail_detection::features(*working, copy, {}, options);
+        const auto mended = detail_detection::features(*working, copy, {}, options).features;
         for (const Item& item : items) {
             const std::string before = kindsOver(literal, item), after = kindsOver(mended, item);
             std::cout << item.name << " | " << (before.empty() ? "nothing" : before) << " | "

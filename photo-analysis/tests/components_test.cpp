@@ -1,4 +1,4 @@
-#include "photo_analysis/components.hpp"
+#include "raster/components.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,16 @@
 #include <set>
 
 #include "grid_text.hpp"
+#include "icon_geometry/polygon.hpp"
 
 using namespace photo_analysis;
 using photo_analysis::testing::gridFromRows;
 
 namespace {
+
+double area(const std::vector<Vector2>& points) {
+    return std::abs(icon_geometry::signedArea(points));
+}
 
 // Labels cells of `value` with the given connectivity; the grid is framed by one
 // cell of background so that the outside is one background region.
@@ -167,7 +172,7 @@ TEST(Contours, PixelsTouchingAtACornerAreOneComponentButTwoContours) {
             ASSERT_EQ(contours.size(), 2u);
             for (const auto& contour : contours) {
                 EXPECT_EQ(contour.size(), 4u);
-                EXPECT_DOUBLE_EQ(polygonArea(contour), 0.5);
+                EXPECT_DOUBLE_EQ(area(contour), 0.5);
             }
         }
     }
@@ -184,11 +189,11 @@ TEST(Contours, RingGivesOuterAndInnerContours) {
     });
     const auto contours = traceContours(g.cells, g.width, g.height);
     ASSERT_EQ(contours.size(), 2u);
-    std::vector<double> areas{polygonArea(contours[0]), polygonArea(contours[1])};
+    std::vector<double> areas{area(contours[0]), area(contours[1])};
     std::sort(areas.begin(), areas.end());
     EXPECT_DOUBLE_EQ(areas[0], 6 - 0.5);   // the hole's 2 × 3 cells, corners cut
     EXPECT_DOUBLE_EQ(areas[1], 20 - 0.5);  // the 5 × 4 block, corners cut
-    EXPECT_DOUBLE_EQ(polygonArea(largestContour(g.cells, g.width, g.height)), 19.5);
+    EXPECT_DOUBLE_EQ(area(largestContour(g.cells, g.width, g.height)), 19.5);
 }
 
 TEST(Contours, RandomMasksCloseAndCountOneContourPerBoundary) {
@@ -221,7 +226,7 @@ TEST(Contours, RandomMasksCloseAndCountOneContourPerBoundary) {
 }
 
 TEST(PolygonArea, ShoelaceOverTheClosedPolygon) {
-    EXPECT_DOUBLE_EQ(polygonArea({{0, 0}, {4, 0}, {4, 3}}), 6);
-    EXPECT_DOUBLE_EQ(polygonArea({{0, 0}, {4, 3}, {4, 0}}), 6);
-    EXPECT_DOUBLE_EQ(polygonArea({{0, 0}, {4, 0}}), 0);
+    EXPECT_DOUBLE_EQ(area({{0, 0}, {4, 0}, {4, 3}}), 6);
+    EXPECT_DOUBLE_EQ(area({{0, 0}, {4, 3}, {4, 0}}), 6);
+    EXPECT_DOUBLE_EQ(area({{0, 0}, {4, 0}}), 0);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "photo_analysis/feature_detection.hpp"
+
 using namespace photo_analysis;
 using icon_geometry::FaceShape;
 

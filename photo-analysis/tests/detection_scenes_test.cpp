@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "photo_analysis/face_finding.hpp"
+#include "icon_geometry/polygon.hpp"
 #include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
 #include "photo_analysis/segmenter.hpp"
@@ -74,13 +74,6 @@ Rect boxOf(const test_photo::DetailTruth& t) {
     return {t.centreMm.x - t.sizeMm.x / 2, t.centreMm.y - t.sizeMm.y / 2, t.sizeMm.x, t.sizeMm.y};
 }
 
-double segmentDistance(icon_geometry::Vector2 p, icon_geometry::Vector2 a, icon_geometry::Vector2 b) {
-    const icon_geometry::Vector2 ab = b - a;
-    const double length2 = ab.x * ab.x + ab.y * ab.y;
-    const double t = length2 > 0 ? std::clamp(((p.x - a.x) * ab.x + (p.y - a.y) * ab.y) / length2, 0.0, 1.0) : 0.0;
-    return p.distance(a + ab * t);
-}
-
 // Points along a path: the ends of its segments and the middles of its curves.
 std::vector<icon_geometry::Vector2> samples(const icon_geometry::BezierPath& path) {
     std::vector<icon_geometry::Vector2> points;
@@ -111,7 +104,8 @@ double distanceToDetail(const test_photo::Scene& scene, const test_photo::Detail
             return std::max(0.0, std::abs(p.y - t.centreMm.y) - 0.005 * m) +
                    std::max(0.0, std::abs(p.x - t.centreMm.x) - 0.38 * W);
         case DetailKind::diagonalLine:
-            return std::max(0.0, segmentDistance(p, {-0.42 * W, 0.22 * H}, {-0.35 * W, 0.06 * H}) - 0.005 * m);
+            return std::max(
+                0.0, icon_geometry::segmentDistance(p, {-0.42 * W, 0.22 * H}, {-0.35 * W, 0.06 * H}) - 0.005 * m);
         default: {
             const Rect box = boxOf(t);
             const double dx = std::max({box.minX() - p.x, 0.0, p.x - box.maxX()});
@@ -138,7 +132,9 @@ protected:
     Outcome measure(const test_photo::Scene& scene, const FeatureDetection::Face& face, const std::string& name,
                     bool goals) {
         const std::vector<DetectedFeature> features =
-            FeatureDetection::detect(face.image, face.shape, FeatureDetection::Options{}, recognizer_.get());
+            FeatureDetection::detect(RgbaView::of(face.image), face.shape, FeatureDetection::Options{},
+                                     recognizer_.get())
+                .features;
         const std::vector<FaceDetail> details =
             FeatureDetection::faceDetails(features, faceWidthMm, faceHeightMm, face.aspectRatio);
         EXPECT_EQ(details.size(), features.size());

@@ -1,5 +1,3 @@
-#include "photo_analysis/face_finding.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +6,7 @@
 
 #include "face/face_finding_detail.hpp"
 #include "face_scene.hpp"
+#include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/profile_measurement.hpp"
 
 namespace photo_analysis {
@@ -27,7 +26,7 @@ struct ListedDetector final : RectangleDetector {
     }
 };
 
-// Sets or clears FACE_DEBUG for one test and captures standard output.
+// Sets or clears FACE_DEBUG for one test and collects the lines its sink gets.
 struct FaceTrace {
     explicit FaceTrace(const char* value) {
         if (value) {
@@ -35,20 +34,25 @@ struct FaceTrace {
         } else {
             unsetenv("FACE_DEBUG");
         }
-        testing::internal::CaptureStdout();
     }
-    std::string text() { return testing::internal::GetCapturedStdout(); }
+    TraceSink sink() {
+        return [this](std::string_view line) {
+            collected.append(line);
+            collected += '\n';
+        };
+    }
+    std::string text() const { return collected; }
     ~FaceTrace() { unsetenv("FACE_DEBUG"); }
+
+    std::string collected;
 };
 
 // A 512 × 256 photo with a 384 × 192 device at (64, 32): exact in normalised units.
 constexpr int W = 512, H = 256;
 const SubjectMask deviceMask = polygonMask(W, H, {{64, 32}, {448, 32}, {448, 224}, {64, 224}});
 
-// Photo pixels to the detector's units (origin at the bottom left).
 RectangleObservation observed(std::array<Vector2, 4> corners, double confidence) {
-    const auto n = [](Vector2 p) { return Vector2{p.x / W, 1 - p.y / H}; };
-    return {n(corners[0]), n(corners[1]), n(corners[2]), n(corners[3]), confidence};
+    return {corners[0], corners[1], corners[2], corners[3], confidence};
 }
 
 std::array<Vector2, 4> box(double x, double y, double w, double h) {
@@ -129,13 +133,16 @@ TEST(FaceFinding, ScoringKeepsTheLargestQuadrilateralOnTheSilhouette) {
 
 TEST(FaceFinding, RequestCoversTheSubjectBoxGrownByTwoHundredths) {
     const auto request = detail::requestFor({64, 32, 384, 192}, W, H);
-    EXPECT_DOUBLE_EQ(request.regionOfInterest.x, 0.125 - 0.02);
-    EXPECT_DOUBLE_EQ(request.regionOfInterest.y, 0.125 - 0.02);
-    EXPECT_DOUBLE_EQ(request.regionOfInterest.width, 0.75 + 0.04);
-    EXPECT_DOUBLE_EQ(request.regionOfInterest.height, 0.75 + 0.04);
+    // In photo pixels: 0.02 of 512 is 10.24, of 256 is 5.12.
+    EXPECT_NEAR(request.regionOfInterest.left, 64 - 10.24, 1e-9);
+    EXPECT_NEAR(request.regionOfInterest.top, 32 - 5.12, 1e-9);
+    EXPECT_NEAR(request.regionOfInterest.right, 448 + 10.24, 1e-9);
+    EXPECT_NEAR(request.regionOfInterest.bottom, 224 + 5.12, 1e-9);
     const auto clipped = detail::requestFor({0, 0, 512, 256}, W, H);
-    EXPECT_DOUBLE_EQ(clipped.regionOfInterest.x, 0);
-    EXPECT_DOUBLE_EQ(clipped.regionOfInterest.width, 1);
+    EXPECT_DOUBLE_EQ(clipped.regionOfInterest.left, 0);
+    EXPECT_DOUBLE_EQ(clipped.regionOfInterest.top, 0);
+    EXPECT_DOUBLE_EQ(clipped.regionOfInterest.right, 512);
+    EXPECT_DOUBLE_EQ(clipped.regionOfInterest.bottom, 256);
     EXPECT_EQ(clipped.maximumObservations, 12);
     EXPECT_DOUBLE_EQ(clipped.minimumConfidence, 0.4);
 }
@@ -152,11 +159,16 @@ TEST(FaceFinding, TraceIsWrittenOnlyWithFaceDebug) {
         "    quad conf 0.46 aire 0.07 dedans non\n";
     for (const char* value : {"", "1"}) {
         FaceTrace trace(value);
-        EXPECT_TRUE(detail::rectangleCandidates(photo, deviceMask, detector));
+        EXPECT_TRUE(detail::rectangleCandidates(photo, deviceMask, detector, trace.sink()));
         EXPECT_EQ(trace.text(), expected) << "FACE_DEBUG=" << value;
     }
     FaceTrace silent(nullptr);
+    EXPECT_TRUE(detail::rectangleCandidates(photo, deviceMask, detector, silent.sink()));
+    // With the variable set but no sink, nothing is written anywhere.
+    FaceTrace noSink("1");
+    testing::internal::CaptureStdout();
     EXPECT_TRUE(detail::rectangleCandidates(photo, deviceMask, detector));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(silent.text(), "");
 }
 

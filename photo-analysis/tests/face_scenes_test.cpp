@@ -6,7 +6,7 @@
 #include <string>
 
 #include "face/face_finding_detail.hpp"
-#include "photo_analysis/face_finding.hpp"
+#include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/subject_extraction.hpp"
 #include "test_photo/scene.hpp"
 
@@ -84,7 +84,7 @@ TEST(FaceScenes, DetectedCornersMeetTheTrueFace) {
                              SubjectExtraction::extractByBackground(photo, SubjectExtraction::defaultTolerance)});
         }
         for (const auto& [maskName, mask] : masks) {
-            const auto corners = FeatureDetection::detectFaceCorners(photo, mask);
+            const auto corners = FeatureDetection::rectangleCandidates(photo, mask);
             if (!corners) {
                 EXPECT_TRUE(view.mayFindNothing) << view.name << ", " << maskName << ": no corners";
                 continue;
@@ -112,7 +112,7 @@ TEST(FaceScenes, LinesAcrossTheFaceDoNotHideItsOutline) {
             {"true mask", scene.truth},
             {"background mask", SubjectExtraction::extractByBackground(photo, SubjectExtraction::defaultTolerance)}};
         for (const auto& [maskName, mask] : masks) {
-            const auto corners = FeatureDetection::detectFaceCorners(photo, mask);
+            const auto corners = FeatureDetection::rectangleCandidates(photo, mask);
             if (!corners) {
                 ADD_FAILURE() << name << ", " << maskName << ": no corners";
                 continue;

@@ -30,7 +30,7 @@ FeatureDetection::Options withoutText() {
 
 std::vector<DetectedFeature> detectOn(const DrawnFace& face, const FeatureDetection::Options& options = withoutText(),
                                       TextRecognizer* recognizer = nullptr) {
-    return FeatureDetection::detect(face.view(), std::nullopt, options, recognizer);
+    return FeatureDetection::detect(face.view(), std::nullopt, options, recognizer).features;
 }
 
 // Face units of the 1080 × 720 face to its pixels.
@@ -41,11 +41,13 @@ Vector2 pixels(Vector2 units) {
 class CountingRecognizer final : public TextRecognizer {
 public:
     int calls = 0;
+    bool available = true;
     std::vector<Line> lines;
     std::vector<Line> recognizeLines(const RgbaView&) override {
         ++calls;
         return lines;
     }
+    bool isAvailable() const override { return available; }
 };
 
 TEST(DetailDetection, WithoutAShapeTheFaceIsTheImageLessTheMarginBand) {
@@ -80,7 +82,7 @@ TEST(DetailDetection, MarksNeedTheSmallestSizeAndHalfItsSquareInPixels) {
         for (int y = 10; y < 10 + c.h; ++y)
             for (int x = 10; x < 10 + c.w; ++x) mask[static_cast<std::size_t>(y) * 100 + x] = true;
         for (int x = 10; x < 10 + c.extra; ++x) mask[static_cast<std::size_t>(10 + c.h) * 100 + x] = true;
-        EXPECT_EQ(detail_detection::marks(mask, 100, 100, m).size(), c.kept ? 1u : 0u)
+        EXPECT_EQ(detail_detection::marks(mask, 100, 100, m)->size(), c.kept ? 1u : 0u)
             << c.w << " x " << c.h << " + " << c.extra;
     }
 }
@@ -237,6 +239,55 @@ TEST(DetailDetection, MarksUnderRecognisedTextAreDropped) {
     EXPECT_TRUE(detectOn(face, options, &recognizer).empty());
 }
 
+TEST(DetailDetection, ARecogniserWithoutLanguagesIsAFaultOfTheInstallationNotAFaceWithoutDetails) {
+    const DrawnFace face = testing::drawFace(W, H, [](cairo_t* cr) {
+        cairo_set_source_rgb(cr, 0.12, 0.12, 0.14);
+        cairo_arc(cr, 540, 360, 20, 0, 2 * M_PI);
+        cairo_fill(cr);
+    });
+    CountingRecognizer recognizer;
+    recognizer.available = false;
+    const FeatureDetection::Detection detection =
+        FeatureDetection::detect(face.view(), std::nullopt, FeatureDetection::Options{}, &recognizer);
+    EXPECT_EQ(detection.status, FeatureDetection::Status::textRecognitionUnavailable);
+    EXPECT_TRUE(detection.features.empty());
+    EXPECT_EQ(recognizer.calls, 0);
+    // Without text exclusion the recogniser is not needed, and the dot is found.
+    const FeatureDetection::Detection without =
+        FeatureDetection::detect(face.view(), std::nullopt, withoutText(), &recognizer);
+    EXPECT_EQ(without.status, FeatureDetection::Status::complete);
+    EXPECT_EQ(without.features.size(), 1u);
+}
+
+TEST(DetailDetection, AnImageThatCannotBeConvertedSaysSo) {
+    const std::vector<std::uint8_t> shortBuffer(16, 255);
+    for (const RgbaView& view : {RgbaView{}, RgbaView{W, H, shortBuffer}, RgbaView{20000, 20000, shortBuffer}}) {
+        const FeatureDetection::Detection detection =
+            FeatureDetection::detect(view, std::nullopt, withoutText(), nullptr);
+        EXPECT_EQ(detection.status, FeatureDetection::Status::unreadableImage) << view.width;
+        EXPECT_TRUE(detection.features.empty());
+    }
+    const DrawnFace plain = testing::drawFace(W, H, [](cairo_t*) {});
+    EXPECT_EQ(FeatureDetection::detect(plain.view(), std::nullopt, withoutText(), nullptr).status,
+              FeatureDetection::Status::complete);
+}
+
+TEST(DetailDetection, MoreMarksThanAFaceHoldsAreDroppedAndSaidToBeTooMany) {
+    // 20,001 single-pixel marks on a grid of every other pixel.
+    const int side = 300;
+    std::vector<bool> mask(static_cast<std::size_t>(side) * side, false);
+    int placed = 0;
+    for (int y = 0; y < side && placed <= 20000; y += 2) {
+        for (int x = 0; x < side && placed <= 20000; x += 2, ++placed)
+            mask[static_cast<std::size_t>(y) * side + x] = true;
+    }
+    ASSERT_EQ(placed, 20001);
+    EXPECT_FALSE(detail_detection::marks(mask, side, side, 1).has_value());
+    mask[0] = false;
+    ASSERT_TRUE(detail_detection::marks(mask, side, side, 1).has_value());
+    EXPECT_EQ(detail_detection::marks(mask, side, side, 1)->size(), 20000u);
+}
+
 TEST(DetailDetection, BadInputGivesAnEmptyOrBoundedResult) {
     const DrawnFace small = testing::drawFace(64, 48, [](cairo_t* cr) {
         cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
@@ -247,7 +298,7 @@ TEST(DetailDetection, BadInputGivesAnEmptyOrBoundedResult) {
     const std::vector<std::uint8_t> transparent(static_cast<std::size_t>(W) * H * 4, 0);
     const auto run = [](const RgbaView& view, const std::optional<FaceShape>& shape,
                         const FeatureDetection::Options& options) {
-        return FeatureDetection::detect(view, shape, options, nullptr);
+        return FeatureDetection::detect(view, shape, options, nullptr).features;
     };
     EXPECT_TRUE(run({1, 1, onePixel}, std::nullopt, withoutText()).empty());
     EXPECT_TRUE(run({W, H, transparent}, std::nullopt, withoutText()).empty());

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "photo_analysis/components.hpp"
+#include "raster/components.hpp"
 
 namespace photo_analysis::testing {
 

@@ -1,7 +1,6 @@
-#include "photo_analysis/pictogram_matcher.hpp"
+#include "detection/pictogram_matcher.hpp"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -43,26 +42,6 @@ std::vector<Components::Component> dotCluster(unsigned seed) {
         }
     }
     return Components(mask, faceWidth, faceHeight).list;
-}
-
-// Runs `body` with standard output sent to a file, and gives what it wrote.
-template <typename Body>
-std::string capturedOutput(Body body) {
-    std::fflush(stdout);
-    char name[] = "/tmp/picto-trace-XXXXXX";
-    const int file = mkstemp(name);
-    const int saved = dup(STDOUT_FILENO);
-    dup2(file, STDOUT_FILENO);
-    body();
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
-    std::string text;
-    lseek(file, 0, SEEK_SET);
-    char buffer[4096];
-    for (ssize_t n; (n = read(file, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
-    close(file);
-    unlink(name);
-    return text;
 }
 
 }  // namespace
@@ -158,7 +137,11 @@ std::string tracedGroups(const char* value, const std::vector<Components::Compon
     } else {
         unsetenv("PICTO_DEBUG");
     }
-    const std::string out = capturedOutput([&] { PictogramMatcher::match(marks, excluded, faceWidth, workingHeight); });
+    std::string out;
+    PictogramMatcher::match(marks, excluded, faceWidth, workingHeight, [&](std::string_view line) {
+        out.append(line);
+        out += '\n';
+    });
     unsetenv("PICTO_DEBUG");
     return out;
 }
@@ -212,21 +195,4 @@ TEST(PictogramMatcher, TraceFollowsTheEnvironmentAndSkipsExcludedMarks) {
                 traced.find(" marques : wifi ") != std::string::npos);
     EXPECT_EQ(traced[traced.size() - 5], '.');
     EXPECT_EQ(tracedGroups("1", marks, {1}), "");
-}
-
-TEST(Trace, FixedDecimalsAsCWritesThemWhateverTheLocale) {
-    struct Case {
-        double value;
-        int digits;
-        const char* text;
-    };
-    for (const Case& c : std::vector<Case>{{0.5, 0, "0"},
-                                           {1.5, 0, "2"},
-                                           {2.5, 0, "2"},
-                                           {-0.4, 0, "-0"},
-                                           {123.4567, 3, "123.457"},
-                                           {0.0625, 3, "0.062"},
-                                           {INFINITY, 3, "inf"}}) {
-        EXPECT_EQ(trace::fixed(c.value, c.digits), c.text) << c.value;
-    }
 }

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "grid_text.hpp"
-#include "photo_analysis/components.hpp"
+#include "raster/components.hpp"
 
 using namespace photo_analysis;
 using photo_analysis::testing::gridFromRows;

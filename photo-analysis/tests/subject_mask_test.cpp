@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "icon_geometry/json.hpp"
+#include "photo/photo_role.hpp"
+#include "photo/photo_role_coding.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
-#include "photo_analysis/photo_role.hpp"
-#include "photo_analysis/photo_role_coding.hpp"
 
 namespace photo_analysis {
 namespace {

@@ -71,6 +71,10 @@ TEST_F(TesseractRecognizerTest, FaceWithoutTextReadsNothing) {
     EXPECT_TRUE(TextLines::recognize(*recognizer_, renderFace(false).view(), faceWidth, faceHeight).empty());
 }
 
+TEST_F(TesseractRecognizerTest, WithTheLanguagesInstalledItIsAvailable) {
+    EXPECT_TRUE(recognizer_->isAvailable());
+}
+
 TEST_F(TesseractRecognizerTest, ImagesWithoutPixelsReadNothing) {
     EXPECT_TRUE(recognizer_->recognizeLines({}).empty());
     const std::vector<std::uint8_t> short_(16, 255);
@@ -83,6 +87,7 @@ TEST(TesseractRecognizer, WithoutLanguageDataReadsNothing) {
     const auto recognizer = makeTesseractRecognizer(empty);
     const RenderedFace face = renderFace(true);
     EXPECT_TRUE(recognizer->recognizeLines(face.view()).empty());
+    EXPECT_FALSE(recognizer->isAvailable());
     std::filesystem::remove(empty);
 }
 

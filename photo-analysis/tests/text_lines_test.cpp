@@ -1,4 +1,4 @@
-#include "photo_analysis/text_lines.hpp"
+#include "detection/text_lines.hpp"
 
 #include <gtest/gtest.h>
 

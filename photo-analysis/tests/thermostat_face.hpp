@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
+#include "detection/text_lines.hpp"
 #include "drawn_face.hpp"
 #include "photo_analysis/rgba_view.hpp"
-#include "photo_analysis/text_lines.hpp"
 
 namespace photo_analysis::testing {
 

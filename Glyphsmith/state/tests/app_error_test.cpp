@@ -48,6 +48,11 @@ TEST(AppErrorMessages, EveryCaseHasItsFrenchWording) {
         {AppError::noDetailFound(),
          u"Aucun détail n’a été trouvé sur la face. Les marquages très pâles échappent parfois à la détection : "
          u"posez-les à la main."_s},
+        {AppError::textRecognitionUnavailable(),
+         u"La lecture du texte n’est pas installée : installez les paquets tesseract-ocr-eng et tesseract-ocr-fra, "
+         u"puis relancez la détection."_s},
+        {AppError::tooManyMarks(),
+         u"La face porte bien plus de marques qu’un appareil : cliquez ses quatre coins, puis relancez la détection."_s},
     };
     ASSERT_EQ(table.size(), std::variant_size_v<decltype(AppError::value)>);
     for (std::size_t i = 0; i < table.size(); ++i) {
@@ -104,6 +109,9 @@ TEST(AppErrorFromPhotoAnalysis, EachPhotoFailureHasItsCase) {
     EXPECT_EQ(glyphsmith_state::appError(PhotoAnalysisError::unreadableImage()), AppError::unreadablePhoto());
     EXPECT_EQ(glyphsmith_state::appError(PhotoAnalysisError::noSubjectFound()), AppError::noSubjectFound());
     EXPECT_EQ(glyphsmith_state::appError(PhotoAnalysisError::renderingFailed()), AppError::renderingFailed());
+    EXPECT_EQ(glyphsmith_state::appError(PhotoAnalysisError::tooManyMarks()), AppError::tooManyMarks());
+    EXPECT_EQ(glyphsmith_state::appError(PhotoAnalysisError::textRecognitionUnavailable()),
+              AppError::textRecognitionUnavailable());
 }
 
 }  // namespace

@@ -489,6 +489,37 @@ TEST(DetailDetection, ReportsItsFailuresUnlessSilent) {
     }
 }
 
+TEST(DetailDetection, AFaceThatCouldNotBeLookedAtSaysWhyNotThatItHasNoDetail) {
+    using Kind = photo_analysis::PhotoAnalysisError::Kind;
+    struct Case {
+        Kind failure;
+        AppError error;
+    };
+    for (const Case& c : {Case{Kind::textRecognitionUnavailable, AppError::textRecognitionUnavailable()},
+                          Case{Kind::tooManyMarks, AppError::tooManyMarks()},
+                          Case{Kind::unreadableImage, AppError::unreadablePhoto()}}) {
+        Bench bench;
+        PhotoServicesDouble::Script script;
+        script.bytes = "face";
+        script.photo = PhotoServicesDouble::plainPhoto(40, 40, 10);
+        script.mask = PhotoServicesDouble::boxMask(40, 40, {0, 0, 20, 20});
+        script.face = photo_analysis::FeatureDetection::Face{PhotoServicesDouble::plainPhoto(20, 10, 99),
+                                                             icon_geometry::FaceShape::roundedRectangle(2, 1, 0.1), 2,
+                                                             std::nullopt, photo_analysis::Homography{}};
+        script.detectionFailure = c.failure;
+        bench.services->addFile("/photos/face.jpg", "face");
+        bench.services->addPhoto(script);
+        bench.editor->addPhotos({QUrl::fromLocalFile("/photos/face.jpg")}, true, false);
+        bench.runner.runAll();
+        ASSERT_TRUE(bench.editor->facePhoto());
+        bench.editor->setError(std::nullopt);
+        bench.editor->detectDetails(false);
+        bench.runner.runAll();
+        EXPECT_EQ(bench.editor->error(), c.error);
+        EXPECT_FALSE(bench.editor->isWorking());
+    }
+}
+
 TEST(DetailDetection, NeedsAFacePhotoOnAnExtrudedBody) {
     for (const bool silent : {false, true}) {
         Bench bench;

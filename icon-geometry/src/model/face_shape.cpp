@@ -7,6 +7,7 @@
 #include "icon_geometry/cubic.hpp"
 #include "icon_geometry/face_shape_coding.hpp"
 #include "icon_geometry/geometry_coding.hpp"
+#include "icon_geometry/polygon.hpp"
 
 namespace icon_geometry {
 namespace {
@@ -235,13 +236,7 @@ std::vector<Vector2> FaceShape::offsetVertices(const std::vector<Vector2>& verti
     const std::size_t n = vertices.size();
     if (n < 3) return vertices;
 
-    double twiceArea = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const Vector2 p = vertices[i];
-        const Vector2 q = vertices[(i + 1) % n];
-        twiceArea += p.x * q.y - p.y * q.x;
-    }
-    const double sigma = twiceArea > 0 ? 1.0 : -1.0;
+    const double sigma = signedArea(vertices) > 0 ? 1.0 : -1.0;
 
     std::vector<Vector2> result;
     result.reserve(n);

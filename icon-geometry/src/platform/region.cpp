@@ -7,6 +7,7 @@
 
 #include "icon_geometry/cubic.hpp"
 #include "icon_geometry/path_fitting.hpp"
+#include "icon_geometry/polygon.hpp"
 #include "platform/path_walk.hpp"
 #include "platform/platform_path.hpp"
 
@@ -157,13 +158,6 @@ void appendSubpath(const Subpath& subpath, PlatformPath& out) {
 }
 
 // --- Checking a refit against its polygon ------------------------------------
-
-double segmentDistance(Vector2 p, Vector2 a, Vector2 b) {
-    const Vector2 ab = b - a;
-    const double squared = ab.dot(ab);
-    const double t = squared > 0 ? std::clamp((p - a).dot(ab) / squared, 0.0, 1.0) : 0.0;
-    return p.distance(a + ab * t);
-}
 
 // Whether p lies within the tolerance of the polyline points[0 … count − 1]. The
 // search starts at the edge `hint` (where the previous point was found) and

@@ -2,6 +2,7 @@
 
 #include "icon_geometry/convex_hull.hpp"
 #include "icon_geometry/cubic.hpp"
+#include "icon_geometry/polygon.hpp"
 #include "projection/silhouette.hpp"
 
 namespace icon_geometry::Silhouette {
@@ -14,17 +15,6 @@ struct Contour {
     const Subpath* subpath;
     std::vector<Piece> pieces;
 };
-
-double signedArea(const std::vector<Vector2>& points) {
-    double sum = 0;
-    const std::size_t n = points.size();
-    for (std::size_t k = 0; k < n; ++k) {
-        const Vector2 a = points[k];
-        const Vector2 b = points[(k + 1) % n];
-        sum += a.x * b.y - b.x * a.y;
-    }
-    return 0.5 * sum;
-}
 
 // Appends piece `piece` between parameters s and e.
 void appendPart(const Piece& piece, double s, double e, PathBuilder& builder) {

@@ -11,38 +11,6 @@
 
 namespace photo_analysis {
 
-namespace FeatureDetection {
-
-// The tuning of detail detection; sizes given as fractions are fractions of the
-// working height H.
-struct Options {
-    // Height the face image is resampled to before analysis (16 at least).
-    int workingHeight = 720;
-    // The band along the face's outline that is ignored.
-    double margin = 0.06;
-    // Half side of the local background window (2 pixels at least).
-    double backgroundRadius = 0.08;
-    // Floor of the mark threshold, in ΔE.
-    double minimumContrast = 5.0;
-    // ΔE from the face's median colour beyond which a pixel is another region.
-    double regionContrast = 22.0;
-    // Smallest region kept, as a share of the face's inner pixels.
-    double minimumRegionShare = 0.06;
-    // Smallest mark kept (longest box side).
-    double minimumMarkSize = 0.018;
-    // Longest box side up to which a solid round mark is a dot.
-    double dotMaximumSize = 0.07;
-    // Recognise text on the face and drop the marks it covers.
-    bool excludesText = true;
-
-    // The working height actually used.
-    int effectiveWorkingHeight() const { return workingHeight < 16 ? 16 : workingHeight; }
-
-    friend bool operator==(const Options&, const Options&) = default;
-};
-
-}  // namespace FeatureDetection
-
 // One detail found on the front face, in face units: the face image's height is
 // 1, its centre the origin, y downwards.
 struct DetectedFeature {

@@ -7,15 +7,21 @@
 namespace photo_analysis {
 
 // The one failure of the photo analysis: a photo that cannot be read, a photo
-// in which no subject is found, or an image that cannot be drawn or encoded.
+// in which no subject is found, an image that cannot be drawn or encoded; and,
+// for callers that turn a detection's status into a failure, a face holding
+// more marks than a device's, or text recognition without its language data.
 class PhotoAnalysisError : public std::exception {
 public:
-    enum class Kind { unreadableImage, noSubjectFound, renderingFailed };
+    enum class Kind { unreadableImage, noSubjectFound, renderingFailed, tooManyMarks, textRecognitionUnavailable };
 
     explicit PhotoAnalysisError(Kind kind) : kind_(kind) {}
     static PhotoAnalysisError unreadableImage() { return PhotoAnalysisError(Kind::unreadableImage); }
     static PhotoAnalysisError noSubjectFound() { return PhotoAnalysisError(Kind::noSubjectFound); }
     static PhotoAnalysisError renderingFailed() { return PhotoAnalysisError(Kind::renderingFailed); }
+    static PhotoAnalysisError tooManyMarks() { return PhotoAnalysisError(Kind::tooManyMarks); }
+    static PhotoAnalysisError textRecognitionUnavailable() {
+        return PhotoAnalysisError(Kind::textRecognitionUnavailable);
+    }
 
     Kind kind() const { return kind_; }
 
@@ -27,6 +33,10 @@ public:
                 return "no subject found";
             case Kind::renderingFailed:
                 return "rendering failed";
+            case Kind::tooManyMarks:
+                return "too many marks";
+            case Kind::textRecognitionUnavailable:
+                return "text recognition unavailable";
         }
         return "photo analysis error";
     }

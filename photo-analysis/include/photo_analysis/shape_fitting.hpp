@@ -46,7 +46,6 @@ std::vector<Vector2> boundaryPoints(int width, int height, std::span<const std::
 // Fits ellipse, superellipse and rounded rectangle and prefers the simpler
 // shapes: the ellipse, then the rounded rectangle, within 10 % of the best rms.
 [[nodiscard]] std::optional<FaceFit> fit(std::span<const Vector2> points);
-[[nodiscard]] std::optional<FaceFit> bestFit(std::span<const Vector2> points);
 
 // One kind; absent with fewer than 12 finite points or a degenerate result.
 [[nodiscard]] std::optional<FaceFit> fitKind(std::span<const Vector2> points, FaceFit::Kind kind);

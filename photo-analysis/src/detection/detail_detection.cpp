@@ -5,10 +5,11 @@
 #include <numbers>
 #include <numeric>
 
+#include "detection/pictogram_matcher.hpp"
+#include "detection/ribs.hpp"
 #include "icon_geometry/face_shape.hpp"
 #include "icon_geometry/ink_mask.hpp"
-#include "photo_analysis/pictogram_matcher.hpp"
-#include "photo_analysis/ribs.hpp"
+#include "icon_geometry/polygon.hpp"
 #include "photo_analysis/shape_fitting.hpp"
 #include "platform/over_white.hpp"
 #include "raster/grid.hpp"
@@ -80,7 +81,7 @@ void classifyRing(const Components::Component& mark, const ComponentRaster& rast
     std::vector<std::vector<Vector2>> contours = traceContours(raster.grid, raster.width, raster.height);
     if (contours.empty()) return;
     std::vector<double> areas(contours.size());
-    for (std::size_t i = 0; i < contours.size(); ++i) areas[i] = polygonArea(contours[i]);
+    for (std::size_t i = 0; i < contours.size(); ++i) areas[i] = std::abs(icon_geometry::signedArea(contours[i]));
     std::vector<std::size_t> order(contours.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return areas[a] > areas[b]; });
@@ -278,13 +279,14 @@ std::vector<TextLines::Rectangle> textRectangles(const RgbaView& image, const Wo
     return TextLines::recognize(*recognizer, RgbaView{face.width, face.height, rgba, true}, face.width, face.height);
 }
 
-std::vector<Components::Component> marks(const std::vector<bool>& pixels, int width, int height, double smallestMark) {
+std::optional<std::vector<Components::Component>> marks(const std::vector<bool>& pixels, int width, int height,
+                                                        double smallestMark) {
     std::vector<Components::Component> kept;
     const double fewestPixels = std::floor(smallestMark * smallestMark / 2);
     for (Components::Component& component : Components(pixels, width, height).list) {
         const double longer = std::max(component.maxX - component.minX + 1, component.maxY - component.minY + 1);
         if (longer >= smallestMark && static_cast<double>(component.pixels.size()) >= fewestPixels) {
-            if (kept.size() == maximumMarks) return {};
+            if (kept.size() == maximumMarks) return std::nullopt;
             kept.push_back(std::move(component));
         }
     }
@@ -345,9 +347,10 @@ void classify(const Components::Component& mark, const WorkingFace& face, const 
     }
 }
 
-std::vector<DetectedFeature> features(const WorkingFace& face, MarkPixels& pixels,
-                                      const std::vector<TextLines::Rectangle>& text,
-                                      const FeatureDetection::Options& options, double elongationBound) {
+FeatureDetection::Detection features(const WorkingFace& face, MarkPixels& pixels,
+                                     const std::vector<TextLines::Rectangle>& text,
+                                     const FeatureDetection::Options& options, const TraceSink& trace,
+                                     double elongationBound) {
     const int W = face.width;
     const int H = face.height;
     const std::size_t cells = grid::cellCount(W, H);
@@ -374,7 +377,9 @@ std::vector<DetectedFeature> features(const WorkingFace& face, MarkPixels& pixel
     }
 
     const double m = options.minimumMarkSize * H;
-    const std::vector<Components::Component> list = marks(pixels.marks, W, H, m);
+    const std::optional<std::vector<Components::Component>> found = marks(pixels.marks, W, H, m);
+    if (!found) return {std::move(out), FeatureDetection::Status::tooManyMarks};
+    const std::vector<Components::Component>& list = *found;
 
     std::set<std::size_t> letters = TextLines::letterIndices(list, 0.07 * H);
     for (std::size_t i = 0; i < list.size(); ++i) {
@@ -392,7 +397,7 @@ std::vector<DetectedFeature> features(const WorkingFace& face, MarkPixels& pixel
     }
 
     std::set<std::size_t> used;
-    for (const PictogramMatcher::Match& match : PictogramMatcher::match(list, letters, W, H)) {
+    for (const PictogramMatcher::Match& match : PictogramMatcher::match(list, letters, W, H, trace)) {
         used.insert(match.members.begin(), match.members.end());
         out.push_back({DetectedFeature::Pictogram{match.pictogram, mapped(match.center), match.size / H}});
     }
@@ -412,7 +417,7 @@ std::vector<DetectedFeature> features(const WorkingFace& face, MarkPixels& pixel
         if (letters.count(i) != 0 || used.count(i) != 0) continue;
         classify(list[i], face, pixels, options, elongationBound, out);
     }
-    return out;
+    return {std::move(out), FeatureDetection::Status::complete};
 }
 
 bool isFinite(const DetectedFeature& feature) {

@@ -5,11 +5,12 @@
 #include <set>
 #include <vector>
 
-#include "photo_analysis/components.hpp"
+#include "detection/text_lines.hpp"
 #include "photo_analysis/detected_feature.hpp"
-#include "photo_analysis/lab.hpp"
+#include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/rgba_view.hpp"
-#include "photo_analysis/text_lines.hpp"
+#include "raster/components.hpp"
+#include "raster/lab.hpp"
 
 // The stages of detail detection, one function each, so that they can be
 // measured apart. All sizes are in working pixels.
@@ -73,15 +74,17 @@ std::vector<TextLines::Rectangle> textRectangles(const RgbaView& image, const Wo
                                                  const FeatureDetection::Options& options, TextRecognizer* recognizer);
 
 // Rib strokes, region boundaries, pictograms, button edges and the classified
-// marks, in that order, finite or not. Clears the rib bands from the mark
-// pixels.
-std::vector<DetectedFeature> features(const WorkingFace& face, MarkPixels& pixels,
-                                      const std::vector<TextLines::Rectangle>& text,
-                                      const FeatureDetection::Options& options,
-                                      double elongationBound = maximumSolidElongation);
+// marks, in that order, finite or not; tooManyMarks, without the marks, when
+// there are more than maximumMarks. Clears the rib bands from the mark pixels.
+FeatureDetection::Detection features(const WorkingFace& face, MarkPixels& pixels,
+                                     const std::vector<TextLines::Rectangle>& text,
+                                     const FeatureDetection::Options& options, const TraceSink& trace = {},
+                                     double elongationBound = maximumSolidElongation);
 
-// The components of the mark pixels large enough to be marks.
-std::vector<Components::Component> marks(const std::vector<bool>& pixels, int width, int height, double smallestMark);
+// The components of the mark pixels large enough to be marks; nothing when
+// there are more than maximumMarks.
+std::optional<std::vector<Components::Component>> marks(const std::vector<bool>& pixels, int width, int height,
+                                                        double smallestMark);
 
 // How one mark reads: nothing, a dot, an outline, or strokes.
 void classify(const Components::Component& mark, const WorkingFace& face, const MarkPixels& pixels,

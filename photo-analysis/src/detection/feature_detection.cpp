@@ -10,15 +10,19 @@ namespace photo_analysis::FeatureDetection {
 using icon_geometry::DetailStyle;
 using icon_geometry::FaceDetail;
 
-std::vector<DetectedFeature> detect(const RgbaView& image, const std::optional<icon_geometry::FaceShape>& shape,
-                                    const Options& options, TextRecognizer* recognizer) {
+Detection detect(const RgbaView& image, const std::optional<icon_geometry::FaceShape>& shape, const Options& options,
+                 TextRecognizer* recognizer, const TraceSink& trace) {
+    // A recogniser without its languages would let every letter through as a
+    // detail: the face is not looked at.
+    if (options.excludesText && recognizer != nullptr && !recognizer->isAvailable())
+        return {{}, Status::textRecognitionUnavailable};
     const std::optional<detail_detection::WorkingFace> face = detail_detection::workingFace(image, shape, options);
-    if (!face) return {};
+    if (!face) return {{}, Status::unreadableImage};
     detail_detection::MarkPixels pixels = detail_detection::markPixels(*face, options);
     const std::vector<TextLines::Rectangle> text = detail_detection::textRectangles(image, *face, options, recognizer);
-    std::vector<DetectedFeature> features = detail_detection::features(*face, pixels, text, options);
-    std::erase_if(features, [](const DetectedFeature& f) { return !detail_detection::isFinite(f); });
-    return features;
+    Detection detection = detail_detection::features(*face, pixels, text, options, trace);
+    std::erase_if(detection.features, [](const DetectedFeature& f) { return !detail_detection::isFinite(f); });
+    return detection;
 }
 
 std::vector<FaceDetail> faceDetails(const std::vector<DetectedFeature>& features, double width, double height,

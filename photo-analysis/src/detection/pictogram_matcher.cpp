@@ -1,4 +1,4 @@
-#include "photo_analysis/pictogram_matcher.hpp"
+#include "detection/pictogram_matcher.hpp"
 
 #include <algorithm>
 #include <array>
@@ -8,10 +8,13 @@
 #include <string>
 
 #include "icon_geometry/ink_mask.hpp"
+#include "icon_geometry/number_text.hpp"
 #include "platform/cairo_raster.hpp"
 #include "trace.hpp"
 
 namespace photo_analysis::PictogramMatcher {
+
+namespace NumberText = icon_geometry::NumberText;
 
 namespace {
 
@@ -99,7 +102,7 @@ double distance(const std::vector<bool>& a, const std::vector<bool>& b) {
 }
 
 std::vector<Match> match(const std::vector<Components::Component>& marks, const std::set<std::size_t>& excluded,
-                         int width, double height) {
+                         int width, double height, const TraceSink& sink) {
     std::vector<Match> matches;
     if (width <= 0 || !std::isfinite(height) || !(height > 0)) return matches;
 
@@ -161,11 +164,12 @@ std::vector<Match> match(const std::vector<Components::Component>& marks, const 
             }
         }
         const icon_geometry::Pictogram pictogram(candidates[best]);
-        if (trace::enabled("PICTO_DEBUG")) {
-            trace::line("PICTO_DEBUG",
-                        "    groupe (" + trace::fixed(center.x, 0) + ", " + trace::fixed(center.y, 0) + ") " +
-                            trace::fixed(size, 0) + " px, " + trace::integer(static_cast<long long>(group.size())) +
-                            " marques : " + std::string(pictogram.rawValue()) + " " + trace::fixed(bestDistance, 3));
+        if (trace::enabled(sink, "PICTO_DEBUG")) {
+            trace::line(
+                sink, "PICTO_DEBUG",
+                "    groupe (" + NumberText::fixed(center.x, 0) + ", " + NumberText::fixed(center.y, 0) + ") " +
+                    NumberText::fixed(size, 0) + " px, " + NumberText::integer(static_cast<long long>(group.size())) +
+                    " marques : " + std::string(pictogram.rawValue()) + " " + NumberText::fixed(bestDistance, 3));
         }
         if (accepts(bestDistance)) {
             matches.push_back(

@@ -1,4 +1,4 @@
-#include "photo_analysis/ribs.hpp"
+#include "detection/ribs.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -3,9 +3,13 @@
 #include <string>
 
 #include "face/face_finding_detail.hpp"
+#include "icon_geometry/number_text.hpp"
+#include "icon_geometry/polygon.hpp"
 #include "trace.hpp"
 
 namespace photo_analysis::face_finding_detail {
+
+namespace NumberText = icon_geometry::NumberText;
 
 namespace {
 
@@ -28,17 +32,10 @@ bool insideAt(const SubjectMask& mask, long long x, long long y) {
     return mask.coverage[static_cast<std::size_t>(y * mask.width + x)] >= SubjectMask::insideThreshold;
 }
 
-double shoelaceArea(const FaceCorners& c) {
-    const auto p = c.points();
-    double sum = 0;
-    for (int i = 0; i < 4; ++i) sum += p[i].x * p[(i + 1) % 4].y - p[(i + 1) % 4].x * p[i].y;
-    return std::abs(sum) * 0.5;
-}
-
 std::string truncatedPoint(Vector2 p) {
     const auto whole = [](double v) {
         if (!std::isfinite(v) || std::abs(v) >= 9e18) return trace::shortest(v);
-        return trace::integer(static_cast<long long>(v));
+        return NumberText::integer(static_cast<long long>(v));
     };
     return "(" + whole(p.x) + "," + whole(p.y) + ")";
 }
@@ -70,6 +67,9 @@ bool passesEdgeTest(Vector2 point, double radius, const SubjectMask& mask) {
 }
 
 RectangleRequest requestFor(const icon_geometry::Rect& box, int imageWidth, int imageHeight) {
+    // Grown by 0.02 of the photo's sides and clipped to it, reckoned in shares of
+    // the sides with the origin at the bottom left as the platform's detector
+    // took it, so that the region rounds to the same pixels.
     const double w = imageWidth, h = imageHeight;
     double x0 = box.x / w - 0.02, y0 = 1 - (box.y + box.height) / h - 0.02;
     double x1 = (box.x + box.width) / w + 0.02, y1 = 1 - box.y / h + 0.02;
@@ -77,13 +77,15 @@ RectangleRequest requestFor(const icon_geometry::Rect& box, int imageWidth, int 
     y0 = std::max(y0, 0.0);
     x1 = std::min(x1, 1.0);
     y1 = std::min(y1, 1.0);
+    const double width = std::max(x1 - x0, 0.0), height = std::max(y1 - y0, 0.0);
     RectangleRequest request;
-    request.regionOfInterest = {x0, y0, std::max(x1 - x0, 0.0), std::max(y1 - y0, 0.0)};
+    request.regionOfInterest = {x0 * w, (1 - y0 - height) * h, (x0 + width) * w, (1 - y0) * h};
     return request;
 }
 
 std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservation> observations,
-                                             const SubjectMask& mask, int imageWidth, int imageHeight) {
+                                             const SubjectMask& mask, int imageWidth, int imageHeight,
+                                             const TraceSink& sink) {
     if (!mask.isWellFormed() || mask.width != imageWidth || mask.height != imageHeight) return std::nullopt;
     const auto box = mask.boundingBox();
     if (!box) return std::nullopt;
@@ -96,10 +98,9 @@ std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservatio
     std::optional<FaceCorners> best;
     double bestArea = 0;
     for (const auto& observation : observations) {
-        const auto toPhoto = [&](Vector2 p) { return Vector2{p.x * w, (1 - p.y) * h}; };
-        const FaceCorners corners{toPhoto(observation.topLeft), toPhoto(observation.topRight),
-                                  toPhoto(observation.bottomRight), toPhoto(observation.bottomLeft)};
-        const double area = shoelaceArea(corners);
+        const FaceCorners corners{observation.topLeft, observation.topRight, observation.bottomRight,
+                                  observation.bottomLeft};
+        const double area = std::abs(icon_geometry::signedArea(corners.points()));
         const auto points = corners.points();
         // A corner on the subject, or on its edge; one that is not a number is neither.
         const bool inside = corners.isFinite() && std::all_of(points.begin(), points.end(), [&](Vector2 p) {
@@ -109,8 +110,9 @@ std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservatio
                                     insideAt(mask, static_cast<long long>(rx), static_cast<long long>(ry));
                                 return onMask || passesEdgeTest(p, radius, mask);
                             });
-        trace::line(traceVariable, "    quad conf " + trace::fixed(observation.confidence, 2) + " aire " +
-                                       trace::fixed(area / subjectArea, 2) + " dedans " + (inside ? "oui" : "non"));
+        trace::line(sink, traceVariable,
+                    "    quad conf " + NumberText::fixed(observation.confidence, 2) + " aire " +
+                        NumberText::fixed(area / subjectArea, 2) + " dedans " + (inside ? "oui" : "non"));
         if (!inside || !(area >= 0.6 * subjectArea && area <= 1.15 * subjectArea)) continue;
 
         int sides = 0;
@@ -122,10 +124,10 @@ std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservatio
             }
             if (onEdge >= 6) ++sides;
         }
-        trace::line(traceVariable, "      côtés sur la silhouette : " + trace::integer(sides) + " ; coins " +
-                                       truncatedPoint(points[0]) + " " + truncatedPoint(points[1]) + " " +
-                                       truncatedPoint(points[2]) + " " + truncatedPoint(points[3]) + " ; objet " +
-                                       boxText);
+        trace::line(sink, traceVariable,
+                    "      côtés sur la silhouette : " + NumberText::integer(sides) + " ; coins " +
+                        truncatedPoint(points[0]) + " " + truncatedPoint(points[1]) + " " + truncatedPoint(points[2]) +
+                        " " + truncatedPoint(points[3]) + " ; objet " + boxText);
         if (sides >= 3 && area > bestArea) {
             best = corners;
             bestArea = area;
@@ -135,7 +137,7 @@ std::optional<FaceCorners> bestQuadrilateral(std::span<const RectangleObservatio
 }
 
 std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const SubjectMask& mask,
-                                               const RectangleDetector& detector) {
+                                               const RectangleDetector& detector, const TraceSink& sink) {
     if (photo.isEmpty() || !mask.isWellFormed() || mask.width != photo.width() || mask.height != photo.height()) {
         return std::nullopt;
     }
@@ -143,9 +145,9 @@ std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const Subject
     if (!box) return std::nullopt;
     const auto observations = detector.detect(photo, mask, requestFor(*box, photo.width(), photo.height()));
     if (!observations || observations->empty()) return std::nullopt;
-    trace::line(traceVariable,
-                "    " + trace::integer(static_cast<long long>(observations->size())) + " quadrilatères");
-    return bestQuadrilateral(*observations, mask, photo.width(), photo.height());
+    trace::line(sink, traceVariable,
+                "    " + NumberText::integer(static_cast<long long>(observations->size())) + " quadrilatères");
+    return bestQuadrilateral(*observations, mask, photo.width(), photo.height(), sink);
 }
 
 }  // namespace photo_analysis::face_finding_detail

@@ -54,7 +54,7 @@ std::optional<FeatureDetection::Face> fittedFace(const Photo& photo, const Subje
     const double cx = fit->center.x, cy = fit->center.y;
     // Output pixels are the fit's own frame shifted by (w/2, h/2).
     const Homography outputToPhoto{{c, -s, cx - c * w / 2 + s * h / 2, s, c, cy - s * w / 2 - c * h / 2, 0, 0, 1}};
-    auto image = image_warp::warp(photo, outputToPhoto, *width, *height);
+    auto image = image_warp::warp(photo, outputToPhoto.h, *width, *height);
     if (!image) return std::nullopt;
     const Homography faceToPhoto{{h * c, -h * s, cx, h * s, h * c, cy, 0, 0, 1}};
     return FeatureDetection::Face{std::move(*image), fit->shape.scaled(1 / h, 1 / h), aspect, std::nullopt,
@@ -65,11 +65,11 @@ std::optional<FeatureDetection::Face> fittedFace(const Photo& photo, const Subje
 
 std::optional<FeatureDetection::Face> face(const Photo& photo, const SubjectMask& mask,
                                            const std::optional<FaceCorners>& corners, std::optional<double> aspectRatio,
-                                           const RectangleDetector& detector) {
+                                           const RectangleDetector& detector, const TraceSink& sink) {
     if (photo.isEmpty() || !mask.isWellFormed() || mask.width != photo.width() || mask.height != photo.height()) {
         return std::nullopt;
     }
-    const auto chosen = corners ? corners : rectangleCandidates(photo, mask, detector);
+    const auto chosen = corners ? corners : rectangleCandidates(photo, mask, detector, sink);
     if (chosen) {
         if (auto rectified = rectifiedFace(photo, mask, *chosen, aspectRatio)) return rectified;
     }
@@ -81,16 +81,12 @@ std::optional<FeatureDetection::Face> face(const Photo& photo, const SubjectMask
 namespace FeatureDetection {
 
 std::optional<Face> face(const Photo& photo, const SubjectMask& mask, const std::optional<FaceCorners>& corners,
-                         std::optional<double> aspectRatio) {
-    return face_finding_detail::face(photo, mask, corners, aspectRatio, SegmentRectangleDetector{});
+                         std::optional<double> aspectRatio, const TraceSink& trace) {
+    return face_finding_detail::face(photo, mask, corners, aspectRatio, SegmentRectangleDetector{}, trace);
 }
 
-std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const SubjectMask& mask) {
-    return face_finding_detail::rectangleCandidates(photo, mask, SegmentRectangleDetector{});
-}
-
-std::optional<FaceCorners> detectFaceCorners(const Photo& photo, const SubjectMask& mask) {
-    return rectangleCandidates(photo, mask);
+std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const SubjectMask& mask, const TraceSink& trace) {
+    return face_finding_detail::rectangleCandidates(photo, mask, SegmentRectangleDetector{}, trace);
 }
 
 }  // namespace FeatureDetection

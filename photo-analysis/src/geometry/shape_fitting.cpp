@@ -302,10 +302,6 @@ std::optional<FaceFit> fit(std::span<const Vector2> input) {
     return *best;
 }
 
-std::optional<FaceFit> bestFit(std::span<const Vector2> points) {
-    return fit(points);
-}
-
 std::optional<double> cornerRadius(std::span<const Vector2> input, double width, double height) {
     const double a = width * 0.5, b = height * 0.5, c = std::min(a, b);
     if (!std::isfinite(c) || !(c > 0)) return std::nullopt;

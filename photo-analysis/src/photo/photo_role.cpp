@@ -1,8 +1,8 @@
-#include "photo_analysis/photo_role.hpp"
+#include "photo/photo_role.hpp"
 
 #include <string>
 
-#include "photo_analysis/photo_role_coding.hpp"
+#include "photo/photo_role_coding.hpp"
 
 namespace photo_analysis {
 

@@ -7,13 +7,17 @@
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
+#include "icon_geometry/vector.hpp"
+
 namespace photo_analysis::image_warp {
 
-Homography product(const Homography& a, const Homography& b) {
-    Homography p;
+using icon_geometry::Vector2;
+
+Matrix product(const Matrix& a, const Matrix& b) {
+    Matrix p{};
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c) {
-            p.h[r * 3 + c] = a.h[r * 3] * b.h[c] + a.h[r * 3 + 1] * b.h[3 + c] + a.h[r * 3 + 2] * b.h[6 + c];
+            p[r * 3 + c] = a[r * 3] * b[c] + a[r * 3 + 1] * b[3 + c] + a[r * 3 + 2] * b[6 + c];
         }
     }
     return p;
@@ -21,8 +25,15 @@ Homography product(const Homography& a, const Homography& b) {
 
 namespace {
 
-Homography translation(double dx, double dy) {
-    return {{1, 0, dx, 0, 1, dy, 0, 0, 1}};
+Matrix translation(double dx, double dy) {
+    return {1, 0, dx, 0, 1, dy, 0, 0, 1};
+}
+
+// Unguarded, as the homography's own: a point on the vanishing line gives
+// infinities or NaN, which the caller checks.
+Vector2 apply(const Matrix& m, Vector2 p) {
+    const double w = m[6] * p.x + m[7] * p.y + m[8];
+    return {(m[0] * p.x + m[1] * p.y + m[2]) / w, (m[3] * p.x + m[4] * p.y + m[5]) / w};
 }
 
 }  // namespace
@@ -35,16 +46,17 @@ std::optional<int> wholePixels(double length) {
     return static_cast<int>(whole);
 }
 
-std::optional<Photo> warp(const Photo& photo, const Homography& outputToPhoto, int width, int height) {
+std::optional<Photo> warp(const Photo& photo, const Matrix& outputToPhoto, int width, int height) {
     if (photo.isEmpty() || width < 1 || height < 1 || width > maxSide || height > maxSide ||
-        static_cast<long long>(width) * height > maxPixels || !outputToPhoto.isFinite()) {
+        static_cast<long long>(width) * height > maxPixels ||
+        !std::all_of(outputToPhoto.begin(), outputToPhoto.end(), [](double v) { return std::isfinite(v); })) {
         return std::nullopt;
     }
     // Where the output's corners fall in the photo, to crop and to judge density.
     const Vector2 outputCorners[4] = {{0, 0}, {double(width), 0}, {double(width), double(height)}, {0, double(height)}};
     Vector2 photoCorners[4];
     for (int i = 0; i < 4; ++i) {
-        photoCorners[i] = outputToPhoto.apply(outputCorners[i]);
+        photoCorners[i] = apply(outputToPhoto, outputCorners[i]);
         if (!std::isfinite(photoCorners[i].x) || !std::isfinite(photoCorners[i].y)) return std::nullopt;
     }
     const double across =
@@ -82,15 +94,15 @@ std::optional<Photo> warp(const Photo& photo, const Homography& outputToPhoto, i
             source = shrunk;
         }
         // Output centres at integer positions for OpenCV, ours at +0.5.
-        const Homography toSource =
-            product(product(translation(-0.5, -0.5), Homography{{sx, 0, -x0 * sx, 0, sy, -y0 * sy, 0, 0, 1}}),
+        const Matrix toSource =
+            product(product(translation(-0.5, -0.5), Matrix{sx, 0, -x0 * sx, 0, sy, -y0 * sy, 0, 0, 1}),
                     product(outputToPhoto, translation(0.5, 0.5)));
         cv::Mat matrix(3, 3, CV_64F);
-        for (int i = 0; i < 9; ++i) matrix.at<double>(i / 3, i % 3) = toSource.h[i];
+        for (int i = 0; i < 9; ++i) matrix.at<double>(i / 3, i % 3) = toSource[i];
         cv::Mat output(height, width, CV_8UC4, pixels.data());
         const int flags = cv::INTER_LINEAR | cv::WARP_INVERSE_MAP;
         const cv::Scalar transparent(0, 0, 0, 0);
-        if (toSource.h[6] == 0 && toSource.h[7] == 0 && toSource.h[8] == 1) {
+        if (toSource[6] == 0 && toSource[7] == 0 && toSource[8] == 1) {
             cv::warpAffine(source, output, matrix.rowRange(0, 2), output.size(), flags, cv::BORDER_CONSTANT,
                            transparent);
         } else {

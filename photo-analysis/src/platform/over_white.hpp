@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "photo_analysis/lab.hpp"
+#include "photo_analysis/rgba_view.hpp"
 
 namespace photo_analysis::platform {
 

@@ -84,6 +84,8 @@ public:
         if (api_) api_->End();
     }
 
+    bool isAvailable() const override { return api_ != nullptr; }
+
     std::vector<Line> recognizeLines(const RgbaView& image) override {
         std::vector<Line> lines;
         if (image.width <= 0 || image.height <= 0 || image.width > maximumSide || image.height > maximumSide) {

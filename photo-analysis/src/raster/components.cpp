@@ -1,4 +1,4 @@
-#include "photo_analysis/components.hpp"
+#include "raster/components.hpp"
 
 #include <algorithm>
 #include <array>
@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "icon_geometry/polygon.hpp"
 #include "raster/grid.hpp"
 
 namespace photo_analysis {
@@ -203,24 +204,13 @@ std::vector<Vector2> largestContour(const std::vector<bool>& mask, int width, in
     std::vector<Vector2> best;
     double bestArea = -1;
     for (std::vector<Vector2>& contour : traceContours(mask, width, height)) {
-        const double area = polygonArea(contour);
+        const double area = std::abs(icon_geometry::signedArea(contour));
         if (area > bestArea) {
             bestArea = area;
             best = std::move(contour);
         }
     }
     return best;
-}
-
-double polygonArea(const std::vector<Vector2>& points) {
-    if (points.size() < 3) return 0;
-    double sum = 0;
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        const Vector2 a = points[i];
-        const Vector2 b = points[(i + 1) % points.size()];
-        sum += a.x * b.y - b.x * a.y;
-    }
-    return std::abs(sum) / 2;
 }
 
 }  // namespace photo_analysis

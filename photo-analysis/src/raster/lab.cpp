@@ -1,4 +1,4 @@
-#include "photo_analysis/lab.hpp"
+#include "raster/lab.hpp"
 
 #include <algorithm>
 #include <array>

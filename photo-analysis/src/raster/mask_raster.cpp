@@ -1,5 +1,5 @@
-#include "photo_analysis/lab.hpp"
 #include "platform/cairo_raster.hpp"
+#include "raster/lab.hpp"
 
 namespace photo_analysis {
 

@@ -3,7 +3,7 @@
 #include <unordered_set>
 
 #include "icon_geometry/path_fitting.hpp"
-#include "photo_analysis/components.hpp"
+#include "raster/components.hpp"
 #include "raster/grid.hpp"
 
 namespace photo_analysis {

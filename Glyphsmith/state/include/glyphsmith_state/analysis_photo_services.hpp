@@ -7,18 +7,24 @@
 
 #include "glyphsmith_state/photo_services.hpp"
 #include "photo_analysis/segmenter.hpp"
-#include "photo_analysis/text_lines.hpp"
+#include "photo_analysis/text_recognizer.hpp"
+#include "photo_analysis/trace_sink.hpp"
 
 namespace glyphsmith_state {
+
+// The diagnostic traces written to standard output, each line whole.
+photo_analysis::TraceSink standardOutputTrace();
 
 class AnalysisPhotoServices final : public PhotoServices {
 public:
     // The segmenter cuts subjects out before the background colour is tried; the
     // text recogniser is made the first time a detection needs it, unless one is
-    // given. Without a segmenter only the background colour is used.
+    // given. Without a segmenter only the background colour is used. The face
+    // finding and pictogram traces (FACE_DEBUG, PICTO_DEBUG) go to `trace`.
     explicit AnalysisPhotoServices(
         std::unique_ptr<photo_analysis::Segmenter> segmenter = std::make_unique<photo_analysis::GrabCutSegmenter>(),
-        std::unique_ptr<photo_analysis::TextRecognizer> recognizer = nullptr);
+        std::unique_ptr<photo_analysis::TextRecognizer> recognizer = nullptr,
+        photo_analysis::TraceSink trace = standardOutputTrace());
     ~AnalysisPhotoServices() override;
 
     std::optional<QByteArray> readPhotoFile(const QString& path) const override;
@@ -44,6 +50,7 @@ public:
 
 private:
     std::unique_ptr<photo_analysis::Segmenter> segmenter_;
+    photo_analysis::TraceSink trace_;
     // The recogniser reads one image at a time; detections wait for it in turn.
     mutable std::mutex recognizerMutex_;
     mutable std::unique_ptr<photo_analysis::TextRecognizer> recognizer_;

@@ -60,11 +60,17 @@ struct AppError {
     using UnreadableVersionFile = Plain<13>;
     using NoFaceFound = Plain<14>;
     using NoDetailFound = Plain<15>;
+    // Detection could not read the face's text: the recogniser's language data
+    // is not installed.
+    using TextRecognitionUnavailable = Plain<16>;
+    // The face holds far more marks than a device's: not the face, or noise.
+    using TooManyMarks = Plain<17>;
 
     // Alternatives in declaration order; the index is the case number.
     std::variant<WouldOverwrite, OutsideProject, WriteFailed, UnreadableSourceFile, NewerModel, NotAHomeyApp,
                  UnreadablePhoto, NoSubjectFound, RenderingFailed, NoPhoto, CornersNeedFourPoints, UnreadableModel,
-                 UpdateCheckFailed, UnreadableVersionFile, NoFaceFound, NoDetailFound>
+                 UpdateCheckFailed, UnreadableVersionFile, NoFaceFound, NoDetailFound, TextRecognitionUnavailable,
+                 TooManyMarks>
         value;
 
     static AppError wouldOverwrite(QStringList paths) { return {WouldOverwrite{std::move(paths)}}; }
@@ -83,6 +89,8 @@ struct AppError {
     static AppError unreadableVersionFile() { return {UnreadableVersionFile{}}; }
     static AppError noFaceFound() { return {NoFaceFound{}}; }
     static AppError noDetailFound() { return {NoDetailFound{}}; }
+    static AppError textRecognitionUnavailable() { return {TextRecognitionUnavailable{}}; }
+    static AppError tooManyMarks() { return {TooManyMarks{}}; }
 
     std::size_t caseIndex() const { return value.index(); }
 
@@ -97,7 +105,8 @@ struct AppError {
 // A failure of the project reader or writer as the user sees it. The writer's
 // unknown driver reads as a failed write of the driver's id.
 AppError appError(const homey_project::HomeyProjectError& error);
-// A photo that cannot be read, has no subject, or cannot be rendered.
+// A photo that cannot be read, has no subject, or cannot be rendered; a face
+// whose details cannot be detected, and why.
 AppError appError(const photo_analysis::PhotoAnalysisError& error);
 
 }  // namespace glyphsmith_state

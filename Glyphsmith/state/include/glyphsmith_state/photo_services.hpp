@@ -21,8 +21,8 @@
 #include "icon_geometry/face_shape.hpp"
 #include "icon_geometry/vector.hpp"
 #include "photo_analysis/detected_feature.hpp"
-#include "photo_analysis/face_finding.hpp"
 #include "photo_analysis/face_rectification.hpp"
+#include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/shape_fitting.hpp"
 #include "photo_analysis/subject_mask.hpp"
@@ -87,7 +87,9 @@ public:
         const photo_analysis::Photo& photo, const photo_analysis::SubjectMask& mask,
         const std::optional<photo_analysis::FaceCorners>& corners, std::optional<double> aspectRatio) const = 0;
     // The details detected on a found face's image inside its shape, with the
-    // editor's detection options and text recognition.
+    // editor's detection options and text recognition. Throws PhotoAnalysisError
+    // when the face could not be looked at: unreadableImage, tooManyMarks, or
+    // textRecognitionUnavailable when the recogniser's language data is missing.
     virtual std::vector<photo_analysis::DetectedFeature> detectFeatures(
         const photo_analysis::Photo& faceImage, const icon_geometry::FaceShape& faceShape) const = 0;
     // The face details the features become on a face of width × height

@@ -47,10 +47,12 @@ void DriverEditor::detectDetails(bool silent) {
                 updateWorking();
                 return;
             }
-            // A run that failed outright found no face either.
+            // A run that failed outright says why when the analysis knows.
             DetectionResult result = outcome.hasValue() ? std::move(outcome.value()) : std::nullopt;
             if (!result) {
-                if (!silent) setError(AppError::noFaceFound());
+                if (!silent)
+                    setError(outcome.hasValue() ? AppError::noFaceFound()
+                                                : photoTaskError(outcome.exception(), AppError::noFaceFound()));
             } else {
                 const bool none = result->empty();
                 setProposals(std::move(*result));

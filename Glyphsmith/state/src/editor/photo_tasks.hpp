@@ -10,15 +10,15 @@
 namespace glyphsmith_state {
 
 // The photo analysis's failures by their case; anything else (a file that cannot
-// be read, memory) as an unreadable photo.
-inline AppError photoTaskError(const std::exception_ptr& failure) {
+// be read, memory) as `otherwise`, an unreadable photo unless the task says.
+inline AppError photoTaskError(const std::exception_ptr& failure, AppError otherwise = AppError::unreadablePhoto()) {
     try {
         if (failure) std::rethrow_exception(failure);
     } catch (const photo_analysis::PhotoAnalysisError& error) {
         return appError(error);
     } catch (...) {
     }
-    return AppError::unreadablePhoto();
+    return otherwise;
 }
 
 }  // namespace glyphsmith_state

@@ -53,6 +53,14 @@ QString AppError::message() const {
                           "pour rechercher une mise à jour. Vérifiez la connexion, puis réessayez.");
     if (std::holds_alternative<UnreadableVersionFile>(value))
         return aroundHost("Le fichier de version publié sur", "est illisible.");
+    if (std::holds_alternative<TextRecognitionUnavailable>(value))
+        return tr(
+            "La lecture du texte n’est pas installée : installez les paquets tesseract-ocr-eng et "
+            "tesseract-ocr-fra, puis relancez la détection.");
+    if (std::holds_alternative<TooManyMarks>(value))
+        return tr(
+            "La face porte bien plus de marques qu’un appareil : cliquez ses quatre coins, puis relancez la "
+            "détection.");
     if (std::holds_alternative<NoFaceFound>(value))
         return tr("La face n’a pas été trouvée sur la photo. Cliquez ses quatre coins, puis relancez la détection.");
     return tr(
@@ -93,6 +101,10 @@ AppError appError(const photo_analysis::PhotoAnalysisError& error) {
             return AppError::noSubjectFound();
         case Kind::renderingFailed:
             return AppError::renderingFailed();
+        case Kind::tooManyMarks:
+            return AppError::tooManyMarks();
+        case Kind::textRecognitionUnavailable:
+            return AppError::textRecognitionUnavailable();
     }
     return AppError::renderingFailed();
 }

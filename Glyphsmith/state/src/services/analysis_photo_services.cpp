@@ -1,5 +1,10 @@
 #include "glyphsmith_state/analysis_photo_services.hpp"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
 #include "file_access/bounded_read.hpp"
 #include "files.hpp"
 #include "photo_analysis/driver_image_renderer.hpp"
@@ -26,9 +31,26 @@ std::span<const std::uint8_t> bytesOf(const QByteArray& bytes) {
 
 }  // namespace
 
+photo_analysis::TraceSink standardOutputTrace() {
+    return [](std::string_view text) {
+        std::string whole(text);
+        whole += '\n';
+        const char* data = whole.data();
+        std::size_t left = whole.size();
+        while (left > 0) {
+            const ssize_t written = ::write(STDOUT_FILENO, data, left);
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) return;  // a closed or full output loses the trace, nothing else
+            data += written;
+            left -= static_cast<std::size_t>(written);
+        }
+    };
+}
+
 AnalysisPhotoServices::AnalysisPhotoServices(std::unique_ptr<photo_analysis::Segmenter> segmenter,
-                                             std::unique_ptr<photo_analysis::TextRecognizer> recognizer)
-    : segmenter_(std::move(segmenter)), recognizer_(std::move(recognizer)) {}
+                                             std::unique_ptr<photo_analysis::TextRecognizer> recognizer,
+                                             photo_analysis::TraceSink trace)
+    : segmenter_(std::move(segmenter)), trace_(std::move(trace)), recognizer_(std::move(recognizer)) {}
 
 AnalysisPhotoServices::~AnalysisPhotoServices() = default;
 
@@ -54,7 +76,7 @@ SubjectMask AnalysisPhotoServices::subjectMask(const Photo& photo) const {
 
 std::optional<photo_analysis::FaceCorners> AnalysisPhotoServices::faceCorners(const Photo& photo,
                                                                               const SubjectMask& mask) const {
-    return photo_analysis::FeatureDetection::detectFaceCorners(photo, mask);
+    return photo_analysis::FeatureDetection::rectangleCandidates(photo, mask);
 }
 
 std::optional<double> AnalysisPhotoServices::profileRatio(const SubjectMask& mask) const {
@@ -84,13 +106,13 @@ std::optional<double> AnalysisPhotoServices::cornerRadius(std::span<const Vector
 }
 
 std::optional<photo_analysis::FaceFit> AnalysisPhotoServices::bestFit(std::span<const Vector2> points) const {
-    return photo_analysis::ShapeFitting::bestFit(points);
+    return photo_analysis::ShapeFitting::fit(points);
 }
 
 std::optional<photo_analysis::FeatureDetection::Face> AnalysisPhotoServices::findFace(
     const Photo& photo, const SubjectMask& mask, const std::optional<photo_analysis::FaceCorners>& corners,
     std::optional<double> aspectRatio) const {
-    return photo_analysis::FeatureDetection::face(photo, mask, corners, aspectRatio);
+    return photo_analysis::FeatureDetection::face(photo, mask, corners, aspectRatio, trace_);
 }
 
 std::vector<photo_analysis::DetectedFeature> AnalysisPhotoServices::detectFeatures(
@@ -100,7 +122,20 @@ std::vector<photo_analysis::DetectedFeature> AnalysisPhotoServices::detectFeatur
     // from the main thread.
     if (!recognizer_) recognizer_ = photo_analysis::makeTesseractRecognizer();
     // The editor detects with the detection's own tuning.
-    return photo_analysis::FeatureDetection::detect(faceImage, faceShape, {}, recognizer_.get());
+    photo_analysis::FeatureDetection::Detection detection = photo_analysis::FeatureDetection::detect(
+        photo_analysis::RgbaView::of(faceImage), faceShape, {}, recognizer_.get(), trace_);
+    using Status = photo_analysis::FeatureDetection::Status;
+    switch (detection.status) {
+        case Status::complete:
+            break;
+        case Status::unreadableImage:
+            throw photo_analysis::PhotoAnalysisError::unreadableImage();
+        case Status::tooManyMarks:
+            throw photo_analysis::PhotoAnalysisError::tooManyMarks();
+        case Status::textRecognitionUnavailable:
+            throw photo_analysis::PhotoAnalysisError::textRecognitionUnavailable();
+    }
+    return std::move(detection.features);
 }
 
 std::vector<icon_geometry::FaceDetail> AnalysisPhotoServices::faceDetails(

@@ -38,6 +38,8 @@ public:
         std::optional<photo_analysis::FaceCorners> corners;
         std::optional<photo_analysis::FeatureDetection::Face> face;
         std::vector<photo_analysis::DetectedFeature> features;
+        // Present: detection on the face fails with this kind.
+        std::optional<Kind> detectionFailure;
         // The driver images by size; a size missing here cannot be rendered.
         std::map<homey_project::DriverImageSize, DriverImage> images;
     };
@@ -148,7 +150,7 @@ public:
     std::optional<photo_analysis::FaceFit> bestFit(std::span<const icon_geometry::Vector2> points) const override {
         record("bestFit");
         if (bestFitAnswer) return *bestFitAnswer;
-        return photo_analysis::ShapeFitting::bestFit(points);
+        return photo_analysis::ShapeFitting::fit(points);
     }
     std::optional<photo_analysis::FeatureDetection::Face> findFace(const photo_analysis::Photo& photo,
                                                                    const photo_analysis::SubjectMask&,
@@ -162,7 +164,10 @@ public:
                                                                 const icon_geometry::FaceShape&) const override {
         record("detectFeatures");
         for (const Script& script : scripts_)
-            if (script.face && script.face->image == faceImage) return script.features;
+            if (script.face && script.face->image == faceImage) {
+                if (script.detectionFailure) throw photo_analysis::PhotoAnalysisError(*script.detectionFailure);
+                return script.features;
+            }
         return {};
     }
     std::vector<icon_geometry::FaceDetail> faceDetails(const std::vector<photo_analysis::DetectedFeature>& features,

@@ -1,29 +1,40 @@
 #pragma once
 
+#include <limits>
 #include <optional>
 #include <vector>
 
-#include "icon_geometry/rect.hpp"
-#include "photo_analysis/face_rectification.hpp"
+#include "icon_geometry/vector.hpp"
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/subject_mask.hpp"
 
-// Quadrilaterals proposed on a photo: the rectangle-detection service of the
-// original platform, behind an interface so that the scoring can be fed lists.
+// Quadrilaterals proposed on a photo: our stand-in for the platform's
+// rectangle detection, behind an interface so that the scoring can be fed lists.
+// Everything is in photo pixels, x right, y down.
 namespace photo_analysis {
 
+using icon_geometry::Vector2;
+
 struct RectangleRequest {
+    // The stretch of the photo looked at, by its edges, rounded outward to whole
+    // pixels and clipped to the photo.
+    struct Region {
+        double left = 0;
+        double top = 0;
+        double right = std::numeric_limits<double>::max();
+        double bottom = std::numeric_limits<double>::max();
+    };
+
     double minimumAspectRatio = 0.2;  // short side ÷ long side
     double maximumAspectRatio = 1.0;
     double minimumSize = 0.25;        // smaller side ÷ the region's smaller side
     double quadratureTolerance = 35;  // degrees from a right angle at every corner
     double minimumConfidence = 0.4;
     int maximumObservations = 12;
-    // Normalised image coordinates: 0…1, origin at the bottom left.
-    icon_geometry::Rect regionOfInterest{0, 0, 1, 1};
+    Region regionOfInterest;
 };
 
-// Corners in normalised image coordinates (origin at the bottom left).
+// Corners in photo pixels, clockwise on screen from the one nearest the top left.
 struct RectangleObservation {
     Vector2 topLeft;
     Vector2 topRight;

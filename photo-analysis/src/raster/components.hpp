@@ -66,7 +66,6 @@ std::vector<std::vector<Vector2>> traceContours(const std::vector<bool>& mask, i
 // The contour of largest area, the first on a tie; empty when there is none.
 std::vector<Vector2> largestContour(const std::vector<bool>& mask, int width, int height);
 
-double polygonArea(const std::vector<Vector2>& points);
 // The closed polygon, averaged over five neighbours when it has six points or
 // more, fitted with cubics; empty when a point is not finite.
 BezierPath smoothedClosedPath(const std::vector<Vector2>& points, double tolerance);

@@ -6,12 +6,13 @@
 
 #include "icon_geometry/pictogram.hpp"
 #include "icon_geometry/vector.hpp"
-#include "photo_analysis/components.hpp"
+#include "photo_analysis/trace_sink.hpp"
+#include "raster/components.hpp"
 
 // Recognises small printed symbols made of a few separate strokes (a sun, the
 // arcs of a wifi sign) by comparing the skeleton of a group of small marks with
 // the skeletons of the library's pictograms. With PICTO_DEBUG in the
-// environment it prints one line per compared group.
+// environment it traces one line per compared group to the sink.
 namespace photo_analysis::PictogramMatcher {
 
 struct Match {
@@ -30,7 +31,7 @@ inline constexpr double acceptedDistance = 0.075;
 // The groups of small marks that look like a sun or a wifi sign, in group order.
 // `width` splits pixel indices into x and y; `height` is the working height.
 std::vector<Match> match(const std::vector<Components::Component>& marks, const std::set<std::size_t>& excluded,
-                         int width, double height);
+                         int width, double height, const TraceSink& trace = {});
 
 // The thinned 48 × 48 raster of pixels around a centre, `size` pixels across.
 std::vector<bool> rasterize(const std::vector<std::int64_t>& pixels, int width, icon_geometry::Vector2 center,

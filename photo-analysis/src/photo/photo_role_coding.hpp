@@ -1,7 +1,7 @@
 #pragma once
 
 #include "icon_geometry/json.hpp"
-#include "photo_analysis/photo_role.hpp"
+#include "photo/photo_role.hpp"
 
 namespace icon_geometry::json {
 

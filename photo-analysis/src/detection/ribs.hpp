@@ -7,8 +7,8 @@
 
 #include "icon_geometry/bezier_path.hpp"
 #include "icon_geometry/vector.hpp"
-#include "photo_analysis/components.hpp"
-#include "photo_analysis/lab.hpp"
+#include "raster/components.hpp"
+#include "raster/lab.hpp"
 
 // Two shapes that mark-by-mark classification cannot see: bands of evenly
 // repeated stripes, and buttons seen only by two facing edges. Both work in the

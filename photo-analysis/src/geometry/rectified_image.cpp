@@ -12,7 +12,7 @@ std::optional<Photo> Rectification::rectifiedImage(const Photo& photo, int heigh
     if (!faceToPhoto) return std::nullopt;
     // Output pixels to face units: undo the scale by s and the shift by (r·s/2, s/2).
     const Homography outputToFace{{1 / s, 0, -aspectRatio / 2, 0, 1 / s, -0.5, 0, 0, 1}};
-    return image_warp::warp(photo, image_warp::product(*faceToPhoto, outputToFace), *width, height);
+    return image_warp::warp(photo, image_warp::product(faceToPhoto->h, outputToFace.h), *width, height);
 }
 
 }  // namespace photo_analysis

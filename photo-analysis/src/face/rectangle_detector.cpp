@@ -1,15 +1,18 @@
-#include "platform/rectangle_detector.hpp"
+#include "face/rectangle_detector.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
-#include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
+
+#include "icon_geometry/polygon.hpp"
+#include "platform/line_segments.hpp"
 
 namespace photo_analysis {
 
 namespace {
+
+using Segment = platform::LineSegment;
 
 // Straight edges are looked for at about this many pixels on the region's
 // longer side: enough for a face's edges, small enough to stay fast on 12 MP.
@@ -20,12 +23,21 @@ constexpr double sameLineDistance = 2.0;
 // Each side of a proposed quadrilateral must be carried this far along its
 // length by the one straight edge it was built from.
 constexpr double minimumSideSupport = 0.62;
+// The largest corner rounding allowed for, as a share of the shorter side: past
+// it a face is nearly a stadium, which the outline fit finds.
+constexpr double maximumRounding = 0.3;
 constexpr int maximumLines = 40;
-
-struct Segment {
-    Vector2 a, b;
-    double length() const { return a.distance(b); }
-};
+// Grey levels between the face's median and the median beyond a line that make
+// the stretch beyond a side of the body rather than more of the face.
+constexpr double sideShadeDifference = 8.0;
+// How far outside the subject mask (working pixels) a faint edge may run: a
+// segmentation's edge strays a pixel or two inside the subject's.
+constexpr double maskSlack = 3.0;
+// Corners this close (working pixels) belong to one outline.
+constexpr double sameOutline = 4.0;
+// How much larger a corner's rounding may look than the opposite corner's along
+// the same side, the nearer one seen larger in perspective.
+constexpr double perspective = 1.15;
 
 // An infinite line and the stretches of it that image edges carry.
 struct Line {
@@ -131,18 +143,54 @@ std::vector<std::pair<double, double>> coveredSpans(const std::vector<Line>& lin
     return spans;
 }
 
-// The share of the side from p to q, on `line`, that straight image edges cover.
-double support(const std::vector<Line>& lines, const Line& line, Vector2 p, Vector2 q) {
+// How far straight image edges carry the side from p to q on `line`.
+struct SideCover {
+    double share = 0;      // of the side's length
+    double length = 0;     // of the side
+    double covered = 0;    // the length carried
+    double fromStart = 0;  // uncovered from p to the first edge
+    double toEnd = 0;      // uncovered from the last edge to q
+};
+
+SideCover cover(const std::vector<Line>& lines, const Line& line, Vector2 p, Vector2 q) {
     double lo = line.along(p), hi = line.along(q);
-    if (lo > hi) std::swap(lo, hi);
-    if (!(hi - lo > 0)) return 0;
-    double covered = 0, reach = lo;
+    const bool reversed = lo > hi;
+    if (reversed) std::swap(lo, hi);
+    SideCover side;
+    if (!(hi - lo > 0)) return side;
+    double covered = 0, reach = lo, first = hi;
     for (const auto& [a, b] : coveredSpans(lines, line, lo, hi)) {
         const double from = std::max(a, reach);
         if (b > from) covered += b - from;
         reach = std::max(reach, b);
+        first = std::min(first, a);
     }
-    return covered / (hi - lo);
+    side.share = covered / (hi - lo);
+    side.length = hi - lo;
+    side.covered = covered;
+    const double before = covered > 0 ? first - lo : hi - lo, after = covered > 0 ? hi - reach : hi - lo;
+    side.fromStart = reversed ? after : before;
+    side.toEnd = reversed ? before : after;
+    return side;
+}
+
+// The least share of a side's straight stretch that edges carry, on a face whose
+// rounded corners leave every side bare near its ends: the rounding at a corner
+// is the shorter of the two bare ends that meet there, and at most
+// `maximumRounding` of the shorter side.
+double straightSupport(const std::array<SideCover, 4>& sides, double shortSide) {
+    const double largest = maximumRounding * shortSide;
+    const auto rounding = [&](int corner) {
+        return std::min({sides[static_cast<std::size_t>(corner)].fromStart,
+                         sides[static_cast<std::size_t>((corner + 3) % 4)].toEnd, largest});
+    };
+    double least = 1;
+    for (int c = 0; c < 4; ++c) {
+        const SideCover& side = sides[static_cast<std::size_t>(c)];
+        const double straight = side.length - rounding(c) - rounding((c + 1) % 4);
+        least = std::min(least, straight > 0 ? std::min(1.0, side.covered / straight) : 0.0);
+    }
+    return least;
 }
 
 struct Quad {
@@ -152,12 +200,6 @@ struct Quad {
     double minimumSupport = 0;
     double area = 0;
 };
-
-double polygonArea(const std::array<Vector2, 4>& c) {
-    double sum = 0;
-    for (int i = 0; i < 4; ++i) sum += c[i].cross(c[(i + 1) % 4]);
-    return sum * 0.5;
-}
 
 bool contains(const std::array<Vector2, 4>& quad, Vector2 p, double margin) {
     // Clockwise on screen (y down) means a positive signed area here.
@@ -188,7 +230,7 @@ std::optional<Quad> closeQuad(const std::vector<Line>& lines, int i, int j, int 
     // Sides in the same order: corner c to c + 1 lies on line order[c][1]... the
     // shared line of consecutive corners.
     std::array<int, 4> sideLines = {k, j, l, i};
-    double area = polygonArea(corners);
+    double area = icon_geometry::signedArea(corners);
     if (area < 0) {
         std::reverse(corners.begin(), corners.end());
         // Reversed corners c0 c1 c2 c3 → c3 c2 c1 c0; side from new c to c + 1.
@@ -211,14 +253,20 @@ std::optional<Quad> closeQuad(const std::vector<Line>& lines, int i, int j, int 
     if (shortSide < request.minimumSize * regionSide) return std::nullopt;
 
     Quad quad{corners, sideLines, 0, 1, area};
+    std::array<SideCover, 4> sides;
     double total = 0;
     for (int c = 0; c < 4; ++c) {
-        const double s = support(lines, lines[sideLines[c]], corners[c], corners[(c + 1) % 4]);
+        sides[static_cast<std::size_t>(c)] = cover(lines, lines[sideLines[c]], corners[c], corners[(c + 1) % 4]);
+        const double s = sides[static_cast<std::size_t>(c)].share;
         quad.minimumSupport = std::min(quad.minimumSupport, s);
         total += s;
     }
     quad.confidence = total / 4;
-    if (quad.minimumSupport < minimumSideSupport || quad.confidence < request.minimumConfidence) return std::nullopt;
+    if (quad.confidence < request.minimumConfidence) return std::nullopt;
+    // Well-rounded corners leave the sides bare near the corners: judged on their
+    // straight stretches instead.
+    if (quad.minimumSupport < minimumSideSupport && straightSupport(sides, shortSide) < minimumSideSupport)
+        return std::nullopt;
     // Start at the corner nearest the top left of the photo, clockwise on screen.
     int first = 0;
     for (int c = 1; c < 4; ++c) {
@@ -229,10 +277,29 @@ std::optional<Quad> closeQuad(const std::vector<Line>& lines, int i, int j, int 
     return quad;
 }
 
+// Every corner within a few working pixels of the other's: one outline seen on
+// two edges a pixel or two apart (the photo's and the subject mask's), not a
+// face inside a larger one.
+bool sameQuad(const Quad& a, const Quad& b) {
+    for (int c = 0; c < 4; ++c) {
+        if (a.corners[c].distance(b.corners[c]) > sameOutline) return false;
+    }
+    return true;
+}
+
 int sharedLines(const Quad& a, const Quad& b) {
     int shared = 0;
     for (int x : a.lines) shared += static_cast<int>(std::count(b.lines.begin(), b.lines.end(), x));
     return shared;
+}
+
+// The length the edges leave bare at `corner` of the quadrilateral's side other
+// than `side` that ends there.
+double bareEnd(const std::vector<Line>& lines, const Quad& quad, int corner, int side) {
+    const int other = side == corner ? (corner + 3) % 4 : corner;
+    const SideCover carried =
+        cover(lines, lines[quad.lines[other]], quad.corners[other], quad.corners[(other + 1) % 4]);
+    return other == corner ? carried.fromStart : carried.toEnd;
 }
 
 // Whether the sides of `outer` that `inner` shares run on past the corners where
@@ -250,6 +317,9 @@ bool sharedSidesRunOn(const std::vector<Line>& lines, const Quad& outer, const Q
         const Line& line = lines[outer.lines[c]];
         double outerLo = line.along(outer.corners[c]), outerHi = line.along(outer.corners[(c + 1) % 4]);
         double innerLo = line.along(inner.corners[d]), innerHi = line.along(inner.corners[(d + 1) % 4]);
+        // The outer corners at the low and high ends of the side.
+        const bool reversed = outerLo > outerHi;
+        const int cornerLo = reversed ? (c + 1) % 4 : c, cornerHi = reversed ? c : (c + 1) % 4;
         if (outerLo > outerHi) std::swap(outerLo, outerHi);
         if (innerLo > innerHi) std::swap(innerLo, innerHi);
         const double length = outerHi - outerLo;
@@ -263,24 +333,114 @@ bool sharedSidesRunOn(const std::vector<Line>& lines, const Quad& outer, const Q
         const double sameCorner = std::max(sameLineDistance, 0.02 * length);
         const bool cutLo = innerLo - outerLo > sameCorner, cutHi = outerHi - innerHi > sameCorner;
         if (!cutLo && !cutHi) continue;
-        if (cutLo && cutHi) return false;
+        if (cutLo && cutHi) {
+            // A band across the face, between two lines across it: the side runs
+            // on past both of the band's corners.
+            if (!(spans.front().first < innerLo - sameCorner && last > innerHi + sameCorner)) return false;
+            ++ends;
+            continue;
+        }
         // Beside a wall the tail is the other end's plus the gap to the inner
         // corner; across the face it is about the other end's alone.
         const double gap = cutLo ? innerLo - outerLo : outerHi - innerHi;
-        const double tail = cutLo ? tailLo : tailHi, otherTail = cutLo ? tailHi : tailLo;
-        if (tail > otherTail + 0.5 * gap) return false;
+        // At the other end the side stops short by that corner's rounding, which
+        // the corner's other side shows too where the side itself reaches on
+        // (a face's own corner, rounded, holds both).
+        const double tail = cutLo ? tailLo : tailHi;
+        const double otherTail =
+            std::max(cutLo ? tailHi : tailLo, bareEnd(lines, outer, cutLo ? cornerHi : cornerLo, c));
+        if (tail > perspective * otherTail + 0.5 * gap) return false;
         ++ends;
     }
     return ends > 0;
 }
 
-std::vector<Segment> lineSegments(const cv::Mat& grey) {
-    std::vector<cv::Vec4f> found;
-    cv::createLineSegmentDetector(cv::LSD_REFINE_STD)->detect(grey, found);
-    std::vector<Segment> segments;
-    segments.reserve(found.size());
-    for (const auto& v : found) segments.push_back({{v[0] + 0.5, v[1] + 0.5}, {v[2] + 0.5, v[3] + 0.5}});
-    return segments;
+// The median of the grey at the points of a grid over `outer` that lie on the
+// subject, inside `inner` or not; -1 where there are none.
+struct Shades {
+    double inner = -1;
+    double beside = -1;
+};
+
+Shades shadesOf(const platform::RegionEdges& edges, const Quad& outer, const Quad& inner) {
+    double x0 = outer.corners[0].x, x1 = x0, y0 = outer.corners[0].y, y1 = y0;
+    for (const Vector2 c : outer.corners) {
+        x0 = std::min(x0, c.x);
+        x1 = std::max(x1, c.x);
+        y0 = std::min(y0, c.y);
+        y1 = std::max(y1, c.y);
+    }
+    x0 = std::max(x0, 0.0);
+    y0 = std::max(y0, 0.0);
+    x1 = std::min(x1, edges.width - 1.0);
+    y1 = std::min(y1, edges.height - 1.0);
+    const double step = std::max(2.0, std::min(edges.width, edges.height) / 150.0);
+    std::vector<std::uint8_t> in, beside;
+    for (double y = y0 + step / 2; y < y1; y += step) {
+        for (double x = x0 + step / 2; x < x1; x += step) {
+            const Vector2 p{x, y};
+            const std::size_t i =
+                static_cast<std::size_t>(y) * static_cast<std::size_t>(edges.width) + static_cast<std::size_t>(x);
+            // Two working pixels off the sides, away from the edges' own blur.
+            if (edges.inside[i] != 255 || !contains(outer.corners, p, -2.0)) continue;
+            if (contains(inner.corners, p, -2.0)) {
+                in.push_back(edges.grey[i]);
+            } else if (!contains(inner.corners, p, 2.0)) {
+                beside.push_back(edges.grey[i]);
+            }
+        }
+    }
+    const auto median = [](std::vector<std::uint8_t>& values) {
+        if (values.empty()) return -1.0;
+        const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+        std::nth_element(values.begin(), middle, values.end());
+        return static_cast<double>(*middle);
+    };
+    return {median(in), median(beside)};
+}
+
+// Whether the part of `outer` beside `inner` has another shade than `inner`:
+// a side of the body beyond the face's edge, not more of the face beyond a line
+// across it.
+bool shadeChanges(const platform::RegionEdges& edges, const Quad& outer, const Quad& inner) {
+    const Shades shades = shadesOf(edges, outer, inner);
+    if (shades.inner < 0 || shades.beside < 0) return false;
+    return std::abs(shades.inner - shades.beside) > sideShadeDifference;
+}
+
+// The faint edges on the subject that no plain edge already carries: where the
+// shading changes between the face and a side of the body of nearly its shade,
+// which the silhouette's own edge, farther out, would otherwise stand in for;
+// and a light face's edge against a wall of nearly its shade.
+std::vector<Segment> faintInnerSegments(const platform::RegionEdges& edges) {
+    const auto inside = [&](Vector2 p) {
+        const double x = std::floor(p.x), y = std::floor(p.y);
+        if (!(x >= 0 && y >= 0 && x < edges.width && y < edges.height)) return false;
+        return edges.inside[static_cast<std::size_t>(y) * static_cast<std::size_t>(edges.width) +
+                            static_cast<std::size_t>(x)] == 255;
+    };
+    std::vector<Segment> kept;
+    for (const Segment& s : edges.faintGreyEdges) {
+        const double length = s.length();
+        if (!(length > 4)) continue;
+        const Vector2 direction = (s.b - s.a) * (1 / length);
+        // On the subject, or along its edge just outside a mask drawn a little
+        // tight: within a few pixels of it across the segment.
+        const Vector2 across = Vector2{-direction.y, direction.x} * maskSlack;
+        const auto near = [&](Vector2 p) { return inside(p) || inside(p + across) || inside(p - across); };
+        if (!near(s.a) || !near(s.b) || !near((s.a + s.b) * 0.5)) continue;
+        const bool carried = std::any_of(edges.greyEdges.begin(), edges.greyEdges.end(), [&](const Segment& g) {
+            const double l = g.length();
+            if (!(l > 4)) return false;
+            const Vector2 along = (g.b - g.a) * (1 / l);
+            const Vector2 normal{-along.y, along.x};
+            return undirectedAngle(along, direction) <= sameLineAngle &&
+                   std::abs((s.a - g.a).dot(normal)) <= sameLineDistance &&
+                   std::abs((s.b - g.a).dot(normal)) <= sameLineDistance;
+        });
+        if (!carried) kept.push_back(s);
+    }
+    return kept;
 }
 
 }  // namespace
@@ -290,48 +450,27 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
     const int width = photo.width(), height = photo.height();
     if (photo.isEmpty() || mask.width != width || mask.height != height || !mask.isWellFormed()) return std::nullopt;
     const auto& roi = request.regionOfInterest;
-    if (!std::isfinite(roi.x) || !std::isfinite(roi.y) || !std::isfinite(roi.width) || !std::isfinite(roi.height)) {
+    if (!std::isfinite(roi.left) || !std::isfinite(roi.top) || !std::isfinite(roi.right) ||
+        !std::isfinite(roi.bottom)) {
         return std::nullopt;
     }
-    // The region in photo pixels (y down), rounded outward.
-    const int x0 = static_cast<int>(std::clamp(std::floor(roi.x * width), 0.0, double(width)));
-    const int x1 = static_cast<int>(std::clamp(std::ceil((roi.x + roi.width) * width), 0.0, double(width)));
-    const int y0 = static_cast<int>(std::clamp(std::floor((1 - roi.y - roi.height) * height), 0.0, double(height)));
-    const int y1 = static_cast<int>(std::clamp(std::ceil((1 - roi.y) * height), 0.0, double(height)));
+    // The region in whole photo pixels, rounded outward.
+    const int x0 = static_cast<int>(std::clamp(std::floor(roi.left), 0.0, double(width)));
+    const int x1 = static_cast<int>(std::clamp(std::ceil(roi.right), 0.0, double(width)));
+    const int y0 = static_cast<int>(std::clamp(std::floor(roi.top), 0.0, double(height)));
+    const int y1 = static_cast<int>(std::clamp(std::ceil(roi.bottom), 0.0, double(height)));
     if (x1 - x0 < 8 || y1 - y0 < 8) return std::vector<RectangleObservation>{};
 
-    const double scale = std::min(2.0, workingSide / std::max(x1 - x0, y1 - y0));
-    const cv::Size size(std::max(1, static_cast<int>(std::lround((x1 - x0) * scale))),
-                        std::max(1, static_cast<int>(std::lround((y1 - y0) * scale))));
-    const int interpolation = scale < 1 ? cv::INTER_AREA : cv::INTER_LINEAR;
-
-    const cv::Mat rgba(height, width, CV_8UC4, const_cast<std::uint8_t*>(photo.pixels().data()));
-    cv::Mat small;
-    cv::resize(rgba(cv::Rect(x0, y0, x1 - x0, y1 - y0)), small, size, 0, 0, interpolation);
-    // Grey of the colour over white (the pixels are premultiplied).
-    cv::Mat grey(size, CV_8UC1);
-    for (int y = 0; y < size.height; ++y) {
-        const std::uint8_t* p = small.ptr<std::uint8_t>(y);
-        std::uint8_t* g = grey.ptr<std::uint8_t>(y);
-        for (int x = 0; x < size.width; ++x, p += 4) {
-            const int white = 255 - p[3];
-            g[x] =
-                static_cast<std::uint8_t>((299 * (p[0] + white) + 587 * (p[1] + white) + 114 * (p[2] + white)) / 1000);
-        }
-    }
-    const cv::Mat coverage(height, width, CV_8UC1, const_cast<std::uint8_t*>(mask.coverage.data()));
-    cv::Mat inside, silhouette;
-    cv::threshold(coverage(cv::Rect(x0, y0, x1 - x0, y1 - y0)), inside, SubjectMask::insideThreshold - 1, 255,
-                  cv::THRESH_BINARY);
-    cv::resize(inside, silhouette, size, 0, 0, interpolation);
-
+    const platform::RegionEdges edges =
+        platform::regionEdges(photo, mask.coverage, SubjectMask::insideThreshold, {x0, y0, x1, y1}, workingSide);
+    const double scale = edges.scale;
     // Image edges and the silhouette's straight runs: a face edge against a
     // background of the same shade is only seen in the mask.
-    std::vector<Segment> segments = lineSegments(grey);
-    const auto outline = lineSegments(silhouette);
-    segments.insert(segments.end(), outline.begin(), outline.end());
-
-    const double regionSide = std::min(size.width, size.height);
+    std::vector<Segment> segments = edges.greyEdges;
+    segments.insert(segments.end(), edges.insideEdges.begin(), edges.insideEdges.end());
+    const std::vector<Segment> faint = faintInnerSegments(edges);
+    segments.insert(segments.end(), faint.begin(), faint.end());
+    const double regionSide = std::min(edges.width, edges.height);
     const auto lines = collinearLines(std::move(segments), 0.15 * regionSide);
     const int n = static_cast<int>(lines.size());
     const double parallel = request.quadratureTolerance * std::numbers::pi / 180;
@@ -351,7 +490,7 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
             const auto [k, l] = pairs[b];
             if (i == k || i == l || j == k || j == l) continue;
             if (undirectedAngle(lines[i].direction, lines[k].direction) < std::numbers::pi / 2 - parallel) continue;
-            if (auto quad = closeQuad(lines, i, j, k, l, regionSide, request, size.width, size.height)) {
+            if (auto quad = closeQuad(lines, i, j, k, l, regionSide, request, edges.width, edges.height)) {
                 quads.push_back(*quad);
             }
         }
@@ -367,11 +506,11 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
     for (std::size_t o = 0; o < quads.size(); ++o) {
         for (std::size_t p = 0; p < quads.size(); ++p) {
             if (o == p || quads[p].area >= quads[o].area) continue;
-            if (sharedLines(quads[o], quads[p]) < 2) continue;
+            if (sharedLines(quads[o], quads[p]) < 2 || sameQuad(quads[o], quads[p])) continue;
             const bool enclosed = std::all_of(quads[p].corners.begin(), quads[p].corners.end(),
                                               [&](Vector2 c) { return contains(quads[o].corners, c, 2.0); });
             if (!enclosed) continue;
-            if (sharedSidesRunOn(lines, quads[o], quads[p])) {
+            if (sharedSidesRunOn(lines, quads[o], quads[p]) && !shadeChanges(edges, quads[o], quads[p])) {
                 cut[p] = true;
             } else if (quads[p].area >= 0.6 * quads[o].area &&
                        quads[p].minimumSupport + 0.15 >= quads[o].minimumSupport) {
@@ -403,12 +542,10 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
     }
 
     std::vector<RectangleObservation> observations;
-    const auto normalised = [&](Vector2 p) {
-        return Vector2{(p.x / scale + x0) / width, 1 - (p.y / scale + y0) / height};
-    };
+    const auto inPhoto = [&](Vector2 p) { return Vector2{p.x / scale + x0, p.y / scale + y0}; };
     for (const auto& q : distinct) {
-        observations.push_back({normalised(q.corners[0]), normalised(q.corners[1]), normalised(q.corners[2]),
-                                normalised(q.corners[3]), q.confidence});
+        observations.push_back(
+            {inPhoto(q.corners[0]), inPhoto(q.corners[1]), inPhoto(q.corners[2]), inPhoto(q.corners[3]), q.confidence});
     }
     return observations;
 }
