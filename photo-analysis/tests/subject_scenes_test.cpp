@@ -111,7 +111,7 @@ TEST(SubjectScenes, VignettesNeverCrashEitherPath) {
 }
 
 const test_photo::SweepScene& sweepScene(const std::string& name) {
-    static const std::vector<test_photo::SweepScene> scenes = test_photo::backdropSweep(800);
+    static const std::vector<test_photo::SweepScene> scenes = test_photo::backdropSweep(1200);
     const auto found = std::find_if(scenes.begin(), scenes.end(), [&](const auto& s) { return s.name == name; });
     if (found == scenes.end()) throw std::invalid_argument(name);
     return *found;

@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
+#include <vector>
 
 #include "photo_analysis/photo_analysis_error.hpp"
 #include "photo_analysis/segmenter.hpp"
@@ -16,6 +18,11 @@ using platform::BackgroundField;
 
 // The share of the field's subject GrabCut's result must agree with (overlap over union).
 constexpr double minimumAgreement = 0.7;
+// A subject with shadows taken off over more than this share of its area keeps
+// its edges from GrabCut.
+constexpr double shadedShare = 0.02;
+// On a textured wall, the least share of the inside in colours the border lacks.
+constexpr double minimumForeignShare = 0.05;
 
 // On a plain background the colour models grow so narrow that JPEG ringing
 // beside the subject reads as subject, a halo of about a block; a little fixed
@@ -47,6 +54,34 @@ cv::Mat bandCut(const cv::Mat& rgb, double borderBand, int iterations, cv::Mat& 
     return platform::largestFilled(raw);
 }
 
+// How far the colours inside the border band lie from the band's own: the
+// share of the inside that would have to change bins (32 levels a channel) for
+// the two to match. A subject brings colours the wall shows less of; a texture
+// filling the frame is the same inside as along its border.
+double foreignShare(const cv::Mat& rgb, double borderBand) {
+    const int band = std::max(2, static_cast<int>(std::lround(borderBand * std::max(rgb.cols, rgb.rows))));
+    std::vector<double> border(512, 0.0), inside(512, 0.0);
+    double borderCount = 0, insideCount = 0;
+    for (int y = 0; y < rgb.rows; ++y) {
+        const std::uint8_t* p = rgb.ptr<std::uint8_t>(y);
+        for (int x = 0; x < rgb.cols; ++x, p += 3) {
+            const std::size_t bin = static_cast<std::size_t>((p[0] >> 5) * 64 + (p[1] >> 5) * 8 + (p[2] >> 5));
+            if (y < band || y >= rgb.rows - band || x < band || x >= rgb.cols - band) {
+                border[bin] += 1;
+                borderCount += 1;
+            } else {
+                inside[bin] += 1;
+                insideCount += 1;
+            }
+        }
+    }
+    if (borderCount == 0 || insideCount == 0) return 0;
+    double excess = 0;
+    for (std::size_t b = 0; b < border.size(); ++b)
+        excess += std::max(0.0, inside[b] / insideCount - border[b] / borderCount);
+    return excess;
+}
+
 }  // namespace
 
 ProbabilityMap GrabCutSegmenter::segment(const Photo& photo) const {
@@ -74,15 +109,19 @@ ProbabilityMap GrabCutSegmenter::segment(const Photo& photo) const {
     };
     // GrabCut seeded from the field's subject, then that subject itself when
     // GrabCut strays from it (lost in a faint subject's colours).
+    const bool textured = field.noise > options_.texturedNoise;
     const auto fieldRoute = [&]() -> cv::Mat {
         const cv::Mat distance = platform::fieldDistance(small, field, options_.fieldSmoothing);
         const cv::Mat departs = platform::fieldSubject(small, distance, field);
         const cv::Mat region = platform::withoutShadows(working, field, departs);
         if (cv::countNonZero(region) == 0) return {};
+        // On a textured wall the field's subject stands alone: GrabCut there
+        // already had its turn from the border band.
+        if (textured) return accepted(region, region) ? region : cv::Mat();
         const cv::Mat cut = platform::seededCut(small, distance, field, region, departs & ~region, options_.iterations);
         const double common = cv::countNonZero(cut & region), either = cv::countNonZero(cut | region);
         // Beside a shadow taken off, the threshold would take the shadow back.
-        const bool shaded = cv::countNonZero(departs & ~region) > 0;
+        const bool shaded = cv::countNonZero(departs & ~region) > shadedShare * cv::countNonZero(region);
         const auto placed = [&](const cv::Mat& subject) { return shaded ? subject : finer(subject); };
         if (either > 0 && common / either >= minimumAgreement && accepted(cut, cut)) return placed(cut);
         if (accepted(region, region)) return placed(region);
@@ -98,7 +137,9 @@ ProbabilityMap GrabCutSegmenter::segment(const Photo& photo) const {
     // The band's noise about the field tells a textured wall, where the field
     // does not hold, from a plain or graded one; each kind tries the other's
     // route second.
-    const bool textured = field.noise > options_.texturedNoise;
+    // A texture filling the frame: nothing inside that the border lacks.
+    if (textured && foreignShare(small, options_.fieldBand) < minimumForeignShare)
+        throw PhotoAnalysisError::noSubjectFound();
     cv::Mat subject = textured ? bandRoute() : fieldRoute();
     if (subject.empty()) subject = textured ? fieldRoute() : bandRoute();
     if (subject.empty()) throw PhotoAnalysisError::noSubjectFound();

@@ -16,6 +16,9 @@ namespace {
 // Least squares over the band, then outliers over 3 spreads dropped, twice more.
 constexpr int fitPasses = 3;
 constexpr double outlierSpreads = 3.0;
+// The first cut, about the median: wide, since a graded wall spreads far from
+// its median, and never under a few levels.
+constexpr double medianCutSpreads = 4.0, medianCutFloor = 4.0;
 // A wall departs from its field by noise alone; the subject by more than this
 // many noise spreads, and never by less than `minimumDeparture` 8-bit units.
 constexpr double departureSpreads = 4.0;
@@ -37,7 +40,7 @@ constexpr double sharpSlope = 1.0, sharpShare = 0.3;
 // A soft shadow is a ramp: at the working size its brightness changes by at
 // least this much a pixel (8-bit units), where a device's flat side does not.
 constexpr double shadowRamp = 0.35;
-constexpr double largestPeel = 0.4;
+constexpr double largestPeel = 0.6;
 
 struct RandomSeed {
     cv::RNG saved = cv::theRNG();
@@ -51,8 +54,16 @@ cv::Mat shrunkTo(const cv::Mat& image, int longer) {
     const double f = static_cast<double>(longer) / side;
     const cv::Size size(std::max(1, static_cast<int>(std::lround(image.cols * f))),
                         std::max(1, static_cast<int>(std::lround(image.rows * f))));
+    // Averaging whole blocks first is several times faster than one area
+    // resize by an uneven factor, and averages the same pixels.
+    const int block = side / longer;
+    cv::Mat source = image;
+    if (block >= 2 && image.cols / block >= size.width && image.rows / block >= size.height) {
+        const cv::Rect whole(0, 0, image.cols / block * block, image.rows / block * block);
+        cv::resize(image(whole), source, cv::Size(whole.width / block, whole.height / block), 0, 0, cv::INTER_AREA);
+    }
     cv::Mat out;
-    cv::resize(image, out, size, 0, 0, cv::INTER_AREA);
+    cv::resize(source, out, size, 0, 0, cv::INTER_AREA);
     return out;
 }
 
@@ -134,7 +145,20 @@ BackgroundField fittedField(const cv::Mat& rgb, double bandShare) {
     }
 
     std::array<cv::Mat, 3> coefficients;
+    // A first cut about the band's median colour, so that a subject crossing
+    // the border (bright on a dark wall, say) does not bend the first fit.
     std::vector<char> kept(samples.size(), 1);
+    for (int c = 0; c < 3; ++c) {
+        std::vector<double> values(samples.size());
+        for (std::size_t i = 0; i < samples.size(); ++i) values[i] = samples[i].colour[c];
+        const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+        std::nth_element(values.begin(), middle, values.end());
+        const double median = *middle;
+        for (double& v : values) v -= median;
+        const double spread = std::max(robustSpread(values), medianCutFloor);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            if (std::abs(samples[i].colour[c] - median) > medianCutSpreads * spread) kept[i] = 0;
+    }
     double noise = 0;
     for (int pass = 0; pass < fitPasses; ++pass) {
         cv::Mat normal = cv::Mat::zeros(6, 6, CV_64F), right = cv::Mat::zeros(6, 3, CV_64F);
