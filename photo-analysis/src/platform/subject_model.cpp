@@ -39,7 +39,9 @@ constexpr double shadowDarkest = 0.4, shadowLightest = 0.985, shadowTint = 0.04;
 constexpr double sharpSlope = 1.0, sharpShare = 0.3;
 // A soft shadow is a ramp: at the working size its brightness changes by at
 // least this much a pixel (8-bit units), where a device's flat side does not.
-constexpr double shadowRamp = 0.35;
+constexpr double shadowRamp = 0.35, rampNoiseSpreads = 0.8;
+// A shadow's fringe: darker than the field by under this many departure thresholds.
+constexpr double fringeSpreads = 1.5;
 constexpr double largestPeel = 0.6;
 
 struct RandomSeed {
@@ -263,16 +265,23 @@ cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field
     cv::Sobel(grey, dy, CV_32F, 0, 1, 3, 1.0 / 8.0);
     cv::magnitude(dx, dy, ramp);
 
+    // Noise alone makes slopes too: a ramp rises clear of it.
+    const double leastRamp = std::max(shadowRamp, rampNoiseSpreads * field.noise);
+
     // Pixels of the subject that may be shadow: on a ramp without a sharp edge,
     // darker than the field, in its tint.
     const auto shadowLike = [&](int x, int y) {
-        if (sharp.at<std::uint8_t>(y, x) || ramp.at<float>(y, x) < shadowRamp) return false;
+        if (sharp.at<std::uint8_t>(y, x)) return false;
         const std::uint8_t* p = small.ptr<std::uint8_t>(y) + 3 * x;
         const float* f = field.colours.ptr<float>(y) + 3 * x;
         const double wall = static_cast<double>(f[0]) + f[1] + f[2];
         if (!(wall > 30)) return false;
         const double share = (static_cast<double>(p[0]) + p[1] + p[2]) / wall;
         if (share < shadowDarkest || share > shadowLightest) return false;
+        // The shadow's faint outer fringe is all but flat: there, a pixel
+        // barely darker than the wall passes without the ramp.
+        const double darkening = (wall - (static_cast<double>(p[0]) + p[1] + p[2])) / 3.0;
+        if (ramp.at<float>(y, x) < leastRamp && darkening >= fringeSpreads * departureThreshold(field)) return false;
         for (int c = 0; c < 3; ++c)
             if (f[c] > 10 && std::abs(p[c] / static_cast<double>(f[c]) - share) > shadowTint) return false;
         return true;
