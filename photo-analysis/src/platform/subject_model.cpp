@@ -35,7 +35,7 @@ constexpr double fineSmoothing = 0.7;
 // at least `sharpSlope` 8-bit units a pixel that is `sharpShare` of the rise
 // over five pixels is an edge a shadow never has; a peel taking more than
 // `largestPeel` of the subject took the subject itself.
-constexpr double shadowDarkest = 0.4, shadowLightest = 0.985, shadowTint = 0.04;
+constexpr double shadowDarkest = 0.4, shadowLightest = 1.0, shadowTint = 0.04;
 constexpr double sharpSlope = 1.0, sharpShare = 0.3;
 // A soft shadow is a ramp: at the working size its brightness changes by at
 // least this much a pixel (8-bit units), where a device's flat side does not.
