@@ -28,11 +28,8 @@ using photo_analysis::SubjectExtraction;
 photo_analysis::SubjectMask subjectMask(const photo_analysis::Photo& photo, const std::string& photoPath,
                                         Language language, const photo_analysis::Segmenter& segmenter) {
     try {
-        return SubjectExtraction::extractForeground(photo, segmenter);
-    } catch (const PhotoAnalysisError&) {
-    }
-    try {
-        return SubjectExtraction::extractByBackground(photo, SubjectExtraction::defaultTolerance);
+        // The segmenter, then the background; a refused mask never becomes images.
+        return SubjectExtraction::extract(photo, segmenter);
     } catch (const PhotoAnalysisError&) {
         throw CommandError(concat({language.choose("Aucun objet trouvé sur la photo ", "No device found in the photo "),
                                    displayed(photoPath), "."}),

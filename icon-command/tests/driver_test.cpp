@@ -134,6 +134,21 @@ TEST(DriverCommand, StoredSourcesThatCannotBeUsedStopBeforeAnyOutput) {
                   model + " vient d’une version plus récente de l’outil : mettez-le à jour, rien n’est écrit.");
 }
 
+TEST(DriverCommand, APhotoWithoutDeviceStopsTheDriverBeforeAnyWrite) {
+    const Project project;
+    const photo_analysis::Photo granite = test_photo::noDevicePhoto(test_photo::NoDevice::granite, 1200, 900);
+    const std::vector<std::uint8_t> pixels(granite.pixels().begin(), granite.pixels().end());
+    testing::writeText(project.folder.file("granit.png"),
+                       testing::text(test_photo::encodePng(test_photo::rgbaImage(1200, 900, pixels))));
+    const auto before = testing::tree(project.folder.path());
+    const std::string photo = project.folder.file("granit.png");
+    expectRefusal(runTool({"pilote", project.root.string(), "capteur", "--gabarit", "capteur-ouverture", "--photo",
+                           photo, "--ecrire", "--remplacer"},
+                          Language::fr),
+                  1, "Aucun objet trouvé sur la photo " + photo + ".");
+    EXPECT_EQ(testing::tree(project.folder.path()), before);
+}
+
 TEST(DriverCommand, WrittenDriverReadsBackFromTheProject) {
     const Project project;
     testing::writeText(project.folder.file("face.JPG"), testing::devicePhoto());

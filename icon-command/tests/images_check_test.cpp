@@ -197,6 +197,25 @@ TEST(ImagesCommand, APhotoWithoutDeviceWritesNothing) {
     EXPECT_FALSE(fs::exists(out));
 }
 
+// Photos with no device in them: once a grey blob or a band of wall was written
+// as driver images with exit 0.
+TEST(ImagesCommand, ATextureOrAGradedWallAloneWritesNothing) {
+    TemporaryFolder folder;
+    const photo_analysis::Photo granite = test_photo::noDevicePhoto(test_photo::NoDevice::granite, 1200, 900);
+    const std::vector<std::uint8_t> granitePixels(granite.pixels().begin(), granite.pixels().end());
+    testing::writeText(folder.file("granit.png"),
+                       testing::text(test_photo::encodePng(test_photo::rgbaImage(1200, 900, granitePixels))));
+    std::vector<std::uint8_t> wall(std::size_t{1200} * 900 * 3);
+    for (std::size_t i = 0; i < wall.size(); ++i) wall[i] = static_cast<std::uint8_t>(235 - 45 * (i / 3600) / 900);
+    testing::writeText(folder.file("mur.png"), testing::text(image_io::encodePngRgb(1200, 900, wall)));
+    const std::string out = folder.file("out");
+    for (const std::string name : {"granit.png", "mur.png"}) {
+        expectRefusal(runTool({"images", folder.file(name), "-o", out}, Language::fr), 1,
+                      "Aucun objet trouvé sur la photo " + folder.file(name) + ".");
+    }
+    EXPECT_FALSE(fs::exists(out));
+}
+
 TEST(ImagesCommand, UnreadablePhotos) {
     TemporaryFolder folder;
     testing::writeText(folder.file("text.jpg"), "pas une photo");

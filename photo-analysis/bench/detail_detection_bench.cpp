@@ -32,7 +32,8 @@ struct Road {
 
 const Road& road() {
     static const Road r = [] {
-        const test_photo::SceneOptions o = test_photo::thermostatScene(4000, 3000, 20, 8);
+        const test_photo::SceneOptions size = test_photo::twelveMegapixelScene();
+        const test_photo::SceneOptions o = test_photo::thermostatScene(size.width, size.height, 20, 8);
         const test_photo::Scene scene = test_photo::renderScene(o);
         Road road;
         road.photo =

@@ -1,8 +1,10 @@
 // The photo-to-driver-images path on a 12 MP JPEG, one thread: decoding, the
-// subject mask (GrabCut, the background colour when it finds nothing, as the
-// callers do) and the three driver images with their PNG bytes.
+// subject mask (the segmenter, then the background, as the callers do) and the
+// three driver images with their PNG bytes; the subject mask on each kind of
+// wall, and on a photo where every way is refused.
 #include <benchmark/benchmark.h>
 
+#include <map>
 #include <opencv2/core.hpp>
 
 #include "homey_project/driver_image_check.hpp"
@@ -22,30 +24,28 @@ struct Fixture {
     Photo photo;
 };
 
+// A light device turned by 25° on the given wall (a wall a few levels off the
+// device's white for the plain and graded ones).
 const Fixture& fixture(test_photo::Background backdrop) {
     const auto make = [](test_photo::Background b) {
-        test_photo::SceneOptions options;
-        options.width = 4000;
-        options.height = 3000;
+        test_photo::SceneOptions options = test_photo::twelveMegapixelScene();
         options.backdrop = b;
         options.yawDegrees = 25;
         options.pitchDegrees = 8;
+        if (b != test_photo::Background::uniform) options.background = {0.89, 0.89, 0.88};
         Fixture f{test_photo::renderScene(options), {}, {}};
         f.jpeg = test_photo::encodeJpeg(test_photo::rgbaImage(f.scene.width, f.scene.height, f.scene.rgba), 80);
         f.photo = Photo::decode(f.jpeg);
         return f;
     };
-    static const Fixture uniform = make(test_photo::Background::uniform);
-    static const Fixture textured = make(test_photo::Background::textured);
-    return backdrop == test_photo::Background::uniform ? uniform : textured;
+    static std::map<test_photo::Background, Fixture> made;
+    auto found = made.find(backdrop);
+    if (found == made.end()) found = made.emplace(backdrop, make(backdrop)).first;
+    return found->second;
 }
 
 SubjectMask subjectOf(const Photo& photo) {
-    try {
-        return SubjectExtraction::extractForeground(photo, GrabCutSegmenter{});
-    } catch (const PhotoAnalysisError&) {
-        return SubjectExtraction::extractByBackground(photo, SubjectExtraction::defaultTolerance);
-    }
+    return SubjectExtraction::extract(photo, GrabCutSegmenter{});
 }
 
 void BM_PhotoToDriverImages(benchmark::State& state) {
@@ -78,8 +78,32 @@ void BM_GrabCut(benchmark::State& state) {
 BENCHMARK(BM_GrabCut)
     ->Arg(static_cast<int>(test_photo::Background::uniform))
     ->Arg(static_cast<int>(test_photo::Background::textured))
+    ->Arg(static_cast<int>(test_photo::Background::gradientTopBottom))
+    ->Arg(static_cast<int>(test_photo::Background::castShadow))
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
+
+// The callers' fallback without a segmenter: the field on a graded wall.
+void BM_FieldFallback(benchmark::State& state) {
+    const Fixture& f = fixture(test_photo::Background::gradientTopBottom);
+    double iou = 0;
+    for (auto _ : state) iou = SubjectExtraction::extract(f.photo, NoSegmenter{}).overlap(f.scene.truth);
+    state.counters["iou"] = iou;
+}
+BENCHMARK(BM_FieldFallback)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Granite filling the frame: every way tried, every way refused.
+void BM_EveryWayRefused(benchmark::State& state) {
+    static const Photo granite = test_photo::noDevicePhoto(test_photo::NoDevice::granite, 4000, 3000);
+    for (auto _ : state) {
+        try {
+            benchmark::DoNotOptimize(SubjectExtraction::extract(granite, GrabCutSegmenter{}));
+            state.SkipWithError("a subject in granite");
+        } catch (const PhotoAnalysisError&) {
+        }
+    }
+}
+BENCHMARK(BM_EveryWayRefused)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_BackgroundPath(benchmark::State& state) {
     const Fixture& f = fixture(test_photo::Background::uniform);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 
 #include "failure_kind.hpp"
 #include "mask/clean_up.hpp"
@@ -113,6 +114,91 @@ TEST(CleanUp, LargeSnakeNeedsNoRecursion) {
     }
     mask.coverage[1 * side + 300] = 255;  // joins the path: still one component
     EXPECT_EQ(cleanedUp(mask), mask);
+}
+
+// The clean-up as plainly as it can be written: one label a pixel, each
+// component grown depth first from its first pixel.
+SubjectMask labelledByFill(SubjectMask mask) {
+    constexpr std::uint32_t outside = 0xFFFFFFFFu;
+    const std::size_t width = static_cast<std::size_t>(mask.width);
+    const std::size_t height = static_cast<std::size_t>(mask.height);
+    const std::size_t stride = width + 2;
+    std::vector<std::uint8_t>& coverage = mask.coverage;
+
+    // One 32-bit label per pixel.
+    std::vector<std::uint32_t> labels(stride * (height + 2), outside);
+    for (std::size_t y = 0; y < height; ++y) {
+        const std::uint8_t* row = coverage.data() + y * width;
+        std::uint32_t* cells = labels.data() + (y + 1) * stride + 1;
+        for (std::size_t x = 0; x < width; ++x)
+            if (row[x] >= SubjectMask::insideThreshold) cells[x] = 0;
+    }
+
+    // Components grown depth first from an explicit stack, neighbours pushed
+    // right, left, down, up.
+    std::vector<std::uint32_t> stack;
+    std::uint32_t next = 0, kept = 0;
+    std::size_t keptSize = 0;
+    const std::ptrdiff_t steps[4] = {1, -1, static_cast<std::ptrdiff_t>(stride), -static_cast<std::ptrdiff_t>(stride)};
+    for (std::size_t y = 1; y <= height; ++y) {
+        for (std::size_t start = y * stride + 1, end = y * stride + width + 1; start < end; ++start) {
+            if (labels[start] != 0) continue;
+            const std::uint32_t label = ++next;
+            std::size_t size = 0;
+            labels[start] = label;
+            stack.push_back(static_cast<std::uint32_t>(start));
+            while (!stack.empty()) {
+                const std::size_t i = stack.back();
+                stack.pop_back();
+                ++size;
+                for (const std::ptrdiff_t step : steps) {
+                    const std::size_t j = i + static_cast<std::size_t>(step);
+                    if (labels[j] == 0) {
+                        labels[j] = label;
+                        stack.push_back(static_cast<std::uint32_t>(j));
+                    }
+                }
+            }
+            if (size > keptSize) {
+                keptSize = size;
+                kept = label;
+            }
+        }
+    }
+
+    for (std::size_t y = 0; y < height; ++y) {
+        std::uint8_t* row = coverage.data() + y * width;
+        const std::uint32_t* cells = labels.data() + (y + 1) * stride + 1;
+        for (std::size_t x = 0; x < width; ++x) {
+            if (cells[x] != outside) {
+                if (cells[x] != kept) row[x] = 0;
+                continue;
+            }
+            if (row[x] == 0) continue;
+            // A soft pixel stays only beside the kept component (the frame never is).
+            const std::uint32_t* here = cells + x;
+            const std::ptrdiff_t down = static_cast<std::ptrdiff_t>(stride);
+            const bool besideKept =
+                kept != 0 && (here[1] == kept || here[-1] == kept || here[down] == kept || here[-down] == kept);
+            if (!besideKept) row[x] = 0;
+        }
+    }
+    return mask;
+}
+
+TEST(CleanUp, MatchesAFillOneLabelAPixel) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        const int width = 1 + static_cast<int>(random() % 40), height = 1 + static_cast<int>(random() % 40);
+        // Blobs of inside, soft and empty pixels at a few densities.
+        const unsigned density = 20 + random() % 60;
+        SubjectMask mask{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height)};
+        for (std::uint8_t& c : mask.coverage) {
+            const unsigned roll = random() % 100;
+            c = roll < density ? 255 : roll < density + 10 ? static_cast<std::uint8_t>(1 + random() % 127) : 0;
+        }
+        EXPECT_EQ(cleanedUp(mask), labelledByFill(mask)) << width << " × " << height << ", round " << round;
+    }
 }
 
 ProbabilityMap floatMap(int width, int height, std::size_t bytesPerRow, const std::vector<float>& values) {

@@ -63,9 +63,7 @@ struct Views {
 
     Views() {
         for (const double yaw : {0.0, 90.0}) {
-            test_photo::SceneOptions options;
-            options.width = 4000;
-            options.height = 3000;
+            test_photo::SceneOptions options = test_photo::twelveMegapixelScene();
             options.faceWidthMm = 86;
             options.faceHeightMm = 86;
             options.depthMm = 30;

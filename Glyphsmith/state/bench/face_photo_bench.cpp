@@ -24,9 +24,7 @@ struct FrontalView {
     icon_geometry::IconModel model;
 
     FrontalView() {
-        test_photo::SceneOptions options;
-        options.width = 4000;
-        options.height = 3000;
+        test_photo::SceneOptions options = test_photo::twelveMegapixelScene();
         options.faceWidthMm = 120;
         options.faceHeightMm = 80;
         options.yawDegrees = 20;

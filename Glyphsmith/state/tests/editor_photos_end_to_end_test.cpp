@@ -111,6 +111,22 @@ TEST(EditorPhotosEndToEnd, ProposalsLieOnTheTrueDetailsOfTheFacePhoto) {
     }
 }
 
+// Granite filling the frame is no device: the editor says so and keeps no photo,
+// where once a grey blob became the subject.
+TEST(EditorPhotosEndToEnd, APhotoWithoutADeviceFindsNoSubject) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const photo_analysis::Photo granite = test_photo::noDevicePhoto(test_photo::NoDevice::granite, 1200, 900);
+    const std::vector<std::uint8_t> pixels(granite.pixels().begin(), granite.pixels().end());
+    test_photo::writeFile(folder.filePath("granit.png").toStdString(),
+                          test_photo::encodePng(test_photo::rgbaImage(1200, 900, pixels)));
+    RealEditor real;
+    real.editor.addPhotos({QUrl::fromLocalFile(folder.filePath("granit.png"))}, false, true);
+    ASSERT_TRUE(settle(real.editor, real.runner));
+    EXPECT_EQ(real.editor.error(), AppError::noSubjectFound());
+    EXPECT_TRUE(real.editor.loadedPhotos().empty());
+}
+
 TEST(EditorPhotosEndToEnd, BadFilesFailWithoutHangingAndTheGoodOneLoads) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());

@@ -38,18 +38,24 @@ public:
     [[nodiscard]] ProbabilityMap segment(const Photo& photo) const override;
 };
 
-// GrabCut at a reduced working size (the photo shrunk first and laid over white
-// at that size, which is the same as shrinking it over white), started from a border band of probable
-// background, its mask cleaned up, checked for plausibility and brought back to
-// the image's size with soft edges snapped to the photo's own edges.
+// The subject at a reduced working size (the photo shrunk first and laid over
+// white at that size, which is the same as shrinking it over white). On a plain
+// or graded wall the wall is modelled as a smooth field fitted to the border
+// band, and GrabCut starts from what departs from it; on a textured wall, told
+// apart by the band's noise about the field, GrabCut starts from a border band
+// of probable background. The first result the plausibility gate accepts is
+// brought back to the image's size with soft edges snapped to the photo's own.
 class GrabCutSegmenter final : public Segmenter {
 public:
     struct Options {
-        int workingSide = 320;     // longer side GrabCut runs at
-        int iterations = 2;        // GrabCut iterations
-        double borderBand = 0.03;  // share of the working side started as probable background
-        double dither = 6.0;       // standard deviation of the fixed noise added, 8-bit units
-        int refineSide = 1024;     // longer side the edges are snapped at
+        int workingSide = 320;        // longer side GrabCut runs at
+        int iterations = 2;           // GrabCut iterations
+        double borderBand = 0.03;     // share of the working side started as probable background
+        double dither = 6.0;          // standard deviation of the fixed noise added, 8-bit units
+        int refineSide = 1024;        // longer side the edges are snapped at
+        double fieldBand = 0.04;      // share of the working side the wall's field is fitted to
+        double texturedNoise = 8.0;   // band noise about the field above which a wall is textured, 8-bit units
+        double fieldSmoothing = 1.0;  // pixels at the working size over which departures are averaged
     };
 
     GrabCutSegmenter() = default;

@@ -9,7 +9,7 @@ namespace photo_analysis {
 // The two ways of cutting the subject out of a photo. Both end in the same
 // clean-up, which keeps one 4-connected subject.
 struct SubjectExtraction {
-    // The tolerance the app and the tool pass to extractByBackground.
+    // The usual tolerance of extractByBackground.
     static constexpr double defaultTolerance = 12.0;
 
     // The segmenter's map of the photo over white, made a mask and cleaned up.
@@ -17,8 +17,15 @@ struct SubjectExtraction {
     [[nodiscard]] static SubjectMask extractForeground(const Photo& photo, const Segmenter& segmenter);
     // The subject as what the background colour, taken from the border, cannot
     // reach from the border. Throws PhotoAnalysisError (noSubjectFound) when
-    // nothing is left.
+    // nothing is left. One flat colour cannot follow a graded wall and nothing
+    // judges the result: callers that cut devices out go through extract.
     [[nodiscard]] static SubjectMask extractByBackground(const Photo& photo, double tolerance);
+    // The subject as the app and the tool take it: the segmenter's, else what
+    // departs from the wall modelled as a smooth field (light falling off across
+    // it, vignettes), each judged by the same plausibility gate. Throws
+    // PhotoAnalysisError (noSubjectFound) when every way is refused, so that no
+    // band of wall or texture is ever taken for a device.
+    [[nodiscard]] static SubjectMask extract(const Photo& photo, const Segmenter& segmenter);
     // The last steps of the foreground path, a pure function of the map: its size
     // checked against the photo's, values turned into coverage, cleaned up, and
     // noSubjectFound when nothing is inside.

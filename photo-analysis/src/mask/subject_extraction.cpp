@@ -11,6 +11,7 @@
 
 #include "mask/clean_up.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
+#include "platform/subject_model.hpp"
 
 namespace photo_analysis {
 
@@ -48,6 +49,33 @@ SubjectMask SubjectExtraction::extractForeground(const Photo& photo, const Segme
         throw PhotoAnalysisError::noSubjectFound();
     }
     return maskFromProbability(map, photo.width(), photo.height());
+}
+
+SubjectMask SubjectExtraction::extract(const Photo& photo, const Segmenter& segmenter) {
+    try {
+        return extractForeground(photo, segmenter);
+    } catch (const PhotoAnalysisError&) {
+    }
+    // The wall modelled as a smooth field, and the result judged like the
+    // segmenter's: a band of wall is no subject. On a flat wall the background
+    // colour at the photo's own size is that field, exactly.
+    try {
+        const platform::BackgroundModel model = platform::backgroundModel(photo);
+        if (model.flat) {
+            try {
+                SubjectMask mask = extractByBackground(photo, defaultTolerance);
+                if (platform::plausibleMask(model, mask.coverage, mask.width, mask.height)) return mask;
+            } catch (const PhotoAnalysisError&) {
+            }
+        }
+        return maskFromProbability(platform::fieldSubjectMap(model, photo.width(), photo.height()), photo.width(),
+                                   photo.height());
+    } catch (const PhotoAnalysisError&) {
+        throw PhotoAnalysisError::noSubjectFound();
+    } catch (const std::exception&) {
+        // An image library's own failure means no subject here.
+        throw PhotoAnalysisError::noSubjectFound();
+    }
 }
 
 SubjectMask SubjectExtraction::maskFromProbability(const ProbabilityMap& map, int width, int height) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <opencv2/imgproc.hpp>
+#include <vector>
 
 namespace photo_analysis::platform {
 
@@ -13,11 +14,82 @@ constexpr double minimumShare = 0.01;
 constexpr double maximumShare = 0.90;
 constexpr double borderHeld = 0.10;       // a border line counts as held from this share on
 constexpr int maximumBordersHeld = 2;     // three or four held borders: the background itself
+constexpr double bandHeld = 0.5;          // two opposite borders held this far: a band of wall
 constexpr double minimumKeptShare = 0.5;  // the largest region against all the subject found
-constexpr double minimumContrast = 10.0;  // mean colour distance, subject to background, 8-bit units
+// Against the wall right next to it, the subject's edge differs in mean colour
+// by at least this (8-bit units) and by this many spreads of that wall.
+constexpr double minimumContrast = 3.0;
+constexpr double contrastSpreads = 1.0;
+constexpr double minimumSolidity = 0.8;  // area against that of its convex hull
 
 double heldShare(const cv::Mat& line) {
     return static_cast<double>(cv::countNonZero(line)) / line.total();
+}
+
+// Along the subject's outline, the mean colour just inside against the mean
+// just outside, each over a window of the given size: the median of their
+// distances, and the median spread of the outside colours about their mean.
+struct EdgeContrast {
+    double contrast;
+    double wallSpread;
+};
+EdgeContrast edgeContrast(const cv::Mat& image, const cv::Mat& inside, const cv::Mat& outside, const cv::Mat& outline,
+                          int window) {
+    const cv::Size box(window, window);
+    cv::Mat colours, squares;
+    image.convertTo(colours, CV_32FC3);
+    squares = colours.mul(colours);
+    const auto sumOver = [&](const cv::Mat& values, const cv::Mat& mask) {
+        cv::Mat masked = cv::Mat::zeros(values.size(), values.type());
+        values.copyTo(masked, mask);
+        cv::Mat sum;
+        cv::boxFilter(masked, sum, CV_32F, box, cv::Point(-1, -1), false);
+        return sum;
+    };
+    const auto countOver = [&](const cv::Mat& mask) {
+        cv::Mat ones, sum;
+        mask.convertTo(ones, CV_32F, 1.0 / 255.0);
+        cv::boxFilter(ones, sum, CV_32F, box, cv::Point(-1, -1), false);
+        return sum;
+    };
+    const cv::Mat inSum = sumOver(colours, inside), inCount = countOver(inside);
+    const cv::Mat outSum = sumOver(colours, outside), outSquares = sumOver(squares, outside),
+                  outCount = countOver(outside);
+    std::vector<double> contrasts, spreads;
+    for (int y = 0; y < image.rows; ++y) {
+        const std::uint8_t* on = outline.ptr<std::uint8_t>(y);
+        for (int x = 0; x < image.cols; ++x) {
+            if (!on[x]) continue;
+            const float n = inCount.at<float>(y, x), m = outCount.at<float>(y, x);
+            if (n < 1 || m < 1) continue;
+            const cv::Vec3f a = inSum.at<cv::Vec3f>(y, x) / n, b = outSum.at<cv::Vec3f>(y, x) / m;
+            const cv::Vec3f b2 = outSquares.at<cv::Vec3f>(y, x) / m;
+            contrasts.push_back(cv::norm(a - b));
+            double variance = 0;
+            for (int c = 0; c < 3; ++c) variance += std::max(0.0f, b2[c] - b[c] * b[c]);
+            spreads.push_back(std::sqrt(variance / 3));
+        }
+    }
+    const auto median = [](std::vector<double>& v) {
+        if (v.empty()) return 0.0;
+        const auto middle = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
+        std::nth_element(v.begin(), middle, v.end());
+        return *middle;
+    };
+    return {median(contrasts), median(spreads)};
+}
+
+double solidity(const cv::Mat& subject) {
+    std::vector<std::vector<cv::Point>> contours;
+    cv::findContours(subject.clone(), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    if (contours.empty()) return 0;
+    const auto largest = std::max_element(contours.begin(), contours.end(), [](const auto& a, const auto& b) {
+        return cv::contourArea(a) < cv::contourArea(b);
+    });
+    std::vector<cv::Point> hull;
+    cv::convexHull(*largest, hull);
+    const double hullArea = cv::contourArea(hull);
+    return hullArea > 0 ? cv::countNonZero(subject) / hullArea : 0;
 }
 
 }  // namespace
@@ -28,22 +100,35 @@ bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& s
     const double share = kept / area;
     if (share < minimumShare || share > maximumShare) return false;
 
-    const int held =
-        (heldShare(subject.row(0)) >= borderHeld) + (heldShare(subject.row(subject.rows - 1)) >= borderHeld) +
-        (heldShare(subject.col(0)) >= borderHeld) + (heldShare(subject.col(subject.cols - 1)) >= borderHeld);
+    const double top = heldShare(subject.row(0)), bottom = heldShare(subject.row(subject.rows - 1));
+    const double left = heldShare(subject.col(0)), right = heldShare(subject.col(subject.cols - 1));
+    const int held = (top >= borderHeld) + (bottom >= borderHeld) + (left >= borderHeld) + (right >= borderHeld);
     if (held > maximumBordersHeld) return false;
+    // A device cut by the frame holds one border, or two at a corner; a band
+    // across the photo holds two opposite ones.
+    if ((top >= bandHeld && bottom >= bandHeld) || (left >= bandHeld && right >= bandHeld)) return false;
 
     // Scattered pieces, as GrabCut finds in noise.
     const double found = cv::countNonZero(raw);
     if (found <= 0 || kept / found < minimumKeptShare) return false;
 
-    // A subject that looks like its background is no subject.
-    const cv::Scalar inside = cv::mean(image, subject);
-    const cv::Scalar outside = cv::mean(image, subject == 0);
-    const double contrast = std::sqrt((inside[0] - outside[0]) * (inside[0] - outside[0]) +
-                                      (inside[1] - outside[1]) * (inside[1] - outside[1]) +
-                                      (inside[2] - outside[2]) * (inside[2] - outside[2]));
-    return contrast >= minimumContrast;
+    // The subject's edge against the wall just outside it, window by window
+    // along the outline: light falling off across the wall does not count, and
+    // a texture, measured against its own spread, does not stand out from itself.
+    const int reach = std::max(2, std::max(image.cols, image.rows) / 60);
+    const cv::Mat disc = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * reach + 1, 2 * reach + 1));
+    cv::Mat grown, shrunk;
+    cv::dilate(subject, grown, disc);
+    cv::erode(subject, shrunk, disc);
+    const cv::Mat ring = grown & ~subject;
+    const cv::Mat edge = subject & ~shrunk;
+    cv::Mat outline;
+    cv::morphologyEx(subject, outline, cv::MORPH_GRADIENT, cv::Mat());
+    outline &= subject;
+    const EdgeContrast measured = edgeContrast(image, edge, ring, outline, 4 * reach + 1);
+    if (measured.contrast < std::max(minimumContrast, contrastSpreads * measured.wallSpread)) return false;
+
+    return solidity(subject) >= minimumSolidity;
 }
 
 }  // namespace photo_analysis::platform

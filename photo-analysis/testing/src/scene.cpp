@@ -275,14 +275,16 @@ std::vector<float> background(const SceneOptions& o, const std::vector<Vector2>&
     const double period = shorter / 24.0;
     const double phase1 = noise.uniform() * 6.28, phase2 = noise.uniform() * 6.28;
     cv::Mat shadow;
-    if (o.backdrop == Background::vignette) {
+    if (o.backdrop == Background::vignette || o.backdrop == Background::castShadow) {
         // A soft shadow: the silhouette pushed down and right, blurred.
+        const bool vignette = o.backdrop == Background::vignette;
+        const double dx = vignette ? 0.04 : 0.025, dy = vignette ? 0.05 : 0.035, blur = vignette ? 0.04 : 0.025;
         shadow = cv::Mat::zeros(h, w, CV_32F);
         std::vector<cv::Point> polygon;
         for (const Vector2 p : hull)
-            polygon.push_back({static_cast<int>(p.x + 0.04 * shorter), static_cast<int>(p.y + 0.05 * shorter)});
+            polygon.push_back({static_cast<int>(p.x + dx * shorter), static_cast<int>(p.y + dy * shorter)});
         if (polygon.size() >= 3) cv::fillConvexPoly(shadow, polygon, cv::Scalar(1.0));
-        cv::GaussianBlur(shadow, shadow, cv::Size(0, 0), 0.04 * shorter);
+        cv::GaussianBlur(shadow, shadow, cv::Size(0, 0), blur * shorter);
     }
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
@@ -300,6 +302,9 @@ std::vector<float> background(const SceneOptions& o, const std::vector<Vector2>&
                 double f = 1.0 - 0.45 * (dx * dx + dy * dy) / 2.0;
                 f *= 1.0 - 0.35 * shadow.at<float>(y, x);
                 c = {0.88 * f, 0.87 * f, 0.85 * f};
+            } else if (o.backdrop == Background::castShadow) {
+                const double f = 1.0 - o.shadowStrength * shadow.at<float>(y, x);
+                c = {c.r * f, c.g * f, c.b * f};
             }
             float* p = &pixels[(static_cast<std::size_t>(y) * w + x) * 4];
             p[0] = static_cast<float>(255 * c.r);
@@ -309,6 +314,27 @@ std::vector<float> background(const SceneOptions& o, const std::vector<Vector2>&
         }
     }
     return pixels;
+}
+
+// Uneven light over the whole photo, wall and device alike, and the light's
+// colour. Plain white light leaves the pixels as they are.
+void lightUp(const SceneOptions& o, std::vector<float>& pixels) {
+    const bool vertical = o.backdrop == Background::gradientTopBottom;
+    const bool graded = vertical || o.backdrop == Background::gradientSideToSide;
+    const bool white = o.light.r == 1 && o.light.g == 1 && o.light.b == 1;
+    if (!graded && white) return;
+    // The wall's brightness falls by gradientLevels from one edge to the other.
+    const double wall = 255.0 * (o.background.r + o.background.g + o.background.b) / 3.0;
+    const double fall = graded && wall > 0 ? std::min(o.gradientLevels / wall, 0.9) : 0.0;
+    const double tint[3] = {o.light.r, o.light.g, o.light.b};
+    for (int y = 0; y < o.height; ++y) {
+        for (int x = 0; x < o.width; ++x) {
+            const double t = vertical ? (y + 0.5) / o.height : (x + 0.5) / o.width;
+            const double f = 1.0 - fall * t;
+            float* p = &pixels[(static_cast<std::size_t>(y) * o.width + x) * 4];
+            for (int c = 0; c < 3; ++c) p[c] = static_cast<float>(p[c] * f * tint[c]);
+        }
+    }
 }
 
 }  // namespace
@@ -403,6 +429,7 @@ Scene renderScene(const SceneOptions& o) {
         const float keep = 1.0f - subject[i + 3] / 255.0f;
         for (int c = 0; c < 4; ++c) pixels[i + c] = subject[i + c] + pixels[i + c] * keep;
     }
+    lightUp(o, pixels);
     cv::Mat image(o.height, o.width, CV_32FC4, pixels.data());
     if (o.blurSigma > 0) cv::GaussianBlur(image, image, cv::Size(0, 0), o.blurSigma);
 
@@ -443,6 +470,134 @@ SceneOptions thermostatScene(int width, int height, double yawDegrees, double pi
                 {"ON", {0, 0.10 * H}, 0.045 * H},
                 {"MODE", {0, 0.19 * H}, 0.04 * H}};
     return o;
+}
+
+}  // namespace test_photo
+
+namespace test_photo {
+
+SceneOptions twelveMegapixelScene() {
+    SceneOptions o;
+    o.width = 4000;
+    o.height = 3000;
+    return o;
+}
+
+photo_analysis::Photo noDevicePhoto(NoDevice kind, int width, int height, unsigned seed) {
+    cv::RNG random(seed);
+    cv::Mat image(height, width, CV_32FC3);
+    const double shorter = std::min(width, height);
+    if (kind == NoDevice::granite) {
+        // Grains of three minerals over a mottled grey, at several scales.
+        image.setTo(cv::Scalar(0.55, 0.54, 0.52));
+        for (const double scale : {0.08, 0.02, 0.006}) {
+            const int cols = std::max(2, static_cast<int>(width * scale)),
+                      rows = std::max(2, static_cast<int>(height * scale));
+            cv::Mat small(rows, cols, CV_32F), large;
+            random.fill(small, cv::RNG::NORMAL, 0.0, 0.08);
+            cv::resize(small, large, image.size(), 0, 0, cv::INTER_CUBIC);
+            cv::Mat grey;
+            cv::merge(std::vector<cv::Mat>{large, large, large}, grey);
+            image += grey;
+        }
+        const cv::Scalar minerals[3] = {{0.12, 0.12, 0.13}, {0.85, 0.84, 0.82}, {0.62, 0.48, 0.42}};
+        const int grains = static_cast<int>(width * height / (shorter * shorter) * 2500);
+        for (int i = 0; i < grains; ++i) {
+            const cv::Point centre(random.uniform(0, width), random.uniform(0, height));
+            const int radius = std::max(1, static_cast<int>(shorter * random.uniform(0.002, 0.012)));
+            cv::circle(image, centre, radius, minerals[i % 3], cv::FILLED, cv::LINE_AA);
+        }
+    } else {
+        // A dark ground, lit a little towards the top, and a flower with a stem.
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const double f = 0.10 + 0.04 * (1.0 - static_cast<double>(y) / height);
+                image.at<cv::Vec3f>(y, x) =
+                    cv::Vec3f(static_cast<float>(f * 0.9), static_cast<float>(f), static_cast<float>(f * 0.8));
+            }
+        const cv::Point2d centre(width * 0.48, height * 0.42);
+        const double petal = shorter * 0.2;
+        cv::line(image, cv::Point(static_cast<int>(centre.x), static_cast<int>(centre.y)),
+                 cv::Point(static_cast<int>(centre.x + 0.05 * width), height), cv::Scalar(0.15, 0.45, 0.12),
+                 std::max(2, static_cast<int>(shorter * 0.015)), cv::LINE_AA);
+        const int petals = 11;
+        for (int i = 0; i < petals; ++i) {
+            const double a = 2 * std::numbers::pi * i / petals + 0.2;
+            const cv::Point2d tip = centre + cv::Point2d(std::cos(a), std::sin(a)) * petal * 0.55;
+            const double shade = 0.8 + 0.2 * std::cos(3.0 * a);
+            cv::ellipse(image,
+                        cv::RotatedRect(cv::Point2f(static_cast<float>(tip.x), static_cast<float>(tip.y)),
+                                        cv::Size2f(static_cast<float>(petal), static_cast<float>(petal * 0.3)),
+                                        static_cast<float>(a * 180 / std::numbers::pi)),
+                        cv::Scalar(0.92 * shade, 0.45 * shade, 0.62 * shade), cv::FILLED, cv::LINE_AA);
+        }
+        cv::circle(image, cv::Point(static_cast<int>(centre.x), static_cast<int>(centre.y)),
+                   static_cast<int>(petal * 0.22), cv::Scalar(0.95, 0.8, 0.2), cv::FILLED, cv::LINE_AA);
+    }
+    cv::GaussianBlur(image, image, cv::Size(0, 0), 0.7);
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width) * height * 4);
+    Noise noise(seed);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const cv::Vec3f p = image.at<cv::Vec3f>(y, x);
+            std::uint8_t* q = &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+            for (int c = 0; c < 3; ++c)
+                q[c] =
+                    static_cast<std::uint8_t>(std::clamp(std::round(255.0 * p[c] + 2.0 * noise.normal()), 0.0, 255.0));
+            q[3] = 255;
+        }
+    return photo_analysis::Photo::decode(encodeJpeg(rgbaImage(width, height, std::move(rgba)), 85));
+}
+
+std::vector<SweepScene> backdropSweep(int width) {
+    struct Backdrop {
+        const char* name;
+        Background kind;
+        Colour wall;
+        double levels;  // for the gradients
+        Colour light;
+    };
+    const Colour white{1, 1, 1};
+    const Backdrop backdrops[] = {
+        {"plain", Background::uniform, {0.28, 0.45, 0.62}, 0, white},
+        // The light device's face is 236: walls 5 to 10 levels from it.
+        {"white wall", Background::uniform, {0.953, 0.953, 0.953}, 0, white},
+        {"off-white wall", Background::uniform, {0.91, 0.90, 0.87}, 0, white},
+        {"gradient top-bottom", Background::gradientTopBottom, {0.96, 0.96, 0.95}, 45, white},
+        {"gradient side-side", Background::gradientSideToSide, {0.90, 0.90, 0.89}, 55, white},
+        {"gradient top-bottom 30", Background::gradientTopBottom, {0.86, 0.85, 0.83}, 30, white},
+        {"vignette", Background::vignette, {0.88, 0.87, 0.85}, 0, white},
+        {"cast shadow", Background::castShadow, {0.89, 0.89, 0.88}, 0, white},
+        {"warm light", Background::uniform, {0.96, 0.96, 0.96}, 0, {1.0, 0.9, 0.76}},
+        {"cool light", Background::uniform, {0.89, 0.89, 0.89}, 0, {0.86, 0.94, 1.0}},
+        {"textured", Background::textured, {0.5, 0.4, 0.3}, 0, white},
+    };
+    std::vector<SweepScene> scenes;
+    unsigned seed = 100;
+    for (const Backdrop& b : backdrops) {
+        for (const bool light : {true, false}) {
+            for (const bool front : {true, false}) {
+                // Switches and panels (a square face) and thermostats (3 : 2) in turn.
+                const bool thermostat = light != front;
+                SceneOptions o = thermostat ? thermostatScene(width, width * 3 / 4, 0, 0) : SceneOptions{};
+                o.width = width;
+                o.height = width * 3 / 4;
+                o.yawDegrees = front ? 0 : 30;
+                o.pitchDegrees = front ? 0 : 8;
+                o.face = light ? Colour{0.925, 0.925, 0.925} : Colour{0.17, 0.17, 0.18};
+                o.detail = light ? Colour{0.35, 0.36, 0.38} : Colour{0.78, 0.78, 0.78};
+                o.background = b.wall;
+                o.backdrop = b.kind;
+                o.gradientLevels = b.levels;
+                o.light = b.light;
+                o.seed = seed++;
+                o.jpegRoundTrip = true;
+                const std::string device = light ? "light" : "dark", view = front ? "front" : "three-quarter";
+                scenes.push_back({std::string(b.name) + ", " + device + ", " + view, b.name, device, view, o});
+            }
+        }
+    }
+    return scenes;
 }
 
 }  // namespace test_photo

@@ -63,15 +63,9 @@ Photo AnalysisPhotoServices::decodePhoto(const QByteArray& bytes) const {
 }
 
 SubjectMask AnalysisPhotoServices::subjectMask(const Photo& photo) const {
-    if (segmenter_) {
-        try {
-            return photo_analysis::SubjectExtraction::extractForeground(photo, *segmenter_);
-        } catch (...) {
-            // Whatever the segmenter's failure, the background colour gets its chance.
-        }
-    }
-    return photo_analysis::SubjectExtraction::extractByBackground(photo,
-                                                                  photo_analysis::SubjectExtraction::defaultTolerance);
+    // The segmenter, then the background, each judged: noSubjectFound when both are refused.
+    if (segmenter_) return photo_analysis::SubjectExtraction::extract(photo, *segmenter_);
+    return photo_analysis::SubjectExtraction::extract(photo, photo_analysis::NoSegmenter{});
 }
 
 std::optional<photo_analysis::FaceCorners> AnalysisPhotoServices::faceCorners(const Photo& photo,

@@ -15,7 +15,12 @@
 // background. The same options and seed always give the same bytes.
 namespace test_photo {
 
-enum class Background { uniform, textured, vignette, transparent };
+// The wall behind the device. `gradientTopBottom` and `gradientSideToSide` light
+// the whole photo (wall and device) unevenly, `gradientLevels` apart on the wall
+// from one edge to the other; `castShadow` is a plain wall with the device's soft
+// shadow below and to the right; `vignette` darkens the wall towards the corners,
+// with a stronger shadow.
+enum class Background { uniform, textured, vignette, transparent, gradientTopBottom, gradientSideToSide, castShadow };
 enum class DetailKind { led, buttonRing, separator, diagonalLine, ribGrille, text, sun, wifi };
 
 inline constexpr std::array<DetailKind, 8> allDetailKinds{
@@ -60,6 +65,10 @@ struct SceneOptions {
     Colour detail{0.35, 0.36, 0.38};
     Colour background{0.28, 0.45, 0.62};
     Background backdrop = Background::uniform;
+    double gradientLevels = 40;    // 8-bit levels across the wall, for the gradients
+    double shadowStrength = 0.25;  // darkening at the core of the cast shadow
+    // The light's colour, multiplying the whole photo: warm or cool light.
+    Colour light{1, 1, 1};
     std::vector<DetailKind> details{allDetailKinds.begin(), allDetailKinds.end()};
     Layout layout = Layout::compact;
     std::string text = "OK";  // two letters, DejaVu Sans
@@ -117,5 +126,28 @@ Scene renderScene(const SceneOptions& options);
 // line, rib grille, sun and wifi, with "THERMOSTAT", "Salon 21", "ON" and
 // "MODE" printed on it.
 SceneOptions thermostatScene(int width, int height, double yawDegrees, double pitchDegrees);
+
+// A 4000 × 3000 photo (12 MP, the size phones take) of the default device.
+SceneOptions twelveMegapixelScene();
+
+// A photo with no device in it, and what fills it.
+enum class NoDevice {
+    granite,       // a speckled stone surface filling the whole frame
+    flowerOnDark,  // a many-petalled flower on a dark, smooth ground
+};
+photo_analysis::Photo noDevicePhoto(NoDevice kind, int width, int height, unsigned seed = 1);
+
+// The walls and devices users shoot: every backdrop above, plain walls of the
+// light device's own white and off-white, warm and cool light; light and dark
+// devices, seen from the front and three-quarter. Each scene is `width` ×
+// three quarters of it, passed through JPEG.
+struct SweepScene {
+    std::string name;
+    std::string backdrop;
+    std::string device;  // "light" or "dark"
+    std::string view;    // "front" or "three-quarter"
+    SceneOptions options;
+};
+std::vector<SweepScene> backdropSweep(int width);
 
 }  // namespace test_photo

