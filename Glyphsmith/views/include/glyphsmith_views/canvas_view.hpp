@@ -8,6 +8,10 @@
 #include <QList>
 #include <QUrl>
 #include <QWidget>
+#include <memory>
+
+#include "glyphsmith_views/icon_image.hpp"
+#include "glyphsmith_views/preview_mode.hpp"
 
 class QButtonGroup;
 class QStackedWidget;
@@ -15,6 +19,7 @@ class QStackedWidget;
 namespace glyphsmith_views {
 
 class GlyphsmithApp;
+class ValidationSummary;
 
 class CanvasView : public QWidget {
     Q_OBJECT
@@ -27,7 +32,16 @@ public:
     // overlay at once, and true.
     bool dropFiles(const QList<QUrl>& urls);
 
+    // What the canvas shows now (its icon, validation and camera deviation).
+    const CanvasPicture& picture() const { return *picture_; }
+    QColor brand() const;
+    // The preview widget of a mode, and the summary and busy indicator.
+    QWidget* preview(PreviewMode mode) const;
+    ValidationSummary* summary() const;
+    QWidget* busyIndicator() const;
+
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -35,9 +49,14 @@ protected:
 private:
     struct Parts;
     void refreshMode();
+    void followEditor();
+    void refreshPicture();
+    void refreshBusy();
 
     GlyphsmithApp& app_;
     std::unique_ptr<Parts> parts_;
+    CanvasPictureCache cache_;
+    const CanvasPicture* picture_ = nullptr;
 };
 
 }  // namespace glyphsmith_views
