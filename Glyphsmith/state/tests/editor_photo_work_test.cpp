@@ -107,15 +107,18 @@ TEST(PhotoLoading, ANewerLoadDropsTheOlderWhole) {
     QSignalSpy working(bench.editor.get(), &DriverEditor::isWorkingChanged);
     QSignalSpy photos(bench.editor.get(), &DriverEditor::loadedPhotosChanged);
     bench.runner.runTask(1);  // B
-    EXPECT_FALSE(bench.editor->isWorking());
+    // Its driver images are drawn next: still working.
+    EXPECT_TRUE(bench.editor->isWorking());
     EXPECT_EQ(bench.editor->facePhotoData(), QByteArray("b.jpg20"));
-    EXPECT_EQ(working.count(), 1);
+    EXPECT_EQ(working.count(), 0);
     EXPECT_EQ(photos.count(), 1);
     bench.runner.runTask(0);  // A, stale
     EXPECT_EQ(bench.editor->facePhotoData(), QByteArray("b.jpg20"));
     EXPECT_EQ(bench.editor->loadedPhotos().size(), 1u);
-    EXPECT_EQ(working.count(), 1);
     EXPECT_EQ(photos.count(), 1);
+    bench.runner.runAll();  // B's driver images
+    EXPECT_FALSE(bench.editor->isWorking());
+    EXPECT_EQ(working.count(), 1);
 
     // A stale load that fails leaves no error, and does not end the newer load's work.
     Bench second;
@@ -239,6 +242,54 @@ TEST(PhotoRoleChanges, MoveTheFaceAndTheProfile) {
     QSignalSpy photos(bench.editor.get(), &DriverEditor::loadedPhotosChanged);
     bench.editor->setPhotoRole(QUuid::createUuid(), Role::face);
     EXPECT_EQ(photos.count(), 0);
+}
+
+TEST(PhotoRoleChanges, MasksAreSharedNotCopied) {
+    Bench bench;
+    bench.editor->addPhotos({bench.photoFile("a.jpg", 10, 30, 20), bench.photoFile("b.jpg", 20, 20, 20)}, false, false);
+    bench.runner.runAll();
+    const auto masks = [&] {
+        std::vector<const photo_analysis::SubjectMask*> result;
+        for (const LoadedPhoto& photo : bench.editor->loadedPhotos()) result.push_back(photo.mask.get());
+        return result;
+    };
+    const std::vector<const photo_analysis::SubjectMask*> loaded = masks();
+    const std::size_t face = bench.roles()[0] == Role::face ? 0 : 1;
+    const std::size_t other = 1 - face;
+    EXPECT_EQ(bench.editor->faceMask().get(), loaded[face]);
+
+    bench.editor->setPhotoRole(bench.editor->loadedPhotos()[other].id, Role::face);
+    EXPECT_EQ(masks(), loaded);
+    EXPECT_EQ(bench.editor->faceMask().get(), loaded[other]);
+    bench.editor->applyPhotoRoles(false);
+    EXPECT_EQ(masks(), loaded);
+    bench.runner.runAll();
+
+    // The import keeps the photo that is not the face, its mask with it.
+    bench.editor->addPickedPhotos(bench.photoFile("c.jpg", 30, 24, 20));
+    bench.runner.runAll();
+    ASSERT_EQ(bench.editor->loadedPhotos().size(), 2u);
+    EXPECT_EQ(bench.editor->loadedPhotos()[1].mask.get(), loaded[face]);
+    EXPECT_EQ(bench.editor->faceMask().get(), bench.editor->loadedPhotos()[0].mask.get());
+}
+
+TEST(PhotoLoading, WorkingLastsUntilTheDriverImagesAreDrawn) {
+    Bench bench;
+    bench.editor->addPhotos({bench.photoFile("a.jpg", 10, 20, 20)}, false, false);
+    bench.runner.runNext();  // the load
+    ASSERT_TRUE(bench.editor->facePhoto());
+    ASSERT_EQ(bench.runner.pendingCount(), 1u);  // the driver images
+    EXPECT_TRUE(bench.editor->isWorking());
+    bench.runner.runNext();
+    EXPECT_FALSE(bench.editor->driverImages().empty());
+    EXPECT_FALSE(bench.editor->isWorking());
+
+    // A rendering dropped for a newer face photo still ends its work.
+    bench.editor->renderDriverImages();
+    bench.editor->setFacePhoto(bench.editor->facePhoto());
+    EXPECT_TRUE(bench.editor->isWorking());
+    bench.runner.runAll();
+    EXPECT_FALSE(bench.editor->isWorking());
 }
 
 TEST(PhotoRoleChanges, AProfileOnARevolvedBodyChangesNothing) {

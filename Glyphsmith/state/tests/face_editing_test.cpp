@@ -76,12 +76,33 @@ TEST(FaceSize, AFlatPolygonCannotBeStretchedOutOfNothing) {
     EXPECT_EQ(models.count(), 0);
 }
 
-TEST(FaceSize, SettingTheCurrentWidthSignalsOnce) {
+TEST(FaceSize, SettingTheCurrentWidthSignalsNothing) {
     DriverEditor editor(roundedRectangleModel(80, 40));
     QSignalSpy models(&editor, &DriverEditor::modelChanged);
     editor.setFaceWidth(80);
-    EXPECT_EQ(models.count(), 1);
+    EXPECT_EQ(models.count(), 0);
     EXPECT_EQ(editor.model(), roundedRectangleModel(80, 40));
+}
+
+TEST(ModelOperations, ThoseThatChangeNothingSignalNothing) {
+    const IconModel start = roundedRectangleModel(80, 40);
+    const std::vector<std::pair<const char*, std::function<void(DriverEditor&)>>> operations{
+        {"same depth", [](DriverEditor& e) { e.setDepth(e.depth()); }},
+        {"same height", [](DriverEditor& e) { e.setFaceHeight(40); }},
+        {"same radius", [](DriverEditor& e) { e.setFaceShapeParameter(e.faceShapeParameter()); }},
+        {"no bevel again", [](DriverEditor& e) { e.setHasBevel(false); }},
+        {"brand camera again", [](DriverEditor& e) { e.setUsesBrandCamera(true); }},
+        {"same part turn", [](DriverEditor& e) { e.setPartTurn(0, 0); }},
+        {"same part offset", [](DriverEditor& e) { e.setPartOffset(0, 0, 0, 0); }},
+        {"same model", [&](DriverEditor& e) { e.setModel(start); }},
+    };
+    for (const auto& [name, operation] : operations) {
+        DriverEditor editor(start);
+        QSignalSpy models(&editor, &DriverEditor::modelChanged);
+        operation(editor);
+        EXPECT_EQ(editor.model(), start) << name;
+        EXPECT_EQ(models.count(), 0) << name;
+    }
 }
 
 TEST(FaceDepth, IsClampedToZeroToTenThousand) {

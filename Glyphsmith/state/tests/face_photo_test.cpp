@@ -249,6 +249,29 @@ TEST_F(CornerFit, AFitForAnotherPhotoOrOtherCornersIsDropped) {
     EXPECT_EQ(editor->model(), roundedRectangleModel(80, 50));
 }
 
+TEST_F(CornerFit, BothFitsCountAsWorkUntilTheyEnd) {
+    services->cornerRadiusAnswer = std::optional<double>(0.1);
+    services->bestFitAnswer = photo_analysis::FaceFit{
+        photo_analysis::FaceFit::Kind::ellipse, FaceShape::ellipse(400, 200), {500, 400}, 0.3, 1.5};
+    auto editor = editorWith(roundedRectangleModel(80, 50));
+    QSignalSpy working(editor.get(), &DriverEditor::isWorkingChanged);
+    editor->setCorners(rectangleCorners);
+    editor->fitFaceToCorners();
+    editor->fitFaceOutline();
+    EXPECT_TRUE(editor->isWorking());
+    runner.runNext();
+    EXPECT_TRUE(editor->isWorking());
+    runner.runNext();
+    EXPECT_FALSE(editor->isWorking());
+    EXPECT_EQ(working.count(), 2);
+
+    // A fit dropped for another photo ends its work too.
+    editor->fitFaceOutline();
+    editor->setFacePhoto(photo);
+    runner.runAll();
+    EXPECT_FALSE(editor->isWorking());
+}
+
 TEST_F(CornerFit, TheFitTakesTheHeightEnteredWhileItRan) {
     services->cornerRadiusAnswer = std::optional<double>(0.1);
     auto editor = editorWith(roundedRectangleModel(80, 50));

@@ -29,7 +29,7 @@ SubjectMask boxMask(int w, int h, int canvas = 40) {
 LoadedPhoto photoWith(SubjectMask mask, std::optional<double> coverage = std::nullopt) {
     LoadedPhoto photo;
     photo.id = QUuid::createUuid();
-    photo.mask = std::move(mask);
+    photo.mask = std::make_shared<const SubjectMask>(std::move(mask));
     photo.faceCoverage = coverage;
     return photo;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
+#include <QPointer>
 #include <QSignalSpy>
 
 #include "glyphsmith_state/free_icon.hpp"
@@ -344,6 +345,86 @@ TEST(ProjectStore, ObservedFieldsSignalOnlyChanges) {
     EXPECT_EQ(error.count(), 2);
     EXPECT_EQ(discard.count(), 1);
     EXPECT_EQ(selection.count(), 0);
+}
+
+// What a view bound to currentEditor sees: each signal it may hear reads the
+// current editor, and the editor it was bound to must still be alive.
+struct CurrentEditorWatch {
+    ProjectStore& store;
+    std::vector<std::uint64_t> seenOnChange;
+    std::vector<std::uint64_t> seenOnOtherSignals;
+    QPointer<DriverEditor> bound;
+    bool boundAliveOnChange = true;
+
+    explicit CurrentEditorWatch(ProjectStore& s) : store(s), bound(&s.currentEditor()) {
+        QObject::connect(&store, &ProjectStore::currentEditorChanged, [this] {
+            boundAliveOnChange = boundAliveOnChange && !bound.isNull();
+            seenOnChange.push_back(store.currentEditor().serial());
+            bound = &store.currentEditor();
+        });
+        for (auto signal : {&ProjectStore::appChanged, &ProjectStore::selectedDriverIDChanged,
+                            &ProjectStore::editorsChanged, &ProjectStore::statesChanged})
+            QObject::connect(&store, signal, [this] { seenOnOtherSignals.push_back(store.currentEditor().serial()); });
+    }
+};
+
+TEST(CurrentEditor, ChangesOnceTheSelectedEditorIsMade) {
+    DoubledStore doubled;
+    doubled.addApp("/p/app", {"alpha", "beta"});
+    ProjectStore& store = *doubled.store;
+    store.openHomeyApp(QStringLiteral("/p/app"));
+    CurrentEditorWatch watch(store);
+    store.setSelectedDriverID(std::string("beta"));
+    const std::uint64_t beta = store.editors().at("beta")->serial();
+    EXPECT_EQ(watch.seenOnChange, std::vector<std::uint64_t>{beta});
+    for (std::uint64_t seen : watch.seenOnOtherSignals) EXPECT_EQ(seen, beta);
+
+    // The same selection again, or none, tells once per change.
+    store.setSelectedDriverID(std::string("beta"));
+    EXPECT_EQ(watch.seenOnChange.size(), 1u);
+    store.setSelectedDriverID(std::nullopt);
+    EXPECT_EQ(watch.seenOnChange, (std::vector<std::uint64_t>{beta, store.freeEditor().serial()}));
+}
+
+TEST(CurrentEditor, ASecondProjectWithTheSameFirstDriverIsAnotherEditor) {
+    DoubledStore doubled;
+    doubled.addApp("/p/one", {"alpha"});
+    doubled.addApp("/p/two", {"alpha", "beta"});
+    ProjectStore& store = *doubled.store;
+    store.openHomeyApp(QStringLiteral("/p/one"));
+    QPointer<DriverEditor> first = &store.currentEditor();
+    CurrentEditorWatch watch(store);
+
+    store.openHomeyApp(QStringLiteral("/p/two"));
+    const std::uint64_t second = store.currentEditor().serial();
+    EXPECT_EQ(watch.seenOnChange, std::vector<std::uint64_t>{second});
+    // Never the last project's editor, which stayed alive until it was told.
+    for (std::uint64_t seen : watch.seenOnOtherSignals) EXPECT_EQ(seen, second);
+    EXPECT_TRUE(watch.boundAliveOnChange);
+    EXPECT_TRUE(first.isNull());
+
+    store.closeProject();
+    EXPECT_EQ(watch.seenOnChange, (std::vector<std::uint64_t>{second, store.freeEditor().serial()}));
+    EXPECT_TRUE(watch.boundAliveOnChange);
+
+    // From no project to a project without drivers: still the free editor, nothing told.
+    doubled.addApp("/p/empty", {});
+    store.openHomeyApp(QStringLiteral("/p/empty"));
+    EXPECT_EQ(watch.seenOnChange.size(), 2u);
+}
+
+TEST(CurrentEditor, EditorsAreToldApartBySerialNotAddress) {
+    DoubledStore doubled;
+    doubled.addApp("/p/app", {"alpha"});
+    ProjectStore& store = *doubled.store;
+    store.openHomeyApp(QStringLiteral("/p/app"));
+    const ReportKey before = store.reportKey(store.currentEditor());
+    // The same project again: equal models, perhaps the same address.
+    store.openHomeyApp(QStringLiteral("/p/app"));
+    const ReportKey after = store.reportKey(store.currentEditor());
+    EXPECT_EQ(after.model, before.model);
+    EXPECT_NE(after, before);
+    EXPECT_NE(store.currentEditor().serial(), store.freeEditor().serial());
 }
 
 TEST(ProjectStore, LanguageCodeOfTheDefaultLocale) {

@@ -10,7 +10,7 @@
 // photo and the loaded photos, which signal on every assignment. Each model
 // operation signals modelChanged once, and an operation that changes nothing
 // (an index out of range, a refused value, a face edit on a model whose main
-// body is not extruded) signals nothing. No operation reports an error.
+// body is not extruded, a value the model already has) signals nothing. No operation reports an error.
 
 #include <QByteArray>
 #include <QList>
@@ -30,6 +30,7 @@
 #include "glyphsmith_state/loaded_photo.hpp"
 #include "glyphsmith_state/photo_services.hpp"
 #include "glyphsmith_state/proposed_detail.hpp"
+#include "glyphsmith_state/task_runner.hpp"
 #include "homey_project/compliance_report.hpp"
 #include "homey_project/driver_image_check.hpp"
 #include "icon_geometry/bezier_path.hpp"
@@ -58,6 +59,10 @@ public:
 
     const PhotoWork& photoWork() const { return photoWork_; }
 
+    // Tells this editor from every other one made in this process, also from
+    // one made later at the same address.
+    std::uint64_t serial() const { return serial_; }
+
     // ----- Observed fields -----
 
     const icon_geometry::IconModel& model() const { return model_; }
@@ -75,8 +80,11 @@ public:
     // The face photo's file extension, naming the stored source photo; "png" at first.
     const QString& facePhotoExtension() const { return facePhotoExtension_; }
     void setFacePhotoExtension(QString extension);
-    // The subject mask of the face photo.
-    const std::optional<photo_analysis::SubjectMask>& faceMask() const { return *faceMask_; }
+    // The subject mask of the face photo; null without one. Shared, never copied:
+    // a new mask replaces the pointer.
+    const SharedMask& faceMask() const { return faceMask_; }
+    void setFaceMask(SharedMask mask);
+    // A mask made by the caller, shared from now on.
     void setFaceMask(std::optional<photo_analysis::SubjectMask> mask);
     // Depth ÷ face height read from a profile photo.
     std::optional<double> profileDepthRatio() const { return profileDepthRatio_; }
@@ -103,9 +111,9 @@ public:
     // The last compliance report.
     const std::optional<homey_project::ComplianceReport>& report() const { return report_; }
     void setReport(std::optional<homey_project::ComplianceReport> report);
-    // A photo operation is running.
+    // A photo operation is running: a load, a detection, a profile import, a face
+    // fit or the rendering of the driver images.
     bool isWorking() const { return isWorking_; }
-    void setWorking(bool working);
     // The last failure, shown in the "Erreur" alert.
     const std::optional<AppError>& error() const { return error_; }
     void setError(std::optional<AppError> error);
@@ -123,7 +131,6 @@ public:
     void setLoadedPhotos(std::vector<LoadedPhoto> photos);
     // Generation counter of photo loading.
     int photoLoad() const { return photoLoad_; }
-    void setPhotoLoad(int generation);
     // The model and the face photo bytes as last written or loaded.
     const icon_geometry::IconModel& savedModel() const { return savedModel_; }
     void setSavedModel(icon_geometry::IconModel model);
@@ -286,6 +293,7 @@ public:
     // Flips whether the proposal nearest to a photo point, within the tolerance
     // (photo pixels), is kept; false when none is that near.
     bool toggleProposalNear(icon_geometry::Vector2 point, double tolerance);
+    // Keeps or drops every proposal, signalling once.
     void setAllProposalsKept(bool kept);
     // Appends the kept proposals' details to the main body and clears the
     // proposals; nothing while the main body is not extruded.
@@ -329,8 +337,8 @@ signals:
     void savedPhotoDataChanged();
 
 private:
-    template <class T>
-    void assign(T& field, T value, void (DriverEditor::*changed)());
+    void setWorking(bool working);
+    void setPhotoLoad(int generation);
     // Applies the change to a copy of the model and stores it, signalling once,
     // when the result still reads back as a model; otherwise nothing happens.
     template <class Change>
@@ -350,22 +358,25 @@ private:
                         std::function<void(bool applied)> done);
     void updateWorking();
     void applyProfileRatio(std::optional<double> ratio);
+    void applyOutlineFit(std::uint64_t revision, TaskOutcome<std::optional<photo_analysis::FaceFit>> outcome);
     bool loadInFlight_ = false;
     int detectionsInFlight_ = 0;
     int profileImportsInFlight_ = 0;
+    int fitsInFlight_ = 0;
+    int renderingsInFlight_ = 0;
     // The figures of the loaded photos' masks, by photo id.
     std::map<QUuid, MaskFigures> photoFigures_;
 
+    std::uint64_t serial_;
     PhotoWork photoWork_;
     icon_geometry::IconModel model_;
     std::optional<photo_analysis::Photo> facePhoto_;
     std::uint64_t facePhotoRevision_ = 0;
     std::optional<QByteArray> facePhotoData_;
     QString facePhotoExtension_ = QStringLiteral("png");
-    // Shared with the work in flight, which reads it away from the main thread
-    // without a copy: a new mask replaces the pointer, a mask never changes.
-    using SharedMask = std::shared_ptr<const std::optional<photo_analysis::SubjectMask>>;
-    SharedMask faceMask_ = std::make_shared<const std::optional<photo_analysis::SubjectMask>>();
+    // Shared with the loaded photos and the work in flight, which reads it away
+    // from the main thread.
+    SharedMask faceMask_;
     mutable std::optional<std::optional<icon_geometry::Rect>> faceMaskBox_;
     std::optional<double> profileDepthRatio_;
     std::vector<icon_geometry::Vector2> corners_;

@@ -4,12 +4,17 @@
 #include <QUrl>
 #include <QUuid>
 #include <array>
+#include <memory>
 #include <optional>
 
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/subject_mask.hpp"
 
 namespace glyphsmith_state {
+
+// A subject mask as the editor keeps it: made once, never changed, shared by
+// the loaded photos, the face photo and the work in flight without a copy.
+using SharedMask = std::shared_ptr<const photo_analysis::SubjectMask>;
 
 // A photo of the device the user gave a driver's editor, with what it is used for.
 struct LoadedPhoto {
@@ -24,7 +29,8 @@ struct LoadedPhoto {
     photo_analysis::Photo photo;
     // The file's bytes as read; they become the face photo's bytes when this is the face.
     QByteArray data;
-    photo_analysis::SubjectMask mask;
+    // Never null for a loaded photo.
+    SharedMask mask;
     // Share of the subject covered by the face quadrilateral found on the photo.
     std::optional<double> faceCoverage;
     Role role = Role::spare;

@@ -15,6 +15,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -126,6 +127,8 @@ public:
     // ----- The project -----
 
     // The selected driver's editor in an open project, else the free editor.
+    // Never an editor on its way out: while a project opens or closes, it is
+    // already the new one.
     DriverEditor& currentEditor() const;
     // The driver of the open project whose id is selected.
     std::optional<homey_project::HomeyDriver> selectedDriver() const;
@@ -205,16 +208,26 @@ signals:
     void pendingWriteChanged();
     void lastWrittenChanged();
     void pendingDiscardChanged();
+    // currentEditor is another editor: emitted once the selection, the project
+    // and the editors have settled, once per change, also when a newly opened
+    // project's driver has the id of the last one's. The editor it replaces, when
+    // it goes, goes after this signal.
+    void currentEditorChanged();
 
 private:
-    template <class T>
-    void assign(T& field, T value, void (ProjectStore::*changed)());
-    void setApp(std::optional<homey_project::HomeyApp> app);
     void setStates(States states);
     void setRecentProjects(QStringList folders);
     void setEditors(Editors editors);
     void setLastWritten(PlannedWrites written);
     void makeSelectedEditor();
+    // Emits currentEditorChanged when currentEditor is not the one last told of.
+    void announceCurrentEditor();
+    // Makes `app` (or none) the open project with the camera and states,
+    // dropping the editors and selecting its first driver, and only then tells
+    // of it all: a slot sees the new project whole.
+    void replaceProject(std::optional<homey_project::HomeyApp> app, icon_geometry::Camera camera);
+    // The driver's editor from the project's sources, not kept yet.
+    std::shared_ptr<DriverEditor> buildDriverEditor(const homey_project::HomeyDriver& driver);
     std::shared_ptr<DriverEditor> newEditor(icon_geometry::IconModel model) const;
     // The driver id under which the editor is kept; nothing for the free editor
     // or an editor no longer kept.
@@ -254,7 +267,10 @@ private:
 
     // The package behind `pendingWrite`, for the driver it was planned for.
     std::unique_ptr<PlannedPackage> plannedPackage_;
-    std::unordered_map<const DriverEditor*, ReportRequests> reportRequests_;
+    // By editor serial.
+    std::unordered_map<std::uint64_t, ReportRequests> reportRequests_;
+    // The serial of the editor currentEditorChanged last told of.
+    std::uint64_t announcedEditor_ = 0;
 };
 
 }  // namespace glyphsmith_state

@@ -5,6 +5,7 @@
 // the key changes, and a report is current while its key still holds.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 
 #include "icon_geometry/camera.hpp"
@@ -12,11 +13,11 @@
 
 namespace glyphsmith_state {
 
-class DriverEditor;
-
 struct ReportKey {
-    // Identity, not contents: two editors with equal models are different keys.
-    const DriverEditor* editor = nullptr;
+    // The editor's serial: identity, not contents, so two editors with equal
+    // models are different keys, and so is an editor made later at the address
+    // of one that is gone.
+    std::uint64_t editor = 0;
     icon_geometry::IconModel model;
     icon_geometry::Camera brand;
     // The editor's driverImagesRevision: three new images in place of three old

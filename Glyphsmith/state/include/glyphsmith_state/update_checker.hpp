@@ -71,8 +71,6 @@ signals:
     void checksAtLaunchChanged();
 
 private:
-    template <class T>
-    void assign(T& field, T value, void (UpdateChecker::*changed)());
     void setChecking(bool checking);
     void finishCheck(bool interactive, VersionData data);
 

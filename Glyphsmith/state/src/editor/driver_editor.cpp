@@ -1,5 +1,7 @@
 #include "glyphsmith_state/driver_editor.hpp"
 
+#include <atomic>
+
 #include "icon_geometry/icon_svg.hpp"
 #include "model_edits.hpp"
 
@@ -16,6 +18,12 @@ namespace {
 // Where a moved detail may go, in face millimetres.
 constexpr double maximumDetailCoordinate = 10000;
 
+std::uint64_t nextSerial() {
+    // Editors are made on the main thread, but a counter costs nothing to guard.
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
 std::optional<std::size_t> detailIndex(const ExtrudedBody& body, std::optional<int> index) {
     if (!index || *index < 0 || static_cast<std::size_t>(*index) >= body.details.size()) return std::nullopt;
     return static_cast<std::size_t>(*index);
@@ -26,12 +34,16 @@ std::optional<std::size_t> detailIndex(const ExtrudedBody& body, std::optional<i
 DriverEditor::DriverEditor(IconModel model, QObject* parent) : DriverEditor(std::move(model), PhotoWork{}, parent) {}
 
 DriverEditor::DriverEditor(IconModel model, PhotoWork work, QObject* parent)
-    : QObject(parent), photoWork_(std::move(work)), model_(model), savedModel_(std::move(model)) {}
+    : QObject(parent),
+      serial_(nextSerial()),
+      photoWork_(std::move(work)),
+      model_(model),
+      savedModel_(std::move(model)) {}
 
 // ----- Observed fields -----
 
 void DriverEditor::setModel(IconModel model) {
-    assign(model_, std::move(model), &DriverEditor::modelChanged);
+    assignObserved(*this, model_, std::move(model), &DriverEditor::modelChanged);
 }
 void DriverEditor::setFacePhoto(std::optional<photo_analysis::Photo> photo) {
     assertMainThread(this);
@@ -39,15 +51,20 @@ void DriverEditor::setFacePhoto(std::optional<photo_analysis::Photo> photo) {
     ++facePhotoRevision_;
     emit facePhotoChanged();
 }
-void DriverEditor::setFaceMask(std::optional<photo_analysis::SubjectMask> mask) {
+void DriverEditor::setFaceMask(SharedMask mask) {
     assertMainThread(this);
-    if (mask == *faceMask_) return;
-    faceMask_ = std::make_shared<const std::optional<photo_analysis::SubjectMask>>(std::move(mask));
+    // Two masks are compared by their contents only when they are not the same one.
+    const bool same = mask == faceMask_ || (mask && faceMask_ && *mask == *faceMask_);
+    if (same) return;
+    faceMask_ = std::move(mask);
     faceMaskBox_.reset();
     emit faceMaskChanged();
 }
+void DriverEditor::setFaceMask(std::optional<photo_analysis::SubjectMask> mask) {
+    setFaceMask(mask ? std::make_shared<const photo_analysis::SubjectMask>(std::move(*mask)) : nullptr);
+}
 void DriverEditor::setProposals(std::vector<ProposedDetail> proposals) {
-    assign(proposals_, std::move(proposals), &DriverEditor::proposalsChanged);
+    assignObserved(*this, proposals_, std::move(proposals), &DriverEditor::proposalsChanged);
 }
 void DriverEditor::setLoadedPhotos(std::vector<LoadedPhoto> photos) {
     assertMainThread(this);
@@ -55,22 +72,22 @@ void DriverEditor::setLoadedPhotos(std::vector<LoadedPhoto> photos) {
     emit loadedPhotosChanged();
 }
 void DriverEditor::setFacePhotoData(std::optional<QByteArray> data) {
-    assign(facePhotoData_, std::move(data), &DriverEditor::facePhotoDataChanged);
+    assignObserved(*this, facePhotoData_, std::move(data), &DriverEditor::facePhotoDataChanged);
 }
 void DriverEditor::setFacePhotoExtension(QString extension) {
-    assign(facePhotoExtension_, std::move(extension), &DriverEditor::facePhotoExtensionChanged);
+    assignObserved(*this, facePhotoExtension_, std::move(extension), &DriverEditor::facePhotoExtensionChanged);
 }
 void DriverEditor::setProfileDepthRatio(std::optional<double> ratio) {
-    assign(profileDepthRatio_, ratio, &DriverEditor::profileDepthRatioChanged);
+    assignObserved(*this, profileDepthRatio_, ratio, &DriverEditor::profileDepthRatioChanged);
 }
 void DriverEditor::setCorners(std::vector<Vector2> corners) {
-    assign(corners_, std::move(corners), &DriverEditor::cornersChanged);
+    assignObserved(*this, corners_, std::move(corners), &DriverEditor::cornersChanged);
 }
 void DriverEditor::setKeepEnteredAspect(bool keep) {
-    assign(keepEnteredAspect_, keep, &DriverEditor::keepEnteredAspectChanged);
+    assignObserved(*this, keepEnteredAspect_, keep, &DriverEditor::keepEnteredAspectChanged);
 }
 void DriverEditor::setTool(PhotoTool tool) {
-    assign(tool_, tool, &DriverEditor::toolChanged);
+    assignObserved(*this, tool_, tool, &DriverEditor::toolChanged);
 }
 void DriverEditor::setDriverImages(DriverImages images) {
     assertMainThread(this);
@@ -80,31 +97,31 @@ void DriverEditor::setDriverImages(DriverImages images) {
     emit driverImagesChanged();
 }
 void DriverEditor::setImageWarnings(std::vector<homey_project::DriverImageIssue> warnings) {
-    assign(imageWarnings_, std::move(warnings), &DriverEditor::imageWarningsChanged);
+    assignObserved(*this, imageWarnings_, std::move(warnings), &DriverEditor::imageWarningsChanged);
 }
 void DriverEditor::setReport(std::optional<homey_project::ComplianceReport> report) {
-    assign(report_, std::move(report), &DriverEditor::reportChanged);
+    assignObserved(*this, report_, std::move(report), &DriverEditor::reportChanged);
 }
 void DriverEditor::setWorking(bool working) {
-    assign(isWorking_, working, &DriverEditor::isWorkingChanged);
+    assignObserved(*this, isWorking_, working, &DriverEditor::isWorkingChanged);
 }
 void DriverEditor::setError(std::optional<AppError> error) {
-    assign(error_, std::move(error), &DriverEditor::errorChanged);
+    assignObserved(*this, error_, std::move(error), &DriverEditor::errorChanged);
 }
 void DriverEditor::setSelectedDetail(std::optional<int> index) {
-    assign(selectedDetail_, index, &DriverEditor::selectedDetailChanged);
+    assignObserved(*this, selectedDetail_, index, &DriverEditor::selectedDetailChanged);
 }
 void DriverEditor::setSelectedPart(std::optional<int> index) {
-    assign(selectedPart_, index, &DriverEditor::selectedPartChanged);
+    assignObserved(*this, selectedPart_, index, &DriverEditor::selectedPartChanged);
 }
 void DriverEditor::setPhotoLoad(int generation) {
-    assign(photoLoad_, generation, &DriverEditor::photoLoadChanged);
+    assignObserved(*this, photoLoad_, generation, &DriverEditor::photoLoadChanged);
 }
 void DriverEditor::setSavedModel(IconModel model) {
-    assign(savedModel_, std::move(model), &DriverEditor::savedModelChanged);
+    assignObserved(*this, savedModel_, std::move(model), &DriverEditor::savedModelChanged);
 }
 void DriverEditor::setSavedPhotoData(std::optional<QByteArray> data) {
-    assign(savedPhotoData_, std::move(data), &DriverEditor::savedPhotoDataChanged);
+    assignObserved(*this, savedPhotoData_, std::move(data), &DriverEditor::savedPhotoDataChanged);
 }
 
 bool DriverEditor::hasUnwrittenChanges() const {

@@ -112,7 +112,7 @@ std::optional<Vector2> DriverEditor::facePoint(double x, double y) const {
 }
 
 const std::optional<Rect>& DriverEditor::faceMaskBox() const {
-    if (!faceMaskBox_) faceMaskBox_ = *faceMask_ ? (*faceMask_)->boundingBox() : std::nullopt;
+    if (!faceMaskBox_) faceMaskBox_ = faceMask_ ? faceMask_->boundingBox() : std::nullopt;
     return *faceMaskBox_;
 }
 
@@ -136,18 +136,20 @@ void DriverEditor::fitFaceToCorners() {
                                                     clampedCornerRadius(radiusShare * height));
         });
     };
-    if (!*faceMask_) {
+    if (!faceMask_) {
         apply(0);
         return;
     }
     if (!photoWork_.isAvailable()) return;
     const std::uint64_t revision = facePhotoRevision_;
     const std::vector<Vector2> fittedCorners = corners_;
+    ++fitsInFlight_;
+    updateWorking();
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
         [services = photoWork_.services, mask = faceMask_, toFace = r->photoToFace, a] {
             std::vector<Vector2> kept;
-            for (const Vector2& p : services->boundaryPoints(**mask)) {
+            for (const Vector2& p : services->boundaryPoints(*mask)) {
                 const Vector2 f = toFace.apply(p);
                 // A NaN fails both tests.
                 if (std::abs(f.x) <= 0.5 * a * keptPointMargin && std::abs(f.y) <= 0.5 * keptPointMargin)
@@ -156,44 +158,54 @@ void DriverEditor::fitFaceToCorners() {
             return services->cornerRadius(kept, a, 1).value_or(fallbackCornerRadius);
         },
         [this, revision, fittedCorners, apply](TaskOutcome<double> outcome) {
+            --fitsInFlight_;
             // Another photo, or other corners, have been fitted meanwhile.
-            if (revision != facePhotoRevision_ || fittedCorners != corners_) return;
-            apply(outcome.hasValue() ? outcome.value() : fallbackCornerRadius);
+            if (revision == facePhotoRevision_ && fittedCorners == corners_)
+                apply(outcome.hasValue() ? outcome.value() : fallbackCornerRadius);
+            updateWorking();
         });
 }
 
 void DriverEditor::fitFaceOutline() {
     assertMainThread(this);
-    if (!*faceMask_) {
+    if (!faceMask_) {
         setError(AppError::noPhoto());
         return;
     }
     if (!model_.hasExtrudedPrimaryBody()) return;
     if (!photoWork_.isAvailable()) return;
     const std::uint64_t revision = facePhotoRevision_;
+    ++fitsInFlight_;
+    updateWorking();
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
         [services = photoWork_.services, mask = faceMask_] {
-            return services->bestFit(services->boundaryPoints(**mask));
+            return services->bestFit(services->boundaryPoints(*mask));
         },
         [this, revision](TaskOutcome<std::optional<photo_analysis::FaceFit>> outcome) {
-            if (revision != facePhotoRevision_) return;
-            // The height entered while the fit ran is kept.
-            const double height = faceHeight();
-            std::optional<FaceShape> face;
-            if (outcome.hasValue() && outcome.value()) {
-                FaceShape fitted = outcome.value()->shape;
-                // The exponent first: the outline's height depends on it.
-                if (auto* s = std::get_if<FaceShape::Superellipse>(&fitted.value))
-                    s->exponent = clampedExponent(s->exponent);
-                face = scaledFit(fitted, height / outlineBox(fitted).height);
-            }
-            if (!face) {
-                setError(AppError::noPhoto());
-                return;
-            }
-            changeMainBody([&](ExtrudedBody& body) { body.face = *face; });
+            --fitsInFlight_;
+            applyOutlineFit(revision, std::move(outcome));
+            updateWorking();
         });
+}
+
+void DriverEditor::applyOutlineFit(std::uint64_t revision,
+                                   TaskOutcome<std::optional<photo_analysis::FaceFit>> outcome) {
+    if (revision != facePhotoRevision_) return;
+    // The height entered while the fit ran is kept.
+    const double height = faceHeight();
+    std::optional<FaceShape> face;
+    if (outcome.hasValue() && outcome.value()) {
+        FaceShape fitted = outcome.value()->shape;
+        // The exponent first: the outline's height depends on it.
+        if (auto* s = std::get_if<FaceShape::Superellipse>(&fitted.value)) s->exponent = clampedExponent(s->exponent);
+        face = scaledFit(fitted, height / outlineBox(fitted).height);
+    }
+    if (!face) {
+        setError(AppError::noPhoto());
+        return;
+    }
+    changeMainBody([&](ExtrudedBody& body) { body.face = *face; });
 }
 
 // ----- The profile import -----
@@ -204,7 +216,7 @@ void DriverEditor::loadPickedPhoto(const QUrl& url) {
     struct Profile {
         QByteArray bytes;
         Photo photo;
-        SubjectMask mask;
+        SharedMask mask;
         MaskFigures figures;
     };
     ++profileImportsInFlight_;
@@ -216,9 +228,9 @@ void DriverEditor::loadPickedPhoto(const QUrl& url) {
             std::optional<QByteArray> bytes = services->readPhotoFile(path);
             if (!bytes) throw photo_analysis::PhotoAnalysisError::unreadableImage();
             Profile profile{*bytes, services->decodePhoto(*bytes), {}, {}};
-            profile.mask = services->subjectMask(profile.photo);
-            profile.figures = MaskFigures::of(profile.mask);
-            profile.figures.profileRatio = services->profileRatio(profile.mask);
+            profile.mask = std::make_shared<const SubjectMask>(services->subjectMask(profile.photo));
+            profile.figures = MaskFigures::of(*profile.mask);
+            profile.figures.profileRatio = services->profileRatio(*profile.mask);
             return profile;
         },
         [this, url](TaskOutcome<Profile> outcome) {
@@ -253,11 +265,13 @@ void DriverEditor::loadPickedPhoto(const QUrl& url) {
 
 void DriverEditor::renderDriverImages(std::function<void()> whenDone) {
     assertMainThread(this);
-    if (!facePhoto_ || !*faceMask_ || !photoWork_.isAvailable()) {
+    if (!facePhoto_ || !faceMask_ || !photoWork_.isAvailable()) {
         if (whenDone) whenDone();
         return;
     }
     const std::uint64_t revision = facePhotoRevision_;
+    ++renderingsInFlight_;
+    updateWorking();
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
         [services = photoWork_.services, photo = *facePhoto_, mask = faceMask_] {
@@ -265,7 +279,7 @@ void DriverEditor::renderDriverImages(std::function<void()> whenDone) {
             for (const homey_project::DriverImageSize size : homey_project::allDriverImageSizes) {
                 PhotoServices::DriverImage image;
                 try {
-                    image = services->renderDriverImage(photo, **mask, size);
+                    image = services->renderDriverImage(photo, *mask, size);
                 } catch (...) {
                     // A size that cannot be drawn is left out; the others still come.
                     continue;
@@ -278,12 +292,17 @@ void DriverEditor::renderDriverImages(std::function<void()> whenDone) {
             return rendered;
         },
         [this, revision, whenDone = std::move(whenDone)](TaskOutcome<RenderedImages> outcome) {
+            --renderingsInFlight_;
             // The images of a replaced face photo would be written beside the new one.
-            if (revision != facePhotoRevision_) return;
+            if (revision != facePhotoRevision_) {
+                updateWorking();
+                return;
+            }
             if (outcome.hasValue()) {
                 setDriverImages(std::move(outcome.value().images));
                 setImageWarnings(std::move(outcome.value().warnings));
             }
+            updateWorking();
             if (whenDone) whenDone();
         });
 }

@@ -1,4 +1,5 @@
 #include <QFile>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -33,7 +34,7 @@ double faceScore(const LoadedPhoto& photo, const DriverEditor::MaskFigures& figu
     if (photo.faceCoverage) return *photo.faceCoverage + 1;
     const std::optional<icon_geometry::Rect>& box = figures.box;
     if (box && box->width > 0 && box->height > 0) {
-        const double maskArea = static_cast<double>(photo.mask.width) * static_cast<double>(photo.mask.height);
+        const double maskArea = static_cast<double>(photo.mask->width) * static_cast<double>(photo.mask->height);
         return figures.coverageShare * maskArea / (box->width * box->height);
     }
     return 0;
@@ -113,7 +114,7 @@ DriverEditor::MaskFigures DriverEditor::MaskFigures::of(const SubjectMask& mask)
 
 void DriverEditor::assignPhotoRoles(std::vector<LoadedPhoto>& photos, bool firstIsFace, double faceAspect) {
     std::vector<MaskFigures> figures;
-    for (const LoadedPhoto& photo : photos) figures.push_back(MaskFigures::of(photo.mask));
+    for (const LoadedPhoto& photo : photos) figures.push_back(MaskFigures::of(*photo.mask));
     assignRoles(photos, figures, firstIsFace, faceAspect);
 }
 
@@ -171,11 +172,12 @@ void DriverEditor::loadPhotosThen(const QList<QUrl>& urls, bool firstIsFace, boo
                 file.photo.url = url;
                 file.photo.photo = services->decodePhoto(*bytes);
                 file.photo.data = std::move(*bytes);
-                file.photo.mask = services->subjectMask(file.photo.photo);
-                file.photo.faceCoverage = faceCoverage(services->faceCorners(file.photo.photo, file.photo.mask),
-                                                       file.photo.photo, file.photo.mask);
-                file.figures = MaskFigures::of(file.photo.mask);
-                file.figures.profileRatio = services->profileRatio(file.photo.mask);
+                file.photo.mask = std::make_shared<const SubjectMask>(services->subjectMask(file.photo.photo));
+                const SubjectMask& mask = *file.photo.mask;
+                file.photo.faceCoverage =
+                    faceCoverage(services->faceCorners(file.photo.photo, mask), file.photo.photo, mask);
+                file.figures = MaskFigures::of(mask);
+                file.figures.profileRatio = services->profileRatio(mask);
                 return file;
             },
             [this, batch, index, generation, firstIsFace, thenDetect, done](TaskOutcome<AnalysedFile> outcome) {
@@ -191,7 +193,8 @@ void DriverEditor::loadPhotosThen(const QList<QUrl>& urls, bool firstIsFace, boo
                     return;
                 }
                 loadInFlight_ = false;
-                updateWorking();
+                // Told once what follows the load (the driver images, a detection) has started.
+                const auto settle = qScopeGuard([this] { updateWorking(); });
                 std::vector<LoadedPhoto> photos;
                 std::vector<MaskFigures> figures;
                 std::optional<AppError> lastFailure;
@@ -285,8 +288,8 @@ void DriverEditor::applyPhotoRoles(bool thenDetect) {
             photoWork_.runner->run(
                 TaskPriority::userInitiated, this,
                 [services = photoWork_.services, mask = profile->mask] {
-                    MaskFigures figures = MaskFigures::of(mask);
-                    figures.profileRatio = services->profileRatio(mask);
+                    MaskFigures figures = MaskFigures::of(*mask);
+                    figures.profileRatio = services->profileRatio(*mask);
                     return figures;
                 },
                 [this, id = profile->id](TaskOutcome<MaskFigures> outcome) {
@@ -333,7 +336,8 @@ void DriverEditor::applyProfileRatio(std::optional<double> ratio) {
 }
 
 void DriverEditor::updateWorking() {
-    setWorking(loadInFlight_ || detectionsInFlight_ > 0 || profileImportsInFlight_ > 0);
+    setWorking(loadInFlight_ || detectionsInFlight_ > 0 || profileImportsInFlight_ > 0 || fitsInFlight_ > 0 ||
+               renderingsInFlight_ > 0);
 }
 
 }  // namespace glyphsmith_state

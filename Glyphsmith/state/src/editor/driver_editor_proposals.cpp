@@ -55,7 +55,7 @@ using DetectionResult = std::optional<std::vector<ProposedDetail>>;
 
 void DriverEditor::detectDetails(bool silent) {
     assertMainThread(this);
-    if (!facePhoto_ || !*faceMask_ || !model_.hasExtrudedPrimaryBody() || !photoWork_.isAvailable()) {
+    if (!facePhoto_ || !faceMask_ || !model_.hasExtrudedPrimaryBody() || !photoWork_.isAvailable()) {
         if (!silent) setError(AppError::noPhoto());
         return;
     }
@@ -75,7 +75,7 @@ void DriverEditor::detectDetails(bool silent) {
         [services = photoWork_.services, photo = *facePhoto_, mask = faceMask_, knownCorners, forcedAspect,
          width = box.width, height = box.height]() -> DetectionResult {
             const std::optional<photo_analysis::FeatureDetection::Face> face =
-                services->findFace(photo, **mask, knownCorners, forcedAspect);
+                services->findFace(photo, *mask, knownCorners, forcedAspect);
             if (!face) return std::nullopt;
             std::vector<ProposedDetail> proposals;
             for (const photo_analysis::DetectedFeature& feature : services->detectFeatures(face->image, face->shape)) {
@@ -143,13 +143,9 @@ bool DriverEditor::toggleProposalNear(Vector2 point, double tolerance) {
 }
 
 void DriverEditor::setAllProposalsKept(bool kept) {
-    // One change per proposal, in order, as a user's clicks would make them.
-    for (std::size_t i = 0; i < proposals_.size(); ++i) {
-        if (proposals_[i].isKept == kept) continue;
-        std::vector<ProposedDetail> next = proposals_;
-        next[i].isKept = kept;
-        setProposals(std::move(next));
-    }
+    std::vector<ProposedDetail> next = proposals_;
+    for (ProposedDetail& proposal : next) proposal.isKept = kept;
+    setProposals(std::move(next));
 }
 
 void DriverEditor::addKeptProposals() {

@@ -7,7 +7,7 @@
 #include "glyphsmith_state/driver_editor.hpp"
 #include "icon_geometry/model_input.hpp"
 #include "icon_geometry/rect.hpp"
-#include "main_thread.hpp"
+#include "support/observed_field.hpp"
 
 namespace glyphsmith_state {
 
@@ -54,14 +54,6 @@ inline double clampedExponent(double value) {
     return clampedOr(value, 1.2, 100, 1.2);
 }
 
-template <class T>
-void DriverEditor::assign(T& field, T value, void (DriverEditor::*changed)()) {
-    assertMainThread(this);
-    if (field == value) return;
-    field = std::move(value);
-    emit(this->*changed)();
-}
-
 template <class Change>
 bool DriverEditor::changeModel(Change&& change) {
     assertMainThread(this);
@@ -70,6 +62,8 @@ bool DriverEditor::changeModel(Change&& change) {
     // The guarded input refuses what it cannot bound: a model saved beyond its
     // limits would read back as no model at all.
     if (!icon_geometry::ModelInput::isStorable(next)) return false;
+    // Accepted, but nothing to tell.
+    if (next == model_) return true;
     model_ = std::move(next);
     emit modelChanged();
     return true;

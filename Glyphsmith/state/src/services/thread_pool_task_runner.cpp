@@ -6,7 +6,7 @@
 #include <QMetaObject>
 #include <QPointer>
 
-#include "main_thread.hpp"
+#include "support/main_thread.hpp"
 
 namespace glyphsmith_state {
 

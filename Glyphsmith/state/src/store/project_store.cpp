@@ -14,9 +14,9 @@
 #include "glyphsmith_state/analysis_photo_services.hpp"
 #include "glyphsmith_state/project_sources.hpp"
 #include "homey_project/source_layout.hpp"
-#include "main_thread.hpp"
 #include "planned_package.hpp"
 #include "services/files.hpp"
+#include "support/observed_field.hpp"
 
 namespace glyphsmith_state {
 
@@ -53,6 +53,7 @@ ProjectStore::ProjectStore(RecentProjectsStoring& recents, FreeIconStoring* free
     std::optional<IconModel> storedFreeIcon;
     if (freeIcon_) storedFreeIcon = freeIcon_->load();
     freeEditor_ = newEditor(storedFreeIcon.value_or(freeIconStartingModel()));
+    announcedEditor_ = freeEditor_->serial();
 }
 
 ProjectStore::~ProjectStore() {
@@ -63,26 +64,20 @@ ProjectStore::~ProjectStore() {
 
 // ----- Observed fields -----
 
-template <class T>
-void ProjectStore::assign(T& field, T value, void (ProjectStore::*changed)()) {
-    assertMainThread(this);
-    if (field == value) return;
-    field = std::move(value);
-    emit(this->*changed)();
-}
-
-void ProjectStore::setApp(std::optional<HomeyApp> app) {
-    assign(app_, std::move(app), &ProjectStore::appChanged);
-}
 void ProjectStore::setStates(States states) {
-    assign(states_, std::move(states), &ProjectStore::statesChanged);
+    assignObserved(*this, states_, std::move(states), &ProjectStore::statesChanged);
 }
 void ProjectStore::setRecentProjects(QStringList folders) {
-    assign(recentProjects_, std::move(folders), &ProjectStore::recentProjectsChanged);
+    assignObserved(*this, recentProjects_, std::move(folders), &ProjectStore::recentProjectsChanged);
 }
 void ProjectStore::setSelectedDriverID(std::optional<std::string> id) {
-    assign(selectedDriverID_, std::move(id), &ProjectStore::selectedDriverIDChanged);
+    assertMainThread(this);
+    const bool differs = id != selectedDriverID_;
+    selectedDriverID_ = std::move(id);
+    // The editor first: a slot reading currentEditor finds the selected one.
     makeSelectedEditor();
+    if (differs) emit selectedDriverIDChanged();
+    announceCurrentEditor();
 }
 void ProjectStore::setEditors(Editors editors) {
     assertMainThread(this);
@@ -90,20 +85,20 @@ void ProjectStore::setEditors(Editors editors) {
     emit editorsChanged();
 }
 void ProjectStore::setBrandCamera(Camera camera) {
-    assign(brandCamera_, camera, &ProjectStore::brandCameraChanged);
+    assignObserved(*this, brandCamera_, camera, &ProjectStore::brandCameraChanged);
 }
 void ProjectStore::setError(std::optional<AppError> error) {
-    assign(error_, std::move(error), &ProjectStore::errorChanged);
+    assignObserved(*this, error_, std::move(error), &ProjectStore::errorChanged);
 }
 void ProjectStore::setPendingWrite(std::optional<PlannedWrites> plan) {
     if (!plan) plannedPackage_.reset();
-    assign(pendingWrite_, std::move(plan), &ProjectStore::pendingWriteChanged);
+    assignObserved(*this, pendingWrite_, std::move(plan), &ProjectStore::pendingWriteChanged);
 }
 void ProjectStore::setLastWritten(PlannedWrites written) {
-    assign(lastWritten_, std::move(written), &ProjectStore::lastWrittenChanged);
+    assignObserved(*this, lastWritten_, std::move(written), &ProjectStore::lastWrittenChanged);
 }
 void ProjectStore::setPendingDiscard(std::optional<DiscardAction> action) {
-    assign(pendingDiscard_, std::move(action), &ProjectStore::pendingDiscardChanged);
+    assignObserved(*this, pendingDiscard_, std::move(action), &ProjectStore::pendingDiscardChanged);
 }
 
 // ----- The project -----
@@ -131,10 +126,24 @@ void ProjectStore::makeSelectedEditor() {
     if (const std::optional<HomeyDriver> driver = selectedDriver()) makeDriverEditor(*driver);
 }
 
+void ProjectStore::announceCurrentEditor() {
+    const std::uint64_t current = currentEditor().serial();
+    if (current == announcedEditor_) return;
+    announcedEditor_ = current;
+    emit currentEditorChanged();
+}
+
 DriverEditor& ProjectStore::makeDriverEditor(const HomeyDriver& driver) {
     assertMainThread(this);
     if (const auto kept = editors_.find(driver.id); kept != editors_.end()) return *kept->second;
+    const std::shared_ptr<DriverEditor> editor = buildDriverEditor(driver);
+    Editors editors = editors_;
+    editors.emplace(driver.id, editor);
+    setEditors(std::move(editors));
+    return *editor;
+}
 
+std::shared_ptr<DriverEditor> ProjectStore::buildDriverEditor(const HomeyDriver& driver) {
     IconModel model = freeIconStartingModel();
     if (app_) {
         std::optional<AppError> storedModelError;
@@ -155,11 +164,7 @@ DriverEditor& ProjectStore::makeDriverEditor(const HomeyDriver& driver) {
         }
     }
 
-    const std::shared_ptr<DriverEditor> editor = newEditor(std::move(model));
-    Editors editors = editors_;
-    editors.emplace(driver.id, editor);
-    setEditors(std::move(editors));
-
+    std::shared_ptr<DriverEditor> editor = newEditor(std::move(model));
     if (app_) {
         if (const std::optional<QString> photo = storedFacePhotoPath(*app_, driver.id)) {
             QMetaObject::invokeMethod(
@@ -173,7 +178,7 @@ DriverEditor& ProjectStore::makeDriverEditor(const HomeyDriver& driver) {
                 Qt::QueuedConnection);
         }
     }
-    return *editor;
+    return editor;
 }
 
 QStringList ProjectStore::unwrittenDriverNames() const {
@@ -206,18 +211,17 @@ void ProjectStore::openHomeyApp(const QString& folder) {
         setError(AppError::notAHomeyApp());
         return;
     }
-    setApp(std::move(app));
-    setEditors({});
     Camera camera = Camera::defaultCamera();
+    std::optional<AppError> cameraError;
     try {
-        camera = writer_->brandCamera(*app_).value_or(Camera::defaultCamera());
+        camera = writer_->brandCamera(app).value_or(Camera::defaultCamera());
     } catch (const HomeyProjectError& error) {
-        setError(appError(error));
+        cameraError = appError(error);
     } catch (const std::exception&) {
-        setError(AppError::unreadableSourceFile(QStringLiteral("sources/icones/marque.json")));
+        cameraError = AppError::unreadableSourceFile(QStringLiteral("sources/icones/marque.json"));
     }
-    setBrandCamera(camera);
-    setSelectedDriverID(app_->drivers.empty() ? std::nullopt : std::optional(app_->drivers.front().id));
+    replaceProject(std::move(app), camera);
+    if (cameraError) setError(std::move(cameraError));
     refreshDriverStates();
 
     const QString opened = normalisedFolder(folder);
@@ -230,11 +234,34 @@ void ProjectStore::openHomeyApp(const QString& folder) {
 
 void ProjectStore::closeProject() {
     assertMainThread(this);
-    setApp(std::nullopt);
-    setStates({});
-    setEditors({});
-    setSelectedDriverID(std::nullopt);
-    setBrandCamera(Camera::defaultCamera());
+    replaceProject(std::nullopt, Camera::defaultCamera());
+}
+
+void ProjectStore::replaceProject(std::optional<HomeyApp> app, Camera camera) {
+    assertMainThread(this);
+    // The last project's editors outlive the signals: a view still bound to one
+    // rebinds on currentEditorChanged before it goes.
+    const Editors previous = std::exchange(editors_, {});
+    const bool appDiffers = app != app_;
+    const bool statesDiffer = !states_.empty();
+    const bool cameraDiffers = camera != brandCamera_;
+    std::optional<std::string> selected;
+    if (app && !app->drivers.empty()) selected = app->drivers.front().id;
+    const bool selectionDiffers = selected != selectedDriverID_;
+
+    app_ = std::move(app);
+    states_.clear();
+    brandCamera_ = camera;
+    selectedDriverID_ = std::move(selected);
+    if (const std::optional<HomeyDriver> driver = selectedDriver())
+        editors_.emplace(driver->id, buildDriverEditor(*driver));
+
+    if (appDiffers) emit appChanged();
+    if (statesDiffer) emit statesChanged();
+    emit editorsChanged();
+    if (cameraDiffers) emit brandCameraChanged();
+    if (selectionDiffers) emit selectedDriverIDChanged();
+    announceCurrentEditor();
 }
 
 void ProjectStore::requestOpenHomeyApp(const QString& folder) {

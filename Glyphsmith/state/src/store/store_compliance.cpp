@@ -2,7 +2,7 @@
 
 #include "glyphsmith_state/project_store.hpp"
 #include "icon_geometry/icon_svg.hpp"
-#include "main_thread.hpp"
+#include "support/main_thread.hpp"
 
 namespace glyphsmith_state {
 
@@ -19,7 +19,7 @@ std::optional<std::pair<HomeyDriver, HomeyApp>> ProjectStore::complianceSubject(
 }
 
 ReportKey ProjectStore::reportKey(const DriverEditor& editor) const {
-    return {&editor, editor.model(), brandCamera_, editor.driverImagesRevision()};
+    return {editor.serial(), editor.model(), brandCamera_, editor.driverImagesRevision()};
 }
 
 void ProjectStore::refreshComplianceReport(DriverEditor& editor, std::function<void()> finished) {
@@ -32,11 +32,11 @@ void ProjectStore::refreshComplianceReport(DriverEditor& editor, std::function<v
         images.emplace(size, std::string(png.constData(), static_cast<std::size_t>(png.size())));
     std::optional<std::pair<HomeyDriver, HomeyApp>> subject = complianceSubject(app_, driverIDOf(editor));
 
-    auto [requests, fresh] = reportRequests_.try_emplace(&editor);
+    auto [requests, fresh] = reportRequests_.try_emplace(editor.serial());
     if (fresh) {
-        // Forget the editor's requests with it; a new editor at the same address
-        // starts afresh.
-        connect(&editor, &QObject::destroyed, this, [this, address = &editor] { reportRequests_.erase(address); });
+        // Forget the editor's requests with it.
+        connect(&editor, &QObject::destroyed, this,
+                [this, serial = editor.serial()] { reportRequests_.erase(serial); });
     }
     const unsigned long long request = ++requests->second.latest;
 
@@ -53,7 +53,7 @@ void ProjectStore::refreshComplianceReport(DriverEditor& editor, std::function<v
             // Only the latest request of an editor still kept by the store stores
             // its report: an older one finishing late would put back a stale report.
             if (weakEditor && outcome.hasValue() && isKept(*weakEditor)) {
-                const auto requests = reportRequests_.find(weakEditor.data());
+                const auto requests = reportRequests_.find(weakEditor->serial());
                 if (requests != reportRequests_.end() && requests->second.latest == request) {
                     requests->second.reportedKey = key;
                     weakEditor->setReport(std::move(outcome.value()));
@@ -64,7 +64,7 @@ void ProjectStore::refreshComplianceReport(DriverEditor& editor, std::function<v
 }
 
 bool ProjectStore::isReportCurrent(const DriverEditor& editor) const {
-    const auto requests = reportRequests_.find(&editor);
+    const auto requests = reportRequests_.find(editor.serial());
     return requests != reportRequests_.end() && requests->second.reportedKey &&
            *requests->second.reportedKey == reportKey(editor) && editor.report().has_value();
 }
@@ -73,7 +73,7 @@ bool ProjectStore::isReportCurrent(const DriverEditor& editor) const {
 
 std::size_t std::hash<glyphsmith_state::ReportKey>::operator()(const glyphsmith_state::ReportKey& key) const {
     icon_geometry::Hasher h;
-    h.combine(std::hash<const void*>{}(key.editor));
+    h.combine(static_cast<std::size_t>(key.editor));
     h.combine(std::hash<icon_geometry::IconModel>{}(key.model));
     h.combine(std::hash<icon_geometry::Camera>{}(key.brand));
     h.combine(static_cast<long long>(key.driverImagesRevision));

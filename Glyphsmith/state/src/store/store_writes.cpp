@@ -10,9 +10,9 @@
 #include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/json.hpp"
 #include "icon_geometry/model_input.hpp"
-#include "main_thread.hpp"
 #include "planned_package.hpp"
 #include "services/files.hpp"
+#include "support/main_thread.hpp"
 
 namespace glyphsmith_state {
 

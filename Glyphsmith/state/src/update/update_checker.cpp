@@ -1,6 +1,6 @@
 #include "glyphsmith_state/update_checker.hpp"
 
-#include "main_thread.hpp"
+#include "support/observed_field.hpp"
 
 namespace glyphsmith_state {
 
@@ -15,29 +15,21 @@ UpdateChecker::UpdateChecker(std::shared_ptr<VersionFetching> fetcher,
       clock_(std::move(clock)),
       checksAtLaunch_(preferences_->checksAtLaunch()) {}
 
-template <class T>
-void UpdateChecker::assign(T& field, T value, void (UpdateChecker::*changed)()) {
-    assertMainThread(this);
-    if (field == value) return;
-    field = std::move(value);
-    emit(this->*changed)();
-}
-
 void UpdateChecker::setAvailable(std::optional<RemoteVersion> version) {
-    assign(available_, std::move(version), &UpdateChecker::availableChanged);
+    assignObserved(*this, available_, std::move(version), &UpdateChecker::availableChanged);
 }
 void UpdateChecker::setIsUpToDate(bool upToDate) {
-    assign(isUpToDate_, upToDate, &UpdateChecker::isUpToDateChanged);
+    assignObserved(*this, isUpToDate_, upToDate, &UpdateChecker::isUpToDateChanged);
 }
 void UpdateChecker::setError(std::optional<AppError> error) {
-    assign(error_, std::move(error), &UpdateChecker::errorChanged);
+    assignObserved(*this, error_, std::move(error), &UpdateChecker::errorChanged);
 }
 void UpdateChecker::setChecking(bool checking) {
-    assign(isChecking_, checking, &UpdateChecker::isCheckingChanged);
+    assignObserved(*this, isChecking_, checking, &UpdateChecker::isCheckingChanged);
 }
 void UpdateChecker::setChecksAtLaunch(bool checks) {
     preferences_->setChecksAtLaunch(checks);
-    assign(checksAtLaunch_, checks, &UpdateChecker::checksAtLaunchChanged);
+    assignObserved(*this, checksAtLaunch_, checks, &UpdateChecker::checksAtLaunchChanged);
 }
 
 void UpdateChecker::checkForUpdatesAtLaunch() {
