@@ -1,8 +1,9 @@
 #pragma once
 
 // The store's current editor (the selected driver's, else the free icon's) as
-// something a view can follow: `changed` is sent once the editor the store
-// gives has become another one, and only then.
+// something a view can follow: `changed` is sent once the store has settled on
+// another editor, and only then. Views follow this one signal, so that how the
+// store tells of it stays in one place.
 
 #include <QObject>
 #include <QPointer>

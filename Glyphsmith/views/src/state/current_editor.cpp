@@ -6,10 +6,7 @@ using glyphsmith_state::ProjectStore;
 
 CurrentEditor::CurrentEditor(ProjectStore& store, QObject* parent)
     : QObject(parent), store_(store), shown_(&store.currentEditor()) {
-    // Every store change that can give another current editor.
-    for (auto signal :
-         {&ProjectStore::selectedDriverIDChanged, &ProjectStore::editorsChanged, &ProjectStore::appChanged})
-        connect(&store_, signal, this, &CurrentEditor::check);
+    connect(&store_, &ProjectStore::currentEditorChanged, this, &CurrentEditor::check);
 }
 
 void CurrentEditor::check() {
