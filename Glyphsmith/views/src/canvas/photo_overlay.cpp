@@ -71,10 +71,17 @@ void PhotoOverlay::paintEvent(QPaintEvent*) {
     const QSizeF fitted = QSizeF(photo.size()).scaled(size(), Qt::KeepAspectRatio);
     const QRectF photoRect(QPointF((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
     painter.drawImage(photoRect, photo);
-    if (iconImage_) {
-        const double side = std::min(width(), height());
+    const int side = std::min(width(), height());
+    if (iconImage_ && side > 0) {
+        // One layer at the opacity: where the bodies overlap the ink is not darker.
+        QImage layer(QSize(side, side) * devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+        layer.setDevicePixelRatio(devicePixelRatioF());
+        layer.fill(Qt::transparent);
+        QPainter layerPainter(&layer);
+        iconImage_->paint(layerPainter, QRectF(0, 0, side, side), Palette::ink());
+        layerPainter.end();
         painter.setOpacity(PreviewMetrics::overlayOpacity);
-        iconImage_->paint(painter, QRectF((width() - side) / 2, (height() - side) / 2, side, side), Palette::ink());
+        painter.drawImage(QPointF((width() - side) / 2.0, (height() - side) / 2.0), layer);
     }
 }
 

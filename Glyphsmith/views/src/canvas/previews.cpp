@@ -135,7 +135,8 @@ void TilesPreview::paintEvent(QPaintEvent*) {
     const QSizeF full = grid.size();
     // Centred; where the column is narrower than the grid (the window at its
     // smallest), the whole grid is scaled down rather than cut off.
-    const double scale = std::min({1.0, width() / full.width(), height() / full.height()});
+    const double room = width() - 2 * Spacing::medium;
+    const double scale = std::min({1.0, room / full.width(), height() / full.height()});
     painter.translate((width() - full.width() * scale) / 2, (height() - full.height() * scale) / 2);
     painter.scale(scale, scale);
 

@@ -32,6 +32,8 @@ MainWindow::MainWindow(GlyphsmithApp& app, ActionRegistry& actions, QWidget* par
     columns_ = new QSplitter(Qt::Horizontal, this);
     columns_->setChildrenCollapsible(false);
     columns_->setHandleWidth(1);
+    columns_->setStyleSheet(
+        QStringLiteral("QSplitter::handle { background-color: %1; }").arg(Palette::border().name(QColor::HexArgb)));
     sidebar_ = new SidebarColumn(app_, columns_);
     sidebar_->setFixedWidth(WindowMetrics::sidebarWidth);
     canvas_ = new CanvasView(app_, columns_);
