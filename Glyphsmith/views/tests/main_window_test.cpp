@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolBar>
+#include <QWindow>
 
 #include "app_fixture.hpp"
 #include "glyphsmith_views/action_registry.hpp"
@@ -73,6 +74,28 @@ TEST(MainWindow, AStoreErrorRaisesOneErrorAlertAndOkClearsIt) {
     EXPECT_FALSE(w.store().error().has_value());
     QCoreApplication::processEvents();
     EXPECT_EQ(w.window.presentation(), nullptr);
+}
+
+TEST(MainWindow, AWritePlannedWhileTheErrorShowsWaitsForItsDismissal) {
+    Window w;
+    w.fixture.addProject("/projets/maison", "Maison [*]", {"prise"});
+    w.store().openHomeyApp(QStringLiteral("/projets/maison"));
+    // As the window system shows it: "[*]" is no unsaved-changes mark here.
+    ASSERT_NE(w.window.windowHandle(), nullptr);
+    EXPECT_EQ(w.window.windowHandle()->title(), QStringLiteral("Maison [*]"));
+    w.store().setError(AppError::notAHomeyApp());
+    QDialog* alert = w.window.presentation();
+    w.store().prepareWrite();
+    ASSERT_TRUE(w.store().pendingWrite().has_value());
+    EXPECT_EQ(w.window.presentation(), alert);
+    w.click(QStringLiteral("OK"));
+    QCoreApplication::processEvents();
+    QDialog* sheet = w.window.presentation();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(qobject_cast<QMessageBox*>(sheet), nullptr);
+    // Any dismissal of the sheet drops the plan.
+    sheet->reject();
+    EXPECT_FALSE(w.store().pendingWrite().has_value());
 }
 
 TEST(MainWindow, TheDiscardAlertListsTheDriversAndItsCancelOnlyClearsThePendingAction) {
