@@ -22,7 +22,7 @@
 //   views/src/project/             the left column: SidebarColumn swaps the project
 //                                  sidebar (project_sidebar.cpp) and the driver list
 //                                  (driver_list.cpp); the write sheet (write_sheet.cpp).
-//   views/src/window/              MainWindow: the three columns in a QSplitter, the
+//   views/src/window/              MainWindow: the three columns side by side, the
 //                                  title, the toolbar, and the window's presentations
 //                                  (the "Erreur" alert, the discard alert, the write
 //                                  sheet), one at a time, each bound to a store field.
@@ -40,7 +40,6 @@
 #include <functional>
 
 class QMenu;
-class QSplitter;
 class QToolBar;
 class QToolButton;
 
@@ -64,7 +63,7 @@ public:
     ActionRegistry& actions() const { return actions_; }
 
     // ----- The three columns -----
-    QSplitter* columns() const { return columns_; }
+    QWidget* columns() const { return columns_; }
     SidebarColumn* sidebar() const { return sidebar_; }
     CanvasView* canvas() const { return canvas_; }
     InspectorPanel* inspector() const { return inspector_; }
@@ -103,7 +102,7 @@ private:
 
     GlyphsmithApp& app_;
     ActionRegistry& actions_;
-    QSplitter* columns_ = nullptr;
+    QWidget* columns_ = nullptr;
     SidebarColumn* sidebar_ = nullptr;
     CanvasView* canvas_ = nullptr;
     InspectorPanel* inspector_ = nullptr;

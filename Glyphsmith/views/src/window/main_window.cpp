@@ -1,10 +1,11 @@
 #include "glyphsmith_views/main_window.hpp"
 
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -23,29 +24,40 @@ namespace glyphsmith_views {
 
 using glyphsmith_state::ProjectStore;
 
+namespace {
+
+// The 1-pixel line in the border colour between two columns.
+class ColumnSeparator final : public QWidget {
+public:
+    explicit ColumnSeparator(QWidget* parent) : QWidget(parent) { setFixedWidth(1); }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Palette::border()); }
+};
+
+}  // namespace
+
 MainWindow::MainWindow(GlyphsmithApp& app, ActionRegistry& actions, QWidget* parent)
     : QMainWindow(parent), app_(app), actions_(actions) {
     setMinimumSize(WindowMetrics::minWidth, WindowMetrics::minHeight);
     setWindowIcon(appIcon());
     addActions(actions_.allActions());
 
-    columns_ = new QSplitter(Qt::Horizontal, this);
-    columns_->setChildrenCollapsible(false);
-    columns_->setHandleWidth(1);
-    columns_->setStyleSheet(
-        QStringLiteral("QSplitter::handle { background-color: %1; }").arg(Palette::border().name(QColor::HexArgb)));
+    // The side columns keep their widths; the canvas takes every change of width.
+    columns_ = new QWidget(this);
     sidebar_ = new SidebarColumn(app_, columns_);
     sidebar_->setFixedWidth(WindowMetrics::sidebarWidth);
     canvas_ = new CanvasView(app_, columns_);
     inspector_ = new InspectorPanel(app_, inspectorSections(), columns_);
     inspector_->setFixedWidth(WindowMetrics::inspectorWidth);
-    columns_->addWidget(sidebar_);
-    columns_->addWidget(canvas_);
-    columns_->addWidget(inspector_);
-    // The canvas takes every change of width; the side columns keep theirs.
-    columns_->setStretchFactor(0, 0);
-    columns_->setStretchFactor(1, 1);
-    columns_->setStretchFactor(2, 0);
+    auto* row = new QHBoxLayout(columns_);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(sidebar_);
+    row->addWidget(new ColumnSeparator(columns_));
+    row->addWidget(canvas_, 1);
+    row->addWidget(new ColumnSeparator(columns_));
+    row->addWidget(inspector_);
     setCentralWidget(columns_);
     buildToolbar();
 
