@@ -43,7 +43,12 @@ void InspectorPanel::rebuild() {
         groups_.push_back(group);
     }
     layout->addStretch(1);
-    // The old content goes with its section widgets, and their connections to the old editor.
+    // The old content goes with its section widgets and their connections to the
+    // old editor, once control has left them: the change may come from one of them.
+    if (QWidget* old = takeWidget()) {
+        old->hide();
+        old->deleteLater();
+    }
     setWidget(content);
     content_ = content;
     disconnect(modelConnection_);
