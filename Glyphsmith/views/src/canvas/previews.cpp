@@ -1,6 +1,5 @@
 #include "glyphsmith_views/previews.hpp"
 
-#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -13,10 +12,6 @@ namespace glyphsmith_views {
 namespace {
 
 constexpr std::array<int, 2> scales{1, 2};
-
-QString tr(const char* text) {
-    return QCoreApplication::translate("Previews", text);
-}
 
 QPainterPath card(const QRectF& square) {
     QPainterPath path;

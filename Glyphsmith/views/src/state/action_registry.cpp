@@ -1,7 +1,5 @@
 #include "glyphsmith_views/action_registry.hpp"
 
-#include <QCoreApplication>
-
 #include "glyphsmith_views/app_info.hpp"
 #include "glyphsmith_views/current_editor.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
@@ -13,10 +11,6 @@ using glyphsmith_state::ProjectStore;
 using glyphsmith_state::UpdateChecker;
 
 namespace {
-
-QString tr(const char* text) {
-    return QCoreApplication::translate("Commands", text);
-}
 
 struct CommandLook {
     Command command;
