@@ -59,7 +59,9 @@ TEST(IconRaster, A30PixelTileAt2xIsA60PixelSquareWithAnEmptyMargin) {
         for (int x = 0; x < 60; ++x) {
             const QRgb pixel = raster->pixel(x, y);
             const bool margin = x < 10 || y < 10 || x >= 50 || y >= 50;
-            if (margin) EXPECT_EQ(raster->pixel(x, y), 0u) << x << "," << y;
+            if (margin) {
+                EXPECT_EQ(raster->pixel(x, y), 0u) << x << "," << y;
+            }
             if (qAlpha(pixel) == 255) ++inked;
         }
     }
@@ -96,6 +98,22 @@ TEST(ValidationLine, CountsErrorsAndWarningsInTheirColour) {
     summary.show(report, false);
     EXPECT_EQ(summary.verdict()->text(), QStringLiteral("1 erreurs, 0 avertissements"));
     EXPECT_EQ(summary.verdict()->palette().color(QPalette::WindowText), Palette::failed());
+}
+
+TEST(CanvasBusy, TheIndicatorShowsExactlyWhileTheEditorWorks) {
+    glyphsmith_views_testing::AppFixture fixture;
+    CanvasView canvas(*fixture.app);
+    canvas.resize(600, 600);
+    QTemporaryDir folder;
+    EXPECT_TRUE(canvas.busyIndicator()->isHidden());
+    // A photo that is loading, and then turns out to be no image.
+    canvas.dropFiles({touch(folder, QStringLiteral("face.jpg"))});
+    ASSERT_TRUE(fixture.store().currentEditor().isWorking());
+    EXPECT_FALSE(canvas.busyIndicator()->isHidden());
+    EXPECT_EQ(canvas.busyIndicator()->geometry().center(), canvas.rect().center());
+    fixture.runner->runAll();
+    EXPECT_FALSE(fixture.store().currentEditor().isWorking());
+    EXPECT_TRUE(canvas.busyIndicator()->isHidden());
 }
 
 TEST(CanvasBrand, AProjectColourWithoutTheHashFallsBackToTheDefaultBrand) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "glyphsmith_views/plain_text.hpp"
 #include "glyphsmith_views/preview_mode.hpp"
 
 namespace glyphsmith_views {
@@ -59,6 +60,13 @@ TEST(PreviewModes, ReadBackExactlyTheirFourNamesInPickerOrder) {
     for (const PreviewMode mode : allPreviewModes) EXPECT_EQ(previewModeFromRawValue(rawValue(mode)), mode);
     EXPECT_FALSE(previewModeFromRawValue("Icon").has_value());
     EXPECT_FALSE(previewModeFromRawValue("photo").has_value());
+}
+
+TEST(UnwrittenChanges, NamesOneDriverAloneAndSeveralAsAFrenchList) {
+    EXPECT_EQ(
+        unwrittenChangesMessage({QStringLiteral("<b>Prise</b>")}),
+        QStringLiteral("Ces pilotes ont des modifications qui ne sont pas écrites dans le projet : <b>Prise</b>."));
+    EXPECT_EQ(joinedNames({QStringLiteral("A"), QStringLiteral("B")}), QStringLiteral("A et B"));
 }
 
 }  // namespace

@@ -178,13 +178,17 @@ void CanvasView::refreshPicture() {
 }
 
 void CanvasView::refreshBusy() {
-    parts_->busy->setVisible(app_.currentEditor().editor().isWorking());
-    parts_->busy->raise();
+    const bool working = app_.currentEditor().editor().isWorking();
+    if (working) {
+        parts_->busy->move(rect().center() - parts_->busy->rect().center());
+        parts_->busy->raise();
+    }
+    parts_->busy->setVisible(working);
 }
 
 void CanvasView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    parts_->busy->move((width() - parts_->busy->width()) / 2, (height() - parts_->busy->height()) / 2);
+    parts_->busy->move(rect().center() - parts_->busy->rect().center());
 }
 
 bool CanvasView::dropFiles(const QList<QUrl>& urls) {
