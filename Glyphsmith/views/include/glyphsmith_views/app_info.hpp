@@ -46,7 +46,8 @@ QString productSlug(const BundleInfo& bundle = BundleInfo::main());
 namespace AppLinks {
 // The maker's site, from the build's update site; nothing when it forms no address.
 std::optional<QUrl> site();
-// The site followed by "/glyphsmith/version.json".
+// The site followed by "/glyphsmith/version.json" (one "/" between them), the
+// file the update check fetches.
 std::optional<QUrl> versionFile();
 // The site's text, "/en" in an English interface, "/", the product slug.
 QString productPage(const BundleInfo& bundle = BundleInfo::main());

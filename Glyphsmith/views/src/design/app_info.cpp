@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include "glyphsmith_state/site_version_fetcher.hpp"
 #include "glyphsmith_state/update_site.hpp"
 #include "glyphsmith_version.hpp"
 
@@ -79,9 +80,11 @@ std::optional<QUrl> site() {
 }
 
 std::optional<QUrl> versionFile() {
-    static const std::optional<QUrl> address = [] {
-        const auto base = site();
-        return base ? siteFrom(base->toString() + QStringLiteral("/glyphsmith/version.json")) : std::nullopt;
+    // The address the update check fetches: one rule for both.
+    static const std::optional<QUrl> address = []() -> std::optional<QUrl> {
+        const auto fetcher = glyphsmith_state::SiteVersionFetcher::forUpdateSite();
+        if (!fetcher) return std::nullopt;
+        return fetcher->url();
     }();
     return address;
 }
