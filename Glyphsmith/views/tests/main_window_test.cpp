@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -67,6 +68,11 @@ TEST(MainWindow, AStoreErrorRaisesOneErrorAlertAndOkClearsIt) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->text(), QStringLiteral("Erreur"));
     EXPECT_EQ(first->textFormat(), Qt::PlainText);
+    // The message names a file as written: never read as markup.
+    auto* message = first->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(message->text().contains(QStringLiteral("<i>icon.svg</i>")));
     // Another error while the alert shows does not stack a second one.
     w.store().setError(AppError::notAHomeyApp());
     EXPECT_EQ(w.alert(), first);
