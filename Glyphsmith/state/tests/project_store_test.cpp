@@ -427,6 +427,30 @@ TEST(CurrentEditor, EditorsAreToldApartBySerialNotAddress) {
     EXPECT_NE(store.currentEditor().serial(), store.freeEditor().serial());
 }
 
+TEST(DriverStates, ThoseOfAProjectNoLongerOpenOrAnEarlierRefreshAreDropped) {
+    DoubledStore doubled;
+    doubled.addApp("/p/one", {"alpha", "beta"});
+    doubled.addApp("/p/two", {"alpha"});
+    ProjectStore& store = *doubled.store;
+    store.openHomeyApp(QStringLiteral("/p/one"));
+    ASSERT_EQ(doubled.runner.pendingCount(), 2u);
+    store.openHomeyApp(QStringLiteral("/p/two"));
+    doubled.runner.runTask(0);  // one's alpha
+    doubled.runner.runTask(0);  // one's beta
+    EXPECT_TRUE(store.states().empty());
+    store.refreshDriverStates();
+    doubled.runner.runTask(1);  // the later refresh
+    doubled.runner.runTask(0);  // the earlier one, late
+    EXPECT_EQ(store.states().size(), 1u);
+    EXPECT_EQ(store.states().at("alpha"),
+              homey_project::DriverAssetsState::load(store.app()->drivers.front(), *store.app()));
+    // Closed: nothing left to refresh.
+    store.closeProject();
+    store.refreshDriverStates();
+    EXPECT_EQ(doubled.runner.pendingCount(), 0u);
+    EXPECT_TRUE(store.states().empty());
+}
+
 TEST(ProjectStore, LanguageCodeOfTheDefaultLocale) {
     const QLocale saved;
     QLocale::setDefault(QLocale::c());

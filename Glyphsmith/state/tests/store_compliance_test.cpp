@@ -28,6 +28,7 @@ protected:
     void SetUp() override {
         doubled.addApp("/p/app", {"alpha", "beta"});
         store.openHomeyApp(QStringLiteral("/p/app"));
+        doubled.runner.runAll();  // the drivers' states
     }
 };
 

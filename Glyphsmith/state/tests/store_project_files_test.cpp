@@ -45,6 +45,14 @@ TEST_F(ProjectFiles, OpensAProjectWithItsStates) {
     store->openHomeyApp(root());
     ASSERT_TRUE(store->app());
     EXPECT_EQ(store->selectedDriverID(), std::optional<std::string>("a"));
+    // The states arrive from the background, one task per driver.
+    EXPECT_TRUE(store->states().empty());
+    ASSERT_EQ(runner.pendingCount(), 2u);
+    QSignalSpy statesChanged(store.get(), &ProjectStore::statesChanged);
+    runner.runNext();
+    EXPECT_EQ(store->states().size(), 1u);
+    EXPECT_EQ(statesChanged.count(), 1);
+    runner.runAll();
     ASSERT_EQ(store->states().size(), 2u);
     EXPECT_EQ(store->states().at("a"), homey_project::DriverAssetsState::load(store->app()->drivers[0], *store->app()));
     EXPECT_FALSE(store->error());
@@ -60,6 +68,7 @@ TEST_F(ProjectFiles, EachDriverGetsItsOwnState) {
         writeFile(sources(ids[i]) + QStringLiteral("/modele.json"), "{}");
     }
     store->openHomeyApp(root());
+    runner.runAll();
     ASSERT_EQ(store->states().size(), 12u);
     for (const homey_project::HomeyDriver& driver : store->app()->drivers) {
         SCOPED_TRACE(driver.id);
@@ -120,6 +129,7 @@ TEST_F(ProjectFiles, StoredModelAndCameraAreRead) {
     store->openHomeyApp(root());
     EXPECT_EQ(store->currentEditor().model(), otherModel());
     EXPECT_EQ(store->brandCamera(), (Camera{31, 2, 3}));
+    runner.runAll();
     EXPECT_TRUE(store->states().at("a").hasModel);
     turnEventLoop();
     EXPECT_FALSE(store->error());
@@ -190,7 +200,7 @@ TEST_F(ProjectFiles, EditorRestoresTheStoredFacePhoto) {
     EXPECT_TRUE(restoring.unwrittenDriverNames().isEmpty());
 
     // Written again as it was found.
-    const homey_project::DriverPackage package = restoring.driverPackage(*restoring.selectedDriver());
+    const homey_project::DriverPackage package = restoring.driverPackage(restoring.currentEditor());
     ASSERT_EQ(package.sourcePhotos.size(), 1u);
     EXPECT_EQ(package.sourcePhotos[0].name, "photo-face.jpeg");
     EXPECT_EQ(package.faceCorners, editor.corners());

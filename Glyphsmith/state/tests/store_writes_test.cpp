@@ -51,7 +51,7 @@ TEST(DriverPackage, CarriesTheEditorsParts) {
     const auto driver = *store.selectedDriver();
 
     // Without photo: no source photo, no corners, the brand camera always.
-    auto package = store.driverPackage(driver);
+    auto package = store.driverPackage(store.makeDriverEditor(driver));
     EXPECT_EQ(package.iconSVG, icon_geometry::iconSvg(editor.model(), {31, 1, 3}));
     EXPECT_TRUE(package.images.empty());
     EXPECT_EQ(package.model, editor.model());
@@ -63,7 +63,7 @@ TEST(DriverPackage, CarriesTheEditorsParts) {
     editor.setFacePhotoExtension(QStringLiteral("jpg"));
     editor.setCorners({{1, 1}, {9, 1}, {9, 9}});
     editor.setDriverImages(threeImages('a'));
-    package = store.driverPackage(driver);
+    package = store.driverPackage(store.makeDriverEditor(driver));
     ASSERT_EQ(package.sourcePhotos.size(), 1u);
     EXPECT_EQ(package.sourcePhotos[0].name, "photo-face.jpg");
     EXPECT_EQ(package.sourcePhotos[0].data, "jpeg bytes");
@@ -73,7 +73,7 @@ TEST(DriverPackage, CarriesTheEditorsParts) {
               editor.driverImages().at(DriverImageSize::large).toStdString());
 
     editor.setCorners({{1, 1}, {9, 1}, {9, 9}, {1, 9}});
-    EXPECT_EQ(store.driverPackage(driver).faceCorners, editor.corners());
+    EXPECT_EQ(store.driverPackage(store.makeDriverEditor(driver)).faceCorners, editor.corners());
 }
 
 // ----- Planned writes, with the writer double -----
@@ -192,6 +192,7 @@ protected:
     void SetUp() override {
         makeProject(root(), {QStringLiteral("plug")});
         store.openHomeyApp(root());
+        runner.runAll();
         ASSERT_TRUE(store.app());
     }
 };
@@ -214,6 +215,7 @@ TEST_F(ProjectWrites, PlanWriteAndReadBack) {
     EXPECT_FALSE(store.error());
     EXPECT_EQ(store.lastWritten(), plan);
     EXPECT_FALSE(editor.hasUnwrittenChanges());
+    runner.runAll();
     EXPECT_EQ(statesChanged.count(), 1);
     EXPECT_TRUE(store.states().at("plug").hasModel);
 

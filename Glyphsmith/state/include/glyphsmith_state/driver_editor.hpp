@@ -5,6 +5,12 @@
 // proposals, the loaded photos, the last compliance report, and what was last
 // written. One editor per opened driver, one for the icon without a project.
 //
+// A façade over parts with one job each, in src/editor: the model edits
+// (model_edits, face_shapes), the photo session's work away from the main
+// thread and the role rules (photo_session, photo_roles), and the proposal set
+// (proposal_set). The editor keeps the observed fields, runs the work on its
+// task runner and applies the results.
+//
 // Confined to the main thread. Each observed field has its own change signal,
 // without payload; a setter signals only a value that differs, except the face
 // photo and the loaded photos, which signal on every assignment. Each model
@@ -44,6 +50,8 @@
 
 namespace glyphsmith_state {
 
+struct MaskFigures;
+
 class DriverEditor : public QObject {
     Q_OBJECT
 public:
@@ -56,6 +64,7 @@ public:
     // An editor whose photo work runs through `work`: the analysis on the
     // runner, away from the main thread, the results applied back on it.
     DriverEditor(icon_geometry::IconModel model, PhotoWork work, QObject* parent = nullptr);
+    ~DriverEditor() override;
 
     const PhotoWork& photoWork() const { return photoWork_; }
 
@@ -275,16 +284,6 @@ public:
     // The model's face width ÷ height, 1 for a face without height.
     double faceAspect() const;
 
-    // What the roles read of a subject mask, measured once, away from the main
-    // thread, when the photo is loaded.
-    struct MaskFigures {
-        std::optional<icon_geometry::Rect> box;
-        double coverageShare = 0;
-        std::optional<double> profileRatio;
-
-        static MaskFigures of(const photo_analysis::SubjectMask& mask);
-    };
-
     // ----- Detail proposals -----
 
     // Finds the face on the face photo and proposes its details, in the
@@ -353,17 +352,22 @@ private:
     // The face mask's box, found once per mask.
     const std::optional<icon_geometry::Rect>& faceMaskBox() const;
 
-    // Loads and detections in flight, for isWorking.
     void loadPhotosThen(const QList<QUrl>& urls, bool firstIsFace, bool thenDetect,
                         std::function<void(bool applied)> done);
     void updateWorking();
     void applyProfileRatio(std::optional<double> ratio);
     void applyOutlineFit(std::uint64_t revision, TaskOutcome<std::optional<photo_analysis::FaceFit>> outcome);
-    bool loadInFlight_ = false;
-    int detectionsInFlight_ = 0;
-    int profileImportsInFlight_ = 0;
-    int fitsInFlight_ = 0;
-    int renderingsInFlight_ = 0;
+
+    // The photo work in flight, for isWorking.
+    struct WorkInFlight {
+        bool load = false;
+        int detections = 0;
+        int profileImports = 0;
+        int fits = 0;
+        int renderings = 0;
+        bool any() const { return load || detections > 0 || profileImports > 0 || fits > 0 || renderings > 0; }
+    };
+    WorkInFlight work_;
     // The figures of the loaded photos' masks, by photo id.
     std::map<QUuid, MaskFigures> photoFigures_;
 

@@ -29,9 +29,6 @@
 
 namespace glyphsmith_state {
 
-// The tuning of the editor's detail detection.
-photo_analysis::FeatureDetection::Options editorDetectionOptions();
-
 class PhotoServices {
 public:
     // One driver image: its PNG bytes, the image checks' findings on them, and

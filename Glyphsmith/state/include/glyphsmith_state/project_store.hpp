@@ -8,6 +8,10 @@
 // the current icon, images and model, and computes compliance reports in the
 // background.
 //
+// A façade over parts with one job each, in src/store: the project session
+// (here and project_store.cpp), the editor registry, the planned writes and the
+// driver package, the exports, the compliance requests and the panel questions.
+//
 // Confined to the main thread. One change signal per observed field, without
 // payload; a setter signals only a value that differs, except `editors`, which
 // signals on every replacement.
@@ -42,6 +46,10 @@
 #include "icon_geometry/icon_model.hpp"
 
 namespace glyphsmith_state {
+
+class EditorRegistry;
+class PanelQuestions;
+class ReportRequests;
 
 // What to do once the user agrees to abandon unwritten changes.
 struct DiscardAction {
@@ -103,10 +111,11 @@ public:
     const QStringList& recentProjects() const { return recentProjects_; }
     const std::optional<std::string>& selectedDriverID() const { return selectedDriverID_; }
     // Selecting a driver of the open project makes its editor at once, so that
-    // reading currentEditor never changes anything.
+    // reading currentEditor never changes anything; then selectedDriverIDChanged
+    // and currentEditorChanged tell of it.
     void setSelectedDriverID(std::optional<std::string> id);
     // Driver id to editor, for the drivers opened since the project was opened.
-    const Editors& editors() const { return editors_; }
+    const Editors& editors() const;
     const icon_geometry::Camera& brandCamera() const { return brandCamera_; }
     void setBrandCamera(icon_geometry::Camera camera);
     const std::optional<AppError>& error() const { return error_; }
@@ -152,15 +161,18 @@ public:
     void requestCloseProject();
     // Carries out and clears the pending discard; nothing when none is pending.
     void confirmDiscard();
-    // The asset state of every driver of the open project, from the disk now.
+    // The asset state of every driver of the open project, read from the disk in
+    // the background, one task per driver; each state lands in `states` when it
+    // arrives. States of an earlier refresh or another project are dropped.
     void refreshDriverStates();
     // The language of the default locale, "fr" when it has none.
     static QString currentLanguageCode();
 
     // ----- Writes and exports -----
 
-    // The driver's files as its editor holds them now.
-    homey_project::DriverPackage driverPackage(const homey_project::HomeyDriver& driver);
+    // The driver's files as its editor holds them now (see makeDriverEditor for
+    // the editor of a driver).
+    homey_project::DriverPackage driverPackage(const DriverEditor& editor) const;
     // Plans the write of the selected driver into `pendingWrite`.
     void prepareWrite();
     // Writes the confirmed plan. When the project or the package changed since it
@@ -217,7 +229,6 @@ signals:
 private:
     void setStates(States states);
     void setRecentProjects(QStringList folders);
-    void setEditors(Editors editors);
     void setLastWritten(PlannedWrites written);
     void makeSelectedEditor();
     // Emits currentEditorChanged when currentEditor is not the one last told of.
@@ -229,27 +240,22 @@ private:
     // The driver's editor from the project's sources, not kept yet.
     std::shared_ptr<DriverEditor> buildDriverEditor(const homey_project::HomeyDriver& driver);
     std::shared_ptr<DriverEditor> newEditor(icon_geometry::IconModel model) const;
-    // The driver id under which the editor is kept; nothing for the free editor
-    // or an editor no longer kept.
-    std::optional<std::string> driverIDOf(const DriverEditor& editor) const;
+    // The free editor or an editor the registry keeps.
     bool isKept(const DriverEditor& editor) const;
-    // The driver's package from the editor; nothing, with `error` set, when its
+    // The driver's package from its editor; nothing, with `error` set, when its
     // model would not read back.
     std::optional<homey_project::DriverPackage> storablePackage(const homey_project::HomeyDriver& driver);
-    bool writeExport(const QString& file, const QByteArray& bytes);
+    // Shows the export's failure, if any.
+    void showFailure(std::optional<AppError> failure);
 
     struct PlannedPackage;
-    struct ReportRequests {
-        unsigned long long latest = 0;
-        std::optional<ReportKey> reportedKey;
-    };
 
     RecentProjectsStoring& recents_;
     FreeIconStoring* freeIcon_;
     TaskRunner& runner_;
     std::shared_ptr<const homey_project::HomeyProjectReading> reader_;
     std::shared_ptr<const homey_project::HomeyProjectWriting> writer_;
-    FilePanels* panels_;
+    std::unique_ptr<PanelQuestions> panelQuestions_;
     EditorFactory makeEditor_;
     std::shared_ptr<const PhotoServices> photoServices_;
 
@@ -257,7 +263,7 @@ private:
     States states_;
     QStringList recentProjects_;
     std::optional<std::string> selectedDriverID_;
-    Editors editors_;
+    std::unique_ptr<EditorRegistry> editors_;
     icon_geometry::Camera brandCamera_;
     std::optional<AppError> error_;
     std::optional<PlannedWrites> pendingWrite_;
@@ -267,8 +273,9 @@ private:
 
     // The package behind `pendingWrite`, for the driver it was planned for.
     std::unique_ptr<PlannedPackage> plannedPackage_;
-    // By editor serial.
-    std::unordered_map<std::uint64_t, ReportRequests> reportRequests_;
+    std::unique_ptr<ReportRequests> reportRequests_;
+    // Moves at every refresh of the states and every change of project.
+    std::uint64_t statesRefresh_ = 0;
     // The serial of the editor currentEditorChanged last told of.
     std::uint64_t announcedEditor_ = 0;
 };

@@ -2,8 +2,12 @@
 
 #include <atomic>
 
+#include "editor_changes.hpp"
+#include "face_shapes.hpp"
 #include "icon_geometry/icon_svg.hpp"
 #include "model_edits.hpp"
+#include "photo_roles.hpp"
+#include "proposal_set.hpp"
 
 namespace glyphsmith_state {
 
@@ -15,18 +19,10 @@ using icon_geometry::Vector2;
 
 namespace {
 
-// Where a moved detail may go, in face millimetres.
-constexpr double maximumDetailCoordinate = 10000;
-
 std::uint64_t nextSerial() {
     // Editors are made on the main thread, but a counter costs nothing to guard.
     static std::atomic<std::uint64_t> last{0};
     return ++last;
-}
-
-std::optional<std::size_t> detailIndex(const ExtrudedBody& body, std::optional<int> index) {
-    if (!index || *index < 0 || static_cast<std::size_t>(*index) >= body.details.size()) return std::nullopt;
-    return static_cast<std::size_t>(*index);
 }
 
 }  // namespace
@@ -39,6 +35,8 @@ DriverEditor::DriverEditor(IconModel model, PhotoWork work, QObject* parent)
       photoWork_(std::move(work)),
       model_(model),
       savedModel_(std::move(model)) {}
+
+DriverEditor::~DriverEditor() = default;
 
 // ----- Observed fields -----
 
@@ -132,47 +130,19 @@ bool DriverEditor::hasUnwrittenChanges() const {
 // ----- The camera -----
 
 void DriverEditor::setUsesBrandCamera(bool uses) {
-    changeModel([&](IconModel& model) {
-        if (uses) {
-            model.camera.reset();
-        } else {
-            model.camera = model.camera.value_or(icon_geometry::Camera::defaultCamera());
-        }
-    });
+    changeModel([&](IconModel& model) { useBrandCamera(model, uses); });
 }
 
 // ----- The main face -----
 
 ShapeKind DriverEditor::faceShapeKind() const {
-    switch (model_.primaryBody().face.caseIndex()) {
-        case 1:
-            return ShapeKind::superellipse;
-        case 2:
-            return ShapeKind::ellipse;
-        case 3:
-            return ShapeKind::capsule;
-        default:
-            return ShapeKind::roundedRectangle;
-    }
+    return shapeKindOf(model_.primaryBody().face);
 }
 
 void DriverEditor::setFaceShapeKind(ShapeKind kind) {
     changeMainBody([&](ExtrudedBody& body) {
         const auto [w, h] = storedFaceSize(body.face);
-        switch (kind.value) {
-            case ShapeKind::roundedRectangle:
-                body.face = FaceShape::roundedRectangle(w, h, 0.08 * std::min(w, h));
-                break;
-            case ShapeKind::superellipse:
-                body.face = FaceShape::superellipse(w, h, 4);
-                break;
-            case ShapeKind::ellipse:
-                body.face = FaceShape::ellipse(w, h);
-                break;
-            case ShapeKind::capsule:
-                body.face = FaceShape::capsule(w, h);
-                break;
-        }
+        body.face = faceOfKind(kind, w, h);
     });
 }
 
@@ -191,28 +161,7 @@ void DriverEditor::setFaceHeight(double height) {
 }
 
 void DriverEditor::resizeFace(double width, double height) {
-    changeMainBody([&](ExtrudedBody& body) {
-        auto& face = body.face.value;
-        if (auto* r = std::get_if<FaceShape::RoundedRectangle>(&face)) {
-            r->width = width;
-            r->height = height;
-        } else if (auto* s = std::get_if<FaceShape::Superellipse>(&face)) {
-            s->width = width;
-            s->height = height;
-        } else if (auto* e = std::get_if<FaceShape::Ellipse>(&face)) {
-            e->width = width;
-            e->height = height;
-        } else if (auto* c = std::get_if<FaceShape::Capsule>(&face)) {
-            c->width = width;
-            c->height = height;
-        } else if (auto* p = std::get_if<FaceShape::RoundedPolygon>(&face)) {
-            // A flat polygon divides by zero here; the storability check refuses the result.
-            const icon_geometry::Rect box = outlineBox(body.face);
-            const double sx = width / box.width;
-            const double sy = height / box.height;
-            for (Vector2& v : p->vertices) v = {v.x * sx, v.y * sy};
-        }
-    });
+    changeMainBody([&](ExtrudedBody& body) { body.face = resizedFace(body.face, width, height); });
 }
 
 double DriverEditor::depth() const {
@@ -225,20 +174,13 @@ void DriverEditor::setDepth(double depth) {
 }
 
 double DriverEditor::faceShapeParameter() const {
-    const FaceShape face = model_.primaryBody().face;
-    if (const auto* r = std::get_if<FaceShape::RoundedRectangle>(&face.value)) return r->cornerRadius;
-    if (const auto* s = std::get_if<FaceShape::Superellipse>(&face.value)) return s->exponent;
-    return 0;
+    return shapeParameter(model_.primaryBody().face);
 }
 
 void DriverEditor::setFaceShapeParameter(double value) {
-    const std::size_t kind = model_.primaryBody().face.caseIndex();
-    if (kind != 0 && kind != 1) return;
-    changeMainBody([&](ExtrudedBody& body) {
-        const auto [w, h] = storedFaceSize(body.face);
-        body.face = kind == 0 ? FaceShape::roundedRectangle(w, h, clampedCornerRadius(value))
-                              : FaceShape::superellipse(w, h, clampedExponent(value));
-    });
+    const std::optional<FaceShape> face = withShapeParameter(model_.primaryBody().face, value);
+    if (!face) return;
+    changeMainBody([&](ExtrudedBody& body) { body.face = *face; });
 }
 
 bool DriverEditor::hasBevel() const {
@@ -246,25 +188,16 @@ bool DriverEditor::hasBevel() const {
 }
 
 void DriverEditor::setHasBevel(bool bevel) {
-    changeMainBody([&](ExtrudedBody& body) {
-        if (bevel) {
-            body.bevel = body.bevel.value_or(ExtrudedBody::defaultBevel);
-        } else {
-            body.bevel.reset();
-        }
-    });
+    changeMainBody([&](ExtrudedBody& body) { setBevel(body, bevel); });
 }
 
 // ----- Face details -----
 
 void DriverEditor::addDetail(DetailTemplate detailTemplate, Vector2 point) {
-    std::size_t count = 0;
-    const bool added = changeMainBody([&](ExtrudedBody& body) {
-        const icon_geometry::Rect box = outlineBox(body.face);
-        body.details.push_back(detailTemplate.makeDetail(point, box.width, box.height));
-        count = body.details.size();
-    });
-    if (added) setSelectedDetail(static_cast<int>(count - 1));
+    std::size_t index = 0;
+    const bool added =
+        changeMainBody([&](ExtrudedBody& body) { index = glyphsmith_state::addDetail(body, detailTemplate, point); });
+    if (added) setSelectedDetail(static_cast<int>(index));
 }
 
 std::optional<Vector2> DriverEditor::detailCenter(int index) const {
@@ -277,11 +210,7 @@ std::optional<Vector2> DriverEditor::detailCenter(int index) const {
 void DriverEditor::setSelectedDetailCenter(double x, double y) {
     if (!(std::abs(x) <= maximumDetailCoordinate && std::abs(y) <= maximumDetailCoordinate)) return;
     if (!detailIndex(model_.primaryBody(), selectedDetail_)) return;
-    changeMainBody([&](ExtrudedBody& body) {
-        FaceDetail& detail = body.details[*detailIndex(body, selectedDetail_)];
-        const Vector2 c = detail.center();
-        detail = detail.translated(x - c.x, y - c.y);
-    });
+    changeMainBody([&](ExtrudedBody& body) { moveDetailCenter(body, *detailIndex(body, selectedDetail_), x, y); });
 }
 
 void DriverEditor::scaleSelectedDetail(double factor) {
@@ -304,13 +233,7 @@ void DriverEditor::removeDetail(int index) {
 // ----- The icon -----
 
 IconModel DriverEditor::modelWithKeptProposals() const {
-    if (proposals_.empty() || !model_.hasExtrudedPrimaryBody()) return model_;
-    IconModel shown = model_;
-    shown.changePrimaryBody([&](ExtrudedBody& body) {
-        for (const ProposedDetail& proposal : proposals_)
-            if (proposal.isKept) body.details.push_back(proposal.detail);
-    });
-    return shown;
+    return withKeptProposals(model_, proposals_);
 }
 
 QByteArray DriverEditor::iconSvg(const icon_geometry::Camera& camera) const {

@@ -6,8 +6,10 @@
 #include <QUuid>
 #include <cmath>
 
+#include "editor_changes.hpp"
+#include "face_shapes.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
-#include "model_edits.hpp"
+#include "photo_session.hpp"
 #include "photo_tasks.hpp"
 
 namespace glyphsmith_state {
@@ -19,50 +21,6 @@ using icon_geometry::Vector2;
 using photo_analysis::FaceCorners;
 using photo_analysis::Photo;
 using photo_analysis::SubjectMask;
-
-namespace {
-
-// Boundary points within this share past the face's half sides count for the
-// corner radius.
-constexpr double keptPointMargin = 1.04;
-// The corner radius, as a share of the face height, when none can be fitted.
-constexpr double fallbackCornerRadius = 0.08;
-// An image drawn more than this many times larger than the photo's pixels.
-constexpr double upscaleWarning = 2.0;
-
-// The fitted outline at `scale`, its sizes held within the face setters' limits.
-std::optional<FaceShape> scaledFit(const FaceShape& fit, double scale) {
-    if (!(std::isfinite(scale) && scale > 0)) return std::nullopt;
-    return std::visit(
-        [&](const auto& shape) -> std::optional<FaceShape> {
-            using Shape = std::decay_t<decltype(shape)>;
-            if constexpr (std::is_same_v<Shape, FaceShape::RoundedRectangle>) {
-                return FaceShape::roundedRectangle(clampedFaceSize(shape.width * scale),
-                                                   clampedFaceSize(shape.height * scale),
-                                                   clampedCornerRadius(shape.cornerRadius * scale));
-            } else if constexpr (std::is_same_v<Shape, FaceShape::Superellipse>) {
-                return FaceShape::superellipse(clampedFaceSize(shape.width * scale),
-                                               clampedFaceSize(shape.height * scale), clampedExponent(shape.exponent));
-            } else if constexpr (std::is_same_v<Shape, FaceShape::Ellipse>) {
-                return FaceShape::ellipse(clampedFaceSize(shape.width * scale), clampedFaceSize(shape.height * scale));
-            } else if constexpr (std::is_same_v<Shape, FaceShape::Capsule>) {
-                return FaceShape::capsule(clampedFaceSize(shape.width * scale), clampedFaceSize(shape.height * scale));
-            } else {
-                // The model's own bounds check refuses a polygon grown past its limits.
-                std::vector<Vector2> vertices = shape.vertices;
-                for (Vector2& v : vertices) v = {v.x * scale, v.y * scale};
-                return FaceShape::roundedPolygon(std::move(vertices), clampedCornerRadius(shape.cornerRadius * scale));
-            }
-        },
-        fit.value);
-}
-
-struct RenderedImages {
-    DriverEditor::DriverImages images;
-    std::vector<homey_project::DriverImageIssue> warnings;
-};
-
-}  // namespace
 
 // ----- Clicks -----
 
@@ -143,22 +101,15 @@ void DriverEditor::fitFaceToCorners() {
     if (!photoWork_.isAvailable()) return;
     const std::uint64_t revision = facePhotoRevision_;
     const std::vector<Vector2> fittedCorners = corners_;
-    ++fitsInFlight_;
+    ++work_.fits;
     updateWorking();
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
         [services = photoWork_.services, mask = faceMask_, toFace = r->photoToFace, a] {
-            std::vector<Vector2> kept;
-            for (const Vector2& p : services->boundaryPoints(*mask)) {
-                const Vector2 f = toFace.apply(p);
-                // A NaN fails both tests.
-                if (std::abs(f.x) <= 0.5 * a * keptPointMargin && std::abs(f.y) <= 0.5 * keptPointMargin)
-                    kept.push_back(f);
-            }
-            return services->cornerRadius(kept, a, 1).value_or(fallbackCornerRadius);
+            return fittedCornerRadius(*services, *mask, toFace, a);
         },
         [this, revision, fittedCorners, apply](TaskOutcome<double> outcome) {
-            --fitsInFlight_;
+            --work_.fits;
             // Another photo, or other corners, have been fitted meanwhile.
             if (revision == facePhotoRevision_ && fittedCorners == corners_)
                 apply(outcome.hasValue() ? outcome.value() : fallbackCornerRadius);
@@ -175,7 +126,7 @@ void DriverEditor::fitFaceOutline() {
     if (!model_.hasExtrudedPrimaryBody()) return;
     if (!photoWork_.isAvailable()) return;
     const std::uint64_t revision = facePhotoRevision_;
-    ++fitsInFlight_;
+    ++work_.fits;
     updateWorking();
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
@@ -183,7 +134,7 @@ void DriverEditor::fitFaceOutline() {
             return services->bestFit(services->boundaryPoints(*mask));
         },
         [this, revision](TaskOutcome<std::optional<photo_analysis::FaceFit>> outcome) {
-            --fitsInFlight_;
+            --work_.fits;
             applyOutlineFit(revision, std::move(outcome));
             updateWorking();
         });
@@ -213,49 +164,27 @@ void DriverEditor::applyOutlineFit(std::uint64_t revision,
 void DriverEditor::loadPickedPhoto(const QUrl& url) {
     assertMainThread(this);
     if (!photoWork_.isAvailable()) return;
-    struct Profile {
-        QByteArray bytes;
-        Photo photo;
-        SharedMask mask;
-        MaskFigures figures;
-    };
-    ++profileImportsInFlight_;
+    ++work_.profileImports;
     updateWorking();
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
-        [services = photoWork_.services, path = url.toLocalFile()] {
-            // Read once: the bytes kept are those analysed.
-            std::optional<QByteArray> bytes = services->readPhotoFile(path);
-            if (!bytes) throw photo_analysis::PhotoAnalysisError::unreadableImage();
-            Profile profile{*bytes, services->decodePhoto(*bytes), {}, {}};
-            profile.mask = std::make_shared<const SubjectMask>(services->subjectMask(profile.photo));
-            profile.figures = MaskFigures::of(*profile.mask);
-            profile.figures.profileRatio = services->profileRatio(*profile.mask);
-            return profile;
-        },
-        [this, url](TaskOutcome<Profile> outcome) {
-            --profileImportsInFlight_;
+        [services = photoWork_.services, url] { return analysePhotoFile(*services, url, PhotoAnalysis::subjectOnly); },
+        [this](TaskOutcome<AnalysedPhoto> outcome) {
+            --work_.profileImports;
             if (!outcome.hasValue()) {
                 setError(photoTaskError(outcome.exception()));
                 updateWorking();
                 return;
             }
-            Profile& profile = outcome.value();
+            AnalysedPhoto& profile = outcome.value();
             applyProfileRatio(profile.figures.profileRatio);
-            // The photos are moved out and back, never copied: each holds a
-            // photo-sized mask. Nothing reads them in between.
-            for (std::size_t i = 0; i < loadedPhotos_.size(); ++i) {
-                if (loadedPhotos_[i].role != LoadedPhoto::Role::profile) continue;
-                std::vector<LoadedPhoto> photos = std::move(loadedPhotos_);
-                photos[i].role = LoadedPhoto::Role::spare;
-                setLoadedPhotos(std::move(photos));
-            }
-            LoadedPhoto added{
-                QUuid::createUuid(),     url,          std::move(profile.photo),  std::move(profile.bytes),
-                std::move(profile.mask), std::nullopt, LoadedPhoto::Role::profile};
-            photoFigures_[added.id] = profile.figures;
-            std::vector<LoadedPhoto> photos = std::move(loadedPhotos_);
-            photos.push_back(std::move(added));
+            // The photos share their masks: the list is copied without them.
+            std::vector<LoadedPhoto> photos = loadedPhotos_;
+            for (LoadedPhoto& photo : photos)
+                if (photo.role == LoadedPhoto::Role::profile) photo.role = LoadedPhoto::Role::spare;
+            profile.photo.role = LoadedPhoto::Role::profile;
+            photoFigures_[profile.photo.id] = profile.figures;
+            photos.push_back(std::move(profile.photo));
             setLoadedPhotos(std::move(photos));
             updateWorking();
         });
@@ -270,29 +199,15 @@ void DriverEditor::renderDriverImages(std::function<void()> whenDone) {
         return;
     }
     const std::uint64_t revision = facePhotoRevision_;
-    ++renderingsInFlight_;
+    ++work_.renderings;
     updateWorking();
     photoWork_.runner->run(
         TaskPriority::userInitiated, this,
         [services = photoWork_.services, photo = *facePhoto_, mask = faceMask_] {
-            RenderedImages rendered;
-            for (const homey_project::DriverImageSize size : homey_project::allDriverImageSizes) {
-                PhotoServices::DriverImage image;
-                try {
-                    image = services->renderDriverImage(photo, *mask, size);
-                } catch (...) {
-                    // A size that cannot be drawn is left out; the others still come.
-                    continue;
-                }
-                rendered.images[size] = std::move(image.png);
-                rendered.warnings.insert(rendered.warnings.end(), image.findings.begin(), image.findings.end());
-                if (image.upscale > upscaleWarning)
-                    rendered.warnings.push_back(homey_project::DriverImageIssue::upscaled(image.upscale));
-            }
-            return rendered;
+            return renderDriverImageSet(*services, photo, *mask);
         },
         [this, revision, whenDone = std::move(whenDone)](TaskOutcome<RenderedImages> outcome) {
-            --renderingsInFlight_;
+            --work_.renderings;
             // The images of a replaced face photo would be written beside the new one.
             if (revision != facePhotoRevision_) {
                 updateWorking();

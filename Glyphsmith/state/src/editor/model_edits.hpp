@@ -1,84 +1,49 @@
 #pragma once
 
-// How the editor's operations change its model, shared by its source files.
+// The model edits of the editor as plain functions of the model's values: what
+// each operation does to the model, without the editor's fields and signals.
+// Values out of range are the caller's to refuse or clamp first.
 
-#include <cmath>
+#include <cstddef>
+#include <optional>
+#include <vector>
 
-#include "glyphsmith_state/driver_editor.hpp"
-#include "icon_geometry/model_input.hpp"
-#include "icon_geometry/rect.hpp"
-#include "support/observed_field.hpp"
+#include "glyphsmith_state/editing_choices.hpp"
+#include "icon_geometry/camera.hpp"
+#include "icon_geometry/icon_model.hpp"
+#include "icon_geometry/model_template.hpp"
+#include "icon_geometry/vector.hpp"
 
 namespace glyphsmith_state {
 
-// The bounding box of a face outline, in millimetres.
-inline icon_geometry::Rect outlineBox(const icon_geometry::FaceShape& face) {
-    return face.outline().bounds();
-}
+// Where a moved detail may go, in face millimetres.
+inline constexpr double maximumDetailCoordinate = 10000;
+// The smallest dimension a part may be given, excluded, and the largest, included.
+inline constexpr double smallestPartDimension = 0.1;
+inline constexpr double largestPartDimension = 10000;
+inline constexpr double largestPartOffset = 10000;
+inline constexpr double largestPartTurn = 60;
 
-struct FaceSize {
-    double width;
-    double height;
-};
+// True removes the model's camera; false keeps it, or gives the default camera.
+void useBrandCamera(icon_geometry::IconModel& model, bool uses);
+// True keeps the current bevel or sets the default one; false removes it.
+void setBevel(icon_geometry::ExtrudedBody& body, bool bevel);
 
-// The face's width and height as its edits take them: the sizes a shape stores,
-// else (a polygon) its outline box. A superellipse's outline overshoots its
-// stored sizes slightly; edits built on the box would grow the face a little at
-// every slider step.
-inline FaceSize storedFaceSize(const icon_geometry::FaceShape& face) {
-    return std::visit(
-        [&](const auto& shape) -> FaceSize {
-            if constexpr (requires { shape.width; }) {
-                return {shape.width, shape.height};
-            } else {
-                const icon_geometry::Rect box = outlineBox(face);
-                return {box.width, box.height};
-            }
-        },
-        face.value);
-}
+// The index of a detail of the body; nothing out of range.
+std::optional<std::size_t> detailIndex(const icon_geometry::ExtrudedBody& body, std::optional<int> index);
+// Appends the template's detail at the face point; its index.
+std::size_t addDetail(icon_geometry::ExtrudedBody& body, DetailTemplate detailTemplate, icon_geometry::Vector2 point);
+// The detail at the index (in range) moved so that its centre is (x, y).
+void moveDetailCenter(icon_geometry::ExtrudedBody& body, std::size_t index, double x, double y);
 
-// A finite value clamped to [low, high]; anything else becomes `otherwise`.
-inline double clampedOr(double value, double low, double high, double otherwise) {
-    return std::isfinite(value) ? std::min(std::max(value, low), high) : otherwise;
-}
-
-// The face setters' limits, shared by the entered values and the photo fits.
-inline double clampedFaceSize(double value) {
-    return clampedOr(value, 1, 10000, 1);
-}
-inline double clampedCornerRadius(double value) {
-    return clampedOr(value, 0, 10000, 0);
-}
-inline double clampedExponent(double value) {
-    return clampedOr(value, 1.2, 100, 1.2);
-}
-
-template <class Change>
-bool DriverEditor::changeModel(Change&& change) {
-    assertMainThread(this);
-    icon_geometry::IconModel next = model_;
-    change(next);
-    // The guarded input refuses what it cannot bound: a model saved beyond its
-    // limits would read back as no model at all.
-    if (!icon_geometry::ModelInput::isStorable(next)) return false;
-    // Accepted, but nothing to tell.
-    if (next == model_) return true;
-    model_ = std::move(next);
-    emit modelChanged();
-    return true;
-}
-
-template <class Change>
-bool DriverEditor::changeMainBody(Change&& change) {
-    if (!model_.hasExtrudedPrimaryBody()) return false;
-    return changeModel([&](icon_geometry::IconModel& model) { model.changePrimaryBody(change); });
-}
-
-template <class Change>
-bool DriverEditor::changePart(int index, Change&& change) {
-    if (!isPartIndex(index)) return false;
-    return changeModel([&](icon_geometry::IconModel& model) { change(model.parts[static_cast<std::size_t>(index)]); });
-}
+// The template's model, keeping the camera (or its absence).
+icon_geometry::IconModel modelFromTemplate(icon_geometry::ModelTemplate modelTemplate,
+                                           const std::optional<icon_geometry::Camera>& camera);
+// A part built from the template, sized after the model's main body.
+icon_geometry::BodyPart partFromTemplate(PartTemplate partTemplate, const icon_geometry::IconModel& model);
+// [width, height, depth] of an extruded part, [diameter, height] of a revolved one.
+std::vector<double> partDimensions(const icon_geometry::BodyPart& part);
+// Sets the dimension at `which`, as partDimensions numbers them.
+void setPartDimension(icon_geometry::BodyPart& part, int which, double value);
 
 }  // namespace glyphsmith_state

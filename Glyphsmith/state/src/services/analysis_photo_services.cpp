@@ -26,20 +26,6 @@ std::span<const std::uint8_t> bytesOf(const QByteArray& bytes) {
 
 }  // namespace
 
-photo_analysis::FeatureDetection::Options editorDetectionOptions() {
-    photo_analysis::FeatureDetection::Options options;
-    options.workingHeight = 720;
-    options.margin = 0.06;
-    options.backgroundRadius = 0.08;
-    options.minimumContrast = 5.0;
-    options.regionContrast = 22.0;
-    options.minimumRegionShare = 0.06;
-    options.minimumMarkSize = 0.018;
-    options.dotMaximumSize = 0.07;
-    options.excludesText = true;
-    return options;
-}
-
 AnalysisPhotoServices::AnalysisPhotoServices(std::unique_ptr<photo_analysis::Segmenter> segmenter,
                                              std::unique_ptr<photo_analysis::TextRecognizer> recognizer)
     : segmenter_(std::move(segmenter)), recognizer_(std::move(recognizer)) {}
@@ -113,7 +99,8 @@ std::vector<photo_analysis::DetectedFeature> AnalysisPhotoServices::detectFeatur
     // Loading the languages takes a while: once, on the first detection, away
     // from the main thread.
     if (!recognizer_) recognizer_ = photo_analysis::makeTesseractRecognizer();
-    return photo_analysis::FeatureDetection::detect(faceImage, faceShape, editorDetectionOptions(), recognizer_.get());
+    // The editor detects with the detection's own tuning.
+    return photo_analysis::FeatureDetection::detect(faceImage, faceShape, {}, recognizer_.get());
 }
 
 std::vector<icon_geometry::FaceDetail> AnalysisPhotoServices::faceDetails(

@@ -1,6 +1,8 @@
-#include "glyphsmith_state/project_store.hpp"
+// The project session: the open project, its drivers' states, the selection,
+// the editors made for it and the brand camera; opening, closing and the
+// decision to abandon unwritten changes.
 
-#include <QtConcurrent/qtconcurrentmap.h>
+#include "glyphsmith_state/project_store.hpp"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,10 +13,14 @@
 #include <QUrl>
 #include <exception>
 
+#include "editor_registry.hpp"
 #include "glyphsmith_state/analysis_photo_services.hpp"
 #include "glyphsmith_state/project_sources.hpp"
 #include "homey_project/source_layout.hpp"
+#include "panel_questions.hpp"
 #include "planned_package.hpp"
+#include "project_session.hpp"
+#include "report_requests.hpp"
 #include "services/files.hpp"
 #include "support/observed_field.hpp"
 
@@ -24,6 +30,8 @@ using homey_project::DriverAssetsState;
 using homey_project::HomeyApp;
 using homey_project::HomeyDriver;
 using homey_project::HomeyProjectError;
+using homey_project::HomeyProjectWriter;
+using homey_project::SourceLayout;
 using icon_geometry::Camera;
 using icon_geometry::IconModel;
 
@@ -33,6 +41,11 @@ namespace {
 // compared in, so "/p/app" and "/p/./app/" are one project.
 QString normalisedFolder(const QString& folder) {
     return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+}
+
+// A source file's path as the user sees it: relative to the project.
+QString projectRelative(const std::filesystem::path& file, const HomeyApp& app) {
+    return QString::fromStdString(HomeyProjectWriter::relativePath(file, app.root));
 }
 
 }  // namespace
@@ -45,10 +58,12 @@ ProjectStore::ProjectStore(RecentProjectsStoring& recents, FreeIconStoring* free
       runner_(runner),
       reader_(seams.reader ? std::move(seams.reader) : std::make_shared<homey_project::HomeyProjectReader>()),
       writer_(seams.writer ? std::move(seams.writer) : std::make_shared<homey_project::HomeyProjectWriter>()),
-      panels_(seams.panels),
+      panelQuestions_(std::make_unique<PanelQuestions>(seams.panels)),
       makeEditor_(std::move(seams.makeEditor)),
       photoServices_(seams.photoServices ? std::move(seams.photoServices) : std::make_shared<AnalysisPhotoServices>()),
-      brandCamera_(Camera::defaultCamera()) {
+      editors_(std::make_unique<EditorRegistry>()),
+      brandCamera_(Camera::defaultCamera()),
+      reportRequests_(std::make_unique<ReportRequests>()) {
     recentProjects_ = recents_.loadRecentProjects();
     std::optional<IconModel> storedFreeIcon;
     if (freeIcon_) storedFreeIcon = freeIcon_->load();
@@ -58,11 +73,15 @@ ProjectStore::ProjectStore(RecentProjectsStoring& recents, FreeIconStoring* free
 
 ProjectStore::~ProjectStore() {
     // Editors going with the store tell it so while its members still exist.
-    editors_.clear();
+    editors_->releaseAll();
     freeEditor_.reset();
 }
 
 // ----- Observed fields -----
+
+const ProjectStore::Editors& ProjectStore::editors() const {
+    return editors_->all();
+}
 
 void ProjectStore::setStates(States states) {
     assignObserved(*this, states_, std::move(states), &ProjectStore::statesChanged);
@@ -78,11 +97,6 @@ void ProjectStore::setSelectedDriverID(std::optional<std::string> id) {
     makeSelectedEditor();
     if (differs) emit selectedDriverIDChanged();
     announceCurrentEditor();
-}
-void ProjectStore::setEditors(Editors editors) {
-    assertMainThread(this);
-    editors_ = std::move(editors);
-    emit editorsChanged();
 }
 void ProjectStore::setBrandCamera(Camera camera) {
     assignObserved(*this, brandCamera_, camera, &ProjectStore::brandCameraChanged);
@@ -101,7 +115,7 @@ void ProjectStore::setPendingDiscard(std::optional<DiscardAction> action) {
     assignObserved(*this, pendingDiscard_, std::move(action), &ProjectStore::pendingDiscardChanged);
 }
 
-// ----- The project -----
+// ----- Editors -----
 
 std::shared_ptr<DriverEditor> ProjectStore::newEditor(IconModel model) const {
     if (makeEditor_) return makeEditor_(std::move(model));
@@ -109,21 +123,19 @@ std::shared_ptr<DriverEditor> ProjectStore::newEditor(IconModel model) const {
 }
 
 DriverEditor& ProjectStore::currentEditor() const {
-    if (const std::optional<HomeyDriver> driver = selectedDriver()) {
-        if (const auto kept = editors_.find(driver->id); kept != editors_.end()) return *kept->second;
+    if (const HomeyDriver* driver = driverWithID(app_, selectedDriverID_)) {
+        if (const std::shared_ptr<DriverEditor>& kept = editors_->find(driver->id)) return *kept;
     }
     return *freeEditor_;
 }
 
 std::optional<HomeyDriver> ProjectStore::selectedDriver() const {
-    if (!app_ || !selectedDriverID_) return std::nullopt;
-    for (const HomeyDriver& driver : app_->drivers)
-        if (driver.id == *selectedDriverID_) return driver;
+    if (const HomeyDriver* driver = driverWithID(app_, selectedDriverID_)) return *driver;
     return std::nullopt;
 }
 
 void ProjectStore::makeSelectedEditor() {
-    if (const std::optional<HomeyDriver> driver = selectedDriver()) makeDriverEditor(*driver);
+    if (const HomeyDriver* driver = driverWithID(app_, selectedDriverID_)) makeDriverEditor(*driver);
 }
 
 void ProjectStore::announceCurrentEditor() {
@@ -135,12 +147,12 @@ void ProjectStore::announceCurrentEditor() {
 
 DriverEditor& ProjectStore::makeDriverEditor(const HomeyDriver& driver) {
     assertMainThread(this);
-    if (const auto kept = editors_.find(driver.id); kept != editors_.end()) return *kept->second;
-    const std::shared_ptr<DriverEditor> editor = buildDriverEditor(driver);
-    Editors editors = editors_;
-    editors.emplace(driver.id, editor);
-    setEditors(std::move(editors));
-    return *editor;
+    if (const std::shared_ptr<DriverEditor>& kept = editors_->find(driver.id)) return *kept;
+    std::shared_ptr<DriverEditor> editor = buildDriverEditor(driver);
+    DriverEditor& made = *editor;
+    editors_->keep(driver.id, std::move(editor));
+    emit editorsChanged();
+    return made;
 }
 
 std::shared_ptr<DriverEditor> ProjectStore::buildDriverEditor(const HomeyDriver& driver) {
@@ -152,9 +164,8 @@ std::shared_ptr<DriverEditor> ProjectStore::buildDriverEditor(const HomeyDriver&
         } catch (const HomeyProjectError& error) {
             storedModelError = appError(error);
         } catch (const std::exception&) {
-            const auto file = homey_project::SourceLayout{app_->root}.modelFile(driver.id);
-            storedModelError = AppError::unreadableSourceFile(
-                QString::fromStdString(homey_project::HomeyProjectWriter::relativePath(file, app_->root)));
+            storedModelError =
+                AppError::unreadableSourceFile(projectRelative(SourceLayout{app_->root}.modelFile(driver.id), *app_));
         }
         if (storedModelError) {
             // Told once the view that asked for the editor has settled; the store
@@ -181,23 +192,28 @@ std::shared_ptr<DriverEditor> ProjectStore::buildDriverEditor(const HomeyDriver&
     return editor;
 }
 
+bool ProjectStore::isKept(const DriverEditor& editor) const {
+    return &editor == freeEditor_.get() || editors_->driverIDOf(editor).has_value();
+}
+
 QStringList ProjectStore::unwrittenDriverNames() const {
     QStringList names;
     if (!app_) return names;
     const std::string language = currentLanguageCode().toStdString();
     for (const HomeyDriver& driver : app_->drivers) {
-        const auto kept = editors_.find(driver.id);
-        if (kept != editors_.end() && kept->second->hasUnwrittenChanges())
-            names.append(QString::fromStdString(driver.displayName(language)));
+        const std::shared_ptr<DriverEditor>& kept = editors_->find(driver.id);
+        if (kept && kept->hasUnwrittenChanges()) names.append(QString::fromStdString(driver.displayName(language)));
     }
     return names;
 }
 
 QString ProjectStore::currentTitle() const {
-    if (const std::optional<HomeyDriver> driver = selectedDriver())
+    if (const HomeyDriver* driver = driverWithID(app_, selectedDriverID_))
         return QString::fromStdString(driver->displayName(currentLanguageCode().toStdString()));
     return tr("Icône sans projet");
 }
+
+// ----- Opening and closing -----
 
 void ProjectStore::openHomeyApp(const QString& folder) {
     assertMainThread(this);
@@ -218,7 +234,7 @@ void ProjectStore::openHomeyApp(const QString& folder) {
     } catch (const HomeyProjectError& error) {
         cameraError = appError(error);
     } catch (const std::exception&) {
-        cameraError = AppError::unreadableSourceFile(QStringLiteral("sources/icones/marque.json"));
+        cameraError = AppError::unreadableSourceFile(projectRelative(SourceLayout{app.root}.brandCameraFile(), app));
     }
     replaceProject(std::move(app), camera);
     if (cameraError) setError(std::move(cameraError));
@@ -241,7 +257,7 @@ void ProjectStore::replaceProject(std::optional<HomeyApp> app, Camera camera) {
     assertMainThread(this);
     // The last project's editors outlive the signals: a view still bound to one
     // rebinds on currentEditorChanged before it goes.
-    const Editors previous = std::exchange(editors_, {});
+    const Editors previous = editors_->releaseAll();
     const bool appDiffers = app != app_;
     const bool statesDiffer = !states_.empty();
     const bool cameraDiffers = camera != brandCamera_;
@@ -250,11 +266,13 @@ void ProjectStore::replaceProject(std::optional<HomeyApp> app, Camera camera) {
     const bool selectionDiffers = selected != selectedDriverID_;
 
     app_ = std::move(app);
+    // States still on their way belong to the last project.
+    ++statesRefresh_;
     states_.clear();
     brandCamera_ = camera;
     selectedDriverID_ = std::move(selected);
-    if (const std::optional<HomeyDriver> driver = selectedDriver())
-        editors_.emplace(driver->id, buildDriverEditor(*driver));
+    if (const HomeyDriver* driver = driverWithID(app_, selectedDriverID_))
+        editors_->keep(driver->id, buildDriverEditor(*driver));
 
     if (appDiffers) emit appChanged();
     if (statesDiffer) emit statesChanged();
@@ -291,16 +309,26 @@ void ProjectStore::confirmDiscard() {
     }
 }
 
+// ----- Driver states -----
+
 void ProjectStore::refreshDriverStates() {
     assertMainThread(this);
     if (!app_) return;
-    // Each state reads and decodes five files: in parallel, the same result far sooner.
-    const HomeyApp& app = *app_;
-    const std::vector<DriverAssetsState> loaded = QtConcurrent::blockingMapped<std::vector<DriverAssetsState>>(
-        app.drivers, [&app](const HomeyDriver& driver) { return DriverAssetsState::load(driver, app); });
-    States states;
-    for (std::size_t i = 0; i < loaded.size(); ++i) states.insert_or_assign(app.drivers[i].id, loaded[i]);
-    setStates(std::move(states));
+    const std::uint64_t refresh = ++statesRefresh_;
+    // Each state reads and decodes five files: side by side, away from the main
+    // thread, the list showing its drivers meanwhile.
+    const auto app = std::make_shared<const HomeyApp>(*app_);
+    for (const HomeyDriver& driver : app->drivers) {
+        runner_.run(
+            TaskPriority::userInitiated, this, [app, &driver] { return DriverAssetsState::load(driver, *app); },
+            [this, refresh, id = driver.id](TaskOutcome<DriverAssetsState> outcome) {
+                // A later refresh, or another project, owns the states now.
+                if (refresh != statesRefresh_ || !outcome.hasValue()) return;
+                States states = states_;
+                states.insert_or_assign(id, std::move(outcome.value()));
+                setStates(std::move(states));
+            });
+    }
 }
 
 QString ProjectStore::currentLanguageCode() {
@@ -308,18 +336,6 @@ QString ProjectStore::currentLanguageCode() {
     if (language == QLocale::C || language == QLocale::AnyLanguage) return QStringLiteral("fr");
     const QString code = QLocale::languageToCode(language);
     return code.isEmpty() ? QStringLiteral("fr") : code;
-}
-
-// ----- Identity of editors -----
-
-std::optional<std::string> ProjectStore::driverIDOf(const DriverEditor& editor) const {
-    for (const auto& [id, kept] : editors_)
-        if (kept.get() == &editor) return id;
-    return std::nullopt;
-}
-
-bool ProjectStore::isKept(const DriverEditor& editor) const {
-    return &editor == freeEditor_.get() || driverIDOf(editor).has_value();
 }
 
 }  // namespace glyphsmith_state

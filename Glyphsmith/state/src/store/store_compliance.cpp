@@ -1,7 +1,12 @@
+// The compliance reports of the editors, computed in the background.
+
 #include <QPointer>
 
+#include "editor_registry.hpp"
 #include "glyphsmith_state/project_store.hpp"
 #include "icon_geometry/icon_svg.hpp"
+#include "project_session.hpp"
+#include "report_requests.hpp"
 #include "support/main_thread.hpp"
 
 namespace glyphsmith_state {
@@ -12,9 +17,7 @@ using homey_project::HomeyDriver;
 
 std::optional<std::pair<HomeyDriver, HomeyApp>> ProjectStore::complianceSubject(
     const std::optional<HomeyApp>& app, const std::optional<std::string>& driverID) {
-    if (!app || !driverID) return std::nullopt;
-    for (const HomeyDriver& driver : app->drivers)
-        if (driver.id == *driverID) return std::pair(driver, *app);
+    if (const HomeyDriver* driver = driverWithID(app, driverID)) return std::pair(*driver, *app);
     return std::nullopt;
 }
 
@@ -30,15 +33,14 @@ void ProjectStore::refreshComplianceReport(DriverEditor& editor, std::function<v
     ComplianceReport::Images images;
     for (const auto& [size, png] : editor.driverImages())
         images.emplace(size, std::string(png.constData(), static_cast<std::size_t>(png.size())));
-    std::optional<std::pair<HomeyDriver, HomeyApp>> subject = complianceSubject(app_, driverIDOf(editor));
+    std::optional<std::pair<HomeyDriver, HomeyApp>> subject = complianceSubject(app_, editors_->driverIDOf(editor));
 
-    auto [requests, fresh] = reportRequests_.try_emplace(editor.serial());
-    if (fresh) {
+    if (!reportRequests_->knows(editor.serial())) {
         // Forget the editor's requests with it.
         connect(&editor, &QObject::destroyed, this,
-                [this, serial = editor.serial()] { reportRequests_.erase(serial); });
+                [this, serial = editor.serial()] { reportRequests_->forget(serial); });
     }
-    const unsigned long long request = ++requests->second.latest;
+    const std::uint64_t request = reportRequests_->start(editor.serial());
 
     runner_.run(
         TaskPriority::utility, this,
@@ -52,21 +54,15 @@ void ProjectStore::refreshComplianceReport(DriverEditor& editor, std::function<v
          finished = std::move(finished)](TaskOutcome<ComplianceReport> outcome) {
             // Only the latest request of an editor still kept by the store stores
             // its report: an older one finishing late would put back a stale report.
-            if (weakEditor && outcome.hasValue() && isKept(*weakEditor)) {
-                const auto requests = reportRequests_.find(weakEditor->serial());
-                if (requests != reportRequests_.end() && requests->second.latest == request) {
-                    requests->second.reportedKey = key;
-                    weakEditor->setReport(std::move(outcome.value()));
-                }
-            }
+            if (weakEditor && outcome.hasValue() && isKept(*weakEditor) &&
+                reportRequests_->finish(weakEditor->serial(), request, key))
+                weakEditor->setReport(std::move(outcome.value()));
             if (finished) finished();
         });
 }
 
 bool ProjectStore::isReportCurrent(const DriverEditor& editor) const {
-    const auto requests = reportRequests_.find(editor.serial());
-    return requests != reportRequests_.end() && requests->second.reportedKey &&
-           *requests->second.reportedKey == reportKey(editor) && editor.report().has_value();
+    return reportRequests_->reportedKey(editor.serial()) == reportKey(editor) && editor.report().has_value();
 }
 
 }  // namespace glyphsmith_state
