@@ -1,0 +1,101 @@
+#pragma once
+
+// The app object: it owns the three pieces of app-wide state (the project
+// store, the preview mode and the update checker), each created once and shared
+// by reference with every view and command for the life of the process, and the
+// services they run on. It also opens images given to the app, keeps the
+// free-standing icon saved and runs the launch update check.
+
+#include <QList>
+#include <QObject>
+#include <QTimer>
+#include <QUrl>
+#include <chrono>
+#include <memory>
+
+#include "glyphsmith_state/clock.hpp"
+#include "glyphsmith_state/file_panels.hpp"
+#include "glyphsmith_state/free_icon.hpp"
+#include "glyphsmith_state/project_store.hpp"
+#include "glyphsmith_state/recent_projects.hpp"
+#include "glyphsmith_state/task_runner.hpp"
+#include "glyphsmith_state/update_checker.hpp"
+#include "glyphsmith_state/update_preferences.hpp"
+#include "glyphsmith_state/version_fetching.hpp"
+#include "glyphsmith_views/preview_mode.hpp"
+
+namespace glyphsmith_views {
+
+class CurrentEditor;
+
+// The files among these that are images, in order: local files whose content
+// type (by name) is an image type, else whose extension, in any case, is one of
+// the ten image extensions; a folder never is, whatever its name. The same
+// filter for a drop on the canvas and for files given to the app.
+QList<QUrl> acceptedImageFiles(const QList<QUrl>& urls);
+
+// What the app's state runs on. `production()` gives the user's own files, a
+// thread pool, the file dialogs and the update site; tests hand in doubles.
+struct AppServices {
+    std::unique_ptr<glyphsmith_state::RecentProjectsStoring> recents;
+    // Absent: the free icon is never read nor saved.
+    std::unique_ptr<glyphsmith_state::FreeIconStoring> freeIcon;
+    std::unique_ptr<glyphsmith_state::TaskRunner> runner;
+    std::unique_ptr<glyphsmith_state::FilePanels> panels;
+    glyphsmith_state::ProjectStoreSeams storeSeams;
+    std::shared_ptr<glyphsmith_state::UpdatePreferencesStoring> updatePreferences;
+    // Absent: every update check fails.
+    std::shared_ptr<glyphsmith_state::VersionFetching> fetcher;
+    std::shared_ptr<const glyphsmith_state::Clock> clock = std::make_shared<glyphsmith_state::SystemClock>();
+    // The free icon is saved this long after its last change.
+    std::chrono::milliseconds freeIconSaveDelay{1000};
+
+    static AppServices production();
+};
+
+class GlyphsmithApp : public QObject {
+    Q_OBJECT
+public:
+    explicit GlyphsmithApp(AppServices services, QObject* parent = nullptr);
+    ~GlyphsmithApp() override;
+
+    glyphsmith_state::ProjectStore& store() const { return *store_; }
+    glyphsmith_state::UpdateChecker& updates() const { return *updates_; }
+    // The file panels the store's choose… operations show; null in tests that give none.
+    glyphsmith_state::FilePanels* panels() const { return services_.panels.get(); }
+
+    // What the canvas shows; starts at icon.
+    PreviewMode previewMode() const { return previewMode_; }
+    void setPreviewMode(PreviewMode mode);
+
+    // The editor the canvas and the inspector show, and its change signal.
+    CurrentEditor& currentEditor() const { return *currentEditor_; }
+
+    // Image files given to the app (arguments, a second launch, the canvas):
+    // they become photos of the current editor, and the canvas shows the photo
+    // at once, before they have loaded.
+    void openImages(const QList<QUrl>& urls);
+
+    // From when the main window is first shown: the free icon is saved one delay
+    // after each change of the free editor's model, and once one delay after this
+    // call even without a change. Calling it again changes nothing.
+    void startFreeIconAutosave();
+    // The termination save: the free editor's model now.
+    void saveFreeIconNow();
+    // The launch check: nothing when switched off or within a day of the last.
+    void runLaunchUpdateCheck();
+
+signals:
+    void previewModeChanged();
+
+private:
+    AppServices services_;
+    std::unique_ptr<glyphsmith_state::ProjectStore> store_;
+    std::unique_ptr<glyphsmith_state::UpdateChecker> updates_;
+    std::unique_ptr<CurrentEditor> currentEditor_;
+    PreviewMode previewMode_ = PreviewMode::icon;
+    QTimer freeIconTimer_;
+    bool autosaving_ = false;
+};
+
+}  // namespace glyphsmith_views

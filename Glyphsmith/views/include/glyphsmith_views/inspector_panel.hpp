@@ -1,0 +1,53 @@
+#pragma once
+
+// The inspector, the main window's right-hand column: one grouped form of
+// sections, top to bottom, all editing the store's current editor. The panel
+// builds each section's content anew for each current editor and hides a
+// section while its condition does not hold for the editor's model.
+
+#include <QScrollArea>
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "glyphsmith_state/driver_editor.hpp"
+#include "glyphsmith_state/project_store.hpp"
+
+class QVBoxLayout;
+
+namespace glyphsmith_views {
+
+class GlyphsmithApp;
+
+struct InspectorSection {
+    // The group's header; empty when the content brings its own.
+    QString title;
+    // The content for one editor; it may keep references to both for its life.
+    std::function<QWidget*(glyphsmith_state::ProjectStore&, glyphsmith_state::DriverEditor&)> make;
+    // Shown only while this holds for the editor; absent: always.
+    std::function<bool(const glyphsmith_state::DriverEditor&)> shownFor;
+};
+
+// The inspector's sections in their order (src/inspector/inspector_sections.cpp).
+std::vector<InspectorSection> inspectorSections();
+
+class InspectorPanel : public QScrollArea {
+    Q_OBJECT
+public:
+    InspectorPanel(GlyphsmithApp& app, std::vector<InspectorSection> sections, QWidget* parent = nullptr);
+
+    // The section groups of the current editor, in order, hidden ones included.
+    const std::vector<QWidget*>& sectionWidgets() const { return groups_; }
+
+private:
+    void rebuild();
+    void refreshVisibility();
+
+    GlyphsmithApp& app_;
+    std::vector<InspectorSection> sections_;
+    std::vector<QWidget*> groups_;
+    QWidget* content_ = nullptr;
+    QMetaObject::Connection modelConnection_;
+};
+
+}  // namespace glyphsmith_views

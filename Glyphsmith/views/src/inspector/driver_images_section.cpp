@@ -1,0 +1,9 @@
+#include "inspector/sections.hpp"
+
+namespace glyphsmith_views {
+
+QWidget* makeDriverImagesSection(glyphsmith_state::ProjectStore&, glyphsmith_state::DriverEditor&) {
+    return emptySection();
+}
+
+}  // namespace glyphsmith_views

@@ -1,0 +1,67 @@
+#include "glyphsmith_views/inspector_panel.hpp"
+
+#include <QGroupBox>
+#include <QVBoxLayout>
+
+#include "glyphsmith_views/current_editor.hpp"
+#include "glyphsmith_views/design_system.hpp"
+#include "glyphsmith_views/glyphsmith_app.hpp"
+
+namespace glyphsmith_views {
+
+using glyphsmith_state::DriverEditor;
+
+InspectorPanel::InspectorPanel(GlyphsmithApp& app, std::vector<InspectorSection> sections, QWidget* parent)
+    : QScrollArea(parent), app_(app), sections_(std::move(sections)) {
+    setAccessibleName(tr("Inspecteur"));
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFrameShape(QFrame::NoFrame);
+    connect(&app_.currentEditor(), &CurrentEditor::changed, this, &InspectorPanel::rebuild);
+    rebuild();
+}
+
+void InspectorPanel::rebuild() {
+    DriverEditor& editor = app_.currentEditor().editor();
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    const int spacing = static_cast<int>(Spacing::small);
+    layout->setContentsMargins(spacing, spacing, spacing, spacing);
+    layout->setSpacing(static_cast<int>(Spacing::medium));
+    groups_.clear();
+    for (const auto& section : sections_) {
+        QWidget* inner = section.make ? section.make(app_.store(), editor) : new QWidget;
+        QWidget* group = inner;
+        if (!section.title.isEmpty()) {
+            auto* box = new QGroupBox(section.title);
+            box->setAccessibleName(section.title);
+            auto* boxLayout = new QVBoxLayout(box);
+            boxLayout->addWidget(inner);
+            group = box;
+        }
+        layout->addWidget(group);
+        groups_.push_back(group);
+    }
+    layout->addStretch(1);
+    // The old content goes with its section widgets and their connections to the
+    // old editor, once control has left them: the change may come from one of them.
+    if (QWidget* old = takeWidget()) {
+        old->hide();
+        old->deleteLater();
+    }
+    setWidget(content);
+    content_ = content;
+    disconnect(modelConnection_);
+    modelConnection_ = connect(&editor, &DriverEditor::modelChanged, this, &InspectorPanel::refreshVisibility);
+    refreshVisibility();
+}
+
+void InspectorPanel::refreshVisibility() {
+    const DriverEditor& editor = app_.currentEditor().editor();
+    for (std::size_t i = 0; i < sections_.size(); ++i) {
+        const bool shown = !sections_[i].shownFor || sections_[i].shownFor(editor);
+        groups_[i]->setVisible(shown);
+    }
+}
+
+}  // namespace glyphsmith_views

@@ -1,0 +1,9 @@
+#include "inspector/sections.hpp"
+
+namespace glyphsmith_views {
+
+QWidget* makeObjectSection(glyphsmith_state::ProjectStore&, glyphsmith_state::DriverEditor&) {
+    return emptySection();
+}
+
+}  // namespace glyphsmith_views
