@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "photo_analysis/face_finding.hpp"
+#include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
 #include "photo_analysis/subject_extraction.hpp"
 #include "test_photo/scene.hpp"
@@ -25,37 +25,19 @@ const std::vector<test_photo::SweepScene>& sweep() {
     return scenes;
 }
 
-// Scenes whose face corners the rectangle detector does not find within the
-// limit yet, though the subject is right (IoU 0.986 or more). On dark devices
-// seen three-quarter one face edge lands on the body's side (4.8 % with the
-// true mask too); on the light thermostat seen three-quarter it proposes
-// nothing usable on most walls (6.9 % with the true mask); on three more (the
-// light device by its cast shadow, front and three-quarter, and on the
-// side-to-side gradient, front) it finds the corners on the true mask but not
-// on a mask a few pixels off. Two listed scenes pass today by chance of the
-// scoring (warm light and the 30-level gradient, light, three-quarter).
+// Scenes whose face corners are not found within the limit yet, though the
+// subject is right (IoU 0.986 or more). The light thermostat seen
+// three-quarter on a graded wall or under cool light gets an outline 6.9 %
+// off, with the true mask too; the dark device from the front by a vignette
+// or a cast shadow gets one 6.6 % off on the cut-out mask (0.03 % on the true
+// one): the detector takes the shaded rim the mask keeps for the face's edge.
 const std::set<std::string> cornersAwaitingTheDetector = {
-    "cast shadow, dark, three-quarter",
-    "cool light, dark, three-quarter",
-    "gradient side-side, dark, three-quarter",
-    "gradient top-bottom, dark, three-quarter",
-    "gradient top-bottom 30, dark, three-quarter",
-    "off-white wall, dark, three-quarter",
-    "plain, dark, three-quarter",
-    "textured, dark, three-quarter",
-    "vignette, dark, three-quarter",
-    "warm light, dark, three-quarter",
-    "white wall, dark, three-quarter",
-    "cool light, light, three-quarter",
-    "gradient side-side, light, three-quarter",
     "gradient top-bottom, light, three-quarter",
-    "off-white wall, light, three-quarter",
-    "warm light, light, three-quarter",
-    "white wall, light, three-quarter",
-    "cast shadow, light, three-quarter",
-    "cast shadow, light, front",
-    "gradient side-side, light, front",
+    "gradient side-side, light, three-quarter",
     "gradient top-bottom 30, light, three-quarter",
+    "cool light, light, three-quarter",
+    "vignette, dark, front",
+    "cast shadow, dark, front",
 };
 
 class SubjectSweep : public testing::TestWithParam<std::size_t> {};
@@ -66,7 +48,7 @@ TEST_P(SubjectSweep, SubjectAndFaceCornersMatchTheTruth) {
     const Photo photo = scene.photo();
     // The largest corner error as a share of the photo's diagonal; -1 for none.
     const auto cornerShareWith = [&](const SubjectMask& mask) {
-        const auto corners = FeatureDetection::detectFaceCorners(photo, mask);
+        const auto corners = FeatureDetection::rectangleCandidates(photo, mask);
         if (!corners) return -1.0;
         const auto found = corners->points();
         double worst = 0;

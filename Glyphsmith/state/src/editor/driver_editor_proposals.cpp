@@ -4,6 +4,7 @@
 #include "editor_changes.hpp"
 #include "face_shapes.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
+#include "photo_tasks.hpp"
 #include "proposal_set.hpp"
 
 namespace glyphsmith_state {
