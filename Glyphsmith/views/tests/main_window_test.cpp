@@ -11,7 +11,7 @@
 
 #include "app_fixture.hpp"
 #include "glyphsmith_views/action_registry.hpp"
-#include "glyphsmith_views/inspector_panel.hpp"
+#include "glyphsmith_views/editing_panel.hpp"
 #include "glyphsmith_views/sidebar_column.hpp"
 
 namespace glyphsmith_views {

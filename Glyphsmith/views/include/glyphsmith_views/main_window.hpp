@@ -15,7 +15,7 @@
 //   views/src/canvas/              the centre column: CanvasView, the icon, tiles and
 //                                  mask previews, the validation summary, rasterizeIcon,
 //                                  and PhotoOverlay (photo_overlay.cpp) for the photo mode.
-//   views/src/inspector/           the right column: InspectorPanel is a container of
+//   views/src/editing/           the right column: InspectorPanel is a container of
 //                                  sections; inspector_sections.cpp lists them in order,
 //                                  and each section's content is one file
 //                                  (<name>_section.cpp, declared in sections.hpp).

@@ -28,7 +28,7 @@ struct InspectorSection {
     std::function<bool(const glyphsmith_state::DriverEditor&)> shownFor;
 };
 
-// The inspector's sections in their order (src/inspector/inspector_sections.cpp).
+// The inspector's sections in their order (src/editing/editing_sections.cpp).
 std::vector<InspectorSection> inspectorSections();
 
 class InspectorPanel : public QScrollArea {

@@ -1,4 +1,4 @@
-#include "glyphsmith_views/inspector_panel.hpp"
+#include "glyphsmith_views/editing_panel.hpp"
 
 #include <gtest/gtest.h>
 

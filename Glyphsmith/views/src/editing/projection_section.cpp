@@ -1,4 +1,4 @@
-#include "inspector/sections.hpp"
+#include "editing/sections.hpp"
 
 namespace glyphsmith_views {
 

@@ -1,7 +1,7 @@
 #include <QCoreApplication>
 
-#include "glyphsmith_views/inspector_panel.hpp"
-#include "inspector/sections.hpp"
+#include "editing/sections.hpp"
+#include "glyphsmith_views/editing_panel.hpp"
 
 namespace glyphsmith_views {
 
