@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 #include "icon_geometry/polygon.hpp"
 #include "platform/line_segments.hpp"
@@ -27,9 +28,14 @@ constexpr double minimumSideSupport = 0.62;
 // it a face is nearly a stadium, which the outline fit finds.
 constexpr double maximumRounding = 0.3;
 constexpr int maximumLines = 40;
-// Grey levels between the face's median and the median beyond a line that make
-// the stretch beyond a side of the body rather than more of the face.
-constexpr double sideShadeDifference = 8.0;
+// Grey levels from the face's shade within which a point is of the face's
+// surface, and the share of such points beyond a line that makes the stretch
+// beyond more of the face rather than a side of the body.
+constexpr double faceShadeTolerance = 6.0;
+constexpr double minimumFaceShadedShare = 0.3;
+// The grid the shades are read on: this many steps across the region's shorter
+// side.
+constexpr double shadeGridSteps = 100;
 // How far outside the subject mask (working pixels) a faint edge may run: a
 // segmentation's edge strays a pixel or two inside the subject's.
 constexpr double maskSlack = 3.0;
@@ -355,16 +361,84 @@ bool sharedSidesRunOn(const std::vector<Line>& lines, const Quad& outer, const Q
     return ends > 0;
 }
 
-// The median of the grey at the points of a grid over `outer` that lie on the
-// subject, inside `inner` or not; -1 where there are none.
-struct Shades {
-    double inner = -1;
-    double beside = -1;
+// A convex quadrilateral, clockwise on screen, as four half-planes: whether a
+// point lies within `margin` of it (inside it by -margin for a negative one).
+class ConvexRegion {
+public:
+    explicit ConvexRegion(const std::array<Vector2, 4>& corners) {
+        for (int i = 0; i < 4; ++i) {
+            const Vector2 edge = corners[(i + 1) % 4] - corners[i];
+            const double length = edge.length();
+            normals_[i] = length > 0 ? Vector2{-edge.y, edge.x} * (1 / length) : Vector2{0, 0};
+            offsets_[i] = normals_[i].dot(corners[i]);
+        }
+    }
+    bool contains(Vector2 p, double margin) const {
+        for (int i = 0; i < 4; ++i) {
+            if (normals_[i].dot(p) - offsets_[i] < -margin) return false;
+        }
+        return true;
+    }
+
+private:
+    std::array<Vector2, 4> normals_;
+    std::array<double, 4> offsets_{};
 };
 
-Shades shadesOf(const platform::RegionEdges& edges, const Quad& outer, const Quad& inner) {
-    double x0 = outer.corners[0].x, x1 = x0, y0 = outer.corners[0].y, y1 = y0;
-    for (const Vector2 c : outer.corners) {
+struct GreySample {
+    Vector2 point;
+    double grey = 0;
+};
+
+// The face's shade as a plane over the photo, g = a + b x + c y: light falling
+// off across a face changes its grey smoothly. Fitted to the face's own grey,
+// the details on it (text, ribs, rings) left out as they stray from it.
+struct ShadePlane {
+    double a = 0, b = 0, c = 0;
+    Vector2 origin;
+    bool valid = false;
+    double at(Vector2 p) const { return a + b * (p.x - origin.x) + c * (p.y - origin.y); }
+};
+
+std::optional<ShadePlane> fitPlane(const std::vector<GreySample>& samples, const ShadePlane& start, double within) {
+    double s[3][4] = {};
+    for (const GreySample& g : samples) {
+        if (std::abs(g.grey - start.at(g.point)) > within) continue;
+        const double v[3] = {1, g.point.x - start.origin.x, g.point.y - start.origin.y};
+        for (int r = 0; r < 3; ++r) {
+            for (int k = 0; k < 3; ++k) s[r][k] += v[r] * v[k];
+            s[r][3] += v[r] * g.grey;
+        }
+    }
+    if (s[0][0] < 16) return std::nullopt;
+    // Gauss-Jordan elimination with partial pivoting on the normal equations.
+    for (int col = 0; col < 3; ++col) {
+        int pivot = col;
+        for (int r = col + 1; r < 3; ++r) {
+            if (std::abs(s[r][col]) > std::abs(s[pivot][col])) pivot = r;
+        }
+        if (!(std::abs(s[pivot][col]) > 1e-9)) return std::nullopt;
+        for (int k = 0; k < 4; ++k) std::swap(s[col][k], s[pivot][k]);
+        for (int r = 0; r < 3; ++r) {
+            if (r == col) continue;
+            const double f = s[r][col] / s[col][col];
+            for (int k = col; k < 4; ++k) s[r][k] -= f * s[col][k];
+        }
+    }
+    return ShadePlane{s[0][3] / s[0][0], s[1][3] / s[1][1], s[2][3] / s[2][2], start.origin, true};
+}
+
+// What a quadrilateral holds of the subject: its grey at the points of a grid
+// two working pixels inside its sides (away from the edges' own blur), and the
+// plane of its prevailing shade.
+struct Surface {
+    std::vector<GreySample> samples;
+    ShadePlane plane;
+};
+
+Surface surfaceOf(const platform::RegionEdges& edges, const Quad& quad) {
+    double x0 = quad.corners[0].x, x1 = x0, y0 = quad.corners[0].y, y1 = y0;
+    for (const Vector2 c : quad.corners) {
         x0 = std::min(x0, c.x);
         x1 = std::max(x1, c.x);
         y0 = std::min(y0, c.y);
@@ -374,38 +448,47 @@ Shades shadesOf(const platform::RegionEdges& edges, const Quad& outer, const Qua
     y0 = std::max(y0, 0.0);
     x1 = std::min(x1, edges.width - 1.0);
     y1 = std::min(y1, edges.height - 1.0);
-    const double step = std::max(2.0, std::min(edges.width, edges.height) / 150.0);
-    std::vector<std::uint8_t> in, beside;
+    const double step = std::max(2.0, std::min(edges.width, edges.height) / shadeGridSteps);
+    const ConvexRegion region(quad.corners);
+    Surface surface;
     for (double y = y0 + step / 2; y < y1; y += step) {
         for (double x = x0 + step / 2; x < x1; x += step) {
-            const Vector2 p{x, y};
             const std::size_t i =
                 static_cast<std::size_t>(y) * static_cast<std::size_t>(edges.width) + static_cast<std::size_t>(x);
-            // Two working pixels off the sides, away from the edges' own blur.
-            if (edges.inside[i] != 255 || !contains(outer.corners, p, -2.0)) continue;
-            if (contains(inner.corners, p, -2.0)) {
-                in.push_back(edges.grey[i]);
-            } else if (!contains(inner.corners, p, 2.0)) {
-                beside.push_back(edges.grey[i]);
-            }
+            if (edges.inside[i] == 255 && region.contains({x, y}, -2.0))
+                surface.samples.push_back({{x, y}, static_cast<double>(edges.grey[i])});
         }
     }
-    const auto median = [](std::vector<std::uint8_t>& values) {
-        if (values.empty()) return -1.0;
-        const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-        std::nth_element(values.begin(), middle, values.end());
-        return static_cast<double>(*middle);
-    };
-    return {median(in), median(beside)};
+    if (surface.samples.size() < 16) return surface;
+    // Start flat at the most common shade, then let the plane follow the light.
+    std::array<int, 256> counts{};
+    for (const GreySample& g : surface.samples) ++counts[static_cast<std::size_t>(g.grey)];
+    const auto peak = std::max_element(counts.begin(), counts.end()) - counts.begin();
+    Vector2 origin{0, 0};
+    for (const Vector2 c : quad.corners) origin = origin + c * 0.25;
+    surface.plane = {static_cast<double>(peak), 0, 0, origin, true};
+    for (const double within : {3 * faceShadeTolerance, 2 * faceShadeTolerance, faceShadeTolerance}) {
+        const auto refined = fitPlane(surface.samples, surface.plane, within);
+        if (!refined) break;
+        surface.plane = *refined;
+    }
+    return surface;
 }
 
-// Whether the part of `outer` beside `inner` has another shade than `inner`:
+// Whether the part of `outer` beside `inner` is another surface than `inner`:
 // a side of the body beyond the face's edge, not more of the face beyond a line
-// across it.
-bool shadeChanges(const platform::RegionEdges& edges, const Quad& outer, const Quad& inner) {
-    const Shades shades = shadesOf(edges, outer, inner);
-    if (shades.inner < 0 || shades.beside < 0) return false;
-    return std::abs(shades.inner - shades.beside) > sideShadeDifference;
+// across it. More of the face holds many points of the face's own shade, the
+// light's fall-off across it allowed for, between whatever details cross it.
+bool shadeChanges(const Surface& outer, const Quad& inner, const ShadePlane& face) {
+    if (!face.valid) return false;
+    const ConvexRegion region(inner.corners);
+    int faceShaded = 0, total = 0;
+    for (const GreySample& g : outer.samples) {
+        if (region.contains(g.point, 2.0)) continue;
+        ++total;
+        if (std::abs(g.grey - face.at(g.point)) <= faceShadeTolerance) ++faceShaded;
+    }
+    return total >= 16 && faceShaded < minimumFaceShadedShare * total;
 }
 
 // The faint edges on the subject that no plain edge already carries: where the
@@ -503,6 +586,11 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
     // piece of the face cut off by a line across it (a separator, a rib), and it
     // goes after the others, which a grille's many lines would otherwise crowd out.
     std::vector<bool> dropped(quads.size(), false), cut(quads.size(), false);
+    std::vector<std::optional<Surface>> surfaces(quads.size());
+    const auto surface = [&](std::size_t q) -> const Surface& {
+        if (!surfaces[q]) surfaces[q] = surfaceOf(edges, quads[q]);
+        return *surfaces[q];
+    };
     for (std::size_t o = 0; o < quads.size(); ++o) {
         for (std::size_t p = 0; p < quads.size(); ++p) {
             if (o == p || quads[p].area >= quads[o].area) continue;
@@ -510,7 +598,7 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
             const bool enclosed = std::all_of(quads[p].corners.begin(), quads[p].corners.end(),
                                               [&](Vector2 c) { return contains(quads[o].corners, c, 2.0); });
             if (!enclosed) continue;
-            if (sharedSidesRunOn(lines, quads[o], quads[p]) && !shadeChanges(edges, quads[o], quads[p])) {
+            if (sharedSidesRunOn(lines, quads[o], quads[p]) && !shadeChanges(surface(o), quads[p], surface(p).plane)) {
                 cut[p] = true;
             } else if (quads[p].area >= 0.6 * quads[o].area &&
                        quads[p].minimumSupport + 0.15 >= quads[o].minimumSupport) {
