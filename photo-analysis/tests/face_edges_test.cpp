@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "photo_analysis/feature_detection.hpp"
+#include "photo_analysis/segmenter.hpp"
+#include "photo_analysis/subject_extraction.hpp"
 
 namespace photo_analysis {
 namespace {
@@ -60,6 +62,35 @@ TEST(FaceEdges, AMaskAFewPixelsTooTightStillGivesALightFacesCorners) {
     const auto corners = FeatureDetection::rectangleCandidates(scene.photo(), face_edges::shrunk(scene.truth, 2));
     ASSERT_TRUE(corners) << c.name;
     EXPECT_LE(face_edges::cornerError(*corners, scene), 0.01) << c.name;
+}
+
+test_photo::SceneOptions sweepScene(const std::string& name) {
+    for (const test_photo::SweepScene& scene : test_photo::backdropSweep(1200)) {
+        if (scene.name == name) return scene.options;
+    }
+    ADD_FAILURE() << name << " is not in the sweep";
+    return {};
+}
+
+// Light falling off down the photo darkens the face below a grille's first rib:
+// still more of the face, not a side of the body.
+TEST(FaceEdges, AGrilleAcrossAFaceUnderUnevenLightIsMoreOfTheFace) {
+    const test_photo::Scene scene = test_photo::renderScene(sweepScene("gradient top-bottom, light, three-quarter"));
+    const auto corners = FeatureDetection::rectangleCandidates(scene.photo(), scene.truth);
+    ASSERT_TRUE(corners);
+    EXPECT_LE(face_edges::cornerError(*corners, scene), 0.01);
+}
+
+// A light face's side against a wall of nearly its shade is seen only on the
+// cut-out's outline, which wanders by a pixel: its short pieces still carry the
+// side.
+TEST(FaceEdges, ALightFacesSideOnAWavyCutOutStillCarriesTheFace) {
+    const test_photo::Scene scene = test_photo::renderScene(sweepScene("cool light, light, three-quarter"));
+    const Photo photo = scene.photo();
+    const auto corners =
+        FeatureDetection::rectangleCandidates(photo, SubjectExtraction::extract(photo, GrabCutSegmenter{}));
+    ASSERT_TRUE(corners);
+    EXPECT_LE(face_edges::cornerError(*corners, scene), 0.01);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <set>
 #include <string>
+#include <vector>
 
 #include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
@@ -24,15 +24,6 @@ const std::vector<test_photo::SweepScene>& sweep() {
     static const std::vector<test_photo::SweepScene> scenes = test_photo::backdropSweep(sweepWidth);
     return scenes;
 }
-
-// Scenes whose face corners are not found within the limit yet, though the
-// subject is right (IoU 0.986 or more). The light thermostat seen
-// three-quarter on a wall lit from above, or under cool light, keeps a side of
-// the face too weak against the wall on the cut-out mask.
-const std::set<std::string> cornersAwaitingTheDetector = {
-    "gradient top-bottom, light, three-quarter",
-    "cool light, light, three-quarter",
-};
 
 class SubjectSweep : public testing::TestWithParam<std::size_t> {};
 
@@ -67,10 +58,8 @@ TEST_P(SubjectSweep, SubjectAndFaceCornersMatchTheTruth) {
     std::printf("sweep | %s | %s | %s | %.3f | %s | %s\n", entry.backdrop.c_str(), entry.device.c_str(),
                 entry.view.c_str(), iou, percent(cornerShare).c_str(), percent(trueMaskShare).c_str());
     EXPECT_GE(iou, 0.95) << entry.name;
-    if (!cornersAwaitingTheDetector.contains(entry.name)) {
-        EXPECT_GE(cornerShare, 0) << entry.name << ": no corners";
-        EXPECT_LE(cornerShare, 0.01) << entry.name;
-    }
+    EXPECT_GE(cornerShare, 0) << entry.name << ": no corners";
+    EXPECT_LE(cornerShare, 0.01) << entry.name;
 }
 
 std::string testName(const testing::TestParamInfo<std::size_t>& info) {

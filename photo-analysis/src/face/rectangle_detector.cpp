@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <optional>
 
@@ -21,6 +22,10 @@ constexpr double workingSide = 1000;
 // Segments on one line: directions within this angle, ends within this distance.
 constexpr double sameLineAngle = 2.0 * std::numbers::pi / 180;
 constexpr double sameLineDistance = 2.0;
+// Pieces of one edge: directions within this angle, overlapping by at most this
+// many working pixels.
+constexpr double piecesAngle = 3.0 * std::numbers::pi / 180;
+constexpr double piecesOverlap = 4.0;
 // Each side of a proposed quadrilateral must be carried this far along its
 // length by the one straight edge it was built from.
 constexpr double minimumSideSupport = 0.62;
@@ -33,6 +38,10 @@ constexpr int maximumLines = 40;
 // beyond more of the face rather than a side of the body.
 constexpr double faceShadeTolerance = 6.0;
 constexpr double minimumFaceShadedShare = 0.3;
+// Beyond a line, this much on the subject and this much of it in the face's
+// shade is plainly more of the face, whatever the edges along its sides show.
+constexpr double minimumOnSubjectShare = 0.95;
+constexpr double plainlyFaceShadedShare = 0.45;
 // The grid the shades are read on: this many steps across the region's shorter
 // side.
 constexpr double shadeGridSteps = 100;
@@ -92,6 +101,53 @@ void refit(Line& line) {
     line.weight = sw;
 }
 
+// The stretch the segments of `line` cover, as positions along `reference`.
+std::pair<double, double> extentAlong(const Line& reference, const Line& line) {
+    double lo = std::numeric_limits<double>::max(), hi = std::numeric_limits<double>::lowest();
+    for (const auto& s : line.segments) {
+        for (const Vector2 p : {s.a, s.b}) {
+            lo = std::min(lo, reference.along(p));
+            hi = std::max(hi, reference.along(p));
+        }
+    }
+    return {lo, hi};
+}
+
+// Lines end to end that one straight line carries through all their segments:
+// pieces of one long edge whose short segments, off by a pixel here and there
+// (a segmentation's outline is never quite straight), each set off in a
+// slightly different direction. Joined, they carry the edge's whole length.
+void joinPieces(std::vector<Line>& lines, double shortestPiece) {
+    std::vector<Line> pieces, rest;
+    for (auto& line : lines) (line.weight >= shortestPiece ? pieces : rest).push_back(std::move(line));
+    lines = std::move(pieces);
+    const double parallel = std::cos(piecesAngle);
+    for (bool joined = true; joined;) {
+        joined = false;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            for (std::size_t j = i + 1; j < lines.size(); ++j) {
+                if (std::abs(lines[i].direction.dot(lines[j].direction)) < parallel) continue;
+                const auto [loJ, hiJ] = extentAlong(lines[i], lines[j]);
+                const auto [loI, hiI] = extentAlong(lines[i], lines[i]);
+                if (std::min(hiI, hiJ) - std::max(loI, loJ) > piecesOverlap) continue;
+                Line both = lines[i];
+                both.segments.insert(both.segments.end(), lines[j].segments.begin(), lines[j].segments.end());
+                refit(both);
+                const bool carried = std::all_of(both.segments.begin(), both.segments.end(), [&](const Segment& s) {
+                    return std::abs(both.offset(s.a)) <= sameLineDistance &&
+                           std::abs(both.offset(s.b)) <= sameLineDistance;
+                });
+                if (!carried) continue;
+                lines[i] = std::move(both);
+                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(j));
+                joined = true;
+                --j;
+            }
+        }
+    }
+    lines.insert(lines.end(), std::make_move_iterator(rest.begin()), std::make_move_iterator(rest.end()));
+}
+
 std::vector<Line> collinearLines(std::vector<Segment> segments, double minimumLength) {
     std::sort(segments.begin(), segments.end(),
               [](const Segment& l, const Segment& r) { return l.length() > r.length(); });
@@ -115,6 +171,7 @@ std::vector<Line> collinearLines(std::vector<Segment> segments, double minimumLe
             lines.push_back({s.a, direction, length, {s}});
         }
     }
+    joinPieces(lines, minimumLength / 4);
     std::erase_if(lines, [&](const Line& l) { return l.weight < minimumLength; });
     std::sort(lines.begin(), lines.end(), [](const Line& l, const Line& r) { return l.weight > r.weight; });
     if (lines.size() > static_cast<std::size_t>(maximumLines)) lines.resize(maximumLines);
@@ -379,6 +436,23 @@ public:
         }
         return true;
     }
+    // The x from `lo` to `hi` at which the row at y lies within `margin` of it;
+    // lo > hi where none does.
+    std::pair<double, double> row(double y, double margin) const {
+        double lo = std::numeric_limits<double>::lowest(), hi = std::numeric_limits<double>::max();
+        for (int i = 0; i < 4; ++i) {
+            // normal.x · x ≥ offset − margin − normal.y · y
+            const double bound = offsets_[i] - margin - normals_[i].y * y;
+            if (normals_[i].x > 0) {
+                lo = std::max(lo, bound / normals_[i].x);
+            } else if (normals_[i].x < 0) {
+                hi = std::min(hi, bound / normals_[i].x);
+            } else if (bound > 0) {
+                return {1, 0};
+            }
+        }
+        return {lo, hi};
+    }
 
 private:
     std::array<Vector2, 4> normals_;
@@ -428,11 +502,12 @@ std::optional<ShadePlane> fitPlane(const std::vector<GreySample>& samples, const
     return ShadePlane{s[0][3] / s[0][0], s[1][3] / s[1][1], s[2][3] / s[2][2], start.origin, true};
 }
 
-// What a quadrilateral holds of the subject: its grey at the points of a grid
-// two working pixels inside its sides (away from the edges' own blur), and the
-// plane of its prevailing shade.
+// What a quadrilateral holds: the points of a grid two working pixels inside
+// its sides (away from the edges' own blur), with their grey where they lie on
+// the subject, and the plane of the subject's prevailing shade there.
 struct Surface {
-    std::vector<GreySample> samples;
+    std::vector<GreySample> samples;  // row by row, left to right; a negative grey off the subject
+    std::vector<std::pair<std::size_t, std::size_t>> rows;  // each row's first sample and its end
     ShadePlane plane;
 };
 
@@ -451,44 +526,78 @@ Surface surfaceOf(const platform::RegionEdges& edges, const Quad& quad) {
     const double step = std::max(2.0, std::min(edges.width, edges.height) / shadeGridSteps);
     const ConvexRegion region(quad.corners);
     Surface surface;
+    std::vector<GreySample> subject;
     for (double y = y0 + step / 2; y < y1; y += step) {
+        const std::size_t first = surface.samples.size();
         for (double x = x0 + step / 2; x < x1; x += step) {
+            if (!region.contains({x, y}, -2.0)) continue;
             const std::size_t i =
                 static_cast<std::size_t>(y) * static_cast<std::size_t>(edges.width) + static_cast<std::size_t>(x);
-            if (edges.inside[i] == 255 && region.contains({x, y}, -2.0))
-                surface.samples.push_back({{x, y}, static_cast<double>(edges.grey[i])});
+            const bool on = edges.inside[i] == 255;
+            surface.samples.push_back({{x, y}, on ? static_cast<double>(edges.grey[i]) : -1.0});
+            if (on) subject.push_back(surface.samples.back());
         }
+        if (surface.samples.size() > first) surface.rows.push_back({first, surface.samples.size()});
     }
-    if (surface.samples.size() < 16) return surface;
+    if (subject.size() < 16) return surface;
     // Start flat at the most common shade, then let the plane follow the light.
     std::array<int, 256> counts{};
-    for (const GreySample& g : surface.samples) ++counts[static_cast<std::size_t>(g.grey)];
+    for (const GreySample& g : subject) ++counts[static_cast<std::size_t>(g.grey)];
     const auto peak = std::max_element(counts.begin(), counts.end()) - counts.begin();
     Vector2 origin{0, 0};
     for (const Vector2 c : quad.corners) origin = origin + c * 0.25;
     surface.plane = {static_cast<double>(peak), 0, 0, origin, true};
     for (const double within : {3 * faceShadeTolerance, 2 * faceShadeTolerance, faceShadeTolerance}) {
-        const auto refined = fitPlane(surface.samples, surface.plane, within);
+        const auto refined = fitPlane(subject, surface.plane, within);
         if (!refined) break;
         surface.plane = *refined;
     }
     return surface;
 }
 
+// The grid points of `outer` beyond `inner`: how many, how many on the subject,
+// and how many of those in the shade of `inner`'s face, the light's fall-off
+// across it allowed for.
+struct Beyond {
+    int points = 0;
+    int onSubject = 0;
+    int faceShaded = 0;
+};
+
+Beyond beyond(const Surface& outer, const Quad& inner, const ShadePlane& face) {
+    const ConvexRegion region(inner.corners);
+    Beyond counts;
+    const auto count = [&](const GreySample& g) {
+        ++counts.points;
+        if (g.grey < 0) return;
+        ++counts.onSubject;
+        if (face.valid && std::abs(g.grey - face.at(g.point)) <= faceShadeTolerance) ++counts.faceShaded;
+    };
+    // Each row of the grid leaves `inner` in one stretch: the points before it
+    // and after it.
+    for (const auto& [first, end] : outer.rows) {
+        const auto [lo, hi] = region.row(outer.samples[first].point.y, 2.0);
+        std::size_t i = first;
+        for (; i < end && !(outer.samples[i].point.x >= lo && lo <= hi); ++i) count(outer.samples[i]);
+        std::size_t j = end;
+        for (; j > i && outer.samples[j - 1].point.x > hi; --j) count(outer.samples[j - 1]);
+    }
+    return counts;
+}
+
 // Whether the part of `outer` beside `inner` is another surface than `inner`:
 // a side of the body beyond the face's edge, not more of the face beyond a line
-// across it. More of the face holds many points of the face's own shade, the
-// light's fall-off across it allowed for, between whatever details cross it.
-bool shadeChanges(const Surface& outer, const Quad& inner, const ShadePlane& face) {
-    if (!face.valid) return false;
-    const ConvexRegion region(inner.corners);
-    int faceShaded = 0, total = 0;
-    for (const GreySample& g : outer.samples) {
-        if (region.contains(g.point, 2.0)) continue;
-        ++total;
-        if (std::abs(g.grey - face.at(g.point)) <= faceShadeTolerance) ++faceShaded;
-    }
-    return total >= 16 && faceShaded < minimumFaceShadedShare * total;
+// across it. More of the face holds many points of the face's own shade between
+// whatever details cross it.
+bool shadeChanges(const Beyond& b) {
+    return b.onSubject >= 16 && b.faceShaded < minimumFaceShadedShare * b.onSubject;
+}
+
+// Whether the part of `outer` beside `inner` is plainly more of the face: all on
+// the subject, and mostly in the face's own shade.
+bool moreOfTheFace(const Beyond& b) {
+    return b.points >= 16 && b.onSubject >= minimumOnSubjectShare * b.points &&
+           b.faceShaded >= plainlyFaceShadedShare * b.onSubject;
 }
 
 // The faint edges on the subject that no plain edge already carries: where the
@@ -582,9 +691,11 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
     // A quadrilateral around another that shares two of its lines, with at least
     // 60 % of its area, and is carried nearly as well is the face plus a strip of
     // the body beside it (a side or top wall): keep the inner one. Unless the
-    // shared lines run on past the inner one's corners: then the inner one is a
-    // piece of the face cut off by a line across it (a separator, a rib), and it
-    // goes after the others, which a grille's many lines would otherwise crowd out.
+    // stretch beyond the inner one is of the face's own shade and either the
+    // shared lines run on past the inner one's corners or it lies plainly on the
+    // subject: then the inner one is a piece of the face cut off by a line across
+    // it (a separator, a rib), and it goes after the others, which a grille's many
+    // lines would otherwise crowd out.
     std::vector<bool> dropped(quads.size(), false), cut(quads.size(), false);
     std::vector<std::optional<Surface>> surfaces(quads.size());
     const auto surface = [&](std::size_t q) -> const Surface& {
@@ -598,7 +709,8 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
             const bool enclosed = std::all_of(quads[p].corners.begin(), quads[p].corners.end(),
                                               [&](Vector2 c) { return contains(quads[o].corners, c, 2.0); });
             if (!enclosed) continue;
-            if (sharedSidesRunOn(lines, quads[o], quads[p]) && !shadeChanges(surface(o), quads[p], surface(p).plane)) {
+            const Beyond b = beyond(surface(o), quads[p], surface(p).plane);
+            if (!shadeChanges(b) && (sharedSidesRunOn(lines, quads[o], quads[p]) || moreOfTheFace(b))) {
                 cut[p] = true;
             } else if (quads[p].area >= 0.6 * quads[o].area &&
                        quads[p].minimumSupport + 0.15 >= quads[o].minimumSupport) {
