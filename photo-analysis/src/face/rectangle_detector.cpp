@@ -264,14 +264,49 @@ struct Quad {
     double area = 0;
 };
 
-bool contains(const std::array<Vector2, 4>& quad, Vector2 p, double margin) {
-    // Clockwise on screen (y down) means a positive signed area here.
-    for (int i = 0; i < 4; ++i) {
-        const Vector2 a = quad[i], b = quad[(i + 1) % 4];
-        const Vector2 edge = b - a;
-        if (edge.cross(p - a) / edge.length() < -margin) return false;
+// A convex quadrilateral, clockwise on screen, as four half-planes: whether a
+// point lies within `margin` of it (inside it by -margin for a negative one).
+class ConvexRegion {
+public:
+    explicit ConvexRegion(const std::array<Vector2, 4>& corners) {
+        for (int i = 0; i < 4; ++i) {
+            const Vector2 edge = corners[(i + 1) % 4] - corners[i];
+            const double length = edge.length();
+            normals_[i] = length > 0 ? Vector2{-edge.y, edge.x} * (1 / length) : Vector2{0, 0};
+            offsets_[i] = normals_[i].dot(corners[i]);
+        }
     }
-    return true;
+    bool contains(Vector2 p, double margin) const {
+        for (int i = 0; i < 4; ++i) {
+            if (normals_[i].dot(p) - offsets_[i] < -margin) return false;
+        }
+        return true;
+    }
+    // The x from `lo` to `hi` at which the row at y lies within `margin` of it;
+    // lo > hi where none does.
+    std::pair<double, double> row(double y, double margin) const {
+        double lo = std::numeric_limits<double>::lowest(), hi = std::numeric_limits<double>::max();
+        for (int i = 0; i < 4; ++i) {
+            // normal.x · x ≥ offset − margin − normal.y · y
+            const double bound = offsets_[i] - margin - normals_[i].y * y;
+            if (normals_[i].x > 0) {
+                lo = std::max(lo, bound / normals_[i].x);
+            } else if (normals_[i].x < 0) {
+                hi = std::min(hi, bound / normals_[i].x);
+            } else if (bound > 0) {
+                return {1, 0};
+            }
+        }
+        return {lo, hi};
+    }
+
+private:
+    std::array<Vector2, 4> normals_;
+    std::array<double, 4> offsets_{};
+};
+
+bool contains(const std::array<Vector2, 4>& quad, Vector2 p, double margin) {
+    return ConvexRegion(quad).contains(p, margin);
 }
 
 // Two opposite sides from lines i, j and two from k, l: the quadrilateral they
@@ -417,47 +452,6 @@ bool sharedSidesRunOn(const std::vector<Line>& lines, const Quad& outer, const Q
     }
     return ends > 0;
 }
-
-// A convex quadrilateral, clockwise on screen, as four half-planes: whether a
-// point lies within `margin` of it (inside it by -margin for a negative one).
-class ConvexRegion {
-public:
-    explicit ConvexRegion(const std::array<Vector2, 4>& corners) {
-        for (int i = 0; i < 4; ++i) {
-            const Vector2 edge = corners[(i + 1) % 4] - corners[i];
-            const double length = edge.length();
-            normals_[i] = length > 0 ? Vector2{-edge.y, edge.x} * (1 / length) : Vector2{0, 0};
-            offsets_[i] = normals_[i].dot(corners[i]);
-        }
-    }
-    bool contains(Vector2 p, double margin) const {
-        for (int i = 0; i < 4; ++i) {
-            if (normals_[i].dot(p) - offsets_[i] < -margin) return false;
-        }
-        return true;
-    }
-    // The x from `lo` to `hi` at which the row at y lies within `margin` of it;
-    // lo > hi where none does.
-    std::pair<double, double> row(double y, double margin) const {
-        double lo = std::numeric_limits<double>::lowest(), hi = std::numeric_limits<double>::max();
-        for (int i = 0; i < 4; ++i) {
-            // normal.x · x ≥ offset − margin − normal.y · y
-            const double bound = offsets_[i] - margin - normals_[i].y * y;
-            if (normals_[i].x > 0) {
-                lo = std::max(lo, bound / normals_[i].x);
-            } else if (normals_[i].x < 0) {
-                hi = std::min(hi, bound / normals_[i].x);
-            } else if (bound > 0) {
-                return {1, 0};
-            }
-        }
-        return {lo, hi};
-    }
-
-private:
-    std::array<Vector2, 4> normals_;
-    std::array<double, 4> offsets_{};
-};
 
 struct GreySample {
     Vector2 point;
