@@ -5,6 +5,8 @@
 // builds each section's content anew for each current editor and hides a
 // section while its condition does not hold for the editor's model.
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QScrollArea>
 #include <QString>
 #include <functional>
@@ -38,16 +40,22 @@ public:
 
     // The section groups of the current editor, in order, hidden ones included.
     const std::vector<QWidget*>& sectionWidgets() const { return groups_; }
+    // The editor's "Erreur" alert while it is on screen.
+    QMessageBox* errorAlert() const { return errorAlert_; }
 
 private:
     void rebuild();
     void refreshVisibility();
+    // Presents the editor's error, and clears it when the alert goes.
+    void refreshErrorAlert();
 
     GlyphsmithApp& app_;
     std::vector<InspectorSection> sections_;
     std::vector<QWidget*> groups_;
     QWidget* content_ = nullptr;
     QMetaObject::Connection modelConnection_;
+    QMetaObject::Connection errorConnection_;
+    QPointer<QMessageBox> errorAlert_;
 };
 
 }  // namespace glyphsmith_views

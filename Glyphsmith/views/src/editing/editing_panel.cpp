@@ -1,11 +1,13 @@
 #include "glyphsmith_views/editing_panel.hpp"
 
 #include <QGroupBox>
+#include <QMessageBox>
 #include <QVBoxLayout>
 
 #include "glyphsmith_views/current_editor.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
+#include "glyphsmith_views/plain_text.hpp"
 
 namespace glyphsmith_views {
 
@@ -54,6 +56,39 @@ void InspectorPanel::rebuild() {
     disconnect(modelConnection_);
     modelConnection_ = connect(&editor, &DriverEditor::modelChanged, this, &InspectorPanel::refreshVisibility);
     refreshVisibility();
+    disconnect(errorConnection_);
+    errorConnection_ = connect(&editor, &DriverEditor::errorChanged, this, &InspectorPanel::refreshErrorAlert);
+    if (QMessageBox* old = errorAlert_) {
+        errorAlert_ = nullptr;
+        old->close();
+    }
+    refreshErrorAlert();
+}
+
+void InspectorPanel::refreshErrorAlert() {
+    DriverEditor& editor = app_.currentEditor().editor();
+    const auto& error = editor.error();
+    if (!error) {
+        if (QMessageBox* shown = errorAlert_) {
+            errorAlert_ = nullptr;
+            shown->close();
+        }
+        return;
+    }
+    if (errorAlert_) {
+        errorAlert_->setInformativeText(error->message());
+        return;
+    }
+    errorAlert_ = plainMessageBox(this, tr("Erreur"), error->message());
+    errorAlert_->setStandardButtons(QMessageBox::Ok);
+    errorAlert_->setIcon(QMessageBox::Warning);
+    // However the alert goes, the error it showed goes with it.
+    const quint64 serial = editor.serial();
+    connect(errorAlert_, &QDialog::finished, this, [this, serial] {
+        DriverEditor& current = app_.currentEditor().editor();
+        if (current.serial() == serial) current.setError(std::nullopt);
+    });
+    errorAlert_->open();
 }
 
 void InspectorPanel::refreshVisibility() {
