@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QToolButton>
@@ -237,7 +238,7 @@ TEST_F(Sections, CommittingXKeepsTheDrawnYAndAStaleSelectionHidesTheRows) {
     editor.setSelectedDetail(7);
     EXPECT_EQ(named<NumberField>(section.get(), QStringLiteral("Position X (mm)")), nullptr);
     EXPECT_EQ(named<QToolButton>(section.get(), QStringLiteral("Agrandir")), nullptr);
-    EXPECT_EQ(named<QToolButton>(section.get(), QStringLiteral("Poser un détail sur la photo")), nullptr);
+    EXPECT_EQ(named<QPushButton>(section.get(), QStringLiteral("Poser un détail sur la photo")), nullptr);
 }
 
 TEST_F(Sections, DriverImagesThatDoNotDecodeAreLeftOut) {
@@ -262,7 +263,7 @@ TEST_F(Sections, DriverImagesThatDoNotDecodeAreLeftOut) {
     EXPECT_EQ(named<QWidget>(section.get(), QStringLiteral("Image large.png")), nullptr);
     auto* xlarge = named<QWidget>(section.get(), QStringLiteral("Image xlarge.png"));
     ASSERT_NE(xlarge, nullptr);
-    EXPECT_EQ(xlarge->size(), QSize(96, 96));
+    EXPECT_EQ(xlarge->sizeHint(), QSize(96, 96));
     EXPECT_NE(labelWithText(section.get(), QStringLiteral("Image illisible.")), nullptr);
 }
 

@@ -309,8 +309,8 @@ void ComplianceRows::rebuild() {
         auto* message = plainLabel(complianceMessage(check.item), row);
         message->setObjectName(QStringLiteral("message"));
         message->setWordWrap(true);
+        message->setAlignment(Qt::AlignTop | Qt::AlignLeft);
         message->setFont(font);
-        message->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
         rowLayout->addWidget(symbol, 0, Qt::AlignTop);
         rowLayout->addWidget(message, 1);
         const QString spoken = complianceAccessibleText(check);

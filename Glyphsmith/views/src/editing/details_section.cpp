@@ -134,7 +134,7 @@ private:
     QWidget* controls_ = nullptr;
     NumberField* x_ = nullptr;
     NumberField* y_ = nullptr;
-    QToolButton* place_ = nullptr;
+    QPushButton* place_ = nullptr;
     // The selected detail's centre as the fields show it.
     Vector2 drawn_{};
 };

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <vector>
 
 #include "editing/compliance_rows.hpp"
@@ -25,23 +26,36 @@ QString fileNameText(DriverImageSize size) {
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-// One driver image at the thumbnail side, whatever its pixels, framed by a
-// one-pixel border.
+// One driver image in a square, whatever its pixels, framed by a one-pixel
+// border: the thumbnail side, or less when the column cannot hold three.
 class Thumbnail final : public QWidget {
 public:
     Thumbnail(QImage image, const QString& name, QWidget* parent) : QWidget(parent), image_(std::move(image)) {
         const int side = static_cast<int>(PreviewMetrics::thumbnailSide);
-        setFixedSize(side, side);
+        setMinimumSize(side / 2, side / 2);
+        setMaximumSize(side, side);
+        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
         setAccessibleName(inspectorText("Image %1").arg(name));
     }
+
+    QSize sizeHint() const override {
+        const int side = static_cast<int>(PreviewMetrics::thumbnailSide);
+        return {side, side};
+    }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override { return width; }
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(rect()), image_);
+        const int side = std::min(width(), height());
+        const QRectF square((width() - side) / 2.0, (height() - side) / 2.0, side, side);
+        painter.drawImage(square, image_);
         painter.setPen(QPen(Palette::border(), 1));
-        painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+        painter.drawRect(square.adjusted(0.5, 0.5, -0.5, -0.5));
     }
 
 private:

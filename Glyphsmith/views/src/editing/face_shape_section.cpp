@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QSignalBlocker>
+#include <QVBoxLayout>
 #include <vector>
 
 #include "editing/number_field.hpp"
@@ -35,17 +36,24 @@ QString shapeKindText(ShapeKind kind) {
 class FaceShapeContent final : public QWidget {
 public:
     explicit FaceShapeContent(DriverEditor& editor) : editor_(editor) {
-        form_ = sectionForm(this);
-        kind_ = new QComboBox(this);
-        kind_->setAccessibleName(inspectorText("Forme"));
-        makeCompact(kind_);
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        // The picker in a form of its own, so that its label column does not
+        // narrow it to the width left by the longest number label.
+        auto* pickerRow = new QWidget(this);
+        auto* pickerForm = sectionForm(pickerRow);
+        layout->addWidget(pickerRow);
+        auto* fields = new QWidget(this);
+        form_ = sectionForm(fields);
+        layout->addWidget(fields);
+        kind_ = new Picker(inspectorText("Forme"), this);
         for (auto kind : ShapeKind::allCases) kind_->addItem(shapeKindText(kind));
         connect(kind_, &QComboBox::activated, this, [this](int row) {
             if (row < 0 || row >= static_cast<int>(ShapeKind::allCases.size())) return;
             editor_.setFaceShapeKind(ShapeKind::allCases[static_cast<std::size_t>(row)]);
             refresh();
         });
-        form_->addRow(inspectorText("Forme"), kind_);
+        pickerForm->addRow(inspectorText("Forme"), kind_);
         addField(
             inspectorText("Largeur (mm)"), 1, [this] { return editor_.faceWidth(); },
             [this](double v) { editor_.setFaceWidth(v); });

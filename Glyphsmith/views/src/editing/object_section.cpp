@@ -158,9 +158,7 @@ public:
 
         auto* orientationRow = new QWidget(this);
         auto* orientationForm = sectionForm(orientationRow);
-        orientation_ = new QComboBox(orientationRow);
-        orientation_->setAccessibleName(inspectorText("Orientation"));
-        makeCompact(orientation_);
+        orientation_ = new Picker(inspectorText("Orientation"), orientationRow);
         for (auto orientation : Orientation::allCases) orientation_->addItem(orientationText(orientation));
         connect(orientation_, &QComboBox::activated, this, [this](int row) {
             if (row < 0 || row >= static_cast<int>(Orientation::allCases.size())) return;

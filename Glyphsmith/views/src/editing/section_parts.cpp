@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <cmath>
 
 #include "glyphsmith_views/design_system.hpp"
@@ -42,9 +43,18 @@ void addSliderRow(QFormLayout* form, QLabel* label, QSlider* slider) {
     form->addRow(slider);
 }
 
-void makeCompact(QComboBox* picker) {
-    picker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    picker->setMinimumContentsLength(10);
+Picker::Picker(const QString& label, QWidget* parent) : QComboBox(parent) {
+    setAccessibleName(label);
+    setFocusPolicy(Qt::StrongFocus);
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(10);
+}
+
+void Picker::wheelEvent(QWheelEvent* event) {
+    if (hasFocus())
+        QComboBox::wheelEvent(event);
+    else
+        event->ignore();
 }
 
 QFont captionFont(const QFont& base) {
@@ -63,12 +73,9 @@ QLabel* noteLabel(const QString& text, QWidget* parent) {
     return label;
 }
 
-QToolButton* menuButton(const QString& label, QMenu* menu, QWidget* parent) {
-    auto* button = new QToolButton(parent);
-    button->setText(label);
+QPushButton* menuButton(const QString& label, QMenu* menu, QWidget* parent) {
+    auto* button = new QPushButton(label, parent);
     button->setAccessibleName(label);
-    button->setPopupMode(QToolButton::InstantPopup);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     menu->setParent(button, menu->windowFlags());
     button->setMenu(menu);
     return button;
@@ -160,8 +167,16 @@ ValueSlider::ValueSlider(const QString& label, double lower, double upper, doubl
     setSingleStep(1);
     setPageStep(std::max(1, static_cast<int>(std::lround(scale))));
     setMinimumWidth(80);
+    setFocusPolicy(Qt::StrongFocus);
     connect(this, &QSlider::valueChanged, this,
             [this, moved = std::move(moved)](int position) { moved(static_cast<double>(position) / scale_); });
+}
+
+void ValueSlider::wheelEvent(QWheelEvent* event) {
+    if (hasFocus())
+        QSlider::wheelEvent(event);
+    else
+        event->ignore();
 }
 
 void ValueSlider::showValue(double value) {

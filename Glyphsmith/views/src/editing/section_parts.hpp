@@ -4,15 +4,16 @@
 // its header, a form of labelled rows, notes, menu buttons, icon buttons, the
 // selection button of a list row and a slider row whose label shows its value.
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QSlider>
 #include <QString>
 #include <QToolButton>
 #include <functional>
 #include <vector>
 
-class QComboBox;
 class QFormLayout;
 class QMenu;
 class QVBoxLayout;
@@ -28,14 +29,21 @@ QGroupBox* sectionGroup(const QString& title);
 QFormLayout* sectionForm(QWidget* owner = nullptr);
 // A labelled slider: its label (showing the value) above it, the slider across the form.
 void addSliderRow(QFormLayout* form, QLabel* label, QSlider* slider);
-// A picker that may be narrower than its longest entry.
-void makeCompact(QComboBox* picker);
+// A picker that may be narrower than its longest entry, and that a wheel
+// turned over it while scrolling the inspector leaves alone unless it has focus.
+class Picker : public QComboBox {
+public:
+    explicit Picker(const QString& label, QWidget* parent = nullptr);
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+};
 // A note in the caption font and the secondary colour, wrapped.
 QLabel* noteLabel(const QString& text, QWidget* parent = nullptr);
 // The caption font: a step below the app's font.
 QFont captionFont(const QFont& base);
 // A button that opens `menu` when pressed; it takes the menu.
-QToolButton* menuButton(const QString& label, QMenu* menu, QWidget* parent = nullptr);
+QPushButton* menuButton(const QString& label, QMenu* menu, QWidget* parent = nullptr);
 // A borderless button showing only the symbol; `label` is what it says.
 QToolButton* iconButton(const QString& symbol, const QString& label, const QString& help, QWidget* parent = nullptr);
 
@@ -87,6 +95,10 @@ public:
     // Shows the value, at the nearest end when it lies outside the range.
     void showValue(double value);
     double scale() const { return scale_; }
+
+protected:
+    // Scrolling the inspector over the slider moves the inspector, not the slider.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     double scale_;
