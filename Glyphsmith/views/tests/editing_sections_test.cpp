@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
@@ -113,6 +114,28 @@ TEST_F(Sections, TheFaceSectionsGoWithAnExtrudedMainBody) {
     editor.applyTemplate(ModelTemplate::panel);
     EXPECT_FALSE(groups[2]->isHidden());
     EXPECT_FALSE(groups[4]->isHidden());
+}
+
+TEST_F(Sections, TabFollowsTheReadingOrderAfterRowsAreMadeAgain) {
+    InspectorPanel panel(*fixture.app, inspectorSections());
+    editor.addPart(PartTemplate::box);
+    QCoreApplication::processEvents();
+    // The focus chain from the template menu, as Tab walks it.
+    QStringList chain;
+    QWidget* first = named<QPushButton>(&panel, QStringLiteral("Partir d’un gabarit"));
+    ASSERT_NE(first, nullptr);
+    QWidget* at = first;
+    do {
+        if (at->focusPolicy() & Qt::TabFocus) chain << at->accessibleName();
+        at = at->nextInFocusChain();
+    } while (at != first && chain.size() < 200);
+    const auto position = [&](const char* name) { return chain.indexOf(QString::fromUtf8(name)); };
+    EXPECT_LT(position("Partir d’un gabarit"), position("Orientation"));
+    EXPECT_LT(position("Orientation"), position("Corps extrudé"));
+    EXPECT_LT(position("Corps extrudé"), position("Ajouter un corps"));
+    EXPECT_LT(position("Ajouter un corps"), position("Décalage X (mm)"));
+    EXPECT_LT(position("Décalage X (mm)"), position("Forme"));
+    EXPECT_LT(position("Forme"), position("Angle de la marque"));
 }
 
 TEST_F(Sections, TheComplianceSectionSaysItChecksUntilTheFirstReport) {

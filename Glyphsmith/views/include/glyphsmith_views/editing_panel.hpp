@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QScrollArea>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <vector>
 
@@ -42,6 +43,9 @@ public:
     const std::vector<QWidget*>& sectionWidgets() const { return groups_; }
     // The editor's "Erreur" alert while it is on screen.
     QMessageBox* errorAlert() const { return errorAlert_; }
+    // Tab moves through the controls in reading order again once control
+    // returns to the event loop (after rows were made again).
+    void scheduleReadingOrder();
 
 private:
     void rebuild();
@@ -56,6 +60,8 @@ private:
     QMetaObject::Connection modelConnection_;
     QMetaObject::Connection errorConnection_;
     QPointer<QMessageBox> errorAlert_;
+    QTimer readingOrderTimer_;
+    std::vector<QPointer<QWidget>> focusOrder_;
 };
 
 }  // namespace glyphsmith_views

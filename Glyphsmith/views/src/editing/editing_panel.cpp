@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
+#include "editing/focus_order.hpp"
 #include "glyphsmith_views/current_editor.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
@@ -19,8 +20,15 @@ InspectorPanel::InspectorPanel(GlyphsmithApp& app, std::vector<InspectorSection>
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::NoFrame);
+    readingOrderTimer_.setSingleShot(true);
+    readingOrderTimer_.setInterval(0);
+    connect(&readingOrderTimer_, &QTimer::timeout, this, [this] { keepReadingOrder(widget(), focusOrder_); });
     connect(&app_.currentEditor(), &CurrentEditor::changed, this, &InspectorPanel::rebuild);
     rebuild();
+}
+
+void InspectorPanel::scheduleReadingOrder() {
+    if (!readingOrderTimer_.isActive()) readingOrderTimer_.start();
 }
 
 void InspectorPanel::rebuild() {
@@ -58,6 +66,7 @@ void InspectorPanel::rebuild() {
     refreshVisibility();
     disconnect(errorConnection_);
     errorConnection_ = connect(&editor, &DriverEditor::errorChanged, this, &InspectorPanel::refreshErrorAlert);
+    scheduleReadingOrder();
     if (QMessageBox* old = errorAlert_) {
         errorAlert_ = nullptr;
         old->close();

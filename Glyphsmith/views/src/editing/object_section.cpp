@@ -224,6 +224,7 @@ private:
         if (valid && !controls_) {
             controls_ = new PartControls(editor_, *selected);
             layout_->addWidget(controls_);
+            controlsChanged(this);
         } else if (controls_) {
             controls_->refresh();
         }

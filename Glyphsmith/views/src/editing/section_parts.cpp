@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "glyphsmith_views/design_system.hpp"
+#include "glyphsmith_views/editing_panel.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 #include "glyphsmith_views/symbols.hpp"
 
@@ -139,6 +140,15 @@ void SelectableRow::refresh() {
     select_->setSelectedRow(actions_.isSelected());
 }
 
+void controlsChanged(QWidget* widget) {
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        if (auto* panel = qobject_cast<InspectorPanel*>(w)) {
+            panel->scheduleReadingOrder();
+            return;
+        }
+    }
+}
+
 void remakeRows(QVBoxLayout* layout, std::vector<SelectableRow*>& rows, int count, bool sameKinds,
                 const std::function<SelectableRow::Actions(int)>& actions) {
     if (sameKinds && static_cast<int>(rows.size()) == count) {
@@ -157,6 +167,7 @@ void remakeRows(QVBoxLayout* layout, std::vector<SelectableRow*>& rows, int coun
         layout->addWidget(row);
         rows.push_back(row);
     }
+    controlsChanged(layout->parentWidget());
 }
 
 ValueSlider::ValueSlider(const QString& label, double lower, double upper, double scale,

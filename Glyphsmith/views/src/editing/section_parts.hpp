@@ -81,6 +81,10 @@ private:
     SelectButton* select_ = nullptr;
 };
 
+// Tells the inspector holding `widget` that its controls changed, so that Tab
+// keeps the reading order.
+void controlsChanged(QWidget* widget);
+
 // Replaces the rows of a list by `count` new ones, or refreshes them in place
 // when there are as many already and `sameKinds` holds.
 void remakeRows(QVBoxLayout* layout, std::vector<SelectableRow*>& rows, int count, bool sameKinds,
