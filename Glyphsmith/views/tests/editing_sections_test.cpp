@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTest>
 #include <QToolButton>
 #include <memory>
 
@@ -206,6 +207,8 @@ TEST_F(Sections, ANumberTheModelRefusesOrClampsIsShownAsStored) {
     width->setText(QStringLiteral("12,34"));
     width->commit();
     EXPECT_EQ(width->text(), QStringLiteral("12,3"));
+    QTest::keyClick(width, Qt::Key_Return);
+    EXPECT_DOUBLE_EQ(editor.faceWidth(), 12.34);
     width->setText(QStringLiteral("pas un nombre"));
     width->commit();
     EXPECT_DOUBLE_EQ(editor.faceWidth(), 12.34);

@@ -14,7 +14,14 @@ NumberField::NumberField(const QString& label, int maxFractionDigits, std::funct
       setValue_(std::move(setValue)) {
     setAccessibleName(label);
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    connect(this, &QLineEdit::editingFinished, this, &NumberField::commit);
+    // Return in a field left as shown writes nothing: the shown value may be
+    // the stored one rounded.
+    connect(this, &QLineEdit::editingFinished, this, [this] {
+        if (isModified())
+            commit();
+        else
+            show(value_());
+    });
     show(value_());
 }
 
