@@ -139,6 +139,19 @@ TEST_F(Sections, TabFollowsTheReadingOrderAfterRowsAreMadeAgain) {
     EXPECT_LT(position("Forme"), position("Angle de la marque"));
 }
 
+TEST_F(Sections, ClosingTheProjectLeavesNoSectionBoundToItsEditor) {
+    fixture.addProject("/p/maison", "Maison", {"prise"});
+    fixture.store().openHomeyApp(QStringLiteral("/p/maison"));
+    InspectorPanel panel(*fixture.app, inspectorSections());
+    fixture.store().setBrandCamera(Camera{35, 2, 3});
+    QPointer<DriverEditor> driver = &fixture.store().currentEditor();
+    fixture.store().closeProject();
+    EXPECT_TRUE(driver.isNull());
+    fixture.store().setBrandCamera(Camera{36, 2, 3});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(&fixture.store().currentEditor(), &editor);
+}
+
 TEST_F(Sections, TheComplianceSectionSaysItChecksUntilTheFirstReport) {
     std::unique_ptr<QWidget> section(makeComplianceSection(fixture.store(), editor));
     EXPECT_NE(labelWithText(section.get(), QStringLiteral("Contrôle en cours…")), nullptr);

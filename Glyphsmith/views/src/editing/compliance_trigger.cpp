@@ -7,20 +7,24 @@ using glyphsmith_state::ProjectStore;
 
 ComplianceTrigger::ComplianceTrigger(ProjectStore& store, DriverEditor& editor, std::chrono::milliseconds delay,
                                      QObject* parent)
-    : QObject(parent), store_(store), editor_(editor) {
+    : QObject(parent), store_(store), editor_(&editor) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(delay);
     connect(&timer_, &QTimer::timeout, this, &ComplianceTrigger::request);
     // The key's fields and the signals that tell of them.
-    connect(&editor_, &DriverEditor::modelChanged, this, &ComplianceTrigger::inputsMayHaveChanged);
-    connect(&editor_, &DriverEditor::driverImagesChanged, this, &ComplianceTrigger::inputsMayHaveChanged);
+    connect(editor_, &DriverEditor::modelChanged, this, &ComplianceTrigger::inputsMayHaveChanged);
+    connect(editor_, &DriverEditor::driverImagesChanged, this, &ComplianceTrigger::inputsMayHaveChanged);
     connect(&store_, &ProjectStore::brandCameraChanged, this, &ComplianceTrigger::inputsMayHaveChanged);
     inputsMayHaveChanged();
 }
 
 void ComplianceTrigger::inputsMayHaveChanged() {
-    glyphsmith_state::ReportKey key = store_.reportKey(editor_);
+    if (!editor_) {
+        timer_.stop();
+        return;
+    }
+    glyphsmith_state::ReportKey key = store_.reportKey(*editor_);
     if (key_ && *key_ == key) return;
     key_ = std::move(key);
     timer_.start();
@@ -33,8 +37,9 @@ void ComplianceTrigger::fireNow() {
 }
 
 void ComplianceTrigger::request() {
+    if (!editor_) return;
     ++requests_;
-    store_.refreshComplianceReport(editor_);
+    store_.refreshComplianceReport(*editor_);
 }
 
 }  // namespace glyphsmith_views

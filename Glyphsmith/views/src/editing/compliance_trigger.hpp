@@ -8,6 +8,7 @@
 // the compliance section owns one per editor, and its end cancels the wait.
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <chrono>
 #include <optional>
@@ -38,7 +39,8 @@ private:
     void request();
 
     glyphsmith_state::ProjectStore& store_;
-    glyphsmith_state::DriverEditor& editor_;
+    // Null once the editor is gone: nothing more is asked for it.
+    QPointer<glyphsmith_state::DriverEditor> editor_;
     QTimer timer_;
     std::optional<glyphsmith_state::ReportKey> key_;
     int requests_ = 0;

@@ -56,6 +56,9 @@ void InspectorPanel::rebuild() {
     // The old content goes with its section widgets and their connections to the
     // old editor, once control has left them: the change may come from one of them.
     if (QWidget* old = takeWidget()) {
+        // Nothing of the store reaches it meanwhile: its editor may be gone first.
+        disconnect(&app_.store(), nullptr, old, nullptr);
+        for (QObject* child : old->findChildren<QObject*>()) disconnect(&app_.store(), nullptr, child, nullptr);
         old->hide();
         old->deleteLater();
     }
