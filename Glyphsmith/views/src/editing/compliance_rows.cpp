@@ -28,9 +28,6 @@ QString tr(const char* text) {
     return QCoreApplication::translate("Inspector", text);
 }
 
-template <class>
-inline constexpr bool alwaysFalse = false;
-
 // Languages whose percent format leaves a space before the sign, and which space.
 QString percentSpacing(const QLocale& locale) {
     switch (locale.language()) {
@@ -163,7 +160,7 @@ QString complianceMessage(const ComplianceItem& item, const QLocale& locale) {
             } else if constexpr (std::is_same_v<C, ComplianceItem::PhotographReminder>) {
                 return tr("Est-ce une photographie de l’objet, oui ou non ?");
             } else {
-                static_assert(alwaysFalse<C>, "every compliance item has its sentence");
+                static_assert(sizeof(C) == 0, "every compliance item has its sentence");
             }
         },
         item.value);
@@ -227,7 +224,7 @@ QString detailKindName(const FaceDetail& detail) {
             } else if constexpr (std::is_same_v<C, FaceDetail::Elements>) {
                 return tr("Éléments libres");
             } else {
-                static_assert(alwaysFalse<C>, "every detail kind has its name");
+                static_assert(sizeof(C) == 0, "every detail kind has its name");
             }
         },
         detail.value);
@@ -248,7 +245,7 @@ QString driverImageIssueText(const DriverImageIssue& issue, const QLocale& local
             } else if constexpr (std::is_same_v<C, DriverImageIssue::Unreadable>) {
                 return tr("Image illisible.");
             } else {
-                static_assert(alwaysFalse<C>, "every image issue has its text");
+                static_assert(sizeof(C) == 0, "every image issue has its text");
             }
         },
         issue.value);
