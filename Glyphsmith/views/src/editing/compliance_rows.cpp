@@ -68,7 +68,7 @@ QString idText(const std::string& id) {
 
 QString wholeNumberText(double value, const QLocale& locale) {
     if (!std::isfinite(value)) return locale.toString(value, 'f', 0);
-    return locale.toString(std::round(value), 'f', 0);
+    return locale.toString(std::round(value) + 0.0, 'f', 0);
 }
 
 QString percentText(double fraction, const QLocale& locale) {
@@ -81,7 +81,9 @@ QString percentText(double fraction, const QLocale& locale) {
 QString oneDecimalText(double value, const QLocale& locale) {
     QLocale plain = locale;
     plain.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-    return plain.toString(value, 'f', 1);
+    // A value that rounds to zero is written without a sign.
+    const double rounded = std::isfinite(value) ? std::round(value * 10) / 10 + 0.0 : value;
+    return plain.toString(rounded, 'f', 1);
 }
 
 QString complianceStatusLabel(ComplianceStatus status) {

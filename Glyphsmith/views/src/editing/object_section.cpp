@@ -59,7 +59,7 @@ QString partTitle(const DriverEditor& editor, int index) {
 }
 
 QString turnLabel(double degrees) {
-    return inspectorText("Rotation propre : %1°").arg(QLocale().toString(std::round(degrees), 'f', 0));
+    return inspectorText("Rotation propre : %1°").arg(QLocale().toString(std::round(degrees) + 0.0, 'f', 0));
 }
 
 // The selected body's dimensions, offset (bodies after the main one) and own rotation.

@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QSignalBlocker>
 
+#include "editing/compliance_rows.hpp"
 #include "editing/section_parts.hpp"
 #include "editing/sections.hpp"
 
@@ -19,7 +20,7 @@ namespace {
 constexpr double sliderScale = 100;
 
 QString oneDigit(double value) {
-    return QLocale().toString(value, 'f', 1);
+    return oneDecimalText(value);
 }
 
 // The camera the driver is drawn with: its own, or the brand camera shared by
