@@ -3,6 +3,7 @@
 #include <QFormLayout>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <vector>
 
 #include "editing/number_field.hpp"
@@ -76,6 +77,13 @@ public:
             refresh();
         });
         form_->addRow(bevel_);
+        // The label column keeps its width when the third row changes.
+        int labelWidth = 0;
+        for (NumberField* field : fields_)
+            if (QWidget* label = form_->labelForField(field))
+                labelWidth = std::max(labelWidth, label->sizeHint().width());
+        for (NumberField* field : fields_)
+            if (QWidget* label = form_->labelForField(field)) label->setMinimumWidth(labelWidth);
         connect(&editor_, &DriverEditor::modelChanged, this, &FaceShapeContent::refresh);
         refresh();
     }
