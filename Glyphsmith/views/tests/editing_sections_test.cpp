@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -258,6 +259,47 @@ TEST_F(Sections, AnOffsetRefusedLeavesAllThreeFieldsAsTheyWere) {
     EXPECT_EQ(x->text(), NumberField::format(before.x, 1));
     EXPECT_EQ(named<NumberField>(section.get(), QStringLiteral("Décalage Y (mm)"))->text(),
               NumberField::format(before.y, 1));
+}
+
+TEST_F(Sections, ARowTogglesItsBodyAndATemplateClosesTheBodyControls) {
+    std::unique_ptr<QWidget> section(makeObjectSection(fixture.store(), editor));
+    auto* main = named<QToolButton>(section.get(), QStringLiteral("Corps extrudé, principal"));
+    ASSERT_NE(main, nullptr);
+    main->click();
+    EXPECT_EQ(editor.selectedPart(), 0);
+    EXPECT_TRUE(main->isChecked());
+    EXPECT_NE(named<NumberField>(section.get(), QStringLiteral("Épaisseur (mm)")), nullptr);
+    EXPECT_EQ(named<QToolButton>(section.get(), QStringLiteral("Supprimer")), nullptr);
+    main->click();
+    EXPECT_FALSE(editor.selectedPart().has_value());
+    EXPECT_EQ(named<NumberField>(section.get(), QStringLiteral("Épaisseur (mm)")), nullptr);
+
+    auto model = editor.model();
+    model.camera = Camera{30, 1, 3};
+    editor.setModel(model);
+    editor.setSelectedPart(0);
+    named<QPushButton>(section.get(), QStringLiteral("Partir d’un gabarit"))->menu()->actions().at(1)->trigger();
+    EXPECT_FALSE(editor.model().hasExtrudedPrimaryBody());
+    EXPECT_EQ(editor.model().camera, (Camera{30, 1, 3}));
+    EXPECT_EQ(named<NumberField>(section.get(), QStringLiteral("Diamètre (mm)")), nullptr);
+    EXPECT_NE(named<QToolButton>(section.get(), QStringLiteral("Corps de révolution, principal")), nullptr);
+}
+
+TEST_F(Sections, ThePictogramsOfTheAddMenuAreInASubmenuAfterADivider) {
+    std::unique_ptr<QWidget> section(makeDetailsSection(fixture.store(), editor));
+    QMenu* add = named<QPushButton>(section.get(), QStringLiteral("Ajouter un détail"))->menu();
+    const auto actions = add->actions();
+    ASSERT_EQ(actions.size(), 11);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("Bouton rond"));
+    EXPECT_TRUE(actions[9]->isSeparator());
+    QMenu* pictograms = actions[10]->menu();
+    ASSERT_NE(pictograms, nullptr);
+    EXPECT_EQ(actions[10]->text(), QStringLiteral("Pictogramme"));
+    ASSERT_EQ(pictograms->actions().size(), 8);
+    pictograms->actions()[3]->trigger();
+    ASSERT_EQ(editor.selectedDetail(), 0);
+    EXPECT_NE(named<QToolButton>(section.get(), QStringLiteral("Soleil")), nullptr);
+    EXPECT_EQ(editor.detailCenter(0)->x, 0);
 }
 
 TEST_F(Sections, CommittingXKeepsTheDrawnYAndAStaleSelectionHidesTheRows) {
