@@ -175,7 +175,8 @@ ValueSlider::ValueSlider(const QString& label, double lower, double upper, doubl
     : QSlider(Qt::Horizontal, parent), scale_(scale) {
     setAccessibleName(label);
     setRange(static_cast<int>(std::lround(lower * scale)), static_cast<int>(std::lround(upper * scale)));
-    setSingleStep(1);
+    // Arrow keys move a tenth of a unit (a whole unit for whole-unit sliders).
+    setSingleStep(std::max(1, static_cast<int>(std::lround(scale / 10))));
     setPageStep(std::max(1, static_cast<int>(std::lround(scale))));
     setMinimumWidth(80);
     setFocusPolicy(Qt::StrongFocus);
