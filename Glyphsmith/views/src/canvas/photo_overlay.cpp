@@ -95,7 +95,6 @@ QImage scaledPhoto(const photo_analysis::Photo& photo, QSize target) {
 PhotoArea::PhotoArea(QWidget* parent) : QWidget(parent), opacity_(PreviewMetrics::overlayOpacity) {
     setAccessibleName(tr("Photo de face de l’appareil"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    setMinimumSize(1, 1);
 }
 
 void PhotoArea::setEditor(DriverEditor* editor) {
