@@ -81,6 +81,25 @@ private:
     QImage image_;
 };
 
+// A checkbox's text that wraps: a click on it toggles the box.
+class ClickableLabel final : public QLabel {
+public:
+    ClickableLabel(const QString& text, QAbstractButton* box, QWidget* parent) : QLabel(parent), box_(box) {
+        setTextFormat(Qt::PlainText);
+        setText(text);
+        setWordWrap(true);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QLabel::mouseReleaseEvent(event);
+        if (box_->isEnabled()) box_->click();
+    }
+
+private:
+    QAbstractButton* box_;
+};
+
 QString fileNameOf(const QUrl& url) {
     const QString name = url.fileName();
     return name.isEmpty() ? url.toDisplayString() : name;
@@ -133,9 +152,16 @@ PhotosSection::PhotosSection(glyphsmith_state::ProjectStore&, DriverEditor& edit
     auto* tools = new QVBoxLayout(faceTools_);
     tools->setContentsMargins(0, 0, 0, 0);
     tools->setSpacing(static_cast<int>(Spacing::small));
-    keepAspect_ = new QCheckBox(tr("Garder le rapport saisi (dimensions de la fiche)"), faceTools_);
-    keepAspect_->setAccessibleName(keepAspect_->text());
-    tools->addWidget(keepAspect_);
+    auto* keepRow = new QHBoxLayout;
+    keepRow->setSpacing(static_cast<int>(Spacing::extraSmall));
+    // The box and its text apart, so that the text wraps in the inspector's width.
+    const QString keepText = tr("Garder le rapport saisi (dimensions de la fiche)");
+    keepAspect_ = new QCheckBox(faceTools_);
+    keepAspect_->setAccessibleName(keepText);
+    keepRow->addWidget(keepAspect_, 0, Qt::AlignTop);
+    auto* keepLabel = new ClickableLabel(keepText, keepAspect_, faceTools_);
+    keepRow->addWidget(keepLabel, 1);
+    tools->addLayout(keepRow);
     connect(keepAspect_, &QCheckBox::toggled, this, [this](bool keep) { editor_.setKeepEnteredAspect(keep); });
     corners_ = sectionButton(tr("Cliquer les quatre coins de la face"), faceTools_,
                              tr("Dans l’aperçu Photo : haut gauche, haut droit, bas droit, bas gauche"));

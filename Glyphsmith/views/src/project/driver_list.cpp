@@ -75,7 +75,8 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
         const QFontMetrics name(option.font);
         const QFontMetrics line(captionFont(option.font));
-        return {option.rect.width(), name.height() + line.height() + 2 * padding + 2};
+        // The state line may take two lines in the narrow column: its count must show.
+        return {option.rect.width(), name.height() + 2 * line.height() + 2 * padding + 2};
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -115,10 +116,13 @@ public:
         QColor secondary = selected ? text : Palette::neutral();
         if (selected) secondary.setAlphaF(0.8f);
         painter->setPen(secondary);
-        painter->drawText(
-            QRect(textArea.left(), textArea.top() + nameMetrics.height(), textArea.width(), lineMetrics.height() + 2),
-            Qt::AlignLeft | Qt::AlignVCenter,
-            lineMetrics.elidedText(index.data(DriverListView::lineRole).toString(), Qt::ElideRight, textArea.width()));
+        const QRect lineArea(textArea.left(), textArea.top() + nameMetrics.height(), textArea.width(),
+                             2 * lineMetrics.height() + 2);
+        const QString line = oneLine(index.data(DriverListView::lineRole).toString());
+        // Wrapped at its words; cut only when two lines cannot hold it (a very long id).
+        const bool fits = lineMetrics.boundingRect(lineArea, Qt::TextWordWrap, line).height() <= lineArea.height();
+        painter->drawText(lineArea, Qt::AlignLeft | Qt::AlignTop | (fits ? Qt::TextWordWrap : 0),
+                          fits ? line : lineMetrics.elidedText(line, Qt::ElideMiddle, textArea.width()));
         painter->restore();
     }
 

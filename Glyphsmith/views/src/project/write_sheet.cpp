@@ -154,6 +154,12 @@ void WriteSheet::refreshPlan() {
         item->setData(Qt::AccessibleTextRole, (write.exists ? tr("Remplacé : %1") : tr("Nouveau : %1")).arg(path));
         files_->addItem(item);
     }
+    // Tall enough for a driver's usual files without scrolling, within reason.
+    if (files_->count() > 0) {
+        const int rows = std::min(files_->count(), 10);
+        const int height = rows * files_->sizeHintForRow(0) + 2 * files_->frameWidth() + 4;
+        files_->setMinimumHeight(std::max(WindowMetrics::fileListMinHeight, height));
+    }
     const long long replaced = replacedCount(plan);
     replaced_->setVisible(replaced > 0);
     replaced_->setText(tr("%1 fichiers existants seront remplacés.").arg(replaced));
