@@ -4,9 +4,9 @@
 // photo overlay with the photo, the icon, four corners and 50 proposals; and
 // opening a project of 50 drivers until its list is drawn.
 //
-//   glyphsmith_views_bench --benchmark_filter=Road
-//   glyphsmith_views_bench --write-photo=face.jpg [--size=4000x3000]
-//     writes the frontal photo the benchmarks load, for a run by hand.
+//   glyphsmith_views_road_bench
+//   glyphsmith_views_road_bench --write-photo=face.jpg [--size=4000x3000] [--yaw=90]
+//     writes the frontal photo the benchmarks load (or the side view), for a run by hand.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -241,11 +241,13 @@ int main(int argc, char** argv) {
     TimingApplication app(argc, argv);
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--write-photo=", 14) == 0) {
-            int width = 4000, height = 3000;
-            for (int j = 1; j < argc; ++j)
-                if (std::sscanf(argv[j], "--size=%dx%d", &width, &height) == 2) break;
+            int width = 4000, height = 3000, yaw = 0;
+            for (int j = 1; j < argc; ++j) {
+                (void)std::sscanf(argv[j], "--size=%dx%d", &width, &height);
+                (void)std::sscanf(argv[j], "--yaw=%d", &yaw);
+            }
             glyphsmith_views_testing::writeBytes(QString::fromLocal8Bit(argv[i] + 14),
-                                                 glyphsmith_views_testing::frontalPhotoJpeg(width, height));
+                                                 glyphsmith_views_testing::frontalPhotoJpeg(width, height, yaw));
             return 0;
         }
     }

@@ -38,14 +38,16 @@ inline void makeHomeyApp(const QString& root, const QStringList& driverIDs) {
                    QStringLiteral(R"({"name": {"en": "Driver %1", "fr": "Pilote %1"}})").arg(id).toUtf8());
 }
 
-// A wall switch seen from the front, on a plain wall, as a JPEG of the size asked.
-inline QByteArray frontalPhotoJpeg(int width, int height) {
+// A wall switch on a plain wall, seen from the front (or turned by `yawDegrees`,
+// 90 for its side), as a JPEG of the size asked.
+inline QByteArray frontalPhotoJpeg(int width, int height, double yawDegrees = 0) {
     test_photo::SceneOptions options;
     options.width = width;
     options.height = height;
     options.faceWidthMm = 86;
     options.faceHeightMm = 86;
     options.depthMm = 12;
+    options.yawDegrees = yawDegrees;
     options.details = {test_photo::DetailKind::led, test_photo::DetailKind::buttonRing,
                        test_photo::DetailKind::separator};
     const test_photo::Scene scene = test_photo::renderScene(options);

@@ -199,8 +199,11 @@ PhotosSection::PhotosSection(glyphsmith_state::ProjectStore&, DriverEditor& edit
     addKept->setAutoDefault(false);
     // The prominent button of the block.
     QPalette prominent = addKept->palette();
-    prominent.setColor(QPalette::Button, Palette::selection());
-    prominent.setColor(QPalette::ButtonText, Qt::white);
+    // Prominent while it can be pressed; a disabled one looks like any disabled button.
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        prominent.setColor(group, QPalette::Button, Palette::selection());
+        prominent.setColor(group, QPalette::ButtonText, Qt::white);
+    }
     addKept->setPalette(prominent);
     addKept_ = addKept;
     abandon_ = sectionButton(tr("Abandonner"), review_);
