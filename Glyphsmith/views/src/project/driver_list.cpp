@@ -165,6 +165,7 @@ DriverListView::DriverListView(GlyphsmithApp& app, QWidget* parent) : QWidget(pa
 void DriverListView::rebuildRows() {
     const QSignalBlocker quiet(list_);
     list_->clear();
+    shownStates_.clear();
     if (const auto& project = app_.store().app()) {
         const std::string language = ProjectStore::currentLanguageCode().toStdString();
         for (const auto& driver : project->drivers) {
@@ -178,13 +179,19 @@ void DriverListView::rebuildRows() {
 }
 
 void DriverListView::refreshStates() {
+    // States arrive one driver at a time: only the rows whose state moved are redone.
     const ProjectStore::States& states = app_.store().states();
+    shownStates_.resize(static_cast<std::size_t>(list_->count()));
     for (int row = 0; row < list_->count(); ++row) {
         QListWidgetItem* item = list_->item(row);
         const std::string id = item->data(idRole).toString().toStdString();
         const auto found = states.find(id);
-        const DriverRowLook look =
-            driverRowLook(id, found == states.end() ? std::nullopt : std::optional(found->second));
+        std::optional<homey_project::DriverAssetsState> state;
+        if (found != states.end()) state = found->second;
+        auto& shown = shownStates_[static_cast<std::size_t>(row)];
+        if (shown && *shown == state) continue;
+        const DriverRowLook look = driverRowLook(id, state);
+        shown = std::move(state);
         item->setData(lineRole, look.line);
         item->setData(markRole, static_cast<int>(look.mark));
         // What a screen reader says of the row, and the whole of it where the column cuts it.

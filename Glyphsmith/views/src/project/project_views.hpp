@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "homey_project/driver_assets_state.hpp"
 
@@ -82,6 +83,8 @@ private:
 
     GlyphsmithApp& app_;
     QListWidget* list_ = nullptr;
+    // The state each row was last drawn from, row by row; none before the first.
+    std::vector<std::optional<std::optional<homey_project::DriverAssetsState>>> shownStates_;
 };
 
 // The sidebar column's two contents.
