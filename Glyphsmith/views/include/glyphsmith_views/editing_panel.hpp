@@ -5,8 +5,11 @@
 // builds each section's content anew for each current editor and hides a
 // section while its condition does not hold for the editor's model.
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QScrollArea>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <vector>
 
@@ -38,16 +41,27 @@ public:
 
     // The section groups of the current editor, in order, hidden ones included.
     const std::vector<QWidget*>& sectionWidgets() const { return groups_; }
+    // The editor's "Erreur" alert while it is on screen.
+    QMessageBox* errorAlert() const { return errorAlert_; }
+    // Tab moves through the controls in reading order again once control
+    // returns to the event loop (after rows were made again).
+    void scheduleReadingOrder();
 
 private:
     void rebuild();
     void refreshVisibility();
+    // Presents the editor's error, and clears it when the alert goes.
+    void refreshErrorAlert();
 
     GlyphsmithApp& app_;
     std::vector<InspectorSection> sections_;
     std::vector<QWidget*> groups_;
     QWidget* content_ = nullptr;
     QMetaObject::Connection modelConnection_;
+    QMetaObject::Connection errorConnection_;
+    QPointer<QMessageBox> errorAlert_;
+    QTimer readingOrderTimer_;
+    std::vector<QPointer<QWidget>> focusOrder_;
 };
 
 }  // namespace glyphsmith_views

@@ -4,7 +4,6 @@
 // release notes) is shown as plain text: QLabel and QMessageBox would otherwise
 // guess rich text and render a driver named "<b>" in bold.
 
-#include <QFont>
 #include <QString>
 #include <QStringList>
 
@@ -21,10 +20,6 @@ QLabel* plainLabel(const QString& text, QWidget* parent = nullptr);
 QMessageBox* plainMessageBox(QWidget* parent, const QString& title, const QString& text);
 // "A, B et C" in the default locale's conjunction list; one name alone stands alone.
 QString joinedNames(const QStringList& names);
-// The caption font: one point under the base font.
-QFont captionFont(const QFont& base);
-// A plain-text label in the caption font and the secondary colour, wrapping its words.
-QLabel* captionLabel(const QString& text, QWidget* parent = nullptr);
 // "Ces pilotes ont des modifications qui ne sont pas écrites dans le projet : A, B et C."
 QString unwrittenChangesMessage(const QStringList& names);
 

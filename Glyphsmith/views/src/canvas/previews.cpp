@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "glyphsmith_views/design_system.hpp"
-#include "glyphsmith_views/plain_text.hpp"
 
 namespace glyphsmith_views {
 
@@ -18,6 +17,12 @@ QPainterPath card(const QRectF& square) {
     QPainterPath path;
     path.addRoundedRect(square, PreviewMetrics::cornerRadius, PreviewMetrics::cornerRadius);
     return path;
+}
+
+QFont captionFont(const QFont& base) {
+    QFont font = base;
+    font.setPointSizeF(std::max(1.0, base.pointSizeF() - 1));
+    return font;
 }
 
 }  // namespace

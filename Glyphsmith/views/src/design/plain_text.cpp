@@ -4,9 +4,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
-#include <algorithm>
-
-#include "glyphsmith_views/design_system.hpp"
 
 namespace glyphsmith_views {
 
@@ -14,22 +11,6 @@ QLabel* plainLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
     label->setText(text);
-    return label;
-}
-
-QFont captionFont(const QFont& base) {
-    QFont font = base;
-    font.setPointSizeF(std::max(1.0, base.pointSizeF() - 1));
-    return font;
-}
-
-QLabel* captionLabel(const QString& text, QWidget* parent) {
-    QLabel* label = plainLabel(text, parent);
-    label->setFont(captionFont(label->font()));
-    label->setWordWrap(true);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, Palette::neutral());
-    label->setPalette(colours);
     return label;
 }
 

@@ -28,9 +28,6 @@ QString tr(const char* text) {
     return QCoreApplication::translate("Inspector", text);
 }
 
-template <class>
-inline constexpr bool alwaysFalse = false;
-
 // Languages whose percent format leaves a space before the sign, and which space.
 QString percentSpacing(const QLocale& locale) {
     switch (locale.language()) {
@@ -71,7 +68,7 @@ QString idText(const std::string& id) {
 
 QString wholeNumberText(double value, const QLocale& locale) {
     if (!std::isfinite(value)) return locale.toString(value, 'f', 0);
-    return locale.toString(std::round(value), 'f', 0);
+    return locale.toString(std::round(value) + 0.0, 'f', 0);
 }
 
 QString percentText(double fraction, const QLocale& locale) {
@@ -84,7 +81,9 @@ QString percentText(double fraction, const QLocale& locale) {
 QString oneDecimalText(double value, const QLocale& locale) {
     QLocale plain = locale;
     plain.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-    return plain.toString(value, 'f', 1);
+    // A value that rounds to zero is written without a sign.
+    const double rounded = std::isfinite(value) ? std::round(value * 10) / 10 + 0.0 : value;
+    return plain.toString(rounded, 'f', 1);
 }
 
 QString complianceStatusLabel(ComplianceStatus status) {
@@ -163,7 +162,7 @@ QString complianceMessage(const ComplianceItem& item, const QLocale& locale) {
             } else if constexpr (std::is_same_v<C, ComplianceItem::PhotographReminder>) {
                 return tr("Est-ce une photographie de l’objet, oui ou non ?");
             } else {
-                static_assert(alwaysFalse<C>, "every compliance item has its sentence");
+                static_assert(sizeof(C) == 0, "every compliance item has its sentence");
             }
         },
         item.value);
@@ -227,7 +226,7 @@ QString detailKindName(const FaceDetail& detail) {
             } else if constexpr (std::is_same_v<C, FaceDetail::Elements>) {
                 return tr("Éléments libres");
             } else {
-                static_assert(alwaysFalse<C>, "every detail kind has its name");
+                static_assert(sizeof(C) == 0, "every detail kind has its name");
             }
         },
         detail.value);
@@ -248,7 +247,7 @@ QString driverImageIssueText(const DriverImageIssue& issue, const QLocale& local
             } else if constexpr (std::is_same_v<C, DriverImageIssue::Unreadable>) {
                 return tr("Image illisible.");
             } else {
-                static_assert(alwaysFalse<C>, "every image issue has its text");
+                static_assert(sizeof(C) == 0, "every image issue has its text");
             }
         },
         issue.value);
@@ -309,8 +308,8 @@ void ComplianceRows::rebuild() {
         auto* message = plainLabel(complianceMessage(check.item), row);
         message->setObjectName(QStringLiteral("message"));
         message->setWordWrap(true);
+        message->setAlignment(Qt::AlignTop | Qt::AlignLeft);
         message->setFont(font);
-        message->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
         rowLayout->addWidget(symbol, 0, Qt::AlignTop);
         rowLayout->addWidget(message, 1);
         const QString spoken = complianceAccessibleText(check);

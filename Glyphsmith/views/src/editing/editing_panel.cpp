@@ -1,11 +1,14 @@
 #include "glyphsmith_views/editing_panel.hpp"
 
 #include <QGroupBox>
+#include <QMessageBox>
 #include <QVBoxLayout>
 
+#include "editing/focus_order.hpp"
 #include "glyphsmith_views/current_editor.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
+#include "glyphsmith_views/plain_text.hpp"
 
 namespace glyphsmith_views {
 
@@ -17,8 +20,15 @@ InspectorPanel::InspectorPanel(GlyphsmithApp& app, std::vector<InspectorSection>
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::NoFrame);
+    readingOrderTimer_.setSingleShot(true);
+    readingOrderTimer_.setInterval(0);
+    connect(&readingOrderTimer_, &QTimer::timeout, this, [this] { keepReadingOrder(widget(), focusOrder_); });
     connect(&app_.currentEditor(), &CurrentEditor::changed, this, &InspectorPanel::rebuild);
     rebuild();
+}
+
+void InspectorPanel::scheduleReadingOrder() {
+    if (!readingOrderTimer_.isActive()) readingOrderTimer_.start();
 }
 
 void InspectorPanel::rebuild() {
@@ -46,6 +56,9 @@ void InspectorPanel::rebuild() {
     // The old content goes with its section widgets and their connections to the
     // old editor, once control has left them: the change may come from one of them.
     if (QWidget* old = takeWidget()) {
+        // Nothing of the store reaches it meanwhile: its editor may be gone first.
+        disconnect(&app_.store(), nullptr, old, nullptr);
+        for (QObject* child : old->findChildren<QObject*>()) disconnect(&app_.store(), nullptr, child, nullptr);
         old->hide();
         old->deleteLater();
     }
@@ -54,6 +67,40 @@ void InspectorPanel::rebuild() {
     disconnect(modelConnection_);
     modelConnection_ = connect(&editor, &DriverEditor::modelChanged, this, &InspectorPanel::refreshVisibility);
     refreshVisibility();
+    disconnect(errorConnection_);
+    errorConnection_ = connect(&editor, &DriverEditor::errorChanged, this, &InspectorPanel::refreshErrorAlert);
+    scheduleReadingOrder();
+    if (QMessageBox* old = errorAlert_) {
+        errorAlert_ = nullptr;
+        old->close();
+    }
+    refreshErrorAlert();
+}
+
+void InspectorPanel::refreshErrorAlert() {
+    DriverEditor& editor = app_.currentEditor().editor();
+    const auto& error = editor.error();
+    if (!error) {
+        if (QMessageBox* shown = errorAlert_) {
+            errorAlert_ = nullptr;
+            shown->close();
+        }
+        return;
+    }
+    if (errorAlert_) {
+        errorAlert_->setInformativeText(error->message());
+        return;
+    }
+    errorAlert_ = plainMessageBox(this, tr("Erreur"), error->message());
+    errorAlert_->setStandardButtons(QMessageBox::Ok);
+    errorAlert_->setIcon(QMessageBox::Warning);
+    // However the alert goes, the error it showed goes with it.
+    const quint64 serial = editor.serial();
+    connect(errorAlert_, &QDialog::finished, this, [this, serial] {
+        DriverEditor& current = app_.currentEditor().editor();
+        if (current.serial() == serial) current.setError(std::nullopt);
+    });
+    errorAlert_->open();
 }
 
 void InspectorPanel::refreshVisibility() {

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "editing/section_parts.hpp"
 #include "editing/sections.hpp"
 #include "glyphsmith_state/photo_files.hpp"
 #include "glyphsmith_views/design_system.hpp"
@@ -135,7 +136,7 @@ PhotosSection::PhotosSection(glyphsmith_state::ProjectStore&, DriverEditor& edit
     });
 
     // On Linux images are dropped on the canvas or opened with the app.
-    hint_ = captionLabel(tr("Ou déposez une ou plusieurs photos sur l’aperçu, ou ouvrez-les avec l’app."), this);
+    hint_ = noteLabel(tr("Ou déposez une ou plusieurs photos sur l’aperçu, ou ouvrez-les avec l’app."), this);
     layout->addWidget(hint_);
 
     photoRows_ = new QWidget(this);
@@ -144,7 +145,7 @@ PhotosSection::PhotosSection(glyphsmith_state::ProjectStore&, DriverEditor& edit
     photoRowsLayout_->setSpacing(static_cast<int>(Spacing::small));
     layout->addWidget(photoRows_);
 
-    depth_ = captionLabel(QString(), this);
+    depth_ = noteLabel(QString(), this);
     layout->addWidget(depth_);
 
     // The face tools.
@@ -182,7 +183,7 @@ PhotosSection::PhotosSection(glyphsmith_state::ProjectStore&, DriverEditor& edit
     auto* reviewLayout = new QVBoxLayout(review_);
     reviewLayout->setContentsMargins(0, 0, 0, 0);
     reviewLayout->setSpacing(static_cast<int>(Spacing::small));
-    count_ = captionLabel(QString(), review_);
+    count_ = noteLabel(QString(), review_);
     reviewLayout->addWidget(count_);
     auto* allRow = new QHBoxLayout;
     keepAll_ = sectionButton(tr("Tout garder"), review_);
@@ -254,12 +255,12 @@ void PhotosSection::rebuildPhotoRows() {
         // One line, shortened in its middle to the room it has.
         nameLabel->setText(nameLabel->fontMetrics().elidedText(name, Qt::ElideMiddle, 120));
         rowLayout->addWidget(nameLabel, 1);
-        auto* picker = new QComboBox(row);
+        auto* picker = new Picker(tr("Rôle de %1").arg(name), row);
+        picker->setMinimumContentsLength(7);
         picker->addItem(tr("Face"), static_cast<int>(LoadedPhoto::Role::face));
         picker->addItem(tr("Profil"), static_cast<int>(LoadedPhoto::Role::profile));
         picker->addItem(tr("Réserve"), static_cast<int>(LoadedPhoto::Role::spare));
         picker->setCurrentIndex(picker->findData(static_cast<int>(photo.role)));
-        picker->setAccessibleName(tr("Rôle de %1").arg(name));
         const QUuid id = photo.id;
         connect(picker, &QComboBox::activated, this, [this, picker, id](int index) {
             editor_.setPhotoRole(id, static_cast<LoadedPhoto::Role>(picker->itemData(index).toInt()));
@@ -268,6 +269,7 @@ void PhotosSection::rebuildPhotoRows() {
         photoRowsLayout_->addWidget(row);
         rolePickers_.append(picker);
     }
+    controlsChanged(this);
     refresh();
 }
 
@@ -281,7 +283,12 @@ void PhotosSection::refreshDepth() {
 void PhotosSection::refresh() {
     const bool hasPhoto = editor_.facePhoto().has_value();
     hint_->setVisible(!hasPhoto);
-    faceTools_->setVisible(hasPhoto && editor_.model().hasExtrudedPrimaryBody());
+    const bool toolsShown = hasPhoto && editor_.model().hasExtrudedPrimaryBody();
+    const bool reviewShown = !editor_.proposals().empty();
+    // Tab follows the controls that come and go.
+    if (toolsShown != faceTools_->isVisibleTo(this) || reviewShown != review_->isVisibleTo(faceTools_))
+        controlsChanged(this);
+    faceTools_->setVisible(toolsShown);
     {
         const QSignalBlocker quiet(keepAspect_);
         keepAspect_->setChecked(editor_.keepEnteredAspect());
@@ -291,7 +298,7 @@ void PhotosSection::refresh() {
     for (QComboBox* picker : rolePickers_) picker->setEnabled(!working);
 
     const auto& proposals = editor_.proposals();
-    review_->setVisible(!proposals.empty());
+    review_->setVisible(reviewShown);
     const auto kept = std::count_if(proposals.begin(), proposals.end(), [](const auto& p) { return p.isKept; });
     count_->setText(tr("%1 détails gardés sur %2. Dans l’aperçu Photo, cliquez un détail pour le garder ou le "
                        "retirer.")

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "editing/section_parts.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
 #include "glyphsmith_views/plain_text.hpp"
@@ -138,7 +139,7 @@ DriverListView::DriverListView(GlyphsmithApp& app, QWidget* parent) : QWidget(pa
     const int small = static_cast<int>(Spacing::small);
     layout->setContentsMargins(0, small, 0, 0);
     layout->setSpacing(static_cast<int>(Spacing::extraSmall));
-    QLabel* header = captionLabel(tr("Pilotes"), this);
+    QLabel* header = noteLabel(tr("Pilotes"), this);
     QFont bold = header->font();
     bold.setBold(true);
     header->setFont(bold);

@@ -5,6 +5,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "editing/section_parts.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
 #include "glyphsmith_views/plain_text.hpp"
@@ -35,7 +36,7 @@ QToolButton* linkButton(const QString& text, const QString& symbol, QWidget* par
 
 // The section header of a sidebar list.
 QLabel* sectionHeader(const QString& text, QWidget* parent) {
-    QLabel* header = captionLabel(text, parent);
+    QLabel* header = noteLabel(text, parent);
     QFont font = header->font();
     font.setBold(true);
     header->setFont(font);
@@ -78,7 +79,7 @@ ProjectSidebar::ProjectSidebar(GlyphsmithApp& app, QWidget* parent) : QWidget(pa
     QLabel* freeLabel = plainLabel(tr("Icône sans projet"), content);
     freeRow->addWidget(freeLabel, 1);
     layout->addLayout(freeRow);
-    layout->addWidget(captionLabel(tr("Dessinez l’icône ici, puis exportez-la où vous voulez."), content));
+    layout->addWidget(noteLabel(tr("Dessinez l’icône ici, puis exportez-la où vous voulez."), content));
     layout->addSpacing(static_cast<int>(Spacing::medium));
 
     layout->addWidget(sectionHeader(tr("Projet Homey"), content));
