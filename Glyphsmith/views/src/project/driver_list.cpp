@@ -73,11 +73,19 @@ class DriverRowDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const QFontMetrics name(option.font);
         const QFontMetrics line(captionFont(option.font));
-        // The state line may take two lines in the narrow column: its count must show.
-        return {option.rect.width(), name.height() + 2 * line.height() + 2 * padding + 2};
+        // The state line takes a second line where the column is too narrow for
+        // it: its count must show.
+        const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+        const int width = view ? view->viewport()->width() : option.rect.width();
+        // As wide as the painted line's room (see paint).
+        const int textWidth =
+            width - 1 - 2 * padding - static_cast<int>(PreviewMetrics::statusDotSide + Spacing::small);
+        const QString text = oneLine(index.data(DriverListView::lineRole).toString());
+        const bool twoLines = textWidth > 0 && line.horizontalAdvance(text) > textWidth;
+        return {width, name.height() + (twoLines ? 2 : 1) * line.height() + 2 * padding + 2};
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -151,7 +159,9 @@ DriverListView::DriverListView(GlyphsmithApp& app, QWidget* parent) : QWidget(pa
     list_->setFrameShape(QFrame::NoFrame);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list_->setUniformItemSizes(true);
+    // Rows whose state line needs a second line are taller.
+    list_->setUniformItemSizes(false);
+    list_->setResizeMode(QListView::Adjust);
     list_->setItemDelegate(new DriverRowDelegate(list_));
     layout->addWidget(list_, 1);
 
