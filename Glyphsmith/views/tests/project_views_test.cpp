@@ -48,6 +48,13 @@ TEST(ProjectSidebar, RecentProjectsShowTheFolderNameAndTellTheFullPathOnHover) {
     EXPECT_EQ(sidebar.recentButtons()[0]->toolTip(), QStringLiteral("/projets/b/lumiere"));
     EXPECT_EQ(sidebar.recentButtons()[1]->toolTip(), QStringLiteral("/projets/a/lumiere"));
     EXPECT_EQ(sidebar.openButton()->text(), QStringLiteral("Ouvrir une app Homey…"));
+
+    // A folder's "&" is shown, not taken for a shortcut mark.
+    fixture.addProject("/projets/R&D", "RD", {"a"});
+    fixture.store().openHomeyApp(QStringLiteral("/projets/R&D"));
+    fixture.store().closeProject();
+    EXPECT_EQ(sidebar.recentButtons()[0]->text(), QStringLiteral("R&&D"));
+    EXPECT_EQ(sidebar.recentButtons()[0]->accessibleName(), QStringLiteral("R&D"));
 }
 
 TEST(ProjectSidebar, ARecentProjectClickedWithUnwrittenChangesAsksAndOpensNothing) {

@@ -103,7 +103,9 @@ void ProjectSidebar::refreshRecents() {
         const QString name = folderName(folder);
         QToolButton* button = linkButton(name, QStringLiteral("clock"), this);
         // A long name is shortened in its middle to the column; the tooltip tells it whole.
-        button->setText(button->fontMetrics().elidedText(name, Qt::ElideMiddle, recentTextWidth));
+        // A button reads "&" as the mark of its shortcut letter: a folder's "&" is doubled.
+        QString shown = button->fontMetrics().elidedText(name, Qt::ElideMiddle, recentTextWidth);
+        button->setText(shown.replace(u'&', QStringLiteral("&&")));
         button->setToolTip(folder);
         button->setAccessibleDescription(folder);
         connect(button, &QAbstractButton::clicked, this, [this, folder] { reopen(folder); });
