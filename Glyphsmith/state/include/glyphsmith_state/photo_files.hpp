@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QUrl>
 
 namespace glyphsmith_state {
@@ -9,5 +10,7 @@ namespace glyphsmith_state {
 // file, so a FIFO or a device cannot block the caller; what is accepted may
 // still fail to load.
 bool acceptsPhotoFile(const QUrl& url);
+// The ten image extensions, lower case, without the dot.
+const QStringList& photoFileExtensions();
 
 }  // namespace glyphsmith_state

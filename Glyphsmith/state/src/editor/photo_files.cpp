@@ -24,11 +24,15 @@ bool acceptsPhotoFile(const QUrl& url) {
     // By name only: reading the content would open the file on the main thread.
     if (url.isLocalFile() && isImageType(QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension)))
         return true;
+    return photoFileExtensions().contains(QFileInfo(path).suffix().toLower());
+}
+
+const QStringList& photoFileExtensions() {
     static const QStringList extensions{QStringLiteral("png"),  QStringLiteral("jpg"),  QStringLiteral("jpeg"),
                                         QStringLiteral("heic"), QStringLiteral("heif"), QStringLiteral("tif"),
                                         QStringLiteral("tiff"), QStringLiteral("webp"), QStringLiteral("gif"),
                                         QStringLiteral("bmp")};
-    return extensions.contains(QFileInfo(path).suffix().toLower());
+    return extensions;
 }
 
 }  // namespace glyphsmith_state

@@ -1,88 +1,376 @@
 #include "glyphsmith_views/photo_overlay.hpp"
 
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "glyphsmith_views/current_editor.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
 #include "glyphsmith_views/icon_image.hpp"
+#include "glyphsmith_views/painter_paths.hpp"
+#include "glyphsmith_views/plain_text.hpp"
+#include "glyphsmith_views/symbols.hpp"
 
 namespace glyphsmith_views {
 
 using glyphsmith_state::DriverEditor;
+using glyphsmith_state::PhotoTool;
+using icon_geometry::Vector2;
 
-// A first overlay: the face photo fitted in the area and the icon over it at
-// the starting opacity, or the empty state. Clicks, corners, proposals and the
-// control row come with the photo tools.
-PhotoOverlay::PhotoOverlay(GlyphsmithApp& app, QWidget* parent) : QWidget(parent), app_(app) {
-    setAccessibleName(tr("Photo de face de l’appareil"));
-    const auto follow = [this] {
-        disconnect(photoConnection_);
-        photoConnection_ =
-            connect(&app_.currentEditor().editor(), &DriverEditor::facePhotoChanged, this, [this] { update(); });
-        update();
-    };
-    connect(&app_.currentEditor(), &CurrentEditor::changed, this, follow);
-    follow();
+// ----- The mapping -----
+
+std::optional<PhotoFit> PhotoFit::of(QSizeF area, QSizeF photo) {
+    const auto positive = [](double v) { return std::isfinite(v) && v > 0; };
+    if (!positive(area.width()) || !positive(area.height()) || !positive(photo.width()) || !positive(photo.height()))
+        return std::nullopt;
+    PhotoFit fit;
+    fit.scale = std::min(area.width() / photo.width(), area.height() / photo.height());
+    fit.originX = (area.width() - fit.scale * photo.width()) / 2;
+    fit.originY = (area.height() - fit.scale * photo.height()) / 2;
+    return fit;
 }
 
-void PhotoOverlay::setIconImage(const IconImage* image) {
-    iconImage_ = image;
+QPointF PhotoFit::toView(Vector2 p) const {
+    return {originX + scale * p.x, originY + scale * p.y};
+}
+
+Vector2 PhotoFit::toPhoto(QPointF p) const {
+    return {(p.x() - originX) / scale, (p.y() - originY) / scale};
+}
+
+QTransform PhotoFit::transform() const {
+    return QTransform(scale, 0, 0, scale, originX, originY);
+}
+
+double PhotoFit::hitTolerance() const {
+    return PreviewMetrics::proposalHitRadius / scale;
+}
+
+// ----- Texts -----
+
+QString photoPrompt(const PhotoTool& tool, std::size_t cornerCount, bool hasProposals) {
+    if (std::holds_alternative<PhotoTool::Corners>(tool.value))
+        return QObject::tr("Cliquez le coin n° %1 : haut gauche, haut droit, bas droit, bas gauche")
+            .arg(static_cast<qulonglong>(cornerCount) + 1);
+    if (std::holds_alternative<PhotoTool::Place>(tool.value))
+        return QObject::tr("Cliquez l’emplacement du détail sur la face");
+    return hasProposals ? QObject::tr("Cliquez un détail proposé pour le garder ou le retirer")
+                        : QObject::tr("Icône produite sur la photo");
+}
+
+QString proposalKindWord(const photo_analysis::DetectedFeature& feature) {
+    using Feature = photo_analysis::DetectedFeature;
+    if (std::holds_alternative<Feature::Dot>(feature.value)) return QObject::tr("Point");
+    if (std::holds_alternative<Feature::Outline>(feature.value)) return QObject::tr("Contour");
+    if (std::holds_alternative<Feature::Stroke>(feature.value)) return QObject::tr("Trait");
+    if (std::holds_alternative<Feature::Boundary>(feature.value)) return QObject::tr("Limite de couleur");
+    return QObject::tr("Pictogramme");
+}
+
+// ----- The photo area -----
+
+namespace {
+
+// The photo at `target` device pixels. A photo much larger than its place is
+// first sampled down to twice that size, so the smooth pass reads a few
+// hundred thousand pixels rather than twelve million.
+QImage scaledPhoto(const photo_analysis::Photo& photo, QSize target) {
+    const QImage full(photo.pixels().data(), photo.width(), photo.height(), photo.width() * 4,
+                      QImage::Format_RGBA8888_Premultiplied);
+    QImage source = full;
+    if (full.width() > 2 * target.width() && full.height() > 2 * target.height())
+        source = full.scaled(target * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    return source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+}  // namespace
+
+PhotoArea::PhotoArea(QWidget* parent) : QWidget(parent), opacity_(PreviewMetrics::overlayOpacity) {
+    setAccessibleName(tr("Photo de face de l’appareil"));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+void PhotoArea::setEditor(DriverEditor* editor) {
+    for (const auto& connection : connections_) disconnect(connection);
+    connections_.clear();
+    editor_ = editor;
+    if (editor) {
+        const auto repaint = [this] { update(); };
+        connections_ << connect(editor, &DriverEditor::facePhotoChanged, this, repaint)
+                     << connect(editor, &DriverEditor::cornersChanged, this,
+                                [this] {
+                                    refreshDescription();
+                                    update();
+                                })
+                     << connect(editor, &DriverEditor::toolChanged, this,
+                                [this] {
+                                    const bool none = std::holds_alternative<PhotoTool::None>(editor_->tool().value);
+                                    setCursor(none ? Qt::ArrowCursor : Qt::CrossCursor);
+                                    update();
+                                })
+                     << connect(editor, &DriverEditor::proposalsChanged, this, &PhotoArea::refreshProposals);
+        const bool none = std::holds_alternative<PhotoTool::None>(editor->tool().value);
+        setCursor(none ? Qt::ArrowCursor : Qt::CrossCursor);
+    }
+    refreshProposals();
+}
+
+void PhotoArea::setIconImage(const IconImage* image) {
+    icon_ = image;
+    iconLayer_ = QImage();
     update();
 }
 
-const QImage& PhotoOverlay::shownPhoto() {
-    const DriverEditor& editor = app_.currentEditor().editor();
-    const auto& photo = editor.facePhoto();
-    if (!photo || photo->isEmpty()) {
-        scaled_ = QImage();
-        return scaled_;
+void PhotoArea::setIconOpacity(double opacity) {
+    opacity_ = std::clamp(opacity, 0.0, 1.0);
+    update();
+}
+
+std::optional<PhotoFit> PhotoArea::fit() const {
+    if (!editor_ || !editor_->facePhoto()) return std::nullopt;
+    const auto& photo = *editor_->facePhoto();
+    return PhotoFit::of(QSizeF(size()), QSizeF(photo.width(), photo.height()));
+}
+
+void PhotoArea::refreshProposals() {
+    proposals_.clear();
+    if (editor_) {
+        for (const auto& proposal : editor_->proposals()) {
+            QPainterPath outline;
+            for (const auto& path : proposal.photoPaths) outline.addPath(painterPath(path));
+            proposals_.emplace_back(std::move(outline), proposal.isKept);
+        }
     }
-    const auto revision = editor.facePhotoRevision();
-    if (scaledFor_ != &editor || scaledRevision_ != revision || scaled_.isNull()) {
-        const QImage full(photo->pixels().data(), photo->width(), photo->height(), photo->width() * 4,
-                          QImage::Format_RGBA8888_Premultiplied);
-        // Drawn at most at this size: scaling a 12 MP photo at every paint would stall the canvas.
-        scaled_ = full.scaled(1600, 1600, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        scaledFor_ = &editor;
-        scaledRevision_ = revision;
+    refreshDescription();
+    update();
+}
+
+void PhotoArea::refreshDescription() {
+    // The painted marks, for a screen reader: each corner, then each proposal.
+    QStringList marks;
+    if (editor_) {
+        for (std::size_t i = 0; i < editor_->corners().size(); ++i)
+            marks << tr("Coin n° %1").arg(static_cast<qulonglong>(i) + 1);
+        for (const auto& proposal : editor_->proposals())
+            marks << proposalKindWord(proposal.feature) + QStringLiteral(", ") +
+                         (proposal.isKept ? tr("gardé") : tr("retiré"));
+    }
+    setAccessibleDescription(marks.join(QStringLiteral(" ; ")));
+}
+
+void PhotoArea::clickAt(QPointF point) {
+    const std::optional<PhotoFit> photoFit = fit();
+    if (!photoFit) return;
+    const Vector2 p = photoFit->toPhoto(point);
+    if (std::holds_alternative<PhotoTool::None>(editor_->tool().value) && !editor_->proposals().empty()) {
+        editor_->toggleProposalNear(p, photoFit->hitTolerance());
+        return;
+    }
+    editor_->handlePhotoClick(p.x, p.y);
+}
+
+void PhotoArea::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    event->accept();
+    clickAt(event->position());
+}
+
+void PhotoArea::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    iconLayer_ = QImage();
+}
+
+const QImage& PhotoArea::shownPhoto(const PhotoFit& photoFit) {
+    const auto& photo = *editor_->facePhoto();
+    const double ratio = devicePixelRatioF();
+    const QSize target(std::max(1, static_cast<int>(std::lround(photoFit.scale * photo.width() * ratio))),
+                       std::max(1, static_cast<int>(std::lround(photoFit.scale * photo.height() * ratio))));
+    if (scaled_.isNull() || scaledEditor_ != editor_->serial() || scaledRevision_ != editor_->facePhotoRevision() ||
+        scaled_.size() != target) {
+        scaled_ = scaledPhoto(photo, target);
+        scaled_.setDevicePixelRatio(ratio);
+        scaledEditor_ = editor_->serial();
+        scaledRevision_ = editor_->facePhotoRevision();
+        ++scalings_;
     }
     return scaled_;
 }
 
-void PhotoOverlay::paintEvent(QPaintEvent*) {
+void PhotoArea::paintEvent(QPaintEvent*) {
+    const std::optional<PhotoFit> photoFit = fit();
+    if (!photoFit) return;
+    const auto& photo = *editor_->facePhoto();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QImage& photo = shownPhoto();
-    if (photo.isNull()) {
-        painter.setPen(Palette::neutral());
+
+    // 1. The photo, at its fitted place.
+    const QRectF photoRect(photoFit->originX, photoFit->originY, photoFit->scale * photo.width(),
+                           photoFit->scale * photo.height());
+    painter.drawImage(photoRect.topLeft(), shownPhoto(*photoFit));
+
+    // 2. The icon, over the whole area rather than the photo, while no tool waits for a click.
+    const int side = std::min(width(), height());
+    if (icon_ && side > 0 && std::holds_alternative<PhotoTool::None>(editor_->tool().value)) {
+        if (iconLayer_.isNull()) {
+            // One layer at the opacity: where the bodies overlap the ink is not darker.
+            iconLayer_ = QImage(QSize(side, side) * devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+            iconLayer_.setDevicePixelRatio(devicePixelRatioF());
+            iconLayer_.fill(Qt::transparent);
+            QPainter layerPainter(&iconLayer_);
+            layerPainter.setRenderHint(QPainter::Antialiasing);
+            icon_->paint(layerPainter, QRectF(0, 0, side, side), Palette::ink());
+        }
+        painter.setOpacity(opacity_);
+        painter.drawImage(QPointF((width() - side) / 2.0, (height() - side) / 2.0), iconLayer_);
+        painter.setOpacity(1);
+    }
+
+    // 3. The corners clicked so far: the line through them, closed at four, and a dot on each.
+    const auto& corners = editor_->corners();
+    if (!corners.empty()) {
+        QPainterPath line;
+        line.moveTo(photoFit->toView(corners.front()));
+        for (std::size_t i = 1; i < corners.size(); ++i) line.lineTo(photoFit->toView(corners[i]));
+        if (corners.size() == 4) line.closeSubpath();
+        QPen pen(Palette::selection(), PreviewMetrics::outlineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        pen.setMiterLimit(10);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(line);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Palette::selection());
+        for (const Vector2& corner : corners) painter.drawEllipse(photoFit->toView(corner), 5.0, 5.0);
+    }
+
+    // 4. The proposals: kept ones solid green, removed ones dashed grey.
+    if (!proposals_.empty()) {
+        const QTransform toView = photoFit->transform();
+        QPen kept(Palette::passed(), PreviewMetrics::outlineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        kept.setMiterLimit(10);
+        QPen removed = kept;
+        removed.setColor(Palette::neutral());
+        // A dash pattern is in units of the pen's width.
+        removed.setDashPattern({PreviewMetrics::dash[0] / PreviewMetrics::outlineWidth,
+                                PreviewMetrics::dash[1] / PreviewMetrics::outlineWidth});
+        removed.setDashOffset(0);
+        painter.setBrush(Qt::NoBrush);
+        for (const auto& [outline, isKept] : proposals_) {
+            painter.setPen(isKept ? kept : removed);
+            painter.drawPath(toView.map(outline));
+        }
+    }
+}
+
+// ----- The overlay -----
+
+namespace {
+
+// "Aucune photo": the symbol, the title and what to do.
+class PhotoPlaceholder final : public QWidget {
+public:
+    explicit PhotoPlaceholder(QWidget* parent) : QWidget(parent) {
+        setAccessibleName(tr("Aucune photo"));
+        setAccessibleDescription(tr("Ajoutez une photo de face dans l’inspecteur."));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QColor colour = Palette::neutral();
+        const QPointF centre = QRectF(rect()).center();
+        const double symbol = 48;
+        paintSymbol(painter, QStringLiteral("photo"), colour,
+                    QRectF(centre.x() - symbol / 2, centre.y() - symbol - 24, symbol, symbol));
         QFont title = font();
         title.setPointSizeF(title.pointSizeF() * 1.4);
         title.setBold(true);
         painter.setFont(title);
-        const QRectF middle = rect();
-        painter.drawText(middle.adjusted(0, 0, 0, -24), Qt::AlignCenter, tr("Aucune photo"));
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(QRectF(0, centre.y() - 16, width(), 28), Qt::AlignCenter, tr("Aucune photo"));
         painter.setFont(font());
-        painter.drawText(middle.adjusted(0, 36, 0, 0), Qt::AlignCenter,
+        painter.setPen(colour);
+        painter.drawText(QRectF(0, centre.y() + 16, width(), 24), Qt::AlignCenter,
                          tr("Ajoutez une photo de face dans l’inspecteur."));
-        return;
     }
-    const QSizeF fitted = QSizeF(photo.size()).scaled(size(), Qt::KeepAspectRatio);
-    const QRectF photoRect(QPointF((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
-    painter.drawImage(photoRect, photo);
-    const int side = std::min(width(), height());
-    if (iconImage_ && side > 0) {
-        // One layer at the opacity: where the bodies overlap the ink is not darker.
-        QImage layer(QSize(side, side) * devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
-        layer.setDevicePixelRatio(devicePixelRatioF());
-        layer.fill(Qt::transparent);
-        QPainter layerPainter(&layer);
-        iconImage_->paint(layerPainter, QRectF(0, 0, side, side), Palette::ink());
-        layerPainter.end();
-        painter.setOpacity(PreviewMetrics::overlayOpacity);
-        painter.drawImage(QPointF((width() - side) / 2.0, (height() - side) / 2.0), layer);
-    }
+};
+
+}  // namespace
+
+PhotoOverlay::PhotoOverlay(GlyphsmithApp& app, QWidget* parent) : QWidget(parent), app_(app) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    stack_ = new QStackedWidget(this);
+    layout->addWidget(stack_);
+    placeholder_ = new PhotoPlaceholder(stack_);
+    stack_->addWidget(placeholder_);
+
+    photoPage_ = new QWidget(stack_);
+    auto* page = new QVBoxLayout(photoPage_);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->setSpacing(static_cast<int>(Spacing::small));
+    area_ = new PhotoArea(photoPage_);
+    page->addWidget(area_, 1);
+    auto* controls = new QHBoxLayout;
+    const int medium = static_cast<int>(Spacing::medium);
+    controls->setContentsMargins(medium, 0, medium, 0);
+    prompt_ = plainLabel(QString(), photoPage_);
+    prompt_->setWordWrap(true);
+    QPalette secondary = prompt_->palette();
+    secondary.setColor(QPalette::WindowText, Palette::neutral());
+    prompt_->setPalette(secondary);
+    controls->addWidget(prompt_, 1);
+    slider_ = new QSlider(Qt::Horizontal, photoPage_);
+    slider_->setRange(0, 1000);
+    slider_->setValue(static_cast<int>(std::lround(PreviewMetrics::overlayOpacity * 1000)));
+    slider_->setAccessibleName(tr("Opacité de l’icône"));
+    slider_->setToolTip(tr("Opacité de l’icône"));
+    slider_->setMaximumWidth(240);
+    slider_->setMinimumWidth(120);
+    connect(slider_, &QSlider::valueChanged, this, [this](int value) { area_->setIconOpacity(value / 1000.0); });
+    controls->addWidget(slider_);
+    page->addLayout(controls);
+    stack_->addWidget(photoPage_);
+
+    connect(&app_.currentEditor(), &CurrentEditor::changed, this, &PhotoOverlay::followEditor);
+    // The opacity lives as long as the photo mode is shown: leaving it starts the next one afresh.
+    connect(&app_, &GlyphsmithApp::previewModeChanged, this, [this] {
+        if (app_.previewMode() != PreviewMode::overlay)
+            slider_->setValue(static_cast<int>(std::lround(PreviewMetrics::overlayOpacity * 1000)));
+    });
+    followEditor();
+}
+
+void PhotoOverlay::setIconImage(const IconImage* image) {
+    area_->setIconImage(image);
+}
+
+bool PhotoOverlay::showsPlaceholder() const {
+    return stack_->currentWidget() == placeholder_;
+}
+
+void PhotoOverlay::followEditor() {
+    for (const auto& connection : connections_) disconnect(connection);
+    connections_.clear();
+    DriverEditor& editor = app_.currentEditor().editor();
+    area_->setEditor(&editor);
+    for (auto signal : {&DriverEditor::facePhotoChanged, &DriverEditor::toolChanged, &DriverEditor::cornersChanged,
+                        &DriverEditor::proposalsChanged})
+        connections_ << connect(&editor, signal, this, &PhotoOverlay::refresh);
+    refresh();
+}
+
+void PhotoOverlay::refresh() {
+    const DriverEditor& editor = app_.currentEditor().editor();
+    const bool hasPhoto = editor.facePhoto() && !editor.facePhoto()->isEmpty();
+    stack_->setCurrentWidget(hasPhoto ? photoPage_ : placeholder_);
+    prompt_->setText(photoPrompt(editor.tool(), editor.corners().size(), !editor.proposals().empty()));
 }
 
 }  // namespace glyphsmith_views
