@@ -57,16 +57,17 @@ QStringList itemsOf(QMenu* menu) {
 
 TEST(AppMenus, FichierApercuAndAideHoldEveryCommandWithItsShortcutAndNoNewWindowItem) {
     App app;
-    EXPECT_EQ(app.menus.file->title(), QStringLiteral("Fichier"));
+    EXPECT_EQ(app.menus.file->title(), QStringLiteral("&Fichier"));
+    EXPECT_EQ(app.menus.file->accessibleName(), QStringLiteral("Fichier"));
     EXPECT_EQ(
         itemsOf(app.menus.file),
         (QStringList{"Ouvrir une app Homey…|Ctrl+O", "Fermer le projet|", "-", "Écrire le pilote…|Ctrl+S", "-",
                      "Exporter l’icône…|Ctrl+E", "Exporter les images…|Ctrl+Shift+E", "-", "Enregistrer le modèle…|",
                      "Ouvrir un modèle…|Ctrl+Shift+O", "-", "Réglages…|Ctrl+,", "Quitter|Ctrl+Q"}));
-    EXPECT_EQ(app.menus.preview->title(), QStringLiteral("Aperçu"));
+    EXPECT_EQ(app.menus.preview->accessibleName(), QStringLiteral("Aperçu"));
     EXPECT_EQ(itemsOf(app.menus.preview),
               (QStringList{"Icône|Ctrl+1", "Tuiles|Ctrl+2", "Masque|Ctrl+3", "Photo|Ctrl+4"}));
-    EXPECT_EQ(app.menus.help->title(), QStringLiteral("Aide"));
+    EXPECT_EQ(app.menus.help->accessibleName(), QStringLiteral("Aide"));
     EXPECT_EQ(itemsOf(app.menus.help),
               (QStringList{"Rechercher une mise à jour…|", "Installer l’outil en ligne de commande…|", "-",
                            "À propos de Glyphsmith|"}));

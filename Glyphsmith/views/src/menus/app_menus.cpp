@@ -48,7 +48,8 @@ AppMenus installAppMenus(MainWindow& window) {
     };
 
     AppMenus menus;
-    menus.file = bar->addMenu(QObject::tr("Fichier"));
+    // Alt and the underlined letter open a menu, F10 the first one.
+    menus.file = bar->addMenu(QObject::tr("&Fichier"));
     add(menus.file, {Command::openHomeyApp, Command::closeProject});
     menus.file->addSeparator();
     add(menus.file, {Command::writeDriver});
@@ -57,18 +58,24 @@ AppMenus installAppMenus(MainWindow& window) {
     menus.file->addSeparator();
     add(menus.file, {Command::settings, Command::quit});
 
-    menus.preview = bar->addMenu(QObject::tr("Aperçu"));
+    menus.preview = bar->addMenu(QObject::tr("A&perçu"));
     for (const PreviewMode mode : allPreviewModes) menus.preview->addAction(actions.action(previewCommand(mode)));
 
-    menus.help = bar->addMenu(QObject::tr("Aide"));
+    menus.help = bar->addMenu(QObject::tr("&Aide"));
     add(menus.help, {Command::checkForUpdates, Command::installCommandLineTool});
     menus.help->addSeparator();
     add(menus.help, {Command::about});
 
     for (QMenu* menu : {menus.file, menus.preview, menus.help}) {
-        menu->setAccessibleName(menu->title());
+        menu->setAccessibleName(QString(menu->title()).remove(u'&'));
         menu->menuAction()->setMenuRole(QAction::NoRole);
     }
+    auto* openMenuBar = new QAction(QObject::tr("Menus"), &window);
+    openMenuBar->setShortcut(Qt::Key_F10);
+    openMenuBar->setMenuRole(QAction::NoRole);
+    window.addAction(openMenuBar);
+    QObject::connect(openMenuBar, &QAction::triggered, bar,
+                     [bar, file = menus.file] { bar->setActiveAction(file->menuAction()); });
 
     auto* windows = new AppWindows(window);
     menus.windows = windows;

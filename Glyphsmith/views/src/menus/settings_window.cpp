@@ -55,12 +55,12 @@ SettingsWindow::SettingsWindow(UpdateChecker& checker, QWidget* parent) : QDialo
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(large, large, large, large);
     layout->addWidget(group);
-    layout->addStretch(1);
 
     connect(launchCheck_, &QCheckBox::toggled, this, [this](bool checked) { checker_.setChecksAtLaunch(checked); });
     connect(&checker_, &UpdateChecker::checksAtLaunchChanged, this, &SettingsWindow::refresh);
     refresh();
-    adjustSize();
+    // As tall as its content at its width: the sentence wraps.
+    setFixedHeight(layout->hasHeightForWidth() ? layout->heightForWidth(width()) : sizeHint().height());
 }
 
 void SettingsWindow::refresh() {
