@@ -261,6 +261,25 @@ TEST(UpdateAlerts, WithoutNotesTheMessageEndsAtItsFullStopAndPlusTardClearsTheVe
     EXPECT_EQ(opened, 0);
 }
 
+TEST(UpdateAlerts, LongNotesKeepTheButtonsOnTheScreenAndStayWholeUnderTheDetails) {
+    glyphsmith_state::RemoteVersion version;
+    version.version = QStringLiteral("3.0");
+    version.build = QStringLiteral("1");
+    QStringList lines;
+    for (int i = 0; i < 400; ++i) lines << QStringLiteral("- correction %1").arg(i);
+    version.notes[QStringLiteral("fr")] = lines.join(u'\n');
+
+    glyphsmith_views_testing::AppFixture fixture;
+    QWidget window;
+    UpdateAlerts alerts(fixture.app->updates(), &window, englishBundle(), {});
+    fixture.app->updates().setAvailable(version);
+    QMessageBox* box = alerts.alert();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->informativeText().endsWith(QStringLiteral("- correction 15\u2026")));
+    EXPECT_EQ(box->detailedText(), version.notes[QStringLiteral("fr")]);
+    EXPECT_LT(box->sizeHint().height(), 700);
+}
+
 TEST(UpdateAlerts, UpToDateStatesTheInstalledVersionAndEachOkClearsItsField) {
     glyphsmith_views_testing::AppFixture fixture;
     QWidget window;
@@ -363,7 +382,8 @@ TEST(InstallHelp, AnyToolPathIsOneArgumentOfTheLinkCommand) {
     shell.setWorkingDirectory(folder.path());
     shell.start(QStringLiteral("sh"), {QStringLiteral("-c"), dryRun});
     ASSERT_TRUE(shell.waitForFinished(5000));
-    EXPECT_EQ(QString::fromUtf8(shell.readAllStandardOutput()), path + QStringLiteral("\n/usr/local/bin/glyphctl\n"));
+    EXPECT_EQ(shell.readAllStandardOutput().toStdString(),
+              (path + QStringLiteral("\n/usr/local/bin/glyphctl\n")).toStdString());
     EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("pwned"))));
 }
 

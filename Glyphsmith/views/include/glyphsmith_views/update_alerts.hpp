@@ -16,7 +16,9 @@
 namespace glyphsmith_views {
 
 // "Version 2.1 (build 40). Vous avez la version 1.0." then, when the version has
-// notes in `languageCode` or in French, a blank line and the notes.
+// notes in `languageCode` or in French, a blank line and the notes: all of them
+// when they are short, else their first 1200 characters or 16 lines and "…" (the
+// alert then holds them whole under its details).
 QString newVersionMessage(const glyphsmith_state::RemoteVersion& version, const QString& installedVersion,
                           const QString& languageCode);
 

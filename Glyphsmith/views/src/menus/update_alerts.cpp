@@ -10,11 +10,33 @@ namespace glyphsmith_views {
 using glyphsmith_state::RemoteVersion;
 using glyphsmith_state::UpdateChecker;
 
+namespace {
+
+// Notes longer than this, in characters or lines, would push the alert's
+// buttons off the screen: the alert shows their beginning, and all of them
+// under its details.
+constexpr qsizetype shownNotesLength = 1200;
+constexpr qsizetype shownNotesLines = 16;
+
+QString notesBeginning(const QString& notes) {
+    QString shown = notes.left(shownNotesLength);
+    qsizetype lineBreaks = 0;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (shown[i] == u'\n' && ++lineBreaks == shownNotesLines) {
+            shown.truncate(i);
+            break;
+        }
+    }
+    return shown.size() < notes.size() ? shown + u'\u2026' : notes;
+}
+
+}  // namespace
+
 QString newVersionMessage(const RemoteVersion& version, const QString& installedVersion, const QString& languageCode) {
     QString message = UpdateAlerts::tr("Version %1 (build %2). Vous avez la version %3.")
                           .arg(version.version, version.build, installedVersion);
     if (const std::optional<QString> notes = version.notesForLanguage(languageCode))
-        message += QStringLiteral("\n\n") + *notes;
+        message += QStringLiteral("\n\n") + notesBeginning(*notes);
     return message;
 }
 
@@ -41,6 +63,8 @@ void UpdateAlerts::refresh() {
             window_, tr("Une nouvelle version est disponible"),
             newVersionMessage(*version, AppInfo::version(bundle_), AppInfo::interfaceLanguage(bundle_)));
         box->setIcon(QMessageBox::Information);
+        const std::optional<QString> notes = version->notesForLanguage(AppInfo::interfaceLanguage(bundle_));
+        if (notes && notesBeginning(*notes) != *notes) box->setDetailedText(*notes);
         QPushButton* download = box->addButton(tr("Ouvrir la page de téléchargement"), QMessageBox::AcceptRole);
         QPushButton* later = box->addButton(tr("Plus tard"), QMessageBox::RejectRole);
         box->setDefaultButton(download);
