@@ -132,13 +132,17 @@ TEST(AppMenus, TheUpdateItemIsDisabledWhileACheckRunsWhateverItsEnd) {
     EXPECT_FALSE(check->isEnabled());
 }
 
-TEST(AppMenus, Ctrl4ShowsThePhotoModeEvenWithoutAPhoto) {
+TEST(AppMenus, Ctrl4ShowsThePhotoModeEvenWithoutAPhotoAndCtrlOAsksForAFolder) {
     App app;
     ASSERT_TRUE(app.store().currentEditor().loadedPhotos().empty());
     app.press(Qt::CTRL | Qt::Key_4);
     EXPECT_EQ(app.fixture.app->previewMode(), PreviewMode::overlay);
     app.press(Qt::CTRL | Qt::Key_2);
     EXPECT_EQ(app.fixture.app->previewMode(), PreviewMode::tiles);
+    // Ctrl+O asks for a Homey app's folder.
+    app.press(Qt::CTRL | Qt::Key_O);
+    ASSERT_EQ(app.fixture.panels->openRequests.size(), 1u);
+    EXPECT_TRUE(app.fixture.panels->openRequests[0].canChooseFolders);
 }
 
 TEST(ExportCommands, ImagesWaitForRenderedImagesAndEachExportWritesWhereThePanelSays) {
