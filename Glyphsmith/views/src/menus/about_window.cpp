@@ -2,6 +2,7 @@
 
 #include <QCalendar>
 #include <QDate>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
@@ -33,6 +34,16 @@ public:
         setFont(underlined);
         setAutoDefault(false);
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
+
+protected:
+    // Enter opens a link as Space does.
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            click();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
     }
 };
 
