@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QVBoxLayout>
 
 #include "glyphsmith_views/app_info.hpp"
@@ -37,6 +39,16 @@ public:
     }
 
 protected:
+    // A flat button shows no focus of its own: the keyboard's place is framed.
+    void paintEvent(QPaintEvent* event) override {
+        QPushButton::paintEvent(event);
+        if (!hasFocus()) return;
+        QStylePainter painter(this);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(1, 1, -1, -1);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
     // Enter opens a link as Space does.
     void keyPressEvent(QKeyEvent* event) override {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {

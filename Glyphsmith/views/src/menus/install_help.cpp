@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "alert_message.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 
@@ -65,11 +66,10 @@ QMessageBox* showCLIInstallAlert(QWidget* parent) {
     box->setWindowModality(Qt::ApplicationModal);
     box->setIcon(QMessageBox::Information);
     // The command can be selected and copied by hand too.
-    if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
-        informative->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        // Wide enough that a usual path keeps the command on two lines or fewer.
-        informative->setMinimumWidth(WindowMetrics::sheetWidth - 80);
-    }
+    if (QLabel* message = alertMessage(*box))
+        message->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // Wide enough that a usual path keeps the command on two lines or fewer.
+    widenAlertMessage(*box, WindowMetrics::sheetWidth - 80);
     QPushButton* copy = box->addButton(QObject::tr("Copier la commande"), QMessageBox::AcceptRole);
     QPushButton* close = box->addButton(QObject::tr("Fermer"), QMessageBox::RejectRole);
     box->setDefaultButton(copy);

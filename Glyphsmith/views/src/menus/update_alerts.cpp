@@ -3,6 +3,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "alert_message.hpp"
+#include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 
 namespace glyphsmith_views {
@@ -90,6 +92,7 @@ void UpdateAlerts::refresh() {
 }
 
 void UpdateAlerts::present(Shown kind, QMessageBox* box) {
+    widenAlertMessage(*box, WindowMetrics::sheetWidth - 160);
     shown_ = kind;
     alert_ = box;
     connect(box, &QDialog::finished, this, [this, kind] { dismissed(kind); });
