@@ -11,6 +11,8 @@
 #include <QObject>
 #include <array>
 
+class QMenu;
+
 #include "glyphsmith_views/preview_mode.hpp"
 
 namespace glyphsmith_views {
@@ -49,6 +51,9 @@ public:
     QAction* action(Command command) const { return actions_[static_cast<std::size_t>(command)]; }
     // Every action, in command order, for a window to take their shortcuts.
     QList<QAction*> allActions() const;
+    // The export commands as the toolbar's "Exporter" menu and the "Fichier"
+    // menu both show them: the icon and the images, a separator, the model.
+    void addExportCommands(QMenu& menu) const;
 
     // Enables each action from the app's state as it stands: closing needs a
     // project, writing a selected driver, exporting images rendered images, the

@@ -11,13 +11,15 @@ namespace glyphsmith_views {
 
 class DialogFilePanels final : public glyphsmith_state::FilePanels {
 public:
-    // The window the dialogs open over; none gives free-standing dialogs.
+    // The window the dialogs open over when no window of the app is active;
+    // none gives free-standing dialogs.
     void setParentWidget(QWidget* parent) { parent_ = parent; }
 
     std::optional<QString> open(const glyphsmith_state::OpenPanelRequest& request) override;
     std::optional<QString> save(const glyphsmith_state::SavePanelRequest& request) override;
 
 private:
+    QWidget* parentNow() const;
     QPointer<QWidget> parent_;
 };
 

@@ -2,38 +2,88 @@
 
 #include <QMenuBar>
 
+#include "glyphsmith_views/about_window.hpp"
 #include "glyphsmith_views/action_registry.hpp"
+#include "glyphsmith_views/glyphsmith_app.hpp"
+#include "glyphsmith_views/install_help.hpp"
 #include "glyphsmith_views/main_window.hpp"
+#include "glyphsmith_views/settings_window.hpp"
+#include "glyphsmith_views/update_alerts.hpp"
 
 namespace glyphsmith_views {
 
-void installAppMenus(MainWindow& window) {
+namespace {
+
+void bringForward(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+}  // namespace
+
+AppWindows::AppWindows(MainWindow& window) : QObject(&window), window_(window) {
+    updateAlerts_ = new UpdateAlerts(window.app().updates(), &window);
+}
+
+void AppWindows::showAbout() {
+    if (!about_) about_ = new AboutWindow(AboutFacts::current(), &window_);
+    bringForward(*about_);
+}
+
+void AppWindows::showSettings() {
+    if (!settings_) settings_ = new SettingsWindow(window_.app().updates(), &window_);
+    bringForward(*settings_);
+}
+
+void AppWindows::showInstallHelp() {
+    showCLIInstallAlert(&window_);
+}
+
+AppMenus installAppMenus(MainWindow& window) {
     ActionRegistry& actions = window.actions();
     QMenuBar* bar = window.menuBar();
     const auto add = [&](QMenu* menu, std::initializer_list<Command> commands) {
         for (const Command command : commands) menu->addAction(actions.action(command));
     };
 
-    QMenu* file = bar->addMenu(QObject::tr("Fichier"));
-    add(file, {Command::openHomeyApp, Command::closeProject});
-    file->addSeparator();
-    add(file, {Command::writeDriver});
-    file->addSeparator();
-    add(file, {Command::exportIcon, Command::exportImages});
-    file->addSeparator();
-    add(file, {Command::saveModel, Command::openModel});
-    file->addSeparator();
-    add(file, {Command::settings});
-    file->addSeparator();
-    add(file, {Command::quit});
+    AppMenus menus;
+    // Alt and the underlined letter open a menu, F10 the first one.
+    menus.file = bar->addMenu(QObject::tr("&Fichier"));
+    add(menus.file, {Command::openHomeyApp, Command::closeProject});
+    menus.file->addSeparator();
+    add(menus.file, {Command::writeDriver});
+    menus.file->addSeparator();
+    actions.addExportCommands(*menus.file);
+    menus.file->addSeparator();
+    add(menus.file, {Command::settings, Command::quit});
 
-    QMenu* preview = bar->addMenu(QObject::tr("Aperçu"));
-    for (const PreviewMode mode : allPreviewModes) preview->addAction(actions.action(previewCommand(mode)));
+    menus.preview = bar->addMenu(QObject::tr("A&perçu"));
+    for (const PreviewMode mode : allPreviewModes) menus.preview->addAction(actions.action(previewCommand(mode)));
 
-    QMenu* help = bar->addMenu(QObject::tr("Aide"));
-    add(help, {Command::about, Command::checkForUpdates});
-    help->addSeparator();
-    add(help, {Command::installCommandLineTool});
+    menus.help = bar->addMenu(QObject::tr("&Aide"));
+    add(menus.help, {Command::checkForUpdates, Command::installCommandLineTool});
+    menus.help->addSeparator();
+    add(menus.help, {Command::about});
+
+    for (QMenu* menu : {menus.file, menus.preview, menus.help}) {
+        menu->setAccessibleName(QString(menu->title()).remove(u'&'));
+        menu->menuAction()->setMenuRole(QAction::NoRole);
+    }
+    auto* openMenuBar = new QAction(QObject::tr("Menus"), &window);
+    openMenuBar->setShortcut(Qt::Key_F10);
+    openMenuBar->setMenuRole(QAction::NoRole);
+    window.addAction(openMenuBar);
+    QObject::connect(openMenuBar, &QAction::triggered, bar,
+                     [bar, file = menus.file] { bar->setActiveAction(file->menuAction()); });
+
+    auto* windows = new AppWindows(window);
+    menus.windows = windows;
+    QObject::connect(actions.action(Command::about), &QAction::triggered, windows, &AppWindows::showAbout);
+    QObject::connect(actions.action(Command::settings), &QAction::triggered, windows, &AppWindows::showSettings);
+    QObject::connect(actions.action(Command::installCommandLineTool), &QAction::triggered, windows,
+                     &AppWindows::showInstallHelp);
+    return menus;
 }
 
 }  // namespace glyphsmith_views

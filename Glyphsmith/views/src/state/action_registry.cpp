@@ -1,5 +1,7 @@
 #include "glyphsmith_views/action_registry.hpp"
 
+#include <QMenu>
+
 #include "glyphsmith_views/app_info.hpp"
 #include "glyphsmith_views/current_editor.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
@@ -16,6 +18,8 @@ struct CommandLook {
     Command command;
     QString text;
     QKeySequence shortcut;
+    // Where a platform with an application menu would move the item.
+    QAction::MenuRole role = QAction::NoRole;
 };
 
 }  // namespace
@@ -36,10 +40,13 @@ Command previewCommand(PreviewMode mode) {
 
 ActionRegistry::ActionRegistry(GlyphsmithApp& app, QObject* parent) : QObject(parent), app_(app) {
     const CommandLook looks[] = {
-        {Command::about, tr("À propos de %1").arg(AppInfo::name()), {}},
-        {Command::checkForUpdates, tr("Rechercher une mise à jour…"), {}},
-        {Command::installCommandLineTool, tr("Installer l’outil en ligne de commande…"), {}},
-        {Command::settings, tr("Réglages…"), QKeySequence(Qt::CTRL | Qt::Key_Comma)},
+        {Command::about, tr("À propos de %1").arg(AppInfo::name()), {}, QAction::AboutRole},
+        {Command::checkForUpdates, tr("Rechercher une mise à jour…"), {}, QAction::ApplicationSpecificRole},
+        {Command::installCommandLineTool,
+         tr("Installer l’outil en ligne de commande…"),
+         {},
+         QAction::ApplicationSpecificRole},
+        {Command::settings, tr("Réglages…"), QKeySequence(Qt::CTRL | Qt::Key_Comma), QAction::PreferencesRole},
         {Command::openHomeyApp, tr("Ouvrir une app Homey…"), QKeySequence(Qt::CTRL | Qt::Key_O)},
         {Command::closeProject, tr("Fermer le projet"), {}},
         {Command::writeDriver, tr("Écrire le pilote…"), QKeySequence(Qt::CTRL | Qt::Key_S)},
@@ -51,11 +58,12 @@ ActionRegistry::ActionRegistry(GlyphsmithApp& app, QObject* parent) : QObject(pa
         {Command::previewTiles, title(PreviewMode::tiles), QKeySequence(Qt::CTRL | Qt::Key_2)},
         {Command::previewMask, title(PreviewMode::mask), QKeySequence(Qt::CTRL | Qt::Key_3)},
         {Command::previewOverlay, title(PreviewMode::overlay), QKeySequence(Qt::CTRL | Qt::Key_4)},
-        {Command::quit, tr("Quitter"), QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {Command::quit, tr("Quitter"), QKeySequence(Qt::CTRL | Qt::Key_Q), QAction::QuitRole},
     };
     for (const auto& look : looks) {
         auto* action = new QAction(look.text, this);
         action->setShortcut(look.shortcut);
+        action->setMenuRole(look.role);
         // Texts from the build (the app's name) are plain, and no "&" makes a mnemonic.
         action->setIconVisibleInMenu(false);
         actions_[static_cast<std::size_t>(look.command)] = action;
@@ -83,6 +91,12 @@ ActionRegistry::ActionRegistry(GlyphsmithApp& app, QObject* parent) : QObject(pa
 
 QList<QAction*> ActionRegistry::allActions() const {
     return QList<QAction*>(actions_.begin(), actions_.end());
+}
+
+void ActionRegistry::addExportCommands(QMenu& menu) const {
+    for (const Command command : {Command::exportIcon, Command::exportImages}) menu.addAction(action(command));
+    menu.addSeparator();
+    for (const Command command : {Command::saveModel, Command::openModel}) menu.addAction(action(command));
 }
 
 void ActionRegistry::followCurrentEditor() {

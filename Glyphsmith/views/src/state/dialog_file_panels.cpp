@@ -1,16 +1,22 @@
 #include "glyphsmith_views/dialog_file_panels.hpp"
 
+#include <QApplication>
 #include <QFileDialog>
 
 namespace glyphsmith_views {
 
 namespace {
 
+// One named filter for the suffixes: "SVG (*.svg)", "JSON (*.json)", else
+// "Images (*.png *.jpg …)".
 QStringList nameFilters(const QStringList& suffixes) {
     if (suffixes.isEmpty()) return {};
     QStringList patterns;
     for (const QString& suffix : suffixes) patterns << QStringLiteral("*.") + suffix;
-    return {patterns.join(u' ')};
+    QString name = QObject::tr("Images");
+    if (suffixes == QStringList{QStringLiteral("svg")}) name = QStringLiteral("SVG");
+    if (suffixes == QStringList{QStringLiteral("json")}) name = QStringLiteral("JSON");
+    return {name + QStringLiteral(" (") + patterns.join(u' ') + u')'};
 }
 
 std::optional<QString> chosen(QFileDialog& dialog) {
@@ -20,8 +26,16 @@ std::optional<QString> chosen(QFileDialog& dialog) {
 
 }  // namespace
 
+QWidget* DialogFilePanels::parentNow() const {
+    // The window in front when the panel opens: a dialog over the main window
+    // keeps its panel above it.
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    return parent_;
+}
+
 std::optional<QString> DialogFilePanels::open(const glyphsmith_state::OpenPanelRequest& request) {
-    QFileDialog dialog(parent_, request.message);
+    QFileDialog dialog(parentNow(), request.message);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (request.canChooseFolders && !request.canChooseFiles) {
         dialog.setFileMode(QFileDialog::Directory);
@@ -36,7 +50,7 @@ std::optional<QString> DialogFilePanels::open(const glyphsmith_state::OpenPanelR
 }
 
 std::optional<QString> DialogFilePanels::save(const glyphsmith_state::SavePanelRequest& request) {
-    QFileDialog dialog(parent_, request.message);
+    QFileDialog dialog(parentNow(), request.message);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(nameFilters(request.allowedSuffixes));

@@ -83,11 +83,7 @@ void MainWindow::buildToolbar() {
     toolbar_->addWidget(spacer);
 
     exportMenu_ = new QMenu(tr("Exporter"), this);
-    for (const Command command : {Command::exportIcon, Command::exportImages})
-        exportMenu_->addAction(actions_.action(command));
-    exportMenu_->addSeparator();
-    for (const Command command : {Command::saveModel, Command::openModel})
-        exportMenu_->addAction(actions_.action(command));
+    actions_.addExportCommands(*exportMenu_);
     auto* exportButton = new QToolButton(toolbar_);
     exportButton->setText(tr("Exporter"));
     exportButton->setAccessibleName(tr("Exporter"));
