@@ -11,11 +11,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The words of an update message, with the site's host between them when the
-// build names a site.
+// The words of an update message around the site's host; a build that names
+// no site still gives a whole sentence.
 QString aroundHost(const QString& before, const QString& after) {
     const QString host = glyphsmith_state::updateSiteHost();
-    return host.isEmpty() ? before + u' ' + after : before + u' ' + host + u' ' + after;
+    return before + u' ' + (host.isEmpty() ? u"le site des mises à jour"_s : host) + u' ' + after;
 }
 
 TEST(AppErrorMessages, EveryCaseHasItsFrenchWording) {

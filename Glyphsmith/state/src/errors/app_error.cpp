@@ -14,13 +14,12 @@ QString tr(const char* french) {
     return QCoreApplication::translate("AppError", french);
 }
 
-// Words joined by single spaces, the site's host between them when the build
-// names a site.
+// Words joined by single spaces around the site's host, or around "le site des
+// mises à jour" when the build names no site, so the sentence still reads.
 QString aroundHost(const char* before, const char* after) {
-    QStringList words{tr(before)};
-    if (const QString host = updateSiteHost(); !host.isEmpty()) words.append(host);
-    words.append(tr(after));
-    return words.join(QLatin1Char(' '));
+    const QString host = updateSiteHost();
+    return QStringList{tr(before), host.isEmpty() ? tr("le site des mises à jour") : host, tr(after)}.join(
+        QLatin1Char(' '));
 }
 
 }  // namespace
