@@ -67,6 +67,11 @@ TEST(AppErrorMessages, EveryCaseHasItsFrenchWording) {
     }
 }
 
+TEST(AppErrorMessages, AWriteStoppedPartWayListsTheFilesWrittenAndNot) {
+    EXPECT_EQ(AppError::writeFailed("b.png", {"icon.svg", "a.png"}, {"b.png", "c.png"}).message(),
+              u"Impossible d’écrire b.png.\nÉcrits : icon.svg, a.png.\nNon écrits : b.png, c.png."_s);
+}
+
 TEST(AppErrorMessages, ExistingFilesAreListedWithCommas) {
     EXPECT_EQ(AppError::wouldOverwrite({}).message(), u"Ces fichiers existent déjà : ."_s);
     EXPECT_EQ(AppError::wouldOverwrite({"a.svg"}).message(), u"Ces fichiers existent déjà : a.svg."_s);
@@ -93,6 +98,10 @@ TEST(AppErrorFromProject, EachProjectFailureHasItsCase) {
         {HomeyProjectError::outsideProject("/etc/passwd"), AppError::outsideProject("/etc/passwd")},
         {HomeyProjectError::writeFailed("drivers/a/assets/icon.svg"),
          AppError::writeFailed("drivers/a/assets/icon.svg")},
+        {HomeyProjectError::partlyWritten("drivers/a/assets/images/large.png", {"drivers/a/assets/icon.svg"},
+                                          {"drivers/a/assets/images/large.png"}),
+         AppError::writeFailed("drivers/a/assets/images/large.png", {"drivers/a/assets/icon.svg"},
+                               {"drivers/a/assets/images/large.png"})},
         {HomeyProjectError::unreadableSource("sources/icones/a/coins-face.json"),
          AppError::unreadableSourceFile("sources/icones/a/coins-face.json")},
         {HomeyProjectError::newerModel("sources/icones/a/modele.json"),

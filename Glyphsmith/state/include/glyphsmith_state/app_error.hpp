@@ -29,9 +29,12 @@ struct AppError {
         QString path;
         friend bool operator==(const OutsideProject&, const OutsideProject&) = default;
     };
-    // A file (path or file name) that cannot be written.
+    // A file (path or file name) that cannot be written. When the write stopped
+    // part-way, the files already in place and those left as they were.
     struct WriteFailed {
         QString path;
+        QStringList written = {};
+        QStringList notWritten = {};
         friend bool operator==(const WriteFailed&, const WriteFailed&) = default;
     };
     // A source file of the project that cannot be read.
@@ -75,7 +78,9 @@ struct AppError {
 
     static AppError wouldOverwrite(QStringList paths) { return {WouldOverwrite{std::move(paths)}}; }
     static AppError outsideProject(QString path) { return {OutsideProject{std::move(path)}}; }
-    static AppError writeFailed(QString path) { return {WriteFailed{std::move(path)}}; }
+    static AppError writeFailed(QString path, QStringList written = {}, QStringList notWritten = {}) {
+        return {WriteFailed{std::move(path), std::move(written), std::move(notWritten)}};
+    }
     static AppError unreadableSourceFile(QString name) { return {UnreadableSourceFile{std::move(name)}}; }
     static AppError newerModel(QString name) { return {NewerModel{std::move(name)}}; }
     static AppError notAHomeyApp() { return {NotAHomeyApp{}}; }

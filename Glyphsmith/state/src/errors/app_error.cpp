@@ -22,6 +22,12 @@ QString aroundHost(const char* before, const char* after) {
         QLatin1Char(' '));
 }
 
+QStringList qStrings(const std::vector<std::string>& texts) {
+    QStringList list;
+    for (const std::string& text : texts) list.append(QString::fromStdString(text));
+    return list;
+}
+
 }  // namespace
 
 QString AppError::message() const {
@@ -29,7 +35,13 @@ QString AppError::message() const {
         return tr("Ces fichiers existent déjà : %1.").arg(e->paths.join(QStringLiteral(", ")));
     if (const auto* e = std::get_if<OutsideProject>(&value))
         return tr("Écriture refusée hors du dossier du projet : %1.").arg(e->path);
-    if (const auto* e = std::get_if<WriteFailed>(&value)) return tr("Impossible d’écrire %1.").arg(e->path);
+    if (const auto* e = std::get_if<WriteFailed>(&value)) {
+        const QString failed = tr("Impossible d’écrire %1.").arg(e->path);
+        if (e->written.isEmpty()) return failed;
+        // A write that stopped part-way says what is now in the project.
+        return failed + u'\n' + tr("Écrits : %1.").arg(e->written.join(QStringLiteral(", "))) + u'\n' +
+               tr("Non écrits : %1.").arg(e->notWritten.join(QStringLiteral(", ")));
+    }
     if (const auto* e = std::get_if<UnreadableSourceFile>(&value))
         return tr("Le fichier %1 est illisible. Les réglages par défaut le remplacent dans l’app ; il ne sera réécrit "
                   "que si vous écrivez le pilote, et la liste des fichiers le montrera.")
@@ -72,13 +84,11 @@ AppError appError(const homey_project::HomeyProjectError& error) {
     const QString path = QString::fromStdString(error.path());
     switch (error.kind()) {
         case Kind::unknownDriver:
-        case Kind::writeFailed:
             return AppError::writeFailed(path);
-        case Kind::wouldOverwrite: {
-            QStringList paths;
-            for (const std::string& p : error.paths()) paths.append(QString::fromStdString(p));
-            return AppError::wouldOverwrite(std::move(paths));
-        }
+        case Kind::writeFailed:
+            return AppError::writeFailed(path, qStrings(error.written()), qStrings(error.notWritten()));
+        case Kind::wouldOverwrite:
+            return AppError::wouldOverwrite(qStrings(error.paths()));
         case Kind::outsideProject:
             return AppError::outsideProject(path);
         case Kind::unreadableSource:

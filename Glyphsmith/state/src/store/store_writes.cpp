@@ -87,6 +87,8 @@ void ProjectStore::writeSelectedDriver() {
         written = writer_->write(planned->package, planned->driver, planned->app, replace);
     } catch (const HomeyProjectError& error) {
         setError(appError(error));
+        // Some files may be in place: the driver's state is read again.
+        if (!error.written().empty()) refreshDriverStates();
         return;
     } catch (const std::exception&) {
         setError(AppError::writeFailed(QString::fromStdString(planned->driver.id)));
