@@ -15,10 +15,13 @@
 //   views/src/canvas/              the centre column: CanvasView, the icon, tiles and
 //                                  mask previews, the validation summary, rasterizeIcon,
 //                                  and PhotoOverlay (photo_overlay.cpp) for the photo mode.
-//   views/src/editing/           the right column: InspectorPanel is a container of
-//                                  sections; inspector_sections.cpp lists them in order,
+//   views/src/editing/             the right column: InspectorPanel is a container of
+//                                  sections; editing_sections.cpp lists them in order,
 //                                  and each section's content is one file
-//                                  (<name>_section.cpp, declared in sections.hpp).
+//                                  (<name>_section.cpp, declared in sections.hpp). Beside
+//                                  them: the compliance rows and their texts, the
+//                                  debounced compliance trigger, NumberField, the shared
+//                                  pickers and sliders (section_parts), the focus order.
 //   views/src/project/             the left column: SidebarColumn swaps the project
 //                                  sidebar (project_sidebar.cpp) and the driver list
 //                                  (driver_list.cpp); the write sheet (write_sheet.cpp).
