@@ -24,9 +24,16 @@ QMessageBox* plainMessageBox(QWidget* parent, const QString& title, const QStrin
     box->setText(title);
     box->setInformativeText(text);
     // The informative text is a label of its own that still guesses the format.
-    if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
-        informative->setTextFormat(Qt::PlainText);
+    if (QLabel* informative = alertMessageLabel(*box)) informative->setTextFormat(Qt::PlainText);
     return box;
+}
+
+QLabel* alertMessageLabel(QMessageBox& box) {
+    return box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+}
+
+void widenAlertMessage(QMessageBox& box, int width) {
+    if (QLabel* message = alertMessageLabel(box)) message->setMinimumWidth(width);
 }
 
 QString joinedNames(const QStringList& names) {

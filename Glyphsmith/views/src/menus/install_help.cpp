@@ -8,7 +8,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "alert_message.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 
@@ -66,7 +65,7 @@ QMessageBox* showCLIInstallAlert(QWidget* parent) {
     box->setWindowModality(Qt::ApplicationModal);
     box->setIcon(QMessageBox::Information);
     // The command can be selected and copied by hand too.
-    if (QLabel* message = alertMessage(*box))
+    if (QLabel* message = alertMessageLabel(*box))
         message->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     // Wide enough that a usual path keeps the command on two lines or fewer.
     widenAlertMessage(*box, WindowMetrics::sheetWidth - 80);

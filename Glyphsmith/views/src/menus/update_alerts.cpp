@@ -3,7 +3,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "alert_message.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 
