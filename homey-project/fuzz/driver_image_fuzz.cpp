@@ -1,6 +1,7 @@
 // Any bytes as a driver image: the check on the bytes (streamed rows) and on
 // the decoded image, and the difference hash. Never a crash, a throw or a huge
-// allocation; what decodes gets the same verdict both ways and a hash.
+// allocation; what decodes gets a hash, and a PNG the same verdict both ways
+// (any other format is refused for what it is).
 
 #include <cstddef>
 #include <cstdint>
@@ -24,7 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const image_io::ImageIOError&) {
         return 0;
     }
-    if (DriverImageCheck::check(image, DriverImageSize::small) != streamed) std::abort();
+    if (image_io::sniffFormat(bytes) != image_io::ImageFormat::png) {
+        if (streamed != std::vector{DriverImageIssue::wrongFormat()}) std::abort();
+    } else if (DriverImageCheck::check(image, DriverImageSize::small) != streamed) {
+        std::abort();
+    }
     if (!hash) std::abort();
     return 0;
 }

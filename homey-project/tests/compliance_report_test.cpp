@@ -74,7 +74,6 @@ TEST(ComplianceReport, IconLinesFromTheValidatorAndTheDrawing) {
          false},
         {"hairline draws nothing", iconWith(rectanglePath(0, 480, 960, 480)), Status::passed, Status::passed,
          Status::failed, Status::failed, false},
-        {"unparseable", "<svg", Status::failed, Status::passed, Status::passed, Status::warning, false},
         {"wrong canvas",
          R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 24 24"><path d="M0 0L24 0L24 24Z"/></svg>)",
          Status::failed, Status::passed, Status::passed, Status::warning, true},
@@ -199,16 +198,36 @@ TEST(ComplianceReport, DistinctnessFromAppAndOtherDrivers) {
                                        {{Item::PhotographReminder{}}, Status::manual}}));
 }
 
-TEST(ComplianceReport, UnparseableIconCountsAsNoLikenessToTheApp) {
+// Nothing may pass about colours or commands of a file that holds no SVG: it
+// reads as no icon, given or found in the driver's folder.
+TEST(ComplianceReport, AFileThatIsNotAnSvgDocumentIsNoIcon) {
+    for (const std::string& notSvg : {std::string("<svg"), std::string("ceci n’est pas une icône"),
+                                      std::string("<g><path d=\"M0 0L960 960\"/></g>"), whitePng(500)}) {
+        EXPECT_EQ(ComplianceReport::forStandaloneIcon(notSvg, {}, tolerance).checks,
+                  lines({{{Item::IconCanvas{}}, Status::failed}, {{Item::PhotographReminder{}}, Status::manual}}));
+    }
     Project p;
     p.folder.write("assets/icon.svg", testing::wideIcon());
-    p.folder.write("drivers/plug/assets/icon.svg", "<svg");
+    p.folder.write("drivers/plug/assets/icon.svg", whitePng(500));
     p.folder.write("drivers/twin/assets/icon.svg", testing::wideIcon());
     const HomeyApp app = p.app();
     const ComplianceReport report =
         ComplianceReport::forProjectDriver(p.driver(app, "plug"), app, std::nullopt, {}, tolerance);
-    EXPECT_EQ(report.checks[4], (ComplianceCheck{{Item::IconDistinctFromApp{0.0}}, Status::passed}));
-    EXPECT_TRUE(report.checks[5].item.is<Item::ImageSize>());
+    EXPECT_EQ(report.checks[0], (ComplianceCheck{{Item::IconCanvas{}}, Status::failed}));
+    EXPECT_TRUE(report.checks[1].item.is<Item::ImageSize>());
+}
+
+// A JPEG saved under a driver image's name is refused by the platform: one
+// failed line names it, and neither its size nor its background passes.
+TEST(ComplianceReport, AnImageOfAnotherFormatThanItsNameFailsOnItsOwnLine) {
+    const ComplianceReport::Images images{{DriverImageSize::small, testing::uniformJpeg(75, 75, white)},
+                                          {DriverImageSize::large, whitePng(500)}};
+    const ComplianceReport report = ComplianceReport::forStandaloneIcon(testing::wideIcon(), images, tolerance);
+    const std::vector<ComplianceCheck> imageLines(report.checks.begin() + 5, report.checks.end() - 1);
+    EXPECT_EQ(imageLines, lines({{{Item::ImageFormat{DriverImageSize::small}}, Status::failed},
+                                 {{Item::ImageSize{DriverImageSize::large}}, Status::passed},
+                                 {{Item::ImageBackground{DriverImageSize::large}}, Status::passed}}));
+    EXPECT_EQ(report.failures().size(), 1u);
 }
 
 }  // namespace

@@ -117,12 +117,14 @@ TEST(DriverAssetsState, ImageStates) {
     p.writeDriverAssets(testing::wideIcon());
     p.folder.write("drivers/plug/assets/images/large.png", "text, not an image");
     p.folder.write("drivers/plug/assets/images/small.png", testing::uniformPng(74, 74, white));
+    p.folder.write("drivers/plug/assets/images/xlarge.png", testing::uniformJpeg(1000, 1000, white));
     const State state = p.load();
     EXPECT_EQ(state.images.at(DriverImageSize::large),
               State::ImageState{State::ImageState::Invalid{{DriverImageIssue::unreadable()}}});
     EXPECT_EQ(state.images.at(DriverImageSize::small),
               State::ImageState{State::ImageState::Invalid{{DriverImageIssue::wrongSize(74, 74, 75)}}});
-    EXPECT_EQ(state.images.at(DriverImageSize::xlarge), State::ImageState{State::ImageState::Valid{}});
+    EXPECT_EQ(state.images.at(DriverImageSize::xlarge),
+              State::ImageState{State::ImageState::Invalid{{DriverImageIssue::wrongFormat()}}});
     EXPECT_FALSE(state.isCompliant());
 }
 

@@ -121,6 +121,9 @@ TEST(DriverImageCheck, UnreadableBytes) {
          pngHeader(100000, 100000),
          {DriverImageIssue::wrongSize(100000, 100000, 500), DriverImageIssue::unreadable()}},
         {"header only, right size", pngHeader(500, 500), {DriverImageIssue::unreadable()}},
+        // Named ".png", a JPEG is refused by the platform however white and square.
+        {"a JPEG", testing::uniformJpeg(500, 500, white), {DriverImageIssue::wrongFormat()}},
+        {"a JPEG of another size", testing::uniformJpeg(75, 75, white), {DriverImageIssue::wrongFormat()}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

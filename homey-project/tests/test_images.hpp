@@ -4,8 +4,12 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
 
 #include "image_io/image.hpp"
 #include "image_io/png_encoder.hpp"
@@ -32,6 +36,35 @@ inline std::string pngOf(int width, int height, const std::vector<Rgba>& pixels)
 
 inline std::string uniformPng(int width, int height, Rgba colour) {
     return pngOf(width, height, std::vector<Rgba>(static_cast<std::size_t>(width) * height, colour));
+}
+
+// A baseline JPEG of one colour, as an image editor would save it.
+inline std::string uniformJpeg(int width, int height, Rgba colour) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr error{};
+    cinfo.err = jpeg_std_error(&error);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<unsigned char> row;
+    for (int x = 0; x < width; ++x) row.insert(row.end(), {colour.r, colour.g, colour.b});
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW pointer = row.data();
+        jpeg_write_scanlines(&cinfo, &pointer, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    std::string bytes(reinterpret_cast<const char*>(buffer), size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    return bytes;
 }
 
 // A product-photo-like picture: a white border band, a shaded device body with

@@ -4,6 +4,8 @@
 #include <file_access/bounded_read.hpp>
 #include <homey_project/compliance_report.hpp>
 #include <homey_project/driver_image_check.hpp>
+#include <icon_geometry/icon_geometry_error.hpp>
+#include <icon_geometry/svg_document.hpp>
 #include <photo_analysis/driver_image_renderer.hpp>
 #include <photo_analysis/photo_analysis_error.hpp>
 #include <photo_analysis/subject_extraction.hpp>
@@ -39,6 +41,15 @@ photo_analysis::SubjectMask subjectMask(const photo_analysis::Photo& photo, cons
 
 std::span<const std::uint8_t> bytesOf(const std::string& data) {
     return {reinterpret_cast<const std::uint8_t*>(data.data()), data.size()};
+}
+
+bool isSvgDocument(const std::string& text) {
+    try {
+        (void)icon_geometry::SVGDocument::parse(std::string_view(text));
+        return true;
+    } catch (const icon_geometry::IconGeometryError&) {
+        return false;
+    }
 }
 
 }  // namespace
@@ -144,6 +155,13 @@ ExitCode runCheck(const ParsedArguments& parsed, const Console& console, Languag
     if (!icon) {
         throw CommandError(concat({language.choose("Impossible de lire ", "Cannot read "), displayed(iconPath), "."}),
                            ExitCode::fileError);
+    }
+    // An image or a text file is no icon to report on: it is refused as a file
+    // that cannot be read, before any line could pass about it.
+    if (!isSvgDocument(*icon)) {
+        throw CommandError(
+            concat({displayed(iconPath), language.choose(" n’est pas un document SVG.", " is not an SVG document.")}),
+            ExitCode::fileError);
     }
 
     homey_project::ComplianceReport::Images images;

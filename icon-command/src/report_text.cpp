@@ -30,6 +30,11 @@ std::string distanceText(double distance, Language language) {
     return NumberText::fixed(distance, 3, language == Language::fr);
 }
 
+// Both the report's line and the image's issue: the file is not what its name says.
+std::string notAPngFileText(DriverImageSize size, Language language) {
+    return concat({homey_project::fileName(size), language.choose(" n’est pas un fichier PNG", " is not a PNG file")});
+}
+
 // Plural "s" from two in French, everywhere but one in English.
 std::string_view plural(std::size_t count, Language language) {
     if (language == Language::fr) return count >= 2 ? "s" : "";
@@ -93,6 +98,7 @@ std::string complianceText(const ComplianceItem& item, Language language) {
                 return concat({homey_project::fileName(c.size),
                                language.choose(" : fond blanc ou transparent", ": white or transparent background")});
             },
+            [&](const ComplianceItem::ImageFormat& c) { return notAPngFileText(c.size, language); },
             [&](const ComplianceItem::ImageDistinctFromApp& c) {
                 return concat({language.choose("Image : distincte de l’image de l’app (écart ",
                                                "Image: distinct from the app image (distance "),
@@ -152,6 +158,7 @@ std::string imageIssueText(const DriverImageIssue& issue, DriverImageSize size, 
             [&](const DriverImageIssue::Unreadable&) {
                 return concat({file, language.choose(" : illisible", ": unreadable")});
             },
+            [&](const DriverImageIssue::WrongFormat&) { return notAPngFileText(size, language); },
         },
         issue.value);
 }

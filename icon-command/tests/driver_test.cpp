@@ -90,6 +90,24 @@ TEST(DriverCommand, DryRunShowsThePlanAndTheReportAndWritesNothing) {
     EXPECT_EQ(testing::tree(project.folder.path()), before);
 }
 
+// A driver image saved as a JPEG under its PNG name is what Homey refuses: the
+// report says so, and the driver's artwork is not compliant.
+TEST(DriverCommand, AnImageOfAnotherFormatThanItsNameFailsTheReport) {
+    const Project project;
+    testing::writeText(project.file("drivers/capteur/assets/images/small.png"), testing::whiteJpeg(75));
+    testing::writeText(project.file("drivers/capteur/assets/images/large.png"), testing::whitePng(500));
+    testing::writeText(project.file("drivers/capteur/assets/images/xlarge.png"), testing::whitePng(1000));
+    const Transcript t =
+        runTool({"driver", project.root.string(), "capteur", "--gabarit", "capteur-ouverture"}, Language::en);
+    EXPECT_EQ(t.code, 0) << t.err;
+    EXPECT_NE(t.out.find("  ✗ small.png is not a PNG file\n"), std::string::npos) << t.out;
+    EXPECT_EQ(t.out.find("✓ small.png"), std::string::npos) << t.out;
+    EXPECT_NE(t.out.find("  ✓ large.png: 500 × 500 pixels\n"), std::string::npos) << t.out;
+    const homey_project::HomeyApp app = project.read();
+    ASSERT_EQ(app.drivers.front().id, "capteur");
+    EXPECT_FALSE(DriverAssetsState::load(app.drivers.front(), app).isCompliant());
+}
+
 TEST(DriverCommand, StoredSourcesThatCannotBeUsedStopBeforeAnyOutput) {
     const std::string model = "sources/icones/capteur/modele.json";
     const struct {

@@ -36,6 +36,12 @@ inline std::string whitePng(int side) {
     return text(image_io::encodePngRgb(side, side, std::vector<std::uint8_t>(std::size_t(side) * side * 3, 255)));
 }
 
+// The same square as a JPEG: what an image editor writes when told to.
+inline std::string whiteJpeg(int side) {
+    return text(test_photo::encodeJpeg(
+        test_photo::rgbaImage(side, side, std::vector<std::uint8_t>(std::size_t(side) * side * 4, 255)), 90));
+}
+
 // A photo of a device on a blue wall, as PNG bytes.
 inline std::string devicePhoto(int width = 1200, int height = 900) {
     test_photo::SceneOptions options;

@@ -63,12 +63,31 @@ TEST(CheckCommand, FailedChecksEndInFailure) {
         << badImage.out;
     EXPECT_TRUE(badImage.out.ends_with("\n2 errors, 0 warnings\n")) << badImage.out;
 
+    // A JPEG under a PNG's name: its own failed line, and no passed size or background.
+    testing::writeText(folder.file("images/small.png"), testing::whiteJpeg(75));
+    for (const auto& [language, line] : {std::pair{Language::fr, "  ✗ small.png n’est pas un fichier PNG\n"},
+                                         std::pair{Language::en, "  ✗ small.png is not a PNG file\n"}}) {
+        const Transcript jpeg =
+            runTool({"check", folder.file("icon.svg"), "--images", folder.file("images")}, language);
+        EXPECT_EQ(jpeg.code, 1);
+        EXPECT_NE(jpeg.out.find(line), std::string::npos) << jpeg.out;
+        EXPECT_EQ(jpeg.out.find("✓ small.png"), std::string::npos) << jpeg.out;
+    }
+}
+
+// A file that holds no SVG document is refused as unreadable: nothing is
+// reported about it, not even what it passes.
+TEST(CheckCommand, AFileThatIsNotAnSvgDocumentIsRefused) {
+    TemporaryFolder folder;
     testing::writeText(folder.file("notes.svg"), "ceci n’est pas une icône");
-    const Transcript notSvg = runTool({"controle", folder.file("notes.svg")}, Language::fr);
-    EXPECT_EQ(notSvg.code, 1);
-    EXPECT_EQ(notSvg.err, "");
-    EXPECT_TRUE(notSvg.out.starts_with("Conformité :\n  ✗ Icône : canevas de 960 × 960, fond transparent\n"))
-        << notSvg.out;
+    testing::writeText(folder.file("large.png"), testing::whitePng(500));
+    testing::writeText(folder.file("cut.svg"), testing::templateIcon(ModelTemplate::bulb).substr(0, 200));
+    for (const std::string name : {"notes.svg", "large.png", "cut.svg"}) {
+        expectRefusal(runTool({"controle", folder.file(name)}, Language::fr), 3,
+                      folder.file(name) + " n’est pas un document SVG.");
+        expectRefusal(runTool({"check", folder.file(name)}, Language::en), 3,
+                      folder.file(name) + " is not an SVG document.");
+    }
 }
 
 TEST(CheckCommand, Refusals) {

@@ -24,6 +24,7 @@ std::vector<ComplianceCheck> everyItem() {
         {{ComplianceItem::IconDistinctFromDriver{"prise", 0.975}}, ComplianceStatus::failed},
         {{ComplianceItem::ImageSize{DriverImageSize::small}}, ComplianceStatus::passed},
         {{ComplianceItem::ImageBackground{DriverImageSize::xlarge}}, ComplianceStatus::failed},
+        {{ComplianceItem::ImageFormat{DriverImageSize::large}}, ComplianceStatus::failed},
         {{ComplianceItem::ImageDistinctFromApp{0.1234}}, ComplianceStatus::passed},
         {{ComplianceItem::ImageDistinctFromDriver{"prise", 0.0469}}, ComplianceStatus::warning},
         {{ComplianceItem::IconCanvas{}}, ComplianceStatus::passed},
@@ -46,6 +47,7 @@ TEST(ReportTexts, EveryItemAndImageFaultInBothLanguages) {
         {DriverImageIssue::backgroundNotWhite(0.015), DriverImageSize::large},
         {DriverImageIssue::upscaled(2.25), DriverImageSize::xlarge},
         {DriverImageIssue::unreadable(), DriverImageSize::large},
+        {DriverImageIssue::wrongFormat(), DriverImageSize::small},
     };
     for (const auto& [language, golden] :
          {std::pair{Language::fr, "report-texts-fr.txt"}, std::pair{Language::en, "report-texts-en.txt"}}) {

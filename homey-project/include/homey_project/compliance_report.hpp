@@ -52,6 +52,12 @@ struct ComplianceItem {
         DriverImageSize size{};
         friend constexpr bool operator==(ImageBackground, ImageBackground) = default;
     };
+    // Only as a failure: the image of that size is a file of another format than
+    // its name says; it stands in place of the size and background lines.
+    struct ImageFormat {
+        DriverImageSize size{};
+        friend constexpr bool operator==(ImageFormat, ImageFormat) = default;
+    };
     struct ImageDistinctFromApp {
         double distance = 0;
         friend constexpr bool operator==(ImageDistinctFromApp, ImageDistinctFromApp) = default;
@@ -75,8 +81,8 @@ struct ComplianceItem {
     };
 
     std::variant<IconFillsCanvas, IconReadableStroke, IconDistinctFromApp, IconDistinctFromDriver, ImageSize,
-                 ImageBackground, ImageDistinctFromApp, ImageDistinctFromDriver, IconCanvas, IconSingleColor,
-                 IconCommands, PhotographReminder>
+                 ImageBackground, ImageFormat, ImageDistinctFromApp, ImageDistinctFromDriver, IconCanvas,
+                 IconSingleColor, IconCommands, PhotographReminder>
         value;
 
     template <class Case>

@@ -71,8 +71,13 @@ struct DriverImageIssue {
     struct Unreadable {
         friend constexpr bool operator==(Unreadable, Unreadable) = default;
     };
+    // The file decodes as another format than the one its name says (a JPEG
+    // saved as "small.png"): the platform refuses it whatever its pixels.
+    struct WrongFormat {
+        friend constexpr bool operator==(WrongFormat, WrongFormat) = default;
+    };
 
-    std::variant<WrongSize, BackgroundNotWhite, Upscaled, Unreadable> value;
+    std::variant<WrongSize, BackgroundNotWhite, Upscaled, Unreadable, WrongFormat> value;
 
     static DriverImageIssue wrongSize(std::int64_t width, std::int64_t height, std::int64_t expected) {
         return {WrongSize{width, height, expected}};
@@ -80,6 +85,7 @@ struct DriverImageIssue {
     static DriverImageIssue backgroundNotWhite(double share) { return {BackgroundNotWhite{share}}; }
     static DriverImageIssue upscaled(double factor) { return {Upscaled{factor}}; }
     static DriverImageIssue unreadable() { return {Unreadable{}}; }
+    static DriverImageIssue wrongFormat() { return {WrongFormat{}}; }
 
     template <class Case>
     bool is() const {
@@ -105,8 +111,9 @@ inline constexpr double backgroundShareLimit = 0.01;
 // as a bitmap that cannot be made (`unreadable`).
 [[nodiscard]] std::vector<DriverImageIssue> check(const image_io::RgbaImage& image, DriverImageSize size);
 
-// The same verdict from the encoded file, streaming its rows: bytes whose header
-// cannot be read give [unreadable], except that an image refused for its size
+// The same verdict from the encoded file, streaming its rows. The file is the
+// size's PNG file: an image of another format gives [wrongFormat] alone; bytes
+// whose header cannot be read give [unreadable], except that an image refused for its size
 // still gets its size verdict first; once the header is read the size is tested,
 // and corrupt, truncated or oversized pixel data (or pixels decoded at another
 // size than the header's) append unreadable.

@@ -80,6 +80,12 @@ std::vector<DriverImageIssue> check(const image_io::RgbaImage& image, DriverImag
 
 std::vector<DriverImageIssue> checkImageData(std::span<const std::uint8_t> bytes, DriverImageSize size) {
     std::vector<DriverImageIssue> issues;
+    // Every driver image is named ".png"; its content must say the same.
+    if (const std::optional<image_io::ImageFormat> format = image_io::sniffFormat(bytes);
+        format && *format != image_io::ImageFormat::png) {
+        issues.push_back(DriverImageIssue::wrongFormat());
+        return issues;
+    }
     try {
         const image_io::ImageHeader header = image_io::readHeader(bytes);
         testSize(header.width, header.height, size, issues);

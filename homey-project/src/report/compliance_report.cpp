@@ -65,8 +65,11 @@ public:
             for (const HomeyDriver& other : app_->drivers)
                 if (other.id != driverID_) others_.push_back(&other);
 
-        if (icon_)
-            iconChecks(*icon_);
+        // A file that is not an SVG document is no icon, whatever it holds: no
+        // line may pass about colours or commands it does not have.
+        const std::optional<std::vector<ValidationIssue>> iconIssues = validated(icon_);
+        if (iconIssues)
+            iconChecks(*icon_, *iconIssues);
         else
             add(Item::IconCanvas{}, Status::failed);
 
@@ -89,13 +92,17 @@ public:
 private:
     void add(decltype(Item::value) item, Status status) { checks_.push_back({Item{std::move(item)}, status}); }
 
-    void iconChecks(const std::string& icon) {
-        const std::vector<ValidationIssue> issues = icon_geometry::SVGValidator::validateText(icon).issues;
-        add(Item::IconCanvas{},
-            holdsAny<ValidationIssue::CanvasSize, ValidationIssue::Background, ValidationIssue::MalformedDocument>(
-                issues)
-                ? Status::failed
-                : Status::passed);
+    static std::optional<std::vector<ValidationIssue>> validated(const std::optional<std::string>& icon) {
+        if (!icon) return std::nullopt;
+        std::vector<ValidationIssue> issues = icon_geometry::SVGValidator::validateText(*icon).issues;
+        if (holdsAny<ValidationIssue::MalformedDocument>(issues)) return std::nullopt;
+        return issues;
+    }
+
+    void iconChecks(const std::string& icon, const std::vector<ValidationIssue>& issues) {
+        add(Item::IconCanvas{}, holdsAny<ValidationIssue::CanvasSize, ValidationIssue::Background>(issues)
+                                    ? Status::failed
+                                    : Status::passed);
         add(Item::IconSingleColor{},
             holdsAny<ValidationIssue::MultipleColors, ValidationIssue::Gradient, ValidationIssue::RasterImage>(issues)
                 ? Status::failed
@@ -161,6 +168,10 @@ private:
         }
         const std::vector<DriverImageIssue> issues = DriverImageCheck::checkImageData(asBytes(*bytes), size);
         const auto holds = [&issues](auto test) { return std::any_of(issues.begin(), issues.end(), test); };
+        if (holds([](const DriverImageIssue& i) { return i.is<DriverImageIssue::WrongFormat>(); })) {
+            add(Item::ImageFormat{size}, Status::failed);
+            return;
+        }
         add(Item::ImageSize{size}, holds([](const DriverImageIssue& i) {
                 return i.is<DriverImageIssue::WrongSize>() || i.is<DriverImageIssue::Unreadable>();
             })
@@ -278,7 +289,8 @@ std::size_t std::hash<homey_project::ComplianceItem>::operator()(
                 h.combine(c.distance);
             }
             if constexpr (std::is_same_v<Case, ComplianceItem::ImageSize> ||
-                          std::is_same_v<Case, ComplianceItem::ImageBackground>)
+                          std::is_same_v<Case, ComplianceItem::ImageBackground> ||
+                          std::is_same_v<Case, ComplianceItem::ImageFormat>)
                 h.combine(static_cast<long long>(rawValue(c.size)));
         },
         item.value);

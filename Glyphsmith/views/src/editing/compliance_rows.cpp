@@ -147,6 +147,8 @@ QString complianceMessage(const ComplianceItem& item, const QLocale& locale) {
                 return tr("%1 : %2 × %3 pixels").arg(fileNameText(c.size), sideText(c.size), sideText(c.size));
             } else if constexpr (std::is_same_v<C, ComplianceItem::ImageBackground>) {
                 return tr("%1 : fond blanc ou transparent").arg(fileNameText(c.size));
+            } else if constexpr (std::is_same_v<C, ComplianceItem::ImageFormat>) {
+                return tr("%1 n’est pas un fichier PNG").arg(fileNameText(c.size));
             } else if constexpr (std::is_same_v<C, ComplianceItem::ImageDistinctFromApp>) {
                 return tr("Images distinctes de l’image de l’app (écart d’empreinte %1)")
                     .arg(percentText(c.distance, locale));
@@ -246,6 +248,8 @@ QString driverImageIssueText(const DriverImageIssue& issue, const QLocale& local
                 return tr("Photo trop petite : l’objet est agrandi %1 fois.").arg(oneDecimalText(c.factor, locale));
             } else if constexpr (std::is_same_v<C, DriverImageIssue::Unreadable>) {
                 return tr("Image illisible.");
+            } else if constexpr (std::is_same_v<C, DriverImageIssue::WrongFormat>) {
+                return tr("Ce n’est pas un fichier PNG.");
             } else {
                 static_assert(sizeof(C) == 0, "every image issue has its text");
             }
