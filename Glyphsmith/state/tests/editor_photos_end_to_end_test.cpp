@@ -25,7 +25,7 @@ namespace {
 // Lets the editor's deliveries run until it has stopped working. The deadline
 // only keeps a broken load from hanging the suite.
 bool settle(const DriverEditor& editor, ThreadPoolTaskRunner& runner) {
-    const QDeadlineTimer deadline(60000);
+    const QDeadlineTimer deadline(300000);
     do {
         runner.waitForDone();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);

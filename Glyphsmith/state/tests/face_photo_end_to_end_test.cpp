@@ -30,7 +30,7 @@ namespace {
 
 template <class Condition>
 bool processEventsUntil(Condition condition) {
-    const QDeadlineTimer deadline(60000);
+    const QDeadlineTimer deadline(300000);
     while (!condition() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return condition();
 }
