@@ -41,7 +41,7 @@ ProposedDetail proposal(Vector2 a, Vector2 b, bool kept) {
 }
 
 PhotoPicker answering(QList<QUrl> files, QList<bool>* asked) {
-    return [files, asked](QWidget*, bool several) {
+    return [files, asked](bool several) {
         asked->append(several);
         return files;
     };
@@ -201,7 +201,7 @@ struct Section {
     DriverEditor& editor() { return fixture.store().currentEditor(); }
     std::unique_ptr<PhotosSection> section;
     Section() {
-        section = std::make_unique<PhotosSection>(fixture.store(), editor(), [this](QWidget*, bool several) {
+        section = std::make_unique<PhotosSection>(fixture.store(), editor(), [this](bool several) {
             asked.append(several);
             return answer;
         });

@@ -16,9 +16,11 @@
 // payload; a setter signals only a value that differs, except `editors`, which
 // signals on every replacement.
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -193,6 +195,9 @@ public:
     void chooseImagesFolder();
     void chooseModelDestination();
     void chooseModelToOpen();
+    // The image files the user picks for the current editor's photos: several at
+    // once, or one; none when cancelled or without panels.
+    QList<QUrl> choosePhotoFiles(bool several) const;
 
     // ----- Compliance -----
 
