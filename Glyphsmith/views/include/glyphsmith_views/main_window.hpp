@@ -48,6 +48,9 @@ class QToolButton;
 
 namespace glyphsmith_views {
 
+// Shows a window of the app in front of the others, restored when minimised.
+void bringForward(QWidget& window);
+
 class ActionRegistry;
 class CanvasView;
 class GlyphsmithApp;

@@ -41,17 +41,6 @@ QList<QUrl> fileArguments(const QStringList& arguments, const QString& workingFo
     return files;
 }
 
-namespace {
-
-void bringForward(QWidget& window) {
-    if (window.isMinimized()) window.showNormal();
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
-
-}  // namespace
-
 int runApplication(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glyphsmith"));

@@ -17,6 +17,7 @@
 #include "glyphsmith_views/painter_paths.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 #include "glyphsmith_views/symbols.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
@@ -288,8 +289,7 @@ protected:
         const double symbol = 48;
         paintSymbol(painter, QStringLiteral("photo"), colour,
                     QRectF(centre.x() - symbol / 2, centre.y() - symbol - 24, symbol, symbol));
-        QFont title = font();
-        title.setPointSizeF(title.pointSizeF() * 1.4);
+        QFont title = roleFont(font(), TextRole::largeTitle);
         title.setBold(true);
         painter.setFont(title);
         painter.setPen(palette().color(QPalette::WindowText));
@@ -322,9 +322,7 @@ PhotoOverlay::PhotoOverlay(GlyphsmithApp& app, QWidget* parent) : QWidget(parent
     controls->setContentsMargins(medium, 0, medium, 0);
     prompt_ = plainLabel(QString(), photoPage_);
     prompt_->setWordWrap(true);
-    QPalette secondary = prompt_->palette();
-    secondary.setColor(QPalette::WindowText, Palette::neutral());
-    prompt_->setPalette(secondary);
+    setTextColour(*prompt_, Palette::neutral());
     controls->addWidget(prompt_, 1);
     slider_ = new QSlider(Qt::Horizontal, photoPage_);
     slider_->setRange(0, 1000);

@@ -8,6 +8,7 @@
 #include "editing/section_parts.hpp"
 #include "editing/sections.hpp"
 #include "glyphsmith_views/design_system.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
@@ -36,9 +37,7 @@ public:
         bar->setAccessibleName(inspectorText("Contrôle en cours…"));
         auto* label = new QLabel(inspectorText("Contrôle en cours…"), progress_);
         label->setTextFormat(Qt::PlainText);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, Palette::neutral());
-        label->setPalette(palette);
+        setTextColour(*label, Palette::neutral());
         progressLayout->addWidget(bar, 0, Qt::AlignVCenter);
         progressLayout->addWidget(label, 1, Qt::AlignVCenter);
         rows_ = new ComplianceRows(this);

@@ -16,6 +16,7 @@
 #include "editing/sections.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/plain_text.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
@@ -230,7 +231,7 @@ void PhotosSection::rebuildPhotoRows() {
         rowLayout->addWidget(new PhotoThumbnail(photo.photo, row));
         const QString name = fileNameOf(photo.url);
         QLabel* nameLabel = plainLabel(name, row);
-        nameLabel->setFont(captionFont(nameLabel->font()));
+        nameLabel->setFont(roleFont(nameLabel->font(), TextRole::caption));
         nameLabel->setToolTip(name);
         nameLabel->setMinimumWidth(1);
         nameLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

@@ -12,16 +12,6 @@
 
 namespace glyphsmith_views {
 
-namespace {
-
-void bringForward(QWidget& window) {
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
-
-}  // namespace
-
 AppWindows::AppWindows(MainWindow& window) : QObject(&window), window_(window) {
     updateAlerts_ = new UpdateAlerts(window.app().updates(), &window);
 }

@@ -37,6 +37,13 @@ protected:
 
 }  // namespace
 
+void bringForward(QWidget& window) {
+    if (window.isMinimized()) window.showNormal();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 MainWindow::MainWindow(GlyphsmithApp& app, ActionRegistry& actions, QWidget* parent)
     : QMainWindow(parent), app_(app), actions_(actions) {
     setMinimumSize(WindowMetrics::minWidth, WindowMetrics::minHeight);
