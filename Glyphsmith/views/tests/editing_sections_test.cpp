@@ -21,7 +21,10 @@
 #include "editing/compliance_trigger.hpp"
 #include "editing/number_field.hpp"
 #include "editing/sections.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_views/editing_panel.hpp"
+
+using glyphsmith_state_testing::EditorFields;
 
 namespace glyphsmith_views {
 namespace {
@@ -91,10 +94,10 @@ TEST_F(Sections, AReportWaitsForTheLastOfChangesCloserThanTheDelay) {
 TEST_F(Sections, NewDriverImagesInPlaceOfAsManyOldOnesAskForANewReport) {
     ComplianceTrigger trigger(fixture.store(), editor);
     trigger.fireNow();
-    editor.setDriverImages({{homey_project::DriverImageSize::small, QByteArray("first")}});
+    EditorFields(editor).setDriverImages({{homey_project::DriverImageSize::small, QByteArray("first")}});
     EXPECT_TRUE(trigger.isWaiting());
     trigger.fireNow();
-    editor.setDriverImages({{homey_project::DriverImageSize::small, QByteArray("second")}});
+    EditorFields(editor).setDriverImages({{homey_project::DriverImageSize::small, QByteArray("second")}});
     EXPECT_TRUE(trigger.isWaiting());
 }
 
@@ -324,7 +327,7 @@ TEST_F(Sections, CommittingXKeepsTheDrawnYAndAStaleSelectionHidesTheRows) {
 
 TEST_F(Sections, DriverImagesThatDoNotDecodeAreLeftOut) {
     std::unique_ptr<QWidget> section(makeDriverImagesSection(fixture.store(), editor));
-    editor.setImageWarnings({homey_project::DriverImageIssue::unreadable()});
+    EditorFields(editor).setImageWarnings({homey_project::DriverImageIssue::unreadable()});
     const QString hint =
         QStringLiteral("Ajoutez une photo de face : l’objet détouré, posé sur blanc, donne les trois images.");
     EXPECT_NE(labelWithText(section.get(), hint), nullptr);
@@ -336,9 +339,9 @@ TEST_F(Sections, DriverImagesThatDoNotDecodeAreLeftOut) {
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     white.save(&buffer, "PNG");
-    editor.setDriverImages({{homey_project::DriverImageSize::small, png},
-                            {homey_project::DriverImageSize::large, QByteArray("not an image")},
-                            {homey_project::DriverImageSize::xlarge, png}});
+    EditorFields(editor).setDriverImages({{homey_project::DriverImageSize::small, png},
+                                          {homey_project::DriverImageSize::large, QByteArray("not an image")},
+                                          {homey_project::DriverImageSize::xlarge, png}});
     EXPECT_EQ(labelWithText(section.get(), hint), nullptr);
     EXPECT_NE(named<QWidget>(section.get(), QStringLiteral("Image small.png")), nullptr);
     EXPECT_EQ(named<QWidget>(section.get(), QStringLiteral("Image large.png")), nullptr);

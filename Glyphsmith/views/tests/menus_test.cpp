@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include "app_fixture.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_views/about_window.hpp"
 #include "glyphsmith_views/action_registry.hpp"
 #include "glyphsmith_views/app_menus.hpp"
@@ -21,6 +22,8 @@
 #include "glyphsmith_views/main_window.hpp"
 #include "glyphsmith_views/settings_window.hpp"
 #include "glyphsmith_views/update_alerts.hpp"
+
+using glyphsmith_state_testing::EditorFields;
 
 namespace glyphsmith_views {
 namespace {
@@ -154,8 +157,9 @@ TEST(ExportCommands, ImagesWaitForRenderedImagesAndEachExportWritesWhereThePanel
     app.press(Qt::CTRL | Qt::SHIFT | Qt::Key_E);
     EXPECT_TRUE(panels.openRequests.empty());
 
-    app.store().currentEditor().setDriverImages(
-        {{DriverImageSize::small, "s"}, {DriverImageSize::large, "l"}, {DriverImageSize::xlarge, "x"}});
+    EditorFields(app.store().currentEditor())
+        .setDriverImages(
+            {{DriverImageSize::small, "s"}, {DriverImageSize::large, "l"}, {DriverImageSize::xlarge, "x"}});
     EXPECT_TRUE(images->isEnabled());
     panels.answers.push_back(folder.path());
     app.press(Qt::CTRL | Qt::SHIFT | Qt::Key_E);

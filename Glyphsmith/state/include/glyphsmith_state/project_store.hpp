@@ -211,8 +211,6 @@ public:
     // from the store meanwhile gets none. `finished` runs on the main thread
     // once the request is over, stored or not, while the store lives.
     void refreshComplianceReport(DriverEditor& editor, std::function<void()> finished = {});
-    // Whether the editor's report was made from its current inputs.
-    bool isReportCurrent(const DriverEditor& editor) const;
 
 signals:
     void appChanged();
@@ -232,6 +230,9 @@ signals:
     void currentEditorChanged();
 
 private:
+    // Tests look at the parts behind the façade (store/store_parts.hpp).
+    friend struct StoreParts;
+
     void setStates(States states);
     void setRecentProjects(QStringList folders);
     void setLastWritten(PlannedWrites written);
