@@ -61,11 +61,8 @@ public:
     void refreshEnabled();
 
 private:
-    void followCurrentEditor();
-
     GlyphsmithApp& app_;
     std::array<QAction*, commandCount> actions_{};
-    QMetaObject::Connection editorImages_;
 };
 
 }  // namespace glyphsmith_views

@@ -49,7 +49,6 @@ protected:
 private:
     struct Parts;
     void refreshMode();
-    void followEditor();
     void refreshPicture();
     void refreshBusy();
 

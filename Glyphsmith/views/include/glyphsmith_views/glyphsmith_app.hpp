@@ -26,8 +26,6 @@
 
 namespace glyphsmith_views {
 
-class CurrentEditor;
-
 // The files among these that are images, in order: local files whose content
 // type (by name) is an image type, else whose extension, in any case, is one of
 // the ten image extensions; a folder never is, whatever its name. The same
@@ -68,9 +66,6 @@ public:
     PreviewMode previewMode() const { return previewMode_; }
     void setPreviewMode(PreviewMode mode);
 
-    // The editor the canvas and the inspector show, and its change signal.
-    CurrentEditor& currentEditor() const { return *currentEditor_; }
-
     // Image files given to the app (arguments, a second launch, the canvas):
     // they become photos of the current editor, and the canvas shows the photo
     // at once, before they have loaded.
@@ -92,7 +87,6 @@ private:
     AppServices services_;
     std::unique_ptr<glyphsmith_state::ProjectStore> store_;
     std::unique_ptr<glyphsmith_state::UpdateChecker> updates_;
-    std::unique_ptr<CurrentEditor> currentEditor_;
     PreviewMode previewMode_ = PreviewMode::icon;
     QTimer freeIconTimer_;
     bool autosaving_ = false;

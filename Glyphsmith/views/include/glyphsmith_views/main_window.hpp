@@ -8,10 +8,10 @@
 //                                  at run time), plain-text labels and message boxes,
 //                                  AppInfo and AppLinks.
 //   views/src/state/               GlyphsmithApp (store, preview mode, update checker,
-//                                  created once), CurrentEditor (the one signal to follow
-//                                  the store's current editor), ActionRegistry (one
-//                                  QAction per command, enabled in refreshEnabled()),
-//                                  the QFileDialog panels.
+//                                  created once), ActionRegistry (one QAction per
+//                                  command, enabled in refreshEnabled()), the
+//                                  QFileDialog panels. A view follows the current
+//                                  editor through glyphsmith_state::followCurrentEditor.
 //   views/src/canvas/              the centre column: CanvasView, the icon, tiles and
 //                                  mask previews, the validation summary, rasterizeIcon,
 //                                  and PhotoOverlay (photo_overlay.cpp) for the photo mode.

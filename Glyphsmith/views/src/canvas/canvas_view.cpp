@@ -11,7 +11,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "glyphsmith_views/current_editor.hpp"
+#include "glyphsmith_state/follow_current_editor.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
 #include "glyphsmith_views/photo_overlay.hpp"
@@ -68,7 +68,6 @@ struct CanvasView::Parts {
     PhotoOverlay* overlay = nullptr;
     ValidationSummary* summary = nullptr;
     BusyIndicator* busy = nullptr;
-    QList<QMetaObject::Connection> editorConnections;
 };
 
 CanvasView::CanvasView(GlyphsmithApp& app, QWidget* parent)
@@ -126,9 +125,14 @@ CanvasView::CanvasView(GlyphsmithApp& app, QWidget* parent)
     for (auto signal :
          {&ProjectStore::appChanged, &ProjectStore::brandCameraChanged, &ProjectStore::selectedDriverIDChanged})
         connect(&store, signal, this, &CanvasView::refreshPicture);
-    connect(&app_.currentEditor(), &CurrentEditor::changed, this, &CanvasView::followEditor);
     refreshMode();
-    followEditor();
+    glyphsmith_state::followCurrentEditor(store, this, [this](DriverEditor& editor) {
+        for (auto signal : {&DriverEditor::modelChanged, &DriverEditor::proposalsChanged})
+            connect(&editor, signal, this, &CanvasView::refreshPicture);
+        connect(&editor, &DriverEditor::isWorkingChanged, this, &CanvasView::refreshBusy);
+        refreshPicture();
+        refreshBusy();
+    });
 }
 
 CanvasView::~CanvasView() = default;
@@ -155,19 +159,8 @@ void CanvasView::refreshMode() {
     parts_->previews->setCurrentIndex(index);
 }
 
-void CanvasView::followEditor() {
-    for (const auto& connection : parts_->editorConnections) disconnect(connection);
-    parts_->editorConnections.clear();
-    DriverEditor& editor = app_.currentEditor().editor();
-    for (auto signal : {&DriverEditor::modelChanged, &DriverEditor::proposalsChanged})
-        parts_->editorConnections << connect(&editor, signal, this, &CanvasView::refreshPicture);
-    parts_->editorConnections << connect(&editor, &DriverEditor::isWorkingChanged, this, &CanvasView::refreshBusy);
-    refreshPicture();
-    refreshBusy();
-}
-
 void CanvasView::refreshPicture() {
-    const DriverEditor& editor = app_.currentEditor().editor();
+    const DriverEditor& editor = app_.store().currentEditor();
     picture_ = &cache_.picture(editor, app_.store().brandCamera());
     const QColor brandColour = brand();
     parts_->icon->show(picture_->icon, app_.store().currentTitle());
@@ -178,7 +171,7 @@ void CanvasView::refreshPicture() {
 }
 
 void CanvasView::refreshBusy() {
-    const bool working = app_.currentEditor().editor().isWorking();
+    const bool working = app_.store().currentEditor().isWorking();
     if (working) {
         parts_->busy->move(rect().center() - parts_->busy->rect().center());
         parts_->busy->raise();

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "glyphsmith_views/current_editor.hpp"
+#include "glyphsmith_state/follow_current_editor.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
 #include "glyphsmith_views/icon_image.hpp"
@@ -99,24 +99,21 @@ PhotoArea::PhotoArea(QWidget* parent) : QWidget(parent), opacity_(PreviewMetrics
 }
 
 void PhotoArea::setEditor(DriverEditor* editor) {
-    for (const auto& connection : connections_) disconnect(connection);
-    connections_.clear();
+    if (editor_) disconnect(editor_, nullptr, this, nullptr);
     editor_ = editor;
     if (editor) {
         const auto repaint = [this] { update(); };
-        connections_ << connect(editor, &DriverEditor::facePhotoChanged, this, repaint)
-                     << connect(editor, &DriverEditor::cornersChanged, this,
-                                [this] {
-                                    refreshDescription();
-                                    update();
-                                })
-                     << connect(editor, &DriverEditor::toolChanged, this,
-                                [this] {
-                                    const bool none = std::holds_alternative<PhotoTool::None>(editor_->tool().value);
-                                    setCursor(none ? Qt::ArrowCursor : Qt::CrossCursor);
-                                    update();
-                                })
-                     << connect(editor, &DriverEditor::proposalsChanged, this, &PhotoArea::refreshProposals);
+        connect(editor, &DriverEditor::facePhotoChanged, this, repaint);
+        connect(editor, &DriverEditor::cornersChanged, this, [this] {
+            refreshDescription();
+            update();
+        });
+        connect(editor, &DriverEditor::toolChanged, this, [this] {
+            const bool none = std::holds_alternative<PhotoTool::None>(editor_->tool().value);
+            setCursor(none ? Qt::ArrowCursor : Qt::CrossCursor);
+            update();
+        });
+        connect(editor, &DriverEditor::proposalsChanged, this, &PhotoArea::refreshProposals);
         const bool none = std::holds_alternative<PhotoTool::None>(editor->tool().value);
         setCursor(none ? Qt::ArrowCursor : Qt::CrossCursor);
     }
@@ -336,13 +333,18 @@ PhotoOverlay::PhotoOverlay(GlyphsmithApp& app, QWidget* parent) : QWidget(parent
     page->addLayout(controls);
     stack_->addWidget(photoPage_);
 
-    connect(&app_.currentEditor(), &CurrentEditor::changed, this, &PhotoOverlay::followEditor);
     // The opacity lives as long as the photo mode is shown: leaving it starts the next one afresh.
     connect(&app_, &GlyphsmithApp::previewModeChanged, this, [this] {
         if (app_.previewMode() != PreviewMode::overlay)
             slider_->setValue(static_cast<int>(std::lround(PreviewMetrics::overlayOpacity * 1000)));
     });
-    followEditor();
+    glyphsmith_state::followCurrentEditor(app_.store(), this, [this](DriverEditor& editor) {
+        area_->setEditor(&editor);
+        for (auto signal : {&DriverEditor::facePhotoChanged, &DriverEditor::toolChanged, &DriverEditor::cornersChanged,
+                            &DriverEditor::proposalsChanged})
+            connect(&editor, signal, this, &PhotoOverlay::refresh);
+        refresh();
+    });
 }
 
 void PhotoOverlay::setIconImage(const IconImage* image) {
@@ -353,19 +355,8 @@ bool PhotoOverlay::showsPlaceholder() const {
     return stack_->currentWidget() == placeholder_;
 }
 
-void PhotoOverlay::followEditor() {
-    for (const auto& connection : connections_) disconnect(connection);
-    connections_.clear();
-    DriverEditor& editor = app_.currentEditor().editor();
-    area_->setEditor(&editor);
-    for (auto signal : {&DriverEditor::facePhotoChanged, &DriverEditor::toolChanged, &DriverEditor::cornersChanged,
-                        &DriverEditor::proposalsChanged})
-        connections_ << connect(&editor, signal, this, &PhotoOverlay::refresh);
-    refresh();
-}
-
 void PhotoOverlay::refresh() {
-    const DriverEditor& editor = app_.currentEditor().editor();
+    const DriverEditor& editor = app_.store().currentEditor();
     const bool hasPhoto = editor.facePhoto() && !editor.facePhoto()->isEmpty();
     stack_->setCurrentWidget(hasPhoto ? photoPage_ : placeholder_);
     prompt_->setText(photoPrompt(editor.tool(), editor.corners().size(), !editor.proposals().empty()));

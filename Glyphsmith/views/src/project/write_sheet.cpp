@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "editing/compliance_rows.hpp"
+#include "glyphsmith_state/follow_current_editor.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 #include "glyphsmith_views/symbols.hpp"
@@ -104,8 +105,10 @@ WriteSheet::WriteSheet(ProjectStore& store, QWidget* parent) : QDialog(parent), 
     });
 
     connect(&store_, &ProjectStore::pendingWriteChanged, this, &WriteSheet::refreshPlan);
-    connect(&store_, &ProjectStore::currentEditorChanged, this, &WriteSheet::followEditor);
-    followEditor();
+    glyphsmith_state::followCurrentEditor(store_, this, [this](glyphsmith_state::DriverEditor& editor) {
+        connect(&editor, &glyphsmith_state::DriverEditor::reportChanged, this, &WriteSheet::refreshReport);
+        refreshReport();
+    });
     refreshPlan();
 }
 
@@ -113,13 +116,6 @@ void WriteSheet::reject() {
     if (store_.pendingWrite()) store_.setPendingWrite(std::nullopt);
     // The main window closes its sheet when the plan goes; alone, the sheet closes itself.
     if (isVisible()) QDialog::reject();
-}
-
-void WriteSheet::followEditor() {
-    disconnect(reportConnection_);
-    reportConnection_ = connect(&store_.currentEditor(), &glyphsmith_state::DriverEditor::reportChanged, this,
-                                &WriteSheet::refreshReport);
-    refreshReport();
 }
 
 void WriteSheet::refreshPlan() {

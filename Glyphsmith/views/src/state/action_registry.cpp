@@ -2,8 +2,8 @@
 
 #include <QMenu>
 
+#include "glyphsmith_state/follow_current_editor.hpp"
 #include "glyphsmith_views/app_info.hpp"
-#include "glyphsmith_views/current_editor.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
 
 namespace glyphsmith_views {
@@ -85,8 +85,10 @@ ActionRegistry::ActionRegistry(GlyphsmithApp& app, QObject* parent) : QObject(pa
     for (auto signal : {&ProjectStore::appChanged, &ProjectStore::selectedDriverIDChanged})
         connect(&store, signal, this, &ActionRegistry::refreshEnabled);
     connect(&app_.updates(), &UpdateChecker::isCheckingChanged, this, &ActionRegistry::refreshEnabled);
-    connect(&app_.currentEditor(), &CurrentEditor::changed, this, &ActionRegistry::followCurrentEditor);
-    followCurrentEditor();
+    glyphsmith_state::followCurrentEditor(store, this, [this](DriverEditor& editor) {
+        connect(&editor, &DriverEditor::driverImagesChanged, this, &ActionRegistry::refreshEnabled);
+        refreshEnabled();
+    });
 }
 
 QList<QAction*> ActionRegistry::allActions() const {
@@ -99,19 +101,12 @@ void ActionRegistry::addExportCommands(QMenu& menu) const {
     for (const Command command : {Command::saveModel, Command::openModel}) menu.addAction(action(command));
 }
 
-void ActionRegistry::followCurrentEditor() {
-    disconnect(editorImages_);
-    editorImages_ = connect(&app_.currentEditor().editor(), &DriverEditor::driverImagesChanged, this,
-                            &ActionRegistry::refreshEnabled);
-    refreshEnabled();
-}
-
 void ActionRegistry::refreshEnabled() {
     const ProjectStore& store = app_.store();
     action(Command::checkForUpdates)->setEnabled(!app_.updates().isChecking());
     action(Command::closeProject)->setEnabled(store.app().has_value());
     action(Command::writeDriver)->setEnabled(store.selectedDriver().has_value());
-    action(Command::exportImages)->setEnabled(!app_.currentEditor().editor().driverImages().empty());
+    action(Command::exportImages)->setEnabled(!app_.store().currentEditor().driverImages().empty());
 }
 
 }  // namespace glyphsmith_views

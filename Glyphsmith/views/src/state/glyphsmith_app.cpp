@@ -6,7 +6,6 @@
 #include "glyphsmith_state/site_version_fetcher.hpp"
 #include "glyphsmith_state/thread_pool_task_runner.hpp"
 #include "glyphsmith_views/app_info.hpp"
-#include "glyphsmith_views/current_editor.hpp"
 #include "glyphsmith_views/dialog_file_panels.hpp"
 
 namespace glyphsmith_views {
@@ -40,7 +39,6 @@ GlyphsmithApp::GlyphsmithApp(AppServices services, QObject* parent) : QObject(pa
                                                               *services_.runner, std::move(seams));
     updates_ = std::make_unique<glyphsmith_state::UpdateChecker>(services_.fetcher, services_.updatePreferences,
                                                                  AppInfo::version(), AppInfo::build(), services_.clock);
-    currentEditor_ = std::make_unique<CurrentEditor>(*store_);
 
     freeIconTimer_.setSingleShot(true);
     freeIconTimer_.setInterval(services_.freeIconSaveDelay);
