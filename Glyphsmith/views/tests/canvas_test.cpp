@@ -15,6 +15,8 @@
 namespace glyphsmith_views {
 namespace {
 
+using glyphsmith_state::PreviewMode;
+
 QUrl touch(const QTemporaryDir& folder, const QString& name) {
     QFile file(folder.filePath(name));
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
@@ -30,7 +32,7 @@ TEST(CanvasDrop, RefusesATextFileAndAFolderNamedLikeAnImageAndKeepsTheMode) {
     const QList<QUrl> drop{touch(folder, QStringLiteral("notes.txt")),
                            QUrl::fromLocalFile(folder.filePath(QStringLiteral("album.png")))};
     EXPECT_FALSE(canvas.dropFiles(drop));
-    EXPECT_EQ(fixture.app->previewMode(), PreviewMode::icon);
+    EXPECT_EQ(fixture.app->session().previewMode(), PreviewMode::icon);
     EXPECT_EQ(fixture.runner->pendingCount(), 0u);
 }
 
@@ -42,7 +44,7 @@ TEST(CanvasDrop, TakesAnUpperCaseExtensionAndShowsThePhotoAtOnce) {
     EXPECT_EQ(acceptedImageFiles({photo, touch(folder, QStringLiteral("lisez-moi"))}), QList<QUrl>{photo});
     EXPECT_TRUE(canvas.dropFiles({photo}));
     // Before the photo has loaded.
-    EXPECT_EQ(fixture.app->previewMode(), PreviewMode::overlay);
+    EXPECT_EQ(fixture.app->session().previewMode(), PreviewMode::overlay);
 }
 
 TEST(IconRaster, A30PixelTileAt2xIsA60PixelSquareWithAnEmptyMargin) {

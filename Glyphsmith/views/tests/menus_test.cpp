@@ -28,6 +28,8 @@ using glyphsmith_state_testing::EditorFields;
 namespace glyphsmith_views {
 namespace {
 
+using glyphsmith_state::PreviewMode;
+
 using homey_project::DriverImageSize;
 
 struct App {
@@ -131,7 +133,7 @@ TEST(AppMenus, TheUpdateItemIsDisabledWhileACheckRunsWhateverItsEnd) {
     app.fixture.fetcher->answer(glyphsmith_state::VersionFetchFailure::network);
     EXPECT_TRUE(check->isEnabled());
     // The launch check disables it too.
-    app.fixture.app->runLaunchUpdateCheck();
+    app.fixture.app->updates().checkForUpdatesAtLaunch();
     EXPECT_FALSE(check->isEnabled());
 }
 
@@ -139,9 +141,9 @@ TEST(AppMenus, Ctrl4ShowsThePhotoModeEvenWithoutAPhotoAndCtrlOAsksForAFolder) {
     App app;
     ASSERT_TRUE(app.store().currentEditor().loadedPhotos().empty());
     app.press(Qt::CTRL | Qt::Key_4);
-    EXPECT_EQ(app.fixture.app->previewMode(), PreviewMode::overlay);
+    EXPECT_EQ(app.fixture.app->session().previewMode(), PreviewMode::overlay);
     app.press(Qt::CTRL | Qt::Key_2);
-    EXPECT_EQ(app.fixture.app->previewMode(), PreviewMode::tiles);
+    EXPECT_EQ(app.fixture.app->session().previewMode(), PreviewMode::tiles);
     // Ctrl+O asks for a Homey app's folder.
     app.press(Qt::CTRL | Qt::Key_O);
     ASSERT_EQ(app.fixture.panels->openRequests.size(), 1u);

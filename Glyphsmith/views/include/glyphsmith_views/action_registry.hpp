@@ -13,7 +13,7 @@
 
 class QMenu;
 
-#include "glyphsmith_views/preview_mode.hpp"
+#include "glyphsmith_state/preview_mode.hpp"
 
 namespace glyphsmith_views {
 
@@ -41,7 +41,7 @@ enum class Command {
 inline constexpr std::size_t commandCount = static_cast<std::size_t>(Command::quit) + 1;
 
 // The command that shows a preview mode.
-Command previewCommand(PreviewMode mode);
+Command previewCommand(glyphsmith_state::PreviewMode mode);
 
 class ActionRegistry : public QObject {
     Q_OBJECT

@@ -10,8 +10,8 @@
 #include <QWidget>
 #include <memory>
 
+#include "glyphsmith_state/preview_mode.hpp"
 #include "glyphsmith_views/icon_image.hpp"
-#include "glyphsmith_views/preview_mode.hpp"
 
 class QButtonGroup;
 class QStackedWidget;
@@ -36,7 +36,7 @@ public:
     const CanvasPicture& picture() const { return *picture_; }
     QColor brand() const;
     // The preview widget of a mode, and the summary and busy indicator.
-    QWidget* preview(PreviewMode mode) const;
+    QWidget* preview(glyphsmith_state::PreviewMode mode) const;
     ValidationSummary* summary() const;
     QWidget* busyIndicator() const;
 

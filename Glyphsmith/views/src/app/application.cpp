@@ -77,8 +77,8 @@ int runApplication(int argc, char** argv) {
     QObject::connect(actions.action(Command::quit), &QAction::triggered, &window, &QWidget::close);
     QObject::connect(&window, &MainWindow::firstShown, &app, [&] {
         connectDelegate(delegate, app);
-        app.runLaunchUpdateCheck();
-        app.startFreeIconAutosave();
+        app.updates().checkForUpdatesAtLaunch();
+        app.session().startFreeIconAutosave();
     });
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &delegate,

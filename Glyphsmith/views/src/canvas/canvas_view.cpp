@@ -20,7 +20,9 @@
 
 namespace glyphsmith_views {
 
+using glyphsmith_state::allPreviewModes;
 using glyphsmith_state::DriverEditor;
+using glyphsmith_state::PreviewMode;
 using glyphsmith_state::ProjectStore;
 
 namespace {
@@ -99,7 +101,7 @@ CanvasView::CanvasView(GlyphsmithApp& app, QWidget* parent)
     picker->addStretch(1);
     layout->addLayout(picker);
     connect(parts_->modes, &QButtonGroup::idClicked, this,
-            [this](int id) { app_.setPreviewMode(static_cast<PreviewMode>(id)); });
+            [this](int id) { app_.session().setPreviewMode(static_cast<PreviewMode>(id)); });
 
     parts_->previews = new QStackedWidget;
     parts_->icon = new IconPreview;
@@ -121,7 +123,7 @@ CanvasView::CanvasView(GlyphsmithApp& app, QWidget* parent)
     parts_->busy->hide();
 
     ProjectStore& store = app_.store();
-    connect(&app_, &GlyphsmithApp::previewModeChanged, this, &CanvasView::refreshMode);
+    connect(&app_.session(), &glyphsmith_state::AppSession::previewModeChanged, this, &CanvasView::refreshMode);
     for (auto signal :
          {&ProjectStore::appChanged, &ProjectStore::brandCameraChanged, &ProjectStore::selectedDriverIDChanged})
         connect(&store, signal, this, &CanvasView::refreshPicture);
@@ -154,7 +156,7 @@ QColor CanvasView::brand() const {
 }
 
 void CanvasView::refreshMode() {
-    const int index = static_cast<int>(app_.previewMode());
+    const int index = static_cast<int>(app_.session().previewMode());
     if (auto* button = parts_->modes->button(index)) button->setChecked(true);
     parts_->previews->setCurrentIndex(index);
 }
@@ -187,7 +189,7 @@ void CanvasView::resizeEvent(QResizeEvent* event) {
 bool CanvasView::dropFiles(const QList<QUrl>& urls) {
     const QList<QUrl> images = acceptedImageFiles(urls);
     if (images.isEmpty()) return false;
-    app_.openImages(images);
+    app_.session().openImages(images);
     return true;
 }
 

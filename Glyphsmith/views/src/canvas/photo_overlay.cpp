@@ -23,6 +23,7 @@ namespace glyphsmith_views {
 
 using glyphsmith_state::DriverEditor;
 using glyphsmith_state::PhotoTool;
+using glyphsmith_state::PreviewMode;
 using icon_geometry::Vector2;
 
 // ----- The mapping -----
@@ -334,8 +335,8 @@ PhotoOverlay::PhotoOverlay(GlyphsmithApp& app, QWidget* parent) : QWidget(parent
     stack_->addWidget(photoPage_);
 
     // The opacity lives as long as the photo mode is shown: leaving it starts the next one afresh.
-    connect(&app_, &GlyphsmithApp::previewModeChanged, this, [this] {
-        if (app_.previewMode() != PreviewMode::overlay)
+    connect(&app_.session(), &glyphsmith_state::AppSession::previewModeChanged, this, [this] {
+        if (app_.session().previewMode() != PreviewMode::overlay)
             slider_->setValue(static_cast<int>(std::lround(PreviewMetrics::overlayOpacity * 1000)));
     });
     glyphsmith_state::followCurrentEditor(app_.store(), this, [this](DriverEditor& editor) {

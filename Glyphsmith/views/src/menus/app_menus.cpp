@@ -12,6 +12,9 @@
 
 namespace glyphsmith_views {
 
+using glyphsmith_state::allPreviewModes;
+using glyphsmith_state::PreviewMode;
+
 AppWindows::AppWindows(MainWindow& window) : QObject(&window), window_(window) {
     updateAlerts_ = new UpdateAlerts(window.app().updates(), &window);
 }

@@ -8,7 +8,9 @@
 
 namespace glyphsmith_views {
 
+using glyphsmith_state::allPreviewModes;
 using glyphsmith_state::DriverEditor;
+using glyphsmith_state::PreviewMode;
 using glyphsmith_state::ProjectStore;
 using glyphsmith_state::UpdateChecker;
 
@@ -80,7 +82,8 @@ ActionRegistry::ActionRegistry(GlyphsmithApp& app, QObject* parent) : QObject(pa
     connect(action(Command::checkForUpdates), &QAction::triggered, &app_.updates(),
             [this] { app_.updates().checkForUpdates(true); });
     for (const PreviewMode mode : allPreviewModes)
-        connect(action(previewCommand(mode)), &QAction::triggered, this, [this, mode] { app_.setPreviewMode(mode); });
+        connect(action(previewCommand(mode)), &QAction::triggered, this,
+                [this, mode] { app_.session().setPreviewMode(mode); });
 
     for (auto signal : {&ProjectStore::appChanged, &ProjectStore::selectedDriverIDChanged})
         connect(&store, signal, this, &ActionRegistry::refreshEnabled);
