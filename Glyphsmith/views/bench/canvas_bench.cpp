@@ -23,7 +23,8 @@ void canvasFrame(benchmark::State& state) {
     const auto mode = static_cast<PreviewMode>(state.range(1));
     glyphsmith_views_testing::AppFixture fixture;
     fixture.app->session().setPreviewMode(mode);
-    glyphsmith_views::CanvasView canvas(*fixture.app);
+    glyphsmith_views::ActionRegistry actions(*fixture.app);
+    glyphsmith_views::CanvasView canvas(*fixture.app, actions);
     // The canvas column of a 1280-pixel-wide window.
     canvas.resize(720, 700);
     QImage frame(canvas.size(), QImage::Format_ARGB32_Premultiplied);

@@ -13,18 +13,19 @@
 #include "glyphsmith_state/preview_mode.hpp"
 #include "glyphsmith_views/icon_image.hpp"
 
-class QButtonGroup;
 class QStackedWidget;
 
 namespace glyphsmith_views {
 
+class ActionRegistry;
 class GlyphsmithApp;
 class ValidationSummary;
 
 class CanvasView : public QWidget {
     Q_OBJECT
 public:
-    explicit CanvasView(GlyphsmithApp& app, QWidget* parent = nullptr);
+    // The mode buttons show the registry's preview actions.
+    CanvasView(GlyphsmithApp& app, const ActionRegistry& actions, QWidget* parent = nullptr);
     ~CanvasView() override;
 
     // What a drop of these files does: nothing and false when none is an image;

@@ -1,6 +1,5 @@
 #include "glyphsmith_views/canvas_view.hpp"
 
-#include <QButtonGroup>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHBoxLayout>
@@ -12,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "glyphsmith_state/follow_current_editor.hpp"
+#include "glyphsmith_views/action_registry.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
 #include "glyphsmith_views/photo_overlay.hpp"
@@ -62,7 +62,6 @@ private:
 }  // namespace
 
 struct CanvasView::Parts {
-    QButtonGroup* modes = nullptr;
     QStackedWidget* previews = nullptr;
     IconPreview* icon = nullptr;
     TilesPreview* tiles = nullptr;
@@ -72,7 +71,7 @@ struct CanvasView::Parts {
     BusyIndicator* busy = nullptr;
 };
 
-CanvasView::CanvasView(GlyphsmithApp& app, QWidget* parent)
+CanvasView::CanvasView(GlyphsmithApp& app, const ActionRegistry& actions, QWidget* parent)
     : QWidget(parent), app_(app), parts_(std::make_unique<Parts>()) {
     setAccessibleName(tr("Aperçu"));
     setAcceptDrops(true);
@@ -81,27 +80,21 @@ CanvasView::CanvasView(GlyphsmithApp& app, QWidget* parent)
     layout->setContentsMargins(0, medium, 0, medium);
     layout->setSpacing(medium);
 
-    // The segmented picker: one checkable button per mode, side by side.
+    // The segmented picker: the modes' checkable actions, side by side.
     auto* picker = new QHBoxLayout;
     picker->setContentsMargins(medium, 0, medium, 0);
     picker->setSpacing(0);
     picker->addStretch(1);
-    parts_->modes = new QButtonGroup(this);
-    parts_->modes->setExclusive(true);
     for (const PreviewMode mode : allPreviewModes) {
         auto* button = new QToolButton;
-        button->setText(title(mode));
+        button->setDefaultAction(actions.previewAction(mode));
         button->setAccessibleName(title(mode));
-        button->setCheckable(true);
         button->setFocusPolicy(Qt::StrongFocus);
         button->setMinimumWidth(72);
         picker->addWidget(button);
-        parts_->modes->addButton(button, static_cast<int>(mode));
     }
     picker->addStretch(1);
     layout->addLayout(picker);
-    connect(parts_->modes, &QButtonGroup::idClicked, this,
-            [this](int id) { app_.session().setPreviewMode(static_cast<PreviewMode>(id)); });
 
     parts_->previews = new QStackedWidget;
     parts_->icon = new IconPreview;
@@ -156,9 +149,7 @@ QColor CanvasView::brand() const {
 }
 
 void CanvasView::refreshMode() {
-    const int index = static_cast<int>(app_.session().previewMode());
-    if (auto* button = parts_->modes->button(index)) button->setChecked(true);
-    parts_->previews->setCurrentIndex(index);
+    parts_->previews->setCurrentIndex(static_cast<int>(app_.session().previewMode()));
 }
 
 void CanvasView::refreshPicture() {

@@ -54,7 +54,7 @@ MainWindow::MainWindow(GlyphsmithApp& app, ActionRegistry& actions, QWidget* par
     columns_ = new QWidget(this);
     sidebar_ = new SidebarColumn(app_, columns_);
     sidebar_->setFixedWidth(WindowMetrics::sidebarWidth);
-    canvas_ = new CanvasView(app_, columns_);
+    canvas_ = new CanvasView(app_, actions_, columns_);
     inspector_ = new InspectorPanel(app_, inspectorSections(), columns_);
     inspector_->setFixedWidth(WindowMetrics::inspectorWidth);
     auto* row = new QHBoxLayout(columns_);
