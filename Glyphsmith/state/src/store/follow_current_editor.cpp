@@ -1,37 +1,19 @@
 #include "glyphsmith_state/follow_current_editor.hpp"
 
 #include <QPointer>
+#include <memory>
 
 namespace glyphsmith_state {
 
-namespace {
-
-// A child of the receiver, so that it goes with it.
-class EditorFollower final : public QObject {
-public:
-    EditorFollower(ProjectStore& store, QObject* receiver, std::function<void(DriverEditor&)> follow)
-        : QObject(receiver), store_(store), receiver_(receiver), follow_(std::move(follow)) {
-        connect(&store_, &ProjectStore::currentEditorChanged, this, &EditorFollower::followCurrent);
-        followCurrent();
-    }
-
-private:
-    void followCurrent() {
-        if (followed_) disconnect(followed_, nullptr, receiver_, nullptr);
-        followed_ = &store_.currentEditor();
-        follow_(*followed_);
-    }
-
-    ProjectStore& store_;
-    QObject* receiver_;
-    std::function<void(DriverEditor&)> follow_;
-    QPointer<DriverEditor> followed_;
-};
-
-}  // namespace
-
 void followCurrentEditor(ProjectStore& store, QObject* receiver, std::function<void(DriverEditor&)> follow) {
-    new EditorFollower(store, receiver, std::move(follow));
+    auto followed = std::make_shared<QPointer<DriverEditor>>();
+    const auto followCurrent = [&store, receiver, followed, follow = std::move(follow)] {
+        if (*followed) QObject::disconnect(*followed, nullptr, receiver, nullptr);
+        *followed = &store.currentEditor();
+        follow(**followed);
+    };
+    QObject::connect(&store, &ProjectStore::currentEditorChanged, receiver, followCurrent);
+    followCurrent();
 }
 
 }  // namespace glyphsmith_state

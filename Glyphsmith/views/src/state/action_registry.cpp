@@ -21,13 +21,13 @@ using glyphsmith_state::UpdateChecker;
 struct ActionRegistry::Row {
     Command command;
     QString text;
-    QKeySequence shortcut = {};
+    QKeySequence shortcut;
+    // Where a platform with an application menu would move the item.
+    QAction::MenuRole role = QAction::NoRole;
     // Absent: whoever owns the command's window connects it.
     std::function<void()> run = {};
     // Absent: always enabled.
     std::function<bool()> enabled = {};
-    // Where a platform with an application menu would move the item.
-    QAction::MenuRole role = QAction::NoRole;
     // The preview mode a checkable row shows.
     std::optional<PreviewMode> mode = {};
     QAction* action = nullptr;
@@ -39,64 +39,41 @@ ActionRegistry::ActionRegistry(GlyphsmithApp& app, QObject* parent) : QObject(pa
     const auto onStore = [&store](void (ProjectStore::*operation)()) {
         return [&store, operation] { (store.*operation)(); };
     };
+    const QKeySequence none;
+    const auto plain = QAction::NoRole;
+    // Each command: its text, its shortcut, its menu role, what it does, when it is enabled.
     rows_ = {
-        {.command = Command::about, .text = tr("À propos de %1").arg(AppInfo::name()), .role = QAction::AboutRole},
-        {.command = Command::checkForUpdates,
-         .text = tr("Rechercher une mise à jour…"),
-         .run = [&updates] { updates.checkForUpdates(true); },
-         .enabled = [&updates] { return !updates.isChecking(); },
-         .role = QAction::ApplicationSpecificRole},
-        {.command = Command::installCommandLineTool,
-         .text = tr("Installer l’outil en ligne de commande…"),
-         .role = QAction::ApplicationSpecificRole},
-        {.command = Command::settings,
-         .text = tr("Réglages…"),
-         .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Comma),
-         .role = QAction::PreferencesRole},
-        {.command = Command::openHomeyApp,
-         .text = tr("Ouvrir une app Homey…"),
-         .shortcut = QKeySequence(Qt::CTRL | Qt::Key_O),
-         .run = onStore(&ProjectStore::chooseHomeyAppFolder)},
-        {.command = Command::closeProject,
-         .text = tr("Fermer le projet"),
-         .run = onStore(&ProjectStore::requestCloseProject),
-         .enabled = [&store] { return store.app().has_value(); }},
-        {.command = Command::writeDriver,
-         .text = tr("Écrire le pilote…"),
-         .shortcut = QKeySequence(Qt::CTRL | Qt::Key_S),
-         .run = onStore(&ProjectStore::prepareWrite),
-         .enabled = [&store] { return store.selectedDriver().has_value(); }},
-        {.command = Command::exportIcon,
-         .text = tr("Exporter l’icône…"),
-         .shortcut = QKeySequence(Qt::CTRL | Qt::Key_E),
-         .run = onStore(&ProjectStore::chooseSVGDestination)},
-        {.command = Command::exportImages,
-         .text = tr("Exporter les images…"),
-         .shortcut = QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
-         .run = onStore(&ProjectStore::chooseImagesFolder),
-         .enabled = [&store] { return !store.currentEditor().driverImages().empty(); }},
-        {.command = Command::saveModel,
-         .text = tr("Enregistrer le modèle…"),
-         .run = onStore(&ProjectStore::chooseModelDestination)},
-        {.command = Command::openModel,
-         .text = tr("Ouvrir un modèle…"),
-         .shortcut = QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
-         .run = onStore(&ProjectStore::chooseModelToOpen)},
+        {Command::about, tr("À propos de %1").arg(AppInfo::name()), none, QAction::AboutRole},
+        {Command::checkForUpdates, tr("Rechercher une mise à jour…"), none, QAction::ApplicationSpecificRole,
+         [&updates] { updates.checkForUpdates(true); }, [&updates] { return !updates.isChecking(); }},
+        {Command::installCommandLineTool, tr("Installer l’outil en ligne de commande…"), none,
+         QAction::ApplicationSpecificRole},
+        {Command::settings, tr("Réglages…"), Qt::CTRL | Qt::Key_Comma, QAction::PreferencesRole},
+        {Command::openHomeyApp, tr("Ouvrir une app Homey…"), Qt::CTRL | Qt::Key_O, plain,
+         onStore(&ProjectStore::chooseHomeyAppFolder)},
+        {Command::closeProject, tr("Fermer le projet"), none, plain, onStore(&ProjectStore::requestCloseProject),
+         [&store] { return store.app().has_value(); }},
+        {Command::writeDriver, tr("Écrire le pilote…"), Qt::CTRL | Qt::Key_S, plain,
+         onStore(&ProjectStore::prepareWrite), [&store] { return store.selectedDriver().has_value(); }},
+        {Command::exportIcon, tr("Exporter l’icône…"), Qt::CTRL | Qt::Key_E, plain,
+         onStore(&ProjectStore::chooseSVGDestination)},
+        {Command::exportImages, tr("Exporter les images…"), Qt::CTRL | Qt::SHIFT | Qt::Key_E, plain,
+         onStore(&ProjectStore::chooseImagesFolder),
+         [&store] { return !store.currentEditor().driverImages().empty(); }},
+        {Command::saveModel, tr("Enregistrer le modèle…"), none, plain, onStore(&ProjectStore::chooseModelDestination)},
+        {Command::openModel, tr("Ouvrir un modèle…"), Qt::CTRL | Qt::SHIFT | Qt::Key_O, plain,
+         onStore(&ProjectStore::chooseModelToOpen)},
+        // The mode at position i has Ctrl and the digit i + 1.
+        {Command::previewIcon, title(PreviewMode::icon), Qt::CTRL | Qt::Key_1, plain, nullptr, nullptr,
+         PreviewMode::icon},
+        {Command::previewTiles, title(PreviewMode::tiles), Qt::CTRL | Qt::Key_2, plain, nullptr, nullptr,
+         PreviewMode::tiles},
+        {Command::previewMask, title(PreviewMode::mask), Qt::CTRL | Qt::Key_3, plain, nullptr, nullptr,
+         PreviewMode::mask},
+        {Command::previewOverlay, title(PreviewMode::overlay), Qt::CTRL | Qt::Key_4, plain, nullptr, nullptr,
+         PreviewMode::overlay},
+        {Command::quit, tr("Quitter"), Qt::CTRL | Qt::Key_Q, QAction::QuitRole},
     };
-    // The mode at position i has Ctrl and the digit i + 1.
-    const Command previews[] = {Command::previewIcon, Command::previewTiles, Command::previewMask,
-                                Command::previewOverlay};
-    for (std::size_t i = 0; i < glyphsmith_state::allPreviewModes.size(); ++i) {
-        const PreviewMode mode = glyphsmith_state::allPreviewModes[i];
-        rows_.push_back({.command = previews[i],
-                         .text = title(mode),
-                         .shortcut = QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + static_cast<int>(i))),
-                         .mode = mode});
-    }
-    rows_.push_back({.command = Command::quit,
-                     .text = tr("Quitter"),
-                     .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Q),
-                     .role = QAction::QuitRole});
 
     auto* modes = new QActionGroup(this);
     for (Row& row : rows_) {
