@@ -55,11 +55,10 @@ public:
     // menu both show them: the icon and the images, a separator, the model.
     void addExportCommands(QMenu& menu) const;
 
-    // Enables each action from the app's state as it stands, by its row.
-    void refreshEnabled();
-
 private:
     struct Row;
+    // Enables each action from the app's state as it stands, by its row.
+    void refreshEnabled();
     // Whichever way a mode's action was checked or unchecked.
     void modeToggled(glyphsmith_state::PreviewMode mode, bool checked);
     void showMode();
