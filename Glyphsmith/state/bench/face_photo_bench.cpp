@@ -8,8 +8,11 @@
 
 #include "glyphsmith_state/analysis_photo_services.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_state_testing/queued_task_runner.hpp"
 #include "test_photo/scene.hpp"
+
+using glyphsmith_state_testing::EditorFields;
 
 namespace {
 
@@ -53,8 +56,8 @@ const FrontalView& view() {
 void BM_FourthCornerClick(benchmark::State& state) {
     glyphsmith_state_testing::QueuedTaskRunner runner;
     DriverEditor editor(view().model, {std::make_shared<AnalysisPhotoServices>(), &runner});
-    editor.setFacePhoto(view().photo);
-    editor.setFaceMask(view().mask);
+    EditorFields(editor).setFacePhoto(view().photo);
+    EditorFields(editor).setFaceMask(view().mask);
     editor.setKeepEnteredAspect(false);
     const auto& corners = view().scene.faceCorners;
     for (auto _ : state) {
@@ -69,7 +72,7 @@ BENCHMARK(BM_FourthCornerClick)->Unit(benchmark::kMillisecond);
 // A detail placed without corners: the subject's box, found once per mask.
 void BM_PlaceClickOnTheSubjectBox(benchmark::State& state) {
     DriverEditor editor(view().model);
-    editor.setFaceMask(view().mask);
+    EditorFields(editor).setFaceMask(view().mask);
     for (auto _ : state) benchmark::DoNotOptimize(editor.facePoint(2000, 1500));
 }
 BENCHMARK(BM_PlaceClickOnTheSubjectBox)->Unit(benchmark::kMicrosecond);
@@ -81,8 +84,8 @@ struct QueuedEditor {
         view().model, {std::shared_ptr<const AnalysisPhotoServices>(&FrontalView::services(), [](auto*) {}), &runner}};
 
     QueuedEditor() {
-        editor.setFacePhoto(view().photo);
-        editor.setFaceMask(view().mask);
+        EditorFields(editor).setFacePhoto(view().photo);
+        EditorFields(editor).setFaceMask(view().mask);
         editor.setKeepEnteredAspect(false);
     }
 };

@@ -15,12 +15,15 @@
 #include "glyphsmith_state/free_icon.hpp"
 #include "glyphsmith_state/project_store.hpp"
 #include "glyphsmith_state/thread_pool_task_runner.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "homey_project/driver_assets_state.hpp"
 #include "icon_geometry/icon_model_coding.hpp"
 #include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/json.hpp"
 #include "icon_geometry/model_template.hpp"
 #include "image_io/png_encoder.hpp"
+
+using glyphsmith_state_testing::EditorFields;
 
 namespace {
 
@@ -145,7 +148,7 @@ void BM_ComplianceSnapshot(benchmark::State& state) {
     DriverEditor::DriverImages images;
     for (DriverImageSize size : homey_project::allDriverImageSizes)
         images.emplace(size, photoLikePng(homey_project::rawValue(size), 7));
-    store.freeEditor().setDriverImages(images);
+    EditorFields(store.freeEditor()).setDriverImages(images);
     for (auto _ : state) store.refreshComplianceReport(store.freeEditor());
 }
 BENCHMARK(BM_ComplianceSnapshot)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);

@@ -1,3 +1,5 @@
+#include "glyphsmith_state_testing/editor_fields.hpp"
+
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
@@ -6,6 +8,7 @@
 #include "glyphsmith_state/driver_editor.hpp"
 #include "icon_geometry/icon_svg.hpp"
 
+using glyphsmith_state_testing::EditorFields;
 using namespace glyphsmith_state;
 using editor_testing::roundedRectangleModel;
 
@@ -45,8 +48,8 @@ TEST(DriverEditorFields, UnwrittenChangesComeFromTheModelOrThePhotoBytes) {
     for (const Case& c : cases) {
         DriverEditor editor(roundedRectangleModel(80, 40));
         if (c.modelChanged) editor.setDepth(33);
-        editor.setFacePhotoData(c.current);
-        editor.setSavedPhotoData(c.saved);
+        EditorFields(editor).setFacePhotoData(c.current);
+        EditorFields(editor).setSavedPhotoData(c.saved);
         EXPECT_EQ(editor.hasUnwrittenChanges(), c.unwritten)
             << c.modelChanged << " " << c.current.has_value() << " " << c.saved.has_value();
     }
@@ -86,19 +89,19 @@ TEST(DriverEditorFields, PhotosSignalOnEveryAssignment) {
     QSignalSpy facePhotos(&editor, &DriverEditor::facePhotoChanged);
     QSignalSpy loaded(&editor, &DriverEditor::loadedPhotosChanged);
     const photo_analysis::Photo photo(2, 1, std::vector<std::uint8_t>(8, 255));
-    editor.setFacePhoto(photo);
-    editor.setFacePhoto(photo);
-    editor.setFacePhoto(std::nullopt);
-    editor.setFacePhoto(std::nullopt);
+    EditorFields(editor).setFacePhoto(photo);
+    EditorFields(editor).setFacePhoto(photo);
+    EditorFields(editor).setFacePhoto(std::nullopt);
+    EditorFields(editor).setFacePhoto(std::nullopt);
     EXPECT_EQ(facePhotos.count(), 4);
-    editor.setLoadedPhotos({});
-    editor.setLoadedPhotos({});
+    EditorFields(editor).setLoadedPhotos({});
+    EditorFields(editor).setLoadedPhotos({});
     EXPECT_EQ(loaded.count(), 2);
 
     QSignalSpy masks(&editor, &DriverEditor::faceMaskChanged);
     const photo_analysis::SubjectMask mask{2, 1, {0, 255}};
-    editor.setFaceMask(mask);
-    editor.setFaceMask(mask);
+    EditorFields(editor).setFaceMask(mask);
+    EditorFields(editor).setFaceMask(mask);
     EXPECT_EQ(masks.count(), 1);
 }
 
@@ -108,14 +111,14 @@ TEST(DriverEditorFields, TheImagesRevisionMovesOnlyForDifferentImages) {
     EXPECT_TRUE(editor.driverImages().empty());
     QSignalSpy images(&editor, &DriverEditor::driverImagesChanged);
     const DriverEditor::DriverImages first{{DriverImageSize::small, "s1"}, {DriverImageSize::large, "l1"}};
-    editor.setDriverImages(first);
+    EditorFields(editor).setDriverImages(first);
     EXPECT_EQ(editor.driverImagesRevision(), 1);
-    editor.setDriverImages(first);
+    EditorFields(editor).setDriverImages(first);
     EXPECT_EQ(editor.driverImagesRevision(), 1);
-    editor.setDriverImages({{DriverImageSize::small, "s1"}, {DriverImageSize::large, "l2"}});
+    EditorFields(editor).setDriverImages({{DriverImageSize::small, "s1"}, {DriverImageSize::large, "l2"}});
     EXPECT_EQ(editor.driverImagesRevision(), 2);
-    editor.setDriverImages({});
-    editor.setDriverImages({});
+    EditorFields(editor).setDriverImages({});
+    EditorFields(editor).setDriverImages({});
     EXPECT_EQ(editor.driverImagesRevision(), 3);
     EXPECT_EQ(images.count(), 3);
 }
@@ -125,11 +128,11 @@ TEST(DriverEditorFields, AnEqualReportIsStoredSilently) {
     QSignalSpy reports(&editor, &DriverEditor::reportChanged);
     homey_project::ComplianceReport report;
     report.driverID = "prise";
-    editor.setReport(report);
-    editor.setReport(report);
+    EditorFields(editor).setReport(report);
+    EditorFields(editor).setReport(report);
     EXPECT_EQ(reports.count(), 1);
     report.driverID = "capteur";
-    editor.setReport(report);
+    EditorFields(editor).setReport(report);
     EXPECT_EQ(reports.count(), 2);
 }
 

@@ -6,9 +6,11 @@
 
 #include "editor_testing.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_state_testing/photo_services_double.hpp"
 #include "glyphsmith_state_testing/queued_task_runner.hpp"
 
+using glyphsmith_state_testing::EditorFields;
 using namespace glyphsmith_state;
 using editor_testing::roundedRectangleModel;
 using glyphsmith_state_testing::PhotoServicesDouble;
@@ -286,7 +288,7 @@ TEST(PhotoLoading, WorkingLastsUntilTheDriverImagesAreDrawn) {
 
     // A rendering dropped for a newer face photo still ends its work.
     bench.editor->renderDriverImages();
-    bench.editor->setFacePhoto(bench.editor->facePhoto());
+    EditorFields(*bench.editor).setFacePhoto(bench.editor->facePhoto());
     EXPECT_TRUE(bench.editor->isWorking());
     bench.runner.runAll();
     EXPECT_FALSE(bench.editor->isWorking());
@@ -540,7 +542,7 @@ TEST(DetailDetection, AReplacedFacePhotoDropsTheResult) {
     DetectionBench bench({dot(0.5, -0.25)});
     bench.editor->detectDetails(false);
     // The same photo assigned again still counts as a new face photo.
-    bench.editor->setFacePhoto(bench.editor->facePhoto());
+    EditorFields(*bench.editor).setFacePhoto(bench.editor->facePhoto());
     bench.runner.runAll();
     EXPECT_TRUE(bench.editor->proposals().empty());
     EXPECT_FALSE(bench.editor->error());

@@ -16,12 +16,14 @@
 #include "glyphsmith_state/analysis_photo_services.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
 #include "glyphsmith_state/thread_pool_task_runner.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_state_testing/photo_services_double.hpp"
 #include "glyphsmith_state_testing/queued_task_runner.hpp"
 #include "homey_project/driver_image_check.hpp"
 #include "test_photo/image_files.hpp"
 #include "test_photo/scene.hpp"
 
+using glyphsmith_state_testing::EditorFields;
 using namespace glyphsmith_state;
 using editor_testing::roundedRectangleModel;
 using homey_project::DriverImageSize;
@@ -62,9 +64,9 @@ struct EndToEnd : ::testing::Test {
         ASSERT_FALSE(editor.error());
         ASSERT_FALSE(editor.loadedPhotos().empty());
         const LoadedPhoto& loaded = editor.loadedPhotos().back();
-        editor.setFacePhoto(loaded.photo);
-        editor.setFacePhotoData(loaded.data);
-        editor.setFaceMask(loaded.mask);
+        EditorFields(editor).setFacePhoto(loaded.photo);
+        EditorFields(editor).setFacePhotoData(loaded.data);
+        EditorFields(editor).setFaceMask(loaded.mask);
     }
 };
 
@@ -117,8 +119,9 @@ TEST_F(EndToEnd, ClickingTheTrueCornersGivesTheTrueAspect) {
 TEST_F(EndToEnd, ASmallSubjectIsUpscaledInTheTwoLargerImages) {
     glyphsmith_state_testing::QueuedTaskRunner queued;
     DriverEditor editor(roundedRectangleModel(60, 60), {services, &queued});
-    editor.setFacePhoto(glyphsmith_state_testing::PhotoServicesDouble::plainPhoto(300, 200, 90));
-    editor.setFaceMask(glyphsmith_state_testing::PhotoServicesDouble::boxMask(300, 200, {100, 75, 100, 50}));
+    EditorFields(editor).setFacePhoto(glyphsmith_state_testing::PhotoServicesDouble::plainPhoto(300, 200, 90));
+    EditorFields(editor).setFaceMask(
+        glyphsmith_state_testing::PhotoServicesDouble::boxMask(300, 200, {100, 75, 100, 50}));
     editor.renderDriverImages();
     queued.runAll();
     EXPECT_EQ(editor.driverImages().size(), 3u);

@@ -7,9 +7,11 @@
 
 #include "editor_testing.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_state_testing/photo_services_double.hpp"
 #include "glyphsmith_state_testing/queued_task_runner.hpp"
 
+using glyphsmith_state_testing::EditorFields;
 using namespace glyphsmith_state;
 using editor_testing::modelWithFace;
 using editor_testing::revolvedModel;
@@ -37,8 +39,8 @@ struct FacePhotoSetup : ::testing::Test {
     PhotoWork work() { return {services, &runner}; }
     std::unique_ptr<DriverEditor> editorWith(icon_geometry::IconModel model, bool withMask = true) {
         auto editor = std::make_unique<DriverEditor>(std::move(model), work());
-        editor->setFacePhoto(photo);
-        if (withMask) editor->setFaceMask(mask);
+        EditorFields(*editor).setFacePhoto(photo);
+        if (withMask) EditorFields(*editor).setFaceMask(mask);
         return editor;
     }
 };
@@ -89,7 +91,7 @@ TEST_F(FacePoint, NoPhotoOrNoSubjectGivesNoPoint) {
     EXPECT_FALSE(bare.facePoint(10, 10));
     auto editor = editorWith(roundedRectangleModel(40, 60), false);
     EXPECT_FALSE(editor->facePoint(10, 10));
-    editor->setFaceMask(PhotoServicesDouble::boxMask(1000, 800, {0, 0, 0, 0}));
+    EditorFields(*editor).setFaceMask(PhotoServicesDouble::boxMask(1000, 800, {0, 0, 0, 0}));
     EXPECT_FALSE(editor->facePoint(10, 10));
 }
 
@@ -218,7 +220,7 @@ TEST_F(CornerFit, WithoutFourCornersTheModelStays) {
     EXPECT_EQ(editor->error(), AppError::cornersNeedFourPoints());
     editor->setError(std::nullopt);
     editor->setCorners(rectangleCorners);
-    editor->setFacePhoto(std::nullopt);
+    EditorFields(*editor).setFacePhoto(std::nullopt);
     editor->fitFaceToCorners();
     EXPECT_EQ(editor->error(), AppError::cornersNeedFourPoints());
 }
@@ -238,7 +240,7 @@ TEST_F(CornerFit, AFitForAnotherPhotoOrOtherCornersIsDropped) {
     editor->setKeepEnteredAspect(false);
     editor->setCorners(rectangleCorners);
     editor->fitFaceToCorners();
-    editor->setFacePhoto(photo);  // the same photo again still replaces it
+    EditorFields(*editor).setFacePhoto(photo);  // the same photo again still replaces it
     runner.runAll();
     EXPECT_EQ(editor->model(), roundedRectangleModel(80, 50));
 
@@ -267,7 +269,7 @@ TEST_F(CornerFit, BothFitsCountAsWorkUntilTheyEnd) {
 
     // A fit dropped for another photo ends its work too.
     editor->fitFaceOutline();
-    editor->setFacePhoto(photo);
+    EditorFields(*editor).setFacePhoto(photo);
     runner.runAll();
     EXPECT_FALSE(editor->isWorking());
 }
@@ -414,8 +416,8 @@ TEST_F(DriverImages, NothingToRenderLeavesTheImagesAlone) {
     const DriverEditor::DriverImages earlier{{DriverImageSize::small, QByteArray("old")}};
     for (const bool withPhoto : {false, true}) {
         DriverEditor editor(roundedRectangleModel(40, 60), work());
-        if (withPhoto) editor.setFacePhoto(photo);  // a photo without its mask
-        editor.setDriverImages(earlier);
+        if (withPhoto) EditorFields(editor).setFacePhoto(photo);  // a photo without its mask
+        EditorFields(editor).setDriverImages(earlier);
         bool done = false;
         editor.renderDriverImages([&] { done = true; });
         EXPECT_TRUE(done);
@@ -436,7 +438,7 @@ TEST_F(DriverImages, TheImagesOfAReplacedPhotoAreDropped) {
     auto editor = editorWith(roundedRectangleModel(40, 60));
     bool firstDone = false;
     editor->renderDriverImages([&] { firstDone = true; });
-    editor->setFacePhoto(other);
+    EditorFields(*editor).setFacePhoto(other);
     editor->renderDriverImages();
     // The new photo's rendering finishes first, the old one's after it.
     runner.runTask(1);
@@ -464,7 +466,7 @@ TEST_F(ProfileImport, TheSubjectsProportionsGiveTheDepth) {
     DriverEditor editor(roundedRectangleModel(60, 80), work());
     LoadedPhoto earlier;
     earlier.role = LoadedPhoto::Role::profile;
-    editor.setLoadedPhotos({earlier});
+    EditorFields(editor).setLoadedPhotos({earlier});
     editor.loadPickedPhoto(QUrl::fromLocalFile(QStringLiteral("/photos/side.jpg")));
     EXPECT_TRUE(editor.isWorking());
     EXPECT_EQ(services->callCount(), 0u);
@@ -523,7 +525,7 @@ TEST_F(ProfileImport, ARevolvedModelOrNoRatioKeepsTheDepth) {
 
     services->profileRatioAnswer = std::optional<double>();
     DriverEditor boxless(roundedRectangleModel(60, 80), work());
-    boxless.setProfileDepthRatio(0.5);
+    EditorFields(boxless).setProfileDepthRatio(0.5);
     boxless.loadPickedPhoto(QUrl::fromLocalFile(QStringLiteral("/photos/side.jpg")));
     runner.runAll();
     EXPECT_EQ(boxless.profileDepthRatio(), 0.5);
@@ -594,8 +596,8 @@ TEST_F(BackgroundWork, AnEditorDestroyedWithWorkPendingGetsNothing) {
 
 TEST_F(BackgroundWork, AnEditorWithoutServicesLeavesPhotoWorkUndone) {
     DriverEditor editor(roundedRectangleModel(80, 50));
-    editor.setFacePhoto(photo);
-    editor.setFaceMask(mask);
+    EditorFields(editor).setFacePhoto(photo);
+    EditorFields(editor).setFaceMask(mask);
     editor.fitFaceOutline();
     editor.loadPickedPhoto(QUrl::fromLocalFile(QStringLiteral("/photos/side.jpg")));
     bool done = false;

@@ -5,7 +5,9 @@
 
 #include "editor_testing.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 
+using glyphsmith_state_testing::EditorFields;
 using namespace glyphsmith_state;
 using editor_testing::roundedRectangleModel;
 using icon_geometry::BodyPart;
@@ -176,7 +178,7 @@ TEST(Templates, ReplaceTheModelKeepingTheCameraAndClearingSelections) {
         DriverEditor editor(start);
         editor.addDetail(DetailTemplate::sun, {0, 0});
         editor.addPart(PartTemplate::knob);
-        editor.setFacePhotoData(QByteArray("photo"));
+        EditorFields(editor).setFacePhotoData(QByteArray("photo"));
         QSignalSpy models(&editor, &DriverEditor::modelChanged);
         editor.applyTemplate(ModelTemplate::radiatorHead);
         IconModel expected = ModelTemplate(ModelTemplate::radiatorHead).model();

@@ -7,8 +7,10 @@
 #include <QSignalSpy>
 
 #include "glyphsmith_state/free_icon.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "store_testing.hpp"
 
+using glyphsmith_state_testing::EditorFields;
 using namespace glyphsmith_state;
 using namespace store_testing;
 using homey_project::HomeyProjectError;
@@ -253,7 +255,7 @@ TEST(ProjectStore, UnwrittenDriversAreNamedInProjectOrder) {
     store.setSelectedDriverID(std::string("gamma"));
     store.setSelectedDriverID(std::string("beta"));
     store.editors().at("gamma")->setDepth(40);
-    store.editors().at("alpha")->setFacePhotoData(QByteArray("jpeg"));
+    EditorFields(*store.editors().at("alpha")).setFacePhotoData(QByteArray("jpeg"));
     // The free editor never counts.
     store.freeEditor().setDepth(41);
     const QStringList names = store.unwrittenDriverNames();

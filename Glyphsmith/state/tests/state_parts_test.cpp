@@ -7,12 +7,14 @@
 #include "editor/photo_session.hpp"
 #include "editor_testing.hpp"
 #include "glyphsmith_state/driver_editor.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_state_testing/photo_services_double.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
 #include "store/driver_package.hpp"
 #include "store/editor_registry.hpp"
 #include "store/report_requests.hpp"
 
+using glyphsmith_state_testing::EditorFields;
 using namespace glyphsmith_state;
 using icon_geometry::FaceShape;
 
@@ -127,8 +129,8 @@ TEST(EditorRegistry, KeepsOneEditorPerDriverUntilReleased) {
 
 TEST(DriverPackage, HoldsTheCornersOnlyWhenThereAreFour) {
     DriverEditor editor(editor_testing::roundedRectangleModel(80, 40));
-    editor.setFacePhotoData(QByteArray("photo"));
-    editor.setFacePhotoExtension(QStringLiteral("jpeg"));
+    EditorFields(editor).setFacePhotoData(QByteArray("photo"));
+    EditorFields(editor).setFacePhotoExtension(QStringLiteral("jpeg"));
     editor.setCorners({{1, 2}, {3, 4}, {5, 6}});
     const icon_geometry::Camera camera{30, 1, 3};
     homey_project::DriverPackage package = driverPackageOf(editor, camera);

@@ -10,12 +10,14 @@
 #include "glyphsmith_state/free_icon.hpp"
 #include "glyphsmith_state/project_sources.hpp"
 #include "glyphsmith_state/project_store.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "icon_geometry/icon_model_coding.hpp"
 #include "icon_geometry/icon_svg.hpp"
 #include "icon_geometry/json.hpp"
 #include "icon_geometry/model_input.hpp"
 #include "store_testing.hpp"
 
+using glyphsmith_state_testing::EditorFields;
 using namespace glyphsmith_state;
 using namespace store_testing;
 using glyphsmith_state_testing::MemoryRecentProjects;
@@ -59,10 +61,10 @@ TEST(DriverPackage, CarriesTheEditorsParts) {
     EXPECT_TRUE(package.faceCorners.empty());
     EXPECT_EQ(package.brandCamera, (icon_geometry::Camera{31, 1, 3}));
 
-    editor.setFacePhotoData(QByteArray("jpeg bytes"));
-    editor.setFacePhotoExtension(QStringLiteral("jpg"));
+    EditorFields(editor).setFacePhotoData(QByteArray("jpeg bytes"));
+    EditorFields(editor).setFacePhotoExtension(QStringLiteral("jpg"));
     editor.setCorners({{1, 1}, {9, 1}, {9, 9}});
-    editor.setDriverImages(threeImages('a'));
+    EditorFields(editor).setDriverImages(threeImages('a'));
     package = store.driverPackage(store.makeDriverEditor(driver));
     ASSERT_EQ(package.sourcePhotos.size(), 1u);
     EXPECT_EQ(package.sourcePhotos[0].name, "photo-face.jpg");
@@ -200,9 +202,9 @@ protected:
 TEST_F(ProjectWrites, PlanWriteAndReadBack) {
     DriverEditor& editor = store.currentEditor();
     editor.setDepth(25);
-    editor.setDriverImages(threeImages('p'));
-    editor.setFacePhotoData(QByteArray("the face photo"));
-    editor.setFacePhotoExtension(QStringLiteral("jpeg"));
+    EditorFields(editor).setDriverImages(threeImages('p'));
+    EditorFields(editor).setFacePhotoData(QByteArray("the face photo"));
+    EditorFields(editor).setFacePhotoExtension(QStringLiteral("jpeg"));
     editor.setCorners({{1, 2}, {3, 4}, {5, 6}, {7, 8}});
     const IconModel written = editor.model();
 
@@ -249,14 +251,14 @@ TEST_F(ProjectWrites, PlanWriteAndReadBack) {
 // unasked: the files hold what was planned, and the editor keeps its changes.
 TEST_F(ProjectWrites, WritesWhatWasPlanned) {
     DriverEditor& editor = store.currentEditor();
-    editor.setFacePhotoData(QByteArray("planned photo"));
-    editor.setDriverImages({{DriverImageSize::small, QByteArray("small planned")}});
+    EditorFields(editor).setFacePhotoData(QByteArray("planned photo"));
+    EditorFields(editor).setDriverImages({{DriverImageSize::small, QByteArray("small planned")}});
     store.prepareWrite();
     const IconModel planned = editor.model();
 
-    editor.setDriverImages(threeImages('n'));
+    EditorFields(editor).setDriverImages(threeImages('n'));
     editor.setDepth(61);
-    editor.setFacePhotoData(QByteArray("newer photo"));
+    EditorFields(editor).setFacePhotoData(QByteArray("newer photo"));
     store.writeSelectedDriver();
     EXPECT_FALSE(store.error());
     EXPECT_FALSE(store.pendingWrite());
@@ -343,13 +345,13 @@ TEST_F(Exports, DriverImages) {
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
 
     store.setError(std::nullopt);
-    store.freeEditor().setDriverImages({{DriverImageSize::small, QByteArray("small")}});
+    EditorFields(store.freeEditor()).setDriverImages({{DriverImageSize::small, QByteArray("small")}});
     store.exportDriverImages(folder.path());
     EXPECT_FALSE(store.error());
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("small.png")});
 
     // The first failure stops the export; the files before it stay.
-    store.freeEditor().setDriverImages(threeImages('x'));
+    EditorFields(store.freeEditor()).setDriverImages(threeImages('x'));
     ASSERT_TRUE(QDir().mkpath(at(QStringLiteral("large.png"))));
     store.exportDriverImages(folder.path());
     EXPECT_EQ(store.error(), AppError::writeFailed(QStringLiteral("large.png")));
@@ -449,7 +451,7 @@ TEST_F(Exports, CommandsReadTheStoreAfterThePanel) {
     EXPECT_EQ(store.app()->root, "/p/first");
 
     doubled.panels.answers = {at(QStringLiteral("images"))};
-    doubled.panels.whileOpen = [this] { store.currentEditor().setDriverImages(threeImages('d')); };
+    doubled.panels.whileOpen = [this] { EditorFields(store.currentEditor()).setDriverImages(threeImages('d')); };
     store.chooseImagesFolder();
     EXPECT_EQ(QDir(at(QStringLiteral("images"))).entryList(QDir::Files).size(), 3);
 }

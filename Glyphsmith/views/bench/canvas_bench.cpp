@@ -16,14 +16,15 @@
 
 namespace {
 
-using glyphsmith_views::PreviewMode;
+using glyphsmith_state::PreviewMode;
 
 void canvasFrame(benchmark::State& state) {
     const auto modelTemplate = icon_geometry::ModelTemplate::allCases[static_cast<std::size_t>(state.range(0))];
     const auto mode = static_cast<PreviewMode>(state.range(1));
     glyphsmith_views_testing::AppFixture fixture;
-    fixture.app->setPreviewMode(mode);
-    glyphsmith_views::CanvasView canvas(*fixture.app);
+    fixture.app->session().setPreviewMode(mode);
+    glyphsmith_views::ActionRegistry actions(*fixture.app);
+    glyphsmith_views::CanvasView canvas(*fixture.app, actions);
     // The canvas column of a 1280-pixel-wide window.
     canvas.resize(720, 700);
     QImage frame(canvas.size(), QImage::Format_ARGB32_Premultiplied);
@@ -41,7 +42,7 @@ void canvasFrame(benchmark::State& state) {
         benchmark::DoNotOptimize(frame.constBits());
     }
     state.SetLabel(std::string(icon_geometry::ModelTemplate(modelTemplate).rawValue()) + " " +
-                   std::string(glyphsmith_views::rawValue(mode)));
+                   std::string(glyphsmith_state::rawValue(mode)));
 }
 BENCHMARK(canvasFrame)->ArgsProduct({benchmark::CreateDenseRange(0, 6, 1), {0, 1, 2}})->Unit(benchmark::kMillisecond);
 

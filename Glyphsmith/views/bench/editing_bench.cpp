@@ -2,8 +2,8 @@
 // camera's yaw) or of a dimension typed in, for every template, from the
 // control's change to the repainted window — the setter, the model's signal,
 // the canvas redrawn and the inspector refreshed — and a whole drag at 60 steps
-// a second, counting the compliance reports it asks for and when the one
-// report comes after the last step.
+// a second, counting the compliance reports it asks for and, on the app's
+// clock, when the one report comes after the last step.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -15,7 +15,6 @@
 #include <chrono>
 
 #include "app_fixture.hpp"
-#include "editing/compliance_trigger.hpp"
 #include "editing/number_field.hpp"
 #include "glyphsmith_views/action_registry.hpp"
 #include "glyphsmith_views/editing_panel.hpp"
@@ -87,9 +86,9 @@ void liveEditStep(benchmark::State& state) {
 }
 BENCHMARK(liveEditStep)->ArgsProduct({benchmark::CreateDenseRange(0, 6, 1), {0, 1}})->Unit(benchmark::kMillisecond);
 
-// A drag of 60 steps paced at 60 a second, then the event loop until the
-// report is asked for: the slowest step, the reports asked, and the time from
-// the last step to the request.
+// A drag of 60 steps paced at 60 a second, the app's clock moved with it, then
+// the clock until the report is asked for: the slowest step, the reports asked,
+// and the time on the clock from the last step to the request.
 void dragThenReport(benchmark::State& state) {
     const auto modelTemplate = ModelTemplate::allCases[static_cast<std::size_t>(state.range(0))];
     const auto control = static_cast<Control>(state.range(1));
@@ -98,10 +97,11 @@ void dragThenReport(benchmark::State& state) {
     double delay = 0;
     for (auto _ : state) {
         Window w(modelTemplate);
-        auto* trigger = w.window.inspector()->findChild<glyphsmith_views::ComplianceTrigger*>();
+        auto& appClock = *w.fixture.clock;
+        auto& runner = *w.fixture.runner;
         // The report of the window's first wait, out of the way.
-        trigger->fireNow();
-        const int before = trigger->requests();
+        appClock.advance(glyphsmith_state::AppSession::reportDelay);
+        runner.dropAll();
         QElapsedTimer clock;
         clock.start();
         for (int i = 0; i < 60; ++i) {
@@ -111,15 +111,18 @@ void dragThenReport(benchmark::State& state) {
             one.start();
             w.step(control, i);
             slowest = std::max(slowest, one.nsecsElapsed() / 1e6);
+            appClock.advance(std::chrono::milliseconds(17));
         }
-        const qint64 lastStep = clock.nsecsElapsed();
-        while (trigger->requests() == before && clock.nsecsElapsed() - lastStep < 2'000'000'000)
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        delay = (clock.nsecsElapsed() - lastStep) / 1e9;
+        // Each report asked waits in the queue.
+        int waited = 0;
+        while (runner.pendingCount() == 0 && waited < 2000) {
+            appClock.advance(std::chrono::milliseconds(1));
+            ++waited;
+        }
+        delay = (17 + waited) / 1e3;
         // Nothing more comes once the drag is over.
-        const qint64 settled = clock.nsecsElapsed();
-        while (clock.nsecsElapsed() - settled < 500'000'000) QApplication::processEvents();
-        requests = trigger->requests() - before;
+        appClock.advance(std::chrono::milliseconds(500));
+        requests = static_cast<double>(runner.pendingCount());
     }
     state.counters["slowest_step_ms"] = slowest;
     state.counters["reports"] = requests;

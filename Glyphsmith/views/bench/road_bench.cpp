@@ -20,6 +20,7 @@
 #include <map>
 #include <numbers>
 
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_views/action_registry.hpp"
 #include "glyphsmith_views/canvas_view.hpp"
 #include "glyphsmith_views/icon_image.hpp"
@@ -28,6 +29,8 @@
 #include "glyphsmith_views/sidebar_column.hpp"
 #include "icon_geometry/model_template.hpp"
 #include "road_fixture.hpp"
+
+using glyphsmith_state_testing::EditorFields;
 
 namespace {
 
@@ -123,7 +126,7 @@ void RoadOverlayRepaint(benchmark::State& state) {
     auto& editor = fixture.store().currentEditor();
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(4000) * 3000 * 4);
     for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = (i % 4 == 3) ? 255 : static_cast<std::uint8_t>(i / 7);
-    editor.setFacePhoto(photo_analysis::Photo(4000, 3000, std::move(pixels)));
+    EditorFields(editor).setFacePhoto(photo_analysis::Photo(4000, 3000, std::move(pixels)));
     editor.setCorners({{1000, 600}, {3000, 620}, {2980, 2400}, {1010, 2380}});
     std::vector<glyphsmith_state::ProposedDetail> proposals;
     for (int i = 0; i < 50; ++i) {
@@ -161,7 +164,7 @@ void RoadOverlayRepaintAtANewSize(benchmark::State& state) {
     glyphsmith_views_testing::AppFixture fixture;
     auto& editor = fixture.store().currentEditor();
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(4000) * 3000 * 4, 200);
-    editor.setFacePhoto(photo_analysis::Photo(4000, 3000, std::move(pixels)));
+    EditorFields(editor).setFacePhoto(photo_analysis::Photo(4000, 3000, std::move(pixels)));
     glyphsmith_views::PhotoOverlay overlay(*fixture.app);
     glyphsmith_views::PhotoArea* area = overlay.area();
     QImage frame(QSize(820, 720), QImage::Format_ARGB32_Premultiplied);

@@ -18,32 +18,34 @@
 namespace glyphsmith_views {
 namespace {
 
+using glyphsmith_state::PreviewMode;
+
 using namespace std::chrono_literals;
 
 TEST(FreeIconSave, ThreeQuickChangesGiveOneSaveOneDelayAfterTheLast) {
     glyphsmith_views_testing::AppFixture fixture(200ms);
     auto& free = fixture.store().freeEditor();
-    fixture.app->startFreeIconAutosave();
+    fixture.app->session().startFreeIconAutosave();
     for (double depth : {20.0, 21.0, 22.0}) {
         free.setDepth(depth);
-        QTest::qWait(60);
+        fixture.clock->advance(60ms);
     }
     EXPECT_TRUE(fixture.freeIcon->saves.empty());
-    QTest::qWait(260);
+    fixture.clock->advance(260ms);
     ASSERT_EQ(fixture.freeIcon->saves.size(), 1u);
     EXPECT_EQ(fixture.freeIcon->saves.back(), free.model());
 }
 
 TEST(FreeIconSave, IsWrittenOnceAfterTheWindowShowsAndNeverForADriversEdits) {
     glyphsmith_views_testing::AppFixture fixture(100ms);
-    fixture.app->startFreeIconAutosave();
-    QTest::qWait(200);
+    fixture.app->session().startFreeIconAutosave();
+    fixture.clock->advance(200ms);
     EXPECT_EQ(fixture.freeIcon->saves.size(), 1u);
     fixture.addProject("/p/maison", "Maison", {"prise"});
     fixture.store().openHomeyApp(QStringLiteral("/p/maison"));
     fixture.store().setSelectedDriverID("prise");
     fixture.store().currentEditor().setDepth(40);
-    QTest::qWait(200);
+    fixture.clock->advance(200ms);
     EXPECT_EQ(fixture.freeIcon->saves.size(), 1u);
 }
 
@@ -51,7 +53,7 @@ TEST(FreeIconSave, AChangeThenQuitIsSavedByTheTerminationSave) {
     glyphsmith_views_testing::AppFixture fixture;
     AppDelegate delegate;
     connectDelegate(delegate, *fixture.app);
-    fixture.app->startFreeIconAutosave();
+    fixture.app->session().startFreeIconAutosave();
     fixture.store().freeEditor().setDepth(30);
     delegate.applicationWillTerminate();
     ASSERT_EQ(fixture.freeIcon->saves.size(), 1u);
@@ -66,11 +68,11 @@ TEST(OpenedFiles, ImagesGivenBeforeTheWindowReachTheEditorOnceItShowsInOverlayMo
     AppDelegate delegate;
     delegate.receive({QUrl::fromLocalFile(folder.filePath(QStringLiteral("notes.txt"))), photo});
     EXPECT_EQ(delegate.pending, QList<QUrl>{photo});
-    EXPECT_EQ(fixture.app->previewMode(), PreviewMode::icon);
+    EXPECT_EQ(fixture.app->session().previewMode(), PreviewMode::icon);
 
     connectDelegate(delegate, *fixture.app);
     EXPECT_TRUE(delegate.pending.isEmpty());
-    EXPECT_EQ(fixture.app->previewMode(), PreviewMode::overlay);
+    EXPECT_EQ(fixture.app->session().previewMode(), PreviewMode::overlay);
     // The load is under way on the current editor.
     EXPECT_GT(fixture.runner->pendingCount(), 0u);
 }
@@ -127,17 +129,17 @@ TEST(QuitConfirmation, ClosingTheMainWindowAsksAndAnnulerKeepsItOpen) {
 TEST(LaunchCheck, DoesNotAskTheSiteWhenSwitchedOffOrWithinADay) {
     glyphsmith_views_testing::AppFixture off;
     off.app->updates().setChecksAtLaunch(false);
-    off.app->runLaunchUpdateCheck();
+    off.app->updates().checkForUpdatesAtLaunch();
     EXPECT_EQ(off.fetcher->requestCount(), 0u);
 
     glyphsmith_views_testing::AppFixture recent;
     recent.preferences->last = recent.clock->now().addSecs(-86399);
-    recent.app->runLaunchUpdateCheck();
+    recent.app->updates().checkForUpdatesAtLaunch();
     EXPECT_EQ(recent.fetcher->requestCount(), 0u);
 
     glyphsmith_views_testing::AppFixture due;
     due.preferences->last = due.clock->now().addSecs(-86400);
-    due.app->runLaunchUpdateCheck();
+    due.app->updates().checkForUpdatesAtLaunch();
     EXPECT_EQ(due.fetcher->requestCount(), 1u);
 }
 

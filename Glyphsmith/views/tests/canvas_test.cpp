@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "app_fixture.hpp"
+#include "glyphsmith_views/action_registry.hpp"
 #include "glyphsmith_views/canvas_view.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/icon_image.hpp"
@@ -14,6 +15,8 @@
 
 namespace glyphsmith_views {
 namespace {
+
+using glyphsmith_state::PreviewMode;
 
 QUrl touch(const QTemporaryDir& folder, const QString& name) {
     QFile file(folder.filePath(name));
@@ -24,25 +27,27 @@ QUrl touch(const QTemporaryDir& folder, const QString& name) {
 
 TEST(CanvasDrop, RefusesATextFileAndAFolderNamedLikeAnImageAndKeepsTheMode) {
     glyphsmith_views_testing::AppFixture fixture;
-    CanvasView canvas(*fixture.app);
+    ActionRegistry actions(*fixture.app);
+    CanvasView canvas(*fixture.app, actions);
     QTemporaryDir folder;
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("album.png")));
     const QList<QUrl> drop{touch(folder, QStringLiteral("notes.txt")),
                            QUrl::fromLocalFile(folder.filePath(QStringLiteral("album.png")))};
     EXPECT_FALSE(canvas.dropFiles(drop));
-    EXPECT_EQ(fixture.app->previewMode(), PreviewMode::icon);
+    EXPECT_EQ(fixture.app->session().previewMode(), PreviewMode::icon);
     EXPECT_EQ(fixture.runner->pendingCount(), 0u);
 }
 
 TEST(CanvasDrop, TakesAnUpperCaseExtensionAndShowsThePhotoAtOnce) {
     glyphsmith_views_testing::AppFixture fixture;
-    CanvasView canvas(*fixture.app);
+    ActionRegistry actions(*fixture.app);
+    CanvasView canvas(*fixture.app, actions);
     QTemporaryDir folder;
     const QUrl photo = touch(folder, QStringLiteral("PHOTO.PNG"));
     EXPECT_EQ(acceptedImageFiles({photo, touch(folder, QStringLiteral("lisez-moi"))}), QList<QUrl>{photo});
     EXPECT_TRUE(canvas.dropFiles({photo}));
     // Before the photo has loaded.
-    EXPECT_EQ(fixture.app->previewMode(), PreviewMode::overlay);
+    EXPECT_EQ(fixture.app->session().previewMode(), PreviewMode::overlay);
 }
 
 TEST(IconRaster, A30PixelTileAt2xIsA60PixelSquareWithAnEmptyMargin) {
@@ -71,7 +76,8 @@ TEST(IconRaster, A30PixelTileAt2xIsA60PixelSquareWithAnEmptyMargin) {
 
 TEST(ValidationLine, AnOwnCameraEqualToTheBrandCameraIsNoDeviation) {
     glyphsmith_views_testing::AppFixture fixture;
-    CanvasView canvas(*fixture.app);
+    ActionRegistry actions(*fixture.app);
+    CanvasView canvas(*fixture.app, actions);
     auto& editor = fixture.store().currentEditor();
     icon_geometry::Camera brand{33, 2, 3};
     fixture.store().setBrandCamera(brand);
@@ -102,7 +108,8 @@ TEST(ValidationLine, CountsErrorsAndWarningsInTheirColour) {
 
 TEST(CanvasBusy, TheIndicatorShowsExactlyWhileTheEditorWorks) {
     glyphsmith_views_testing::AppFixture fixture;
-    CanvasView canvas(*fixture.app);
+    ActionRegistry actions(*fixture.app);
+    CanvasView canvas(*fixture.app, actions);
     canvas.resize(600, 600);
     QTemporaryDir folder;
     EXPECT_TRUE(canvas.busyIndicator()->isHidden());
@@ -118,7 +125,8 @@ TEST(CanvasBusy, TheIndicatorShowsExactlyWhileTheEditorWorks) {
 
 TEST(CanvasBrand, AProjectColourWithoutTheHashFallsBackToTheDefaultBrand) {
     glyphsmith_views_testing::AppFixture fixture;
-    CanvasView canvas(*fixture.app);
+    ActionRegistry actions(*fixture.app);
+    CanvasView canvas(*fixture.app, actions);
     EXPECT_EQ(canvas.brand(), Palette::defaultBrand());
     fixture.addProject("/p/a", "A", {"x"}).brandColor = "E8562A";
     fixture.store().openHomeyApp(QStringLiteral("/p/a"));

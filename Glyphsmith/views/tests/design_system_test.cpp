@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "glyphsmith_views/plain_text.hpp"
-#include "glyphsmith_views/preview_mode.hpp"
 
 namespace glyphsmith_views {
 namespace {
@@ -52,14 +51,6 @@ TEST(BrandColour, ReadsTheHashAndSixDigitsAsTheNumberReaderDoes) {
         EXPECT_EQ(colour->alpha(), 255);
     }
     EXPECT_FALSE(Palette::color(std::optional<QString>()).has_value());
-}
-
-TEST(PreviewModes, ReadBackExactlyTheirFourNamesInPickerOrder) {
-    EXPECT_EQ(title(allPreviewModes[0]), QStringLiteral("Icône"));
-    EXPECT_EQ(title(allPreviewModes[3]), QStringLiteral("Photo"));
-    for (const PreviewMode mode : allPreviewModes) EXPECT_EQ(previewModeFromRawValue(rawValue(mode)), mode);
-    EXPECT_FALSE(previewModeFromRawValue("Icon").has_value());
-    EXPECT_FALSE(previewModeFromRawValue("photo").has_value());
 }
 
 TEST(UnwrittenChanges, NamesOneDriverAloneAndSeveralAsAFrenchList) {

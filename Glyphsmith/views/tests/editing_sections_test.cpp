@@ -18,10 +18,12 @@
 #include <memory>
 
 #include "app_fixture.hpp"
-#include "editing/compliance_trigger.hpp"
 #include "editing/number_field.hpp"
 #include "editing/sections.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_views/editing_panel.hpp"
+
+using glyphsmith_state_testing::EditorFields;
 
 namespace glyphsmith_views {
 namespace {
@@ -54,49 +56,6 @@ struct Sections : ::testing::Test {
     glyphsmith_views_testing::AppFixture fixture;
     DriverEditor& editor = fixture.store().freeEditor();
 };
-
-TEST_F(Sections, AReportWaitsForTheLastOfChangesCloserThanTheDelay) {
-    ComplianceTrigger trigger(fixture.store(), editor);
-    EXPECT_TRUE(trigger.isWaiting());
-    trigger.fireNow();
-    fixture.runner->runAll();
-    ASSERT_TRUE(editor.report().has_value());
-    EXPECT_EQ(trigger.requests(), 1);
-
-    // Three edits within the wait: one report, for the last of them.
-    editor.setFaceWidth(60);
-    editor.setFaceWidth(61);
-    editor.setFaceWidth(62);
-    EXPECT_TRUE(trigger.isWaiting());
-    EXPECT_EQ(trigger.requests(), 1);
-    trigger.fireNow();
-    EXPECT_EQ(trigger.requests(), 2);
-    EXPECT_FALSE(trigger.isWaiting());
-    // Two edits a wait apart: two reports.
-    editor.setFaceWidth(63);
-    trigger.fireNow();
-    editor.setFaceWidth(64);
-    trigger.fireNow();
-    EXPECT_EQ(trigger.requests(), 4);
-
-    // The brand camera counts, selections and photos do not.
-    fixture.store().setBrandCamera(Camera{31, 1, 3});
-    EXPECT_TRUE(trigger.isWaiting());
-    trigger.fireNow();
-    editor.setSelectedPart(0);
-    editor.setCorners({{1, 2}});
-    EXPECT_FALSE(trigger.isWaiting());
-}
-
-TEST_F(Sections, NewDriverImagesInPlaceOfAsManyOldOnesAskForANewReport) {
-    ComplianceTrigger trigger(fixture.store(), editor);
-    trigger.fireNow();
-    editor.setDriverImages({{homey_project::DriverImageSize::small, QByteArray("first")}});
-    EXPECT_TRUE(trigger.isWaiting());
-    trigger.fireNow();
-    editor.setDriverImages({{homey_project::DriverImageSize::small, QByteArray("second")}});
-    EXPECT_TRUE(trigger.isWaiting());
-}
 
 TEST_F(Sections, TheFaceSectionsGoWithAnExtrudedMainBody) {
     InspectorPanel panel(*fixture.app, inspectorSections());
@@ -157,7 +116,7 @@ TEST_F(Sections, TheComplianceSectionSaysItChecksUntilTheFirstReport) {
     std::unique_ptr<QWidget> section(makeComplianceSection(fixture.store(), editor));
     EXPECT_NE(labelWithText(section.get(), QStringLiteral("Contrôle en cours…")), nullptr);
     fixture.runner->runAll();
-    section->findChild<ComplianceTrigger*>()->fireNow();
+    fixture.clock->advance(glyphsmith_state::AppSession::reportDelay);
     fixture.runner->runAll();
     EXPECT_EQ(labelWithText(section.get(), QStringLiteral("Contrôle en cours…")), nullptr);
     EXPECT_NE(labelWithText(section.get(), QStringLiteral("Est-ce une photographie de l’objet, oui ou non ?")),
@@ -324,7 +283,7 @@ TEST_F(Sections, CommittingXKeepsTheDrawnYAndAStaleSelectionHidesTheRows) {
 
 TEST_F(Sections, DriverImagesThatDoNotDecodeAreLeftOut) {
     std::unique_ptr<QWidget> section(makeDriverImagesSection(fixture.store(), editor));
-    editor.setImageWarnings({homey_project::DriverImageIssue::unreadable()});
+    EditorFields(editor).setImageWarnings({homey_project::DriverImageIssue::unreadable()});
     const QString hint =
         QStringLiteral("Ajoutez une photo de face : l’objet détouré, posé sur blanc, donne les trois images.");
     EXPECT_NE(labelWithText(section.get(), hint), nullptr);
@@ -336,9 +295,9 @@ TEST_F(Sections, DriverImagesThatDoNotDecodeAreLeftOut) {
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     white.save(&buffer, "PNG");
-    editor.setDriverImages({{homey_project::DriverImageSize::small, png},
-                            {homey_project::DriverImageSize::large, QByteArray("not an image")},
-                            {homey_project::DriverImageSize::xlarge, png}});
+    EditorFields(editor).setDriverImages({{homey_project::DriverImageSize::small, png},
+                                          {homey_project::DriverImageSize::large, QByteArray("not an image")},
+                                          {homey_project::DriverImageSize::xlarge, png}});
     EXPECT_EQ(labelWithText(section.get(), hint), nullptr);
     EXPECT_NE(named<QWidget>(section.get(), QStringLiteral("Image small.png")), nullptr);
     EXPECT_EQ(named<QWidget>(section.get(), QStringLiteral("Image large.png")), nullptr);

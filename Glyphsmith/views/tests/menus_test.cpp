@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -12,18 +13,25 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include "app_fixture.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_views/about_window.hpp"
 #include "glyphsmith_views/action_registry.hpp"
 #include "glyphsmith_views/app_menus.hpp"
+#include "glyphsmith_views/canvas_view.hpp"
 #include "glyphsmith_views/install_help.hpp"
 #include "glyphsmith_views/main_window.hpp"
 #include "glyphsmith_views/settings_window.hpp"
 #include "glyphsmith_views/update_alerts.hpp"
 
+using glyphsmith_state_testing::EditorFields;
+
 namespace glyphsmith_views {
 namespace {
+
+using glyphsmith_state::PreviewMode;
 
 using homey_project::DriverImageSize;
 
@@ -128,7 +136,7 @@ TEST(AppMenus, TheUpdateItemIsDisabledWhileACheckRunsWhateverItsEnd) {
     app.fixture.fetcher->answer(glyphsmith_state::VersionFetchFailure::network);
     EXPECT_TRUE(check->isEnabled());
     // The launch check disables it too.
-    app.fixture.app->runLaunchUpdateCheck();
+    app.fixture.app->updates().checkForUpdatesAtLaunch();
     EXPECT_FALSE(check->isEnabled());
 }
 
@@ -136,13 +144,48 @@ TEST(AppMenus, Ctrl4ShowsThePhotoModeEvenWithoutAPhotoAndCtrlOAsksForAFolder) {
     App app;
     ASSERT_TRUE(app.store().currentEditor().loadedPhotos().empty());
     app.press(Qt::CTRL | Qt::Key_4);
-    EXPECT_EQ(app.fixture.app->previewMode(), PreviewMode::overlay);
+    EXPECT_EQ(app.fixture.app->session().previewMode(), PreviewMode::overlay);
     app.press(Qt::CTRL | Qt::Key_2);
-    EXPECT_EQ(app.fixture.app->previewMode(), PreviewMode::tiles);
+    EXPECT_EQ(app.fixture.app->session().previewMode(), PreviewMode::tiles);
     // Ctrl+O asks for a Homey app's folder.
     app.press(Qt::CTRL | Qt::Key_O);
     ASSERT_EQ(app.fixture.panels->openRequests.size(), 1u);
     EXPECT_TRUE(app.fixture.panels->openRequests[0].canChooseFolders);
+}
+
+TEST(PreviewButtons, AScreenReadersPressOnAModeButtonShowsThatModeAndTheMenuHoldsTheSameAction) {
+    App app;
+    const auto modeButton = [&](const QString& title) -> QToolButton* {
+        for (QToolButton* button : app.window.canvas()->findChildren<QToolButton*>())
+            if (button->accessibleName() == title) return button;
+        return nullptr;
+    };
+    QToolButton* photo = modeButton(QStringLiteral("Photo"));
+    QToolButton* tiles = modeButton(QStringLiteral("Tuiles"));
+    ASSERT_TRUE(photo && tiles);
+    EXPECT_EQ(photo->defaultAction(), app.menus.preview->actions()[3]);
+    // What a screen reader's press does: the button's accessible action, no click.
+    QAccessibleActionInterface* accessible = QAccessible::queryAccessibleInterface(photo)->actionInterface();
+    ASSERT_NE(accessible, nullptr);
+    const QString press = accessible->actionNames().contains(QAccessibleActionInterface::toggleAction())
+                              ? QAccessibleActionInterface::toggleAction()
+                              : QAccessibleActionInterface::pressAction();
+    accessible->doAction(press);
+    EXPECT_EQ(app.fixture.app->session().previewMode(), PreviewMode::overlay);
+    EXPECT_TRUE(photo->isChecked());
+    EXPECT_TRUE(app.window.canvas()->preview(PreviewMode::overlay)->isVisible());
+    // Pressed again, the mode shown stays shown.
+    accessible->doAction(press);
+    EXPECT_EQ(app.fixture.app->session().previewMode(), PreviewMode::overlay);
+    EXPECT_TRUE(photo->isChecked());
+    // Space on another button, and Ctrl+1, take the buttons with them.
+    tiles->setFocus();
+    QTest::keyClick(tiles, Qt::Key_Space);
+    EXPECT_EQ(app.fixture.app->session().previewMode(), PreviewMode::tiles);
+    EXPECT_FALSE(photo->isChecked());
+    app.press(Qt::CTRL | Qt::Key_1);
+    EXPECT_EQ(app.fixture.app->session().previewMode(), PreviewMode::icon);
+    EXPECT_FALSE(photo->isChecked());
 }
 
 TEST(ExportCommands, ImagesWaitForRenderedImagesAndEachExportWritesWhereThePanelSays) {
@@ -154,8 +197,9 @@ TEST(ExportCommands, ImagesWaitForRenderedImagesAndEachExportWritesWhereThePanel
     app.press(Qt::CTRL | Qt::SHIFT | Qt::Key_E);
     EXPECT_TRUE(panels.openRequests.empty());
 
-    app.store().currentEditor().setDriverImages(
-        {{DriverImageSize::small, "s"}, {DriverImageSize::large, "l"}, {DriverImageSize::xlarge, "x"}});
+    EditorFields(app.store().currentEditor())
+        .setDriverImages(
+            {{DriverImageSize::small, "s"}, {DriverImageSize::large, "l"}, {DriverImageSize::xlarge, "x"}});
     EXPECT_TRUE(images->isEnabled());
     panels.answers.push_back(folder.path());
     app.press(Qt::CTRL | Qt::SHIFT | Qt::Key_E);

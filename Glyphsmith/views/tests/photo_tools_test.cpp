@@ -12,8 +12,11 @@
 
 #include "app_fixture.hpp"
 #include "editing/photos_section.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_views/photo_overlay.hpp"
 #include "icon_geometry/model_template.hpp"
+
+using glyphsmith_state_testing::EditorFields;
 
 namespace glyphsmith_views {
 namespace {
@@ -41,7 +44,7 @@ ProposedDetail proposal(Vector2 a, Vector2 b, bool kept) {
 }
 
 PhotoPicker answering(QList<QUrl> files, QList<bool>* asked) {
-    return [files, asked](QWidget*, bool several) {
+    return [files, asked](bool several) {
         asked->append(several);
         return files;
     };
@@ -112,7 +115,7 @@ TEST(PhotoOverlay, WithoutAFacePhotoOnlyThePlaceholderShowsAndClicksReachNothing
 
 TEST(PhotoOverlay, ClicksGoThroughTheFitToTheToolOrTheNearestProposal) {
     Overlay o;
-    o.editor().setFacePhoto(whitePhoto(400, 300));
+    EditorFields(o.editor()).setFacePhoto(whitePhoto(400, 300));
     ASSERT_FALSE(o.overlay.showsPlaceholder());
     o.area()->resize(80, 80);
     const auto fit = o.area()->fit();
@@ -154,7 +157,7 @@ TEST(PhotoOverlay, ClicksGoThroughTheFitToTheToolOrTheNearestProposal) {
 
 TEST(PhotoOverlay, AnAreaWithoutRoomMapsNothing) {
     Overlay o;
-    o.editor().setFacePhoto(whitePhoto(400, 300));
+    EditorFields(o.editor()).setFacePhoto(whitePhoto(400, 300));
     o.editor().setTool(PhotoTool::corners());
     o.area()->resize(0, 80);
     EXPECT_FALSE(o.area()->fit());
@@ -166,7 +169,7 @@ TEST(PhotoOverlay, AnAreaWithoutRoomMapsNothing) {
 
 TEST(PhotoOverlay, ATwelveMegapixelPhotoIsScaledOncePerSize) {
     Overlay o;
-    o.editor().setFacePhoto(whitePhoto(4000, 3000));
+    EditorFields(o.editor()).setFacePhoto(whitePhoto(4000, 3000));
     o.area()->resize(800, 800);
     QImage frame(QSize(800, 800), QImage::Format_ARGB32_Premultiplied);
     o.area()->render(&frame);
@@ -179,7 +182,7 @@ TEST(PhotoOverlay, ATwelveMegapixelPhotoIsScaledOncePerSize) {
     o.area()->render(&frame);
     EXPECT_EQ(o.area()->photoScalings(), 2);
     // Another photo of the same size is scaled anew.
-    o.editor().setFacePhoto(whitePhoto(4000, 3000));
+    EditorFields(o.editor()).setFacePhoto(whitePhoto(4000, 3000));
     o.area()->render(&frame);
     EXPECT_EQ(o.area()->photoScalings(), 3);
 }
@@ -201,7 +204,7 @@ struct Section {
     DriverEditor& editor() { return fixture.store().currentEditor(); }
     std::unique_ptr<PhotosSection> section;
     Section() {
-        section = std::make_unique<PhotosSection>(fixture.store(), editor(), [this](QWidget*, bool several) {
+        section = std::make_unique<PhotosSection>(fixture.store(), editor(), [this](bool several) {
             asked.append(several);
             return answer;
         });
@@ -215,7 +218,7 @@ TEST(PhotosSection, TheFaceToolsNeedAFacePhotoOnAnExtrudedMainBody) {
     EXPECT_EQ(s.section->dropHint()->text(),
               QStringLiteral("Ou déposez une ou plusieurs photos sur l’aperçu, ou ouvrez-les avec l’app."));
     EXPECT_FALSE(s.shown(s.section->faceTools()));
-    s.editor().setFacePhoto(whitePhoto(40, 30));
+    EditorFields(s.editor()).setFacePhoto(whitePhoto(40, 30));
     EXPECT_FALSE(s.shown(s.section->dropHint()));
     EXPECT_TRUE(s.shown(s.section->faceTools()));
     s.editor().applyTemplate(icon_geometry::ModelTemplate::bulb);
@@ -225,7 +228,7 @@ TEST(PhotosSection, TheFaceToolsNeedAFacePhotoOnAnExtrudedMainBody) {
 
 TEST(PhotosSection, NoneOfThreeKeptDisablesTheAddButtonUntilAllAreKept) {
     Section s;
-    s.editor().setFacePhoto(whitePhoto(40, 30));
+    EditorFields(s.editor()).setFacePhoto(whitePhoto(40, 30));
     EXPECT_FALSE(s.shown(s.section->review()));
     s.editor().setProposals(
         {proposal({0, 0}, {1, 1}, false), proposal({0, 0}, {1, 1}, false), proposal({0, 0}, {1, 1}, false)});
@@ -252,13 +255,13 @@ TEST(PhotosSection, WhileTheEditorWorksDetectionAndRolesWaitButThePickersDoNot) 
         photo.mask = mask;
     }
     photos[0].role = LoadedPhoto::Role::face;
-    s.editor().setLoadedPhotos(photos);
+    EditorFields(s.editor()).setLoadedPhotos(photos);
     ASSERT_EQ(s.section->rolePickers().size(), 2);
     EXPECT_EQ(s.section->rolePickers()[0]->currentText(), QStringLiteral("Face"));
     EXPECT_EQ(s.section->rolePickers()[1]->currentText(), QStringLiteral("Réserve"));
     EXPECT_EQ(s.section->rolePickers()[1]->accessibleName(), QStringLiteral("Rôle de vue.jpg"));
-    s.editor().setFacePhoto(whitePhoto(40, 30));
-    s.editor().setFaceMask(mask);
+    EditorFields(s.editor()).setFacePhoto(whitePhoto(40, 30));
+    EditorFields(s.editor()).setFaceMask(mask);
     // The detection waits in the queue: the editor works until it has run.
     QTest::mouseClick(s.section->detectButton(), Qt::LeftButton);
     ASSERT_TRUE(s.editor().isWorking());
@@ -274,7 +277,7 @@ TEST(PhotosSection, WhileTheEditorWorksDetectionAndRolesWaitButThePickersDoNot) 
 
 TEST(PhotosSection, TheCornerToolStartsAfreshAndTheDepthLineFollowsTheLocale) {
     Section s;
-    s.editor().setFacePhoto(whitePhoto(40, 30));
+    EditorFields(s.editor()).setFacePhoto(whitePhoto(40, 30));
     s.editor().setTool(PhotoTool::corners());
     s.editor().setCorners({{1, 1}, {2, 2}});
     QSignalSpy tools(&s.editor(), &DriverEditor::toolChanged);
@@ -282,10 +285,10 @@ TEST(PhotosSection, TheCornerToolStartsAfreshAndTheDepthLineFollowsTheLocale) {
     EXPECT_TRUE(s.editor().corners().empty());
     EXPECT_EQ(tools.count(), 0);
 
-    s.editor().setProfileDepthRatio(0.5);
+    EditorFields(s.editor()).setProfileDepthRatio(0.5);
     EXPECT_EQ(s.section->depthLine()->text(), QStringLiteral("Épaisseur lue sur le profil : 0,50 × hauteur"));
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    s.editor().setProfileDepthRatio(0.55);
+    EditorFields(s.editor()).setProfileDepthRatio(0.55);
     EXPECT_EQ(s.section->depthLine()->text(), QStringLiteral("Épaisseur lue sur le profil : 0.55 × hauteur"));
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
 }

@@ -14,10 +14,13 @@
 
 #include "app_fixture.hpp"
 #include "editing/compliance_rows.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_views/action_registry.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/main_window.hpp"
 #include "glyphsmith_views/write_sheet.hpp"
+
+using glyphsmith_state_testing::EditorFields;
 
 namespace glyphsmith_views {
 namespace {
@@ -198,7 +201,7 @@ struct SheetWindow {
         glyphsmith_state::DriverEditor::DriverImages images;
         for (const auto size : {DriverImageSize::small, DriverImageSize::large, DriverImageSize::xlarge})
             images[size] = QByteArray("png");
-        store().currentEditor().setDriverImages(std::move(images));
+        EditorFields(store().currentEditor()).setDriverImages(std::move(images));
     }
     QStringList spokenFiles() {
         QStringList files;
@@ -292,10 +295,10 @@ TEST(WriteSheet, TheReportShowsOnlyItsWarningsAndFailuresOrTheCleanLine) {
     ComplianceReport report{"prise",
                             {{ComplianceItem{ComplianceItem::IconCanvas{}}, ComplianceStatus::passed},
                              {ComplianceItem{ComplianceItem::PhotographReminder{}}, ComplianceStatus::manual}}};
-    w.store().currentEditor().setReport(report);
+    EditorFields(w.store().currentEditor()).setReport(report);
     EXPECT_TRUE(sheet->cleanReport()->isVisibleTo(sheet));
     report.checks.push_back({ComplianceItem{ComplianceItem::IconSingleColor{}}, ComplianceStatus::warning});
-    w.store().currentEditor().setReport(report);
+    EditorFields(w.store().currentEditor()).setReport(report);
     EXPECT_FALSE(sheet->cleanReport()->isVisibleTo(sheet));
     ASSERT_EQ(sheet->reportRows()->rowCount(), 1);
     EXPECT_EQ(sheet->reportRows()->checks()[0].item, ComplianceItem{ComplianceItem::IconSingleColor{}});

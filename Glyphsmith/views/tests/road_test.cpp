@@ -27,6 +27,8 @@
 namespace glyphsmith_views {
 namespace {
 
+using glyphsmith_state::PreviewMode;
+
 using homey_project::ComplianceStatus;
 
 QByteArray fileBytes(const QString& path) {
@@ -73,7 +75,7 @@ TEST(Road, AFrontalPhotoBecomesTheDriversIconImagesAndModelInTheProject) {
 
     // The frontal photo, dropped on the canvas: the images and the proposals come.
     ASSERT_TRUE(window.canvas()->dropFiles({QUrl::fromLocalFile(photoFile)}));
-    EXPECT_EQ(real.app->previewMode(), PreviewMode::overlay);
+    EXPECT_EQ(real.app->session().previewMode(), PreviewMode::overlay);
     ASSERT_TRUE(real.settle([&] { return !editor.isWorking() && editor.facePhoto(); }));
     ASSERT_FALSE(editor.error()) << editor.error()->message().toStdString();
     ASSERT_EQ(editor.driverImages().size(), 3u);

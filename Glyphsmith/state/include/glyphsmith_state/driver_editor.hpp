@@ -49,6 +49,10 @@
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/subject_mask.hpp"
 
+namespace glyphsmith_state_testing {
+class EditorFields;
+}
+
 namespace glyphsmith_state {
 
 struct MaskFigures;
@@ -80,25 +84,18 @@ public:
 
     // The decoded face photo. Signals on every assignment.
     const std::optional<photo_analysis::Photo>& facePhoto() const { return facePhoto_; }
-    void setFacePhoto(std::optional<photo_analysis::Photo> photo);
     // Moves at every assignment of the face photo, equal or not: work started on
     // one face photo applies its result only while this has not moved.
     std::uint64_t facePhotoRevision() const { return facePhotoRevision_; }
     // The face photo's file bytes, as written into the project.
     const std::optional<QByteArray>& facePhotoData() const { return facePhotoData_; }
-    void setFacePhotoData(std::optional<QByteArray> data);
     // The face photo's file extension, naming the stored source photo; "png" at first.
     const QString& facePhotoExtension() const { return facePhotoExtension_; }
-    void setFacePhotoExtension(QString extension);
     // The subject mask of the face photo; null without one. Shared, never copied:
     // a new mask replaces the pointer.
     const SharedMask& faceMask() const { return faceMask_; }
-    void setFaceMask(SharedMask mask);
-    // A mask made by the caller, shared from now on.
-    void setFaceMask(std::optional<photo_analysis::SubjectMask> mask);
     // Depth ÷ face height read from a profile photo.
     std::optional<double> profileDepthRatio() const { return profileDepthRatio_; }
-    void setProfileDepthRatio(std::optional<double> ratio);
     // Clicked face corners in face-photo pixels, in click order: top left, top
     // right, bottom right, bottom left.
     const std::vector<icon_geometry::Vector2>& corners() const { return corners_; }
@@ -111,16 +108,13 @@ public:
     void setTool(PhotoTool tool);
     // The rendered driver images; empty until a face photo has given them.
     const DriverImages& driverImages() const { return driverImages_; }
-    void setDriverImages(DriverImages images);
     // Moves by one whenever the driver images take a different value, so that a
     // key (the compliance report's) can tell image sets apart without their bytes.
     int driverImagesRevision() const { return driverImagesRevision_; }
     // Findings on those images.
     const std::vector<homey_project::DriverImageIssue>& imageWarnings() const { return imageWarnings_; }
-    void setImageWarnings(std::vector<homey_project::DriverImageIssue> warnings);
     // The last compliance report.
     const std::optional<homey_project::ComplianceReport>& report() const { return report_; }
-    void setReport(std::optional<homey_project::ComplianceReport> report);
     // A photo operation is running: a load, a detection, a profile import, a face
     // fit or the rendering of the driver images.
     bool isWorking() const { return isWorking_; }
@@ -138,14 +132,11 @@ public:
     void setProposals(std::vector<ProposedDetail> proposals);
     // The photos of the device with their roles, in load order. Signals on every assignment.
     const std::vector<LoadedPhoto>& loadedPhotos() const { return loadedPhotos_; }
-    void setLoadedPhotos(std::vector<LoadedPhoto> photos);
     // Generation counter of photo loading.
     int photoLoad() const { return photoLoad_; }
     // The model and the face photo bytes as last written or loaded.
     const icon_geometry::IconModel& savedModel() const { return savedModel_; }
-    void setSavedModel(icon_geometry::IconModel model);
     const std::optional<QByteArray>& savedPhotoData() const { return savedPhotoData_; }
-    void setSavedPhotoData(std::optional<QByteArray> data);
 
     // Whether the model or the face photo bytes differ from what was last written.
     bool hasUnwrittenChanges() const;
@@ -339,6 +330,24 @@ signals:
     void savedPhotoDataChanged();
 
 private:
+    // The fields the editor's own work derives, and what the store records of
+    // its reports and writes: no view sets them.
+    friend class ProjectStore;
+    friend class glyphsmith_state_testing::EditorFields;
+    void setFacePhoto(std::optional<photo_analysis::Photo> photo);
+    void setFacePhotoData(std::optional<QByteArray> data);
+    void setFacePhotoExtension(QString extension);
+    void setFaceMask(SharedMask mask);
+    // A mask made by the caller, shared from now on.
+    void setFaceMask(std::optional<photo_analysis::SubjectMask> mask);
+    void setProfileDepthRatio(std::optional<double> ratio);
+    void setDriverImages(DriverImages images);
+    void setImageWarnings(std::vector<homey_project::DriverImageIssue> warnings);
+    void setReport(std::optional<homey_project::ComplianceReport> report);
+    void setLoadedPhotos(std::vector<LoadedPhoto> photos);
+    void setSavedModel(icon_geometry::IconModel model);
+    void setSavedPhotoData(std::optional<QByteArray> data);
+
     void setWorking(bool working);
     void setPhotoLoad(int generation);
     // Applies the change to a copy of the model and stores it, signalling once,

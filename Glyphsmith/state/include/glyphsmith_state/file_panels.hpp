@@ -34,9 +34,11 @@ struct SavePanelRequest {
 class FilePanels {
 public:
     virtual ~FilePanels() = default;
-    // The chosen path, absolute; nothing when the panel was cancelled. A modal
-    // panel runs a nested event loop: background results may land meanwhile.
-    virtual std::optional<QString> open(const OpenPanelRequest& request) = 0;
+    // The chosen paths, absolute, in the order chosen: one at most unless the
+    // request allows several; none when the panel was cancelled. A modal panel
+    // runs a nested event loop: background results may land meanwhile.
+    virtual QStringList open(const OpenPanelRequest& request) = 0;
+    // The chosen path, absolute; nothing when the panel was cancelled.
     virtual std::optional<QString> save(const SavePanelRequest& request) = 0;
 };
 

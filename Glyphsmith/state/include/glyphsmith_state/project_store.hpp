@@ -16,9 +16,11 @@
 // payload; a setter signals only a value that differs, except `editors`, which
 // signals on every replacement.
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -193,6 +195,9 @@ public:
     void chooseImagesFolder();
     void chooseModelDestination();
     void chooseModelToOpen();
+    // The image files the user picks for the current editor's photos: several at
+    // once, or one; none when cancelled or without panels.
+    QList<QUrl> choosePhotoFiles(bool several) const;
 
     // ----- Compliance -----
 
@@ -206,8 +211,6 @@ public:
     // from the store meanwhile gets none. `finished` runs on the main thread
     // once the request is over, stored or not, while the store lives.
     void refreshComplianceReport(DriverEditor& editor, std::function<void()> finished = {});
-    // Whether the editor's report was made from its current inputs.
-    bool isReportCurrent(const DriverEditor& editor) const;
 
 signals:
     void appChanged();
@@ -227,6 +230,9 @@ signals:
     void currentEditorChanged();
 
 private:
+    // Tests look at the parts behind the façade (store/store_parts.hpp).
+    friend struct StoreParts;
+
     void setStates(States states);
     void setRecentProjects(QStringList folders);
     void setLastWritten(PlannedWrites written);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "glyphsmith_state/photo_files.hpp"
 #include "glyphsmith_state/project_store.hpp"
 
 namespace glyphsmith_state {
@@ -11,6 +12,12 @@ namespace {
 // The words belong to the store's commands.
 QString text(const char* source) {
     return QCoreApplication::translate("glyphsmith_state::ProjectStore", source);
+}
+
+// The one path an open panel gave, if any.
+std::optional<QString> single(const QStringList& paths) {
+    if (paths.isEmpty()) return std::nullopt;
+    return paths.first();
 }
 
 QString baseName(const std::optional<std::string>& driverID) {
@@ -26,7 +33,7 @@ std::optional<QString> PanelQuestions::homeyAppFolder() const {
     request.canChooseFiles = false;
     request.message = text("Choisissez le dossier d’une app Homey.");
     request.prompt = text("Ouvrir");
-    return panels_->open(request);
+    return single(panels_->open(request));
 }
 
 std::optional<QString> PanelQuestions::svgDestination(const std::optional<std::string>& driverID) const {
@@ -46,7 +53,7 @@ std::optional<QString> PanelQuestions::imagesFolder() const {
     request.canCreateFolders = true;
     request.message = text("Choisissez le dossier où enregistrer small.png, large.png et xlarge.png.");
     request.prompt = text("Enregistrer");
-    return panels_->open(request);
+    return single(panels_->open(request));
 }
 
 std::optional<QString> PanelQuestions::modelDestination(const std::optional<std::string>& driverID) const {
@@ -63,7 +70,18 @@ std::optional<QString> PanelQuestions::modelToOpen() const {
     OpenPanelRequest request;
     request.allowedSuffixes = {QStringLiteral("json")};
     request.message = text("Choisissez un modèle d’icône enregistré.");
-    return panels_->open(request);
+    return single(panels_->open(request));
+}
+
+QList<QUrl> PanelQuestions::photoFiles(bool several) const {
+    if (!panels_) return {};
+    // Nothing of its own: no message, no prompt.
+    OpenPanelRequest request;
+    request.allowsMultipleSelection = several;
+    request.allowedSuffixes = photoFileExtensions();
+    QList<QUrl> files;
+    for (const QString& path : panels_->open(request)) files << QUrl::fromLocalFile(path);
+    return files;
 }
 
 // ----- The store's panel commands -----
@@ -82,6 +100,10 @@ void ProjectStore::chooseImagesFolder() {
 
 void ProjectStore::chooseModelDestination() {
     if (const std::optional<QString> file = panelQuestions_->modelDestination(selectedDriverID_)) saveIconModel(*file);
+}
+
+QList<QUrl> ProjectStore::choosePhotoFiles(bool several) const {
+    return panelQuestions_->photoFiles(several);
 }
 
 void ProjectStore::chooseModelToOpen() {

@@ -4,7 +4,9 @@
 // Each gives the chosen path, or nothing when the panel was cancelled or there
 // are no panels.
 
+#include <QList>
 #include <QString>
+#include <QUrl>
 #include <optional>
 #include <string>
 
@@ -22,6 +24,8 @@ public:
     std::optional<QString> imagesFolder() const;
     std::optional<QString> modelDestination(const std::optional<std::string>& driverID) const;
     std::optional<QString> modelToOpen() const;
+    // Image files: several at once, or one; none when cancelled.
+    QList<QUrl> photoFiles(bool several) const;
 
 private:
     FilePanels* panels_;

@@ -61,10 +61,6 @@ void ProjectStore::refreshComplianceReport(DriverEditor& editor, std::function<v
         });
 }
 
-bool ProjectStore::isReportCurrent(const DriverEditor& editor) const {
-    return reportRequests_->reportedKey(editor.serial()) == reportKey(editor) && editor.report().has_value();
-}
-
 }  // namespace glyphsmith_state
 
 std::size_t std::hash<glyphsmith_state::ReportKey>::operator()(const glyphsmith_state::ReportKey& key) const {

@@ -1,19 +1,21 @@
 #pragma once
 
-// One QAction per app command, shared by every menu, toolbar and shortcut that
-// shows it. The registry sets each action's text and shortcut, decides in one
-// place (refreshEnabled) when it is enabled, and carries out the commands that
-// are a single call of the store, the checker or the preview mode. The actions
-// that open a window of their own (about, settings, install help) and quitting
-// are connected by whoever owns that window.
+// One QAction per app command, shared by every menu, toolbar and button that
+// shows it. Each command is one row of the registry (its text, its shortcut,
+// what it does and when it is enabled); menus and toolbars look its action up.
+// The four preview modes are checkable actions of one exclusive group: the
+// canvas's mode buttons, the "Aperçu" menu and Ctrl+1 to Ctrl+4 are those four
+// actions, and the one checked is the session's mode. The actions that open a
+// window of their own (about, settings, install help) and quitting do what
+// whoever owns that window connects to them.
 
 #include <QAction>
 #include <QObject>
-#include <array>
+#include <vector>
+
+#include "glyphsmith_state/preview_mode.hpp"
 
 class QMenu;
-
-#include "glyphsmith_views/preview_mode.hpp"
 
 namespace glyphsmith_views {
 
@@ -38,34 +40,31 @@ enum class Command {
     quit,
 };
 
-inline constexpr std::size_t commandCount = static_cast<std::size_t>(Command::quit) + 1;
-
-// The command that shows a preview mode.
-Command previewCommand(PreviewMode mode);
-
 class ActionRegistry : public QObject {
     Q_OBJECT
 public:
     explicit ActionRegistry(GlyphsmithApp& app, QObject* parent = nullptr);
+    ~ActionRegistry() override;
 
-    QAction* action(Command command) const { return actions_[static_cast<std::size_t>(command)]; }
+    QAction* action(Command command) const;
+    // The checkable action that shows the mode.
+    QAction* previewAction(glyphsmith_state::PreviewMode mode) const;
     // Every action, in command order, for a window to take their shortcuts.
     QList<QAction*> allActions() const;
     // The export commands as the toolbar's "Exporter" menu and the "Fichier"
     // menu both show them: the icon and the images, a separator, the model.
     void addExportCommands(QMenu& menu) const;
 
-    // Enables each action from the app's state as it stands: closing needs a
-    // project, writing a selected driver, exporting images rendered images, the
-    // update check no check running.
-    void refreshEnabled();
-
 private:
-    void followCurrentEditor();
+    struct Row;
+    // Enables each action from the app's state as it stands, by its row.
+    void refreshEnabled();
+    // Whichever way a mode's action was checked or unchecked.
+    void modeToggled(glyphsmith_state::PreviewMode mode, bool checked);
+    void showMode();
 
     GlyphsmithApp& app_;
-    std::array<QAction*, commandCount> actions_{};
-    QMetaObject::Connection editorImages_;
+    std::vector<Row> rows_;
 };
 
 }  // namespace glyphsmith_views

@@ -10,21 +10,22 @@
 #include <QWidget>
 #include <memory>
 
+#include "glyphsmith_state/preview_mode.hpp"
 #include "glyphsmith_views/icon_image.hpp"
-#include "glyphsmith_views/preview_mode.hpp"
 
-class QButtonGroup;
 class QStackedWidget;
 
 namespace glyphsmith_views {
 
+class ActionRegistry;
 class GlyphsmithApp;
 class ValidationSummary;
 
 class CanvasView : public QWidget {
     Q_OBJECT
 public:
-    explicit CanvasView(GlyphsmithApp& app, QWidget* parent = nullptr);
+    // The mode buttons show the registry's preview actions.
+    CanvasView(GlyphsmithApp& app, const ActionRegistry& actions, QWidget* parent = nullptr);
     ~CanvasView() override;
 
     // What a drop of these files does: nothing and false when none is an image;
@@ -36,7 +37,7 @@ public:
     const CanvasPicture& picture() const { return *picture_; }
     QColor brand() const;
     // The preview widget of a mode, and the summary and busy indicator.
-    QWidget* preview(PreviewMode mode) const;
+    QWidget* preview(glyphsmith_state::PreviewMode mode) const;
     ValidationSummary* summary() const;
     QWidget* busyIndicator() const;
 
@@ -49,7 +50,6 @@ protected:
 private:
     struct Parts;
     void refreshMode();
-    void followEditor();
     void refreshPicture();
     void refreshBusy();
 

@@ -15,7 +15,7 @@ public:
     // none gives free-standing dialogs.
     void setParentWidget(QWidget* parent) { parent_ = parent; }
 
-    std::optional<QString> open(const glyphsmith_state::OpenPanelRequest& request) override;
+    QStringList open(const glyphsmith_state::OpenPanelRequest& request) override;
     std::optional<QString> save(const glyphsmith_state::SavePanelRequest& request) override;
 
 private:

@@ -48,7 +48,8 @@ public:
     void scheduleReadingOrder();
 
 private:
-    void rebuild();
+    // The sections anew for the editor.
+    void rebuild(glyphsmith_state::DriverEditor& editor);
     void refreshVisibility();
     // Presents the editor's error, and clears it when the alert goes.
     void refreshErrorAlert();
@@ -56,9 +57,6 @@ private:
     GlyphsmithApp& app_;
     std::vector<InspectorSection> sections_;
     std::vector<QWidget*> groups_;
-    QWidget* content_ = nullptr;
-    QMetaObject::Connection modelConnection_;
-    QMetaObject::Connection errorConnection_;
     QPointer<QMessageBox> errorAlert_;
     QTimer readingOrderTimer_;
     std::vector<QPointer<QWidget>> focusOrder_;

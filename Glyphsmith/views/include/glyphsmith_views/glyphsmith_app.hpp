@@ -1,18 +1,17 @@
 #pragma once
 
 // The app object: it owns the three pieces of app-wide state (the project
-// store, the preview mode and the update checker), each created once and shared
-// by reference with every view and command for the life of the process, and the
-// services they run on. It also opens images given to the app, keeps the
-// free-standing icon saved and runs the launch update check.
+// store, the preview mode in the session, and the update checker), each created
+// once and shared by reference with every view and command for the life of the
+// process, and the services they run on.
 
 #include <QList>
 #include <QObject>
-#include <QTimer>
 #include <QUrl>
 #include <chrono>
 #include <memory>
 
+#include "glyphsmith_state/app_session.hpp"
 #include "glyphsmith_state/clock.hpp"
 #include "glyphsmith_state/file_panels.hpp"
 #include "glyphsmith_state/free_icon.hpp"
@@ -22,11 +21,8 @@
 #include "glyphsmith_state/update_checker.hpp"
 #include "glyphsmith_state/update_preferences.hpp"
 #include "glyphsmith_state/version_fetching.hpp"
-#include "glyphsmith_views/preview_mode.hpp"
 
 namespace glyphsmith_views {
-
-class CurrentEditor;
 
 // The files among these that are images, in order: local files whose content
 // type (by name) is an image type, else whose extension, in any case, is one of
@@ -64,38 +60,14 @@ public:
     // The file panels the store's choose… operations show; null in tests that give none.
     glyphsmith_state::FilePanels* panels() const { return services_.panels.get(); }
 
-    // What the canvas shows; starts at icon.
-    PreviewMode previewMode() const { return previewMode_; }
-    void setPreviewMode(PreviewMode mode);
-
-    // The editor the canvas and the inspector show, and its change signal.
-    CurrentEditor& currentEditor() const { return *currentEditor_; }
-
-    // Image files given to the app (arguments, a second launch, the canvas):
-    // they become photos of the current editor, and the canvas shows the photo
-    // at once, before they have loaded.
-    void openImages(const QList<QUrl>& urls);
-
-    // From when the main window is first shown: the free icon is saved one delay
-    // after each change of the free editor's model, and once one delay after this
-    // call even without a change. Calling it again changes nothing.
-    void startFreeIconAutosave();
-    // The termination save: the free editor's model now.
-    void saveFreeIconNow();
-    // The launch check: nothing when switched off or within a day of the last.
-    void runLaunchUpdateCheck();
-
-signals:
-    void previewModeChanged();
+    // The preview mode, the opened images, the compliance trigger and the free icon's saves.
+    glyphsmith_state::AppSession& session() const { return *session_; }
 
 private:
     AppServices services_;
     std::unique_ptr<glyphsmith_state::ProjectStore> store_;
     std::unique_ptr<glyphsmith_state::UpdateChecker> updates_;
-    std::unique_ptr<CurrentEditor> currentEditor_;
-    PreviewMode previewMode_ = PreviewMode::icon;
-    QTimer freeIconTimer_;
-    bool autosaving_ = false;
+    std::unique_ptr<glyphsmith_state::AppSession> session_;
 };
 
 }  // namespace glyphsmith_views

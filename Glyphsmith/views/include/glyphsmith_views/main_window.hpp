@@ -3,15 +3,18 @@
 // README-internal: where each piece of the app's views goes.
 //
 //   Glyphsmith/main.cpp            the program: runApplication() only.
-//   views/src/design/              colours and measures (design_system), the preview
-//                                  modes, our symbols (resources/symbols/*.svg, tinted
+//   views/src/design/              colours and measures (design_system), the text
+//                                  roles, our symbols (resources/symbols/*.svg, tinted
 //                                  at run time), plain-text labels and message boxes,
 //                                  AppInfo and AppLinks.
-//   views/src/state/               GlyphsmithApp (store, preview mode, update checker,
-//                                  created once), CurrentEditor (the one signal to follow
-//                                  the store's current editor), ActionRegistry (one
-//                                  QAction per command, enabled in refreshEnabled()),
-//                                  the QFileDialog panels.
+//   views/src/state/               GlyphsmithApp (store, session, update checker,
+//                                  created once), ActionRegistry (one QAction per
+//                                  command, enabled in refreshEnabled()), the
+//                                  QFileDialog panels. What has no widget (the preview
+//                                  mode, opened images, the compliance trigger, the
+//                                  free icon's saves) is glyphsmith_state::AppSession;
+//                                  a view follows the current editor through
+//                                  glyphsmith_state::followCurrentEditor.
 //   views/src/canvas/              the centre column: CanvasView, the icon, tiles and
 //                                  mask previews, the validation summary, rasterizeIcon,
 //                                  and PhotoOverlay (photo_overlay.cpp) for the photo mode.
@@ -19,8 +22,8 @@
 //                                  sections; editing_sections.cpp lists them in order,
 //                                  and each section's content is one file
 //                                  (<name>_section.cpp, declared in sections.hpp). Beside
-//                                  them: the compliance rows and their texts, the
-//                                  debounced compliance trigger, NumberField, the shared
+//                                  them: the compliance rows and their texts,
+//                                  NumberField, the shared
 //                                  pickers and sliders (section_parts), the focus order.
 //   views/src/project/             the left column: SidebarColumn swaps the project
 //                                  sidebar (project_sidebar.cpp) and the driver list
@@ -47,6 +50,9 @@ class QToolBar;
 class QToolButton;
 
 namespace glyphsmith_views {
+
+// Shows a window of the app in front of the others, restored when minimised.
+void bringForward(QWidget& window);
 
 class ActionRegistry;
 class CanvasView;

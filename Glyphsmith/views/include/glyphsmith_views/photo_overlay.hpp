@@ -85,7 +85,6 @@ private:
     const QImage& shownPhoto(const PhotoFit& fit);
 
     QPointer<glyphsmith_state::DriverEditor> editor_;
-    QList<QMetaObject::Connection> connections_;
     const IconImage* icon_ = nullptr;
     double opacity_;
     // The photo at the size it is drawn, for the photo and size it was made for.
@@ -114,11 +113,9 @@ public:
     bool showsPlaceholder() const;
 
 private:
-    void followEditor();
     void refresh();
 
     GlyphsmithApp& app_;
-    QList<QMetaObject::Connection> connections_;
     QStackedWidget* stack_ = nullptr;
     QWidget* placeholder_ = nullptr;
     QWidget* photoPage_ = nullptr;

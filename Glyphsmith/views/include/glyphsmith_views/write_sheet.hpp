@@ -39,12 +39,10 @@ private:
     void refreshPlan();
     void refreshReport();
     void refreshGate();
-    void followEditor();
 
     glyphsmith_state::ProjectStore& store_;
     // The plan on screen: a different one starts the photograph confirmation afresh.
     std::optional<glyphsmith_state::ProjectStore::PlannedWrites> shown_;
-    QMetaObject::Connection reportConnection_;
     QListWidget* files_ = nullptr;
     QLabel* replaced_ = nullptr;
     QLabel* clean_ = nullptr;

@@ -44,13 +44,13 @@ bool AppDelegate::askToQuit(QWidget* parent, const QStringList& names) {
 }
 
 void connectDelegate(AppDelegate& delegate, GlyphsmithApp& app) {
-    delegate.handler = [&app](const QList<QUrl>& urls) { app.openImages(urls); };
+    delegate.handler = [&app](const QList<QUrl>& urls) { app.session().openImages(urls); };
     if (!delegate.pending.isEmpty()) {
         const QList<QUrl> queued = std::exchange(delegate.pending, {});
         delegate.handler(queued);
     }
     delegate.unsavedChanges = [&app] { return app.store().unwrittenDriverNames(); };
-    delegate.willTerminate = [&app] { app.saveFreeIconNow(); };
+    delegate.willTerminate = [&app] { app.session().saveFreeIconNow(); };
 }
 
 }  // namespace glyphsmith_views

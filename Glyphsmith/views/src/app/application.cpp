@@ -41,17 +41,6 @@ QList<QUrl> fileArguments(const QStringList& arguments, const QString& workingFo
     return files;
 }
 
-namespace {
-
-void bringForward(QWidget& window) {
-    if (window.isMinimized()) window.showNormal();
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
-
-}  // namespace
-
 int runApplication(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glyphsmith"));
@@ -88,8 +77,8 @@ int runApplication(int argc, char** argv) {
     QObject::connect(actions.action(Command::quit), &QAction::triggered, &window, &QWidget::close);
     QObject::connect(&window, &MainWindow::firstShown, &app, [&] {
         connectDelegate(delegate, app);
-        app.runLaunchUpdateCheck();
-        app.startFreeIconAutosave();
+        app.updates().checkForUpdatesAtLaunch();
+        app.session().startFreeIconAutosave();
     });
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &delegate,

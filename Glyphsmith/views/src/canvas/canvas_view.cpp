@@ -1,6 +1,5 @@
 #include "glyphsmith_views/canvas_view.hpp"
 
-#include <QButtonGroup>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHBoxLayout>
@@ -11,7 +10,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "glyphsmith_views/current_editor.hpp"
+#include "glyphsmith_state/follow_current_editor.hpp"
+#include "glyphsmith_views/action_registry.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
 #include "glyphsmith_views/photo_overlay.hpp"
@@ -20,7 +20,9 @@
 
 namespace glyphsmith_views {
 
+using glyphsmith_state::allPreviewModes;
 using glyphsmith_state::DriverEditor;
+using glyphsmith_state::PreviewMode;
 using glyphsmith_state::ProjectStore;
 
 namespace {
@@ -60,7 +62,6 @@ private:
 }  // namespace
 
 struct CanvasView::Parts {
-    QButtonGroup* modes = nullptr;
     QStackedWidget* previews = nullptr;
     IconPreview* icon = nullptr;
     TilesPreview* tiles = nullptr;
@@ -68,10 +69,9 @@ struct CanvasView::Parts {
     PhotoOverlay* overlay = nullptr;
     ValidationSummary* summary = nullptr;
     BusyIndicator* busy = nullptr;
-    QList<QMetaObject::Connection> editorConnections;
 };
 
-CanvasView::CanvasView(GlyphsmithApp& app, QWidget* parent)
+CanvasView::CanvasView(GlyphsmithApp& app, const ActionRegistry& actions, QWidget* parent)
     : QWidget(parent), app_(app), parts_(std::make_unique<Parts>()) {
     setAccessibleName(tr("Aperçu"));
     setAcceptDrops(true);
@@ -80,27 +80,21 @@ CanvasView::CanvasView(GlyphsmithApp& app, QWidget* parent)
     layout->setContentsMargins(0, medium, 0, medium);
     layout->setSpacing(medium);
 
-    // The segmented picker: one checkable button per mode, side by side.
+    // The segmented picker: the modes' checkable actions, side by side.
     auto* picker = new QHBoxLayout;
     picker->setContentsMargins(medium, 0, medium, 0);
     picker->setSpacing(0);
     picker->addStretch(1);
-    parts_->modes = new QButtonGroup(this);
-    parts_->modes->setExclusive(true);
     for (const PreviewMode mode : allPreviewModes) {
         auto* button = new QToolButton;
-        button->setText(title(mode));
+        button->setDefaultAction(actions.previewAction(mode));
         button->setAccessibleName(title(mode));
-        button->setCheckable(true);
         button->setFocusPolicy(Qt::StrongFocus);
         button->setMinimumWidth(72);
         picker->addWidget(button);
-        parts_->modes->addButton(button, static_cast<int>(mode));
     }
     picker->addStretch(1);
     layout->addLayout(picker);
-    connect(parts_->modes, &QButtonGroup::idClicked, this,
-            [this](int id) { app_.setPreviewMode(static_cast<PreviewMode>(id)); });
 
     parts_->previews = new QStackedWidget;
     parts_->icon = new IconPreview;
@@ -122,13 +116,18 @@ CanvasView::CanvasView(GlyphsmithApp& app, QWidget* parent)
     parts_->busy->hide();
 
     ProjectStore& store = app_.store();
-    connect(&app_, &GlyphsmithApp::previewModeChanged, this, &CanvasView::refreshMode);
+    connect(&app_.session(), &glyphsmith_state::AppSession::previewModeChanged, this, &CanvasView::refreshMode);
     for (auto signal :
          {&ProjectStore::appChanged, &ProjectStore::brandCameraChanged, &ProjectStore::selectedDriverIDChanged})
         connect(&store, signal, this, &CanvasView::refreshPicture);
-    connect(&app_.currentEditor(), &CurrentEditor::changed, this, &CanvasView::followEditor);
     refreshMode();
-    followEditor();
+    glyphsmith_state::followCurrentEditor(store, this, [this](DriverEditor& editor) {
+        for (auto signal : {&DriverEditor::modelChanged, &DriverEditor::proposalsChanged})
+            connect(&editor, signal, this, &CanvasView::refreshPicture);
+        connect(&editor, &DriverEditor::isWorkingChanged, this, &CanvasView::refreshBusy);
+        refreshPicture();
+        refreshBusy();
+    });
 }
 
 CanvasView::~CanvasView() = default;
@@ -150,24 +149,11 @@ QColor CanvasView::brand() const {
 }
 
 void CanvasView::refreshMode() {
-    const int index = static_cast<int>(app_.previewMode());
-    if (auto* button = parts_->modes->button(index)) button->setChecked(true);
-    parts_->previews->setCurrentIndex(index);
-}
-
-void CanvasView::followEditor() {
-    for (const auto& connection : parts_->editorConnections) disconnect(connection);
-    parts_->editorConnections.clear();
-    DriverEditor& editor = app_.currentEditor().editor();
-    for (auto signal : {&DriverEditor::modelChanged, &DriverEditor::proposalsChanged})
-        parts_->editorConnections << connect(&editor, signal, this, &CanvasView::refreshPicture);
-    parts_->editorConnections << connect(&editor, &DriverEditor::isWorkingChanged, this, &CanvasView::refreshBusy);
-    refreshPicture();
-    refreshBusy();
+    parts_->previews->setCurrentIndex(static_cast<int>(app_.session().previewMode()));
 }
 
 void CanvasView::refreshPicture() {
-    const DriverEditor& editor = app_.currentEditor().editor();
+    const DriverEditor& editor = app_.store().currentEditor();
     picture_ = &cache_.picture(editor, app_.store().brandCamera());
     const QColor brandColour = brand();
     parts_->icon->show(picture_->icon, app_.store().currentTitle());
@@ -178,7 +164,7 @@ void CanvasView::refreshPicture() {
 }
 
 void CanvasView::refreshBusy() {
-    const bool working = app_.currentEditor().editor().isWorking();
+    const bool working = app_.store().currentEditor().isWorking();
     if (working) {
         parts_->busy->move(rect().center() - parts_->busy->rect().center());
         parts_->busy->raise();
@@ -194,7 +180,7 @@ void CanvasView::resizeEvent(QResizeEvent* event) {
 bool CanvasView::dropFiles(const QList<QUrl>& urls) {
     const QList<QUrl> images = acceptedImageFiles(urls);
     if (images.isEmpty()) return false;
-    app_.openImages(images);
+    app_.session().openImages(images);
     return true;
 }
 

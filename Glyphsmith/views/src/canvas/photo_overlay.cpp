@@ -10,18 +10,20 @@
 #include <algorithm>
 #include <cmath>
 
-#include "glyphsmith_views/current_editor.hpp"
+#include "glyphsmith_state/follow_current_editor.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
 #include "glyphsmith_views/icon_image.hpp"
 #include "glyphsmith_views/painter_paths.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 #include "glyphsmith_views/symbols.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
 using glyphsmith_state::DriverEditor;
 using glyphsmith_state::PhotoTool;
+using glyphsmith_state::PreviewMode;
 using icon_geometry::Vector2;
 
 // ----- The mapping -----
@@ -98,24 +100,21 @@ PhotoArea::PhotoArea(QWidget* parent) : QWidget(parent), opacity_(PreviewMetrics
 }
 
 void PhotoArea::setEditor(DriverEditor* editor) {
-    for (const auto& connection : connections_) disconnect(connection);
-    connections_.clear();
+    if (editor_) disconnect(editor_, nullptr, this, nullptr);
     editor_ = editor;
     if (editor) {
         const auto repaint = [this] { update(); };
-        connections_ << connect(editor, &DriverEditor::facePhotoChanged, this, repaint)
-                     << connect(editor, &DriverEditor::cornersChanged, this,
-                                [this] {
-                                    refreshDescription();
-                                    update();
-                                })
-                     << connect(editor, &DriverEditor::toolChanged, this,
-                                [this] {
-                                    const bool none = std::holds_alternative<PhotoTool::None>(editor_->tool().value);
-                                    setCursor(none ? Qt::ArrowCursor : Qt::CrossCursor);
-                                    update();
-                                })
-                     << connect(editor, &DriverEditor::proposalsChanged, this, &PhotoArea::refreshProposals);
+        connect(editor, &DriverEditor::facePhotoChanged, this, repaint);
+        connect(editor, &DriverEditor::cornersChanged, this, [this] {
+            refreshDescription();
+            update();
+        });
+        connect(editor, &DriverEditor::toolChanged, this, [this] {
+            const bool none = std::holds_alternative<PhotoTool::None>(editor_->tool().value);
+            setCursor(none ? Qt::ArrowCursor : Qt::CrossCursor);
+            update();
+        });
+        connect(editor, &DriverEditor::proposalsChanged, this, &PhotoArea::refreshProposals);
         const bool none = std::holds_alternative<PhotoTool::None>(editor->tool().value);
         setCursor(none ? Qt::ArrowCursor : Qt::CrossCursor);
     }
@@ -288,8 +287,7 @@ protected:
         const double symbol = 48;
         paintSymbol(painter, QStringLiteral("photo"), colour,
                     QRectF(centre.x() - symbol / 2, centre.y() - symbol - 24, symbol, symbol));
-        QFont title = font();
-        title.setPointSizeF(title.pointSizeF() * 1.4);
+        QFont title = roleFont(font(), TextRole::largeTitle);
         title.setBold(true);
         painter.setFont(title);
         painter.setPen(palette().color(QPalette::WindowText));
@@ -322,9 +320,7 @@ PhotoOverlay::PhotoOverlay(GlyphsmithApp& app, QWidget* parent) : QWidget(parent
     controls->setContentsMargins(medium, 0, medium, 0);
     prompt_ = plainLabel(QString(), photoPage_);
     prompt_->setWordWrap(true);
-    QPalette secondary = prompt_->palette();
-    secondary.setColor(QPalette::WindowText, Palette::neutral());
-    prompt_->setPalette(secondary);
+    setTextColour(*prompt_, Palette::neutral());
     controls->addWidget(prompt_, 1);
     slider_ = new QSlider(Qt::Horizontal, photoPage_);
     slider_->setRange(0, 1000);
@@ -338,13 +334,18 @@ PhotoOverlay::PhotoOverlay(GlyphsmithApp& app, QWidget* parent) : QWidget(parent
     page->addLayout(controls);
     stack_->addWidget(photoPage_);
 
-    connect(&app_.currentEditor(), &CurrentEditor::changed, this, &PhotoOverlay::followEditor);
     // The opacity lives as long as the photo mode is shown: leaving it starts the next one afresh.
-    connect(&app_, &GlyphsmithApp::previewModeChanged, this, [this] {
-        if (app_.previewMode() != PreviewMode::overlay)
+    connect(&app_.session(), &glyphsmith_state::AppSession::previewModeChanged, this, [this] {
+        if (app_.session().previewMode() != PreviewMode::overlay)
             slider_->setValue(static_cast<int>(std::lround(PreviewMetrics::overlayOpacity * 1000)));
     });
-    followEditor();
+    glyphsmith_state::followCurrentEditor(app_.store(), this, [this](DriverEditor& editor) {
+        area_->setEditor(&editor);
+        for (auto signal : {&DriverEditor::facePhotoChanged, &DriverEditor::toolChanged, &DriverEditor::cornersChanged,
+                            &DriverEditor::proposalsChanged})
+            connect(&editor, signal, this, &PhotoOverlay::refresh);
+        refresh();
+    });
 }
 
 void PhotoOverlay::setIconImage(const IconImage* image) {
@@ -355,19 +356,8 @@ bool PhotoOverlay::showsPlaceholder() const {
     return stack_->currentWidget() == placeholder_;
 }
 
-void PhotoOverlay::followEditor() {
-    for (const auto& connection : connections_) disconnect(connection);
-    connections_.clear();
-    DriverEditor& editor = app_.currentEditor().editor();
-    area_->setEditor(&editor);
-    for (auto signal : {&DriverEditor::facePhotoChanged, &DriverEditor::toolChanged, &DriverEditor::cornersChanged,
-                        &DriverEditor::proposalsChanged})
-        connections_ << connect(&editor, signal, this, &PhotoOverlay::refresh);
-    refresh();
-}
-
 void PhotoOverlay::refresh() {
-    const DriverEditor& editor = app_.currentEditor().editor();
+    const DriverEditor& editor = app_.store().currentEditor();
     const bool hasPhoto = editor.facePhoto() && !editor.facePhoto()->isEmpty();
     stack_->setCurrentWidget(hasPhoto ? photoPage_ : placeholder_);
     prompt_->setText(photoPrompt(editor.tool(), editor.corners().size(), !editor.proposals().empty()));

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "glyphsmith_views/design_system.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
@@ -17,12 +18,6 @@ QPainterPath card(const QRectF& square) {
     QPainterPath path;
     path.addRoundedRect(square, PreviewMetrics::cornerRadius, PreviewMetrics::cornerRadius);
     return path;
-}
-
-QFont captionFont(const QFont& base) {
-    QFont font = base;
-    font.setPointSizeF(std::max(1.0, base.pointSizeF() - 1));
-    return font;
 }
 
 }  // namespace
@@ -120,12 +115,12 @@ struct TileGrid {
 }  // namespace
 
 QSize TilesPreview::sizeHint() const {
-    return TileGrid(QFontMetricsF(captionFont(font()))).size().toSize();
+    return TileGrid(QFontMetricsF(roleFont(font(), TextRole::caption))).size().toSize();
 }
 
 void TilesPreview::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QFont caption = captionFont(font());
+    const QFont caption = roleFont(font(), TextRole::caption);
     const TileGrid grid{QFontMetricsF(caption)};
     const QSizeF full = grid.size();
     // Centred; where the column is narrower than the grid (the window at its

@@ -7,6 +7,7 @@
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 #include "glyphsmith_views/symbols.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
@@ -16,9 +17,7 @@ constexpr int symbolSide = 16;
 
 void paintLabel(QLabel* symbol, QLabel* text, const QString& symbolName, const QColor& color) {
     symbol->setPixmap(symbolPixmap(symbolName, color, symbolSide, symbol->devicePixelRatioF()));
-    QPalette palette = text->palette();
-    palette.setColor(QPalette::WindowText, color);
-    text->setPalette(palette);
+    setTextColour(*text, color);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 #include "glyphsmith_views/symbols.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
@@ -263,12 +264,6 @@ namespace {
 
 constexpr int symbolSide = 16;
 
-QFont calloutFont(const QFont& base) {
-    QFont font = base;
-    if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() * 12.0 / 13.0);
-    return font;
-}
-
 }  // namespace
 
 ComplianceRows::ComplianceRows(QWidget* parent) : QWidget(parent) {
@@ -297,7 +292,7 @@ void ComplianceRows::rebuild() {
         delete row;
     }
     rows_.clear();
-    const QFont font = calloutFont(this->font());
+    const QFont font = roleFont(this->font(), TextRole::callout);
     for (const ComplianceCheck& check : checks_) {
         auto* row = new QWidget(this);
         auto* rowLayout = new QHBoxLayout(row);

@@ -4,10 +4,10 @@
 #include <QVBoxLayout>
 
 #include "editing/compliance_rows.hpp"
-#include "editing/compliance_trigger.hpp"
 #include "editing/section_parts.hpp"
 #include "editing/sections.hpp"
 #include "glyphsmith_views/design_system.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
@@ -17,8 +17,7 @@ using glyphsmith_state::ProjectStore;
 namespace {
 
 // "Conformité": the editor's report, one row per check, or the progress row
-// until the editor's first report arrives. It owns the compliance trigger, so
-// the wait ends with the section.
+// until the editor's first report arrives (the session asks for it).
 class ComplianceContent final : public QGroupBox {
 public:
     ComplianceContent(ProjectStore& store, DriverEditor& editor) : editor_(editor) {
@@ -36,15 +35,12 @@ public:
         bar->setAccessibleName(inspectorText("Contrôle en cours…"));
         auto* label = new QLabel(inspectorText("Contrôle en cours…"), progress_);
         label->setTextFormat(Qt::PlainText);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, Palette::neutral());
-        label->setPalette(palette);
+        setTextColour(*label, Palette::neutral());
         progressLayout->addWidget(bar, 0, Qt::AlignVCenter);
         progressLayout->addWidget(label, 1, Qt::AlignVCenter);
         rows_ = new ComplianceRows(this);
         layout->addWidget(progress_);
         layout->addWidget(rows_);
-        new ComplianceTrigger(store, editor, ComplianceTrigger::defaultDelay, this);
         connect(&editor_, &DriverEditor::reportChanged, this, &ComplianceContent::refresh);
         refresh();
     }

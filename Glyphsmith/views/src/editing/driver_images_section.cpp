@@ -12,6 +12,7 @@
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 #include "glyphsmith_views/symbols.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
@@ -103,7 +104,7 @@ private:
             const QString name = fileNameText(size);
             itemLayout->addWidget(new Thumbnail(std::move(image), name, item), 0, Qt::AlignHCenter);
             QLabel* caption = plainLabel(name, item);
-            caption->setFont(captionFont(caption->font()));
+            caption->setFont(roleFont(caption->font(), TextRole::caption));
             itemLayout->addWidget(caption, 0, Qt::AlignHCenter);
             rowLayout->addWidget(item, 0, Qt::AlignVCenter);
         }
@@ -119,9 +120,7 @@ private:
                                            devicePixelRatioF()));
             symbol->setFixedSize(side, side);
             QLabel* text = noteLabel(driverImageIssueText(issue), line);
-            QPalette palette = text->palette();
-            palette.setColor(QPalette::WindowText, Palette::warning());
-            text->setPalette(palette);
+            setTextColour(*text, Palette::warning());
             line->setAccessibleName(text->text());
             lineLayout->addWidget(symbol, 0, Qt::AlignTop);
             lineLayout->addWidget(text, 1);

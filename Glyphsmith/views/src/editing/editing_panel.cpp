@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "editing/focus_order.hpp"
-#include "glyphsmith_views/current_editor.hpp"
+#include "glyphsmith_state/follow_current_editor.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
 #include "glyphsmith_views/plain_text.hpp"
@@ -23,16 +23,14 @@ InspectorPanel::InspectorPanel(GlyphsmithApp& app, std::vector<InspectorSection>
     readingOrderTimer_.setSingleShot(true);
     readingOrderTimer_.setInterval(0);
     connect(&readingOrderTimer_, &QTimer::timeout, this, [this] { keepReadingOrder(widget(), focusOrder_); });
-    connect(&app_.currentEditor(), &CurrentEditor::changed, this, &InspectorPanel::rebuild);
-    rebuild();
+    glyphsmith_state::followCurrentEditor(app_.store(), this, [this](DriverEditor& editor) { rebuild(editor); });
 }
 
 void InspectorPanel::scheduleReadingOrder() {
     if (!readingOrderTimer_.isActive()) readingOrderTimer_.start();
 }
 
-void InspectorPanel::rebuild() {
-    DriverEditor& editor = app_.currentEditor().editor();
+void InspectorPanel::rebuild(DriverEditor& editor) {
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     const int spacing = static_cast<int>(Spacing::small);
@@ -53,22 +51,19 @@ void InspectorPanel::rebuild() {
         groups_.push_back(group);
     }
     layout->addStretch(1);
-    // The old content goes with its section widgets and their connections to the
-    // old editor, once control has left them: the change may come from one of them.
+    // The old content goes with its section widgets once control has left them:
+    // the change may come from one of them.
     if (QWidget* old = takeWidget()) {
-        // Nothing of the store reaches it meanwhile: its editor may be gone first.
-        disconnect(&app_.store(), nullptr, old, nullptr);
-        for (QObject* child : old->findChildren<QObject*>()) disconnect(&app_.store(), nullptr, child, nullptr);
         old->hide();
         old->deleteLater();
     }
+    // At the latest the content goes with its editor: nothing of the store then
+    // reaches sections bound to an editor that is gone.
+    connect(&editor, &QObject::destroyed, content, [content] { delete content; });
     setWidget(content);
-    content_ = content;
-    disconnect(modelConnection_);
-    modelConnection_ = connect(&editor, &DriverEditor::modelChanged, this, &InspectorPanel::refreshVisibility);
+    connect(&editor, &DriverEditor::modelChanged, this, &InspectorPanel::refreshVisibility);
     refreshVisibility();
-    disconnect(errorConnection_);
-    errorConnection_ = connect(&editor, &DriverEditor::errorChanged, this, &InspectorPanel::refreshErrorAlert);
+    connect(&editor, &DriverEditor::errorChanged, this, &InspectorPanel::refreshErrorAlert);
     scheduleReadingOrder();
     if (QMessageBox* old = errorAlert_) {
         errorAlert_ = nullptr;
@@ -78,7 +73,7 @@ void InspectorPanel::rebuild() {
 }
 
 void InspectorPanel::refreshErrorAlert() {
-    DriverEditor& editor = app_.currentEditor().editor();
+    DriverEditor& editor = app_.store().currentEditor();
     const auto& error = editor.error();
     if (!error) {
         if (QMessageBox* shown = errorAlert_) {
@@ -97,14 +92,14 @@ void InspectorPanel::refreshErrorAlert() {
     // However the alert goes, the error it showed goes with it.
     const quint64 serial = editor.serial();
     connect(errorAlert_, &QDialog::finished, this, [this, serial] {
-        DriverEditor& current = app_.currentEditor().editor();
+        DriverEditor& current = app_.store().currentEditor();
         if (current.serial() == serial) current.setError(std::nullopt);
     });
     errorAlert_->open();
 }
 
 void InspectorPanel::refreshVisibility() {
-    const DriverEditor& editor = app_.currentEditor().editor();
+    const DriverEditor& editor = app_.store().currentEditor();
     for (std::size_t i = 0; i < sections_.size(); ++i) {
         const bool shown = !sections_[i].shownFor || sections_[i].shownFor(editor);
         groups_[i]->setVisible(shown);

@@ -1,13 +1,12 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QLocale>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <cmath>
 #include <vector>
 
+#include "editing/compliance_rows.hpp"
 #include "editing/number_field.hpp"
 #include "editing/section_parts.hpp"
 #include "editing/sections.hpp"
@@ -59,7 +58,7 @@ QString partTitle(const DriverEditor& editor, int index) {
 }
 
 QString turnLabel(double degrees) {
-    return inspectorText("Rotation propre : %1°").arg(QLocale().toString(std::round(degrees) + 0.0, 'f', 0));
+    return inspectorText("Rotation propre : %1°").arg(wholeNumberText(degrees));
 }
 
 // The selected body's dimensions, offset (bodies after the main one) and own rotation.

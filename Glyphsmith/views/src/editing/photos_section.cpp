@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -15,33 +14,15 @@
 
 #include "editing/section_parts.hpp"
 #include "editing/sections.hpp"
-#include "glyphsmith_state/photo_files.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/plain_text.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
 using glyphsmith_state::DriverEditor;
 using glyphsmith_state::LoadedPhoto;
 using glyphsmith_state::PhotoTool;
-
-PhotoPicker dialogPhotoPicker() {
-    return [](QWidget* parent, bool several) {
-        QFileDialog dialog(parent);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-        QStringList patterns;
-        for (const QString& extension : glyphsmith_state::photoFileExtensions()) {
-            patterns << QStringLiteral("*.") + extension;
-            // Linux tells names apart by case: "IMG_0001.JPG" is a photo too.
-            patterns << QStringLiteral("*.") + extension.toUpper();
-        }
-        dialog.setNameFilter(QObject::tr("Images (%1)").arg(patterns.join(u' ')));
-        QList<QUrl> chosen;
-        if (dialog.exec() == QDialog::Accepted) chosen = dialog.selectedUrls();
-        return chosen;
-    };
-}
 
 namespace {
 
@@ -108,8 +89,10 @@ QString fileNameOf(const QUrl& url) {
 
 }  // namespace
 
-PhotosSection::PhotosSection(glyphsmith_state::ProjectStore&, DriverEditor& editor, PhotoPicker picker, QWidget* parent)
+PhotosSection::PhotosSection(glyphsmith_state::ProjectStore& store, DriverEditor& editor, PhotoPicker picker,
+                             QWidget* parent)
     : QWidget(parent), editor_(editor), picker_(std::move(picker)) {
+    if (!picker_) picker_ = [&store](bool several) { return store.choosePhotoFiles(several); };
     setAccessibleName(tr("Photos"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -123,15 +106,15 @@ PhotosSection::PhotosSection(glyphsmith_state::ProjectStore&, DriverEditor& edit
     profile_ = sectionButton(tr("Photo de profil…"), this);
     for (QAbstractButton* button : {several_, face_, profile_}) layout->addWidget(button, 0, Qt::AlignLeft);
     connect(several_, &QAbstractButton::clicked, this, [this] {
-        const QList<QUrl> chosen = picker_(window(), true);
+        const QList<QUrl> chosen = picker_(true);
         if (!chosen.isEmpty()) editor_.addPhotos(chosen, false, true);
     });
     connect(face_, &QAbstractButton::clicked, this, [this] {
-        const QList<QUrl> chosen = picker_(window(), false);
+        const QList<QUrl> chosen = picker_(false);
         if (!chosen.isEmpty()) editor_.addPickedPhotos(chosen.front());
     });
     connect(profile_, &QAbstractButton::clicked, this, [this] {
-        const QList<QUrl> chosen = picker_(window(), false);
+        const QList<QUrl> chosen = picker_(false);
         if (!chosen.isEmpty()) editor_.loadPickedPhoto(chosen.front());
     });
 
@@ -248,7 +231,7 @@ void PhotosSection::rebuildPhotoRows() {
         rowLayout->addWidget(new PhotoThumbnail(photo.photo, row));
         const QString name = fileNameOf(photo.url);
         QLabel* nameLabel = plainLabel(name, row);
-        nameLabel->setFont(captionFont(nameLabel->font()));
+        nameLabel->setFont(roleFont(nameLabel->font(), TextRole::caption));
         nameLabel->setToolTip(name);
         nameLabel->setMinimumWidth(1);
         nameLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

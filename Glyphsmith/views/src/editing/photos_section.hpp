@@ -21,16 +21,15 @@ class QVBoxLayout;
 namespace glyphsmith_views {
 
 // Asks the user for image files: several at once, or one. The chosen files, none
-// when cancelled. The section shows Qt's file dialog (the ten image extensions)
-// unless a test hands in its own.
-using PhotoPicker = std::function<QList<QUrl>(QWidget* parent, bool several)>;
-PhotoPicker dialogPhotoPicker();
+// when cancelled. The section asks through the store's file panels unless a
+// test hands in its own.
+using PhotoPicker = std::function<QList<QUrl>(bool several)>;
 
 class PhotosSection : public QWidget {
     Q_OBJECT
 public:
     PhotosSection(glyphsmith_state::ProjectStore& store, glyphsmith_state::DriverEditor& editor,
-                  PhotoPicker picker = dialogPhotoPicker(), QWidget* parent = nullptr);
+                  PhotoPicker picker = {}, QWidget* parent = nullptr);
 
     QAbstractButton* severalPhotosButton() const { return several_; }
     QAbstractButton* facePhotoButton() const { return face_; }

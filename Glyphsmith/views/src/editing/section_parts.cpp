@@ -14,6 +14,7 @@
 #include "glyphsmith_views/editing_panel.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 #include "glyphsmith_views/symbols.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
@@ -58,19 +59,11 @@ void Picker::wheelEvent(QWheelEvent* event) {
         event->ignore();
 }
 
-QFont captionFont(const QFont& base) {
-    QFont font = base;
-    if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() * 11.0 / 13.0);
-    return font;
-}
-
 QLabel* noteLabel(const QString& text, QWidget* parent) {
     QLabel* label = plainLabel(text, parent);
     label->setWordWrap(true);
-    label->setFont(captionFont(label->font()));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Palette::neutral());
-    label->setPalette(palette);
+    label->setFont(roleFont(label->font(), TextRole::caption));
+    setTextColour(*label, Palette::neutral());
     return label;
 }
 

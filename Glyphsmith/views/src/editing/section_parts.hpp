@@ -40,8 +40,6 @@ protected:
 };
 // A note in the caption font and the secondary colour, wrapped.
 QLabel* noteLabel(const QString& text, QWidget* parent = nullptr);
-// The caption font: a step below the app's font.
-QFont captionFont(const QFont& base);
 // A button that opens `menu` when pressed; it takes the menu.
 QPushButton* menuButton(const QString& label, QMenu* menu, QWidget* parent = nullptr);
 // A borderless button showing only the symbol; `label` is what it says.

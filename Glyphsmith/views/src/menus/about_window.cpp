@@ -14,6 +14,7 @@
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 #include "glyphsmith_views/symbols.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
@@ -109,8 +110,7 @@ AboutWindow::AboutWindow(AboutFacts facts, QWidget* parent, PageOpener opener)
     stack->addWidget(icon, 0, Qt::AlignHCenter);
 
     QLabel* name = plainLabel(facts.name, this);
-    QFont title = name->font();
-    title.setPointSizeF(title.pointSizeF() * 1.4);
+    QFont title = roleFont(name->font(), TextRole::largeTitle);
     title.setWeight(QFont::DemiBold);
     name->setFont(title);
     name->setAlignment(Qt::AlignCenter);
@@ -130,9 +130,7 @@ AboutWindow::AboutWindow(AboutFacts facts, QWidget* parent, PageOpener opener)
     if (facts.site) author->addWidget(addLink(facts.site->toString(), *facts.site, this), 0, Qt::AlignHCenter);
 
     versionLine_ = wrapped(plainLabel(tr("Version %1 (build %2)").arg(facts.version, facts.build), this));
-    QPalette secondary = versionLine_->palette();
-    secondary.setColor(QPalette::WindowText, Palette::neutral());
-    versionLine_->setPalette(secondary);
+    setTextColour(*versionLine_, Palette::neutral());
     stack->addWidget(versionLine_);
 
     QVBoxLayout* pages = group(stack);

@@ -1,6 +1,7 @@
 #include "glyphsmith_views/app_menus.hpp"
 
 #include <QMenuBar>
+#include <QStyleOptionMenuItem>
 
 #include "glyphsmith_views/about_window.hpp"
 #include "glyphsmith_views/action_registry.hpp"
@@ -12,13 +13,25 @@
 
 namespace glyphsmith_views {
 
+using glyphsmith_state::allPreviewModes;
+using glyphsmith_state::PreviewMode;
+
 namespace {
 
-void bringForward(QWidget& window) {
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
+// The "Aperçu" menu lists the modes as plain commands: the canvas's buttons
+// show which one is on, the menu carries no check mark.
+class PlainCommandsMenu final : public QMenu {
+public:
+    using QMenu::QMenu;
+
+protected:
+    void initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const override {
+        QMenu::initStyleOption(option, action);
+        option->menuHasCheckableItems = false;
+        option->checkType = QStyleOptionMenuItem::NotCheckable;
+        option->checked = false;
+    }
+};
 
 }  // namespace
 
@@ -58,8 +71,9 @@ AppMenus installAppMenus(MainWindow& window) {
     menus.file->addSeparator();
     add(menus.file, {Command::settings, Command::quit});
 
-    menus.preview = bar->addMenu(QObject::tr("A&perçu"));
-    for (const PreviewMode mode : allPreviewModes) menus.preview->addAction(actions.action(previewCommand(mode)));
+    menus.preview = new PlainCommandsMenu(QObject::tr("A&perçu"), bar);
+    bar->addMenu(menus.preview);
+    for (const PreviewMode mode : allPreviewModes) menus.preview->addAction(actions.previewAction(mode));
 
     menus.help = bar->addMenu(QObject::tr("&Aide"));
     add(menus.help, {Command::checkForUpdates, Command::installCommandLineTool});

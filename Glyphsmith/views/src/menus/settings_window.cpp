@@ -9,6 +9,7 @@
 #include "glyphsmith_state/update_site.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/plain_text.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
@@ -37,12 +38,8 @@ SettingsWindow::SettingsWindow(UpdateChecker& checker, QWidget* parent) : QDialo
     launchCheck_->setAccessibleName(launchCheck_->text());
     sentence_ = plainLabel(launchCheckSentence(glyphsmith_state::updateSiteHost()), group);
     sentence_->setWordWrap(true);
-    QFont caption = sentence_->font();
-    caption.setPointSizeF(caption.pointSizeF() * 0.85);
-    sentence_->setFont(caption);
-    QPalette secondary = sentence_->palette();
-    secondary.setColor(QPalette::WindowText, Palette::neutral());
-    sentence_->setPalette(secondary);
+    sentence_->setFont(roleFont(sentence_->font(), TextRole::caption));
+    setTextColour(*sentence_, Palette::neutral());
     launchCheck_->setAccessibleDescription(sentence_->text());
 
     auto* rows = new QVBoxLayout(group);

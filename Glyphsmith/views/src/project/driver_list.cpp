@@ -11,6 +11,7 @@
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
 #include "glyphsmith_views/plain_text.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 #include "project/project_views.hpp"
 
 namespace glyphsmith_views {
@@ -75,7 +76,7 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const QFontMetrics name(option.font);
-        const QFontMetrics line(captionFont(option.font));
+        const QFontMetrics line(roleFont(option.font, TextRole::caption));
         // The state line takes a second line where the column is too narrow for
         // it: its count must show.
         const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
@@ -119,7 +120,7 @@ public:
             QRect(textArea.left(), textArea.top(), textArea.width(), nameMetrics.height()),
             Qt::AlignLeft | Qt::AlignVCenter,
             nameMetrics.elidedText(oneLine(index.data(Qt::DisplayRole).toString()), Qt::ElideRight, textArea.width()));
-        const QFont caption = captionFont(option.font);
+        const QFont caption = roleFont(option.font, TextRole::caption);
         const QFontMetrics lineMetrics(caption);
         painter->setFont(caption);
         QColor secondary = selected ? text : Palette::neutral();

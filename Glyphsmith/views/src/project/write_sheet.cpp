@@ -9,9 +9,11 @@
 #include <algorithm>
 
 #include "editing/compliance_rows.hpp"
+#include "glyphsmith_state/follow_current_editor.hpp"
 #include "glyphsmith_views/design_system.hpp"
 #include "glyphsmith_views/plain_text.hpp"
 #include "glyphsmith_views/symbols.hpp"
+#include "glyphsmith_views/text_roles.hpp"
 
 namespace glyphsmith_views {
 
@@ -21,14 +23,6 @@ using homey_project::ComplianceStatus;
 using homey_project::PlannedWrite;
 
 namespace {
-
-void setTextColour(QWidget* widget, const QColor& colour) {
-    QPalette colours = widget->palette();
-    colours.setColor(QPalette::WindowText, colour);
-    colours.setColor(QPalette::Text, colour);
-    colours.setColor(QPalette::ButtonText, colour);
-    widget->setPalette(colours);
-}
 
 // Driver images are written: the user says they are photographs first.
 bool writesDriverImages(const ProjectStore::PlannedWrites& plan) {
@@ -53,8 +47,7 @@ WriteSheet::WriteSheet(ProjectStore& store, QWidget* parent) : QDialog(parent), 
     layout->setSpacing(static_cast<int>(Spacing::medium));
 
     QLabel* title = plainLabel(tr("Écrire le pilote"), this);
-    QFont titleFont = title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
+    QFont titleFont = roleFont(title->font(), TextRole::title);
     titleFont.setBold(true);
     title->setFont(titleFont);
     layout->addWidget(title);
@@ -68,7 +61,7 @@ WriteSheet::WriteSheet(ProjectStore& store, QWidget* parent) : QDialog(parent), 
     layout->addWidget(files_, 1);
 
     replaced_ = plainLabel(QString(), this);
-    setTextColour(replaced_, Palette::warning());
+    setTextColour(*replaced_, Palette::warning());
     layout->addWidget(replaced_);
 
     clean_ = new QLabel(this);
@@ -78,7 +71,7 @@ WriteSheet::WriteSheet(ProjectStore& store, QWidget* parent) : QDialog(parent), 
     seal->setPixmap(symbolPixmap(QStringLiteral("checkmark.seal"), Palette::passed(), 16, devicePixelRatioF()));
     cleanRow->addWidget(seal);
     QLabel* cleanText = plainLabel(tr("Rapport de conformité sans erreur ni avertissement"), clean_);
-    setTextColour(cleanText, Palette::passed());
+    setTextColour(*cleanText, Palette::passed());
     cleanRow->addWidget(cleanText, 1);
     clean_->setAccessibleName(cleanText->text());
     layout->addWidget(clean_);
@@ -112,8 +105,10 @@ WriteSheet::WriteSheet(ProjectStore& store, QWidget* parent) : QDialog(parent), 
     });
 
     connect(&store_, &ProjectStore::pendingWriteChanged, this, &WriteSheet::refreshPlan);
-    connect(&store_, &ProjectStore::currentEditorChanged, this, &WriteSheet::followEditor);
-    followEditor();
+    glyphsmith_state::followCurrentEditor(store_, this, [this](glyphsmith_state::DriverEditor& editor) {
+        connect(&editor, &glyphsmith_state::DriverEditor::reportChanged, this, &WriteSheet::refreshReport);
+        refreshReport();
+    });
     refreshPlan();
 }
 
@@ -121,13 +116,6 @@ void WriteSheet::reject() {
     if (store_.pendingWrite()) store_.setPendingWrite(std::nullopt);
     // The main window closes its sheet when the plan goes; alone, the sheet closes itself.
     if (isVisible()) QDialog::reject();
-}
-
-void WriteSheet::followEditor() {
-    disconnect(reportConnection_);
-    reportConnection_ = connect(&store_.currentEditor(), &glyphsmith_state::DriverEditor::reportChanged, this,
-                                &WriteSheet::refreshReport);
-    refreshReport();
 }
 
 void WriteSheet::refreshPlan() {
@@ -166,7 +154,7 @@ void WriteSheet::refreshPlan() {
     write_->setText(replaced > 0 ? tr("Remplacer et écrire") : tr("Écrire"));
     write_->setAccessibleName(write_->text());
     // The destructive write reads in the failure colour.
-    setTextColour(write_, replaced > 0 ? Palette::failed() : palette().color(QPalette::ButtonText));
+    setTextColour(*write_, replaced > 0 ? Palette::failed() : palette().color(QPalette::ButtonText));
 
     // A plan the user has not seen is confirmed afresh.
     photograph_->setVisible(writesDriverImages(plan));

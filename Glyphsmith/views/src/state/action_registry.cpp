@@ -1,96 +1,126 @@
 #include "glyphsmith_views/action_registry.hpp"
 
+#include <QActionGroup>
 #include <QMenu>
+#include <algorithm>
+#include <functional>
+#include <optional>
 
+#include "glyphsmith_state/follow_current_editor.hpp"
 #include "glyphsmith_views/app_info.hpp"
-#include "glyphsmith_views/current_editor.hpp"
 #include "glyphsmith_views/glyphsmith_app.hpp"
 
 namespace glyphsmith_views {
 
+using glyphsmith_state::AppSession;
 using glyphsmith_state::DriverEditor;
+using glyphsmith_state::PreviewMode;
 using glyphsmith_state::ProjectStore;
 using glyphsmith_state::UpdateChecker;
 
-namespace {
-
-struct CommandLook {
+struct ActionRegistry::Row {
     Command command;
     QString text;
     QKeySequence shortcut;
     // Where a platform with an application menu would move the item.
     QAction::MenuRole role = QAction::NoRole;
+    // Absent: whoever owns the command's window connects it.
+    std::function<void()> run = {};
+    // Absent: always enabled.
+    std::function<bool()> enabled = {};
+    // The preview mode a checkable row shows.
+    std::optional<PreviewMode> mode = {};
+    QAction* action = nullptr;
 };
 
-}  // namespace
-
-Command previewCommand(PreviewMode mode) {
-    switch (mode) {
-        case PreviewMode::icon:
-            return Command::previewIcon;
-        case PreviewMode::tiles:
-            return Command::previewTiles;
-        case PreviewMode::mask:
-            return Command::previewMask;
-        case PreviewMode::overlay:
-            return Command::previewOverlay;
-    }
-    return Command::previewIcon;
-}
-
 ActionRegistry::ActionRegistry(GlyphsmithApp& app, QObject* parent) : QObject(parent), app_(app) {
-    const CommandLook looks[] = {
-        {Command::about, tr("À propos de %1").arg(AppInfo::name()), {}, QAction::AboutRole},
-        {Command::checkForUpdates, tr("Rechercher une mise à jour…"), {}, QAction::ApplicationSpecificRole},
-        {Command::installCommandLineTool,
-         tr("Installer l’outil en ligne de commande…"),
-         {},
-         QAction::ApplicationSpecificRole},
-        {Command::settings, tr("Réglages…"), QKeySequence(Qt::CTRL | Qt::Key_Comma), QAction::PreferencesRole},
-        {Command::openHomeyApp, tr("Ouvrir une app Homey…"), QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {Command::closeProject, tr("Fermer le projet"), {}},
-        {Command::writeDriver, tr("Écrire le pilote…"), QKeySequence(Qt::CTRL | Qt::Key_S)},
-        {Command::exportIcon, tr("Exporter l’icône…"), QKeySequence(Qt::CTRL | Qt::Key_E)},
-        {Command::exportImages, tr("Exporter les images…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)},
-        {Command::saveModel, tr("Enregistrer le modèle…"), {}},
-        {Command::openModel, tr("Ouvrir un modèle…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
-        {Command::previewIcon, title(PreviewMode::icon), QKeySequence(Qt::CTRL | Qt::Key_1)},
-        {Command::previewTiles, title(PreviewMode::tiles), QKeySequence(Qt::CTRL | Qt::Key_2)},
-        {Command::previewMask, title(PreviewMode::mask), QKeySequence(Qt::CTRL | Qt::Key_3)},
-        {Command::previewOverlay, title(PreviewMode::overlay), QKeySequence(Qt::CTRL | Qt::Key_4)},
-        {Command::quit, tr("Quitter"), QKeySequence(Qt::CTRL | Qt::Key_Q), QAction::QuitRole},
+    ProjectStore& store = app_.store();
+    UpdateChecker& updates = app_.updates();
+    const auto onStore = [&store](void (ProjectStore::*operation)()) {
+        return [&store, operation] { (store.*operation)(); };
     };
-    for (const auto& look : looks) {
-        auto* action = new QAction(look.text, this);
-        action->setShortcut(look.shortcut);
-        action->setMenuRole(look.role);
+    const QKeySequence none;
+    const auto plain = QAction::NoRole;
+    // Each command: its text, its shortcut, its menu role, what it does, when it is enabled.
+    rows_ = {
+        {Command::about, tr("À propos de %1").arg(AppInfo::name()), none, QAction::AboutRole},
+        {Command::checkForUpdates, tr("Rechercher une mise à jour…"), none, QAction::ApplicationSpecificRole,
+         [&updates] { updates.checkForUpdates(true); }, [&updates] { return !updates.isChecking(); }},
+        {Command::installCommandLineTool, tr("Installer l’outil en ligne de commande…"), none,
+         QAction::ApplicationSpecificRole},
+        {Command::settings, tr("Réglages…"), Qt::CTRL | Qt::Key_Comma, QAction::PreferencesRole},
+        {Command::openHomeyApp, tr("Ouvrir une app Homey…"), Qt::CTRL | Qt::Key_O, plain,
+         onStore(&ProjectStore::chooseHomeyAppFolder)},
+        {Command::closeProject, tr("Fermer le projet"), none, plain, onStore(&ProjectStore::requestCloseProject),
+         [&store] { return store.app().has_value(); }},
+        {Command::writeDriver, tr("Écrire le pilote…"), Qt::CTRL | Qt::Key_S, plain,
+         onStore(&ProjectStore::prepareWrite), [&store] { return store.selectedDriver().has_value(); }},
+        {Command::exportIcon, tr("Exporter l’icône…"), Qt::CTRL | Qt::Key_E, plain,
+         onStore(&ProjectStore::chooseSVGDestination)},
+        {Command::exportImages, tr("Exporter les images…"), Qt::CTRL | Qt::SHIFT | Qt::Key_E, plain,
+         onStore(&ProjectStore::chooseImagesFolder),
+         [&store] { return !store.currentEditor().driverImages().empty(); }},
+        {Command::saveModel, tr("Enregistrer le modèle…"), none, plain, onStore(&ProjectStore::chooseModelDestination)},
+        {Command::openModel, tr("Ouvrir un modèle…"), Qt::CTRL | Qt::SHIFT | Qt::Key_O, plain,
+         onStore(&ProjectStore::chooseModelToOpen)},
+        // The mode at position i has Ctrl and the digit i + 1.
+        {Command::previewIcon, title(PreviewMode::icon), Qt::CTRL | Qt::Key_1, plain, nullptr, nullptr,
+         PreviewMode::icon},
+        {Command::previewTiles, title(PreviewMode::tiles), Qt::CTRL | Qt::Key_2, plain, nullptr, nullptr,
+         PreviewMode::tiles},
+        {Command::previewMask, title(PreviewMode::mask), Qt::CTRL | Qt::Key_3, plain, nullptr, nullptr,
+         PreviewMode::mask},
+        {Command::previewOverlay, title(PreviewMode::overlay), Qt::CTRL | Qt::Key_4, plain, nullptr, nullptr,
+         PreviewMode::overlay},
+        {Command::quit, tr("Quitter"), Qt::CTRL | Qt::Key_Q, QAction::QuitRole},
+    };
+
+    auto* modes = new QActionGroup(this);
+    for (Row& row : rows_) {
+        row.action = new QAction(row.text, this);
+        row.action->setShortcut(row.shortcut);
+        row.action->setMenuRole(row.role);
         // Texts from the build (the app's name) are plain, and no "&" makes a mnemonic.
-        action->setIconVisibleInMenu(false);
-        actions_[static_cast<std::size_t>(look.command)] = action;
+        row.action->setIconVisibleInMenu(false);
+        if (row.mode) {
+            row.action->setCheckable(true);
+            modes->addAction(row.action);
+            // Toggled, not triggered: a button's accessible toggle checks its
+            // action without triggering it.
+            connect(row.action, &QAction::toggled, this,
+                    [this, mode = *row.mode](bool checked) { modeToggled(mode, checked); });
+        } else if (row.run) {
+            connect(row.action, &QAction::triggered, this, row.run);
+        }
     }
 
-    ProjectStore& store = app_.store();
-    connect(action(Command::openHomeyApp), &QAction::triggered, &store, &ProjectStore::chooseHomeyAppFolder);
-    connect(action(Command::closeProject), &QAction::triggered, &store, &ProjectStore::requestCloseProject);
-    connect(action(Command::writeDriver), &QAction::triggered, &store, &ProjectStore::prepareWrite);
-    connect(action(Command::exportIcon), &QAction::triggered, &store, &ProjectStore::chooseSVGDestination);
-    connect(action(Command::exportImages), &QAction::triggered, &store, &ProjectStore::chooseImagesFolder);
-    connect(action(Command::saveModel), &QAction::triggered, &store, &ProjectStore::chooseModelDestination);
-    connect(action(Command::openModel), &QAction::triggered, &store, &ProjectStore::chooseModelToOpen);
-    connect(action(Command::checkForUpdates), &QAction::triggered, &app_.updates(),
-            [this] { app_.updates().checkForUpdates(true); });
-    for (const PreviewMode mode : allPreviewModes)
-        connect(action(previewCommand(mode)), &QAction::triggered, this, [this, mode] { app_.setPreviewMode(mode); });
-
+    connect(&app_.session(), &AppSession::previewModeChanged, this, &ActionRegistry::showMode);
+    showMode();
     for (auto signal : {&ProjectStore::appChanged, &ProjectStore::selectedDriverIDChanged})
         connect(&store, signal, this, &ActionRegistry::refreshEnabled);
-    connect(&app_.updates(), &UpdateChecker::isCheckingChanged, this, &ActionRegistry::refreshEnabled);
-    connect(&app_.currentEditor(), &CurrentEditor::changed, this, &ActionRegistry::followCurrentEditor);
-    followCurrentEditor();
+    connect(&updates, &UpdateChecker::isCheckingChanged, this, &ActionRegistry::refreshEnabled);
+    glyphsmith_state::followCurrentEditor(store, this, [this](DriverEditor& editor) {
+        connect(&editor, &DriverEditor::driverImagesChanged, this, &ActionRegistry::refreshEnabled);
+        refreshEnabled();
+    });
+}
+
+ActionRegistry::~ActionRegistry() = default;
+
+QAction* ActionRegistry::action(Command command) const {
+    const auto row = std::find_if(rows_.begin(), rows_.end(), [command](const Row& r) { return r.command == command; });
+    return row == rows_.end() ? nullptr : row->action;
+}
+
+QAction* ActionRegistry::previewAction(PreviewMode mode) const {
+    const auto row = std::find_if(rows_.begin(), rows_.end(), [mode](const Row& r) { return r.mode == mode; });
+    return row == rows_.end() ? nullptr : row->action;
 }
 
 QList<QAction*> ActionRegistry::allActions() const {
-    return QList<QAction*>(actions_.begin(), actions_.end());
+    QList<QAction*> actions;
+    for (const Row& row : rows_) actions << row.action;
+    return actions;
 }
 
 void ActionRegistry::addExportCommands(QMenu& menu) const {
@@ -99,19 +129,23 @@ void ActionRegistry::addExportCommands(QMenu& menu) const {
     for (const Command command : {Command::saveModel, Command::openModel}) menu.addAction(action(command));
 }
 
-void ActionRegistry::followCurrentEditor() {
-    disconnect(editorImages_);
-    editorImages_ = connect(&app_.currentEditor().editor(), &DriverEditor::driverImagesChanged, this,
-                            &ActionRegistry::refreshEnabled);
-    refreshEnabled();
+void ActionRegistry::modeToggled(PreviewMode mode, bool checked) {
+    if (checked) {
+        app_.session().setPreviewMode(mode);
+        return;
+    }
+    // Unchecked for no other mode (its button's toggle pressed again): the mode stays shown.
+    if (std::none_of(rows_.begin(), rows_.end(), [](const Row& row) { return row.mode && row.action->isChecked(); }))
+        showMode();
+}
+
+void ActionRegistry::showMode() {
+    previewAction(app_.session().previewMode())->setChecked(true);
 }
 
 void ActionRegistry::refreshEnabled() {
-    const ProjectStore& store = app_.store();
-    action(Command::checkForUpdates)->setEnabled(!app_.updates().isChecking());
-    action(Command::closeProject)->setEnabled(store.app().has_value());
-    action(Command::writeDriver)->setEnabled(store.selectedDriver().has_value());
-    action(Command::exportImages)->setEnabled(!app_.currentEditor().editor().driverImages().empty());
+    for (const Row& row : rows_)
+        if (row.enabled) row.action->setEnabled(row.enabled());
 }
 
 }  // namespace glyphsmith_views

@@ -7,21 +7,22 @@ namespace glyphsmith_views {
 
 namespace {
 
-// One named filter for the suffixes: "SVG (*.svg)", "JSON (*.json)", else
-// "Images (*.png *.jpg …)".
+// One named filter for the suffixes: "SVG (*.svg *.SVG)", "JSON (…)", else
+// "Images (*.png *.PNG *.jpg …)".
 QStringList nameFilters(const QStringList& suffixes) {
     if (suffixes.isEmpty()) return {};
     QStringList patterns;
-    for (const QString& suffix : suffixes) patterns << QStringLiteral("*.") + suffix;
+    // Linux tells names apart by case: "IMG_0001.JPG" is a photo too.
+    for (const QString& suffix : suffixes)
+        patterns << QStringLiteral("*.") + suffix << QStringLiteral("*.") + suffix.toUpper();
     QString name = QObject::tr("Images");
     if (suffixes == QStringList{QStringLiteral("svg")}) name = QStringLiteral("SVG");
     if (suffixes == QStringList{QStringLiteral("json")}) name = QStringLiteral("JSON");
     return {name + QStringLiteral(" (") + patterns.join(u' ') + u')'};
 }
 
-std::optional<QString> chosen(QFileDialog& dialog) {
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().first();
+QStringList chosen(QFileDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
 }  // namespace
@@ -34,7 +35,7 @@ QWidget* DialogFilePanels::parentNow() const {
     return parent_;
 }
 
-std::optional<QString> DialogFilePanels::open(const glyphsmith_state::OpenPanelRequest& request) {
+QStringList DialogFilePanels::open(const glyphsmith_state::OpenPanelRequest& request) {
     QFileDialog dialog(parentNow(), request.message);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (request.canChooseFolders && !request.canChooseFiles) {
@@ -57,7 +58,9 @@ std::optional<QString> DialogFilePanels::save(const glyphsmith_state::SavePanelR
     if (!request.allowedSuffixes.isEmpty()) dialog.setDefaultSuffix(request.allowedSuffixes.first());
     if (!request.proposedName.isEmpty()) dialog.selectFile(request.proposedName);
     if (!request.prompt.isEmpty()) dialog.setLabelText(QFileDialog::Accept, request.prompt);
-    return chosen(dialog);
+    const QStringList files = chosen(dialog);
+    if (files.isEmpty()) return std::nullopt;
+    return files.first();
 }
 
 }  // namespace glyphsmith_views

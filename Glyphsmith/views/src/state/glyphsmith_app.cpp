@@ -6,12 +6,9 @@
 #include "glyphsmith_state/site_version_fetcher.hpp"
 #include "glyphsmith_state/thread_pool_task_runner.hpp"
 #include "glyphsmith_views/app_info.hpp"
-#include "glyphsmith_views/current_editor.hpp"
 #include "glyphsmith_views/dialog_file_panels.hpp"
 
 namespace glyphsmith_views {
-
-using glyphsmith_state::DriverEditor;
 
 QList<QUrl> acceptedImageFiles(const QList<QUrl>& urls) {
     QList<QUrl> accepted;
@@ -40,44 +37,9 @@ GlyphsmithApp::GlyphsmithApp(AppServices services, QObject* parent) : QObject(pa
                                                               *services_.runner, std::move(seams));
     updates_ = std::make_unique<glyphsmith_state::UpdateChecker>(services_.fetcher, services_.updatePreferences,
                                                                  AppInfo::version(), AppInfo::build(), services_.clock);
-    currentEditor_ = std::make_unique<CurrentEditor>(*store_);
-
-    freeIconTimer_.setSingleShot(true);
-    freeIconTimer_.setInterval(services_.freeIconSaveDelay);
-    connect(&freeIconTimer_, &QTimer::timeout, this, &GlyphsmithApp::saveFreeIconNow);
-    // Only the free editor's model is watched: editing a driver never rewrites the free icon.
-    connect(&store_->freeEditor(), &DriverEditor::modelChanged, this, [this] {
-        if (autosaving_) freeIconTimer_.start();
-    });
+    session_ = std::make_unique<glyphsmith_state::AppSession>(*store_, *services_.clock, services_.freeIconSaveDelay);
 }
 
 GlyphsmithApp::~GlyphsmithApp() = default;
-
-void GlyphsmithApp::setPreviewMode(PreviewMode mode) {
-    if (mode == previewMode_) return;
-    previewMode_ = mode;
-    emit previewModeChanged();
-}
-
-void GlyphsmithApp::openImages(const QList<QUrl>& urls) {
-    if (urls.isEmpty()) return;
-    store_->currentEditor().addPhotos(urls, false, true);
-    setPreviewMode(PreviewMode::overlay);
-}
-
-void GlyphsmithApp::startFreeIconAutosave() {
-    if (autosaving_) return;
-    autosaving_ = true;
-    freeIconTimer_.start();
-}
-
-void GlyphsmithApp::saveFreeIconNow() {
-    freeIconTimer_.stop();
-    if (auto* freeIcon = store_->freeIcon()) freeIcon->save(store_->freeEditor().model());
-}
-
-void GlyphsmithApp::runLaunchUpdateCheck() {
-    updates_->checkForUpdatesAtLaunch();
-}
 
 }  // namespace glyphsmith_views

@@ -37,6 +37,13 @@ protected:
 
 }  // namespace
 
+void bringForward(QWidget& window) {
+    if (window.isMinimized()) window.showNormal();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 MainWindow::MainWindow(GlyphsmithApp& app, ActionRegistry& actions, QWidget* parent)
     : QMainWindow(parent), app_(app), actions_(actions) {
     setMinimumSize(WindowMetrics::minWidth, WindowMetrics::minHeight);
@@ -47,7 +54,7 @@ MainWindow::MainWindow(GlyphsmithApp& app, ActionRegistry& actions, QWidget* par
     columns_ = new QWidget(this);
     sidebar_ = new SidebarColumn(app_, columns_);
     sidebar_->setFixedWidth(WindowMetrics::sidebarWidth);
-    canvas_ = new CanvasView(app_, columns_);
+    canvas_ = new CanvasView(app_, actions_, columns_);
     inspector_ = new InspectorPanel(app_, inspectorSections(), columns_);
     inspector_->setFixedWidth(WindowMetrics::inspectorWidth);
     auto* row = new QHBoxLayout(columns_);

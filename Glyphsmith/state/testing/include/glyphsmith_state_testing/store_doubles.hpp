@@ -107,7 +107,7 @@ public:
 };
 
 // Answers each panel with the next scripted answer (nothing once the script is
-// over) and remembers the requests. `whileOpen` runs inside the panel, as work
+// over; an open panel gives the one path) and remembers the requests. `whileOpen` runs inside the panel, as work
 // delivered by a nested event loop would.
 class ScriptedFilePanels final : public glyphsmith_state::FilePanels {
 public:
@@ -116,9 +116,10 @@ public:
     std::vector<glyphsmith_state::OpenPanelRequest> openRequests;
     std::vector<glyphsmith_state::SavePanelRequest> saveRequests;
 
-    std::optional<QString> open(const glyphsmith_state::OpenPanelRequest& request) override {
+    QStringList open(const glyphsmith_state::OpenPanelRequest& request) override {
         openRequests.push_back(request);
-        return answer();
+        const std::optional<QString> path = answer();
+        return path ? QStringList{*path} : QStringList();
     }
     std::optional<QString> save(const glyphsmith_state::SavePanelRequest& request) override {
         saveRequests.push_back(request);

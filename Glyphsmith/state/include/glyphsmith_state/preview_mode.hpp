@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-namespace glyphsmith_views {
+namespace glyphsmith_state {
 
 enum class PreviewMode { icon, tiles, mask, overlay };
 
@@ -22,4 +22,4 @@ std::string_view rawValue(PreviewMode mode);
 // Exactly one of the four case names.
 std::optional<PreviewMode> previewModeFromRawValue(std::string_view raw);
 
-}  // namespace glyphsmith_views
+}  // namespace glyphsmith_state

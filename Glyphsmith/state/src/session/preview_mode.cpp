@@ -1,8 +1,8 @@
-#include "glyphsmith_views/preview_mode.hpp"
+#include "glyphsmith_state/preview_mode.hpp"
 
 #include <QCoreApplication>
 
-namespace glyphsmith_views {
+namespace glyphsmith_state {
 
 QString title(PreviewMode mode) {
     switch (mode) {
@@ -38,4 +38,4 @@ std::optional<PreviewMode> previewModeFromRawValue(std::string_view raw) {
     return std::nullopt;
 }
 
-}  // namespace glyphsmith_views
+}  // namespace glyphsmith_state
