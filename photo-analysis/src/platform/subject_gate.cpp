@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
@@ -20,7 +21,19 @@ constexpr double minimumKeptShare = 0.5;  // the largest region against all the 
 // by at least this (8-bit units) and by this many spreads of that wall.
 constexpr double minimumContrast = 3.0;
 constexpr double contrastSpreads = 1.0;
-constexpr double minimumSolidity = 0.8;  // area against that of its convex hull
+// On a textured wall (the wall's spread beside the outline above this, 8-bit
+// units: a plain wall's shadow ramp or grain stays well under it, wood and stone
+// reach it) a device is made of colours the wall lacks: at least this share of its
+// colours must be of bins the rest of the photo holds less of. A piece of the
+// texture itself is the same stuff as the wall around it.
+constexpr double texturedSpread = 12.0;
+constexpr double minimumForeignColours = 0.85;
+// Devices are plastic, metal and glass in greys and muted tints: a subject whose
+// median CIELAB chroma is this high and whose outline is far from compact (area
+// under this share of its convex hull) is a plant or a flower. Compactness alone
+// never refuses: brackets, valves, lamps, fans and cables are devices too.
+constexpr double vividChroma = 30.0;
+constexpr double compactSolidity = 0.8;
 
 double heldShare(const cv::Mat& line) {
     return static_cast<double>(cv::countNonZero(line)) / line.total();
@@ -79,6 +92,44 @@ EdgeContrast edgeContrast(const cv::Mat& image, const cv::Mat& inside, const cv:
     return {median(contrasts), median(spreads)};
 }
 
+// The share of the subject's colours (8 levels a channel) in excess of the
+// rest of the photo's: near 1 for a device before a wall of other colours.
+double foreignColours(const cv::Mat& image, const cv::Mat& subject) {
+    std::vector<double> in(512, 0.0), out(512, 0.0);
+    double inCount = 0, outCount = 0;
+    for (int y = 0; y < image.rows; ++y) {
+        const std::uint8_t* p = image.ptr<std::uint8_t>(y);
+        const std::uint8_t* m = subject.ptr<std::uint8_t>(y);
+        for (int x = 0; x < image.cols; ++x, p += 3) {
+            const std::size_t bin = static_cast<std::size_t>((p[0] >> 5) * 64 + (p[1] >> 5) * 8 + (p[2] >> 5));
+            (m[x] ? in : out)[bin] += 1;
+            (m[x] ? inCount : outCount) += 1;
+        }
+    }
+    if (inCount == 0 || outCount == 0) return 0;
+    double excess = 0;
+    for (std::size_t b = 0; b < in.size(); ++b) excess += std::max(0.0, in[b] / inCount - out[b] / outCount);
+    return excess;
+}
+
+// The median CIELAB chroma of the subject's pixels.
+double medianChroma(const cv::Mat& image, const cv::Mat& subject) {
+    cv::Mat unit, lab;
+    image.convertTo(unit, CV_32FC3, 1.0 / 255.0);
+    cv::cvtColor(unit, lab, cv::COLOR_RGB2Lab);
+    std::vector<double> chroma;
+    for (int y = 0; y < lab.rows; ++y) {
+        const cv::Vec3f* p = lab.ptr<cv::Vec3f>(y);
+        const std::uint8_t* m = subject.ptr<std::uint8_t>(y);
+        for (int x = 0; x < lab.cols; ++x)
+            if (m[x]) chroma.push_back(std::hypot(p[x][1], p[x][2]));
+    }
+    if (chroma.empty()) return 0;
+    const auto middle = chroma.begin() + static_cast<std::ptrdiff_t>(chroma.size() / 2);
+    std::nth_element(chroma.begin(), middle, chroma.end());
+    return *middle;
+}
+
 double solidity(const cv::Mat& subject) {
     std::vector<std::vector<cv::Point>> contours;
     cv::findContours(subject.clone(), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
@@ -127,8 +178,9 @@ bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& s
     outline &= subject;
     const EdgeContrast measured = edgeContrast(image, edge, ring, outline, 4 * reach + 1);
     if (measured.contrast < std::max(minimumContrast, contrastSpreads * measured.wallSpread)) return false;
+    if (measured.wallSpread > texturedSpread && foreignColours(image, subject) < minimumForeignColours) return false;
 
-    return solidity(subject) >= minimumSolidity;
+    return medianChroma(image, subject) < vividChroma || solidity(subject) >= compactSolidity;
 }
 
 }  // namespace photo_analysis::platform
