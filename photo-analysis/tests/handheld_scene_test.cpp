@@ -1,0 +1,81 @@
+// The handheld photo generator itself: its truth fits its photo, and a shot
+// always gives the same bytes.
+#include "handheld_scene.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace handheld_photos {
+namespace {
+
+TEST(HandheldScene, TruthLiesInsideTheUprightPhoto) {
+    // A turned device in a portrait photo stored on its side.
+    const Shot shot{Device::light, Wall::graded, -35, 6, 80, 6, true, 7};
+    const HandheldPhoto taken = take(shot);
+    ASSERT_EQ(taken.photo.width(), 900);
+    ASSERT_EQ(taken.photo.height(), 1200);
+    ASSERT_EQ(taken.truth.width, 900);
+    ASSERT_EQ(taken.truth.height, 1200);
+    const auto box = taken.truth.boundingBox();
+    ASSERT_TRUE(box);
+    EXPECT_GT(box->minX(), 0);
+    EXPECT_GT(box->minY(), 0);
+    EXPECT_LT(box->maxX(), 900);
+    EXPECT_LT(box->maxY(), 1200);
+    // The sharp corners lie off the rounded silhouette, by less than a tenth of its box.
+    const double slack = 0.1 * std::max(box->width, box->height);
+    for (const auto& corner : taken.faceCorners) {
+        EXPECT_GE(corner.x, box->minX() - slack);
+        EXPECT_LE(corner.x, box->maxX() + slack);
+        EXPECT_GE(corner.y, box->minY() - slack);
+        EXPECT_LE(corner.y, box->maxY() + slack);
+    }
+    // The middle of each face edge, 3 pixels in, is inside the silhouette.
+    const auto& c = taken.faceCorners;
+    const icon_geometry::Vector2 centre = (c[0] + c[1] + c[2] + c[3]) * 0.25;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const icon_geometry::Vector2 middle = (c[i] + c[(i + 1) % 4]) * 0.5;
+        const icon_geometry::Vector2 in = middle + (centre - middle) * (3 / middle.distance(centre));
+        EXPECT_GE(taken.truth.coverageAt(static_cast<int>(in.x), static_cast<int>(in.y)), 128) << i;
+    }
+    EXPECT_LT(taken.faceCorners[0].x, taken.faceCorners[1].x);
+    EXPECT_LT(taken.faceCorners[1].y, taken.faceCorners[2].y);
+}
+
+TEST(HandheldScene, AFileStoredOnItsSideReadsBackUpright) {
+    Shot shot{Device::dark, Wall::coloured, 20, 5, 90, 1, false, 5};
+    const photo_analysis::Photo plain = take(shot).photo;
+    shot.orientation = 8;
+    const HandheldPhoto taken = take(shot);
+    const photo_analysis::Photo& turned = taken.photo;
+    ASSERT_EQ(turned.width(), plain.width());
+    ASSERT_EQ(turned.height(), plain.height());
+    double difference = 0;
+    for (std::size_t i = 0; i < plain.pixels().size(); ++i)
+        difference += std::abs(plain.pixels()[i] - turned.pixels()[i]);
+    EXPECT_LT(difference / static_cast<double>(plain.pixels().size()), 2.0);
+    // The dark device is where the truth says.
+    double inside = 0, outside = 0, insideCount = 0;
+    for (std::size_t i = 0; i < taken.truth.coverage.size(); ++i) {
+        const bool in = taken.truth.coverage[i] >= 128;
+        (in ? inside : outside) += turned.pixels()[4 * i + 1];
+        insideCount += in;
+    }
+    inside /= insideCount;
+    outside /= static_cast<double>(taken.truth.coverage.size()) - insideCount;
+    EXPECT_LT(inside, 0.5 * outside);
+}
+
+TEST(HandheldScene, TheSameShotGivesTheSameBytes) {
+    const Shot shot{Device::dark, Wall::wood, 25, 4, 85, 1, false, 11};
+    const std::vector<std::uint8_t> first = take(shot).jpeg;
+    EXPECT_EQ(take(shot).jpeg, first);
+    Shot other = shot;
+    other.seed = 12;
+    EXPECT_NE(take(other).jpeg, first);
+}
+
+}  // namespace
+}  // namespace handheld_photos

@@ -1,0 +1,507 @@
+#include "handheld_scene.hpp"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "test_photo/image_files.hpp"
+
+namespace handheld_photos {
+namespace {
+
+using icon_geometry::Vector2;
+
+using icon_geometry::Vector3;
+
+Vector3 operator*(const cv::Matx33d& m, Vector3 v) {
+    const cv::Vec3d r = m * cv::Vec3d(v.x, v.y, v.z);
+    return {r[0], r[1], r[2]};
+}
+cv::Matx33d turnAboutX(double a) {
+    return {1, 0, 0, 0, std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a)};
+}
+cv::Matx33d turnAboutY(double a) {
+    return {std::cos(a), 0, std::sin(a), 0, 1, 0, -std::sin(a), 0, std::cos(a)};
+}
+cv::Matx33d turnAboutZ(double a) {
+    return {std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a), 0, 0, 0, 1};
+}
+
+std::uint64_t mix(std::uint64_t z) {
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+}
+
+// splitmix64: the same numbers on every platform.
+class Random {
+public:
+    explicit Random(std::uint64_t seed) : state_(seed * 0x9e3779b97f4a7c15ULL) {}
+    double uniform(double lo = 0, double hi = 1) {
+        state_ += 0x9e3779b97f4a7c15ULL;
+        return lo + (hi - lo) * static_cast<double>(mix(state_) >> 11) * 0x1.0p-53;
+    }
+    double normal() {
+        const double u = std::max(uniform(), 1e-300);
+        return std::sqrt(-2 * std::log(u)) * std::cos(2 * std::numbers::pi * uniform());
+    }
+
+private:
+    std::uint64_t state_;
+};
+
+// Smooth noise in 0…1 with features about one unit apart.
+double valueNoise(double x, double y, unsigned seed) {
+    const double fx = std::floor(x), fy = std::floor(y);
+    const auto at = [&](double i, double j) {
+        const auto key = static_cast<std::uint64_t>(static_cast<std::int64_t>(i) * 73856093 ^
+                                                    static_cast<std::int64_t>(j) * 19349663) ^
+                         (std::uint64_t{seed} << 40);
+        return static_cast<double>(mix(key) >> 11) * 0x1.0p-53;
+    };
+    const auto smooth = [](double t) { return t * t * (3 - 2 * t); };
+    const double sx = smooth(x - fx), sy = smooth(y - fy);
+    const double top = at(fx, fy) + sx * (at(fx + 1, fy) - at(fx, fy));
+    const double bottom = at(fx, fy + 1) + sx * (at(fx + 1, fy + 1) - at(fx, fy + 1));
+    return top + sy * (bottom - top);
+}
+
+double toLinear(double v) {
+    v /= 255;
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+}
+double toDisplay(double v) {
+    v = std::clamp(v, 0.0, 1.0);
+    return 255 * (v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055);
+}
+cv::Vec3d linearColour(double r, double g, double b) {
+    return {toLinear(r), toLinear(g), toLinear(b)};
+}
+
+double smoothstep(double a, double b, double x) {
+    const double t = std::clamp((x - a) / (b - a), 0.0, 1.0);
+    return t * t * (3 - 2 * t);
+}
+
+// Signed distance to a rounded rectangle of half sizes hw × hh centred on the origin.
+double roundedRectDistance(double x, double y, double hw, double hh, double r) {
+    const double qx = std::abs(x) - (hw - r), qy = std::abs(y) - (hh - r);
+    const double ox = std::max(qx, 0.0), oy = std::max(qy, 0.0);
+    return std::sqrt(ox * ox + oy * oy) + std::min(std::max(qx, qy), 0.0) - r;
+}
+
+enum Surface { wallSurface, faceSurface, sideSurface };
+
+// Everything a shot is made of, in the device's frame: millimetres, the face
+// on z = 0 centred on the origin, x right, y down, z into the wall, which is the
+// plane z = depth.
+struct Setup {
+    Shot shot;
+    int width = 0, height = 0;
+    double halfWidth = 0, halfHeight = 0, radius = 0, depth = 0;
+    cv::Vec3d body, print, dot;  // linear
+    double focal = 0, k1 = 0, halfDiagonal = 0, vignette = 0;
+    cv::Matx33d rotation;  // device to camera
+    Vector3 translation, eye;
+    cv::Matx33d toDevice;
+    Vector3 toLight;
+    double ambient = 0, shadowStrength = 0, shadowReach = 0, penumbra = 0;
+    Vector2 shadowOffset;
+    Vector2 highlightCentre;
+    double highlightSize = 0, highlightStrength = 0, highlightAngle = 0;
+    bool highlightBand = false;
+    cv::Vec3d wallColour;
+    Vector2 gradientDirection;
+    double gradientSlope = 0, wallExtent = 0;
+    double blurSigma = 0, noiseGain = 0;
+    // The face as printed, linear RGB, `pixelsPerMm` per millimetre.
+    cv::Mat faceTexture;
+    double pixelsPerMm = 6;
+};
+
+void printFace(Setup& s) {
+    const double w = 2 * s.halfWidth, h = 2 * s.halfHeight, side = std::min(w, h);
+    const int tw = static_cast<int>(std::ceil(w * s.pixelsPerMm)), th = static_cast<int>(std::ceil(h * s.pixelsPerMm));
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, tw, th);
+    cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, s.pixelsPerMm, s.pixelsPerMm);
+    cairo_translate(cr, w / 2, h / 2);
+    const auto paint = [&](const cv::Vec3d& c) { cairo_set_source_rgb(cr, c[2], c[1], c[0]); };
+    const auto display = [](const cv::Vec3d& c) {
+        return cv::Vec3d(toDisplay(c[2]) / 255, toDisplay(c[1]) / 255, toDisplay(c[0]) / 255);
+    };
+    paint(display(s.body));
+    cairo_paint(cr);
+    paint(display(s.print));
+    // A ring round a button, a line, bars of a signal, a reading; and an indicator dot.
+    cairo_set_line_width(cr, 0.018 * side);
+    cairo_arc(cr, -0.2 * w, 0.2 * h, 0.12 * side, 0, 2 * std::numbers::pi);
+    cairo_stroke(cr);
+    cairo_set_line_width(cr, 0.012 * side);
+    cairo_move_to(cr, -0.32 * w, -0.06 * h);
+    cairo_line_to(cr, 0.32 * w, -0.06 * h);
+    cairo_stroke(cr);
+    for (int i = 0; i < 4; ++i) {
+        const double barHeight = (0.05 + 0.035 * i) * h;
+        cairo_rectangle(cr, (0.12 + 0.055 * i) * w, 0.3 * h - barHeight, 0.03 * w, barHeight);
+    }
+    cairo_fill(cr);
+    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    cairo_set_font_size(cr, 0.13 * h);
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, "21.5", &extents);
+    cairo_move_to(cr, -0.08 * w - extents.width / 2 - extents.x_bearing,
+                  -0.22 * h - extents.height / 2 - extents.y_bearing);
+    cairo_show_text(cr, "21.5");
+    paint(display(s.dot));
+    cairo_arc(cr, 0.34 * w, -0.34 * h, 0.028 * side, 0, 2 * std::numbers::pi);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    const cv::Mat bgra(th, tw, CV_8UC4, cairo_image_surface_get_data(surface),
+                       static_cast<std::size_t>(cairo_image_surface_get_stride(surface)));
+    s.faceTexture.create(th, tw, CV_64FC3);
+    for (int y = 0; y < th; ++y)
+        for (int x = 0; x < tw; ++x) {
+            const cv::Vec4b p = bgra.at<cv::Vec4b>(y, x);
+            s.faceTexture.at<cv::Vec3d>(y, x) = linearColour(p[2], p[1], p[0]);
+        }
+    cairo_surface_destroy(surface);
+}
+
+Setup setUp(const Shot& shot) {
+    Setup s;
+    s.shot = shot;
+    Random random(shot.seed);
+    s.width = shot.portrait ? 900 : 1200;
+    s.height = shot.portrait ? 1200 : 900;
+    // Wall switches, thermostats, sensors: face width, height, rounding, depth.
+    constexpr std::array<std::array<double, 4>, 5> bodies{
+        {{86, 86, 8, 28}, {120, 80, 10, 24}, {70, 110, 12, 34}, {80, 80, 14, 40}, {100, 70, 6, 22}}};
+    const auto& body = bodies[static_cast<std::size_t>(random.uniform(0, 5))];
+    s.halfWidth = body[0] / 2, s.halfHeight = body[1] / 2, s.radius = body[2], s.depth = body[3];
+    const double tint = random.uniform(-4, 4);
+    if (shot.device == Device::light) {
+        const double grey = random.uniform(225, 240);
+        s.body = linearColour(grey + tint, grey, grey - tint);
+        s.print = linearColour(96, 100, 106);
+    } else {
+        const double grey = random.uniform(20, 60);
+        s.body = linearColour(grey + tint / 2, grey, grey - tint / 2);
+        s.print = linearColour(188, 190, 186);
+    }
+    s.dot = random.uniform() < 0.5 ? linearColour(60, 190, 90) : linearColour(70, 140, 230);
+    printFace(s);
+
+    // A phone's main camera (about 26 mm equivalent) or a slightly longer one.
+    const double longSide = std::max(s.width, s.height), shortSide = std::min(s.width, s.height);
+    s.focal = longSide * random.uniform(0.72, 1.1);
+    s.halfDiagonal = std::hypot(s.width, s.height) / 2;
+    // k1 on the radius as a share of the half diagonal: mostly barrel.
+    s.k1 = random.uniform(-0.05, 0.025);
+    s.vignette = random.uniform(0.06, 0.16);
+    // The hand holds the phone a little askew.
+    const double deg = std::numbers::pi / 180, roll = random.uniform(-2.5, 2.5) * deg;
+    s.rotation = turnAboutZ(roll) * turnAboutX(shot.pitchDegrees * deg) * turnAboutY(shot.yawDegrees * deg);
+    const double size = random.uniform(0.42, 0.56) * shortSide;
+    const double distance = s.focal * std::max(body[0], body[1]) / size;
+    const double offsetX = random.uniform(-0.06, 0.06) * s.width, offsetY = random.uniform(-0.06, 0.06) * s.height;
+    s.translation = {offsetX * distance / s.focal, offsetY * distance / s.focal, distance};
+    s.toDevice = s.rotation.t();
+    s.eye = s.toDevice * (s.translation * -1);
+
+    // One broad light from above and to a side, and the room's light besides.
+    s.toLight = Vector3{random.uniform(-0.6, 0.6), random.uniform(-0.8, -0.25), -1}.normalized();
+    s.ambient = random.uniform(0.35, 0.55);
+    s.shadowStrength = random.uniform(0.25, 0.5);
+    s.shadowOffset = {-s.toLight.x / -s.toLight.z * s.depth, -s.toLight.y / -s.toLight.z * s.depth};
+    s.shadowReach = std::hypot(s.shadowOffset.x, s.shadowOffset.y);
+    s.penumbra = 2 + 0.6 * s.shadowReach;
+
+    s.highlightBand = random.uniform() < 0.5;
+    s.highlightCentre = {random.uniform(-0.3, 0.3) * body[0], random.uniform(-0.3, 0.3) * body[1]};
+    s.highlightSize = random.uniform(0.12, 0.25) * std::min(body[0], body[1]);
+    s.highlightAngle = random.uniform(0, std::numbers::pi);
+    s.highlightStrength = shot.device == Device::light ? random.uniform(0.06, 0.15) : random.uniform(0.03, 0.08);
+
+    static constexpr std::array<std::array<double, 3>, 3> coloured{{{128, 146, 122}, {176, 112, 88}, {112, 134, 160}}};
+    static constexpr std::array<std::array<double, 3>, 2> dark{{{52, 60, 74}, {48, 66, 56}}};
+    static constexpr std::array<std::array<double, 3>, 2> wood{{{150, 100, 62}, {196, 156, 110}}};
+    static constexpr std::array<std::array<double, 3>, 2> fabric{{{182, 170, 150}, {110, 118, 130}}};
+    const auto pick = [&](const auto& palette) {
+        const auto& c = palette[static_cast<std::size_t>(random.uniform(0, static_cast<double>(palette.size())))];
+        return linearColour(c[0], c[1], c[2]);
+    };
+    const double paint = random.uniform(226, 238);
+    switch (shot.wall) {
+        case Wall::white:
+        case Wall::graded:
+            s.wallColour = linearColour(paint + 1, paint, paint - 3);
+            break;
+        case Wall::coloured:
+            s.wallColour = pick(coloured);
+            break;
+        case Wall::darkPaint:
+            s.wallColour = pick(dark);
+            break;
+        case Wall::wood:
+            s.wallColour = pick(wood);
+            break;
+        case Wall::fabric:
+            s.wallColour = pick(fabric);
+            break;
+    }
+    // Light falls off across every room; strongly on the graded wall.
+    const double gradientAngle = random.uniform(0, 2 * std::numbers::pi);
+    s.gradientDirection = {std::cos(gradientAngle), std::sin(gradientAngle)};
+    s.gradientSlope = shot.wall == Wall::graded ? random.uniform(0.16, 0.24) : random.uniform(0, 0.05);
+    s.wallExtent = distance * s.width / 2 / s.focal;
+    s.blurSigma = random.uniform(0.5, 1.2);
+    s.noiseGain = random.uniform(0.02, 0.06);
+    return s;
+}
+
+struct Hit {
+    double t = std::numeric_limits<double>::infinity();
+    Vector3 normal;
+    Surface surface = wallSurface;
+};
+
+// The first point of the device's body a ray meets: the face, a flat side or a
+// rounded edge of the body.
+Hit hitDevice(const Setup& s, Vector3 o, Vector3 d) {
+    Hit hit;
+    const auto consider = [&](double t, Vector3 n, Surface surface) {
+        const double z = o.z + d.z * t;
+        if (t > 0 && t < hit.t && z >= -1e-9 && z <= s.depth) hit = {t, n, surface};
+    };
+    const double hw = s.halfWidth, hh = s.halfHeight, r = s.radius;
+    if (std::abs(d.z) > 1e-12) {
+        const double t = -o.z / d.z;
+        if (roundedRectDistance(o.x + d.x * t, o.y + d.y * t, hw, hh, r) <= 0) consider(t, {0, 0, -1}, faceSurface);
+    }
+    for (const double sign : {-1.0, 1.0}) {
+        if (std::abs(d.x) > 1e-12) {
+            const double t = (sign * hw - o.x) / d.x;
+            if (std::abs(o.y + d.y * t) <= hh - r) consider(t, {sign, 0, 0}, sideSurface);
+        }
+        if (std::abs(d.y) > 1e-12) {
+            const double t = (sign * hh - o.y) / d.y;
+            if (std::abs(o.x + d.x * t) <= hw - r) consider(t, {0, sign, 0}, sideSurface);
+        }
+    }
+    const double a = d.x * d.x + d.y * d.y;
+    if (a < 1e-12) return hit;
+    for (const double sx : {-1.0, 1.0})
+        for (const double sy : {-1.0, 1.0}) {
+            const double ox = o.x - sx * (hw - r), oy = o.y - sy * (hh - r);
+            const double b = ox * d.x + oy * d.y, disc = b * b - a * (ox * ox + oy * oy - r * r);
+            if (disc < 0) continue;
+            const double t = (-b - std::sqrt(disc)) / a;
+            const double px = ox + d.x * t, py = oy + d.y * t;
+            if (px * sx >= 0 && py * sy >= 0) consider(t, {px / r, py / r, 0}, sideSurface);
+        }
+    return hit;
+}
+
+// The wall's own colour at (u, v) mm; `footprint` is the size of a pixel there,
+// which fades out what is finer than the pixel.
+cv::Vec3d wallColourAt(const Setup& s, double u, double v, double footprint) {
+    const auto fade = [&](double period) { return std::exp(-2 * (footprint / period) * (footprint / period)); };
+    double shade = 1 + 0.03 * (valueNoise(u / 80, v / 80, s.shot.seed) - 0.5);
+    if (s.shot.wall == Wall::wood) {
+        // Horizontal boards 140 mm wide, each its own shade, with grain and seams.
+        const double board = std::floor(v / 140);
+        const double wobble = 6 * valueNoise(u / 60, v / 20 + 7 * board, s.shot.seed + 1);
+        shade *= 0.92 + 0.16 * valueNoise(board, 0.5, s.shot.seed + 2);
+        shade *= 1 + 0.1 * fade(2.5) * std::sin(2 * std::numbers::pi * (v + wobble) / 2.5) +
+                 0.08 * fade(9) * std::sin(2 * std::numbers::pi * (v + 2 * wobble) / 9);
+        const double seam = std::abs(v - 140 * std::round(v / 140));
+        shade *= 1 - 0.5 * (1 - smoothstep(0.5, 0.5 + std::max(footprint, 0.3), seam));
+    } else if (s.shot.wall == Wall::fabric) {
+        // A plain weave of 1.6 mm threads with slubs.
+        const double p = 1.6, k = 2 * std::numbers::pi / p;
+        shade *= 1 + 0.08 * fade(p) * std::sin(k * u) * std::sin(k * v) +
+                 0.05 * fade(p / 2) * (std::cos(2 * k * u) + std::cos(2 * k * v)) / 2 +
+                 0.08 * fade(2) * (valueNoise(u / 3, v / 0.8, s.shot.seed + 3) - 0.5);
+    }
+    return s.wallColour * shade;
+}
+
+// The light reaching a point of the plane (x, y): the room's fall-off.
+double falloff(const Setup& s, double x, double y) {
+    const double along = (x * s.gradientDirection.x + y * s.gradientDirection.y) / s.wallExtent;
+    return std::clamp(1 + s.gradientSlope * along, 0.5, 1.4);
+}
+
+// The soft shadow of the body on the wall, and the darkening right next to it.
+double shadowAt(const Setup& s, double u, double v) {
+    // The body's outline swept along the light from the wall to the face's height;
+    // its distance is convex along the sweep.
+    const auto distance = [&](double k) {
+        return roundedRectDistance(u - k * s.shadowOffset.x, v - k * s.shadowOffset.y, s.halfWidth, s.halfHeight,
+                                   s.radius);
+    };
+    const double atWall = distance(0);
+    const double contact = 0.25 * std::exp(-std::max(atWall, 0.0) / 3);
+    // Beyond the sweep's reach and the penumbra there is no cast shadow.
+    if (atWall - s.shadowReach > s.penumbra) return 1 - contact;
+    double lo = 0, hi = 1;
+    for (int i = 0; i < 24; ++i) {
+        const double a = lo + (hi - lo) / 3, b = hi - (hi - lo) / 3;
+        if (distance(a) < distance(b))
+            hi = b;
+        else
+            lo = a;
+    }
+    const double cast = 1 - smoothstep(-s.penumbra, s.penumbra, distance((lo + hi) / 2));
+    return (1 - s.shadowStrength * cast) * (1 - contact);
+}
+
+struct Sample {
+    cv::Vec3d colour;
+    Surface surface;
+};
+
+Sample sampleAt(const Setup& s, double px, double py) {
+    const double dx = (px - s.width / 2.0) / s.halfDiagonal, dy = (py - s.height / 2.0) / s.halfDiagonal;
+    double ux = dx, uy = dy;
+    for (int i = 0; i < 10; ++i) {
+        const double scale = 1 + s.k1 * (ux * ux + uy * uy);
+        ux = dx / scale, uy = dy / scale;
+    }
+    const Vector3 d =
+        (s.toDevice * Vector3{ux * s.halfDiagonal / s.focal, uy * s.halfDiagonal / s.focal, 1}).normalized();
+    const Hit hit = hitDevice(s, s.eye, d);
+    if (hit.surface == wallSurface) {
+        const double t = (s.depth - s.eye.z) / std::max(d.z, 1e-6);
+        const double u = s.eye.x + d.x * t, v = s.eye.y + d.y * t;
+        const double footprint = t / s.focal / std::max(d.z, 0.05);
+        return {wallColourAt(s, u, v, footprint) * (falloff(s, u, v) * shadowAt(s, u, v)), wallSurface};
+    }
+    const Vector3 p = s.eye + d * hit.t;
+    const double lit = std::max(hit.normal.dot(s.toLight), 0.0) / -s.toLight.z;
+    const double light = (s.ambient + (1 - s.ambient) * lit) * falloff(s, p.x, p.y);
+    if (hit.surface == sideSurface) return {s.body * light, sideSurface};
+    const double tx = std::clamp((p.x + s.halfWidth) * s.pixelsPerMm - 0.5, 0.0, s.faceTexture.cols - 1.001);
+    const double ty = std::clamp((p.y + s.halfHeight) * s.pixelsPerMm - 0.5, 0.0, s.faceTexture.rows - 1.001);
+    const int ix = static_cast<int>(tx), iy = static_cast<int>(ty);
+    const double fx = tx - ix, fy = ty - iy;
+    const cv::Mat& f = s.faceTexture;
+    const cv::Vec3d albedo = (f.at<cv::Vec3d>(iy, ix) * (1 - fx) + f.at<cv::Vec3d>(iy, ix + 1) * fx) * (1 - fy) +
+                             (f.at<cv::Vec3d>(iy + 1, ix) * (1 - fx) + f.at<cv::Vec3d>(iy + 1, ix + 1) * fx) * fy;
+    const double hx = p.x - s.highlightCentre.x, hy = p.y - s.highlightCentre.y;
+    const double across = s.highlightBand ? -hx * std::sin(s.highlightAngle) + hy * std::cos(s.highlightAngle)
+                                          : std::sqrt(hx * hx + hy * hy);
+    const double gloss = s.highlightStrength * std::exp(-0.5 * across * across / (s.highlightSize * s.highlightSize));
+    return {albedo * light + cv::Vec3d::all(gloss), faceSurface};
+}
+
+}  // namespace
+
+std::string describe(const Shot& shot) {
+    static constexpr std::array<const char*, 6> walls{"white", "coloured", "dark", "graded", "wood", "fabric"};
+    std::string name = std::string(shot.device == Device::light ? "light" : "dark") + " on " +
+                       walls[static_cast<std::size_t>(shot.wall)] + " wall, yaw " +
+                       std::to_string(static_cast<int>(std::lround(shot.yawDegrees))) + ", q " +
+                       std::to_string(shot.quality);
+    if (shot.portrait) name += ", portrait";
+    if (shot.orientation != 1) name += ", exif " + std::to_string(shot.orientation);
+    return name;
+}
+
+HandheldPhoto take(const Shot& shot) {
+    const Setup s = setUp(shot);
+    const int w = s.width, h = s.height;
+    cv::Mat colour(h, w, CV_64FC3), coverage(h, w, CV_8U);
+    cv::Mat surfaces(h, w, CV_8U);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const Sample sample = sampleAt(s, x + 0.5, y + 0.5);
+            colour.at<cv::Vec3d>(y, x) = sample.colour;
+            surfaces.at<std::uint8_t>(y, x) = static_cast<std::uint8_t>(sample.surface);
+            coverage.at<std::uint8_t>(y, x) = sample.surface == wallSurface ? 0 : 255;
+        }
+    // Where a neighbour sees another surface, 4 × 4 samples.
+    cv::Mat highest, lowest;
+    cv::dilate(surfaces, highest, cv::Mat());
+    cv::erode(surfaces, lowest, cv::Mat());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (highest.at<std::uint8_t>(y, x) == lowest.at<std::uint8_t>(y, x)) continue;
+            cv::Vec3d sum;
+            int inside = 0;
+            for (int j = 0; j < 4; ++j)
+                for (int i = 0; i < 4; ++i) {
+                    const Sample sample = sampleAt(s, x + (i + 0.5) / 4, y + (j + 0.5) / 4);
+                    sum += sample.colour;
+                    inside += sample.surface != wallSurface;
+                }
+            colour.at<cv::Vec3d>(y, x) = sum / 16;
+            coverage.at<std::uint8_t>(y, x) = static_cast<std::uint8_t>(std::lround(255.0 * inside / 16));
+        }
+
+    // The lens blurs and darkens the corners; the sensor adds noise.
+    cv::GaussianBlur(colour, colour, cv::Size(), s.blurSigma);
+    Random noise(shot.seed * 7919 + 17);
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(w) * h * 4, 255);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double rx = (x + 0.5 - w / 2.0) / s.halfDiagonal, ry = (y + 0.5 - h / 2.0) / s.halfDiagonal;
+            const cv::Vec3d c = colour.at<cv::Vec3d>(y, x) * (1 - s.vignette * (rx * rx + ry * ry));
+            for (int k = 0; k < 3; ++k) {
+                const double v = toDisplay(c[k]);
+                const double noisy = v + noise.normal() * std::sqrt(1.2 * 1.2 + s.noiseGain * v);
+                rgba[(static_cast<std::size_t>(y) * w + x) * 4 + k] =
+                    static_cast<std::uint8_t>(std::clamp(std::lround(noisy), 0L, 255L));
+            }
+        }
+
+    HandheldPhoto photo;
+    photo.truth = {w, h, std::vector<std::uint8_t>(coverage.datastart, coverage.dataend)};
+    const std::array<Vector3, 4> corners{Vector3{-s.halfWidth, -s.halfHeight, 0},
+                                         Vector3{s.halfWidth, -s.halfHeight, 0}, Vector3{s.halfWidth, s.halfHeight, 0},
+                                         Vector3{-s.halfWidth, s.halfHeight, 0}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const Vector3 c = s.rotation * corners[i] + s.translation;
+        const double ux = s.focal * c.x / c.z / s.halfDiagonal, uy = s.focal * c.y / c.z / s.halfDiagonal;
+        const double scale = 1 + s.k1 * (ux * ux + uy * uy);
+        photo.faceCorners[i] = {w / 2.0 + ux * scale * s.halfDiagonal, h / 2.0 + uy * scale * s.halfDiagonal};
+    }
+    const auto upright = test_photo::rgbaImage(w, h, std::move(rgba));
+    photo.jpeg = test_photo::encodeJpeg(test_photo::storedForOrientation(upright, shot.orientation), shot.quality,
+                                        shot.orientation);
+    photo.photo = photo_analysis::Photo::decode(photo.jpeg);
+    return photo;
+}
+
+std::vector<Shot> sweepShots() {
+    using enum Device;
+    using enum Wall;
+    // device, wall, yaw, pitch, quality, orientation, portrait
+    std::vector<Shot> shots{
+        {light, white, 0, 3, 85, 1, false},       {light, white, -25, 6, 80, 1, false},
+        {light, white, 40, 2, 90, 6, false},      {light, white, 15, 8, 75, 1, false},
+        {dark, white, 3, 5, 80, 1, false},        {dark, white, 30, 9, 75, 1, false},
+        {dark, white, -45, 4, 85, 1, false},      {light, coloured, -4, 7, 90, 1, false},
+        {light, coloured, 20, 3, 75, 1, true},    {dark, coloured, -35, 6, 80, 1, false},
+        {dark, coloured, 0, 2, 90, 1, true},      {light, darkPaint, 0, 5, 80, 8, false},
+        {light, darkPaint, 45, 10, 85, 1, false}, {dark, darkPaint, 17, 4, 85, 1, false},
+        {light, graded, 2, 6, 80, 1, false},      {light, graded, 35, 3, 80, 1, false},
+        {light, graded, -20, 8, 75, 1, true},     {light, graded, -42, 5, 90, 6, false},
+        {dark, graded, 0, 7, 85, 1, false},       {dark, graded, 28, 2, 80, 1, false},
+        {light, wood, 5, 4, 85, 1, false},        {light, wood, -30, 9, 80, 1, false},
+        {dark, wood, 18, 6, 90, 8, false},        {dark, wood, -40, 3, 75, 1, false},
+        {light, fabric, 1, 8, 80, 1, false},      {light, fabric, 38, 5, 85, 1, true},
+        {dark, fabric, -22, 2, 80, 1, false},     {dark, fabric, 43, 7, 75, 6, false},
+    };
+    for (std::size_t i = 0; i < shots.size(); ++i) shots[i].seed = static_cast<unsigned>(1000 + 37 * i);
+    return shots;
+}
+
+}  // namespace handheld_photos

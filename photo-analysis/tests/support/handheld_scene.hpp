@@ -1,0 +1,64 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "icon_geometry/vector.hpp"
+#include "photo_analysis/photo.hpp"
+#include "photo_analysis/subject_mask.hpp"
+
+// Handheld photos: a box-shaped device on a wall as a phone takes it, drawn
+// apart from the test-photo library and on assumptions of its own. A ray is
+// cast through every pixel of a camera with radial lens distortion; the light
+// comes from one side, so the body's sides are shaded apart from the face and
+// the device throws a soft shadow on the wall; the face carries a specular
+// highlight; the optics blur, the sensor adds noise that grows with the signal,
+// and the photo goes through JPEG, at times with an EXIF orientation, and is
+// read back as the program reads it. The truth is distorted with the photo.
+namespace handheld_photos {
+
+// Off-white plastic (225–240 grey, slightly warm or cool) or dark plastic (20–60).
+enum class Device { light, dark };
+
+// Plain light paint, a plain mid colour, a plain dark colour, light paint under
+// light falling off strongly across it, wooden boards, woven fabric.
+enum class Wall { white, coloured, darkPaint, graded, wood, fabric };
+
+struct Shot {
+    Device device = Device::light;
+    Wall wall = Wall::white;
+    // Turn of the device about its vertical axis (the sign picks the side that
+    // shows) and tilt about the horizontal one, in degrees.
+    double yawDegrees = 0;
+    double pitchDegrees = 0;
+    int quality = 85;       // JPEG quality
+    int orientation = 1;    // the EXIF orientation the file carries
+    bool portrait = false;  // 900 × 1200 instead of 1200 × 900
+    // Everything else: the device's size, tint and print, the lens, the light,
+    // the highlight, the blur and the noise.
+    unsigned seed = 1;
+};
+
+// "light on graded wall, yaw 35, q 80", with the orientation and "portrait"
+// when they apply.
+std::string describe(const Shot& shot);
+
+struct HandheldPhoto {
+    std::vector<std::uint8_t> jpeg;
+    photo_analysis::Photo photo;        // the JPEG decoded, upright
+    photo_analysis::SubjectMask truth;  // face and visible sides, in the upright photo
+    // The face's sharp corners (its rounding ignored) in upright photo pixels, a
+    // pixel's centre at +0.5: top left, top right, bottom right, bottom left.
+    std::array<icon_geometry::Vector2, 4> faceCorners;
+};
+
+// The same shot always gives the same bytes.
+HandheldPhoto take(const Shot& shot);
+
+// The sweep: light and dark devices, from the front and three-quarter, on every
+// wall.
+std::vector<Shot> sweepShots();
+
+}  // namespace handheld_photos
