@@ -267,7 +267,445 @@ std::vector<Vector3> outline(const SceneOptions& o, double z) {
     return points;
 }
 
-std::vector<float> background(const SceneOptions& o, const std::vector<Vector2>& hull, Noise& noise) {
+// Devices of other silhouettes: bodies made of solids (a cap outline, a second
+// cap of as many points, and the quads between them), balls and tubes, in face
+// millimetres (x right, y down, z away from the camera).
+
+Vector3 operator+(Vector3 a, Vector3 b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vector3 operator-(Vector3 a, Vector3 b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vector3 operator*(Vector3 a, double s) {
+    return {a.x * s, a.y * s, a.z * s};
+}
+double dot(Vector3 a, Vector3 b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+Vector3 cross(Vector3 a, Vector3 b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+Vector3 normalised(Vector3 a) {
+    const double l = std::sqrt(dot(a, a));
+    return l > 0 ? a * (1 / l) : a;
+}
+
+struct Part {
+    enum class Kind { solid, ball, tube };
+    Kind kind = Kind::solid;
+    std::vector<Vector3> front, back;  // a solid's caps
+    Vector3 centre{0, 0, 0};           // a ball's
+    double radius = 0;                 // a ball's or a tube's
+    std::vector<Vector3> path;         // a tube's centre line
+    bool framed = true;                // counts in the device's extent
+};
+
+std::vector<Vector2> circlePoints(double radius, int count) {
+    std::vector<Vector2> points;
+    for (int i = 0; i < count; ++i) {
+        const double a = 2 * std::numbers::pi * i / count;
+        points.push_back({radius * std::cos(a), radius * std::sin(a)});
+    }
+    return points;
+}
+
+std::vector<Vector2> roundedRectPoints(double w, double h, double r) {
+    std::vector<Vector2> points;
+    const Vector2 centres[4] = {
+        {w / 2 - r, -h / 2 + r}, {w / 2 - r, h / 2 - r}, {-w / 2 + r, h / 2 - r}, {-w / 2 + r, -h / 2 + r}};
+    for (int corner = 0; corner < 4; ++corner)
+        for (int i = 0; i <= 8; ++i) {
+            const double a = (corner - 1 + i / 8.0) * std::numbers::pi / 2;
+            points.push_back({centres[corner].x + r * std::cos(a), centres[corner].y + r * std::sin(a)});
+        }
+    return points;
+}
+
+// An outline in the plane through `origin` spanned by u and v, swept along `along`.
+Part prism(const std::vector<Vector2>& outline, Vector3 origin, Vector3 u, Vector3 v, Vector3 along) {
+    Part part;
+    for (const Vector2 p : outline) {
+        part.front.push_back(origin + u * p.x + v * p.y);
+        part.back.push_back(origin + u * p.x + v * p.y + along);
+    }
+    return part;
+}
+
+// A round body standing upright: radius r0 at height y0, r1 at y1, about the
+// vertical axis through (x, z).
+Part upright(double x, double z, double y0, double r0, double y1, double r1) {
+    Part part;
+    for (const Vector2 p : circlePoints(1, 64)) {
+        part.front.push_back({x + r0 * p.x, y0, z + r0 * p.y});
+        part.back.push_back({x + r1 * p.x, y1, z + r1 * p.y});
+    }
+    return part;
+}
+
+Part ball(Vector3 centre, double radius) {
+    Part part;
+    part.kind = Part::Kind::ball;
+    part.centre = centre;
+    part.radius = radius;
+    return part;
+}
+
+// A tube along the cubic from a to d with controls b and c.
+Part tube(Vector3 a, Vector3 b, Vector3 c, Vector3 d, double radius) {
+    Part part;
+    part.kind = Part::Kind::tube;
+    part.radius = radius;
+    for (int i = 0; i <= 64; ++i) {
+        const double t = i / 64.0, s = 1 - t;
+        part.path.push_back(a * (s * s * s) + b * (3 * s * s * t) + c * (3 * s * t * t) + d * (t * t * t));
+    }
+    return part;
+}
+
+// The device's parts, farthest first as the camera is placed in the sweeps (in
+// front, a little above).
+std::vector<Part> deviceParts(const SceneOptions& o) {
+    const Vector3 x{1, 0, 0}, y{0, 1, 0}, z{0, 0, 1};
+    std::vector<Part> parts;
+    switch (o.shape) {
+        case DeviceShape::box:
+            break;
+        case DeviceShape::lBracket:
+            parts.push_back(
+                prism({{-55, -70}, {-21, -70}, {-21, 36}, {55, 36}, {55, 70}, {-55, 70}}, {0, 0, 0}, x, y, z * 30));
+            break;
+        case DeviceShape::tValve: {
+            // A branch going down from the pipe, the pipe, and a collar at each end.
+            parts.push_back(upright(0, 20, 0, 13, 85, 13));
+            parts.push_back(upright(0, 20, 85, 24, 97, 24));
+            parts.push_back(prism(circlePoints(18, 64), {-80, 0, 20}, y, z, x * 160));
+            for (const double end : {-84.0, 68.0})
+                parts.push_back(prism(circlePoints(22, 64), {end, 0, 20}, y, z, x * 16));
+            break;
+        }
+        case DeviceShape::deskLamp:
+            parts.push_back(upright(0, 70, 200, 65, 216, 65));  // foot
+            parts.push_back(upright(0, 70, 40, 6, 200, 6));     // stem
+            parts.push_back(upright(0, 70, 0, 30, 90, 72));     // shade
+            break;
+        case DeviceShape::boxWithCable: {
+            const double W = o.faceWidthMm, H = o.faceHeightMm, d = o.depthMm;
+            const double length = o.cableLeavesFrame ? 4 * H : 0.8 * H;
+            Part cable = tube({0, H / 2 - 2, d / 2}, {0, H / 2 + 0.35 * length, d / 2},
+                              {0.3 * W, H / 2 + 0.6 * length, d / 2 + 10}, {0.2 * W, H / 2 + length, d / 2 + 5}, 2.5);
+            cable.framed = !o.cableLeavesFrame;
+            parts.push_back(cable);
+            Part box;
+            box.front = outline(o, 0);
+            box.back = outline(o, d);
+            parts.push_back(box);
+            break;
+        }
+        case DeviceShape::fan: {
+            // Blades 4 mm thick, widening from the root to a round tip, across
+            // the middle of the hub's depth.
+            std::vector<Vector2> blade{{18, -9}, {60, -16}};
+            for (int i = 0; i <= 16; ++i) {
+                const double a = -std::numbers::pi / 2 + std::numbers::pi * i / 16;
+                blade.push_back({112 + 22 * std::cos(a), 22 * std::sin(a)});
+            }
+            blade.push_back({60, 16});
+            blade.push_back({18, 9});
+            for (int k = 0; k < 4; ++k) {
+                const double a = (45 + 90 * k) * std::numbers::pi / 180;
+                const Vector3 along{std::cos(a), std::sin(a), 0}, across{-std::sin(a), std::cos(a), 0};
+                parts.push_back(prism(blade, {0, 0, 15}, along, across, z * 4));
+            }
+            parts.push_back(prism(circlePoints(26, 64), {0, 0, 0}, x, y, z * 34));
+            break;
+        }
+        case DeviceShape::ring:
+            parts.push_back(prism(circlePoints(45, 96), {0, 0, 0}, x, y, z * 28));
+            break;
+        case DeviceShape::bulb:
+            parts.push_back(upright(0, 36, 78, 7, 85, 5));    // contact
+            parts.push_back(upright(0, 36, 48, 14, 78, 14));  // screw
+            parts.push_back(upright(0, 36, 24, 20, 48, 14));  // neck
+            parts.push_back(ball({0, 0, 36}, 36));
+            break;
+        case DeviceShape::thinStrip:
+            parts.push_back(prism(roundedRectPoints(300, 18, 5), {0, 0, 0}, x, y, z * 10));
+            break;
+    }
+    return parts;
+}
+
+struct Extent {
+    double left = 1e300, top = 1e300, near = 1e300, right = -1e300, bottom = -1e300, far = -1e300;
+    void add(Vector3 p, double r = 0) {
+        left = std::min(left, p.x - r), right = std::max(right, p.x + r);
+        top = std::min(top, p.y - r), bottom = std::max(bottom, p.y + r);
+        near = std::min(near, p.z - r), far = std::max(far, p.z + r);
+    }
+};
+
+// The box holding the framed parts.
+Extent extentOf(const std::vector<Part>& parts) {
+    Extent e;
+    for (const Part& part : parts) {
+        if (!part.framed) continue;
+        for (const Vector3& p : part.front) e.add(p);
+        for (const Vector3& p : part.back) e.add(p);
+        for (const Vector3& p : part.path) e.add(p, part.radius);
+        if (part.kind == Part::Kind::ball) e.add(part.centre, part.radius);
+    }
+    return e;
+}
+
+// Newell's normal: the right-hand rule over the points' order, area-weighted.
+Vector3 polygonNormal(const std::vector<Vector3>& points) {
+    Vector3 n{0, 0, 0};
+    for (std::size_t i = 0; i < points.size(); ++i) n = n + cross(points[i], points[(i + 1) % points.size()]);
+    return n;
+}
+
+struct Facet {
+    std::vector<Vector3> points;
+    Vector3 normal;  // outward
+    bool cap;
+};
+
+// A solid's caps and sides, every one turned so that its normal points out.
+std::vector<Facet> facets(const Part& solid) {
+    const std::vector<Vector3>& p = solid.front;
+    const std::vector<Vector3>& q = solid.back;
+    Vector3 pc{0, 0, 0}, qc{0, 0, 0};
+    for (std::size_t i = 0; i < p.size(); ++i) pc = pc + p[i], qc = qc + q[i];
+    const bool inward = dot(polygonNormal(p), qc - pc) > 0;
+    std::vector<Facet> out;
+    const auto add = [&](std::vector<Vector3> points, bool cap) {
+        if (inward) std::reverse(points.begin(), points.end());
+        out.push_back({points, normalised(polygonNormal(points)), cap});
+    };
+    add(p, true);
+    add(std::vector<Vector3>(q.rbegin(), q.rend()), true);
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        const std::size_t j = (i + 1) % p.size();
+        add({p[j], p[i], q[i], q[j]}, false);
+    }
+    return out;
+}
+
+// Brightness of a surface of the device: the faces looking straight at the
+// wall's viewer full, the others lit from the upper left in front.
+double surfaceShade(Vector3 normal) {
+    if (normal.z < -0.999) return 1.0;
+    const Vector3 light = normalised({-0.35, -0.6, -0.7});
+    return 0.45 + 0.35 * std::max(0.0, dot(normal, light));
+}
+
+void addPolygon(cairo_t* cr, std::vector<Vector2> points) {
+    double area = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) area += points[i].cross(points[(i + 1) % points.size()]);
+    if (area < 0) std::reverse(points.begin(), points.end());
+    for (std::size_t i = 0; i < points.size(); ++i)
+        i == 0 ? cairo_move_to(cr, points[i].x, points[i].y) : cairo_line_to(cr, points[i].x, points[i].y);
+    cairo_close_path(cr);
+}
+
+// The parts as the photo shows them: each solid's facets, each ball's outline and
+// each tube's centre line with its width, in pixels.
+struct ProjectedDevice {
+    struct Surface {
+        std::vector<Vector2> outline;
+        double shade;
+        double distance;  // of its centre from the camera
+        bool facing;      // towards the camera
+        bool cap;
+    };
+    struct ProjectedPart {
+        Part::Kind kind;
+        std::vector<Surface> surfaces;  // a solid's; a ball's outline
+        Vector2 ballCentre;
+        double ballRadius = 0;      // pixels
+        std::vector<Vector2> line;  // a tube's
+        double width = 0;           // pixels
+    };
+    std::vector<ProjectedPart> parts;
+};
+
+ProjectedDevice project(const std::vector<Part>& parts, const Camera& camera) {
+    const auto image = [&](Vector3 c) {
+        return Vector2{camera.cx + camera.f * c.x / c.z, camera.cy + camera.f * c.y / c.z};
+    };
+    const auto turn = [&](Vector3 n) {
+        const std::array<double, 9>& r = camera.r;
+        return Vector3{r[0] * n.x + r[1] * n.y + r[2] * n.z, r[3] * n.x + r[4] * n.y + r[5] * n.z,
+                       r[6] * n.x + r[7] * n.y + r[8] * n.z};
+    };
+    ProjectedDevice device;
+    for (const Part& part : parts) {
+        ProjectedDevice::ProjectedPart out;
+        out.kind = part.kind;
+        if (part.kind == Part::Kind::solid) {
+            for (const Facet& facet : facets(part)) {
+                ProjectedDevice::Surface s;
+                Vector3 centre{0, 0, 0};
+                for (const Vector3& p : facet.points) {
+                    const Vector3 c = camera.toCamera(p);
+                    s.outline.push_back(image(c));
+                    centre = centre + c * (1.0 / facet.points.size());
+                }
+                s.shade = surfaceShade(facet.normal);
+                s.distance = std::sqrt(dot(centre, centre));
+                s.facing = dot(turn(facet.normal), centre) < 0;
+                s.cap = facet.cap;
+                out.surfaces.push_back(std::move(s));
+            }
+        } else if (part.kind == Part::Kind::ball) {
+            // The outline is the circle where the lines of sight graze the ball.
+            const Vector3 c = camera.toCamera(part.centre);
+            const double d2 = dot(c, c), k = part.radius * part.radius / d2;
+            const Vector3 axis = normalised(c), e1 = normalised(cross(axis, {0, 1, 0})), e2 = cross(axis, e1);
+            const Vector3 middle = c * (1 - k);
+            const double rho = part.radius * std::sqrt(1 - k);
+            ProjectedDevice::Surface s;
+            for (int i = 0; i < 128; ++i) {
+                const double a = 2 * std::numbers::pi * i / 128;
+                s.outline.push_back(image(middle + e1 * (rho * std::cos(a)) + e2 * (rho * std::sin(a))));
+            }
+            s.shade = 1;
+            s.distance = std::sqrt(d2);
+            s.facing = true;
+            s.cap = false;
+            out.surfaces.push_back(std::move(s));
+            out.ballCentre = image(c);
+            out.ballRadius = camera.f * part.radius / c.z;
+        } else {
+            double depth = 0;
+            for (const Vector3& p : part.path) {
+                const Vector3 c = camera.toCamera(p);
+                out.line.push_back(image(c));
+                depth += c.z / part.path.size();
+            }
+            out.width = 2 * camera.f * part.radius / depth;
+        }
+        device.parts.push_back(std::move(out));
+    }
+    return device;
+}
+
+void addLine(cairo_t* cr, const std::vector<Vector2>& line) {
+    for (std::size_t i = 0; i < line.size(); ++i)
+        i == 0 ? cairo_move_to(cr, line[i].x, line[i].y) : cairo_line_to(cr, line[i].x, line[i].y);
+}
+
+// The union of every part, antialiased: all outlines in one fill, each turned the
+// same way round so that overlaps add up, then the tubes.
+photo_analysis::SubjectMask deviceMask(const ProjectedDevice& device, int width, int height) {
+    const std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
+        cairo_image_surface_create(CAIRO_FORMAT_A8, width, height));
+    const std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
+    cairo_t* cr = context.get();
+    cairo_set_source_rgba(cr, 0, 0, 0, 1);
+    for (const auto& part : device.parts)
+        for (const auto& s : part.surfaces) addPolygon(cr, s.outline);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    cairo_fill(cr);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    for (const auto& part : device.parts) {
+        if (part.kind != Part::Kind::tube) continue;
+        addLine(cr, part.line);
+        cairo_set_line_width(cr, part.width);
+        cairo_stroke(cr);
+    }
+    cairo_surface_flush(surface.get());
+    const unsigned char* data = cairo_image_surface_get_data(surface.get());
+    const int stride = cairo_image_surface_get_stride(surface.get());
+    photo_analysis::SubjectMask mask{width, height,
+                                     std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height)};
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&mask.coverage[static_cast<std::size_t>(y) * width], data + y * stride, width);
+    return mask;
+}
+
+// The device painted part by part, farthest first: within a solid the sides
+// facing the camera, farthest first, then the cap facing it. The colours are
+// then spread to the truth's coverage, so that the seams between surfaces show
+// neither wall nor gaps. Premultiplied, 0…255.
+std::vector<float> paintDevice(const ProjectedDevice& device, const photo_analysis::SubjectMask& truth, Colour colour) {
+    const int width = truth.width, height = truth.height;
+    const std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    const std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
+    cairo_t* cr = context.get();
+    const auto shaded = [&](double shade) {
+        cairo_set_source_rgb(cr, colour.r * shade, colour.g * shade, colour.b * shade);
+    };
+    for (const auto& part : device.parts) {
+        if (part.kind == Part::Kind::solid) {
+            std::vector<const ProjectedDevice::Surface*> order;
+            for (const auto& s : part.surfaces)
+                if (s.facing && !s.cap) order.push_back(&s);
+            std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->distance > b->distance; });
+            for (const auto& s : part.surfaces)
+                if (s.facing && s.cap) order.push_back(&s);
+            for (const auto* s : order) {
+                addPolygon(cr, s->outline);
+                shaded(s->shade);
+                cairo_fill(cr);
+            }
+        } else if (part.kind == Part::Kind::ball) {
+            // Lit from the upper left: brightest there, darkening to the rim.
+            const double r = part.ballRadius;
+            const Vector2 c = part.ballCentre, light = c + Vector2{-0.35 * r, -0.45 * r};
+            cairo_pattern_t* gradient = cairo_pattern_create_radial(light.x, light.y, 0, light.x, light.y, 1.6 * r);
+            cairo_pattern_add_color_stop_rgb(gradient, 0, colour.r, colour.g, colour.b);
+            cairo_pattern_add_color_stop_rgb(gradient, 1, colour.r * 0.45, colour.g * 0.45, colour.b * 0.45);
+            addPolygon(cr, part.surfaces.front().outline);
+            cairo_set_source(cr, gradient);
+            cairo_fill(cr);
+            cairo_pattern_destroy(gradient);
+        } else {
+            // Dark along both sides, a lighter band and a highlight towards the light.
+            cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+            cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+            const double w = part.width;
+            for (const auto& [share, shift, shade] :
+                 {std::tuple{1.0, 0.0, 0.5}, std::tuple{0.6, 0.12, 0.75}, std::tuple{0.2, 0.2, 0.95}}) {
+                cairo_save(cr);
+                cairo_translate(cr, -shift * w, -0.5 * shift * w);
+                addLine(cr, part.line);
+                cairo_restore(cr);
+                cairo_set_line_width(cr, share * w);
+                shaded(shade);
+                cairo_stroke(cr);
+            }
+        }
+    }
+    cairo_surface_flush(surface.get());
+    const unsigned char* data = cairo_image_surface_get_data(surface.get());
+    const int stride = cairo_image_surface_get_stride(surface.get());
+    std::vector<float> subject(static_cast<std::size_t>(width) * height * 4, 0.0f);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * width + x;
+            const float a = truth.coverage[i];
+            if (a == 0) continue;
+            std::uint32_t word;
+            std::memcpy(&word, data + y * stride + x * 4, 4);
+            const float painted = static_cast<float>(word >> 24);
+            const float rgb[3] = {static_cast<float>((word >> 16) & 255), static_cast<float>((word >> 8) & 255),
+                                  static_cast<float>(word & 255)};
+            const float fallback[3] = {static_cast<float>(colour.r * 127.5), static_cast<float>(colour.g * 127.5),
+                                       static_cast<float>(colour.b * 127.5)};
+            for (int c = 0; c < 3; ++c) subject[i * 4 + c] = painted > 0 ? rgb[c] / painted * a : fallback[c] / 255 * a;
+            subject[i * 4 + 3] = a;
+        }
+    }
+    return subject;
+}
+
+// The wall; with a shadow, cast by the silhouette when there is one, else by the hull.
+std::vector<float> background(const SceneOptions& o, const std::vector<Vector2>& hull, Noise& noise,
+                              const photo_analysis::SubjectMask* silhouette = nullptr) {
     const int w = o.width, h = o.height;
     std::vector<float> pixels(static_cast<std::size_t>(w) * h * 4, 0.0f);
     if (o.backdrop == Background::transparent) return pixels;
@@ -280,10 +718,17 @@ std::vector<float> background(const SceneOptions& o, const std::vector<Vector2>&
         const bool vignette = o.backdrop == Background::vignette;
         const double dx = vignette ? 0.04 : 0.025, dy = vignette ? 0.05 : 0.035, blur = vignette ? 0.04 : 0.025;
         shadow = cv::Mat::zeros(h, w, CV_32F);
-        std::vector<cv::Point> polygon;
-        for (const Vector2 p : hull)
-            polygon.push_back({static_cast<int>(p.x + dx * shorter), static_cast<int>(p.y + dy * shorter)});
-        if (polygon.size() >= 3) cv::fillConvexPoly(shadow, polygon, cv::Scalar(1.0));
+        if (silhouette) {
+            cv::Mat coverage(h, w, CV_8U, const_cast<std::uint8_t*>(silhouette->coverage.data())), share;
+            coverage.convertTo(share, CV_32F, 1.0 / 255);
+            const cv::Mat shift = (cv::Mat_<double>(2, 3) << 1, 0, dx * shorter, 0, 1, dy * shorter);
+            cv::warpAffine(share, shadow, shift, shadow.size());
+        } else {
+            std::vector<cv::Point> polygon;
+            for (const Vector2 p : hull)
+                polygon.push_back({static_cast<int>(p.x + dx * shorter), static_cast<int>(p.y + dy * shorter)});
+            if (polygon.size() >= 3) cv::fillConvexPoly(shadow, polygon, cv::Scalar(1.0));
+        }
         cv::GaussianBlur(shadow, shadow, cv::Size(0, 0), blur * shorter);
     }
     for (int y = 0; y < h; ++y) {
@@ -353,15 +798,26 @@ Scene renderScene(const SceneOptions& o) {
     Noise noise(o.seed);
 
     // Pinhole camera: focal length from the image size, distance from the wanted
-    // face height, turned by yaw then pitch.
+    // face height (the box) or from the device's extent fitting within
+    // subjectSize of the photo (the other shapes), turned by yaw then pitch.
+    const bool box = o.shape == DeviceShape::box;
+    const bool hasFace = box || o.shape == DeviceShape::boxWithCable;
+    const std::vector<Part> parts = deviceParts(o);
+    const Extent extent = extentOf(parts);
     const double shorter = std::min(o.width, o.height);
     const double f = 1.4 * std::max(o.width, o.height);
-    const double distance = f * o.faceHeightMm / (o.subjectSize * shorter);
+    const double distance =
+        box ? f * o.faceHeightMm / (o.subjectSize * shorter)
+            : f * std::max((extent.bottom - extent.top) / o.height, (extent.right - extent.left) / o.width) /
+                  o.subjectSize;
     const double yaw = o.yawDegrees * std::numbers::pi / 180, pitch = o.pitchDegrees * std::numbers::pi / 180;
     const double cy = std::cos(yaw), sy = std::sin(yaw), cp = std::cos(pitch), sp = std::sin(pitch);
-    // R = Rx(pitch) · Ry(yaw); the box's middle (half its depth) sits on the axis.
+    // R = Rx(pitch) · Ry(yaw); the box's middle (half its depth), or the middle of
+    // the device's extent, sits on the axis.
     const std::array<double, 9> r{cy, 0, sy, sp * sy, cp, -sp * cy, -cp * sy, sp, cp * cy};
-    const Vector3 middle{0, 0, o.depthMm / 2};
+    const Vector3 middle = box ? Vector3{0, 0, o.depthMm / 2}
+                               : Vector3{(extent.left + extent.right) / 2, (extent.top + extent.bottom) / 2,
+                                         (extent.near + extent.far) / 2};
     const Vector3 rm{r[0] * middle.x + r[1] * middle.y + r[2] * middle.z,
                      r[3] * middle.x + r[4] * middle.y + r[5] * middle.z,
                      r[6] * middle.x + r[7] * middle.y + r[8] * middle.z};
@@ -372,44 +828,67 @@ Scene renderScene(const SceneOptions& o) {
     scene.translation = t;
     scene.focalLength = f;
     const double W = o.faceWidthMm, H = o.faceHeightMm;
-    const Vector3 corners[4] = {{-W / 2, -H / 2, 0}, {W / 2, -H / 2, 0}, {W / 2, H / 2, 0}, {-W / 2, H / 2, 0}};
-    for (int i = 0; i < 4; ++i) scene.faceCorners[static_cast<std::size_t>(i)] = camera.project(corners[i]);
+    const std::array<Vector3, 4> corners =
+        hasFace
+            ? std::array<Vector3, 4>{{{-W / 2, -H / 2, 0}, {W / 2, -H / 2, 0}, {W / 2, H / 2, 0}, {-W / 2, H / 2, 0}}}
+            : std::array<Vector3, 4>{{{extent.left, extent.top, extent.near},
+                                      {extent.right, extent.top, extent.near},
+                                      {extent.right, extent.bottom, extent.near},
+                                      {extent.left, extent.bottom, extent.near}}};
+    for (std::size_t i = 0; i < 4; ++i) scene.faceCorners[i] = camera.project(corners[i]);
+    if (!hasFace) scene.aspect = (extent.right - extent.left) / (extent.bottom - extent.top);
 
-    // Silhouette: the hull of the front and back outlines.
-    std::vector<Vector2> points;
-    for (const double z : {0.0, o.depthMm})
-        for (const Vector3& p : outline(o, z)) points.push_back(camera.project(p));
-    const std::vector<Vector2> hull = icon_geometry::convexHull(points);
-    icon_geometry::PathBuilder silhouette;
-    for (std::size_t i = 0; i < hull.size(); ++i) i == 0 ? silhouette.moveTo(hull[i]) : silhouette.lineTo(hull[i]);
-    silhouette.closeSubpath();
-    scene.truth = photo_analysis::SubjectMask::fromPath(silhouette.finish(), o.width, o.height);
+    // Silhouette: the box's is the hull of its front and back outlines; any other
+    // device's is the union of its parts.
+    std::vector<Vector2> hull;
+    ProjectedDevice projected;
+    if (box) {
+        std::vector<Vector2> points;
+        for (const double z : {0.0, o.depthMm})
+            for (const Vector3& p : outline(o, z)) points.push_back(camera.project(p));
+        hull = icon_geometry::convexHull(points);
+        icon_geometry::PathBuilder silhouette;
+        for (std::size_t i = 0; i < hull.size(); ++i) i == 0 ? silhouette.moveTo(hull[i]) : silhouette.lineTo(hull[i]);
+        silhouette.closeSubpath();
+        scene.truth = photo_analysis::SubjectMask::fromPath(silhouette.finish(), o.width, o.height);
+    } else {
+        projected = project(parts, camera);
+        scene.truth = deviceMask(projected, o.width, o.height);
+    }
 
     // The face, flat, at about the resolution it is seen at.
-    const double seen = f / (distance - o.depthMm / 2);
-    drawFace(scene, std::max(2.0, 1.25 * seen));
+    if (hasFace) {
+        const double seen = box ? f / (distance - o.depthMm / 2) : f / camera.toCamera({0, 0, 0}).z;
+        drawFace(scene, std::max(2.0, 1.25 * seen));
+    }
 
-    // Subject layer: sides shaded from the face colour, then the face warped on top
-    // when it looks towards the camera.
-    std::vector<float> subject(static_cast<std::size_t>(o.width) * o.height * 4, 0.0f);
-    const double shade = 0.55 + 0.2 * std::cos(yaw);
-    for (std::size_t i = 0; i < scene.truth.coverage.size(); ++i) {
-        const float a = scene.truth.coverage[i];
-        subject[i * 4 + 0] = static_cast<float>(o.face.r * shade) * a;
-        subject[i * 4 + 1] = static_cast<float>(o.face.g * shade) * a;
-        subject[i * 4 + 2] = static_cast<float>(o.face.b * shade * 0.97) * a;
-        subject[i * 4 + 3] = a;
+    // Subject layer: the box's sides shaded from the face colour, any other
+    // device painted surface by surface; then the face warped on top when it
+    // looks towards the camera.
+    std::vector<float> subject;
+    if (box) {
+        subject.assign(static_cast<std::size_t>(o.width) * o.height * 4, 0.0f);
+        const double shade = 0.55 + 0.2 * std::cos(yaw);
+        for (std::size_t i = 0; i < scene.truth.coverage.size(); ++i) {
+            const float a = scene.truth.coverage[i];
+            subject[i * 4 + 0] = static_cast<float>(o.face.r * shade) * a;
+            subject[i * 4 + 1] = static_cast<float>(o.face.g * shade) * a;
+            subject[i * 4 + 2] = static_cast<float>(o.face.b * shade * 0.97) * a;
+            subject[i * 4 + 3] = a;
+        }
+    } else {
+        subject = paintDevice(projected, scene.truth, o.face);
     }
     const Vector3 normal{-r[2], -r[5], -r[8]};
     const Vector3 centre = camera.toCamera({0, 0, 0});
-    if (normal.x * centre.x + normal.y * centre.y + normal.z * centre.z < 0) {
+    if (hasFace && normal.x * centre.x + normal.y * centre.y + normal.z * centre.z < 0) {
         const double k = scene.texturePixelsPerMm;
         std::vector<cv::Point2f> from, to;
-        for (int i = 0; i < 4; ++i) {
+        for (std::size_t i = 0; i < 4; ++i) {
             from.push_back({static_cast<float>((corners[i].x + W / 2) * k - 0.5),
                             static_cast<float>((corners[i].y + H / 2) * k - 0.5)});
-            to.push_back({static_cast<float>(scene.faceCorners[static_cast<std::size_t>(i)].x - 0.5),
-                          static_cast<float>(scene.faceCorners[static_cast<std::size_t>(i)].y - 0.5)});
+            to.push_back(
+                {static_cast<float>(scene.faceCorners[i].x - 0.5), static_cast<float>(scene.faceCorners[i].y - 0.5)});
         }
         const cv::Mat homography = cv::getPerspectiveTransform(from, to);
         cv::Mat texture(scene.textureHeight, scene.textureWidth, CV_8UC4, scene.faceTexture.data());
@@ -424,7 +903,7 @@ Scene renderScene(const SceneOptions& o) {
         }
     }
 
-    std::vector<float> pixels = background(o, hull, noise);
+    std::vector<float> pixels = background(o, hull, noise, box ? nullptr : &scene.truth);
     for (std::size_t i = 0; i < pixels.size(); i += 4) {
         const float keep = 1.0f - subject[i + 3] / 255.0f;
         for (int c = 0; c < 4; ++c) pixels[i + c] = subject[i + c] + pixels[i + c] * keep;
@@ -594,6 +1073,76 @@ std::vector<SweepScene> backdropSweep(int width) {
                 o.jpegRoundTrip = true;
                 const std::string device = light ? "light" : "dark", view = front ? "front" : "three-quarter";
                 scenes.push_back({std::string(b.name) + ", " + device + ", " + view, b.name, device, view, o});
+            }
+        }
+    }
+    return scenes;
+}
+
+}  // namespace test_photo
+
+namespace test_photo {
+
+std::string shapeName(DeviceShape shape) {
+    switch (shape) {
+        case DeviceShape::box:
+            return "box";
+        case DeviceShape::lBracket:
+            return "L bracket";
+        case DeviceShape::tValve:
+            return "T valve";
+        case DeviceShape::deskLamp:
+            return "desk lamp";
+        case DeviceShape::boxWithCable:
+            return "box with cable";
+        case DeviceShape::fan:
+            return "fan";
+        case DeviceShape::ring:
+            return "ring";
+        case DeviceShape::bulb:
+            return "bulb";
+        case DeviceShape::thinStrip:
+            return "thin strip";
+    }
+    return "?";
+}
+
+std::vector<SilhouetteScene> silhouetteSweep(int width) {
+    struct Look {
+        const char* name;
+        Background kind;
+        Colour wall;
+        double levels;
+        bool lightDevice;
+    };
+    const Look looks[] = {
+        {"light wall", Background::uniform, {0.90, 0.90, 0.88}, 0, false},
+        {"blue wall", Background::uniform, {0.28, 0.45, 0.62}, 0, true},
+        {"textured", Background::textured, {0.5, 0.4, 0.3}, 0, false},
+        {"white wall, gradient", Background::gradientTopBottom, {0.96, 0.96, 0.95}, 45, true},
+    };
+    std::vector<SilhouetteScene> scenes;
+    unsigned seed = 500;
+    for (const DeviceShape shape : allDeviceShapes) {
+        for (const Look& look : looks) {
+            for (const bool front : {true, false}) {
+                SceneOptions o;
+                o.width = width;
+                o.height = width * 3 / 4;
+                o.shape = shape;
+                o.cableLeavesFrame = !front;
+                o.yawDegrees = front ? 0 : 30;
+                o.pitchDegrees = front ? 0 : 8;
+                o.face = look.lightDevice ? Colour{0.925, 0.925, 0.925} : Colour{0.17, 0.17, 0.18};
+                o.detail = look.lightDevice ? Colour{0.35, 0.36, 0.38} : Colour{0.78, 0.78, 0.78};
+                o.background = look.wall;
+                o.backdrop = look.kind;
+                o.gradientLevels = look.levels;
+                o.seed = seed++;
+                o.jpegRoundTrip = true;
+                const std::string device = look.lightDevice ? "light" : "dark", view = front ? "front" : "turned";
+                scenes.push_back({shapeName(shape) + ", " + look.name + ", " + device + ", " + view, shape, look.name,
+                                  device, view, o});
             }
         }
     }

@@ -11,8 +11,9 @@
 #include "photo_analysis/subject_mask.hpp"
 
 // Device photos rendered at test time, with their ground truth: a box device
-// whose face carries details, seen through a pinhole camera over a chosen
-// background. The same options and seed always give the same bytes.
+// whose face carries details, or a device of another silhouette, seen through a
+// pinhole camera over a chosen background. The same options and seed always give
+// the same bytes.
 namespace test_photo {
 
 // The wall behind the device. `gradientTopBottom` and `gradientSideToSide` light
@@ -44,6 +45,26 @@ struct TextLabel {
 // across the whole face near its bottom edge.
 enum class Layout { compact, thermostat };
 
+// The device's silhouette. `box` is the rounded box of the face options, its face
+// carrying the details. The others are bodies of their own fixed measures in the
+// face colour, the surfaces facing the camera lighter than those turned away:
+// `lBracket` an L-shaped outline extruded; `tValve` a horizontal pipe with a
+// branch going down from its middle; `deskLamp` a round shade on a thin stem
+// standing on a round foot; `boxWithCable` the box above, details and all, with a
+// thin cable hanging from the middle of its bottom; `fan` four thin blades around
+// a round hub; `ring` a dial, a round body; `bulb` a round globe on a narrower
+// round base; `thinStrip` a long thin bar. The whole device, cable included unless
+// it leaves the frame, fits within `subjectSize` of the photo's width and height.
+enum class DeviceShape { box, lBracket, tValve, deskLamp, boxWithCable, fan, ring, bulb, thinStrip };
+
+inline constexpr std::array<DeviceShape, 9> allDeviceShapes{
+    DeviceShape::box, DeviceShape::lBracket, DeviceShape::tValve, DeviceShape::deskLamp, DeviceShape::boxWithCable,
+    DeviceShape::fan, DeviceShape::ring,     DeviceShape::bulb,   DeviceShape::thinStrip};
+
+// "box", "L bracket", "T valve", "desk lamp", "box with cable", "fan", "ring",
+// "bulb", "thin strip".
+std::string shapeName(DeviceShape shape);
+
 struct SceneOptions {
     int width = 640;
     int height = 480;
@@ -52,6 +73,10 @@ struct SceneOptions {
     double faceHeightMm = 86;
     double cornerRadiusMm = 8;
     double depthMm = 30;
+    DeviceShape shape = DeviceShape::box;
+    // For boxWithCable: the cable runs on past the photo's bottom edge, and only
+    // the box is framed.
+    bool cableLeavesFrame = false;
     // Turn about the vertical axis (0…45, or 90 for a side view) and tilt about
     // the horizontal one (0…15), in degrees.
     double yawDegrees = 0;
@@ -97,7 +122,10 @@ struct Scene {
     std::vector<std::uint8_t> rgba;  // premultiplied
     photo_analysis::SubjectMask truth;
     // The sharp corners of the face (radius ignored): top left, top right, bottom
-    // right, bottom left, in pixel coordinates.
+    // right, bottom left, in pixel coordinates. For shapes other than the box and
+    // the box with a cable, the corners of the box bounding the outline facing the
+    // camera (in the plane z = 0), which is no face: the details, texture and text
+    // boxes are then empty.
     std::array<icon_geometry::Vector2, 4> faceCorners;
     double aspect = 1;       // face width / height
     double focalLength = 0;  // pixels; the principal point is the image centre
@@ -149,5 +177,21 @@ struct SweepScene {
     SceneOptions options;
 };
 std::vector<SweepScene> backdropSweep(int width);
+
+// Every device shape on four walls users shoot: a dark device on a light wall, a
+// light device on a blue wall, a dark device on wood, a light device on a white
+// wall lit unevenly from top to bottom; each from the front and turned (yaw 30°,
+// pitch 8°), `width` × three quarters of it, passed through JPEG. The box with a
+// cable keeps its cable in the frame from the front and lets it leave the frame
+// at the bottom when turned.
+struct SilhouetteScene {
+    std::string name;
+    DeviceShape shape;
+    std::string backdrop;
+    std::string device;  // "light" or "dark"
+    std::string view;    // "front" or "turned"
+    SceneOptions options;
+};
+std::vector<SilhouetteScene> silhouetteSweep(int width);
 
 }  // namespace test_photo
