@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace test_photo {
 namespace {
 
@@ -78,6 +80,70 @@ TEST(TestScenes, TransparentBackgroundIsTransparent) {
     const Scene s = renderScene(options);
     EXPECT_EQ(s.rgba[3], 0);
     EXPECT_TRUE(s.truth.boundingBox());
+}
+
+TEST(TestScenes, OtherShapesFitThePhotoAndAreNotTheirHull) {
+    for (const DeviceShape shape : allDeviceShapes) {
+        if (shape == DeviceShape::box) continue;
+        SCOPED_TRACE(shapeName(shape));
+        SceneOptions options;
+        options.width = 400;
+        options.height = 300;
+        options.shape = shape;
+        options.backdrop = Background::castShadow;
+        const Scene s = renderScene(options);
+        EXPECT_EQ(s.rgba, renderScene(options).rgba);
+        // About subjectSize of the photo (the nearer parts look a little larger),
+        // reaching it one way.
+        const auto box = s.truth.boundingBox();
+        ASSERT_TRUE(box);
+        EXPECT_LE(box->width, 1.1 * 0.55 * 400);
+        EXPECT_LE(box->height, 1.1 * 0.55 * 300);
+        EXPECT_GE(std::max(box->width / 400, box->height / 300), 0.5);
+        EXPECT_EQ(s.details.empty(), shape != DeviceShape::boxWithCable);
+        if (shape == DeviceShape::boxWithCable) continue;
+        // Seen straight on, the corners bound the device, closely.
+        EXPECT_LE(s.faceCorners[0].x, box->x + 1);
+        EXPECT_LE(s.faceCorners[0].y, box->y + 1);
+        EXPECT_GE(s.faceCorners[2].x, box->x + box->width - 1);
+        EXPECT_GE(s.faceCorners[2].y, box->y + box->height - 1);
+        EXPECT_GE(s.faceCorners[0].x, box->x - 0.1 * box->width);
+        EXPECT_GE(s.faceCorners[0].y, box->y - 0.1 * box->height);
+    }
+    // The L, the T, the lamp and the fan leave part of their box empty: the
+    // truth is no hull. (u, v) are shares of the way across and down the box.
+    const auto covered = [](DeviceShape shape, double u, double v) {
+        SceneOptions options;
+        options.width = 400;
+        options.height = 300;
+        options.shape = shape;
+        options.yawDegrees = 30;
+        options.pitchDegrees = 8;
+        const Scene s = renderScene(options);
+        const auto& c = s.faceCorners;
+        const icon_geometry::Vector2 p = c[0].lerp(c[1], u).lerp(c[3].lerp(c[2], u), v);
+        return s.truth.coverageAt(static_cast<int>(p.x), static_cast<int>(p.y));
+    };
+    EXPECT_EQ(covered(DeviceShape::lBracket, 0.88, 0.12), 0);
+    EXPECT_EQ(covered(DeviceShape::tValve, 0.12, 0.88), 0);
+    EXPECT_EQ(covered(DeviceShape::deskLamp, 0.12, 0.12), 0);
+    EXPECT_EQ(covered(DeviceShape::fan, 0.5, 0.12), 0);
+    EXPECT_EQ(covered(DeviceShape::thinStrip, 0.12, 0.5), 255);
+}
+
+TEST(TestScenes, TheCableLeavesTheFrameOnlyWhenAsked) {
+    for (const bool leaves : {false, true}) {
+        SceneOptions options;
+        options.width = 400;
+        options.height = 300;
+        options.shape = DeviceShape::boxWithCable;
+        options.cableLeavesFrame = leaves;
+        const Scene s = renderScene(options);
+        int bottom = 0;
+        for (int x = 0; x < s.width; ++x) bottom += s.truth.coverageAt(x, s.height - 1) >= 128;
+        EXPECT_EQ(bottom > 0, leaves);
+        EXPECT_LT(bottom, 12);  // a few millimetres thick, 2 pixels a millimetre
+    }
 }
 
 }  // namespace

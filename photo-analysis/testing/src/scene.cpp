@@ -376,7 +376,8 @@ std::vector<Part> deviceParts(const SceneOptions& o) {
                 prism({{-55, -70}, {-21, -70}, {-21, 36}, {55, 36}, {55, 70}, {-55, 70}}, {0, 0, 0}, x, y, z * 30));
             break;
         case DeviceShape::tValve: {
-            // A branch going down from the pipe, the pipe, and a collar at each end.
+            // A branch going down from the pipe with a flange at its end, the pipe, and
+            // a collar at each end.
             parts.push_back(upright(0, 20, 0, 13, 85, 13));
             parts.push_back(upright(0, 20, 85, 24, 97, 24));
             parts.push_back(prism(circlePoints(18, 64), {-80, 0, 20}, y, z, x * 160));
