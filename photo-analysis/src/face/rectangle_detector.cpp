@@ -615,14 +615,22 @@ std::vector<Segment> faintInnerSegments(const platform::RegionEdges& edges) {
         const Vector2 across = Vector2{-direction.y, direction.x} * maskSlack;
         const auto near = [&](Vector2 p) { return inside(p) || inside(p + across) || inside(p - across); };
         if (!near(s.a) || !near(s.b) || !near((s.a + s.b) * 0.5)) continue;
+        // Carried where a plain edge on its line runs alongside it for most of its
+        // length; past the plain edge's ends it carries the line on alone (a
+        // face's edge whose contrast fades along it).
         const bool carried = std::any_of(edges.greyEdges.begin(), edges.greyEdges.end(), [&](const Segment& g) {
             const double l = g.length();
             if (!(l > 4)) return false;
             const Vector2 along = (g.b - g.a) * (1 / l);
             const Vector2 normal{-along.y, along.x};
-            return undirectedAngle(along, direction) <= sameLineAngle &&
-                   std::abs((s.a - g.a).dot(normal)) <= sameLineDistance &&
-                   std::abs((s.b - g.a).dot(normal)) <= sameLineDistance;
+            if (!(undirectedAngle(along, direction) <= sameLineAngle &&
+                  std::abs((s.a - g.a).dot(normal)) <= sameLineDistance &&
+                  std::abs((s.b - g.a).dot(normal)) <= sameLineDistance)) {
+                return false;
+            }
+            double lo = (g.a - s.a).dot(direction), hi = (g.b - s.a).dot(direction);
+            if (lo > hi) std::swap(lo, hi);
+            return std::min(hi, length) - std::max(lo, 0.0) >= 0.5 * length;
         });
         if (!carried) kept.push_back(s);
     }
