@@ -54,6 +54,14 @@ constexpr double sameOutline = 4.0;
 // the same side, the nearer one seen larger in perspective.
 constexpr double perspective = 1.15;
 
+// The face's edge and the silhouette's edge behind it, beside a side of the
+// body: directions within this angle.
+constexpr double sideEdgesAngle = 6.0 * std::numbers::pi / 180;
+// A strip beside the face with this much of it on the subject, and this much of
+// that within the shade tolerance of its own plane, is plain.
+constexpr double stripOnSubjectShare = 0.85;
+constexpr double plainStripShare = 0.8;
+
 // An infinite line and the stretches of it that image edges carry.
 struct Line {
     Vector2 point;      // a point on the line
@@ -558,25 +566,75 @@ struct Beyond {
     int faceShaded = 0;
 };
 
-Beyond beyond(const Surface& outer, const Quad& inner, const ShadePlane& face) {
+// Calls `visit` on each grid point of `outer` beyond `inner`.
+template <typename Visit>
+void forEachBeyond(const Surface& outer, const Quad& inner, Visit visit) {
     const ConvexRegion region(inner.corners);
-    Beyond counts;
-    const auto count = [&](const GreySample& g) {
-        ++counts.points;
-        if (g.grey < 0) return;
-        ++counts.onSubject;
-        if (face.valid && std::abs(g.grey - face.at(g.point)) <= faceShadeTolerance) ++counts.faceShaded;
-    };
     // Each row of the grid leaves `inner` in one stretch: the points before it
     // and after it.
     for (const auto& [first, end] : outer.rows) {
         const auto [lo, hi] = region.row(outer.samples[first].point.y, 2.0);
         std::size_t i = first;
-        for (; i < end && !(outer.samples[i].point.x >= lo && lo <= hi); ++i) count(outer.samples[i]);
+        for (; i < end && !(outer.samples[i].point.x >= lo && lo <= hi); ++i) visit(outer.samples[i]);
         std::size_t j = end;
-        for (; j > i && outer.samples[j - 1].point.x > hi; --j) count(outer.samples[j - 1]);
+        for (; j > i && outer.samples[j - 1].point.x > hi; --j) visit(outer.samples[j - 1]);
     }
+}
+
+Beyond beyond(const Surface& outer, const Quad& inner, const ShadePlane& face) {
+    Beyond counts;
+    forEachBeyond(outer, inner, [&](const GreySample& g) {
+        ++counts.points;
+        if (g.grey < 0) return;
+        ++counts.onSubject;
+        if (face.valid && std::abs(g.grey - face.at(g.point)) <= faceShadeTolerance) ++counts.faceShaded;
+    });
     return counts;
+}
+
+// Whether `outer` is `inner` and a strip along one of its sides: the two share
+// the lines of the other three sides, and the fourth sides of the two are nearly
+// parallel (a face's edge and the silhouette's edge behind it, two edges of a
+// box, apart in direction by perspective alone).
+bool stripAlongOneSide(const std::vector<Line>& lines, const Quad& outer, const Quad& inner) {
+    if (sharedLines(outer, inner) != 3) return false;
+    int outerOwn = -1, innerOwn = -1;
+    for (const int x : outer.lines) {
+        if (std::find(inner.lines.begin(), inner.lines.end(), x) == inner.lines.end()) outerOwn = x;
+    }
+    for (const int x : inner.lines) {
+        if (std::find(outer.lines.begin(), outer.lines.end(), x) == outer.lines.end()) innerOwn = x;
+    }
+    if (outerOwn < 0 || innerOwn < 0) return false;
+    return undirectedAngle(lines[static_cast<std::size_t>(outerOwn)].direction,
+                           lines[static_cast<std::size_t>(innerOwn)].direction) <= sideEdgesAngle;
+}
+
+// Whether the part of `outer` beyond `inner` is a plain surface on the subject:
+// nearly all of it on the subject (the silhouette's rounded corners aside) and
+// nearly all of that in a shade of its own, which may change smoothly across it.
+// A side of the body is plain; the face holds the details.
+bool plainStrip(const Surface& outer, const Quad& inner) {
+    int points = 0;
+    std::vector<GreySample> subject;
+    forEachBeyond(outer, inner, [&](const GreySample& g) {
+        ++points;
+        if (g.grey >= 0) subject.push_back(g);
+    });
+    if (subject.size() < 16 || static_cast<double>(subject.size()) < stripOnSubjectShare * points) return false;
+    std::array<int, 256> counts{};
+    for (const GreySample& g : subject) ++counts[static_cast<std::size_t>(g.grey)];
+    const auto peak = std::max_element(counts.begin(), counts.end()) - counts.begin();
+    ShadePlane plane{static_cast<double>(peak), 0, 0, subject.front().point, true};
+    for (const double within : {3 * faceShadeTolerance, 2 * faceShadeTolerance, faceShadeTolerance}) {
+        const auto refined = fitPlane(subject, plane, within);
+        if (!refined) break;
+        plane = *refined;
+    }
+    const auto inShade = std::count_if(subject.begin(), subject.end(), [&](const GreySample& g) {
+        return std::abs(g.grey - plane.at(g.point)) <= faceShadeTolerance;
+    });
+    return static_cast<double>(inShade) >= plainStripShare * static_cast<double>(subject.size());
 }
 
 // Whether the part of `outer` beside `inner` is another surface than `inner`:
@@ -615,14 +673,22 @@ std::vector<Segment> faintInnerSegments(const platform::RegionEdges& edges) {
         const Vector2 across = Vector2{-direction.y, direction.x} * maskSlack;
         const auto near = [&](Vector2 p) { return inside(p) || inside(p + across) || inside(p - across); };
         if (!near(s.a) || !near(s.b) || !near((s.a + s.b) * 0.5)) continue;
+        // Carried where a plain edge on its line runs alongside it for most of its
+        // length; past the plain edge's ends it carries the line on alone (a
+        // face's edge whose contrast fades along it).
         const bool carried = std::any_of(edges.greyEdges.begin(), edges.greyEdges.end(), [&](const Segment& g) {
             const double l = g.length();
             if (!(l > 4)) return false;
             const Vector2 along = (g.b - g.a) * (1 / l);
             const Vector2 normal{-along.y, along.x};
-            return undirectedAngle(along, direction) <= sameLineAngle &&
-                   std::abs((s.a - g.a).dot(normal)) <= sameLineDistance &&
-                   std::abs((s.b - g.a).dot(normal)) <= sameLineDistance;
+            if (!(undirectedAngle(along, direction) <= sameLineAngle &&
+                  std::abs((s.a - g.a).dot(normal)) <= sameLineDistance &&
+                  std::abs((s.b - g.a).dot(normal)) <= sameLineDistance)) {
+                return false;
+            }
+            double lo = (g.a - s.a).dot(direction), hi = (g.b - s.a).dot(direction);
+            if (lo > hi) std::swap(lo, hi);
+            return std::min(hi, length) - std::max(lo, 0.0) >= 0.5 * length;
         });
         if (!carried) kept.push_back(s);
     }
@@ -684,7 +750,10 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
 
     // A quadrilateral around another that shares two of its lines, with at least
     // 60 % of its area, and is carried nearly as well is the face plus a strip of
-    // the body beside it (a side or top wall): keep the inner one. Unless the
+    // the body beside it (a side or top wall): keep the inner one. So is one that
+    // adds to it a plain strip along one side between two nearly parallel edges,
+    // however much better the silhouette's edge carries the strip's outer side
+    // than the face's own, fainter edge carries its inner one. Unless the
     // stretch beyond the inner one is of the face's own shade and either the
     // shared lines run on past the inner one's corners or it lies plainly on the
     // subject: then the inner one is a piece of the face cut off by a line across
@@ -707,7 +776,8 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
             if (!shadeChanges(b) && (sharedSidesRunOn(lines, quads[o], quads[p]) || moreOfTheFace(b))) {
                 cut[p] = true;
             } else if (quads[p].area >= 0.6 * quads[o].area &&
-                       quads[p].minimumSupport + 0.15 >= quads[o].minimumSupport) {
+                       (quads[p].minimumSupport + 0.15 >= quads[o].minimumSupport ||
+                        (stripAlongOneSide(lines, quads[o], quads[p]) && plainStrip(surface(o), quads[p])))) {
                 dropped[o] = true;
             }
         }

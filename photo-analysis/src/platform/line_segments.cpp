@@ -53,16 +53,20 @@ RegionEdges regionEdges(const Photo& photo, std::span<const std::uint8_t> covera
     cv::Mat small;
     cv::resize(rgba(box), small, size, 0, 0, interpolation);
     // Grey of the colour over white (the pixels are premultiplied).
-    cv::Mat grey(size, CV_8UC1);
-    for (int y = 0; y < size.height; ++y) {
-        const std::uint8_t* p = small.ptr<std::uint8_t>(y);
-        std::uint8_t* g = grey.ptr<std::uint8_t>(y);
-        for (int x = 0; x < size.width; ++x, p += 4) {
-            const int white = 255 - p[3];
-            g[x] =
-                static_cast<std::uint8_t>((299 * (p[0] + white) + 587 * (p[1] + white) + 114 * (p[2] + white)) / 1000);
+    const auto greyOf = [](const cv::Mat& colour) {
+        cv::Mat grey(colour.size(), CV_8UC1);
+        for (int y = 0; y < colour.rows; ++y) {
+            const std::uint8_t* p = colour.ptr<std::uint8_t>(y);
+            std::uint8_t* g = grey.ptr<std::uint8_t>(y);
+            for (int x = 0; x < colour.cols; ++x, p += 4) {
+                const int white = 255 - p[3];
+                g[x] = static_cast<std::uint8_t>((299 * (p[0] + white) + 587 * (p[1] + white) + 114 * (p[2] + white)) /
+                                                 1000);
+            }
         }
-    }
+        return grey;
+    };
+    const cv::Mat grey = greyOf(small);
     const cv::Mat mask(height, width, CV_8UC1, const_cast<std::uint8_t*>(coverage.data()));
     cv::Mat inside, silhouette;
     cv::threshold(mask(box), inside, insideThreshold - 1, 255, cv::THRESH_BINARY);
@@ -71,6 +75,14 @@ RegionEdges regionEdges(const Photo& photo, std::span<const std::uint8_t> covera
     edges.greyEdges = lineSegments(grey);
     edges.insideEdges = lineSegments(silhouette);
     edges.faintGreyEdges = lineSegments(grey, faintQuantisation);
+    // Magnified, an edge's step spreads over more pixels and its gradient falls
+    // below the faint threshold (a face's edge against a side of the body a few
+    // grey levels apart): faint edges are looked for at the photo's own
+    // resolution too, and brought to the working size.
+    if (edges.scale > 1) {
+        for (const LineSegment& s : lineSegments(greyOf(rgba(box)), faintQuantisation))
+            edges.faintGreyEdges.push_back({s.a * edges.scale, s.b * edges.scale});
+    }
     edges.grey = bytesOf(grey);
     edges.inside = bytesOf(silhouette);
     return edges;

@@ -37,7 +37,8 @@ struct RegionEdges {
     std::vector<LineSegment> greyEdges;
     std::vector<LineSegment> insideEdges;
     // The grey's straight edges down to a faint contrast (a few grey levels),
-    // which the plain ones pass over.
+    // which the plain ones pass over; on a magnified region, those found at the
+    // photo's own resolution too.
     std::vector<LineSegment> faintGreyEdges;
 };
 
