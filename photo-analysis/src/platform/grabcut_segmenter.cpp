@@ -118,11 +118,14 @@ ProbabilityMap GrabCutSegmenter::segment(const Photo& photo) const {
         // On a textured wall the field's subject stands alone: GrabCut there
         // already had its turn from the border band.
         if (textured) return accepted(region, region) ? region : cv::Mat();
-        const cv::Mat cut = platform::seededCut(small, distance, field, region, departs & ~region, options_.iterations);
+        const cv::Mat cut = platform::withoutThinLines(
+            platform::seededCut(small, distance, field, region, departs & ~region, options_.iterations));
         const double common = cv::countNonZero(cut & region), either = cv::countNonZero(cut | region);
         // Beside a shadow taken off, the threshold would take the shadow back.
         const bool shaded = cv::countNonZero(departs & ~region) > shadedShare * cv::countNonZero(region);
-        const auto placed = [&](const cv::Mat& subject) { return shaded ? subject : finer(subject); };
+        const auto placed = [&](const cv::Mat& subject) {
+            return platform::withinClosedOutline(working, shaded ? subject : finer(subject));
+        };
         if (either > 0 && common / either >= minimumAgreement && accepted(cut, cut)) return placed(cut);
         if (accepted(region, region)) return placed(region);
         return {};

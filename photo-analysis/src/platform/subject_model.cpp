@@ -30,6 +30,26 @@ constexpr double flatSpan = 4.0;
 // At the refining size the departure is averaged over at most this many pixels.
 constexpr double fineSmoothing = 0.7;
 
+// Edges of a closed outline: the grey smoothed over this many refining pixels,
+// edges where its slope passes these multiples of the wall's own slopes (the
+// border band's median), and never under `leastEdgeSlope` 8-bit units a pixel.
+constexpr double outlineSmoothing = 1.0;
+constexpr double strongEdgeSlopes = 6.0, weakEdgeSlopes = 3.0;
+constexpr double leastEdgeSlope = 1.5;
+// The grown subject may not come nearer the border than this share of the
+// longer side, nor grow past this many times the subject's area.
+constexpr double outlineBorderShare = 0.01;
+constexpr double largestGrowth = 4.0;
+// What the outline adds counts only in stretches thicker than this share of the
+// longer side, and only when they come to this share of the subject.
+constexpr double outlineSliverShare = 0.003;
+constexpr double leastAddedShare = 0.02;
+// An outline broken where face and wall meet in the same shade (a highlight, a
+// corner's rounding) is closed across gaps up to this share of the longer side;
+// past this many loose ends the edges are a texture's, left as they are.
+constexpr double outlineGapShare = 0.04;
+constexpr std::size_t mostLooseEnds = 400;
+
 // Shadows: a pixel at most this share of the field's brightness and at least
 // the lower one, its channels within `shadowTint` of the same share; a slope of
 // at least `sharpSlope` 8-bit units a pixel that is `sharpShare` of the rise
@@ -79,6 +99,52 @@ cv::Mat overWhite(const cv::Mat& rgba) {
             for (int c = 0; c < 3; ++c) q[c] = static_cast<std::uint8_t>(std::min(p[c] + 255 - p[3], 255));
     }
     return rgb;
+}
+
+// Which of `count` labelled regions reach the image's border.
+std::vector<char> regionsOnBorder(const cv::Mat& regions, int count) {
+    std::vector<char> touches(static_cast<std::size_t>(count), 0);
+    for (int x = 0; x < regions.cols; ++x) {
+        touches[static_cast<std::size_t>(regions.at<int>(0, x))] = 1;
+        touches[static_cast<std::size_t>(regions.at<int>(regions.rows - 1, x))] = 1;
+    }
+    for (int y = 0; y < regions.rows; ++y) {
+        touches[static_cast<std::size_t>(regions.at<int>(y, 0))] = 1;
+        touches[static_cast<std::size_t>(regions.at<int>(y, regions.cols - 1))] = 1;
+    }
+    return touches;
+}
+
+// Each loose end of a thin edge map joined by a straight line to the nearest
+// other loose end within `reach` pixels.
+void bridgeGaps(cv::Mat& edges, double reach) {
+    std::vector<cv::Point> ends;
+    for (int y = 1; y + 1 < edges.rows; ++y) {
+        for (int x = 1; x + 1 < edges.cols; ++x) {
+            if (!edges.at<std::uint8_t>(y, x)) continue;
+            int neighbours = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) neighbours += (dx || dy) && edges.at<std::uint8_t>(y + dy, x + dx);
+            if (neighbours == 1) ends.push_back({x, y});
+        }
+    }
+    if (ends.size() > mostLooseEnds) return;
+    const double farthest = reach * reach;
+    std::vector<std::pair<cv::Point, cv::Point>> links;
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        double best = farthest;
+        std::size_t partner = i;
+        for (std::size_t j = 0; j < ends.size(); ++j) {
+            const cv::Point d = ends[j] - ends[i];
+            const double squared = static_cast<double>(d.x) * d.x + static_cast<double>(d.y) * d.y;
+            if (j != i && squared > 4 && squared < best) {
+                best = squared;
+                partner = j;
+            }
+        }
+        if (partner != i) links.push_back({ends[i], ends[partner]});
+    }
+    for (const auto& [a, b] : links) cv::line(edges, a, b, cv::Scalar(255));
 }
 
 // Edge-aware smoothing of a soft mask with the photo's grey levels as guide.
@@ -233,12 +299,20 @@ double departureThreshold(const BackgroundField& field) {
     return std::max(departureSpreads * field.noise, minimumDeparture);
 }
 
+cv::Mat withoutThinLines(const cv::Mat& binary) {
+    const cv::Mat round = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(3, 3));
+    cv::Mat opened, reach;
+    cv::morphologyEx(binary, opened, cv::MORPH_OPEN, round);
+    cv::dilate(largestFilled(opened), reach, round);
+    return largestFilled(binary & reach);
+}
+
 cv::Mat fieldSubject(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field) {
     // Averaging spreads a strong edge's departure onto the wall beside it: a
     // pixel also departs by half the threshold on its own.
     const double threshold = departureThreshold(field);
-    const cv::Mat departs = (distance > threshold) & (fieldDistance(rgb, field, 0) > 0.5 * threshold);
-    return largestFilled(departs);
+    cv::Mat departs = (distance > threshold) & (fieldDistance(rgb, field, 0) > 0.5 * threshold);
+    return withoutThinLines(departs);
 }
 
 cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject) {
@@ -332,15 +406,7 @@ cv::Mat seededCut(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundF
     const cv::Mat quiet = distance < certainBackgroundShare * departureThreshold(field);
     cv::Mat regions;
     const int count = cv::connectedComponents(quiet, regions, 4, CV_32S);
-    std::vector<char> touches(static_cast<std::size_t>(count), 0);
-    for (int x = 0; x < regions.cols; ++x) {
-        touches[static_cast<std::size_t>(regions.at<int>(0, x))] = 1;
-        touches[static_cast<std::size_t>(regions.at<int>(regions.rows - 1, x))] = 1;
-    }
-    for (int y = 0; y < regions.rows; ++y) {
-        touches[static_cast<std::size_t>(regions.at<int>(y, 0))] = 1;
-        touches[static_cast<std::size_t>(regions.at<int>(y, regions.cols - 1))] = 1;
-    }
+    std::vector<char> touches = regionsOnBorder(regions, count);
     touches[0] = 0;  // the pixels that are not quiet
     for (int y = 0; y < labels.rows; ++y) {
         const int* r = regions.ptr<int>(y);
@@ -384,6 +450,90 @@ cv::Mat largestFilled(const cv::Mat& binary) {
         if (x > 0 && y > 0 && x + w < kept.cols && y + h < kept.rows) kept.setTo(255, holeLabels == i);
     }
     return kept;
+}
+
+cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject) {
+    const cv::Mat& fine = working.refine;
+    if (fine.cols < 16 || fine.rows < 16 || cv::countNonZero(subject) == 0) return subject;
+    cv::Mat grey;
+    cv::cvtColor(fine, grey, cv::COLOR_RGB2GRAY);
+    cv::GaussianBlur(grey, grey, cv::Size(0, 0), outlineSmoothing);
+    cv::Mat dx, dy, slope;
+    cv::Sobel(grey, dx, CV_32F, 1, 0, 3, 1.0 / 8.0);
+    cv::Sobel(grey, dy, CV_32F, 0, 1, 3, 1.0 / 8.0);
+    cv::magnitude(dx, dy, slope);
+    // The wall's own slopes: noise and light falling off, read along the border.
+    const int band = std::max(2, static_cast<int>(std::lround(0.04 * std::max(fine.cols, fine.rows))));
+    std::vector<float> wall;
+    for (int y = 0; y < fine.rows; ++y) {
+        const float* s = slope.ptr<float>(y);
+        const bool edgeRow = y < band || y >= fine.rows - band;
+        for (int x = 0; x < fine.cols; ++x) {
+            if (!edgeRow && x >= band && x < fine.cols - band) x = fine.cols - band;
+            wall.push_back(s[x]);
+        }
+    }
+    const auto middle = wall.begin() + static_cast<std::ptrdiff_t>(wall.size() / 2);
+    std::nth_element(wall.begin(), middle, wall.end());
+    const double typical = *middle;
+    // Canny's hysteresis on the slopes: its thresholds are in units of the
+    // unnormalised 3 × 3 Sobel, eight times a slope per pixel.
+    cv::Mat edges;
+    cv::Canny(grey, edges, 8.0 * std::max(leastEdgeSlope, weakEdgeSlopes * typical),
+              8.0 * std::max(2 * leastEdgeSlope, strongEdgeSlopes * typical), 3, true);
+    bridgeGaps(edges, outlineGapShare * std::max(fine.cols, fine.rows));
+    // Sealed: a gap of a pixel in an outline is still an outline.
+    cv::dilate(edges, edges, cv::Mat());
+
+    // The wall: open pixels the border reaches.
+    cv::Mat open = edges == 0, regions;
+    const int count = cv::connectedComponents(open, regions, 4, CV_32S);
+    const std::vector<char> wallRegion = regionsOnBorder(regions, count);
+    cv::Mat enclosed(fine.size(), CV_8U);
+    for (int y = 0; y < fine.rows; ++y) {
+        const int* r = regions.ptr<int>(y);
+        const std::uint8_t* e = edges.ptr<std::uint8_t>(y);
+        std::uint8_t* q = enclosed.ptr<std::uint8_t>(y);
+        for (int x = 0; x < fine.cols; ++x) q[x] = (e[x] || !wallRegion[static_cast<std::size_t>(r[x])]) ? 255 : 0;
+    }
+    // The enclosed stretch that holds the subject, the sealing taken back.
+    cv::Mat given;
+    cv::resize(subject, given, fine.size(), 0, 0, cv::INTER_NEAREST);
+    cv::Mat pieces;
+    const int pieceCount = cv::connectedComponents(enclosed | given, pieces, 4, CV_32S);
+    std::vector<char> holds(static_cast<std::size_t>(pieceCount), 0);
+    for (int y = 0; y < fine.rows; ++y) {
+        const int* r = pieces.ptr<int>(y);
+        const std::uint8_t* g = given.ptr<std::uint8_t>(y);
+        for (int x = 0; x < fine.cols; ++x)
+            if (g[x]) holds[static_cast<std::size_t>(r[x])] = 1;
+    }
+    cv::Mat grown(fine.size(), CV_8U);
+    for (int y = 0; y < fine.rows; ++y) {
+        const int* r = pieces.ptr<int>(y);
+        std::uint8_t* q = grown.ptr<std::uint8_t>(y);
+        for (int x = 0; x < fine.cols; ++x) q[x] = r[x] > 0 && holds[static_cast<std::size_t>(r[x])] ? 255 : 0;
+    }
+    cv::erode(grown, grown, cv::Mat());
+    // Only whole stretches of the device the subject lacked: the slivers along
+    // its edge where the outline runs a pixel outside it are left out.
+    const int sliver = std::max(2, static_cast<int>(std::lround(outlineSliverShare * std::max(fine.cols, fine.rows))));
+    cv::Mat added = grown & ~given;
+    cv::morphologyEx(added, added, cv::MORPH_OPEN,
+                     cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * sliver + 1, 2 * sliver + 1)));
+    const double before = cv::countNonZero(given);
+    if (cv::countNonZero(added) < leastAddedShare * before) return subject;
+    grown = largestFilled(given | added);
+    const double after = cv::countNonZero(grown);
+    if (!(after > before) || after > largestGrowth * before) return subject;
+    const int margin = std::max(1, static_cast<int>(std::lround(outlineBorderShare * std::max(fine.cols, fine.rows))));
+    const cv::Rect inner(margin, margin, fine.cols - 2 * margin, fine.rows - 2 * margin);
+    if (cv::countNonZero(grown) != cv::countNonZero(grown(inner))) return subject;
+    cv::Mat small;
+    cv::resize(grown, small, working.small.size(), 0, 0, cv::INTER_AREA);
+    small = largestFilled(small >= 128);
+    if (cv::countNonZero(small) == 0 || !plausibleSubject(working.small, small, small)) return subject;
+    return grown;
 }
 
 ProbabilityMap refinedMap(const WorkingPhoto& working, const cv::Mat& subject, int width, int height) {
@@ -489,7 +639,7 @@ ProbabilityMap fieldSubjectMap(const BackgroundModel& model, int width, int heig
     // at the refining size, close to the subject found.
     cv::Mat finer = finerFieldSubject(working, field, subject, options.fieldSmoothing);
     if (cv::countNonZero(finer) == 0) finer = subject;
-    return refinedMap(working, finer, width, height);
+    return refinedMap(working, withinClosedOutline(working, finer), width, height);
 }
 
 }  // namespace photo_analysis::platform

@@ -32,6 +32,11 @@ BackgroundField fittedField(const cv::Mat& rgb, double bandShare);
 // difference over a few pixels (a Gaussian of `sigma` pixels): CV_32F.
 cv::Mat fieldDistance(const cv::Mat& rgb, const BackgroundField& field, double sigma);
 
+// The largest region of the binary mask, holes filled, without the lines a
+// pixel or two wide that lead off it: a board's seam, a crack or a skirting's
+// edge that departs from the wall too must not tie the wall to the device.
+cv::Mat withoutThinLines(const cv::Mat& binary);
+
 // The subject the field alone sees: what departs from it by more than the
 // wall's own noise allows, its largest region with holes filled (empty when
 // nothing departs). `distance` is fieldDistance's of `rgb`.
@@ -62,6 +67,15 @@ cv::Mat largestFilled(const cv::Mat& binary);
 // the working size (`subject`), for edges finer than a working pixel.
 cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
                           double smoothing);
+
+// The subject grown to the closed outline around it, at the refining size: on
+// a plain wall a light device meets a light wall along a faint rim, a shading
+// step or its own cast edge that no colour threshold follows all the way round,
+// but that closes an outline of edges. The wall is what the border reaches
+// without crossing an edge; what it leaves around the subject is the device.
+// The subject as given when no such outline holds it, or the grown one would
+// reach the border or be no plausible subject.
+cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject);
 
 // A subject found at the small or the refining size brought back to the photo's size as a soft
 // mask, its edges snapped to the photo's own with a guided filter at the refining
