@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
@@ -44,10 +45,19 @@ constexpr double largestGrowth = 4.0;
 // longer side, and only when they come to this share of the subject.
 constexpr double outlineSliverShare = 0.003;
 constexpr double leastAddedShare = 0.02;
+// An outline that holds this share of the subject holds all of it, and bounds it
+// on the photo's own edges; the subject may not shrink below this share.
+constexpr double wholeOutlineShare = 0.97;
+constexpr double leastKeptShare = 0.9;
 // An outline broken where face and wall meet in the same shade (a highlight, a
 // corner's rounding) is closed across gaps up to this share of the longer side;
 // past this many loose ends the edges are a texture's, left as they are.
 constexpr double outlineGapShare = 0.04;
+// Ends that run on towards each other within this angle are joined across gaps
+// up to the larger share; an end's heading is read over this many pixels.
+constexpr double straightGapShare = 0.2;
+constexpr double straightGapAngle = 20.0 * 3.141592653589793 / 180.0;
+constexpr int endReach = 5;
 constexpr std::size_t mostLooseEnds = 400;
 
 // Shadows: a pixel at most this share of the field's brightness and at least
@@ -116,33 +126,56 @@ std::vector<char> regionsOnBorder(const cv::Mat& regions, int count) {
 }
 
 // Each loose end of a thin edge map joined by a straight line to the nearest
-// other loose end within `reach` pixels.
-void bridgeGaps(cv::Mat& edges, double reach) {
-    std::vector<cv::Point> ends;
+// other loose end within `reach` pixels, or within `straightReach` where the
+// two edges run on towards each other: one straight edge broken where face
+// and wall meet in the same shade.
+void bridgeGaps(cv::Mat& edges, double reach, double straightReach) {
+    struct End {
+        cv::Point at;
+        cv::Point2d heading;  // unit, the way the edge runs out
+    };
+    std::vector<End> ends;
     for (int y = 1; y + 1 < edges.rows; ++y) {
         for (int x = 1; x + 1 < edges.cols; ++x) {
             if (!edges.at<std::uint8_t>(y, x)) continue;
             int neighbours = 0;
             for (int dy = -1; dy <= 1; ++dy)
                 for (int dx = -1; dx <= 1; ++dx) neighbours += (dx || dy) && edges.at<std::uint8_t>(y + dy, x + dx);
-            if (neighbours == 1) ends.push_back({x, y});
+            if (neighbours != 1) continue;
+            // The heading: from the edge's pixels just behind the end to the end.
+            cv::Point2d behind(0, 0);
+            int count = 0;
+            for (int dy = -endReach; dy <= endReach; ++dy)
+                for (int dx = -endReach; dx <= endReach; ++dx) {
+                    const int u = x + dx, v = y + dy;
+                    if (u < 0 || v < 0 || u >= edges.cols || v >= edges.rows || !edges.at<std::uint8_t>(v, u)) continue;
+                    behind += cv::Point2d(u, v);
+                    ++count;
+                }
+            cv::Point2d heading = cv::Point2d(x, y) - behind * (1.0 / count);
+            const double length = std::hypot(heading.x, heading.y);
+            heading = length > 0 ? heading * (1.0 / length) : cv::Point2d(0, 0);
+            ends.push_back({{x, y}, heading});
         }
     }
     if (ends.size() > mostLooseEnds) return;
-    const double farthest = reach * reach;
+    const double aligned = std::cos(straightGapAngle);
     std::vector<std::pair<cv::Point, cv::Point>> links;
     for (std::size_t i = 0; i < ends.size(); ++i) {
-        double best = farthest;
+        double best = std::numeric_limits<double>::max();
         std::size_t partner = i;
         for (std::size_t j = 0; j < ends.size(); ++j) {
-            const cv::Point d = ends[j] - ends[i];
-            const double squared = static_cast<double>(d.x) * d.x + static_cast<double>(d.y) * d.y;
-            if (j != i && squared > 4 && squared < best) {
-                best = squared;
+            const cv::Point2d d = cv::Point2d(ends[j].at - ends[i].at);
+            const double distance = std::hypot(d.x, d.y);
+            if (j == i || distance <= 2 || distance >= best) continue;
+            const cv::Point2d way = d * (1.0 / distance);
+            const bool straight = ends[i].heading.dot(way) >= aligned && ends[j].heading.dot(-way) >= aligned;
+            if (distance < reach || (straight && distance < straightReach)) {
+                best = distance;
                 partner = j;
             }
         }
-        if (partner != i) links.push_back({ends[i], ends[partner]});
+        if (partner != i) links.push_back({ends[i].at, ends[partner].at});
     }
     for (const auto& [a, b] : links) cv::line(edges, a, b, cv::Scalar(255));
 }
@@ -481,7 +514,8 @@ cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject)
     cv::Mat edges;
     cv::Canny(grey, edges, 8.0 * std::max(leastEdgeSlope, weakEdgeSlopes * typical),
               8.0 * std::max(2 * leastEdgeSlope, strongEdgeSlopes * typical), 3, true);
-    bridgeGaps(edges, outlineGapShare * std::max(fine.cols, fine.rows));
+    const double longer = std::max(fine.cols, fine.rows);
+    bridgeGaps(edges, outlineGapShare * longer, straightGapShare * longer);
     // Sealed: a gap of a pixel in an outline is still an outline.
     cv::dilate(edges, edges, cv::Mat());
 
@@ -496,11 +530,11 @@ cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject)
         std::uint8_t* q = enclosed.ptr<std::uint8_t>(y);
         for (int x = 0; x < fine.cols; ++x) q[x] = (e[x] || !wallRegion[static_cast<std::size_t>(r[x])]) ? 255 : 0;
     }
-    // The enclosed stretch that holds the subject, the sealing taken back.
+    // The enclosed stretches that reach into the subject, the sealing taken back.
     cv::Mat given;
     cv::resize(subject, given, fine.size(), 0, 0, cv::INTER_NEAREST);
     cv::Mat pieces;
-    const int pieceCount = cv::connectedComponents(enclosed | given, pieces, 4, CV_32S);
+    const int pieceCount = cv::connectedComponents(enclosed, pieces, 4, CV_32S);
     std::vector<char> holds(static_cast<std::size_t>(pieceCount), 0);
     for (int y = 0; y < fine.rows; ++y) {
         const int* r = pieces.ptr<int>(y);
@@ -508,24 +542,33 @@ cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject)
         for (int x = 0; x < fine.cols; ++x)
             if (g[x]) holds[static_cast<std::size_t>(r[x])] = 1;
     }
-    cv::Mat grown(fine.size(), CV_8U);
+    cv::Mat outline(fine.size(), CV_8U);
     for (int y = 0; y < fine.rows; ++y) {
         const int* r = pieces.ptr<int>(y);
-        std::uint8_t* q = grown.ptr<std::uint8_t>(y);
+        std::uint8_t* q = outline.ptr<std::uint8_t>(y);
         for (int x = 0; x < fine.cols; ++x) q[x] = r[x] > 0 && holds[static_cast<std::size_t>(r[x])] ? 255 : 0;
     }
-    cv::erode(grown, grown, cv::Mat());
-    // Only whole stretches of the device the subject lacked: the slivers along
-    // its edge where the outline runs a pixel outside it are left out.
-    const int sliver = std::max(2, static_cast<int>(std::lround(outlineSliverShare * std::max(fine.cols, fine.rows))));
-    cv::Mat added = grown & ~given;
-    cv::morphologyEx(added, added, cv::MORPH_OPEN,
-                     cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * sliver + 1, 2 * sliver + 1)));
+    outline = largestFilled(outline);
+    cv::erode(outline, outline, cv::Mat());
     const double before = cv::countNonZero(given);
-    if (cv::countNonZero(added) < leastAddedShare * before) return subject;
-    grown = largestFilled(given | added);
+    cv::Mat grown;
+    if (cv::countNonZero(outline & given) >= wholeOutlineShare * before) {
+        // The outline holds the whole subject: its edges are the photo's own.
+        grown = largestFilled(outline);
+    } else {
+        // Only whole stretches of the device the subject lacked: the slivers
+        // along its edge where a broken outline runs a pixel outside it are
+        // left out.
+        const int sliver =
+            std::max(2, static_cast<int>(std::lround(outlineSliverShare * std::max(fine.cols, fine.rows))));
+        cv::Mat added = outline & ~given;
+        cv::morphologyEx(added, added, cv::MORPH_OPEN,
+                         cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * sliver + 1, 2 * sliver + 1)));
+        if (cv::countNonZero(added) < leastAddedShare * before) return subject;
+        grown = largestFilled(given | added);
+    }
     const double after = cv::countNonZero(grown);
-    if (!(after > before) || after > largestGrowth * before) return subject;
+    if (!(after > leastKeptShare * before) || after > largestGrowth * before) return subject;
     const int margin = std::max(1, static_cast<int>(std::lround(outlineBorderShare * std::max(fine.cols, fine.rows))));
     const cv::Rect inner(margin, margin, fine.cols - 2 * margin, fine.rows - 2 * margin);
     if (cv::countNonZero(grown) != cv::countNonZero(grown(inner))) return subject;
