@@ -141,8 +141,9 @@ TEST(DriverImageRenderer, SceneRenderingsPassTheDriverImageCheck) {
             EXPECT_TRUE(homey_project::DriverImageCheck::checkImageData(png, size).empty())
                 << static_cast<int>(backdrop) << " " << rawValue(size);
             EXPECT_EQ(image_io::decode(png).width, rawValue(size));
-            if (backdrop == test_photo::Background::uniform)  // the same bytes every time
+            if (backdrop == test_photo::Background::uniform) {  // the same bytes every time
                 EXPECT_EQ(png, DriverImageRenderer::pngData(renderer.render(photo, scene.truth, size).image));
+            }
         }
     }
 }
