@@ -21,8 +21,9 @@ constexpr double minimumAgreement = 0.7;
 // A subject with shadows taken off over more than this share of its area keeps
 // its edges from GrabCut.
 constexpr double shadedShare = 0.02;
-// On a textured wall, the least share of the inside in colours the border lacks.
-constexpr double minimumForeignShare = 0.05;
+// On a textured wall, the least share of the inside in colours the border lacks:
+// a thin device, a strip or a cable, fills a few hundredths of the frame.
+constexpr double minimumForeignShare = 0.02;
 
 // On a plain background the colour models grow so narrow that JPEG ringing
 // beside the subject reads as subject, a halo of about a block; a little fixed
