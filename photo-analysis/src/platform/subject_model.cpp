@@ -551,8 +551,11 @@ cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject)
     outline = largestFilled(outline);
     cv::erode(outline, outline, cv::Mat());
     const double before = cv::countNonZero(given);
+    // The subject may run a pixel or two past the outline's edge and still lie within it.
+    cv::Mat reach;
+    cv::dilate(outline, reach, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
     cv::Mat grown;
-    if (cv::countNonZero(outline & given) >= wholeOutlineShare * before) {
+    if (cv::countNonZero(reach & given) >= wholeOutlineShare * before) {
         // The outline holds the whole subject: its edges are the photo's own.
         grown = largestFilled(outline);
     } else {
