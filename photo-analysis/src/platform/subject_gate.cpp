@@ -34,6 +34,10 @@ constexpr double minimumForeignColours = 0.85;
 // never refuses: brackets, valves, lamps, fans and cables are devices too.
 constexpr double vividChroma = 30.0;
 constexpr double compactSolidity = 0.8;
+// Edge contrast under which an outline is faint (a light device on a light
+// wall), and the share of its hull under which such a subject is hollow.
+constexpr double faintContrast = 20.0;
+constexpr double hollowSolidity = 0.4;
 
 double heldShare(const cv::Mat& line) {
     return static_cast<double>(cv::countNonZero(line)) / line.total();
@@ -180,7 +184,11 @@ bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& s
     if (measured.contrast < std::max(minimumContrast, contrastSpreads * measured.wallSpread)) return false;
     if (measured.wallSpread > texturedSpread && foreignColours(image, subject) < minimumForeignColours) return false;
 
-    return medianChroma(image, subject) < vividChroma || solidity(subject) >= compactSolidity;
+    const double filled = solidity(subject);
+    // A faint outline around little of its own hull: a halo of shade around a
+    // device the wall's own shade hides, not the device.
+    if (measured.contrast < faintContrast && filled < hollowSolidity) return false;
+    return medianChroma(image, subject) < vividChroma || filled >= compactSolidity;
 }
 
 }  // namespace photo_analysis::platform
