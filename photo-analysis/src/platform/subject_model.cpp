@@ -49,6 +49,7 @@ constexpr double leastAddedShare = 0.02;
 // on the photo's own edges; the subject may not shrink below this share.
 constexpr double wholeOutlineShare = 0.97;
 constexpr double leastKeptShare = 0.9;
+constexpr double partOutlineShare = 0.5;
 // An outline broken where face and wall meet in the same shade (a highlight, a
 // corner's rounding) is closed across gaps up to this share of the longer side;
 // past this many loose ends the edges are a texture's, left as they are.
@@ -555,9 +556,21 @@ cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject)
     cv::Mat reach;
     cv::dilate(outline, reach, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
     cv::Mat grown;
-    if (cv::countNonZero(reach & given) >= wholeOutlineShare * before) {
+    const double held = cv::countNonZero(reach & given);
+    if (held >= wholeOutlineShare * before) {
         // The outline holds the whole subject: its edges are the photo's own.
         grown = largestFilled(outline);
+    } else if (held >= partOutlineShare * before) {
+        // It holds most of it (the face, say, beside a side of the body whose
+        // edge with the wall stays open): the outline's edges where it has
+        // them, and of the rest only what is thicker than a sliver.
+        const int sliver =
+            std::max(2, static_cast<int>(std::lround(outlineSliverShare * std::max(fine.cols, fine.rows))));
+        cv::Mat rest = given & ~reach;
+        cv::morphologyEx(rest, rest, cv::MORPH_OPEN,
+                         cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * sliver + 1, 2 * sliver + 1)));
+        cv::dilate(rest, rest, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
+        grown = largestFilled(outline | (rest & given));
     } else {
         // Only whole stretches of the device the subject lacked: the slivers
         // along its edge where a broken outline runs a pixel outside it are
