@@ -40,7 +40,7 @@ constexpr double leastEdgeSlope = 1.5;
 // The grown subject may not come nearer the border than this share of the
 // longer side, nor grow past this many times the subject's area.
 constexpr double outlineBorderShare = 0.01;
-constexpr double largestGrowth = 4.0;
+constexpr double largestGrowth = 6.0;
 // What the outline adds counts only in stretches thicker than this share of the
 // longer side, and only when they come to this share of the subject.
 constexpr double outlineSliverShare = 0.003;
@@ -139,10 +139,16 @@ void bridgeGaps(cv::Mat& edges, double reach, double straightReach) {
     for (int y = 1; y + 1 < edges.rows; ++y) {
         for (int x = 1; x + 1 < edges.cols; ++x) {
             if (!edges.at<std::uint8_t>(y, x)) continue;
-            int neighbours = 0;
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) neighbours += (dx || dy) && edges.at<std::uint8_t>(y + dy, x + dx);
-            if (neighbours != 1) continue;
+            // An end: its neighbours, walked round, form one run of at most three.
+            static constexpr int ring[8][2] = {{-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}};
+            int neighbours = 0, runs = 0;
+            for (int k = 0; k < 8; ++k) {
+                const bool on = edges.at<std::uint8_t>(y + ring[k][1], x + ring[k][0]) != 0;
+                const bool before = edges.at<std::uint8_t>(y + ring[(k + 7) % 8][1], x + ring[(k + 7) % 8][0]) != 0;
+                neighbours += on;
+                runs += on && !before;
+            }
+            if (runs != 1 || neighbours > 3) continue;
             // The heading: from the edge's pixels just behind the end to the end.
             cv::Point2d behind(0, 0);
             int count = 0;
