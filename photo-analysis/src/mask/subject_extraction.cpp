@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
-#include <opencv2/imgproc.hpp>
-#include <optional>
 #include <vector>
 
 #include "mask/clean_up.hpp"
@@ -35,85 +33,6 @@ SubjectMask finished(SubjectMask mask) {
     SubjectMask cleaned = cleanedUp(std::move(mask));
     if (!cleaned.boundingBox()) throw PhotoAnalysisError::noSubjectFound();
     return cleaned;
-}
-
-// Border samples: top and bottom row by x, then left and right column by y.
-std::vector<std::size_t> borderSamples(const Photo& photo) {
-    const std::size_t width = static_cast<std::size_t>(photo.width());
-    const std::size_t height = static_cast<std::size_t>(photo.height());
-    std::vector<std::size_t> samples;
-    samples.reserve(2 * (width + height));
-    for (std::size_t x = 0; x < width; ++x) {
-        samples.push_back(x);
-        samples.push_back((height - 1) * width + x);
-    }
-    for (std::size_t y = 0; y < height; ++y) {
-        samples.push_back(y * width);
-        samples.push_back(y * width + width - 1);
-    }
-    return samples;
-}
-
-// The median colour over white of the given pixels, channel by channel.
-std::array<double, 3> borderColour(const Photo& photo, const std::vector<std::size_t>& samples) {
-    const std::uint8_t* rgba = photo.pixels().data();
-    std::array<double, 3> background{};
-    std::vector<double> values(samples.size());
-    for (int c = 0; c < 3; ++c) {
-        for (std::size_t k = 0; k < samples.size(); ++k)
-            values[k] = channelOverWhite(rgba[samples[k] * 4 + c], rgba[samples[k] * 4 + 3]);
-        const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-        std::nth_element(values.begin(), middle, values.end());
-        background[static_cast<std::size_t>(c)] = *middle;
-    }
-    return background;
-}
-
-// The mask's edge placed where the photo's step is half done. Any departure
-// past the tolerance counts, so the edge would sit at the outer foot of the
-// blurred step, a pixel or two out on every side; along the outline (within
-// `reach` pixels of the outside) a pixel stays only when it departs from the
-// background by at least half what the subject beside it does.
-SubjectMask edgesAtHalfStep(const Photo& photo, SubjectMask mask) {
-    const std::optional<icon_geometry::Rect> box = mask.boundingBox();
-    if (!box) return mask;
-    const int reach = std::max(2, static_cast<int>(std::lround(std::max(photo.width(), photo.height()) / 400.0)));
-    const int left = std::max(0, static_cast<int>(box->x) - reach - 1);
-    const int top = std::max(0, static_cast<int>(box->y) - reach - 1);
-    const int right = std::min(photo.width(), static_cast<int>(box->x + box->width) + reach + 1);
-    const int bottom = std::min(photo.height(), static_cast<int>(box->y + box->height) + reach + 1);
-    const cv::Rect area(left, top, right - left, bottom - top);
-    const std::array<double, 3> background = borderColour(photo, borderSamples(photo));
-    const std::uint8_t* rgba = photo.pixels().data();
-    // Departures in 8-bit units, saturated: a strong step is half done well below 255.
-    cv::Mat departure(area.size(), CV_8U);
-    for (int y = 0; y < area.height; ++y) {
-        std::uint8_t* d = departure.ptr<std::uint8_t>(y);
-        for (int x = 0; x < area.width; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y + top) * photo.width() + (x + left);
-            double sum = 0;
-            for (int c = 0; c < 3; ++c) {
-                const double v = channelOverWhite(rgba[i * 4 + c], rgba[i * 4 + 3]) - background[c];
-                sum += v * v;
-            }
-            d[x] = static_cast<std::uint8_t>(std::min(255.0, std::sqrt(sum)));
-        }
-    }
-    const cv::Mat window = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(2 * reach + 1, 2 * reach + 1));
-    cv::Mat beside, inner;
-    cv::dilate(departure, beside, window);
-    cv::Mat inside(mask.height, mask.width, CV_8U, mask.coverage.data());
-    cv::Mat subject = inside(area);
-    cv::erode(subject, inner, window, cv::Point(-1, -1), 1, cv::BORDER_REPLICATE);
-    for (int y = 0; y < area.height; ++y) {
-        std::uint8_t* s = subject.ptr<std::uint8_t>(y);
-        const std::uint8_t* n = inner.ptr<std::uint8_t>(y);
-        const std::uint8_t* d = departure.ptr<std::uint8_t>(y);
-        const std::uint8_t* b = beside.ptr<std::uint8_t>(y);
-        for (int x = 0; x < area.width; ++x)
-            if (s[x] && !n[x] && 2 * d[x] < b[x]) s[x] = 0;
-    }
-    return mask;
 }
 
 }  // namespace
@@ -144,7 +63,7 @@ SubjectMask SubjectExtraction::extract(const Photo& photo, const Segmenter& segm
         const platform::BackgroundModel model = platform::backgroundModel(photo);
         if (model.flat) {
             try {
-                SubjectMask mask = finished(edgesAtHalfStep(photo, extractByBackground(photo, defaultTolerance)));
+                SubjectMask mask = extractByBackground(photo, defaultTolerance);
                 if (platform::plausibleMask(model, mask.coverage, mask.width, mask.height)) return mask;
             } catch (const PhotoAnalysisError&) {
             }
@@ -198,8 +117,25 @@ SubjectMask SubjectExtraction::extractByBackground(const Photo& photo, double to
     const std::uint8_t* rgba = photo.pixels().data();
     const auto colour = [&](std::size_t i, int c) { return channelOverWhite(rgba[i * 4 + c], rgba[i * 4 + 3]); };
 
-    const std::vector<std::size_t> samples = borderSamples(photo);
-    const std::array<double, 3> background = borderColour(photo, samples);
+    // Border samples: top and bottom row by x, then left and right column by y.
+    std::vector<std::size_t> samples;
+    samples.reserve(2 * (width + height));
+    for (std::size_t x = 0; x < width; ++x) {
+        samples.push_back(x);
+        samples.push_back((height - 1) * width + x);
+    }
+    for (std::size_t y = 0; y < height; ++y) {
+        samples.push_back(y * width);
+        samples.push_back(y * width + width - 1);
+    }
+    double background[3];
+    std::vector<double> values(samples.size());
+    for (int c = 0; c < 3; ++c) {
+        for (std::size_t k = 0; k < samples.size(); ++k) values[k] = colour(samples[k], c);
+        const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+        std::nth_element(values.begin(), middle, values.end());
+        background[c] = *middle;
+    }
 
     // Whether each pixel differs, on a grid framed by one cell that counts as
     // differing: the fill then needs no bounds checks and no division.
