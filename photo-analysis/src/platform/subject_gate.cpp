@@ -1,6 +1,7 @@
 #include "platform/subject_gate.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <opencv2/imgproc.hpp>
@@ -116,17 +117,28 @@ double foreignColours(const cv::Mat& image, const cv::Mat& subject) {
     return excess;
 }
 
-// The median CIELAB chroma of the subject's pixels.
+// The median CIELAB chroma (D65 white) of the subject's pixels. Computed here
+// rather than through OpenCV's conversion, whose first use keeps tables for
+// the life of the process.
 double medianChroma(const cv::Mat& image, const cv::Mat& subject) {
-    cv::Mat unit, lab;
-    image.convertTo(unit, CV_32FC3, 1.0 / 255.0);
-    cv::cvtColor(unit, lab, cv::COLOR_RGB2Lab);
+    std::array<double, 256> linear;
+    for (int v = 0; v < 256; ++v) {
+        const double c = v / 255.0;
+        linear[static_cast<std::size_t>(v)] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    }
+    const auto f = [](double t) { return t > 216.0 / 24389.0 ? std::cbrt(t) : (24389.0 / 27.0 * t + 16.0) / 116.0; };
     std::vector<double> chroma;
-    for (int y = 0; y < lab.rows; ++y) {
-        const cv::Vec3f* p = lab.ptr<cv::Vec3f>(y);
+    for (int y = 0; y < image.rows; ++y) {
+        const std::uint8_t* p = image.ptr<std::uint8_t>(y);
         const std::uint8_t* m = subject.ptr<std::uint8_t>(y);
-        for (int x = 0; x < lab.cols; ++x)
-            if (m[x]) chroma.push_back(std::hypot(p[x][1], p[x][2]));
+        for (int x = 0; x < image.cols; ++x, p += 3) {
+            if (!m[x]) continue;
+            const double r = linear[p[0]], g = linear[p[1]], b = linear[p[2]];
+            const double fx = f((0.4124 * r + 0.3576 * g + 0.1805 * b) / 0.95047);
+            const double fy = f(0.2126 * r + 0.7152 * g + 0.0722 * b);
+            const double fz = f((0.0193 * r + 0.1192 * g + 0.9505 * b) / 1.08883);
+            chroma.push_back(std::hypot(500.0 * (fx - fy), 200.0 * (fy - fz)));
+        }
     }
     if (chroma.empty()) return 0;
     const auto middle = chroma.begin() + static_cast<std::ptrdiff_t>(chroma.size() / 2);
