@@ -22,8 +22,9 @@ constexpr double minimumAgreement = 0.7;
 // its edges from GrabCut.
 constexpr double shadedShare = 0.02;
 // On a textured wall, the least share of the inside in colours the border lacks:
-// a thin device, a strip or a cable, fills a few hundredths of the frame.
-constexpr double minimumForeignShare = 0.02;
+// a thin device, a strip or a cable, fills a few hundredths of the frame, where
+// a stone's stray grains fill a few thousandths.
+constexpr double minimumForeignShare = 0.008;
 
 // On a plain background the colour models grow so narrow that JPEG ringing
 // beside the subject reads as subject, a halo of about a block; a little fixed
@@ -55,32 +56,34 @@ cv::Mat bandCut(const cv::Mat& rgb, double borderBand, int iterations, cv::Mat& 
     return platform::largestFilled(raw);
 }
 
-// How far the colours inside the border band lie from the band's own: the
-// share of the inside that would have to change bins (32 levels a channel) for
-// the two to match. A subject brings colours the wall shows less of; a texture
-// filling the frame is the same inside as along its border.
+// The share of the inside in colours (bins of 32 levels a channel) at least
+// twice as common there as in the border band. A subject brings colours the
+// wall shows less of, all in one place; a texture filling the frame is the same
+// inside as along its border, but for a stray grain or two.
 double foreignShare(const cv::Mat& rgb, double borderBand) {
     const int band = std::max(2, static_cast<int>(std::lround(borderBand * std::max(rgb.cols, rgb.rows))));
+    const auto binOf = [](const std::uint8_t* p) {
+        return static_cast<std::size_t>((p[0] >> 5) * 64 + (p[1] >> 5) * 8 + (p[2] >> 5));
+    };
     std::vector<double> border(512, 0.0), inside(512, 0.0);
     double borderCount = 0, insideCount = 0;
     for (int y = 0; y < rgb.rows; ++y) {
         const std::uint8_t* p = rgb.ptr<std::uint8_t>(y);
         for (int x = 0; x < rgb.cols; ++x, p += 3) {
-            const std::size_t bin = static_cast<std::size_t>((p[0] >> 5) * 64 + (p[1] >> 5) * 8 + (p[2] >> 5));
             if (y < band || y >= rgb.rows - band || x < band || x >= rgb.cols - band) {
-                border[bin] += 1;
+                border[binOf(p)] += 1;
                 borderCount += 1;
             } else {
-                inside[bin] += 1;
+                inside[binOf(p)] += 1;
                 insideCount += 1;
             }
         }
     }
     if (borderCount == 0 || insideCount == 0) return 0;
-    double excess = 0;
+    double foreign = 0;
     for (std::size_t b = 0; b < border.size(); ++b)
-        excess += std::max(0.0, inside[b] / insideCount - border[b] / borderCount);
-    return excess;
+        if (inside[b] / insideCount > 2 * border[b] / borderCount) foreign += inside[b];
+    return foreign / insideCount;
 }
 
 }  // namespace
