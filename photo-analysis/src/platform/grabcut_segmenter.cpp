@@ -132,7 +132,10 @@ ProbabilityMap GrabCutSegmenter::segment(const Photo& photo) const {
         };
         if (either > 0 && common / either >= minimumAgreement && accepted(cut, cut)) return placed(cut);
         if (accepted(region, region)) return placed(region);
-        return {};
+        // A light device on a wall of its own shade departs from the wall only
+        // along its side and its shade: the outline those close may still be
+        // a device where they are not.
+        return platform::closedOutlineAround(working, region).value_or(cv::Mat());
     };
     const auto bandRoute = [&]() -> cv::Mat {
         cv::Mat raw;

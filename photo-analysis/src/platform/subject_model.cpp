@@ -50,6 +50,9 @@ constexpr double leastAddedShare = 0.02;
 constexpr double wholeOutlineShare = 0.97;
 constexpr double leastKeptShare = 0.9;
 constexpr double partOutlineShare = 0.5;
+// An outline this much within the hull of a subject it holds little of lies
+// inside the subject: the subject is the device's shade and side around it.
+constexpr double shadeAroundShare = 0.95;
 // An outline broken where face and wall meet in the same shade (a highlight, a
 // corner's rounding) is closed across gaps up to this share of the longer side;
 // past this many loose ends the edges are a texture's, left as they are.
@@ -59,6 +62,8 @@ constexpr double outlineGapShare = 0.04;
 constexpr double straightGapShare = 0.2;
 constexpr double straightGapAngle = 20.0 * 3.141592653589793 / 180.0;
 constexpr int endReach = 5;
+// Two edges that, run on, meet at a corner at least this far from straight.
+constexpr double leastCornerAngle = 50.0 * 3.141592653589793 / 180.0;
 constexpr std::size_t mostLooseEnds = 400;
 
 // Shadows: a pixel at most this share of the field's brightness and at least
@@ -129,7 +134,8 @@ std::vector<char> regionsOnBorder(const cv::Mat& regions, int count) {
 // Each loose end of a thin edge map joined by a straight line to the nearest
 // other loose end within `reach` pixels, or within `straightReach` where the
 // two edges run on towards each other: one straight edge broken where face
-// and wall meet in the same shade.
+// and wall meet in the same shade. Ends left over are joined through the
+// corner where their edges, run on, would meet.
 void bridgeGaps(cv::Mat& edges, double reach, double straightReach) {
     struct End {
         cv::Point at;
@@ -168,6 +174,7 @@ void bridgeGaps(cv::Mat& edges, double reach, double straightReach) {
     if (ends.size() > mostLooseEnds) return;
     const double aligned = std::cos(straightGapAngle);
     std::vector<std::pair<cv::Point, cv::Point>> links;
+    std::vector<char> linked(ends.size(), 0);
     for (std::size_t i = 0; i < ends.size(); ++i) {
         double best = std::numeric_limits<double>::max();
         std::size_t partner = i;
@@ -182,7 +189,36 @@ void bridgeGaps(cv::Mat& edges, double reach, double straightReach) {
                 partner = j;
             }
         }
-        if (partner != i) links.push_back({ends[i].at, ends[partner].at});
+        if (partner != i) {
+            links.push_back({ends[i].at, ends[partner].at});
+            linked[i] = linked[partner] = 1;
+        }
+    }
+    // A rounded corner lost in the wall's shade: two ends left over whose
+    // edges, run on, cross ahead of both within the straight reach are joined
+    // through that corner.
+    const double bent = std::sin(leastCornerAngle);
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        if (linked[i]) continue;
+        double best = std::numeric_limits<double>::max();
+        std::size_t partner = i;
+        cv::Point2d corner;
+        for (std::size_t j = 0; j < ends.size(); ++j) {
+            if (j == i || linked[j]) continue;
+            const cv::Point2d a(ends[i].at), b(ends[j].at), u = ends[i].heading, v = ends[j].heading;
+            const double turn = u.cross(v);
+            if (std::abs(turn) < bent) continue;
+            const double t = (b - a).cross(v) / turn, s = (b - a).cross(u) / turn;
+            if (t <= 0 || s <= 0 || t > straightReach || s > straightReach || t + s >= best) continue;
+            best = t + s;
+            partner = j;
+            corner = a + u * t;
+        }
+        if (partner == i) continue;
+        const cv::Point at(cvRound(corner.x), cvRound(corner.y));
+        links.push_back({ends[i].at, at});
+        links.push_back({at, ends[partner].at});
+        linked[i] = linked[partner] = 1;
     }
     for (const auto& [a, b] : links) cv::line(edges, a, b, cv::Scalar(255));
 }
@@ -492,9 +528,9 @@ cv::Mat largestFilled(const cv::Mat& binary) {
     return kept;
 }
 
-cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject) {
+std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv::Mat& subject) {
     const cv::Mat& fine = working.refine;
-    if (fine.cols < 16 || fine.rows < 16 || cv::countNonZero(subject) == 0) return subject;
+    if (fine.cols < 16 || fine.rows < 16 || cv::countNonZero(subject) == 0) return std::nullopt;
     cv::Mat grey;
     cv::cvtColor(fine, grey, cv::COLOR_RGB2GRAY);
     cv::GaussianBlur(grey, grey, cv::Size(0, 0), outlineSmoothing);
@@ -561,6 +597,20 @@ cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject)
     // The subject may run a pixel or two past the outline's edge and still lie within it.
     cv::Mat reach;
     cv::dilate(outline, reach, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
+    // Whether the outline lies within the subject's hull: a subject around it
+    // rather than a part of it.
+    const auto outlineWithinHull = [&] {
+        std::vector<std::vector<cv::Point>> contours;
+        cv::findContours(given.clone(), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+        std::vector<cv::Point> points;
+        for (const auto& contour : contours) points.insert(points.end(), contour.begin(), contour.end());
+        if (points.size() < 3) return false;
+        std::vector<cv::Point> hull;
+        cv::convexHull(points, hull);
+        cv::Mat inside(fine.size(), CV_8U, cv::Scalar(0));
+        cv::fillConvexPoly(inside, hull, cv::Scalar(255));
+        return cv::countNonZero(outline & ~inside) <= (1.0 - shadeAroundShare) * cv::countNonZero(outline);
+    };
     cv::Mat grown;
     const double held = cv::countNonZero(reach & given);
     if (held >= wholeOutlineShare * before) {
@@ -577,6 +627,10 @@ cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject)
                          cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * sliver + 1, 2 * sliver + 1)));
         cv::dilate(rest, rest, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
         grown = largestFilled(outline | (rest & given));
+    } else if (outlineWithinHull()) {
+        // The subject hugs the outline from outside: a light device on a wall
+        // of its own shade, found by the shade about it and its darker side.
+        grown = outline.clone();
     } else {
         // Only whole stretches of the device the subject lacked: the slivers
         // along its edge where a broken outline runs a pixel outside it are
@@ -586,19 +640,23 @@ cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject)
         cv::Mat added = outline & ~given;
         cv::morphologyEx(added, added, cv::MORPH_OPEN,
                          cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * sliver + 1, 2 * sliver + 1)));
-        if (cv::countNonZero(added) < leastAddedShare * before) return subject;
+        if (cv::countNonZero(added) < leastAddedShare * before) return std::nullopt;
         grown = largestFilled(given | added);
     }
     const double after = cv::countNonZero(grown);
-    if (!(after > leastKeptShare * before) || after > largestGrowth * before) return subject;
+    if (!(after > leastKeptShare * before) || after > largestGrowth * before) return std::nullopt;
     const int margin = std::max(1, static_cast<int>(std::lround(outlineBorderShare * std::max(fine.cols, fine.rows))));
     const cv::Rect inner(margin, margin, fine.cols - 2 * margin, fine.rows - 2 * margin);
-    if (cv::countNonZero(grown) != cv::countNonZero(grown(inner))) return subject;
+    if (cv::countNonZero(grown) != cv::countNonZero(grown(inner))) return std::nullopt;
     cv::Mat small;
     cv::resize(grown, small, working.small.size(), 0, 0, cv::INTER_AREA);
     small = largestFilled(small >= 128);
-    if (cv::countNonZero(small) == 0 || !plausibleSubject(working.small, small, small)) return subject;
+    if (cv::countNonZero(small) == 0 || !plausibleSubject(working.small, small, small)) return std::nullopt;
     return grown;
+}
+
+cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject) {
+    return closedOutlineAround(working, subject).value_or(subject);
 }
 
 ProbabilityMap refinedMap(const WorkingPhoto& working, const cv::Mat& subject, int width, int height) {
@@ -698,8 +756,14 @@ ProbabilityMap fieldSubjectMap(const BackgroundModel& model, int width, int heig
         throw PhotoAnalysisError::noSubjectFound();
     const cv::Mat distance = fieldDistance(working.small, field, options.fieldSmoothing);
     const cv::Mat subject = withoutShadows(working, field, fieldSubject(working.small, distance, field));
-    if (cv::countNonZero(subject) == 0 || !plausibleSubject(working.small, subject, subject))
+    if (cv::countNonZero(subject) == 0) throw PhotoAnalysisError::noSubjectFound();
+    if (!plausibleSubject(working.small, subject, subject)) {
+        // Only the shade and the side of a device the wall's shade hides may
+        // depart from the wall: the outline they close, when it is a device.
+        if (const auto closed = closedOutlineAround(working, subject))
+            return refinedMap(working, *closed, width, height);
         throw PhotoAnalysisError::noSubjectFound();
+    }
     // Without GrabCut to follow the edges, the field's threshold is taken again
     // at the refining size, close to the subject found.
     cv::Mat finer = finerFieldSubject(working, field, subject, options.fieldSmoothing);

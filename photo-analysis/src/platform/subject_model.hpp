@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <opencv2/core.hpp>
+#include <optional>
 #include <vector>
 
 #include "photo_analysis/photo.hpp"
@@ -73,8 +74,12 @@ cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& fi
 // step or its own cast edge that no colour threshold follows all the way round,
 // but that closes an outline of edges. The wall is what the border reaches
 // without crossing an edge; what it leaves around the subject is the device.
-// The subject as given when no such outline holds it, or the grown one would
-// reach the border or be no plausible subject.
+// A subject that lies around such an outline rather than within it (the shade
+// and the darker side of a device the wall's shade hides) gives way to it.
+// Nothing when no such outline holds it, or the grown one would reach the
+// border or be no plausible subject.
+std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv::Mat& subject);
+// The subject grown to its closed outline, or as given where none holds it.
 cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject);
 
 // A subject found at the small or the refining size brought back to the photo's size as a soft
