@@ -64,6 +64,14 @@ constexpr double straightGapAngle = 20.0 * 3.141592653589793 / 180.0;
 constexpr int endReach = 5;
 // Two edges that, run on, meet at a corner at least this far from straight.
 constexpr double leastCornerAngle = 50.0 * 3.141592653589793 / 180.0;
+// Two edges that run the same way within the first angle, their ends side by
+// side within the second and at most this share of the longer side apart.
+constexpr double sideTurn = 45.0 * 3.141592653589793 / 180.0;
+constexpr double sideAngle = 30.0 * 3.141592653589793 / 180.0;
+constexpr double sideGapShare = 0.4;
+// Corners and sides are not drawn across the subject deeper than this share of
+// the longer side in from its edge.
+constexpr double bodyDepthShare = 0.01;
 constexpr std::size_t mostLooseEnds = 400;
 
 // Shadows: a pixel at most this share of the field's brightness and at least
@@ -136,7 +144,7 @@ std::vector<char> regionsOnBorder(const cv::Mat& regions, int count) {
 // two edges run on towards each other: one straight edge broken where face
 // and wall meet in the same shade. Ends left over are joined through the
 // corner where their edges, run on, would meet.
-void bridgeGaps(cv::Mat& edges, double reach, double straightReach) {
+void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straightReach, double sideReach) {
     struct End {
         cv::Point at;
         cv::Point2d heading;  // unit, the way the edge runs out
@@ -194,6 +202,12 @@ void bridgeGaps(cv::Mat& edges, double reach, double straightReach) {
             linked[i] = linked[partner] = 1;
         }
     }
+    const auto crossesBody = [&](cv::Point a, cv::Point b) {
+        cv::LineIterator line(body, a, b, 8);
+        for (int k = 0; k < line.count; ++k, ++line)
+            if (**line) return true;
+        return false;
+    };
     // A rounded corner lost in the wall's shade: two ends left over whose
     // edges, run on, cross ahead of both within the straight reach are joined
     // through that corner.
@@ -202,7 +216,7 @@ void bridgeGaps(cv::Mat& edges, double reach, double straightReach) {
         if (linked[i]) continue;
         double best = std::numeric_limits<double>::max();
         std::size_t partner = i;
-        cv::Point2d corner;
+        cv::Point corner;
         for (std::size_t j = 0; j < ends.size(); ++j) {
             if (j == i || linked[j]) continue;
             const cv::Point2d a(ends[i].at), b(ends[j].at), u = ends[i].heading, v = ends[j].heading;
@@ -210,14 +224,55 @@ void bridgeGaps(cv::Mat& edges, double reach, double straightReach) {
             if (std::abs(turn) < bent) continue;
             const double t = (b - a).cross(v) / turn, s = (b - a).cross(u) / turn;
             if (t <= 0 || s <= 0 || t > straightReach || s > straightReach || t + s >= best) continue;
+            const cv::Point2d meet = a + u * t;
+            const cv::Point at(cvRound(meet.x), cvRound(meet.y));
+            if (crossesBody(ends[i].at, at) || crossesBody(at, ends[j].at)) continue;
             best = t + s;
             partner = j;
-            corner = a + u * t;
+            corner = at;
         }
         if (partner == i) continue;
-        const cv::Point at(cvRound(corner.x), cvRound(corner.y));
-        links.push_back({ends[i].at, at});
-        links.push_back({at, ends[partner].at});
+        links.push_back({ends[i].at, corner});
+        links.push_back({corner, ends[partner].at});
+        linked[i] = linked[partner] = 1;
+    }
+    // A whole side lost in the wall's shade: two ends left over whose edges
+    // run the same way, side by side, are joined straight across.
+    const double parallel = std::cos(sideTurn), across = std::sin(sideAngle);
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        if (linked[i]) continue;
+        double best = std::numeric_limits<double>::max();
+        std::size_t partner = i;
+        for (std::size_t j = 0; j < ends.size(); ++j) {
+            if (j == i || linked[j]) continue;
+            const cv::Point2d d = cv::Point2d(ends[j].at - ends[i].at);
+            const double distance = std::hypot(d.x, d.y);
+            if (distance <= 2 || distance > sideReach || distance >= best) continue;
+            const cv::Point2d way = d * (1.0 / distance);
+            if (ends[i].heading.dot(ends[j].heading) < parallel || std::abs(ends[i].heading.dot(way)) > across ||
+                std::abs(ends[j].heading.dot(way)) > across || crossesBody(ends[i].at, ends[j].at))
+                continue;
+            best = distance;
+            partner = j;
+        }
+        if (partner == i) continue;
+        // The end further back runs on until level with the other, so that
+        // the side drawn stands square to the edges it joins; their way is
+        // read from the end that stands squarer to the gap, the other's may
+        // already turn with a corner's rounding.
+        const End& first = ends[i];
+        const End& second = ends[partner];
+        cv::Point2d gap = cv::Point2d(second.at - first.at);
+        gap *= 1.0 / std::hypot(gap.x, gap.y);
+        const cv::Point2d way =
+            std::abs(first.heading.dot(gap)) <= std::abs(second.heading.dot(gap)) ? first.heading : second.heading;
+        const double lead = (cv::Point2d(second.at) - cv::Point2d(first.at)).dot(way);
+        const End& behind = lead > 0 ? first : second;
+        const End& ahead = lead > 0 ? second : first;
+        const cv::Point2d runOn = cv::Point2d(behind.at) + behind.heading * (std::abs(lead) / behind.heading.dot(way));
+        const cv::Point level(cvRound(runOn.x), cvRound(runOn.y));
+        links.push_back({behind.at, level});
+        links.push_back({level, ahead.at});
         linked[i] = linked[partner] = 1;
     }
     for (const auto& [a, b] : links) cv::line(edges, a, b, cv::Scalar(255));
@@ -558,7 +613,14 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
     cv::Canny(grey, edges, 8.0 * std::max(leastEdgeSlope, weakEdgeSlopes * typical),
               8.0 * std::max(2 * leastEdgeSlope, strongEdgeSlopes * typical), 3, true);
     const double longer = std::max(fine.cols, fine.rows);
-    bridgeGaps(edges, outlineGapShare * longer, straightGapShare * longer);
+    cv::Mat given;
+    cv::resize(subject, given, fine.size(), 0, 0, cv::INTER_NEAREST);
+    // A corner or a side drawn across the subject's own body joins edges of
+    // its print or its parts, not of its outline.
+    cv::Mat body;
+    const int depth = std::max(2, static_cast<int>(std::lround(bodyDepthShare * longer)));
+    cv::erode(given, body, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * depth + 1, 2 * depth + 1)));
+    bridgeGaps(edges, body, outlineGapShare * longer, straightGapShare * longer, sideGapShare * longer);
     // Sealed: a gap of a pixel in an outline is still an outline.
     cv::dilate(edges, edges, cv::Mat());
 
@@ -574,8 +636,6 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
         for (int x = 0; x < fine.cols; ++x) q[x] = (e[x] || !wallRegion[static_cast<std::size_t>(r[x])]) ? 255 : 0;
     }
     // The enclosed stretches that reach into the subject, the sealing taken back.
-    cv::Mat given;
-    cv::resize(subject, given, fine.size(), 0, 0, cv::INTER_NEAREST);
     cv::Mat pieces;
     const int pieceCount = cv::connectedComponents(enclosed, pieces, 4, CV_32S);
     std::vector<char> holds(static_cast<std::size_t>(pieceCount), 0);
