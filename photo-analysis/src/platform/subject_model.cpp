@@ -48,7 +48,7 @@ constexpr double leastAddedShare = 0.02;
 // An outline that holds this share of the subject holds all of it, and bounds it
 // on the photo's own edges; the subject may not shrink below this share.
 constexpr double wholeOutlineShare = 0.97;
-constexpr double leastKeptShare = 0.9;
+constexpr double leastKeptShare = 0.85;
 constexpr double partOutlineShare = 0.5;
 // An outline this much within the hull of a subject it holds little of lies
 // inside the subject: the subject is the device's shade and side around it.
@@ -72,6 +72,15 @@ constexpr double sideGapShare = 0.4;
 // Corners and sides are not drawn across the subject deeper than this share of
 // the longer side in from its edge.
 constexpr double bodyDepthShare = 0.01;
+// A piece of the subject outside its outline is edged when this share of its
+// rim against the wall lies within this share of the longer side of an edge;
+// unedged, it is the wall's shade when its colour lies within these levels, or
+// this share of the wall's, of the wall's beside it scaled down.
+constexpr double leastEdgedRim = 0.5;
+constexpr double edgeSnapShare = 0.005;
+constexpr double shadeColourLevels = 4.0, shadeColourShare = 0.08;
+// Only a piece that meets the wall along this share of its edge at least.
+constexpr double wallRimShare = 0.5;
 constexpr std::size_t mostLooseEnds = 400;
 
 // Shadows: a pixel at most this share of the field's brightness and at least
@@ -583,6 +592,53 @@ cv::Mat largestFilled(const cv::Mat& binary) {
     return kept;
 }
 
+// The pieces of `rest` (outside the outline, 8-bit, the size of `image`) that
+// are not the device's shade: a piece whose rim against the wall mostly runs
+// along no edge of the photo, and whose colour is the wall's beside it, only
+// darker, is a soft shadow; a side of the body has an edge or a colour of
+// its own.
+cv::Mat withoutSoftShade(const cv::Mat& image, const cv::Mat& rest, const cv::Mat& subject, const cv::Mat& edges,
+                         const cv::Mat& reach) {
+    const int longer = std::max(image.cols, image.rows);
+    const int snap = std::max(2, static_cast<int>(std::lround(edgeSnapShare * longer)));
+    const cv::Mat disc = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * snap + 1, 2 * snap + 1));
+    cv::Mat nearEdge, nearOutline, edge;
+    cv::dilate(edges, nearEdge, disc);
+    cv::dilate(reach, nearOutline, disc);
+    cv::morphologyEx(rest, edge, cv::MORPH_GRADIENT, cv::Mat());
+    edge &= rest;
+    // The rim: where the piece meets the wall rather than the outline.
+    const cv::Mat rim = edge & ~nearOutline;
+    cv::Mat pieces, stats, centres;
+    const int count = cv::connectedComponentsWithStats(rest, pieces, stats, centres, 8, CV_32S);
+    cv::Mat kept = rest.clone();
+    const cv::Rect frame(0, 0, rest.cols, rest.rows);
+    for (int piece = 1; piece < count; ++piece) {
+        // Each piece is judged within its box and the wall just beside it.
+        const cv::Rect box = cv::Rect(stats.at<int>(piece, cv::CC_STAT_LEFT) - 3 * snap,
+                                      stats.at<int>(piece, cv::CC_STAT_TOP) - 3 * snap,
+                                      stats.at<int>(piece, cv::CC_STAT_WIDTH) + 6 * snap,
+                                      stats.at<int>(piece, cv::CC_STAT_HEIGHT) + 6 * snap) &
+                             frame;
+        const cv::Mat inside = pieces(box) == piece;
+        const cv::Mat pieceRim = rim(box) & inside;
+        const double rimLength = cv::countNonZero(pieceRim);
+        // A piece the outline's own edges wrap lies within the device.
+        if (rimLength < wallRimShare * cv::countNonZero(edge(box) & inside)) continue;
+        if (rimLength == 0 || cv::countNonZero(pieceRim & nearEdge(box)) >= leastEdgedRim * rimLength) continue;
+        cv::Mat beside;
+        cv::dilate(inside, beside, disc, cv::Point(-1, -1), 2);
+        beside &= ~subject(box) & ~nearOutline(box);
+        if (cv::countNonZero(beside) == 0) continue;
+        const cv::Scalar own = cv::mean(image(box), inside), wall = cv::mean(image(box), beside);
+        const double scale = own.dot(wall) / std::max(1.0, wall.dot(wall));
+        const cv::Scalar residual = own - wall * scale;
+        const double off = std::sqrt(residual.dot(residual)), wallLevel = std::sqrt(wall.dot(wall));
+        if (scale < 1.0 && off <= std::max(shadeColourLevels, shadeColourShare * wallLevel)) kept(box).setTo(0, inside);
+    }
+    return kept;
+}
+
 std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv::Mat& subject) {
     const cv::Mat& fine = working.refine;
     if (fine.cols < 16 || fine.rows < 16 || cv::countNonZero(subject) == 0) return std::nullopt;
@@ -685,6 +741,7 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
         cv::Mat rest = given & ~reach;
         cv::morphologyEx(rest, rest, cv::MORPH_OPEN,
                          cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * sliver + 1, 2 * sliver + 1)));
+        rest = withoutSoftShade(fine, rest, given, edges, reach);
         cv::dilate(rest, rest, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
         grown = largestFilled(outline | (rest & given));
     } else if (outlineWithinHull()) {
