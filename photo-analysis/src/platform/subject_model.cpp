@@ -57,6 +57,7 @@ constexpr double shadeAroundShare = 0.95;
 // corner's rounding) is closed across gaps up to this share of the longer side;
 // past this many loose ends the edges are a texture's, left as they are.
 constexpr double outlineGapShare = 0.04;
+constexpr std::size_t mostLooseEnds = 400;
 // Ends that run on towards each other within this angle are joined across gaps
 // up to the larger share; an end's heading is read over this many pixels.
 constexpr double straightGapShare = 0.2;
@@ -81,7 +82,6 @@ constexpr double edgeSnapShare = 0.005;
 constexpr double shadeColourLevels = 4.0, shadeColourShare = 0.08;
 // Only a piece that meets the wall along this share of its edge at least.
 constexpr double wallRimShare = 0.5;
-constexpr std::size_t mostLooseEnds = 400;
 
 // Shadows: a pixel at most this share of the field's brightness and at least
 // the lower one, its channels within `shadowTint` of the same share; a slope of
