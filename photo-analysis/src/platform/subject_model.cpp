@@ -152,7 +152,9 @@ std::vector<char> regionsOnBorder(const cv::Mat& regions, int count) {
 // other loose end within `reach` pixels, or within `straightReach` where the
 // two edges run on towards each other: one straight edge broken where face
 // and wall meet in the same shade. Ends left over are joined through the
-// corner where their edges, run on, would meet.
+// corner where their edges, run on, would meet, or across a side up to
+// `sideReach` pixels long where their edges run the same way side by side;
+// neither is drawn across `body`, the subject's inside.
 void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straightReach, double sideReach) {
     struct End {
         cv::Point at;
