@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <numbers>
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
@@ -61,14 +62,14 @@ constexpr std::size_t mostLooseEnds = 400;
 // Ends that run on towards each other within this angle are joined across gaps
 // up to the larger share; an end's heading is read over this many pixels.
 constexpr double straightGapShare = 0.2;
-constexpr double straightGapAngle = 20.0 * 3.141592653589793 / 180.0;
+constexpr double straightGapAngle = 20.0 * std::numbers::pi / 180;
 constexpr int endReach = 5;
 // Two edges that, run on, meet at a corner at least this far from straight.
-constexpr double leastCornerAngle = 50.0 * 3.141592653589793 / 180.0;
+constexpr double leastCornerAngle = 50.0 * std::numbers::pi / 180;
 // Two edges that run the same way within the first angle, their ends side by
 // side within the second and at most this share of the longer side apart.
-constexpr double sideTurn = 45.0 * 3.141592653589793 / 180.0;
-constexpr double sideAngle = 30.0 * 3.141592653589793 / 180.0;
+constexpr double sideTurn = 45.0 * std::numbers::pi / 180;
+constexpr double sideAngle = 30.0 * std::numbers::pi / 180;
 constexpr double sideGapShare = 0.4;
 // Corners and sides are not drawn across the subject deeper than this share of
 // the longer side in from its edge.
@@ -729,6 +730,14 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
         cv::fillConvexPoly(inside, hull, cv::Scalar(255));
         return cv::countNonZero(outline & ~inside) <= (1.0 - shadeAroundShare) * cv::countNonZero(outline);
     };
+    // What is thicker than a sliver of the longer side.
+    const int sliver = std::max(2, static_cast<int>(std::lround(outlineSliverShare * longer)));
+    const auto withoutSlivers = [&](const cv::Mat& binary) {
+        cv::Mat opened;
+        cv::morphologyEx(binary, opened, cv::MORPH_OPEN,
+                         cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * sliver + 1, 2 * sliver + 1)));
+        return opened;
+    };
     cv::Mat grown;
     const double held = cv::countNonZero(reach & given);
     if (held >= wholeOutlineShare * before) {
@@ -738,14 +747,10 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
         // It holds most of it (the face, say, beside a side of the body whose
         // edge with the wall stays open): the outline's edges where it has
         // them, and of the rest only what is thicker than a sliver.
-        const int sliver =
-            std::max(2, static_cast<int>(std::lround(outlineSliverShare * std::max(fine.cols, fine.rows))));
-        cv::Mat rest = given & ~reach;
-        cv::morphologyEx(rest, rest, cv::MORPH_OPEN,
-                         cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * sliver + 1, 2 * sliver + 1)));
-        rest = withoutSoftShade(fine, rest, given, edges, reach);
-        cv::dilate(rest, rest, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
-        grown = largestFilled(outline | (rest & given));
+        const cv::Mat rest = withoutSlivers(given & ~reach);
+        cv::Mat kept = withoutSoftShade(fine, rest, given, edges, reach);
+        cv::dilate(kept, kept, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
+        grown = largestFilled(outline | (kept & given));
     } else if (outlineWithinHull()) {
         // The subject hugs the outline from outside: a light device on a wall
         // of its own shade, found by the shade about it and its darker side.
@@ -754,17 +759,13 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
         // Only whole stretches of the device the subject lacked: the slivers
         // along its edge where a broken outline runs a pixel outside it are
         // left out.
-        const int sliver =
-            std::max(2, static_cast<int>(std::lround(outlineSliverShare * std::max(fine.cols, fine.rows))));
-        cv::Mat added = outline & ~given;
-        cv::morphologyEx(added, added, cv::MORPH_OPEN,
-                         cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * sliver + 1, 2 * sliver + 1)));
+        const cv::Mat added = withoutSlivers(outline & ~given);
         if (cv::countNonZero(added) < leastAddedShare * before) return std::nullopt;
         grown = largestFilled(given | added);
     }
     const double after = cv::countNonZero(grown);
     if (!(after > leastKeptShare * before) || after > largestGrowth * before) return std::nullopt;
-    const int margin = std::max(1, static_cast<int>(std::lround(outlineBorderShare * std::max(fine.cols, fine.rows))));
+    const int margin = std::max(1, static_cast<int>(std::lround(outlineBorderShare * longer)));
     const cv::Rect inner(margin, margin, fine.cols - 2 * margin, fine.rows - 2 * margin);
     if (cv::countNonZero(grown) != cv::countNonZero(grown(inner))) return std::nullopt;
     cv::Mat small;
