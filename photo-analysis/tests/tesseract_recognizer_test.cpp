@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "photo_analysis/feature_detection.hpp"
+#include "photo_analysis/subject_extraction.hpp"
 #include "recognizer_suite.hpp"
 #include "test_photo/scene.hpp"
 #include "thermostat_face.hpp"
@@ -120,4 +122,24 @@ TEST_F(TesseractRecognizerTest, ReadsTheWordOnTheTestDevicesFace) {
             EXPECT_EQ(overlapArea(r, area), 0) << "text over detail " << static_cast<int>(detail.kind);
         }
     }
+}
+
+// A round indicator is one solid blob, which Tesseract can take for a letter
+// (an "e", on this face as the background colour cuts it out): it stays a dot
+// when the detection reads the face's text.
+TEST_F(TesseractRecognizerTest, AnIndicatorLedIsNoLetter) {
+    test_photo::SceneOptions options;
+    options.faceWidthMm = 86;
+    options.faceHeightMm = 86;
+    options.depthMm = 30;
+    options.details = {test_photo::DetailKind::led, test_photo::DetailKind::separator};
+    const test_photo::Scene scene = test_photo::renderScene(options);
+    const Photo photo = scene.photo();
+    const SubjectMask mask = SubjectExtraction::extract(photo, NoSegmenter{});
+    const std::optional<FeatureDetection::Face> face = FeatureDetection::face(photo, mask, std::nullopt, 1.0);
+    ASSERT_TRUE(face);
+    const FeatureDetection::Detection detection =
+        FeatureDetection::detect(RgbaView::of(face->image), face->shape, {}, recognizer_.get());
+    EXPECT_TRUE(std::any_of(detection.features.begin(), detection.features.end(),
+                            [](const DetectedFeature& f) { return f.kind() == DetectedFeature::Kind::dot; }));
 }

@@ -3,8 +3,10 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <opencv2/imgproc.hpp>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -47,6 +49,44 @@ constexpr int maximumSide = 32767;
 bool hasLanguage(const std::filesystem::path& folder, const char* language) {
     std::error_code error;
     return std::filesystem::is_regular_file(folder / (std::string(language) + ".traineddata"), error);
+}
+
+// Whether the ink in the box (pixels of the grey image) is one solid blob,
+// round or square: an indicator or a dot the recogniser took for a letter. No
+// letter or digit is one convex blob as wide as high; a ring or a bowl leaves
+// its hole out of the ink.
+bool isSolidBlob(const cv::Mat& grey, int left, int top, int right, int bottom) {
+    // A margin of background around the box, which the threshold needs.
+    const int margin = std::max(2, (bottom - top) / 4);
+    const cv::Rect box = cv::Rect(left - margin, top - margin, right - left + 2 * margin, bottom - top + 2 * margin) &
+                         cv::Rect(0, 0, grey.cols, grey.rows);
+    if (box.width < 4 || box.height < 4) return false;
+    const cv::Mat crop = grey(box);
+    cv::Mat ink;
+    cv::threshold(crop, ink, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
+    // The ink is whichever side the crop's border is not.
+    const double borderInk = (cv::sum(ink.row(0))[0] + cv::sum(ink.row(ink.rows - 1))[0] + cv::sum(ink.col(0))[0] +
+                              cv::sum(ink.col(ink.cols - 1))[0]) /
+                             255.0 / (2.0 * (ink.rows + ink.cols));
+    if (borderInk > 0.5) cv::bitwise_not(ink, ink);
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(ink, labels, stats, centroids, 8);
+    if (count < 2) return false;
+    int largest = 1;
+    for (int k = 2; k < count; ++k)
+        if (stats.at<int>(k, cv::CC_STAT_AREA) > stats.at<int>(largest, cv::CC_STAT_AREA)) largest = k;
+    const double blobPixels = stats.at<int>(largest, cv::CC_STAT_AREA);
+    const double width = stats.at<int>(largest, cv::CC_STAT_WIDTH), height = stats.at<int>(largest, cv::CC_STAT_HEIGHT);
+    // Nothing else of note in the box, and as wide as high within a third.
+    if (cv::countNonZero(ink) > 1.1 * blobPixels || width < 0.75 * height || height < 0.75 * width) return false;
+    // Solid: the blob fills its convex hull, counted in pixels as it is.
+    std::vector<cv::Point> points;
+    cv::findNonZero(labels == largest, points);
+    std::vector<cv::Point> hull;
+    cv::convexHull(points, hull);
+    cv::Mat hullPixels = cv::Mat::zeros(ink.size(), CV_8U);
+    cv::fillConvexPoly(hullPixels, hull, cv::Scalar(255));
+    return blobPixels >= 0.9 * cv::countNonZero(hullPixels);
 }
 
 class TesseractRecognizer final : public TextRecognizer {
@@ -98,6 +138,9 @@ public:
         if (!api_) return lines;
         const std::optional<std::vector<std::uint8_t>> rgb = platform::overWhite(image, image.width, image.height);
         if (!rgb) return lines;
+        const cv::Mat colour(image.height, image.width, CV_8UC3, const_cast<std::uint8_t*>(rgb->data()));
+        cv::Mat grey;
+        cv::cvtColor(colour, grey, cv::COLOR_RGB2GRAY);
         const SingleThreaded oneThread;
         api_->SetImage(rgb->data(), image.width, image.height, 3, image.width * 3);
         if (api_->Recognize(nullptr) == 0) {
@@ -107,6 +150,7 @@ public:
                 do {
                     int left = 0, top = 0, right = 0, bottom = 0;
                     if (!it->BoundingBox(level, &left, &top, &right, &bottom)) continue;
+                    if (isSolidBlob(grey, left, top, right, bottom)) continue;
                     const std::unique_ptr<char[]> text(it->GetUTF8Text(level));
                     Line line;
                     line.x = static_cast<double>(left) / image.width;
