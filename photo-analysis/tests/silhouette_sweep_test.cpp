@@ -44,21 +44,20 @@ Outcome printScene(const test_photo::SilhouetteScene& entry, const Segmenter& se
     return outcome;
 }
 
-// The scene cut out one way, expected found and close to the truth. The aim is
-// 0.95 on every scene; a thin strip 40 pixels high still loses a pixel's width
-// of its long edges through the fallback (0.93 from the front, 0.926 turned) and
-// the two-pixel band of its top side through the segmenter (0.932), which the
-// bound allows until its edges are placed better.
-void checkScene(const test_photo::SilhouetteScene& entry, const Segmenter& segmenter, const char* way) {
+// The scene cut out one way, expected found and within `least` of the truth.
+void checkScene(const test_photo::SilhouetteScene& entry, const Segmenter& segmenter, const char* way, double least) {
     const Outcome outcome = printScene(entry, segmenter, way);
     EXPECT_FALSE(outcome.refused) << entry.name << ": no device found";
-    EXPECT_GE(outcome.iou, 0.92) << entry.name;
+    EXPECT_GE(outcome.iou, least) << entry.name;
 }
 
 class SilhouetteSweep : public testing::TestWithParam<std::size_t> {};
 
+// The aim is 0.95 on every scene; the thin strip turned on the blue wall loses
+// the two-pixel band of its top side (0.932), which the bound allows until that
+// edge is placed better.
 TEST_P(SilhouetteSweep, TheSegmenterFindsTheWholeDevice) {
-    checkScene(sweep()[GetParam()], GrabCutSegmenter{}, "GrabCut");
+    checkScene(sweep()[GetParam()], GrabCutSegmenter{}, "GrabCut", 0.92);
 }
 
 // The fallback models the wall as a smooth field: wood is beyond it, for the box
@@ -69,7 +68,7 @@ TEST_P(SilhouetteSweep, TheFallbackFindsTheWholeDevice) {
         printScene(entry, NoSegmenter{}, "no segmenter");
         GTEST_SKIP() << "the fallback does not model a textured wall";
     }
-    checkScene(entry, NoSegmenter{}, "no segmenter");
+    checkScene(entry, NoSegmenter{}, "no segmenter", 0.95);
 }
 
 std::string testName(const testing::TestParamInfo<std::size_t>& info) {

@@ -35,6 +35,42 @@ SubjectMask finished(SubjectMask mask) {
     return cleaned;
 }
 
+// Border samples: top and bottom row by x, then left and right column by y.
+std::vector<std::size_t> borderSamples(const Photo& photo) {
+    const std::size_t width = static_cast<std::size_t>(photo.width());
+    const std::size_t height = static_cast<std::size_t>(photo.height());
+    std::vector<std::size_t> samples;
+    samples.reserve(2 * (width + height));
+    for (std::size_t x = 0; x < width; ++x) {
+        samples.push_back(x);
+        samples.push_back((height - 1) * width + x);
+    }
+    for (std::size_t y = 0; y < height; ++y) {
+        samples.push_back(y * width);
+        samples.push_back(y * width + width - 1);
+    }
+    return samples;
+}
+
+// The background colour over white: per channel, the upper median of the samples.
+std::array<double, 3> backgroundColour(const Photo& photo, const std::vector<std::size_t>& samples) {
+    const std::uint8_t* rgba = photo.pixels().data();
+    std::array<double, 3> background{};
+    std::vector<double> values(samples.size());
+    for (int c = 0; c < 3; ++c) {
+        for (std::size_t k = 0; k < samples.size(); ++k)
+            values[k] = channelOverWhite(rgba[samples[k] * 4 + c], rgba[samples[k] * 4 + 3]);
+        const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+        std::nth_element(values.begin(), middle, values.end());
+        background[static_cast<std::size_t>(c)] = *middle;
+    }
+    return background;
+}
+
+std::array<double, 3> backgroundColour(const Photo& photo) {
+    return backgroundColour(photo, borderSamples(photo));
+}
+
 }  // namespace
 
 SubjectMask SubjectExtraction::extractForeground(const Photo& photo, const Segmenter& segmenter) {
@@ -64,6 +100,8 @@ SubjectMask SubjectExtraction::extract(const Photo& photo, const Segmenter& segm
         if (model.flat) {
             try {
                 SubjectMask mask = extractByBackground(photo, defaultTolerance);
+                platform::weighOutline(photo, backgroundColour(photo), mask.coverage);
+                mask = finished(std::move(mask));
                 if (platform::plausibleMask(model, mask.coverage, mask.width, mask.height)) return mask;
             } catch (const PhotoAnalysisError&) {
             }
@@ -117,25 +155,8 @@ SubjectMask SubjectExtraction::extractByBackground(const Photo& photo, double to
     const std::uint8_t* rgba = photo.pixels().data();
     const auto colour = [&](std::size_t i, int c) { return channelOverWhite(rgba[i * 4 + c], rgba[i * 4 + 3]); };
 
-    // Border samples: top and bottom row by x, then left and right column by y.
-    std::vector<std::size_t> samples;
-    samples.reserve(2 * (width + height));
-    for (std::size_t x = 0; x < width; ++x) {
-        samples.push_back(x);
-        samples.push_back((height - 1) * width + x);
-    }
-    for (std::size_t y = 0; y < height; ++y) {
-        samples.push_back(y * width);
-        samples.push_back(y * width + width - 1);
-    }
-    double background[3];
-    std::vector<double> values(samples.size());
-    for (int c = 0; c < 3; ++c) {
-        for (std::size_t k = 0; k < samples.size(); ++k) values[k] = colour(samples[k], c);
-        const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-        std::nth_element(values.begin(), middle, values.end());
-        background[c] = *middle;
-    }
+    const std::vector<std::size_t> samples = borderSamples(photo);
+    const std::array<double, 3> background = backgroundColour(photo, samples);
 
     // Whether each pixel differs, on a grid framed by one cell that counts as
     // differing: the fill then needs no bounds checks and no division.
