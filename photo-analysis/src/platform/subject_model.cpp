@@ -51,6 +51,11 @@ constexpr double leastAddedShare = 0.02;
 constexpr double wholeOutlineShare = 0.97;
 constexpr double leastKeptShare = 0.85;
 constexpr double partOutlineShare = 0.5;
+// A side of another hue beside such an outline reaches this share of the longer
+// side out from it, and departs from every blend of the wall and the subject
+// (and from the wall's shade) by more than this many levels.
+constexpr double hueSideShare = 0.006;
+constexpr double hueSideLevels = 16.0;
 // An outline this much within the hull of a subject it holds little of lies
 // inside the subject: the subject is the device's shade and side around it.
 constexpr double shadeAroundShare = 0.95;
@@ -642,6 +647,67 @@ cv::Mat withoutSoftShade(const cv::Mat& image, const cv::Mat& rest, const cv::Ma
     return kept;
 }
 
+// What lies just outside the outline in a colour no blur of the wall and the
+// subject beside it makes, nor the wall's shade: a side of another hue whose
+// edge with the wall the grey edges miss (a grey side on a blue wall of its
+// shade). The wall and the subject are the mean colours of each within a few
+// pixels.
+cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline) {
+    const int longer = std::max(image.cols, image.rows);
+    const int reach = std::max(2, static_cast<int>(std::lround(hueSideShare * longer)));
+    const auto disc = [](int radius) {
+        return cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * radius + 1, 2 * radius + 1));
+    };
+    cv::Mat side(image.size(), CV_8U, cv::Scalar(0));
+    // Mean colours of the masked pixels over a window that reaches both sides,
+    // within the outline's box and that window around it.
+    const int half = 2 * reach + 2;
+    const cv::Rect box = cv::boundingRect(outline);
+    if (box.empty()) return side;
+    const cv::Rect area =
+        (box + cv::Size(4 * half, 4 * half) - cv::Point(2 * half, 2 * half)) & cv::Rect(0, 0, image.cols, image.rows);
+    const cv::Mat shape = outline(area);
+    cv::Mat near, far, inner;
+    cv::dilate(shape, near, disc(reach));
+    cv::dilate(shape, far, disc(reach + 2));
+    cv::erode(shape, inner, disc(2));
+    cv::Mat colours;
+    image(area).convertTo(colours, CV_32FC3);
+    const cv::Size window(2 * half + 1, 2 * half + 1);
+    const auto localMean = [&](const cv::Mat& mask, cv::Mat& mean, cv::Mat& weight) {
+        cv::Mat masked = cv::Mat::zeros(colours.size(), colours.type());
+        colours.copyTo(masked, mask);
+        mask.convertTo(weight, CV_32F, 1.0 / 255.0);
+        cv::boxFilter(masked, mean, -1, window, cv::Point(-1, -1), false);
+        cv::boxFilter(weight, weight, -1, window, cv::Point(-1, -1), false);
+    };
+    cv::Mat wall, wallWeight, own, ownWeight;
+    localMean(far == 0, wall, wallWeight);
+    localMean(inner, own, ownWeight);
+    for (int y = 0; y < area.height; ++y) {
+        const std::uint8_t* n = near.ptr<std::uint8_t>(y);
+        const std::uint8_t* o = shape.ptr<std::uint8_t>(y);
+        const cv::Vec3f* c = colours.ptr<cv::Vec3f>(y);
+        const cv::Vec3f* w = wall.ptr<cv::Vec3f>(y);
+        const cv::Vec3f* f = own.ptr<cv::Vec3f>(y);
+        const float* ww = wallWeight.ptr<float>(y);
+        const float* fw = ownWeight.ptr<float>(y);
+        std::uint8_t* out = side.ptr<std::uint8_t>(y + area.y) + area.x;
+        for (int x = 0; x < area.width; ++x) {
+            if (!n[x] || o[x] || ww[x] < 1 || fw[x] < 1) continue;
+            const cv::Vec3f wallColour = w[x] / ww[x], ownColour = f[x] / fw[x];
+            const cv::Vec3f fromWall = c[x] - wallColour, across = ownColour - wallColour;
+            // The nearest blend of wall and subject, and the nearest shade of the wall.
+            const float blend = std::clamp(fromWall.dot(across) / std::max(1.0f, across.dot(across)), 0.0f, 1.0f);
+            const float shade =
+                std::clamp(c[x].dot(wallColour) / std::max(1.0f, wallColour.dot(wallColour)), 0.0f, 1.0f);
+            const cv::Vec3f offBlend = fromWall - across * blend, offShade = c[x] - wallColour * shade;
+            if (std::min(cv::norm(offBlend), cv::norm(offShade)) > hueSideLevels) out[x] = 255;
+        }
+    }
+    return side;
+}
+
 std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv::Mat& subject) {
     const cv::Mat& fine = working.refine;
     if (fine.cols < 16 || fine.rows < 16 || cv::countNonZero(subject) == 0) return std::nullopt;
@@ -742,7 +808,7 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
     const double held = cv::countNonZero(reach & given);
     if (held >= wholeOutlineShare * before) {
         // The outline holds the whole subject: its edges are the photo's own.
-        grown = largestFilled(outline);
+        grown = largestFilled(outline | sideOfAnotherHue(fine, outline));
     } else if (held >= partOutlineShare * before) {
         // It holds most of it (the face, say, beside a side of the body whose
         // edge with the wall stays open): the outline's edges where it has

@@ -76,6 +76,8 @@ cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& fi
 // without crossing an edge; what it leaves around the subject is the device.
 // A subject that lies around such an outline rather than within it (the shade
 // and the darker side of a device the wall's shade hides) gives way to it.
+// A side just outside the outline in a hue no blur of wall and device makes
+// (a grey side on a blue wall of its shade) stays with the device.
 // Nothing when no such outline holds it, or the grown one would reach the
 // border or be no plausible subject.
 std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv::Mat& subject);
