@@ -53,7 +53,8 @@ constexpr double leastKeptShare = 0.85;
 constexpr double partOutlineShare = 0.5;
 // A side of another hue beside such an outline reaches this share of the longer
 // side out from it, and departs from every blend of the wall and the subject
-// (and from the wall's shade) by more than this many levels.
+// (and from the wall's shade) by more than this many levels, and is lighter
+// than the wall in some channel by more than half as many.
 constexpr double hueSideShare = 0.006;
 constexpr double hueSideLevels = 16.0;
 // An outline this much within the hull of a subject it holds little of lies
@@ -648,7 +649,7 @@ cv::Mat withoutSoftShade(const cv::Mat& image, const cv::Mat& rest, const cv::Ma
 }
 
 // What lies just outside the outline in a colour no blur of the wall and the
-// subject beside it makes, nor the wall's shade: a side of another hue whose
+// subject beside it makes, nor a shadow on the wall: a side of another hue whose
 // edge with the wall the grey edges miss (a grey side on a blue wall of its
 // shade). The wall and the subject are the mean colours of each within a few
 // pixels.
@@ -702,7 +703,10 @@ cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline) {
             const float shade =
                 std::clamp(c[x].dot(wallColour) / std::max(1.0f, wallColour.dot(wallColour)), 0.0f, 1.0f);
             const cv::Vec3f offBlend = fromWall - across * blend, offShade = c[x] - wallColour * shade;
-            if (std::min(cv::norm(offBlend), cv::norm(offShade)) > hueSideLevels) out[x] = 255;
+            // A shadow darkens every channel, whatever the colour of its light.
+            const cv::Vec3f lighter = c[x] - wallColour;
+            const bool darker = std::max({lighter[0], lighter[1], lighter[2]}) <= hueSideLevels / 2;
+            if (!darker && std::min(cv::norm(offBlend), cv::norm(offShade)) > hueSideLevels) out[x] = 255;
         }
     }
     return side;
