@@ -672,14 +672,21 @@ cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline) {
     cv::dilate(shape, near, disc(reach));
     cv::dilate(shape, far, disc(reach + 2));
     cv::erode(shape, inner, disc(2));
-    cv::Mat colours;
-    image(area).convertTo(colours, CV_32FC3);
-    const cv::Size window(2 * half + 1, 2 * half + 1);
+    // The means vary slowly: they are taken on cells of `cell` pixels a side,
+    // over the cells wholly within each mask.
+    const int cell = std::max(1, reach / 2);
+    const cv::Size cells((area.width + cell - 1) / cell, (area.height + cell - 1) / cell);
+    cv::Mat coarse;
+    cv::resize(image(area), coarse, cells, 0, 0, cv::INTER_AREA);
+    coarse.convertTo(coarse, CV_32FC3);
+    const cv::Size window(2 * (half / cell) + 1, 2 * (half / cell) + 1);
     const auto localMean = [&](const cv::Mat& mask, cv::Mat& mean, cv::Mat& weight) {
-        cv::Mat masked = cv::Mat::zeros(colours.size(), colours.type());
-        colours.copyTo(masked, mask);
-        mask.convertTo(weight, CV_32F, 1.0 / 255.0);
-        cv::boxFilter(masked, mean, -1, window, cv::Point(-1, -1), false);
+        cv::resize(mask, weight, cells, 0, 0, cv::INTER_AREA);
+        weight = weight == 255;
+        mean = cv::Mat::zeros(cells, CV_32FC3);
+        coarse.copyTo(mean, weight);
+        weight.convertTo(weight, CV_32F, 1.0 / 255.0);
+        cv::boxFilter(mean, mean, -1, window, cv::Point(-1, -1), false);
         cv::boxFilter(weight, weight, -1, window, cv::Point(-1, -1), false);
     };
     cv::Mat wall, wallWeight, own, ownWeight;
@@ -688,24 +695,25 @@ cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline) {
     for (int y = 0; y < area.height; ++y) {
         const std::uint8_t* n = near.ptr<std::uint8_t>(y);
         const std::uint8_t* o = shape.ptr<std::uint8_t>(y);
-        const cv::Vec3f* c = colours.ptr<cv::Vec3f>(y);
-        const cv::Vec3f* w = wall.ptr<cv::Vec3f>(y);
-        const cv::Vec3f* f = own.ptr<cv::Vec3f>(y);
-        const float* ww = wallWeight.ptr<float>(y);
-        const float* fw = ownWeight.ptr<float>(y);
+        const cv::Vec3b* pixel = image.ptr<cv::Vec3b>(y + area.y) + area.x;
+        const cv::Vec3f* w = wall.ptr<cv::Vec3f>(y / cell);
+        const cv::Vec3f* f = own.ptr<cv::Vec3f>(y / cell);
+        const float* ww = wallWeight.ptr<float>(y / cell);
+        const float* fw = ownWeight.ptr<float>(y / cell);
         std::uint8_t* out = side.ptr<std::uint8_t>(y + area.y) + area.x;
         for (int x = 0; x < area.width; ++x) {
-            if (!n[x] || o[x] || ww[x] < 1 || fw[x] < 1) continue;
-            const cv::Vec3f wallColour = w[x] / ww[x], ownColour = f[x] / fw[x];
-            const cv::Vec3f fromWall = c[x] - wallColour, across = ownColour - wallColour;
+            const int k = x / cell;
+            if (!n[x] || o[x] || ww[k] < 1 || fw[k] < 1) continue;
+            const cv::Vec3f colour = pixel[x];
+            const cv::Vec3f wallColour = w[k] / ww[k], ownColour = f[k] / fw[k];
+            const cv::Vec3f fromWall = colour - wallColour, across = ownColour - wallColour;
             // The nearest blend of wall and subject, and the nearest shade of the wall.
             const float blend = std::clamp(fromWall.dot(across) / std::max(1.0f, across.dot(across)), 0.0f, 1.0f);
             const float shade =
-                std::clamp(c[x].dot(wallColour) / std::max(1.0f, wallColour.dot(wallColour)), 0.0f, 1.0f);
-            const cv::Vec3f offBlend = fromWall - across * blend, offShade = c[x] - wallColour * shade;
+                std::clamp(colour.dot(wallColour) / std::max(1.0f, wallColour.dot(wallColour)), 0.0f, 1.0f);
+            const cv::Vec3f offBlend = fromWall - across * blend, offShade = colour - wallColour * shade;
             // A shadow darkens every channel, whatever the colour of its light.
-            const cv::Vec3f lighter = c[x] - wallColour;
-            const bool darker = std::max({lighter[0], lighter[1], lighter[2]}) <= hueSideLevels / 2;
+            const bool darker = std::max({fromWall[0], fromWall[1], fromWall[2]}) <= hueSideLevels / 2;
             if (!darker && std::min(cv::norm(offBlend), cv::norm(offShade)) > hueSideLevels) out[x] = 255;
         }
     }
