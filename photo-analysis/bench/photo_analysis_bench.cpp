@@ -92,6 +92,16 @@ void BM_FieldFallback(benchmark::State& state) {
 }
 BENCHMARK(BM_FieldFallback)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The callers' fallback without a segmenter on a plain wall: the background
+// colour, judged, its outline weighed.
+void BM_FlatWallFallback(benchmark::State& state) {
+    const Fixture& f = fixture(test_photo::Background::uniform);
+    double iou = 0;
+    for (auto _ : state) iou = SubjectExtraction::extract(f.photo, NoSegmenter{}).overlap(f.scene.truth);
+    state.counters["iou"] = iou;
+}
+BENCHMARK(BM_FlatWallFallback)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 // Granite filling the frame: every way tried, every way refused.
 void BM_EveryWayRefused(benchmark::State& state) {
     static const Photo granite = test_photo::noDevicePhoto(test_photo::NoDevice::granite, 4000, 3000);
