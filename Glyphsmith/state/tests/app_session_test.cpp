@@ -1,6 +1,6 @@
 // The session between the store and the windows, headless, on a settable clock
 // and a task queue: the compliance trigger of the current editor, the preview
-// mode and the images given to the app.
+// mode, the images given to the app and the free icon's saves.
 #include "glyphsmith_state/app_session.hpp"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <chrono>
 
+#include "glyphsmith_state/follow_current_editor.hpp"
 #include "glyphsmith_state/preview_mode.hpp"
 #include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_state_testing/settable_clock.hpp"
@@ -127,6 +128,84 @@ TEST_F(Session, ImagesGivenToTheAppGoToTheCurrentEditorAndShowThePhotoBeforeThey
     EXPECT_EQ(session.previewMode(), PreviewMode::overlay);
     EXPECT_TRUE(editor.isWorking());
     EXPECT_GT(doubled.runner.pendingCount(), 0u);
+}
+
+TEST(FreeIconSaves, FollowEveryChangeWhateverBecameCurrentBeforeAndHoweverOftenProjectsComeAndGo) {
+    glyphsmith_state_testing::MemoryFreeIcon freeIcon;
+    store_testing::DoubledStore doubled(&freeIcon);
+    doubled.addApp("/p/first", {"alpha", "beta"});
+    doubled.addApp("/p/second", {"gamma"});
+    ProjectStore& store = *doubled.store;
+    glyphsmith_state_testing::SettableClock clock;
+    AppSession session(store, clock, 100ms);
+    session.startFreeIconAutosave();
+    DriverEditor& free = store.freeEditor();
+    // A change to the free icon, then one delay: its model is what was saved last.
+    const auto savedAfter = [&](double width) {
+        free.setFaceWidth(width);
+        clock.advance(100ms);
+        return !freeIcon.saves.empty() && freeIcon.saves.back() == free.model();
+    };
+    EXPECT_TRUE(savedAfter(120));
+
+    // A driver edited, then the project closed: the window shows the free icon again.
+    store.openHomeyApp(QStringLiteral("/p/first"));
+    store.currentEditor().setFaceWidth(70);
+    store.setSelectedDriverID("beta");
+    store.closeProject();
+    ASSERT_EQ(&store.currentEditor(), &free);
+    EXPECT_TRUE(savedAfter(130));
+
+    // Another project opened over the first, and its driver current.
+    store.openHomeyApp(QStringLiteral("/p/first"));
+    store.openHomeyApp(QStringLiteral("/p/second"));
+    const std::size_t saves = freeIcon.saves.size();
+    EXPECT_TRUE(savedAfter(140));
+    EXPECT_EQ(freeIcon.saves.size(), saves + 1);
+    store.closeProject();
+    EXPECT_TRUE(savedAfter(150));
+}
+
+TEST(CurrentEditorFollowing, DropsOnlyWhatTheFollowerConnectedForTheEditorBefore) {
+    store_testing::DoubledStore doubled;
+    doubled.addApp("/p/app", {"alpha", "beta"});
+    ProjectStore& store = *doubled.store;
+    DriverEditor& free = store.freeEditor();
+    auto receiver = std::make_unique<QObject>();
+    std::vector<const DriverEditor*> followed;
+    int followerHeard = 0;
+    followCurrentEditor(store, receiver.get(), [&](DriverEditor& editor, QObject& context) {
+        followed.push_back(&editor);
+        QObject::connect(&editor, &DriverEditor::modelChanged, &context, [&] { ++followerHeard; });
+    });
+    // The same receiver, connected to the same editor for a reason of its own.
+    int ownHeard = 0;
+    QObject::connect(&free, &DriverEditor::modelChanged, receiver.get(), [&] { ++ownHeard; });
+
+    store.openHomeyApp(QStringLiteral("/p/app"));
+    DriverEditor& alpha = store.currentEditor();
+    free.setDepth(25);
+    EXPECT_EQ(followerHeard, 0);
+    EXPECT_EQ(ownHeard, 1);
+    alpha.setDepth(26);
+    EXPECT_EQ(followerHeard, 1);
+    store.setSelectedDriverID("beta");
+    alpha.setDepth(27);
+    store.currentEditor().setDepth(28);
+    EXPECT_EQ(followerHeard, 2);
+
+    store.closeProject();
+    free.setDepth(29);
+    EXPECT_EQ(followerHeard, 3);
+    EXPECT_EQ(ownHeard, 2);
+    EXPECT_EQ(followed.size(), 4u);
+
+    // The following ends with the receiver.
+    receiver.reset();
+    store.openHomeyApp(QStringLiteral("/p/app"));
+    store.currentEditor().setDepth(30);
+    EXPECT_EQ(followed.size(), 4u);
+    EXPECT_EQ(followerHeard, 3);
 }
 
 TEST(PreviewModes, ReadBackExactlyTheirFourNamesInPickerOrder) {

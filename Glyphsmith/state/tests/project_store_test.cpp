@@ -19,16 +19,6 @@ using icon_geometry::IconModel;
 
 namespace {
 
-class FixedFreeIcon final : public FreeIconStoring {
-public:
-    explicit FixedFreeIcon(std::optional<IconModel> stored) : stored_(std::move(stored)) {}
-    std::optional<IconModel> load() override { return stored_; }
-    void save(const IconModel&) override {}
-
-private:
-    std::optional<IconModel> stored_;
-};
-
 TEST(ProjectStore, StartsWithoutProjectOnTheStartingModel) {
     DoubledStore doubled;
     ProjectStore& store = *doubled.store;
@@ -56,12 +46,13 @@ TEST(ProjectStore, StartsWithoutProjectOnTheStartingModel) {
 }
 
 TEST(ProjectStore, FreeEditorStartsFromTheStoredFreeIcon) {
-    FixedFreeIcon stored(otherModel());
+    glyphsmith_state_testing::MemoryFreeIcon stored;
+    stored.stored = otherModel();
     DoubledStore withStored(&stored);
     EXPECT_EQ(withStored.store->freeEditor().model(), otherModel());
     EXPECT_FALSE(withStored.store->freeEditor().hasUnwrittenChanges());
 
-    FixedFreeIcon none(std::nullopt);
+    glyphsmith_state_testing::MemoryFreeIcon none;
     DoubledStore withoutStored(&none);
     EXPECT_EQ(withoutStored.store->freeEditor().model(), freeIconStartingModel());
 }

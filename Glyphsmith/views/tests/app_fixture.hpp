@@ -5,11 +5,11 @@
 // reader and writer, and an update fetcher that answers when told.
 
 #include <QDateTime>
+#include <QWidget>
 #include <memory>
 #include <optional>
 #include <vector>
 
-#include "glyphsmith_state/free_icon.hpp"
 #include "glyphsmith_state/update_preferences.hpp"
 #include "glyphsmith_state_testing/queued_task_runner.hpp"
 #include "glyphsmith_state_testing/queued_version_fetcher.hpp"
@@ -19,13 +19,19 @@
 
 namespace glyphsmith_views_testing {
 
-class MemoryFreeIcon final : public glyphsmith_state::FreeIconStoring {
-public:
-    std::optional<icon_geometry::IconModel> load() override { return stored; }
-    void save(const icon_geometry::IconModel& model) override { saves.push_back(model); }
-    std::optional<icon_geometry::IconModel> stored;
-    std::vector<icon_geometry::IconModel> saves;
-};
+using glyphsmith_state_testing::MemoryFreeIcon;
+
+// The shown widget of type W whose accessible name is `name`; null when none or several.
+template <class W>
+W* named(QWidget* root, const QString& name) {
+    W* found = nullptr;
+    for (W* widget : root->findChildren<W*>()) {
+        if (widget->accessibleName() != name || !widget->isVisibleTo(root)) continue;
+        if (found) return nullptr;
+        found = widget;
+    }
+    return found;
+}
 
 class MemoryUpdatePreferences final : public glyphsmith_state::UpdatePreferencesStoring {
 public:

@@ -24,6 +24,7 @@
 #include "glyphsmith_views/editing_panel.hpp"
 
 using glyphsmith_state_testing::EditorFields;
+using glyphsmith_views_testing::named;
 
 namespace glyphsmith_views {
 namespace {
@@ -33,18 +34,6 @@ using glyphsmith_state::DriverEditor;
 using glyphsmith_state::PartTemplate;
 using icon_geometry::Camera;
 using icon_geometry::ModelTemplate;
-
-// The shown widget of type W whose accessible name is `name`; null when none or several.
-template <class W>
-W* named(QWidget* root, const QString& name) {
-    W* found = nullptr;
-    for (W* widget : root->findChildren<W*>()) {
-        if (widget->accessibleName() != name || !widget->isVisibleTo(root)) continue;
-        if (found) return nullptr;
-        found = widget;
-    }
-    return found;
-}
 
 QLabel* labelWithText(QWidget* root, const QString& text) {
     for (QLabel* label : root->findChildren<QLabel*>())

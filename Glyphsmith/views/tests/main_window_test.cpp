@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -126,6 +127,41 @@ TEST(MainWindow, TheDiscardAlertListsTheDriversAndItsCancelOnlyClearsThePendingA
     QCoreApplication::processEvents();
     w.click(QStringLiteral("Abandonner"));
     EXPECT_FALSE(w.store().app().has_value());
+}
+
+TEST(MainWindow, TheFreeIconTypedInIsSavedAgainAfterADriverWasEditedAndItsProjectClosed) {
+    Window w;
+    w.fixture.app->session().startFreeIconAutosave();
+    const auto typeWidth = [&](const QString& text) {
+        auto* width = glyphsmith_views_testing::named<QLineEdit>(&w.window, QStringLiteral("Largeur (mm)"));
+        ASSERT_NE(width, nullptr);
+        width->selectAll();
+        QTest::keyClicks(width, text);
+        QTest::keyClick(width, Qt::Key_Return);
+    };
+    // The free icon saved one delay later is the one typed in.
+    glyphsmith_state::DriverEditor& free = w.store().freeEditor();
+    const auto saved = [&] {
+        w.fixture.clock->advance(std::chrono::milliseconds(1000));
+        const auto& saves = w.fixture.freeIcon->saves;
+        return saves.empty() ? std::nullopt : std::optional(saves.back());
+    };
+    typeWidth(QStringLiteral("120"));
+    EXPECT_EQ(free.faceWidth(), 120);
+    EXPECT_EQ(saved(), free.model());
+
+    w.fixture.addProject("/projets/maison", "Maison", {"prise"});
+    w.store().openHomeyApp(QStringLiteral("/projets/maison"));
+    typeWidth(QStringLiteral("70"));
+    ASSERT_TRUE(w.store().currentEditor().hasUnwrittenChanges());
+    w.actions.action(Command::closeProject)->trigger();
+    QCoreApplication::processEvents();
+    w.click(QStringLiteral("Abandonner"));
+    ASSERT_EQ(w.window.windowTitle(), QStringLiteral("Icône sans projet"));
+
+    typeWidth(QStringLiteral("130"));
+    EXPECT_EQ(free.faceWidth(), 130);
+    EXPECT_EQ(saved(), free.model());
 }
 
 TEST(MainWindow, ShrinksNoFurtherThanItsMinimumWithFixedSideColumns) {

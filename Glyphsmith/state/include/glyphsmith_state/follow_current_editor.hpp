@@ -1,10 +1,12 @@
 #pragma once
 
 // The one way to follow the store's current editor: `follow` runs with the
-// current editor now, and again each time another one becomes current. Before
-// it runs again, every connection from the editor before to `receiver` is
-// dropped, whoever made it: a follower writes what it connects, never what it
-// disconnects. The following ends with `receiver`.
+// current editor now, and again each time another one becomes current, with a
+// context object that lives as long as that editor stays current. A follower
+// connects the editor's signals with that context as their receiver: when the
+// next editor becomes current the context is deleted, and with it exactly the
+// connections the follower made for the editor before. Any other connection,
+// of `receiver` or of anyone, stays. The following ends with `receiver`.
 
 #include <QObject>
 #include <functional>
@@ -14,6 +16,7 @@
 
 namespace glyphsmith_state {
 
-void followCurrentEditor(ProjectStore& store, QObject* receiver, std::function<void(DriverEditor&)> follow);
+void followCurrentEditor(ProjectStore& store, QObject* receiver,
+                         std::function<void(DriverEditor& editor, QObject& context)> follow);
 
 }  // namespace glyphsmith_state

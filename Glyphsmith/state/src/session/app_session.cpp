@@ -14,7 +14,7 @@ AppSession::AppSession(ProjectStore& store, const Clock& clock, std::chrono::mil
       clock_(clock),
       freeIconSave_(std::make_unique<Debounce>(clock, freeIconSaveDelay, this, [this] { saveFreeIconNow(); })) {
     // Another editor is another report key: the wait starts again, even for an equal model.
-    followCurrentEditor(store_, this, [this](DriverEditor& editor) {
+    followCurrentEditor(store_, this, [this](DriverEditor& editor, QObject&) {
         reports_ = std::make_unique<ComplianceTrigger>(store_, editor, clock_, reportDelay);
     });
     // Only the free editor's model is watched: editing a driver never rewrites the free icon.

@@ -5,12 +5,15 @@
 
 namespace glyphsmith_state {
 
-void followCurrentEditor(ProjectStore& store, QObject* receiver, std::function<void(DriverEditor&)> follow) {
-    auto followed = std::make_shared<QPointer<DriverEditor>>();
-    const auto followCurrent = [&store, receiver, followed, follow = std::move(follow)] {
-        if (*followed) QObject::disconnect(*followed, nullptr, receiver, nullptr);
-        *followed = &store.currentEditor();
-        follow(**followed);
+void followCurrentEditor(ProjectStore& store, QObject* receiver,
+                         std::function<void(DriverEditor& editor, QObject& context)> follow) {
+    // A child of the receiver, so that it also goes, with its connections, when the receiver does.
+    auto context = std::make_shared<QPointer<QObject>>();
+    const auto followCurrent = [&store, receiver, context, follow = std::move(follow)] {
+        // Deleted at once, not later: the editor before must reach none of its follower's slots from now on.
+        delete context->data();
+        *context = new QObject(receiver);
+        follow(store.currentEditor(), **context);
     };
     QObject::connect(&store, &ProjectStore::currentEditorChanged, receiver, followCurrent);
     followCurrent();

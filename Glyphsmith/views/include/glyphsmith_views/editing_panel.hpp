@@ -48,8 +48,8 @@ public:
     void scheduleReadingOrder();
 
 private:
-    // The sections anew for the editor.
-    void rebuild(glyphsmith_state::DriverEditor& editor);
+    // The sections anew for the editor; what follows it is connected on `context`.
+    void rebuild(glyphsmith_state::DriverEditor& editor, QObject& context);
     void refreshVisibility();
     // Presents the editor's error, and clears it when the alert goes.
     void refreshErrorAlert();

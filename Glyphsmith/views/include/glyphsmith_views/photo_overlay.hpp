@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "glyphsmith_state/driver_editor.hpp"
+#include "glyphsmith_state/project_store.hpp"
 #include "icon_geometry/vector.hpp"
 #include "photo_analysis/detected_feature.hpp"
 
@@ -58,10 +59,9 @@ QString proposalKindWord(const photo_analysis::DetectedFeature& feature);
 class PhotoArea : public QWidget {
     Q_OBJECT
 public:
-    explicit PhotoArea(QWidget* parent = nullptr);
+    // Shows the photo of the store's current editor, whichever it is.
+    explicit PhotoArea(glyphsmith_state::ProjectStore& store, QWidget* parent = nullptr);
 
-    // The editor whose photo is shown; it must outlive the area or be replaced first.
-    void setEditor(glyphsmith_state::DriverEditor* editor);
     void setIconImage(const IconImage* image);
     void setIconOpacity(double opacity);
     double iconOpacity() const { return opacity_; }
@@ -80,6 +80,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void refreshCursor();
     void refreshProposals();
     void refreshDescription();
     const QImage& shownPhoto(const PhotoFit& fit);

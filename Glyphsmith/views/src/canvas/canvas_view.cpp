@@ -121,10 +121,10 @@ CanvasView::CanvasView(GlyphsmithApp& app, const ActionRegistry& actions, QWidge
          {&ProjectStore::appChanged, &ProjectStore::brandCameraChanged, &ProjectStore::selectedDriverIDChanged})
         connect(&store, signal, this, &CanvasView::refreshPicture);
     refreshMode();
-    glyphsmith_state::followCurrentEditor(store, this, [this](DriverEditor& editor) {
+    glyphsmith_state::followCurrentEditor(store, this, [this](DriverEditor& editor, QObject& context) {
         for (auto signal : {&DriverEditor::modelChanged, &DriverEditor::proposalsChanged})
-            connect(&editor, signal, this, &CanvasView::refreshPicture);
-        connect(&editor, &DriverEditor::isWorkingChanged, this, &CanvasView::refreshBusy);
+            connect(&editor, signal, &context, [this] { refreshPicture(); });
+        connect(&editor, &DriverEditor::isWorkingChanged, &context, [this] { refreshBusy(); });
         refreshPicture();
         refreshBusy();
     });

@@ -94,31 +94,30 @@ QImage scaledPhoto(const photo_analysis::Photo& photo, QSize target) {
 
 }  // namespace
 
-PhotoArea::PhotoArea(QWidget* parent) : QWidget(parent), opacity_(PreviewMetrics::overlayOpacity) {
+PhotoArea::PhotoArea(glyphsmith_state::ProjectStore& store, QWidget* parent)
+    : QWidget(parent), opacity_(PreviewMetrics::overlayOpacity) {
     setAccessibleName(tr("Photo de face de l’appareil"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-}
-
-void PhotoArea::setEditor(DriverEditor* editor) {
-    if (editor_) disconnect(editor_, nullptr, this, nullptr);
-    editor_ = editor;
-    if (editor) {
-        const auto repaint = [this] { update(); };
-        connect(editor, &DriverEditor::facePhotoChanged, this, repaint);
-        connect(editor, &DriverEditor::cornersChanged, this, [this] {
+    glyphsmith_state::followCurrentEditor(store, this, [this](DriverEditor& editor, QObject& context) {
+        editor_ = &editor;
+        connect(&editor, &DriverEditor::facePhotoChanged, &context, [this] { update(); });
+        connect(&editor, &DriverEditor::cornersChanged, &context, [this] {
             refreshDescription();
             update();
         });
-        connect(editor, &DriverEditor::toolChanged, this, [this] {
-            const bool none = std::holds_alternative<PhotoTool::None>(editor_->tool().value);
-            setCursor(none ? Qt::ArrowCursor : Qt::CrossCursor);
+        connect(&editor, &DriverEditor::toolChanged, &context, [this] {
+            refreshCursor();
             update();
         });
-        connect(editor, &DriverEditor::proposalsChanged, this, &PhotoArea::refreshProposals);
-        const bool none = std::holds_alternative<PhotoTool::None>(editor->tool().value);
-        setCursor(none ? Qt::ArrowCursor : Qt::CrossCursor);
-    }
-    refreshProposals();
+        connect(&editor, &DriverEditor::proposalsChanged, &context, [this] { refreshProposals(); });
+        refreshCursor();
+        refreshProposals();
+    });
+}
+
+void PhotoArea::refreshCursor() {
+    const bool none = !editor_ || std::holds_alternative<PhotoTool::None>(editor_->tool().value);
+    setCursor(none ? Qt::ArrowCursor : Qt::CrossCursor);
 }
 
 void PhotoArea::setIconImage(const IconImage* image) {
@@ -313,7 +312,7 @@ PhotoOverlay::PhotoOverlay(GlyphsmithApp& app, QWidget* parent) : QWidget(parent
     auto* page = new QVBoxLayout(photoPage_);
     page->setContentsMargins(0, 0, 0, 0);
     page->setSpacing(static_cast<int>(Spacing::small));
-    area_ = new PhotoArea(photoPage_);
+    area_ = new PhotoArea(app_.store(), photoPage_);
     page->addWidget(area_, 1);
     auto* controls = new QHBoxLayout;
     const int medium = static_cast<int>(Spacing::medium);
@@ -339,11 +338,10 @@ PhotoOverlay::PhotoOverlay(GlyphsmithApp& app, QWidget* parent) : QWidget(parent
         if (app_.session().previewMode() != PreviewMode::overlay)
             slider_->setValue(static_cast<int>(std::lround(PreviewMetrics::overlayOpacity * 1000)));
     });
-    glyphsmith_state::followCurrentEditor(app_.store(), this, [this](DriverEditor& editor) {
-        area_->setEditor(&editor);
+    glyphsmith_state::followCurrentEditor(app_.store(), this, [this](DriverEditor& editor, QObject& context) {
         for (auto signal : {&DriverEditor::facePhotoChanged, &DriverEditor::toolChanged, &DriverEditor::cornersChanged,
                             &DriverEditor::proposalsChanged})
-            connect(&editor, signal, this, &PhotoOverlay::refresh);
+            connect(&editor, signal, &context, [this] { refresh(); });
         refresh();
     });
 }

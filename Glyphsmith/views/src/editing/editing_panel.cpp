@@ -23,14 +23,15 @@ InspectorPanel::InspectorPanel(GlyphsmithApp& app, std::vector<InspectorSection>
     readingOrderTimer_.setSingleShot(true);
     readingOrderTimer_.setInterval(0);
     connect(&readingOrderTimer_, &QTimer::timeout, this, [this] { keepReadingOrder(widget(), focusOrder_); });
-    glyphsmith_state::followCurrentEditor(app_.store(), this, [this](DriverEditor& editor) { rebuild(editor); });
+    glyphsmith_state::followCurrentEditor(app_.store(), this,
+                                          [this](DriverEditor& editor, QObject& context) { rebuild(editor, context); });
 }
 
 void InspectorPanel::scheduleReadingOrder() {
     if (!readingOrderTimer_.isActive()) readingOrderTimer_.start();
 }
 
-void InspectorPanel::rebuild(DriverEditor& editor) {
+void InspectorPanel::rebuild(DriverEditor& editor, QObject& context) {
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     const int spacing = static_cast<int>(Spacing::small);
@@ -61,9 +62,9 @@ void InspectorPanel::rebuild(DriverEditor& editor) {
     // reaches sections bound to an editor that is gone.
     connect(&editor, &QObject::destroyed, content, [content] { delete content; });
     setWidget(content);
-    connect(&editor, &DriverEditor::modelChanged, this, &InspectorPanel::refreshVisibility);
+    connect(&editor, &DriverEditor::modelChanged, &context, [this] { refreshVisibility(); });
     refreshVisibility();
-    connect(&editor, &DriverEditor::errorChanged, this, &InspectorPanel::refreshErrorAlert);
+    connect(&editor, &DriverEditor::errorChanged, &context, [this] { refreshErrorAlert(); });
     scheduleReadingOrder();
     if (QMessageBox* old = errorAlert_) {
         errorAlert_ = nullptr;

@@ -105,10 +105,11 @@ WriteSheet::WriteSheet(ProjectStore& store, QWidget* parent) : QDialog(parent), 
     });
 
     connect(&store_, &ProjectStore::pendingWriteChanged, this, &WriteSheet::refreshPlan);
-    glyphsmith_state::followCurrentEditor(store_, this, [this](glyphsmith_state::DriverEditor& editor) {
-        connect(&editor, &glyphsmith_state::DriverEditor::reportChanged, this, &WriteSheet::refreshReport);
-        refreshReport();
-    });
+    glyphsmith_state::followCurrentEditor(
+        store_, this, [this](glyphsmith_state::DriverEditor& editor, QObject& context) {
+            connect(&editor, &glyphsmith_state::DriverEditor::reportChanged, &context, [this] { refreshReport(); });
+            refreshReport();
+        });
     refreshPlan();
 }
 

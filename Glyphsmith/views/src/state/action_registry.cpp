@@ -99,8 +99,8 @@ ActionRegistry::ActionRegistry(GlyphsmithApp& app, QObject* parent) : QObject(pa
     for (auto signal : {&ProjectStore::appChanged, &ProjectStore::selectedDriverIDChanged})
         connect(&store, signal, this, &ActionRegistry::refreshEnabled);
     connect(&updates, &UpdateChecker::isCheckingChanged, this, &ActionRegistry::refreshEnabled);
-    glyphsmith_state::followCurrentEditor(store, this, [this](DriverEditor& editor) {
-        connect(&editor, &DriverEditor::driverImagesChanged, this, &ActionRegistry::refreshEnabled);
+    glyphsmith_state::followCurrentEditor(store, this, [this](DriverEditor& editor, QObject& context) {
+        connect(&editor, &DriverEditor::driverImagesChanged, &context, [this] { refreshEnabled(); });
         refreshEnabled();
     });
 }

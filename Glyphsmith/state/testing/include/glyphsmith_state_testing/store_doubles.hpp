@@ -1,6 +1,6 @@
 #pragma once
 
-// Doubles of the project store's seams: recent projects in memory, a project
+// Doubles of the project store's seams: recent projects and the free icon in memory, a project
 // reader and writer that answer as told and remember what they were asked, and
 // file panels that answer from a script.
 
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "glyphsmith_state/file_panels.hpp"
+#include "glyphsmith_state/free_icon.hpp"
 #include "glyphsmith_state/recent_projects.hpp"
 #include "homey_project/driver_package_writer.hpp"
 #include "homey_project/homey_app.hpp"
@@ -34,6 +35,15 @@ public:
 
 private:
     QStringList stored_;
+};
+
+// Hands out the model it was given and keeps every model saved, in order.
+class MemoryFreeIcon final : public glyphsmith_state::FreeIconStoring {
+public:
+    std::optional<icon_geometry::IconModel> load() override { return stored; }
+    void save(const icon_geometry::IconModel& model) override { saves.push_back(model); }
+    std::optional<icon_geometry::IconModel> stored;
+    std::vector<icon_geometry::IconModel> saves;
 };
 
 // Folders it knows read as their app; any other is not a Homey app.
