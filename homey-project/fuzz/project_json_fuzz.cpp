@@ -1,6 +1,6 @@
 // The project's JSON files as the folder walk hands them over: a manifest
 // candidate and its interpretation, and a driver's "driver.compose.json". Any
-// bytes end in a manifest, in names or in nothing; never a crash or a throw.
+// bytes end in a manifest, in names and images or in nothing; never a crash or a throw.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!candidate->at("id").is_string()) std::abort();
         }
     }
-    (void)manifest::composeNames(bytes);
+    (void)manifest::composeDriver(bytes);
     return 0;
 }

@@ -111,9 +111,10 @@ TEST(ComplianceReport, StatusOrderAndSummaries) {
     EXPECT_EQ(complianceStatus(4), std::nullopt);
     EXPECT_EQ(complianceStatus(-1), std::nullopt);
     EXPECT_EQ(ComplianceReport{}.worstStatus(), Status::passed);
-    const ComplianceReport report{"x", lines({{{Item::IconCommands{}}, Status::warning},
-                                              {{Item::IconCanvas{}}, Status::failed},
-                                              {{Item::ImageSize{DriverImageSize::small}}, Status::warning}})};
+    const ComplianceReport report{"x",
+                                  lines({{{Item::IconCommands{}}, Status::warning},
+                                         {{Item::IconCanvas{}}, Status::failed},
+                                         {{Item::ImageSize{DriverImageSize::small, "small.png"}}, Status::warning}})};
     EXPECT_EQ(report.failures(), lines({{{Item::IconCanvas{}}, Status::failed}}));
     EXPECT_EQ(report.warnings().size(), 2u);
     EXPECT_EQ(report.worstStatus(), Status::failed);
@@ -141,9 +142,9 @@ TEST(ComplianceReport, ProjectDriverWithoutImages) {
         ComplianceReport::forProjectDriver(p.driver(app, "plug"), app, testing::wideIcon(), {}, tolerance);
     EXPECT_EQ(report.driverID, "plug");
     const std::vector<ComplianceCheck> tail(report.checks.begin() + 5, report.checks.end());
-    EXPECT_EQ(tail, lines({{{Item::ImageSize{DriverImageSize::small}}, Status::failed},
-                           {{Item::ImageSize{DriverImageSize::large}}, Status::failed},
-                           {{Item::ImageSize{DriverImageSize::xlarge}}, Status::failed},
+    EXPECT_EQ(tail, lines({{{Item::ImageSize{DriverImageSize::small, "small.png"}}, Status::failed},
+                           {{Item::ImageSize{DriverImageSize::large, "large.png"}}, Status::failed},
+                           {{Item::ImageSize{DriverImageSize::xlarge, "xlarge.png"}}, Status::failed},
                            {{Item::PhotographReminder{}}, Status::manual}}));
 
     // Without an icon file the icon part is one failed canvas line.
@@ -187,12 +188,12 @@ TEST(ComplianceReport, DistinctnessFromAppAndOtherDrivers) {
     EXPECT_GE(std::get<Item::IconDistinctFromDriver>(rest[1].item.value).overlap, 0.97);
     EXPECT_EQ(rest[2], (ComplianceCheck{{Item::IconDistinctFromDriver{"twin", 1.0}}, Status::failed}));
     const std::vector<ComplianceCheck> images_and_after(rest.begin() + 3, rest.end());
-    EXPECT_EQ(images_and_after, lines({{{Item::ImageSize{DriverImageSize::small}}, Status::passed},
-                                       {{Item::ImageBackground{DriverImageSize::small}}, Status::passed},
-                                       {{Item::ImageSize{DriverImageSize::large}}, Status::passed},
-                                       {{Item::ImageBackground{DriverImageSize::large}}, Status::passed},
-                                       {{Item::ImageSize{DriverImageSize::xlarge}}, Status::failed},
-                                       {{Item::ImageBackground{DriverImageSize::xlarge}}, Status::passed},
+    EXPECT_EQ(images_and_after, lines({{{Item::ImageSize{DriverImageSize::small, "small.png"}}, Status::passed},
+                                       {{Item::ImageBackground{DriverImageSize::small, "small.png"}}, Status::passed},
+                                       {{Item::ImageSize{DriverImageSize::large, "large.png"}}, Status::passed},
+                                       {{Item::ImageBackground{DriverImageSize::large, "large.png"}}, Status::passed},
+                                       {{Item::ImageSize{DriverImageSize::xlarge, "xlarge.png"}}, Status::failed},
+                                       {{Item::ImageBackground{DriverImageSize::xlarge, "xlarge.png"}}, Status::passed},
                                        {{Item::ImageDistinctFromApp{0.0}}, Status::failed},
                                        {{Item::ImageDistinctFromDriver{"twin", 0.0}}, Status::failed},
                                        {{Item::PhotographReminder{}}, Status::manual}}));
@@ -224,9 +225,9 @@ TEST(ComplianceReport, AnImageOfAnotherFormatThanItsNameFailsOnItsOwnLine) {
                                           {DriverImageSize::large, whitePng(500)}};
     const ComplianceReport report = ComplianceReport::forStandaloneIcon(testing::wideIcon(), images, tolerance);
     const std::vector<ComplianceCheck> imageLines(report.checks.begin() + 5, report.checks.end() - 1);
-    EXPECT_EQ(imageLines, lines({{{Item::ImageFormat{DriverImageSize::small}}, Status::failed},
-                                 {{Item::ImageSize{DriverImageSize::large}}, Status::passed},
-                                 {{Item::ImageBackground{DriverImageSize::large}}, Status::passed}}));
+    EXPECT_EQ(imageLines, lines({{{Item::ImageFormat{DriverImageSize::small, "small.png"}}, Status::failed},
+                                 {{Item::ImageSize{DriverImageSize::large, "large.png"}}, Status::passed},
+                                 {{Item::ImageBackground{DriverImageSize::large, "large.png"}}, Status::passed}}));
     EXPECT_EQ(report.failures().size(), 1u);
 }
 

@@ -44,19 +44,24 @@ struct ComplianceItem {
         double overlap = 0;
         friend bool operator==(const IconDistinctFromDriver&, const IconDistinctFromDriver&) = default;
     };
+    // Each image line names the file judged: the driver's own, "small.jpg" when
+    // its manifest names that, else the size's PNG name.
     struct ImageSize {
         DriverImageSize size{};
-        friend constexpr bool operator==(ImageSize, ImageSize) = default;
+        std::string file;
+        friend bool operator==(const ImageSize&, const ImageSize&) = default;
     };
     struct ImageBackground {
         DriverImageSize size{};
-        friend constexpr bool operator==(ImageBackground, ImageBackground) = default;
+        std::string file;
+        friend bool operator==(const ImageBackground&, const ImageBackground&) = default;
     };
     // Only as a failure: the image of that size is a file of another format than
     // its name says; it stands in place of the size and background lines.
     struct ImageFormat {
         DriverImageSize size{};
-        friend constexpr bool operator==(ImageFormat, ImageFormat) = default;
+        std::string file;
+        friend bool operator==(const ImageFormat&, const ImageFormat&) = default;
     };
     struct ImageDistinctFromApp {
         double distance = 0;
@@ -112,13 +117,17 @@ struct ComplianceReport {
 
     using Images = std::map<DriverImageSize, std::string>;  // PNG bytes by size
 
-    // Missing icon or images are read from the driver's folder.
+    // Missing icon or images are read from the driver's files; images passed
+    // are the PNG files to be written there (in the file's own format).
     [[nodiscard]] static ComplianceReport forProjectDriver(const HomeyDriver& driver, const HomeyApp& app,
                                                            const std::optional<std::string>& icon, const Images& images,
                                                            double tolerance);
-    // No project: nothing is read and no distinctness is judged.
+    // No project: nothing is read and no distinctness is judged. `files` names
+    // the file each image was read from, whose ending says its format; an image
+    // without one is the size's PNG file.
     [[nodiscard]] static ComplianceReport forStandaloneIcon(const std::optional<std::string>& icon,
-                                                            const Images& images, double tolerance);
+                                                            const Images& images, double tolerance,
+                                                            const ImageNames& files = {});
 
     std::vector<ComplianceCheck> failures() const;
     std::vector<ComplianceCheck> warnings() const;

@@ -15,8 +15,8 @@ struct RgbaImage;
 
 namespace homey_project {
 
-// The three driver photographs: square PNG files in the driver's images folder.
-// The value is the side in pixels.
+// The three driver photographs: square images in the driver's assets, PNG
+// unless the driver's manifest names JPEG files. The value is the side in pixels.
 enum class DriverImageSize : int { small = 75, large = 500, xlarge = 1000 };
 
 // The order in which every list of the three images is built and shown.
@@ -34,7 +34,8 @@ constexpr std::optional<DriverImageSize> driverImageSize(std::int64_t rawValue) 
     return std::nullopt;
 }
 
-// "small.png", "large.png" or "xlarge.png".
+// "small.png", "large.png" or "xlarge.png": the file of a size where no manifest
+// names another.
 constexpr std::string_view fileName(DriverImageSize size) {
     switch (size) {
         case DriverImageSize::small:
@@ -46,6 +47,12 @@ constexpr std::string_view fileName(DriverImageSize size) {
     }
     return {};
 }
+
+// The encodings the platform takes for a driver image, told by the file's name.
+enum class DriverImageFormat { png, jpeg };
+
+// ".png", ".jpg" or ".jpeg", in any letter case; nothing for any other name.
+[[nodiscard]] std::optional<DriverImageFormat> driverImageFormat(std::string_view fileName);
 
 // A fault of a driver image. Alternatives are in case order.
 struct DriverImageIssue {
@@ -74,6 +81,7 @@ struct DriverImageIssue {
     // The file decodes as another format than the one its name says (a JPEG
     // saved as "small.png"): the platform refuses it whatever its pixels.
     struct WrongFormat {
+        DriverImageFormat expected = DriverImageFormat::png;  // the format its name says
         friend constexpr bool operator==(WrongFormat, WrongFormat) = default;
     };
 
@@ -85,7 +93,9 @@ struct DriverImageIssue {
     static DriverImageIssue backgroundNotWhite(double share) { return {BackgroundNotWhite{share}}; }
     static DriverImageIssue upscaled(double factor) { return {Upscaled{factor}}; }
     static DriverImageIssue unreadable() { return {Unreadable{}}; }
-    static DriverImageIssue wrongFormat() { return {WrongFormat{}}; }
+    static DriverImageIssue wrongFormat(DriverImageFormat expected = DriverImageFormat::png) {
+        return {WrongFormat{expected}};
+    }
 
     template <class Case>
     bool is() const {
@@ -111,13 +121,14 @@ inline constexpr double backgroundShareLimit = 0.01;
 // as a bitmap that cannot be made (`unreadable`).
 [[nodiscard]] std::vector<DriverImageIssue> check(const image_io::RgbaImage& image, DriverImageSize size);
 
-// The same verdict from the encoded file, streaming its rows. The file is the
-// size's PNG file: an image of another format gives [wrongFormat] alone; bytes
+// The same verdict from the encoded file, streaming its rows. The file is named
+// as `format` says: an image of another format gives [wrongFormat] alone; bytes
 // whose header cannot be read give [unreadable], except that an image refused for its size
 // still gets its size verdict first; once the header is read the size is tested,
 // and corrupt, truncated or oversized pixel data (or pixels decoded at another
 // size than the header's) append unreadable.
-[[nodiscard]] std::vector<DriverImageIssue> checkImageData(std::span<const std::uint8_t> bytes, DriverImageSize size);
+[[nodiscard]] std::vector<DriverImageIssue> checkImageData(std::span<const std::uint8_t> bytes, DriverImageSize size,
+                                                           DriverImageFormat format = DriverImageFormat::png);
 
 }  // namespace DriverImageCheck
 }  // namespace homey_project

@@ -28,7 +28,9 @@ struct SourcePhoto {
 // Everything produced for one driver, written into the project in one go.
 struct DriverPackage {
     std::string iconSVG;
-    std::map<DriverImageSize, std::string> images;  // PNG bytes; an absent size is left alone
+    // PNG bytes, written into each size's file in that file's format; an absent
+    // size is left alone.
+    std::map<DriverImageSize, std::string> images;
     icon_geometry::IconModel model;
     std::vector<SourcePhoto> sourcePhotos;
     std::vector<icon_geometry::Vector2> faceCorners;
@@ -97,7 +99,9 @@ public:
     std::optional<icon_geometry::Camera> brandCamera(const HomeyApp& app) const override;
 
     // The file operations of a write, in plan order: icon, images, model, source
-    // photos, face corners, brand camera, the ".homeyignore" line.
+    // photos, face corners, brand camera, the ".homeyignore" line. An image goes
+    // to the file the driver's manifest names, a JPEG file getting the PNG laid
+    // on white; bytes that are no image stay as given here, and write refuses them.
     [[nodiscard]] static std::vector<Entry> entries(const DriverPackage& package, const HomeyDriver& driver,
                                                     const HomeyApp& app);
     // The text to append to ".homeyignore" so that it holds "sources/", or

@@ -35,7 +35,8 @@ DriverAssetsState DriverAssetsState::load(const HomeyDriver& driver, const Homey
         if (!bytes) {
             image.value = ImageState::Missing{};
         } else {
-            std::vector<DriverImageIssue> issues = DriverImageCheck::checkImageData(asBytes(*bytes), size);
+            std::vector<DriverImageIssue> issues =
+                DriverImageCheck::checkImageData(asBytes(*bytes), size, driver.imageFormat(size));
             if (issues.empty())
                 image.value = ImageState::Valid{};
             else

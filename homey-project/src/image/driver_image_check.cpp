@@ -7,7 +7,22 @@
 
 #include "image_io/image.hpp"
 
-namespace homey_project::DriverImageCheck {
+namespace homey_project {
+
+std::optional<DriverImageFormat> driverImageFormat(std::string_view fileName) {
+    const auto endsWith = [fileName](std::string_view ending) {
+        if (fileName.size() <= ending.size()) return false;
+        const std::string_view tail = fileName.substr(fileName.size() - ending.size());
+        return std::equal(tail.begin(), tail.end(), ending.begin(), [](char a, char b) {
+            return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+        });
+    };
+    if (endsWith(".png")) return DriverImageFormat::png;
+    if (endsWith(".jpg") || endsWith(".jpeg")) return DriverImageFormat::jpeg;
+    return std::nullopt;
+}
+
+namespace DriverImageCheck {
 namespace {
 
 bool isFine(const std::uint8_t* pixel) {
@@ -78,12 +93,14 @@ std::vector<DriverImageIssue> check(const image_io::RgbaImage& image, DriverImag
     return issues;
 }
 
-std::vector<DriverImageIssue> checkImageData(std::span<const std::uint8_t> bytes, DriverImageSize size) {
+std::vector<DriverImageIssue> checkImageData(std::span<const std::uint8_t> bytes, DriverImageSize size,
+                                             DriverImageFormat format) {
     std::vector<DriverImageIssue> issues;
-    // Every driver image is named ".png"; its content must say the same.
-    if (const std::optional<image_io::ImageFormat> format = image_io::sniffFormat(bytes);
-        format && *format != image_io::ImageFormat::png) {
-        issues.push_back(DriverImageIssue::wrongFormat());
+    // The content must be what the file's name says.
+    const image_io::ImageFormat named =
+        format == DriverImageFormat::jpeg ? image_io::ImageFormat::jpeg : image_io::ImageFormat::png;
+    if (const std::optional<image_io::ImageFormat> found = image_io::sniffFormat(bytes); found && *found != named) {
+        issues.push_back(DriverImageIssue::wrongFormat(format));
         return issues;
     }
     try {
@@ -116,4 +133,5 @@ std::vector<DriverImageIssue> checkImageData(std::span<const std::uint8_t> bytes
     return issues;
 }
 
-}  // namespace homey_project::DriverImageCheck
+}  // namespace DriverImageCheck
+}  // namespace homey_project

@@ -19,6 +19,8 @@ std::size_t std::hash<homey_project::DriverImageIssue>::operator()(
                 h.combine(c.share);
             } else if constexpr (std::is_same_v<Case, DriverImageIssue::Upscaled>) {
                 h.combine(c.factor);
+            } else if constexpr (std::is_same_v<Case, DriverImageIssue::WrongFormat>) {
+                h.combine(static_cast<long long>(c.expected));
             }
         },
         issue.value);

@@ -8,6 +8,7 @@
 
 #include "file_access/bounded_read.hpp"
 #include "homey_project/homey_app.hpp"
+#include "project/image_paths.hpp"
 #include "project/manifest.hpp"
 
 namespace homey_project {
@@ -62,7 +63,21 @@ std::string displayName(const LocalizedNames& names, std::string_view language, 
 }
 
 std::filesystem::path HomeyDriver::imageFile(DriverImageSize size) const {
+    if (const auto named = imageFiles.find(size); named != imageFiles.end()) return named->second;
     return joinPath(folder, "assets/images/" + std::string(fileName(size)));
+}
+
+std::string HomeyDriver::imageFileName(DriverImageSize size) const {
+    return imageFile(size).filename().string();
+}
+
+DriverImageFormat HomeyDriver::imageFormat(DriverImageSize size) const {
+    return driverImageFormat(imageFileName(size)).value_or(DriverImageFormat::png);
+}
+
+std::filesystem::path HomeyApp::imageFile(DriverImageSize size) const {
+    if (const auto named = imageFiles.find(size); named != imageFiles.end()) return named->second;
+    return joinPath(root, "assets/images/" + std::string(fileName(size)));
 }
 
 std::string HomeyDriver::displayName(std::string_view language) const {
@@ -84,21 +99,29 @@ std::optional<LocalizedNames> HomeyProjectReader::parseNames(const nlohmann::jso
     return names;
 }
 
-HomeyDriver HomeyProjectReader::readDriver(const std::filesystem::path& folder,
-                                           const std::map<std::string, LocalizedNames>& manifestNames) {
+HomeyDriver HomeyProjectReader::readDriver(const std::filesystem::path& root, const std::filesystem::path& folder,
+                                           const std::map<std::string, LocalizedNames>& manifestNames,
+                                           const std::map<std::string, ImageNames>& manifestImages) {
     HomeyDriver driver;
     std::string path = folder.native();
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     driver.id = std::filesystem::path(path).filename().string();
     driver.folder = folder;
-    std::optional<LocalizedNames> names;
+    std::optional<manifest::ComposeDriver> compose;
     if (const std::optional<std::string> bytes = readText(joinPath(folder, "driver.compose.json")))
-        names = manifest::composeNames(*bytes);
+        compose = manifest::composeDriver(*bytes);
+    std::optional<LocalizedNames> names = compose ? compose->names : std::nullopt;
     if (!names) {
         const auto entry = manifestNames.find(driver.id);
         names = entry != manifestNames.end() ? entry->second : LocalizedNames{};
     }
     driver.names = std::move(*names);
+    // Without images of its own (a template may give them), the built manifest's
+    // entry says what the platform shows.
+    std::optional<ImageNames> images = compose ? compose->images : std::nullopt;
+    if (!images)
+        if (const auto entry = manifestImages.find(driver.id); entry != manifestImages.end()) images = entry->second;
+    if (images) driver.imageFiles = image_paths::namedFiles(root, *images, driver.id);
     return driver;
 }
 
@@ -118,9 +141,11 @@ HomeyApp HomeyProjectReader::readProject(const std::filesystem::path& root) {
     app.id = std::move(manifest->id);
     app.names = std::move(manifest->names);
     app.brandColor = std::move(manifest->brandColor);
+    app.imageFiles = image_paths::namedFiles(root, manifest->images, std::nullopt);
     const std::filesystem::path driversFolder = joinPath(root, "drivers");
     for (const std::string& name : subfolderNames(driversFolder))
-        app.drivers.push_back(readDriver(joinPath(driversFolder, name), manifest->driverNames));
+        app.drivers.push_back(
+            readDriver(root, joinPath(driversFolder, name), manifest->driverNames, manifest->driverImages));
     // Code point order: std::string compares bytes as unsigned, which is code
     // point order for UTF-8.
     std::sort(app.drivers.begin(), app.drivers.end(),

@@ -19,7 +19,15 @@ struct Manifest {
     LocalizedNames names;
     std::optional<std::string> brandColor;
     std::map<std::string, LocalizedNames> driverNames;  // by driver id; only names, never drivers
+    ImageNames images;                                  // the app's own
+    std::map<std::string, ImageNames> driverImages;     // by driver id, for entries with an "images" object
     friend bool operator==(const Manifest&, const Manifest&) = default;
+};
+
+// What a "driver.compose.json" says of its driver.
+struct ComposeDriver {
+    std::optional<LocalizedNames> names;  // its "name", when of a usable shape
+    std::optional<ImageNames> images;     // its "images", when an object
 };
 
 // Strict JSON: no comments, no exceptions; nothing when the bytes do not parse.
@@ -31,8 +39,11 @@ struct Manifest {
 // The manifest from a kept candidate; nothing when "id" is not text.
 [[nodiscard]] std::optional<Manifest> interpret(const nlohmann::json& object);
 
-// Names from a "driver.compose.json": its "name" when the file is an object and
-// the name has a usable shape.
-[[nodiscard]] std::optional<LocalizedNames> composeNames(std::string_view bytes);
+// The text values of an "images" object for "small", "large" and "xlarge";
+// nothing when the value is no object.
+[[nodiscard]] std::optional<ImageNames> imageNames(const nlohmann::json& value);
+
+// A "driver.compose.json" that is an object; nothing otherwise.
+[[nodiscard]] std::optional<ComposeDriver> composeDriver(std::string_view bytes);
 
 }  // namespace homey_project::manifest

@@ -51,12 +51,13 @@ private:
 class Runner {
 public:
     Runner(std::string driverID, const HomeyDriver* driver, const HomeyApp* app, std::optional<std::string> icon,
-           const ComplianceReport::Images& images, double tolerance)
+           const ComplianceReport::Images& images, double tolerance, ImageNames files = {})
         : driverID_(std::move(driverID)),
           driver_(driver),
           app_(app),
           icon_(std::move(icon)),
           images_(images),
+          files_(std::move(files)),
           tolerance_(tolerance) {}
 
     ComplianceReport run() {
@@ -76,11 +77,17 @@ public:
         std::optional<std::string> large;
         for (DriverImageSize size : allDriverImageSizes) {
             std::optional<std::string> bytes;
-            if (const auto passed = images_.find(size); passed != images_.end())
+            // A driver's images passed in are the PNG files its writer puts into
+            // its own files, whatever their format.
+            DriverImageFormat format = DriverImageFormat::png;
+            if (const auto passed = images_.find(size); passed != images_.end()) {
                 bytes = passed->second;
-            else if (driver_ != nullptr)
+                if (driver_ == nullptr) format = driverImageFormat(fileOf(size)).value_or(DriverImageFormat::png);
+            } else if (driver_ != nullptr) {
                 bytes = readImage(driver_->imageFile(size));
-            imageChecks(size, bytes);
+                format = driver_->imageFormat(size);
+            }
+            imageChecks(size, bytes, format);
             if (size == DriverImageSize::large) large = std::move(bytes);
         }
         if (large) distinctImageChecks(*large);
@@ -161,23 +168,32 @@ private:
         }
     }
 
-    void imageChecks(DriverImageSize size, const std::optional<std::string>& bytes) {
+    // The name each image line shows: the driver's file, else the file named by
+    // the caller, else the size's PNG name.
+    std::string fileOf(DriverImageSize size) const {
+        if (driver_ != nullptr) return driver_->imageFileName(size);
+        if (const auto named = files_.find(size); named != files_.end()) return named->second;
+        return std::string(fileName(size));
+    }
+
+    void imageChecks(DriverImageSize size, const std::optional<std::string>& bytes, DriverImageFormat format) {
+        const std::string file = fileOf(size);
         if (!bytes) {
-            if (driver_ != nullptr) add(Item::ImageSize{size}, Status::failed);
+            if (driver_ != nullptr) add(Item::ImageSize{size, file}, Status::failed);
             return;
         }
-        const std::vector<DriverImageIssue> issues = DriverImageCheck::checkImageData(asBytes(*bytes), size);
+        const std::vector<DriverImageIssue> issues = DriverImageCheck::checkImageData(asBytes(*bytes), size, format);
         const auto holds = [&issues](auto test) { return std::any_of(issues.begin(), issues.end(), test); };
         if (holds([](const DriverImageIssue& i) { return i.is<DriverImageIssue::WrongFormat>(); })) {
-            add(Item::ImageFormat{size}, Status::failed);
+            add(Item::ImageFormat{size, file}, Status::failed);
             return;
         }
-        add(Item::ImageSize{size}, holds([](const DriverImageIssue& i) {
+        add(Item::ImageSize{size, file}, holds([](const DriverImageIssue& i) {
                 return i.is<DriverImageIssue::WrongSize>() || i.is<DriverImageIssue::Unreadable>();
             })
-                                       ? Status::failed
-                                       : Status::passed);
-        add(Item::ImageBackground{size},
+                                             ? Status::failed
+                                             : Status::passed);
+        add(Item::ImageBackground{size, file},
             holds([](const DriverImageIssue& i) { return i.is<DriverImageIssue::BackgroundNotWhite>(); })
                 ? Status::failed
                 : Status::passed);
@@ -212,6 +228,7 @@ private:
     const HomeyApp* app_;
     std::optional<std::string> icon_;
     const ComplianceReport::Images& images_;
+    ImageNames files_;
     double tolerance_;
     std::vector<const HomeyDriver*> others_;
     std::vector<ComplianceCheck> checks_;
@@ -242,8 +259,8 @@ ComplianceReport ComplianceReport::forProjectDriver(const HomeyDriver& driver, c
 }
 
 ComplianceReport ComplianceReport::forStandaloneIcon(const std::optional<std::string>& icon, const Images& images,
-                                                     double tolerance) {
-    return Runner("", nullptr, nullptr, icon, images, tolerance).run();
+                                                     double tolerance, const ImageNames& files) {
+    return Runner("", nullptr, nullptr, icon, images, tolerance, files).run();
 }
 
 std::vector<ComplianceCheck> ComplianceReport::failures() const {
@@ -290,8 +307,10 @@ std::size_t std::hash<homey_project::ComplianceItem>::operator()(
             }
             if constexpr (std::is_same_v<Case, ComplianceItem::ImageSize> ||
                           std::is_same_v<Case, ComplianceItem::ImageBackground> ||
-                          std::is_same_v<Case, ComplianceItem::ImageFormat>)
+                          std::is_same_v<Case, ComplianceItem::ImageFormat>) {
                 h.combine(static_cast<long long>(rawValue(c.size)));
+                h.combine(std::hash<std::string>{}(c.file));
+            }
         },
         item.value);
     return h.state;

@@ -9,6 +9,7 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
+#include "bytes.hpp"
 #include "file_access/bounded_read.hpp"
 #include "file_access/descriptor.hpp"
 #include "file_access/staged_files.hpp"
@@ -16,7 +17,9 @@
 #include "icon_geometry/geometry_coding.hpp"
 #include "icon_geometry/json.hpp"
 #include "icon_geometry/model_input.hpp"
-#include "writer/confinement.hpp"
+#include "image_io/image.hpp"
+#include "image_io/jpeg_encoder.hpp"
+#include "project/confinement.hpp"
 #include "writer/ignore_file.hpp"
 #include "writer/package_writer.hpp"
 
@@ -61,6 +64,19 @@ bool storedCameraEquals(const std::filesystem::path& file, const std::string& en
         return icon_geometry::ModelInput::decode<icon_geometry::Camera>(*stored) == camera;
     } catch (const std::exception&) {
         return false;
+    }
+}
+
+// A driver image goes into its file in the format the file's name says: the
+// package's PNG laid on white for a JPEG file (as the platform shows it), the
+// PNG as it is otherwise. Nothing when the package's bytes are no image.
+std::optional<std::string> imageBytesFor(const std::filesystem::path& target, const std::string& png) {
+    if (driverImageFormat(target.filename().native()) != DriverImageFormat::jpeg) return png;
+    try {
+        const std::vector<std::uint8_t> jpeg = image_io::encodeJpegOnWhite(image_io::decode(asBytes(png)));
+        return std::string(jpeg.begin(), jpeg.end());
+    } catch (const image_io::ImageIOError&) {
+        return std::nullopt;
     }
 }
 
@@ -275,7 +291,12 @@ bool isNewerModel(std::string_view bytes) {
 std::vector<HomeyProjectWriter::Entry> HomeyProjectWriter::entries(const DriverPackage& package,
                                                                    const HomeyDriver& driver, const HomeyApp& app) {
     std::vector<Entry> result;
-    for (KindedEntry& e : kindedEntries(package, driver, app)) result.push_back(std::move(e.entry));
+    for (KindedEntry& e : kindedEntries(package, driver, app)) {
+        if (e.kind == EntryKind::image)
+            if (std::optional<std::string> bytes = imageBytesFor(e.entry.url, e.entry.data))
+                e.entry.data = std::move(*bytes);
+        result.push_back(std::move(e.entry));
+    }
     return result;
 }
 
@@ -338,7 +359,7 @@ std::vector<PlannedWrite> writePackage(FileOperations& operations, const DriverP
         }
     }
 
-    const std::vector<KindedEntry> entries = kindedEntries(package, driver, app);
+    std::vector<KindedEntry> entries = kindedEntries(package, driver, app);
     const std::vector<PlannedWrite> plan = planOf(entries, app);
     if (!overwrite) {
         std::vector<std::string> existing;
@@ -354,6 +375,13 @@ std::vector<PlannedWrite> writePackage(FileOperations& operations, const DriverP
 
     for (const KindedEntry& e : entries)
         if (e.kind == EntryKind::ignoreLine) checkIgnoreFile(e.entry.url, app);
+    // Encoded only now that the write will go ahead: a plan never needs the bytes.
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].kind != EntryKind::image) continue;
+        std::optional<std::string> bytes = imageBytesFor(entries[i].entry.url, entries[i].entry.data);
+        if (!bytes) throw HomeyProjectError::writeFailed(plan[i].path);
+        entries[i].entry.data = std::move(*bytes);
+    }
 
     // The ignore line goes first: sources written without it would be published.
     std::vector<std::size_t> order;

@@ -1,4 +1,4 @@
-#include "writer/confinement.hpp"
+#include "project/confinement.hpp"
 
 #include <sys/stat.h>
 
