@@ -45,10 +45,13 @@ struct RenderedImages {
 };
 // The photo cut out (the segmenter's mask, else the background colour) and
 // rendered at each size. Refuses an unreadable photo (fileError), a photo
-// without subject and a failed rendering (failure).
-[[nodiscard]] RenderedImages renderImages(const std::string& photoPath, Language language);
+// without subject and a failed rendering (failure). The texts name each image
+// by the file it is for in `files`, else by the size's PNG name.
 [[nodiscard]] RenderedImages renderImages(const std::string& photoPath, Language language,
-                                          const photo_analysis::Segmenter& segmenter);
+                                          const homey_project::ImageNames& files = {});
+[[nodiscard]] RenderedImages renderImages(const std::string& photoPath, Language language,
+                                          const photo_analysis::Segmenter& segmenter,
+                                          const homey_project::ImageNames& files = {});
 
 // A project's failure to read a stored source, in the chosen language.
 [[nodiscard]] std::string projectErrorMessage(const homey_project::HomeyProjectError& error, Language language);

@@ -145,7 +145,11 @@ ExitCode runDriver(const ParsedArguments& parsed, const Console& console, Langua
                                          .faceCorners = {},
                                          .brandCamera = brandCamera};
     if (const auto photo = parsed.options.find("photo"); photo != parsed.options.end()) {
-        RenderedImages rendered = renderImages(photo->second, language);
+        // The images' faults are told under the names of the files they are for.
+        homey_project::ImageNames files;
+        for (const homey_project::DriverImageSize size : homey_project::allDriverImageSizes)
+            files.emplace(size, driver.imageFileName(size));
+        RenderedImages rendered = renderImages(photo->second, language, files);
         for (const std::string& line : rendered.issueLines) console.err(concat({"⚠︎ ", line}));
         package.images = std::move(rendered.images);
         // A photo that cannot be read again only loses its copy among the sources.

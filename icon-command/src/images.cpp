@@ -54,12 +54,12 @@ bool isSvgDocument(const std::string& text) {
 
 }  // namespace
 
-RenderedImages renderImages(const std::string& photoPath, Language language) {
-    return renderImages(photoPath, language, photo_analysis::GrabCutSegmenter{});
+RenderedImages renderImages(const std::string& photoPath, Language language, const homey_project::ImageNames& files) {
+    return renderImages(photoPath, language, photo_analysis::GrabCutSegmenter{}, files);
 }
 
-RenderedImages renderImages(const std::string& photoPath, Language language,
-                            const photo_analysis::Segmenter& segmenter) {
+RenderedImages renderImages(const std::string& photoPath, Language language, const photo_analysis::Segmenter& segmenter,
+                            const homey_project::ImageNames& files) {
     photo_analysis::Photo photo;
     try {
         photo = photo_analysis::Photo::load(photoPath);
@@ -73,6 +73,8 @@ RenderedImages renderImages(const std::string& photoPath, Language language,
     const photo_analysis::DriverImageRenderer renderer{.margin = 0.08};
     RenderedImages rendered;
     for (const DriverImageSize size : homey_project::allDriverImageSizes) {
+        const auto named = files.find(size);
+        const std::string file = named != files.end() ? named->second : std::string(homey_project::fileName(size));
         photo_analysis::DriverImageRenderer::Rendering rendering;
         std::string png;
         try {
@@ -80,17 +82,17 @@ RenderedImages renderImages(const std::string& photoPath, Language language,
             const std::vector<std::uint8_t> data = photo_analysis::DriverImageRenderer::pngData(rendering.image);
             png.assign(data.begin(), data.end());
         } catch (const PhotoAnalysisError&) {
-            throw CommandError(concat({language.choose("Le rendu de ", "Rendering "), homey_project::fileName(size),
+            throw CommandError(concat({language.choose("Le rendu de ", "Rendering "), displayed(file),
                                        language.choose(" a échoué.", " failed.")}),
                                ExitCode::failure);
         }
         for (const homey_project::DriverImageIssue& issue :
              homey_project::DriverImageCheck::checkImageData(bytesOf(png), size)) {
-            rendered.issueLines.push_back(imageIssueText(issue, size, language));
+            rendered.issueLines.push_back(imageIssueText(issue, file, language));
         }
         if (photo_analysis::DriverImageRenderer::isUpscaled(rendering.upscale)) {
             rendered.issueLines.push_back(
-                imageIssueText(homey_project::DriverImageIssue::upscaled(rendering.upscale), size, language));
+                imageIssueText(homey_project::DriverImageIssue::upscaled(rendering.upscale), file, language));
         }
         rendered.images.emplace(size, std::move(png));
     }
@@ -165,11 +167,20 @@ ExitCode runCheck(const ParsedArguments& parsed, const Console& console, Languag
     }
 
     homey_project::ComplianceReport::Images images;
+    homey_project::ImageNames files;
     if (const auto folder = parsed.options.find("images"); folder != parsed.options.end()) {
+        // Each size's PNG, else its JPEG under either ending: the files a driver's
+        // images folder may hold.
         for (const DriverImageSize size : homey_project::allDriverImageSizes) {
-            if (std::optional<std::string> bytes =
-                    readFile(fs::path(folder->second) / homey_project::fileName(size), file_access::imageFileLimit)) {
-                images.emplace(size, std::move(*bytes));
+            const std::string png(homey_project::fileName(size));
+            const std::string stem = png.substr(0, png.size() - 4);
+            for (const std::string& name : {png, stem + ".jpg", stem + ".jpeg"}) {
+                if (std::optional<std::string> bytes =
+                        readFile(fs::path(folder->second) / name, file_access::imageFileLimit)) {
+                    images.emplace(size, std::move(*bytes));
+                    files.emplace(size, name);
+                    break;
+                }
             }
         }
         if (images.empty()) {
@@ -180,7 +191,7 @@ ExitCode runCheck(const ParsedArguments& parsed, const Console& console, Languag
     }
 
     const homey_project::ComplianceReport report =
-        homey_project::ComplianceReport::forStandaloneIcon(icon, images, canvasEdgeTolerance);
+        homey_project::ComplianceReport::forStandaloneIcon(icon, images, canvasEdgeTolerance, files);
     printReport(report, console.out, language);
     return report.failures().empty() ? ExitCode::success : ExitCode::failure;
 }

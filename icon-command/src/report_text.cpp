@@ -31,8 +31,10 @@ std::string distanceText(double distance, Language language) {
 }
 
 // Both the report's line and the image's issue: the file is not what its name says.
-std::string notAPngFileText(DriverImageSize size, Language language) {
-    return concat({homey_project::fileName(size), language.choose(" n’est pas un fichier PNG", " is not a PNG file")});
+std::string notOfItsFormatText(std::string_view file, homey_project::DriverImageFormat format, Language language) {
+    if (format == homey_project::DriverImageFormat::jpeg)
+        return concat({displayed(file), language.choose(" n’est pas un fichier JPEG", " is not a JPEG file")});
+    return concat({displayed(file), language.choose(" n’est pas un fichier PNG", " is not a PNG file")});
 }
 
 // Plural "s" from two in French, everywhere but one in English.
@@ -91,14 +93,17 @@ std::string complianceText(const ComplianceItem& item, Language language) {
             },
             [&](const ComplianceItem::ImageSize& c) {
                 const std::string side = sideText(c.size);
-                return concat(
-                    {homey_project::fileName(c.size), language.choose(" : ", ": "), side, " × ", side, " pixels"});
+                return concat({displayed(c.file), language.choose(" : ", ": "), side, " × ", side, " pixels"});
             },
             [&](const ComplianceItem::ImageBackground& c) {
-                return concat({homey_project::fileName(c.size),
+                return concat({displayed(c.file),
                                language.choose(" : fond blanc ou transparent", ": white or transparent background")});
             },
-            [&](const ComplianceItem::ImageFormat& c) { return notAPngFileText(c.size, language); },
+            [&](const ComplianceItem::ImageFormat& c) {
+                return notOfItsFormatText(
+                    c.file, homey_project::driverImageFormat(c.file).value_or(homey_project::DriverImageFormat::png),
+                    language);
+            },
             [&](const ComplianceItem::ImageDistinctFromApp& c) {
                 return concat({language.choose("Image : distincte de l’image de l’app (écart ",
                                                "Image: distinct from the app image (distance "),
@@ -133,7 +138,11 @@ std::string complianceText(const ComplianceItem& item, Language language) {
 }
 
 std::string imageIssueText(const DriverImageIssue& issue, DriverImageSize size, Language language) {
-    const std::string_view file = homey_project::fileName(size);
+    return imageIssueText(issue, homey_project::fileName(size), language);
+}
+
+std::string imageIssueText(const DriverImageIssue& issue, std::string_view named, Language language) {
+    const std::string file = displayed(named);
     return std::visit(
         Overloaded{
             [&](const DriverImageIssue::WrongSize& i) {
@@ -158,7 +167,7 @@ std::string imageIssueText(const DriverImageIssue& issue, DriverImageSize size, 
             [&](const DriverImageIssue::Unreadable&) {
                 return concat({file, language.choose(" : illisible", ": unreadable")});
             },
-            [&](const DriverImageIssue::WrongFormat&) { return notAPngFileText(size, language); },
+            [&](const DriverImageIssue::WrongFormat& i) { return notOfItsFormatText(named, i.expected, language); },
         },
         issue.value);
 }

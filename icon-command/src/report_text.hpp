@@ -24,7 +24,10 @@ inline constexpr double canvasEdgeTolerance = 16.0;
 // The text of one line of the report.
 [[nodiscard]] std::string complianceText(const homey_project::ComplianceItem& item, Language language);
 
-// The text of one fault of the image of that size.
+// The text of one fault of the image in that file ("small.jpg", say).
+[[nodiscard]] std::string imageIssueText(const homey_project::DriverImageIssue& issue, std::string_view file,
+                                         Language language);
+// The same for the image in the size's PNG file.
 [[nodiscard]] std::string imageIssueText(const homey_project::DriverImageIssue& issue,
                                          homey_project::DriverImageSize size, Language language);
 

@@ -4,6 +4,7 @@
 #include <homey_project/driver_package_writer.hpp>
 #include <homey_project/homey_app.hpp>
 #include <icon_geometry/model_input.hpp>
+#include <image_io/image.hpp>
 
 #include "fixtures.hpp"
 #include "messages.hpp"
@@ -165,6 +166,118 @@ TEST(DriverCommand, APhotoWithoutDeviceStopsTheDriverBeforeAnyWrite) {
                           Language::fr),
                   1, "Aucun objet trouvé sur la photo " + photo + ".");
     EXPECT_EQ(testing::tree(project.folder.path()), before);
+}
+
+// Drivers laid out as the platform's own apps are: images the manifest names as
+// JPEG files, PNG files in another folder, an "app.json" without Homey Compose
+// that lists a driver's images, and a name leading out of the project.
+struct NamedImagesProject {
+    TemporaryFolder folder;
+    fs::path root = folder.path() / "app";
+
+    NamedImagesProject() {
+        testing::writeText(file("app.json"), R"({"id": "com.exemple.jpeg", "drivers": [{"id": "liste", "images": {
+            "small": "/drivers/liste/assets/images/small.jpg", "large": "/drivers/liste/assets/images/large.jpg"}}]})");
+        compose("jpeg", R"({"small": "{{driverAssetsPath}}/images/small.jpg",)"
+                        R"( "large": "{{driverAssetsPath}}/images/large.jpg"})");
+        compose("photos",
+                R"({"small": "{{driverPath}}/assets/photos/small.png", "large":)"
+                R"( "{{driverPath}}/assets/photos/large.png", "xlarge": "./drivers/photos/assets/photos/xlarge.png"})");
+        compose("dehors", R"({"small": "../../../../small.png", "large": "/drivers/dehors/assets/images/large.gif"})");
+        fs::create_directories(file("drivers/liste"));
+        testing::writeText(file("drivers/jpeg/assets/images/small.jpg"), testing::whiteJpeg(75));
+        testing::writeText(file("drivers/jpeg/assets/images/large.jpg"), testing::whitePng(500));
+    }
+    void compose(const std::string& id, std::string_view images) const {
+        testing::writeText(file("drivers/" + id + "/driver.compose.json"),
+                           R"({"name": ")" + id + R"(", "images": )" + std::string(images) + "}");
+    }
+    std::string file(std::string_view relative) const { return (root / relative).string(); }
+};
+
+TEST(DriverCommand, ImagesAreJudgedAndPlannedUnderTheNamesTheManifestGives) {
+    const NamedImagesProject project;
+    testing::writeText(project.folder.file("face.png"), testing::squarePhoto(120, 60));
+    const auto before = testing::tree(project.folder.path());
+    for (const auto& [language, word, expected] :
+         {std::tuple{Language::en, "driver",
+                     std::vector<std::string>{
+                         "  ✓ small.jpg: 75 × 75 pixels", "  ✓ small.jpg: white or transparent background",
+                         "  ✗ large.jpg is not a JPEG file", "  ✗ xlarge.png: 1000 × 1000 pixels"}},
+          std::tuple{Language::fr, "pilote",
+                     std::vector<std::string>{
+                         "  ✓ small.jpg : 75 × 75 pixels", "  ✓ small.jpg : fond blanc ou transparent",
+                         "  ✗ large.jpg n’est pas un fichier JPEG", "  ✗ xlarge.png : 1000 × 1000 pixels"}}}) {
+        const Transcript t = runTool({word, project.root.string(), "jpeg"}, language);
+        EXPECT_EQ(t.code, 0) << t.err;
+        std::vector<std::string> images;
+        for (std::size_t start = 0, end; (end = t.out.find('\n', start)) != std::string::npos; start = end + 1)
+            if (const std::string line = t.out.substr(start, end - start);
+                line.find("small.") != std::string::npos || line.find("large.") != std::string::npos)
+                images.push_back(line);
+        EXPECT_EQ(images, expected) << t.out;
+    }
+
+    const Transcript dry =
+        runTool({"driver", project.root.string(), "jpeg", "--photo", project.folder.file("face.png")}, Language::en);
+    EXPECT_EQ(dry.code, 0) << dry.err;
+    EXPECT_NE(dry.out.find("\n  replaced drivers/jpeg/assets/images/small.jpg\n"
+                           "  replaced drivers/jpeg/assets/images/large.jpg\n"
+                           "  new      drivers/jpeg/assets/images/xlarge.png\n"),
+              std::string::npos)
+        << dry.out;
+    EXPECT_NE(dry.out.find("  ✓ large.jpg: 500 × 500 pixels\n"), std::string::npos) << dry.out;
+    // The photo is small: its warnings name the files they are for.
+    EXPECT_NE(dry.err.find("⚠︎ large.jpg: photo too small, device enlarged "), std::string::npos) << dry.err;
+    EXPECT_EQ(testing::tree(project.folder.path()), before);
+}
+
+TEST(DriverCommand, EachImageIsWrittenWhereTheManifestNamesItInItsFormat) {
+    const NamedImagesProject project;
+    testing::writeText(project.folder.file("face.png"), testing::squarePhoto(120, 60));
+    const std::string manifest = testing::readText(project.file("app.json"));
+    const struct {
+        std::string id;
+        std::array<std::string, 3> files;
+    } cases[]{{"jpeg",
+               {"drivers/jpeg/assets/images/small.jpg", "drivers/jpeg/assets/images/large.jpg",
+                "drivers/jpeg/assets/images/xlarge.png"}},
+              {"photos",
+               {"drivers/photos/assets/photos/small.png", "drivers/photos/assets/photos/large.png",
+                "drivers/photos/assets/photos/xlarge.png"}},
+              {"liste",
+               {"drivers/liste/assets/images/small.jpg", "drivers/liste/assets/images/large.jpg",
+                "drivers/liste/assets/images/xlarge.png"}},
+              {"dehors",
+               {"drivers/dehors/assets/images/small.png", "drivers/dehors/assets/images/large.png",
+                "drivers/dehors/assets/images/xlarge.png"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        const std::string compose = testing::readText(project.file("drivers/" + c.id + "/driver.compose.json"));
+        const Transcript t = runTool({"driver", project.root.string(), c.id, "--photo", project.folder.file("face.png"),
+                                      "--write", "--overwrite"},
+                                     Language::en);
+        EXPECT_LE(t.code, 1) << t.err;
+        const homey_project::HomeyApp app = homey_project::HomeyProjectReader().read(project.root);
+        const auto driver = std::find_if(app.drivers.begin(), app.drivers.end(),
+                                         [&](const homey_project::HomeyDriver& d) { return d.id == c.id; });
+        ASSERT_NE(driver, app.drivers.end());
+        const DriverAssetsState state = DriverAssetsState::load(*driver, app);
+        for (std::size_t i = 0; i < c.files.size(); ++i) {
+            const homey_project::DriverImageSize size = homey_project::allDriverImageSizes[i];
+            EXPECT_NE(t.out.find(" " + c.files[i] + "\n"), std::string::npos) << t.out;
+            const std::string bytes = testing::readText(project.file(c.files[i]));
+            const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+            EXPECT_EQ(image_io::sniffFormat(data),
+                      c.files[i].ends_with(".jpg") ? image_io::ImageFormat::jpeg : image_io::ImageFormat::png);
+            EXPECT_EQ(state.images.at(size), DriverAssetsState::ImageState{DriverAssetsState::ImageState::Valid{}})
+                << c.files[i];
+        }
+        EXPECT_EQ(testing::readText(project.file("drivers/" + c.id + "/driver.compose.json")), compose);
+    }
+    EXPECT_EQ(testing::readText(project.file("app.json")), manifest);
+    EXPECT_FALSE(fs::exists(project.file("drivers/jpeg/assets/images/small.png")));
+    EXPECT_FALSE(fs::exists(project.folder.file("small.png")));
 }
 
 TEST(DriverCommand, WrittenDriverReadsBackFromTheProject) {

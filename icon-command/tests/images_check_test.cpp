@@ -75,6 +75,44 @@ TEST(CheckCommand, FailedChecksEndInFailure) {
     }
 }
 
+// A driver's images folder may hold JPEG files: each size is its PNG, else its
+// JPEG under either ending, judged as the format its name says.
+TEST(CheckCommand, EachSizeIsItsPngElseItsJpeg) {
+    TemporaryFolder folder;
+    testing::writeText(folder.file("icon.svg"), testing::templateIcon(ModelTemplate::panel));
+    fs::create_directory(folder.file("images"));
+    testing::writeText(folder.file("images/small.jpg"), testing::whiteJpeg(75));
+    testing::writeText(folder.file("images/small.jpeg"), testing::whitePng(75));
+    testing::writeText(folder.file("images/large.png"), testing::whitePng(500));
+    testing::writeText(folder.file("images/large.jpg"), "never read: the PNG comes first");
+    testing::writeText(folder.file("images/xlarge.jpeg"), testing::whitePng(1000));
+    for (const auto& [language, expected] :
+         {std::pair{Language::en, std::vector<std::string>{"  ✓ small.jpg: 75 × 75 pixels",
+                                                           "  ✓ small.jpg: white or transparent background",
+                                                           "  ✓ large.png: 500 × 500 pixels",
+                                                           "  ✓ large.png: white or transparent background",
+                                                           "  ✗ xlarge.jpeg is not a JPEG file"}},
+          std::pair{Language::fr, std::vector<std::string>{
+                                      "  ✓ small.jpg : 75 × 75 pixels", "  ✓ small.jpg : fond blanc ou transparent",
+                                      "  ✓ large.png : 500 × 500 pixels", "  ✓ large.png : fond blanc ou transparent",
+                                      "  ✗ xlarge.jpeg n’est pas un fichier JPEG"}}}) {
+        const Transcript t = runTool({"check", folder.file("icon.svg"), "--images", folder.file("images")}, language);
+        EXPECT_EQ(t.code, 1) << t.out;
+        std::vector<std::string> images;
+        for (const std::string& line : lines(t.out))
+            if (line.find("large") != std::string::npos || line.find("small") != std::string::npos)
+                images.push_back(line);
+        EXPECT_EQ(images, expected) << t.out;
+    }
+    // A folder holding only a JPEG has a driver image.
+    fs::create_directory(folder.file("only-jpeg"));
+    testing::writeText(folder.file("only-jpeg/large.jpeg"), testing::whiteJpeg(500));
+    const Transcript t =
+        runTool({"check", folder.file("icon.svg"), "--images", folder.file("only-jpeg")}, Language::en);
+    EXPECT_EQ(t.code, 0) << t.err;
+    EXPECT_NE(t.out.find("  ✓ large.jpeg: 500 × 500 pixels\n"), std::string::npos) << t.out;
+}
+
 // A file that holds no SVG document is refused as unreadable: nothing is
 // reported about it, not even what it passes.
 TEST(CheckCommand, AFileThatIsNotAnSvgDocumentIsRefused) {
