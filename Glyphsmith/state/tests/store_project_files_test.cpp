@@ -10,9 +10,13 @@
 #include "glyphsmith_state/free_icon.hpp"
 #include "glyphsmith_state/project_sources.hpp"
 #include "glyphsmith_state/project_store.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_state_testing/photo_services_double.hpp"
 #include "icon_geometry/icon_model_coding.hpp"
 #include "icon_geometry/json.hpp"
+#include "image_io/image.hpp"
+#include "image_io/jpeg_encoder.hpp"
+#include "image_io/png_encoder.hpp"
 #include "store_testing.hpp"
 
 using namespace glyphsmith_state;
@@ -153,6 +157,65 @@ TEST_F(ProjectFiles, StoredFacePhotoIsTheFirstRegularFileByName) {
     ASSERT_TRUE(QDir().mkpath(a + QStringLiteral("/photo-face.gif")));
     ASSERT_EQ(mkfifo(QFile::encodeName(a + QStringLiteral("/photo-face.fifo")).constData(), 0600), 0);
     EXPECT_EQ(storedFacePhotoPath(app(), "a"), a + QStringLiteral("/photo-face.jpeg"));
+}
+
+QByteArray whiteImage(int side, bool jpeg) {
+    const image_io::RgbaImage white{side, side, image_io::AlphaMode::straight,
+                                    std::vector<std::uint8_t>(std::size_t(side) * side * 4, 255)};
+    const std::vector<std::uint8_t> bytes = jpeg ? image_io::encodeJpegOnWhite(white) : image_io::encodePngRgba(white);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+// Drivers whose manifests name JPEG images, with Homey Compose and in the
+// "app.json" of a project without it: their states count those files, and a
+// write replaces them with JPEG files, the manifests left as they are.
+TEST_F(ProjectFiles, ImagesTheManifestsNameAreCountedAndWrittenInTheirFormat) {
+    writeFile(root() + QStringLiteral("/app.json"), R"({"id": "com.example.app", "drivers": [{"id": "listed",
+        "images": {"small": "/drivers/listed/assets/images/small.jpg", "large": "/drivers/listed/assets/images/large.jpg"}}]})");
+    const QByteArray compose = R"({"name": "Plug", "images": {"small": "{{driverAssetsPath}}/images/small.jpg",
+        "large": "{{driverAssetsPath}}/images/large.jpg"}})";
+    writeFile(root() + QStringLiteral("/drivers/plug/driver.compose.json"), compose);
+    for (const QString id : {QStringLiteral("listed"), QStringLiteral("plug")}) {
+        writeFile(root() + QStringLiteral("/drivers/") + id + QStringLiteral("/assets/images/small.jpg"),
+                  whiteImage(75, true));
+        writeFile(root() + QStringLiteral("/drivers/") + id + QStringLiteral("/assets/images/large.jpg"),
+                  whiteImage(500, true));
+    }
+    using Image = homey_project::DriverAssetsState::ImageState;
+    const std::map<homey_project::DriverImageSize, Image> twoOfThree{
+        {homey_project::DriverImageSize::small, {Image::Valid{}}},
+        {homey_project::DriverImageSize::large, {Image::Valid{}}},
+        {homey_project::DriverImageSize::xlarge, {Image::Missing{}}}};
+    store->openHomeyApp(root());
+    runner.runAll();
+    ASSERT_EQ(store->states().size(), 2u);
+    EXPECT_EQ(store->states().at("listed").images, twoOfThree);
+    EXPECT_EQ(store->states().at("plug").images, twoOfThree);
+
+    store->setSelectedDriverID("plug");
+    DriverEditor::DriverImages images;
+    for (homey_project::DriverImageSize size : homey_project::allDriverImageSizes)
+        images.emplace(size, whiteImage(homey_project::rawValue(size), false));
+    glyphsmith_state_testing::EditorFields(store->currentEditor()).setDriverImages(std::move(images));
+    store->prepareWrite();
+    ASSERT_TRUE(store->pendingWrite());
+    const std::vector<homey_project::PlannedWrite> plan = *store->pendingWrite();
+    ASSERT_GE(plan.size(), 4u);
+    EXPECT_EQ(std::vector<homey_project::PlannedWrite>(plan.begin() + 1, plan.begin() + 4),
+              (std::vector<homey_project::PlannedWrite>{{"drivers/plug/assets/images/small.jpg", true},
+                                                        {"drivers/plug/assets/images/large.jpg", true},
+                                                        {"drivers/plug/assets/images/xlarge.png", false}}));
+    store->writeSelectedDriver();
+    ASSERT_FALSE(store->error()) << store->error()->message().toStdString();
+    runner.runAll();
+    for (homey_project::DriverImageSize size : homey_project::allDriverImageSizes)
+        EXPECT_EQ(store->states().at("plug").images.at(size), Image{Image::Valid{}});
+    const QByteArray small = readFile(root() + QStringLiteral("/drivers/plug/assets/images/small.jpg"));
+    EXPECT_EQ(image_io::sniffFormat(
+                  {reinterpret_cast<const std::uint8_t*>(small.constData()), static_cast<std::size_t>(small.size())}),
+              image_io::ImageFormat::jpeg);
+    EXPECT_FALSE(QFile::exists(root() + QStringLiteral("/drivers/plug/assets/images/small.png")));
+    EXPECT_EQ(readFile(root() + QStringLiteral("/drivers/plug/driver.compose.json")), compose);
 }
 
 TEST_F(ProjectFiles, StoredCornersAreReadThroughTheGuardedDecoder) {

@@ -38,8 +38,9 @@ TEST(ComplianceTexts, SentencesRoundTheirNumbersAndIgnoreTheStatus) {
               QStringLiteral("Icône : trait le plus fin 18 sur 960, lisible à 50 pixels à partir de 19"));
     EXPECT_EQ(complianceMessage({ComplianceItem::IconDistinctFromApp{0.98}}, french),
               QStringLiteral("Icône distincte de celle de l’app (recouvrement 98\u202F%)"));
-    EXPECT_EQ(complianceMessage({ComplianceItem::ImageSize{homey_project::DriverImageSize::xlarge}}, french),
-              QStringLiteral("xlarge.png : 1000 × 1000 pixels"));
+    EXPECT_EQ(
+        complianceMessage({ComplianceItem::ImageSize{homey_project::DriverImageSize::xlarge, "xlarge.png"}}, french),
+        QStringLiteral("xlarge.png : 1000 × 1000 pixels"));
     const ComplianceCheck reminder{{ComplianceItem::PhotographReminder{}}, ComplianceStatus::manual};
     EXPECT_EQ(complianceAccessibleText(reminder, french),
               QStringLiteral("À vérifier soi-même : Est-ce une photographie de l’objet, oui ou non ?"));
@@ -50,6 +51,20 @@ TEST(ComplianceTexts, OnlyAnEllipticButtonIsARoundButton) {
     EXPECT_EQ(detailKindName(FaceDetail::button(FaceShape::capsule(10, 5), {}, {})), QStringLiteral("Bouton"));
     EXPECT_EQ(detailKindName(FaceDetail::button(FaceShape::superellipse(10, 5, 4), {}, {})), QStringLiteral("Bouton"));
     EXPECT_EQ(detailKindName(FaceDetail::pictogram(icon_geometry::Pictogram::wifi, {}, 4)), QStringLiteral("Wi-Fi"));
+}
+
+// A driver's image lines name its own files; a file of another format than its
+// name says is named with the format its name promises.
+TEST(ComplianceTexts, ImageLinesNameTheDriversOwnFileAndItsFormat) {
+    using homey_project::DriverImageSize;
+    EXPECT_EQ(complianceMessage({ComplianceItem::ImageSize{DriverImageSize::small, "small.jpg"}}, french),
+              QStringLiteral("small.jpg : 75 × 75 pixels"));
+    EXPECT_EQ(complianceMessage({ComplianceItem::ImageFormat{DriverImageSize::large, "large.jpg"}}, french),
+              QStringLiteral("large.jpg n’est pas un fichier JPEG"));
+    EXPECT_EQ(complianceMessage({ComplianceItem::ImageFormat{DriverImageSize::large, "large.png"}}, french),
+              QStringLiteral("large.png n’est pas un fichier PNG"));
+    EXPECT_EQ(driverImageIssueText(DriverImageIssue::wrongFormat(homey_project::DriverImageFormat::jpeg), french),
+              QStringLiteral("Ce n’est pas un fichier JPEG."));
 }
 
 TEST(ComplianceRows, ShowOneRowPerCheckInReportOrderWithTheStatusSpokenFirst) {

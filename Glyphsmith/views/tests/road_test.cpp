@@ -5,12 +5,14 @@
 #include <sys/stat.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
 
 #include "editing/photos_section.hpp"
+#include "glyphsmith_state_testing/editor_fields.hpp"
 #include "glyphsmith_views/action_registry.hpp"
 #include "glyphsmith_views/canvas_view.hpp"
 #include "glyphsmith_views/editing_panel.hpp"
@@ -27,6 +29,7 @@
 namespace glyphsmith_views {
 namespace {
 
+using glyphsmith_state::DriverEditor;
 using glyphsmith_state::PreviewMode;
 
 using homey_project::ComplianceStatus;
@@ -204,6 +207,90 @@ TEST(Road, ATrickyProjectFolderIsShownAsTheStoreReadsItAndNothingIsWrittenOutsid
     store.openHomeyApp(goneFolder);
     EXPECT_TRUE(store.error());
     EXPECT_TRUE(store.app());
+}
+
+QByteArray whiteImage(int side, bool jpeg) {
+    const auto image = test_photo::rgbaImage(side, side, std::vector<std::uint8_t>(std::size_t(side) * side * 4, 255));
+    const std::vector<std::uint8_t> bytes = jpeg ? test_photo::encodeJpeg(image, 90) : test_photo::encodePng(image);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+// Drivers laid out as the platform's own apps are: one whose manifest names JPEG
+// images, one whose PNG images live outside assets/images. The list counts
+// their files, the inspector names them, and the writes go where the manifests
+// say, behind the photograph confirmation wherever the images are.
+TEST(Road, ImagesTheManifestNamesAreCountedNamedAndWrittenWhereHomeyReadsThem) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString root = folder.filePath(QStringLiteral("maison"));
+    glyphsmith_views_testing::makeHomeyApp(root, {});
+    const QString jpeg = root + QStringLiteral("/drivers/jpeg");
+    glyphsmith_views_testing::writeBytes(
+        jpeg + QStringLiteral("/driver.compose.json"),
+        R"({"name": "Jpeg", "images": {"small": "{{driverAssetsPath}}/images/small.jpg",
+                                             "large": "{{driverAssetsPath}}/images/large.jpg"}})");
+    glyphsmith_views_testing::writeBytes(jpeg + QStringLiteral("/assets/images/small.jpg"), whiteImage(75, true));
+    glyphsmith_views_testing::writeBytes(jpeg + QStringLiteral("/assets/images/large.jpg"), whiteImage(500, true));
+    glyphsmith_views_testing::writeBytes(
+        root + QStringLiteral("/drivers/photos/driver.compose.json"),
+        R"({"name": "Photos", "images": {"small": "{{driverAssetsPath}}/photos/small.png",
+            "large": "{{driverAssetsPath}}/photos/large.png", "xlarge": "{{driverAssetsPath}}/photos/xlarge.png"}})");
+
+    glyphsmith_views_testing::RealApp real;
+    ActionRegistry actions(*real.app);
+    MainWindow window(*real.app, actions);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto& store = real.store();
+    store.openHomeyApp(root);
+    ASSERT_TRUE(store.app());
+    auto* drivers = qobject_cast<DriverListView*>(window.sidebar()->driverList());
+    ASSERT_NE(drivers, nullptr);
+    ASSERT_TRUE(real.settle([&] { return store.states().size() == 2; }));
+    EXPECT_EQ(drivers->list()->item(0)->data(DriverListView::lineRole).toString(),
+              QStringLiteral("icône absente, images conformes : 2 sur 3"));
+
+    // The inspector judges and shows the driver's own files.
+    ASSERT_EQ(store.selectedDriverID(), std::optional<std::string>("jpeg"));
+    auto& editor = store.currentEditor();
+    bool reported = false;
+    store.refreshComplianceReport(editor, [&] { reported = true; });
+    ASSERT_TRUE(real.settle([&] { return reported; }));
+    const auto labelled = [&window](const QString& text) {
+        for (const QLabel* label : window.inspector()->findChildren<QLabel*>())
+            if (label->text() == text) return true;
+        return false;
+    };
+    EXPECT_TRUE(labelled(QStringLiteral("small.jpg : 75 × 75 pixels")));
+    EXPECT_TRUE(labelled(QStringLiteral("xlarge.png : 1000 × 1000 pixels")));
+    DriverEditor::DriverImages images;
+    for (const auto size : homey_project::allDriverImageSizes)
+        images.emplace(size, whiteImage(homey_project::rawValue(size), false));
+    glyphsmith_state_testing::EditorFields(editor).setDriverImages(images);
+    EXPECT_TRUE(labelled(QStringLiteral("small.jpg")));
+
+    actions.action(Command::writeDriver)->trigger();
+    auto* sheet = qobject_cast<WriteSheet*>(window.presentation());
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->fileList()->item(1)->text(), QStringLiteral("drivers/jpeg/assets/images/small.jpg"));
+    sheet->photographToggle()->setChecked(true);
+    QTest::mouseClick(sheet->writeButton(), Qt::LeftButton);
+    ASSERT_FALSE(store.error()) << store.error()->message().toStdString();
+    EXPECT_TRUE(fileBytes(jpeg + QStringLiteral("/assets/images/small.jpg")).startsWith("\xFF\xD8"));
+    EXPECT_FALSE(QFileInfo::exists(jpeg + QStringLiteral("/assets/images/small.png")));
+    ASSERT_TRUE(real.settle([&] { return store.states().at("jpeg").hasModel; }));
+    EXPECT_EQ(drivers->list()->item(0)->data(DriverListView::lineRole).toString(),
+              QStringLiteral("icône conforme, images conformes : 3 sur 3"));
+
+    // Images outside any assets/images folder still wait for the confirmation.
+    store.setSelectedDriverID("photos");
+    glyphsmith_state_testing::EditorFields(store.currentEditor()).setDriverImages(images);
+    actions.action(Command::writeDriver)->trigger();
+    sheet = qobject_cast<WriteSheet*>(window.presentation());
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->fileList()->item(1)->text(), QStringLiteral("drivers/photos/assets/photos/small.png"));
+    EXPECT_TRUE(sheet->photographToggle()->isVisibleTo(sheet));
+    EXPECT_FALSE(sheet->writeButton()->isEnabled());
 }
 
 }  // namespace

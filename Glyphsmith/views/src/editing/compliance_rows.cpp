@@ -56,9 +56,12 @@ QString sideText(DriverImageSize size) {
     return QString::number(homey_project::rawValue(size));
 }
 
-QString fileNameText(DriverImageSize size) {
-    return QString::fromUtf8(homey_project::fileName(size).data(),
-                             static_cast<qsizetype>(homey_project::fileName(size).size()));
+QString fileNameText(const std::string& file) {
+    return QString::fromStdString(file);
+}
+
+bool namesJpeg(const std::string& file) {
+    return homey_project::driverImageFormat(file) == homey_project::DriverImageFormat::jpeg;
 }
 
 QString idText(const std::string& id) {
@@ -145,11 +148,12 @@ QString complianceMessage(const ComplianceItem& item, const QLocale& locale) {
                 return tr("Icône trop proche de celle du pilote %1 (recouvrement %2)")
                     .arg(idText(c.id), percentText(c.overlap, locale));
             } else if constexpr (std::is_same_v<C, ComplianceItem::ImageSize>) {
-                return tr("%1 : %2 × %3 pixels").arg(fileNameText(c.size), sideText(c.size), sideText(c.size));
+                return tr("%1 : %2 × %3 pixels").arg(fileNameText(c.file), sideText(c.size), sideText(c.size));
             } else if constexpr (std::is_same_v<C, ComplianceItem::ImageBackground>) {
-                return tr("%1 : fond blanc ou transparent").arg(fileNameText(c.size));
+                return tr("%1 : fond blanc ou transparent").arg(fileNameText(c.file));
             } else if constexpr (std::is_same_v<C, ComplianceItem::ImageFormat>) {
-                return tr("%1 n’est pas un fichier PNG").arg(fileNameText(c.size));
+                if (namesJpeg(c.file)) return tr("%1 n’est pas un fichier JPEG").arg(fileNameText(c.file));
+                return tr("%1 n’est pas un fichier PNG").arg(fileNameText(c.file));
             } else if constexpr (std::is_same_v<C, ComplianceItem::ImageDistinctFromApp>) {
                 return tr("Images distinctes de l’image de l’app (écart d’empreinte %1)")
                     .arg(percentText(c.distance, locale));
@@ -250,6 +254,7 @@ QString driverImageIssueText(const DriverImageIssue& issue, const QLocale& local
             } else if constexpr (std::is_same_v<C, DriverImageIssue::Unreadable>) {
                 return tr("Image illisible.");
             } else if constexpr (std::is_same_v<C, DriverImageIssue::WrongFormat>) {
+                if (c.expected == homey_project::DriverImageFormat::jpeg) return tr("Ce n’est pas un fichier JPEG.");
                 return tr("Ce n’est pas un fichier PNG.");
             } else {
                 static_assert(sizeof(C) == 0, "every image issue has its text");

@@ -22,7 +22,14 @@ using homey_project::DriverImageSize;
 
 namespace {
 
-QString fileNameText(DriverImageSize size) {
+// The file each image is written to: the file its driver's manifest names
+// ("small.jpg", say), else the size's PNG name, as for the free icon.
+QString fileNameText(const ProjectStore& store, const DriverEditor& editor, DriverImageSize size) {
+    if (store.app())
+        for (const auto& [id, held] : store.editors())
+            if (held.get() == &editor)
+                for (const homey_project::HomeyDriver& driver : store.app()->drivers)
+                    if (driver.id == id) return QString::fromStdString(driver.imageFileName(size));
     const auto name = homey_project::fileName(size);
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
@@ -66,7 +73,7 @@ private:
 // The three rendered driver images and the warnings found on them.
 class DriverImagesContent final : public QWidget {
 public:
-    explicit DriverImagesContent(DriverEditor& editor) : editor_(editor) {
+    DriverImagesContent(const ProjectStore& store, DriverEditor& editor) : store_(store), editor_(editor) {
         layout_ = new QVBoxLayout(this);
         layout_->setContentsMargins(0, 0, 0, 0);
         connect(&editor_, &DriverEditor::driverImagesChanged, this, &DriverImagesContent::rebuild);
@@ -101,7 +108,7 @@ private:
             auto* item = new QWidget(row);
             auto* itemLayout = new QVBoxLayout(item);
             itemLayout->setContentsMargins(0, 0, 0, 0);
-            const QString name = fileNameText(size);
+            const QString name = fileNameText(store_, editor_, size);
             itemLayout->addWidget(new Thumbnail(std::move(image), name, item), 0, Qt::AlignHCenter);
             QLabel* caption = plainLabel(name, item);
             caption->setFont(roleFont(caption->font(), TextRole::caption));
@@ -133,6 +140,7 @@ private:
         children_.push_back(child);
     }
 
+    const ProjectStore& store_;
     DriverEditor& editor_;
     QVBoxLayout* layout_ = nullptr;
     std::vector<QWidget*> children_;
@@ -140,8 +148,8 @@ private:
 
 }  // namespace
 
-QWidget* makeDriverImagesSection(ProjectStore&, DriverEditor& editor) {
-    return new DriverImagesContent(editor);
+QWidget* makeDriverImagesSection(ProjectStore& store, DriverEditor& editor) {
+    return new DriverImagesContent(store, editor);
 }
 
 }  // namespace glyphsmith_views

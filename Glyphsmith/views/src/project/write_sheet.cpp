@@ -14,6 +14,7 @@
 #include "glyphsmith_views/plain_text.hpp"
 #include "glyphsmith_views/symbols.hpp"
 #include "glyphsmith_views/text_roles.hpp"
+#include "homey_project/driver_package_writer.hpp"
 
 namespace glyphsmith_views {
 
@@ -24,10 +25,18 @@ using homey_project::PlannedWrite;
 
 namespace {
 
-// Driver images are written: the user says they are photographs first.
-bool writesDriverImages(const ProjectStore::PlannedWrites& plan) {
-    return std::any_of(plan.begin(), plan.end(), [](const PlannedWrite& write) {
-        return write.path.find("/assets/images/") != std::string::npos;
+// Driver images are written: the user says they are photographs first. They
+// are the files under an images folder of the assets, or wherever the selected
+// driver's manifest names them.
+bool writesDriverImages(const ProjectStore& store, const ProjectStore::PlannedWrites& plan) {
+    std::vector<std::string> images;
+    if (const std::optional<homey_project::HomeyDriver> driver = store.selectedDriver(); driver && store.app())
+        for (homey_project::DriverImageSize size : homey_project::allDriverImageSizes)
+            images.push_back(
+                homey_project::HomeyProjectWriter::relativePath(driver->imageFile(size), store.app()->root));
+    return std::any_of(plan.begin(), plan.end(), [&images](const PlannedWrite& write) {
+        return write.path.find("/assets/images/") != std::string::npos ||
+               std::find(images.begin(), images.end(), write.path) != images.end();
     });
 }
 
@@ -158,7 +167,7 @@ void WriteSheet::refreshPlan() {
     setTextColour(*write_, replaced > 0 ? Palette::failed() : palette().color(QPalette::ButtonText));
 
     // A plan the user has not seen is confirmed afresh.
-    photograph_->setVisible(writesDriverImages(plan));
+    photograph_->setVisible(writesDriverImages(store_, plan));
     {
         const QSignalBlocker quiet(photograph_);
         photograph_->setChecked(false);
@@ -180,7 +189,7 @@ void WriteSheet::refreshReport() {
 }
 
 void WriteSheet::refreshGate() {
-    const bool gated = shown_ && writesDriverImages(*shown_) && !photograph_->isChecked();
+    const bool gated = shown_ && writesDriverImages(store_, *shown_) && !photograph_->isChecked();
     write_->setEnabled(!gated);
 }
 
