@@ -73,6 +73,8 @@ struct Layouts {
         compose("shared",
                 imagesObject("{{driverAssetsPath}}/shared/small.png", "{{driverAssetsPath}}/shared/large.png"));
         folder.folder("shared");
+        // The small image named where the large one is by default.
+        compose("twice", R"({"small":"{{driverAssetsPath}}/images/large.png"})");
         folder.link("drivers/shared/assets/shared", folder / "shared");
     }
     void compose(const std::string& id, const std::string& images) const {
@@ -255,6 +257,15 @@ TEST(ManifestImages, TheWriterPutsEachImageInTheFileTheManifestNamesInThatFilesF
     const State state = State::load(Layouts::driver(after, "jpeg"), after);
     for (DriverImageSize size : allDriverImageSizes)
         EXPECT_EQ(state.images.at(size), State::ImageState{State::ImageState::Valid{}}) << rawValue(size);
+
+    // One file named for two sizes cannot hold both: the write is refused.
+    try {
+        (void)writer.write(package, Layouts::driver(app, "twice"), app, true);
+        ADD_FAILURE() << "written";
+    } catch (const HomeyProjectError& error) {
+        EXPECT_EQ(error, HomeyProjectError::writeFailed("drivers/twice/assets/images/large.png"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(layouts.folder / "drivers/twice/assets/images/large.png"));
 
     // A name that leads out of the project is not followed: the default file is written.
     EXPECT_EQ(writer.plan(package, Layouts::driver(app, "escaping"), app)[1].path,

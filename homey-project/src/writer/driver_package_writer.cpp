@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "bytes.hpp"
 #include "file_access/bounded_read.hpp"
@@ -345,12 +346,17 @@ std::vector<PlannedWrite> writePackage(FileOperations& operations, const DriverP
 
     const std::vector<KindedEntry> checked = kindedEntries(package, driver, app);
     std::size_t photo = 0;
+    std::set<std::string> targets;
     for (const KindedEntry& e : checked) {
         const bool plainName = e.kind != EntryKind::sourcePhoto || isPlainFileName(package.sourcePhotos[photo++].name);
         if (!plainName || !HomeyProjectWriter::isInsideProject(e.entry.url, app.root))
             throw HomeyProjectError::outsideProject(confinement::standardized(e.entry.url));
         // A name no folder can hold (a photo's long extension) would fail halfway through the writes.
         if (std::filesystem::path(e.entry.url).filename().native().size() > NAME_MAX)
+            throw HomeyProjectError::writeFailed(HomeyProjectWriter::relativePath(e.entry.url, app.root));
+        // Two files for one place (a manifest naming one file for two image
+        // sizes): the second would replace the first unseen.
+        if (!targets.insert(confinement::standardized(e.entry.url)).second)
             throw HomeyProjectError::writeFailed(HomeyProjectWriter::relativePath(e.entry.url, app.root));
         if (e.kind == EntryKind::ignoreLine) {
             struct stat status {};
