@@ -7,6 +7,7 @@
 #include <numbers>
 #include <random>
 
+#include "face_scene.hpp"
 #include "geometry/shape_fitting_detail.hpp"
 
 namespace photo_analysis {
@@ -35,7 +36,6 @@ double plainDistance(Vector2 point, Kind kind, std::span<const double> v) {
 
 std::optional<FaceFit> plainFit(std::span<const Vector2> points, Kind kind) {
     if (points.size() < 12) return std::nullopt;
-    const auto start = detail::searchStart(points, kind);
     const auto cost = [&](std::span<const double> v) {
         std::vector<double> squares;
         for (Vector2 p : points) squares.push_back(std::pow(plainDistance(p, kind, v), 2));
@@ -47,7 +47,12 @@ std::optional<FaceFit> plainFit(std::span<const Vector2> points, Kind kind) {
         for (std::size_t i = 0; i < k; ++i) sum += squares[i];
         return sum / k;
     };
-    const auto found = detail::minimize(cost, start.vector, start.steps, detail::maxIterations);
+    std::vector<double> found;
+    for (const double rotation : detail::startRotations(points)) {
+        const auto start = detail::searchStart(points, kind, rotation);
+        auto result = detail::minimize(cost, start.vector, start.steps, detail::maxIterations);
+        if (found.empty() || cost(result) < cost(found)) found = std::move(result);
+    }
     double sum = 0;
     for (Vector2 p : points) sum += std::pow(plainDistance(p, kind, found), 2);
     return detail::fitFrom(found, kind, std::sqrt(sum / points.size()));
@@ -148,12 +153,46 @@ TEST(ShapeFitting, RoundedRectanglePointsGiveItsCornerRadius) {
 TEST(ShapeFitting, TurnedRectangleStartsWithinAnEighthTurn) {
     const double turn = 60 * std::numbers::pi / 180;
     const auto points = roundedRectanglePoints(400, 200, 0, turn, {600, 500}, 800);
-    const auto start = detail::searchStart(points, Kind::roundedRectangle);
-    EXPECT_NEAR(start.vector[2], -30 * std::numbers::pi / 180, 1e-3);
+    const auto rotations = detail::startRotations(points);
+    ASSERT_EQ(rotations.size(), 1u);
+    EXPECT_NEAR(rotations[0], -30 * std::numbers::pi / 180, 1e-3);
     const auto fit = ShapeFitting::fitKind(points, Kind::roundedRectangle);
     ASSERT_TRUE(fit);
     EXPECT_NEAR(width(fit->shape), 200, 1);
     EXPECT_NEAR(height(fit->shape), 400, 1);
+}
+
+// A face as wide as high has no principal axis: its frame comes from its own
+// sides, whatever its turn, seen as a mask's boundary pixels.
+TEST(ShapeFitting, NearlySquareOutlinesAreFramedAlongTheirSides) {
+    constexpr double degree = std::numbers::pi / 180;
+    for (const double aspect : {1.0, 1.05, 1.1}) {
+        for (int turnDegrees = 0; turnDegrees <= 90; ++turnDegrees) {
+            const double turn = turnDegrees * degree, h = 80, w = h * aspect, r = 0.15 * h;
+            const double c = std::cos(turn), s = std::sin(turn);
+            std::vector<Vector2> points;
+            for (const Vector2 p :
+                 ShapeFitting::boundaryPoints(160, 160, test_scene::maskOf(160, 160, [&](double x, double y) {
+                                                            const double dx = x - 80.3, dy = y - 79.6;
+                                                            const double u = std::abs(dx * c + dy * s) - (w / 2 - r);
+                                                            const double v = std::abs(dy * c - dx * s) - (h / 2 - r);
+                                                            return std::hypot(std::max(u, 0.0), std::max(v, 0.0)) +
+                                                                       std::min(std::max(u, v), 0.0) <=
+                                                                   r;
+                                                        }).coverage)) {
+                points.push_back(p);
+            }
+            const auto fit = ShapeFitting::fit(points);
+            ASSERT_TRUE(fit) << aspect << " " << turnDegrees;
+            // The frame's turn, a quarter turn either way being the same frame.
+            const double off = std::remainder(fit->rotation - turn, std::numbers::pi / 2);
+            EXPECT_LE(std::abs(off), 1 * degree) << "aspect " << aspect << ", turned " << turnDegrees;
+            const Vector2 found = size(fit->shape);
+            const bool across = std::abs(std::remainder(fit->rotation - turn, std::numbers::pi)) > std::numbers::pi / 4;
+            EXPECT_NEAR(across ? found.y : found.x, w, 0.02 * w) << "aspect " << aspect << ", turned " << turnDegrees;
+            EXPECT_NEAR(across ? found.x : found.y, h, 0.02 * h) << "aspect " << aspect << ", turned " << turnDegrees;
+        }
+    }
 }
 
 TEST(ShapeFitting, TooFewFinitePointsGiveNoFit) {

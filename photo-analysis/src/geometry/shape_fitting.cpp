@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <numeric>
 
 #include "geometry/shape_fitting_detail.hpp"
+#include "icon_geometry/convex_hull.hpp"
 
 namespace photo_analysis {
 
@@ -47,10 +49,60 @@ std::vector<Vector2> finitePoints(std::span<const Vector2> points) {
     return kept;
 }
 
-SearchStart searchStart(std::span<const Vector2> points, FaceFit::Kind kind) {
+namespace {
+
+constexpr double quarterTurn = std::numbers::pi / 2;
+constexpr double eighthTurn = std::numbers::pi / 4;
+
+Vector2 meanOf(std::span<const Vector2> points) {
     Vector2 c{0, 0};
     for (Vector2 p : points) c = c + p;
     if (!points.empty()) c = c * (1.0 / static_cast<double>(points.size()));
+    return c;
+}
+
+double foldedToAnEighthTurn(double theta) {
+    theta = std::remainder(theta, quarterTurn);
+    if (theta > eighthTurn) {
+        theta -= quarterTurn;
+    } else if (theta < -eighthTurn) {
+        theta += quarterTurn;
+    }
+    return theta;
+}
+
+// The direction of the hull's side along which the box holding the points has
+// the least area (rotating calipers): a box's sides lie along the hull's.
+std::optional<double> smallestBoxRotation(std::span<const Vector2> points) {
+    const std::vector<Vector2> hull = icon_geometry::convexHull(std::vector<Vector2>(points.begin(), points.end()));
+    if (hull.size() < 3) return std::nullopt;
+    std::optional<double> best;
+    double leastArea = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < hull.size(); ++i) {
+        const Vector2 edge = hull[(i + 1) % hull.size()] - hull[i];
+        const double length = edge.length();
+        if (!(length > 0)) continue;
+        const Vector2 u = edge * (1 / length), v{-u.y, u.x};
+        double loU = std::numeric_limits<double>::infinity(), hiU = -loU, loV = loU, hiV = -loU;
+        for (const Vector2 p : hull) {
+            loU = std::min(loU, p.dot(u));
+            hiU = std::max(hiU, p.dot(u));
+            loV = std::min(loV, p.dot(v));
+            hiV = std::max(hiV, p.dot(v));
+        }
+        const double area = (hiU - loU) * (hiV - loV);
+        if (area < leastArea) {
+            leastArea = area;
+            best = std::atan2(u.y, u.x);
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+std::vector<double> startRotations(std::span<const Vector2> points) {
+    const Vector2 c = meanOf(points);
     double sxx = 0, sxy = 0, syy = 0;
     for (Vector2 p : points) {
         const double dx = p.x - c.x, dy = p.y - c.y;
@@ -58,14 +110,18 @@ SearchStart searchStart(std::span<const Vector2> points, FaceFit::Kind kind) {
         sxy += dx * dy;
         syy += dy * dy;
     }
-    constexpr double quarterTurn = std::numbers::pi / 2;
-    constexpr double eighthTurn = std::numbers::pi / 4;
-    double theta = std::atan2(2 * sxy, sxx - syy) * 0.5;
-    if (theta > eighthTurn) {
-        theta -= quarterTurn;
-    } else if (theta < -eighthTurn) {
-        theta += quarterTurn;
+    std::vector<double> rotations{foldedToAnEighthTurn(std::atan2(2 * sxy, sxx - syy) * 0.5)};
+    // Within half a degree the two are one start.
+    constexpr double sameStart = 0.5 * std::numbers::pi / 180;
+    if (const auto box = smallestBoxRotation(points)) {
+        const double folded = foldedToAnEighthTurn(*box);
+        if (std::abs(foldedToAnEighthTurn(folded - rotations.front())) > sameStart) rotations.push_back(folded);
     }
+    return rotations;
+}
+
+SearchStart searchStart(std::span<const Vector2> points, FaceFit::Kind kind, double theta) {
+    const Vector2 c = meanOf(points);
     double a = 1, b = 1;
     if (!points.empty()) {
         a = 0;
@@ -271,14 +327,24 @@ std::vector<Vector2> boundaryPoints(int width, int height, std::span<const std::
 std::optional<FaceFit> fitKind(std::span<const Vector2> input, FaceFit::Kind kind) {
     const std::vector<Vector2> points = detail::finitePoints(input);
     if (points.size() < minimumPoints) return std::nullopt;
-    const auto start = detail::searchStart(points, kind);
     std::vector<double> distances;
     const auto cost = [&](std::span<const double> params) {
         signedDistances(points, kind, params, distances);
         for (double& d : distances) d *= d;
         return trimmedMean(distances, 0.95);
     };
-    const auto found = detail::minimize(cost, start.vector, start.steps, detail::maxIterations);
+    // From each start rotation; the least cost wins, the first on equal costs.
+    std::vector<double> found;
+    double leastCost = std::numeric_limits<double>::infinity();
+    for (const double rotation : detail::startRotations(points)) {
+        const auto start = detail::searchStart(points, kind, rotation);
+        auto result = detail::minimize(cost, start.vector, start.steps, detail::maxIterations);
+        const double c = cost(result);
+        if (found.empty() || c < leastCost) {
+            found = std::move(result);
+            leastCost = c;
+        }
+    }
     signedDistances(points, kind, found, distances);
     double sum = 0;
     for (double d : distances) sum += d * d;

@@ -16,8 +16,14 @@ struct SearchStart {
     std::vector<double> steps;
 };
 
-// The centre and moment orientation (folded to ±π/4) and the extent of the points.
-SearchStart searchStart(std::span<const Vector2> points, FaceFit::Kind kind);
+// The rotations the search starts from, each folded to ±π/4: the points'
+// principal axis, and the sides of the smallest box holding them when they turn
+// it otherwise. An outline as wide as high (a square, a rounded square) has no
+// principal axis: its moments give an angle that only rounding decides.
+std::vector<double> startRotations(std::span<const Vector2> points);
+
+// The centre, the given rotation and the extent of the points in that frame.
+SearchStart searchStart(std::span<const Vector2> points, FaceFit::Kind kind, double rotation);
 
 using Cost = std::function<double(std::span<const double>)>;
 
