@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "face_judgement.hpp"
 #include "handheld_scene.hpp"
 #include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
@@ -27,6 +28,7 @@ const std::vector<Shot>& shots() {
 }
 
 struct Outcome {
+    face_judgement::Judgement face;
     bool refused = true;
     double iou = 0;
     double cornerShare = -1;          // largest corner error over the diagonal; -1 for no corners
@@ -49,6 +51,8 @@ Outcome judge(const HandheldPhoto& taken) {
         outcome.refused = false;
         outcome.iou = mask.overlap(taken.truth);
         outcome.cornerShare = cornerShareWith(mask);
+        outcome.face = face_judgement::judge(FeatureDetection::face(photo, mask), taken.faceCorners, photo.width(),
+                                             photo.height());
     } catch (const PhotoAnalysisError&) {
     }
     outcome.trueMaskCornerShare = cornerShareWith(taken.truth);
@@ -69,8 +73,9 @@ std::string percent(double share) {
 void printRow(const Shot& shot, const Outcome& outcome) {
     char iou[16] = "refused";
     if (!outcome.refused) std::snprintf(iou, sizeof iou, "%.3f", outcome.iou);
-    std::printf("handheld | %s | %s | %s | %s\n", handheld_photos::describe(shot).c_str(), iou,
-                percent(outcome.cornerShare).c_str(), percent(outcome.trueMaskCornerShare).c_str());
+    std::printf("handheld | %s | %s | %s | %s | %s\n", handheld_photos::describe(shot).c_str(), iou,
+                percent(outcome.cornerShare).c_str(), percent(outcome.trueMaskCornerShare).c_str(),
+                face_judgement::describe(outcome.face).c_str());
 }
 
 TEST(HandheldSweep, DevicesAreCutOutAndTheirFacesFound) {
@@ -94,6 +99,28 @@ TEST(HandheldSweep, DevicesAreCutOutAndTheirFacesFound) {
     EXPECT_EQ(refused, 0);
     EXPECT_EQ(cutOut, count);
     EXPECT_GE(facesFound, 0.9 * count);
+}
+
+// Plates as wide as high, light on light walls and grey on grey: the face found
+// on the cut-out, by whichever path.
+TEST(HandheldSweep, PlateFacesAreFound) {
+    for (const Shot& shot : handheld_photos::plateShots()) {
+        const HandheldPhoto taken = handheld_photos::take(shot);
+        const Photo& photo = taken.photo;
+        double iou = -1;
+        face_judgement::Judgement face;
+        try {
+            const SubjectMask mask = SubjectExtraction::extract(photo, GrabCutSegmenter{});
+            iou = mask.overlap(taken.truth);
+            face = face_judgement::judge(FeatureDetection::face(photo, mask), taken.faceCorners, photo.width(),
+                                         photo.height());
+        } catch (const PhotoAnalysisError&) {
+        }
+        const auto onTruth = face_judgement::judge(FeatureDetection::face(photo, taken.truth), taken.faceCorners,
+                                                   photo.width(), photo.height());
+        std::printf("plates | %s | %.3f | %s | true mask %s\n", handheld_photos::describe(shot).c_str(), iou,
+                    face_judgement::describe(face).c_str(), face_judgement::describe(onTruth).c_str());
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "face_judgement.hpp"
 #include "photo_analysis/feature_detection.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
 #include "photo_analysis/subject_extraction.hpp"
@@ -23,6 +24,25 @@ constexpr int sweepWidth = 1200;
 const std::vector<test_photo::SweepScene>& sweep() {
     static const std::vector<test_photo::SweepScene> scenes = test_photo::backdropSweep(sweepWidth);
     return scenes;
+}
+
+const std::vector<test_photo::SweepScene>& plates() {
+    static const std::vector<test_photo::SweepScene> scenes = test_photo::plateSweep(sweepWidth);
+    return scenes;
+}
+
+std::string percent(double share) {
+    if (share < 0) return "none";
+    char text[24];
+    std::snprintf(text, sizeof text, "%.2f %%", 100 * share);
+    return text;
+}
+
+// The face the engine finds on the cut-out, judged against the truth.
+face_judgement::Judgement faceOn(const test_photo::Scene& scene, const Photo& photo, const SubjectMask& mask) {
+    const std::array<Vector2, 4> truth{scene.faceCorners[0], scene.faceCorners[1], scene.faceCorners[2],
+                                       scene.faceCorners[3]};
+    return face_judgement::judge(FeatureDetection::face(photo, mask), truth, scene.width, scene.height);
 }
 
 class SubjectSweep : public testing::TestWithParam<std::size_t> {};
@@ -41,34 +61,61 @@ TEST_P(SubjectSweep, SubjectAndFaceCornersMatchTheTruth) {
         return worst / std::hypot(scene.width, scene.height);
     };
     double iou = 0, cornerShare = -1;
+    face_judgement::Judgement face;
     try {
         const SubjectMask mask = SubjectExtraction::extract(photo, GrabCutSegmenter{});
         iou = mask.overlap(scene.truth);
         cornerShare = cornerShareWith(mask);
+        face = faceOn(scene, photo, mask);
     } catch (const PhotoAnalysisError&) {
     }
     // For the table: what the detector makes of the true mask.
     const double trueMaskShare = cornerShareWith(scene.truth);
-    const auto percent = [](double share) {
-        if (share < 0) return std::string("none");
-        char text[24];
-        std::snprintf(text, sizeof text, "%.2f %%", 100 * share);
-        return std::string(text);
-    };
-    std::printf("sweep | %s | %s | %s | %.3f | %s | %s\n", entry.backdrop.c_str(), entry.device.c_str(),
-                entry.view.c_str(), iou, percent(cornerShare).c_str(), percent(trueMaskShare).c_str());
+    std::printf("sweep | %s | %s | %s | %.3f | %s | %s | %s\n", entry.backdrop.c_str(), entry.device.c_str(),
+                entry.view.c_str(), iou, percent(cornerShare).c_str(), percent(trueMaskShare).c_str(),
+                face_judgement::describe(face).c_str());
     EXPECT_GE(iou, 0.95) << entry.name;
     EXPECT_GE(cornerShare, 0) << entry.name << ": no corners";
     EXPECT_LE(cornerShare, 0.01) << entry.name;
 }
 
-std::string testName(const testing::TestParamInfo<std::size_t>& info) {
+std::string nameOf(const std::string& text) {
     std::string name;
-    for (const char c : sweep()[info.param].name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    for (const char c : text) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
     return name;
 }
 
+std::string testName(const testing::TestParamInfo<std::size_t>& info) {
+    return nameOf(sweep()[info.param].name);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backdrops, SubjectSweep, testing::Range<std::size_t>(0, sweep().size()), testName);
+
+class PlateSweep : public testing::TestWithParam<std::size_t> {};
+
+// Plates as wide as high, light on light walls and grey on grey: the face found
+// on the cut-out, by whichever path.
+TEST_P(PlateSweep, FaceMatchesTheTruth) {
+    const test_photo::SweepScene& entry = plates()[GetParam()];
+    const test_photo::Scene scene = test_photo::renderScene(entry.options);
+    const Photo photo = scene.photo();
+    double iou = 0;
+    face_judgement::Judgement face;
+    try {
+        const SubjectMask mask = SubjectExtraction::extract(photo, GrabCutSegmenter{});
+        iou = mask.overlap(scene.truth);
+        face = faceOn(scene, photo, mask);
+    } catch (const PhotoAnalysisError&) {
+    }
+    const face_judgement::Judgement onTruth = faceOn(scene, photo, scene.truth);
+    std::printf("plates | %s | %.3f | %s | true mask %s\n", entry.name.c_str(), iou,
+                face_judgement::describe(face).c_str(), face_judgement::describe(onTruth).c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Plates, PlateSweep, testing::Range<std::size_t>(0, plates().size()),
+                         [](const testing::TestParamInfo<std::size_t>& info) {
+                             return nameOf(plates()[info.param].name);
+                         });
 
 }  // namespace
 }  // namespace photo_analysis

@@ -813,9 +813,15 @@ Scene renderScene(const SceneOptions& o) {
                   o.subjectSize;
     const double yaw = o.yawDegrees * std::numbers::pi / 180, pitch = o.pitchDegrees * std::numbers::pi / 180;
     const double cy = std::cos(yaw), sy = std::sin(yaw), cp = std::cos(pitch), sp = std::sin(pitch);
-    // R = Rx(pitch) · Ry(yaw); the box's middle (half its depth), or the middle of
-    // the device's extent, sits on the axis.
-    const std::array<double, 9> r{cy, 0, sy, sp * sy, cp, -sp * cy, -cp * sy, sp, cp * cy};
+    // R = Rz(roll) · Rx(pitch) · Ry(yaw); the box's middle (half its depth), or
+    // the middle of the device's extent, sits on the axis.
+    const std::array<double, 9> turned{cy, 0, sy, sp * sy, cp, -sp * cy, -cp * sy, sp, cp * cy};
+    const double roll = o.rollDegrees * std::numbers::pi / 180, cr = std::cos(roll), sr = std::sin(roll);
+    std::array<double, 9> r = turned;
+    for (int column = 0; column < 3; ++column) {
+        r[column] = cr * turned[column] - sr * turned[3 + column];
+        r[3 + column] = sr * turned[column] + cr * turned[3 + column];
+    }
     const Vector3 middle = box ? Vector3{0, 0, o.depthMm / 2}
                                : Vector3{(extent.left + extent.right) / 2, (extent.top + extent.bottom) / 2,
                                          (extent.near + extent.far) / 2};
@@ -1075,6 +1081,63 @@ std::vector<SweepScene> backdropSweep(int width) {
                 const std::string device = light ? "light" : "dark", view = front ? "front" : "three-quarter";
                 scenes.push_back({std::string(b.name) + ", " + device + ", " + view, b.name, device, view, o});
             }
+        }
+    }
+    return scenes;
+}
+
+std::vector<SweepScene> plateSweep(int width) {
+    struct Wall {
+        const char* name;
+        Colour wall;
+        Colour plate;
+        Colour print;
+    };
+    const Colour cream{0.93, 0.915, 0.87}, print{0.55, 0.55, 0.56};
+    const Wall walls[] = {
+        {"light grey wall", {0.86, 0.86, 0.855}, cream, print},
+        {"pale wall", {0.91, 0.90, 0.88}, cream, print},
+        {"grey wall", {0.78, 0.78, 0.79}, cream, print},
+        {"grey on grey", {0.52, 0.52, 0.53}, {0.6, 0.6, 0.6}, {0.35, 0.35, 0.36}},
+        {"grey on lighter grey", {0.64, 0.63, 0.62}, {0.56, 0.56, 0.57}, {0.3, 0.3, 0.31}},
+    };
+    // Face width and height (mm), rounding and depth of a few plates, then the
+    // turns and sizes the scenes take in turn.
+    const double plates[][4] = {{86, 86, 8, 12}, {86, 90, 14, 10}, {80, 86, 4, 16}, {86, 94, 18, 12}, {90, 90, 24, 9}};
+    const double rolls[] = {0, 4, 10, 2, 7, 9, 5, 1};
+    const double yaws[] = {15, -25, 35, -45, 20, 40, -30};
+    const double sizes[] = {0.45, 0.6, 0.35, 0.52};
+    std::vector<SweepScene> scenes;
+    unsigned seed = 400;
+    std::size_t turn = 0;
+    for (const Wall& w : walls) {
+        for (int k = 0; k < 5; ++k) {
+            const bool front = k < 3;
+            const double* plate = plates[(turn + static_cast<std::size_t>(k)) % 5];
+            SceneOptions o;
+            o.width = width;
+            o.height = width * 3 / 4;
+            o.faceWidthMm = plate[0];
+            o.faceHeightMm = plate[1];
+            o.cornerRadiusMm = plate[2];
+            o.depthMm = plate[3];
+            o.yawDegrees = front ? 0 : yaws[turn % 7];
+            o.pitchDegrees = front ? static_cast<double>(turn % 3) : 4 + static_cast<double>(turn % 5);
+            o.rollDegrees = front ? rolls[turn % 8] : (turn % 2 == 0 ? 0.0 : 3.0);
+            o.subjectSize = sizes[turn % 4];
+            o.face = w.plate;
+            o.detail = w.print;
+            o.background = w.wall;
+            o.details = {DetailKind::buttonRing, DetailKind::led};
+            if (turn % 3 == 1) o.details.push_back(DetailKind::text);
+            o.seed = seed++;
+            o.jpegRoundTrip = true;
+            ++turn;
+            const std::string shape = plate[0] == plate[1] ? "square" : "near-square";
+            const auto whole = [](double v) { return std::to_string(static_cast<int>(std::lround(v))); };
+            const std::string view = front ? "front, roll " + whole(o.rollDegrees) : "yaw " + whole(o.yawDegrees);
+            scenes.push_back({std::string(w.name) + ", " + shape + " r" + whole(o.cornerRadiusMm) + ", " + view, w.name,
+                              w.plate.r > 0.8 ? "light" : "grey", front ? "front" : "three-quarter", o});
         }
     }
     return scenes;

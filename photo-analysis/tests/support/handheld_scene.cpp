@@ -183,13 +183,25 @@ Setup setUp(const Shot& shot) {
     // Wall switches, thermostats, sensors: face width, height, rounding, depth.
     constexpr std::array<std::array<double, 4>, 5> bodies{
         {{86, 86, 8, 28}, {120, 80, 10, 24}, {70, 110, 12, 34}, {80, 80, 14, 40}, {100, 70, 6, 22}}};
-    const auto& body = bodies[static_cast<std::size_t>(random.uniform(0, 5))];
+    std::array<double, 4> body = bodies[static_cast<std::size_t>(random.uniform(0, 5))];
+    if (shot.body != Body::any) {
+        // Its own numbers, so that the other shots keep theirs.
+        Random plate(shot.seed * 31 + 7);
+        const double side = plate.uniform(78, 92);
+        body = {side, shot.body == Body::squarePlate ? side : side * plate.uniform(1.03, 1.1), plate.uniform(3, 16),
+                plate.uniform(8, 16)};
+    }
     s.halfWidth = body[0] / 2, s.halfHeight = body[1] / 2, s.radius = body[2], s.depth = body[3];
     const double tint = random.uniform(-4, 4);
+    double deviceGrey = 0;
     if (shot.device == Device::light) {
         const double grey = random.uniform(225, 240);
         s.body = linearColour(grey + tint, grey, grey - tint);
         s.print = linearColour(96, 100, 106);
+    } else if (shot.device == Device::grey) {
+        deviceGrey = random.uniform(110, 170);
+        s.body = linearColour(deviceGrey + tint / 2, deviceGrey, deviceGrey - tint / 2);
+        s.print = linearColour(50, 52, 56);
     } else {
         const double grey = random.uniform(20, 60);
         s.body = linearColour(grey + tint / 2, grey, grey - tint / 2);
@@ -206,7 +218,7 @@ Setup setUp(const Shot& shot) {
     s.k1 = random.uniform(-0.05, 0.025);
     s.vignette = random.uniform(0.06, 0.16);
     // The hand holds the phone a little askew.
-    const double deg = std::numbers::pi / 180, roll = random.uniform(-2.5, 2.5) * deg;
+    const double deg = std::numbers::pi / 180, roll = (random.uniform(-2.5, 2.5) + shot.rollDegrees) * deg;
     s.rotation = turnAboutZ(roll) * turnAboutX(shot.pitchDegrees * deg) * turnAboutY(shot.yawDegrees * deg);
     const double size = random.uniform(0.42, 0.56) * shortSide;
     const double distance = s.focal * std::max(body[0], body[1]) / size;
@@ -255,6 +267,12 @@ Setup setUp(const Shot& shot) {
         case Wall::fabric:
             s.wallColour = pick(fabric);
             break;
+        case Wall::greyPaint: {
+            const double sign = random.uniform() < 0.5 ? -1 : 1, off = random.uniform(12, 35);
+            const double grey = shot.device == Device::grey ? deviceGrey + sign * off : random.uniform(110, 170);
+            s.wallColour = linearColour(grey, grey, grey + 2);
+            break;
+        }
     }
     // Light falls off across every room; strongly on the graded wall.
     const double gradientAngle = random.uniform(0, 2 * std::numbers::pi);
@@ -405,11 +423,15 @@ Sample sampleAt(const Setup& s, double px, double py) {
 }  // namespace
 
 std::string describe(const Shot& shot) {
-    static constexpr std::array<const char*, 6> walls{"white", "coloured", "dark", "graded", "wood", "fabric"};
-    std::string name = std::string(shot.device == Device::light ? "light" : "dark") + " on " +
+    static constexpr std::array<const char*, 7> walls{"white", "coloured", "dark", "graded", "wood", "fabric", "grey"};
+    static constexpr std::array<const char*, 3> devices{"light", "dark", "grey"};
+    static constexpr std::array<const char*, 3> bodies{"", " square plate", " near-square plate"};
+    std::string name = std::string(devices[static_cast<std::size_t>(shot.device)]) +
+                       bodies[static_cast<std::size_t>(shot.body)] + " on " +
                        walls[static_cast<std::size_t>(shot.wall)] + " wall, yaw " +
-                       std::to_string(static_cast<int>(std::lround(shot.yawDegrees))) + ", q " +
-                       std::to_string(shot.quality);
+                       std::to_string(static_cast<int>(std::lround(shot.yawDegrees)));
+    if (shot.rollDegrees != 0) name += ", roll " + std::to_string(static_cast<int>(std::lround(shot.rollDegrees)));
+    name += ", q " + std::to_string(shot.quality);
     if (shot.portrait) name += ", portrait";
     if (shot.orientation != 1) name += ", exif " + std::to_string(shot.orientation);
     return name;
@@ -501,6 +523,44 @@ std::vector<Shot> sweepShots() {
         {dark, fabric, -22, 2, 80, 1, false},     {dark, fabric, 43, 7, 75, 6, false},
     };
     for (std::size_t i = 0; i < shots.size(); ++i) shots[i].seed = static_cast<unsigned>(1000 + 37 * i);
+    return shots;
+}
+
+std::vector<Shot> plateShots() {
+    using enum Device;
+    using enum Wall;
+    using enum Body;
+    struct Plate {
+        Device device;
+        Wall wall;
+        Body body;
+        double yaw, pitch, roll;
+        int quality, orientation;
+        bool portrait;
+    };
+    const Plate plates[] = {
+        {light, white, squarePlate, 0, 3, 4, 85, 1, false},
+        {light, white, nearSquarePlate, 0, 2, 8, 80, 1, false},
+        {light, white, squarePlate, 0, 5, 10, 90, 1, false},
+        {light, white, nearSquarePlate, 0, 1, 0, 75, 6, false},
+        {light, white, squarePlate, 0, 6, 6, 85, 1, true},
+        {light, white, squarePlate, 15, 4, 2, 80, 1, false},
+        {light, white, nearSquarePlate, -25, 6, 0, 85, 1, false},
+        {light, white, squarePlate, 35, 3, 5, 90, 1, false},
+        {light, white, nearSquarePlate, -45, 5, 3, 80, 1, false},
+        {light, graded, squarePlate, 0, 4, 7, 85, 1, false},
+        {light, graded, nearSquarePlate, 30, 5, 1, 80, 8, false},
+        {grey, greyPaint, squarePlate, 0, 3, 3, 85, 1, false},
+        {grey, greyPaint, nearSquarePlate, 0, 6, 9, 80, 1, true},
+        {grey, greyPaint, squarePlate, 20, 4, 1, 90, 1, false},
+        {grey, greyPaint, nearSquarePlate, -40, 6, 4, 75, 1, false},
+        {light, greyPaint, squarePlate, 0, 2, 5, 85, 1, false},
+    };
+    std::vector<Shot> shots;
+    for (const Plate& p : plates) {
+        shots.push_back({p.device, p.wall, p.yaw, p.pitch, p.quality, p.orientation, p.portrait,
+                         static_cast<unsigned>(5000 + 41 * shots.size()), p.roll, p.body});
+    }
     return shots;
 }
 

@@ -19,12 +19,19 @@
 // read back as the program reads it. The truth is distorted with the photo.
 namespace handheld_photos {
 
-// Off-white plastic (225–240 grey, slightly warm or cool) or dark plastic (20–60).
-enum class Device { light, dark };
+// Off-white plastic (225–240 grey, slightly warm or cool), dark plastic (20–60)
+// or grey plastic (110–170).
+enum class Device { light, dark, grey };
 
 // Plain light paint, a plain mid colour, a plain dark colour, light paint under
-// light falling off strongly across it, wooden boards, woven fabric.
-enum class Wall { white, coloured, darkPaint, graded, wood, fabric };
+// light falling off strongly across it, wooden boards, woven fabric, and plain
+// grey paint 12 to 35 levels off a grey device's shade (any grey for the others).
+enum class Wall { white, coloured, darkPaint, graded, wood, fabric, greyPaint };
+
+// The device's body: one of the generator's switches, thermostats and sensors,
+// or a switch plate as wide as high or up to a tenth higher than wide, with a
+// rounding of its own.
+enum class Body { any, squarePlate, nearSquarePlate };
 
 struct Shot {
     Device device = Device::light;
@@ -39,6 +46,9 @@ struct Shot {
     // Everything else: the device's size, tint and print, the lens, the light,
     // the highlight, the blur and the noise.
     unsigned seed = 1;
+    // The phone turned about its axis by this much beyond the hand's own slant.
+    double rollDegrees = 0;
+    Body body = Body::any;
 };
 
 // "light on graded wall, yaw 35, q 80", with the orientation and "portrait"
@@ -60,5 +70,10 @@ HandheldPhoto take(const Shot& shot);
 // The sweep: light and dark devices, from the front and three-quarter, on every
 // wall.
 std::vector<Shot> sweepShots();
+
+// Square and nearly square plates: light ones on plain light walls, from the
+// front turned 0–10° in the picture and three-quarter at yaw 15–45°, and grey
+// ones on grey walls.
+std::vector<Shot> plateShots();
 
 }  // namespace handheld_photos

@@ -81,6 +81,9 @@ struct SceneOptions {
     // the horizontal one (0…15), in degrees.
     double yawDegrees = 0;
     double pitchDegrees = 0;
+    // The photo turned about the camera's axis, in degrees: a hand holding the
+    // phone askew turns the whole device in the picture.
+    double rollDegrees = 0;
     // The face's height in the image at yaw 0, as a share of the shorter side.
     double subjectSize = 0.55;
     // The device's centre moved by these shares of the width and height.
@@ -177,6 +180,12 @@ struct SweepScene {
     SceneOptions options;
 };
 std::vector<SweepScene> backdropSweep(int width);
+
+// Light cream switch plates, square and nearly square (up to 1.1 : 1), with
+// corners of every rounding, on plain light walls, from the front turned in the
+// picture by 0 to 10° and three-quarter at yaw 15 to 45°; and grey plates on
+// grey walls of nearly their shade. `width` × three quarters of it, through JPEG.
+std::vector<SweepScene> plateSweep(int width);
 
 // Every device shape on four walls users shoot: a dark device on a light wall, a
 // light device on a blue wall, a dark device on wood, a light device on a white
