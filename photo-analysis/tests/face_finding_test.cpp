@@ -20,7 +20,8 @@ struct ListedDetector final : RectangleDetector {
     std::optional<std::vector<RectangleObservation>> observations;
     mutable std::optional<RectangleRequest> lastRequest;
     std::optional<std::vector<RectangleObservation>> detect(const Photo&, const SubjectMask&,
-                                                            const RectangleRequest& request) const override {
+                                                            const RectangleRequest& request,
+                                                            const TraceSink&) const override {
         lastRequest = request;
         return observations;
     }

@@ -143,7 +143,7 @@ std::optional<FaceCorners> rectangleCandidates(const Photo& photo, const Subject
     }
     const auto box = mask.boundingBox();
     if (!box) return std::nullopt;
-    const auto observations = detector.detect(photo, mask, requestFor(*box, photo.width(), photo.height()));
+    const auto observations = detector.detect(photo, mask, requestFor(*box, photo.width(), photo.height()), sink);
     if (!observations || observations->empty()) return std::nullopt;
     trace::line(sink, traceVariable,
                 "    " + NumberText::integer(static_cast<long long>(observations->size())) + " quadrilatères");

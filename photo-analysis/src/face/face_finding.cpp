@@ -3,6 +3,7 @@
 #include "face/face_finding_detail.hpp"
 #include "photo_analysis/shape_fitting.hpp"
 #include "platform/image_warp.hpp"
+#include "trace.hpp"
 
 namespace photo_analysis {
 
@@ -10,6 +11,7 @@ namespace face_finding_detail {
 
 namespace {
 
+constexpr const char* traceVariable = "FACE_DEBUG";
 constexpr int rectifiedHeight = 600;
 constexpr double defaultCornerRadius = 0.06;
 
@@ -71,9 +73,18 @@ std::optional<FeatureDetection::Face> face(const Photo& photo, const SubjectMask
     }
     const auto chosen = corners ? corners : rectangleCandidates(photo, mask, detector, sink);
     if (chosen) {
-        if (auto rectified = rectifiedFace(photo, mask, *chosen, aspectRatio)) return rectified;
+        if (auto rectified = rectifiedFace(photo, mask, *chosen, aspectRatio)) {
+            trace::line(sink, traceVariable,
+                        std::string("    visage : redressé sur les coins ") + (corners ? "donnés" : "détectés"));
+            return rectified;
+        }
+        trace::line(sink, traceVariable, "    visage : les coins ne donnent pas de visage redressé");
     }
-    return fittedFace(photo, mask);
+    auto fitted = fittedFace(photo, mask);
+    trace::line(
+        sink, traceVariable,
+        fitted ? "    visage : ajusté au contour, sans coins" : "    visage : aucun, le contour ne s'ajuste pas");
+    return fitted;
 }
 
 }  // namespace face_finding_detail

@@ -7,6 +7,7 @@
 #include "icon_geometry/vector.hpp"
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/subject_mask.hpp"
+#include "photo_analysis/trace_sink.hpp"
 
 // Quadrilaterals proposed on a photo: our stand-in for the platform's
 // rectangle detection, behind an interface so that the scoring can be fed lists.
@@ -47,17 +48,95 @@ class RectangleDetector {
 public:
     virtual ~RectangleDetector() = default;
     // Up to maximumObservations quadrilaterals, best first; absent when the
-    // detection fails.
+    // detection fails. Each stage's decisions go to the trace under FACE_DEBUG.
     virtual std::optional<std::vector<RectangleObservation>> detect(const Photo& photo, const SubjectMask& mask,
-                                                                    const RectangleRequest& request) const = 0;
+                                                                    const RectangleRequest& request,
+                                                                    const TraceSink& trace) const = 0;
+};
+
+// The tunables of our detector, the engine's own values by default. Lengths
+// are in working pixels unless said otherwise, angles in degrees.
+struct RectangleDetectorOptions {
+    // Straight edges are looked for at about this many pixels on the region's
+    // longer side: enough for a face's edges, small enough to stay fast on 12 MP.
+    double workingSide = 1000;
+    // Segments on one line: directions within this angle, ends within this
+    // distance of it.
+    double sameLineAngleDegrees = 2;
+    double sameLineDistance = 2;
+    // Pieces of one edge, joined end to end: directions within this angle,
+    // overlapping by at most this much.
+    double piecesAngleDegrees = 3;
+    double piecesOverlap = 4;
+    // The shortest line kept, as a share of the region's shorter side: a face's
+    // side is longer, the strokes of its print mostly shorter.
+    double shortestLineShare = 0.15;
+    // The most lines kept from the image's edges, the longest first: a grille's
+    // many ribs would otherwise make the closing of quadrilaterals explode.
+    int maximumLines = 40;
+    // Each side of a proposed quadrilateral must be carried this far along its
+    // length by the one straight edge it was built from.
+    double minimumSideSupport = 0.62;
+    // The largest corner rounding allowed for, as a share of the shorter side:
+    // past it a face is nearly a stadium, which the outline fit finds.
+    double maximumRounding = 0.3;
+    // Grey levels from the face's shade within which a point is of the face's
+    // surface, and the share of such points beyond a line that makes the stretch
+    // beyond more of the face rather than a side of the body.
+    double faceShadeTolerance = 6;
+    double minimumFaceShadedShare = 0.3;
+    // Beyond a line, this much on the subject and this much of it in the face's
+    // shade is plainly more of the face, whatever the edges along its sides show.
+    double minimumOnSubjectShare = 0.95;
+    double plainlyFaceShadedShare = 0.45;
+    // The grid the shades are read on: this many steps across the region's
+    // shorter side.
+    double shadeGridSteps = 100;
+    // How far outside the subject mask a faint edge may run: a segmentation's
+    // edge strays a pixel or two inside the subject's.
+    double maskSlack = 3;
+    // How far a straight run of the subject's outline may stray from its chord:
+    // at least this much (a mask's pixel steps), and this share of the region's
+    // shorter side (a lens bends a face's side a little).
+    double outlineTolerance = 2.5;
+    double outlineToleranceShare = 0.01;
+    // Neighbouring stretches of the outline turned by less than this are one
+    // side when one line holds them both: a corner, even well rounded, turns by
+    // more at each of its stretches.
+    double mergeTurnDegrees = 15;
+    // Corners this close belong to one outline, seen on two edges a pixel or two
+    // apart (the photo's and the subject mask's).
+    double sameOutline = 4;
+    // How much larger a corner's rounding may look than the opposite corner's
+    // along the same side, the nearer one seen larger in perspective.
+    double perspective = 1.15;
+    // The face's edge and the silhouette's edge behind it, beside a side of the
+    // body: directions within this angle.
+    double sideEdgesAngleDegrees = 6;
+    // A strip beside the face with this much of it on the subject, and this much
+    // of that within the shade tolerance of its own plane, is plain.
+    double stripOnSubjectShare = 0.85;
+    double plainStripShare = 0.8;
+    // A quadrilateral around another holding at least this share of its area
+    // and carried nearly as well (its weakest side within this margin) is the
+    // face plus a strip of the body beside it.
+    double innerAreaShare = 0.6;
+    double supportMargin = 0.15;
+    // Proposals whose corners all lie this close to an earlier one's repeat it.
+    double duplicateDistance = 3;
 };
 
 // Ours: straight image edges (LSD segments of the grey region of interest) and
 // straight runs of the subject's silhouette, closed into quadrilaterals.
 class SegmentRectangleDetector final : public RectangleDetector {
 public:
+    explicit SegmentRectangleDetector(RectangleDetectorOptions options = {}) : options_(options) {}
     std::optional<std::vector<RectangleObservation>> detect(const Photo& photo, const SubjectMask& mask,
-                                                            const RectangleRequest& request) const override;
+                                                            const RectangleRequest& request,
+                                                            const TraceSink& trace) const override;
+
+private:
+    RectangleDetectorOptions options_;
 };
 
 }  // namespace photo_analysis

@@ -83,6 +83,23 @@ RegionEdges regionEdges(const Photo& photo, std::span<const std::uint8_t> covera
         for (const LineSegment& s : lineSegments(greyOf(rgba(box)), faintQuantisation))
             edges.faintGreyEdges.push_back({s.a * edges.scale, s.b * edges.scale});
     }
+    cv::Mat held;
+    cv::threshold(silhouette, held, 127, 255, cv::THRESH_BINARY);
+    std::vector<std::vector<cv::Point>> contours;
+    cv::findContours(held, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
+    const std::vector<cv::Point>* largest = nullptr;
+    double largestArea = 0;
+    for (const auto& contour : contours) {
+        const double area = std::abs(cv::contourArea(contour));
+        if (!largest || area > largestArea) {
+            largest = &contour;
+            largestArea = area;
+        }
+    }
+    if (largest) {
+        edges.outline.reserve(largest->size());
+        for (const cv::Point& p : *largest) edges.outline.push_back({p.x + 0.5, p.y + 0.5});
+    }
     edges.grey = bytesOf(grey);
     edges.inside = bytesOf(silhouette);
     return edges;

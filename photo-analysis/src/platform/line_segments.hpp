@@ -40,6 +40,9 @@ struct RegionEdges {
     // which the plain ones pass over; on a magnified region, those found at the
     // photo's own resolution too.
     std::vector<LineSegment> faintGreyEdges;
+    // The outer outline of the subject's largest piece, one point a working
+    // pixel along it, in order round it; empty when nothing is inside.
+    std::vector<icon_geometry::Vector2> outline;
 };
 
 // The region resampled so that its longer side is `workingSide` (magnified at
