@@ -104,6 +104,9 @@ struct RectangleDetectorOptions {
     // side when one line holds them both: a corner, even well rounded, turns by
     // more at each of its stretches.
     double mergeTurnDegrees = 15;
+    // A run of the outline that the image's edges carry over this share of its
+    // length is already a line of the image.
+    double carriedRunShare = 0.8;
     // Corners this close belong to one outline, seen on two edges a pixel or two
     // apart (the photo's and the subject mask's).
     double sameOutline = 4;
