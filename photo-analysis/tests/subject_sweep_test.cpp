@@ -77,6 +77,8 @@ TEST_P(SubjectSweep, SubjectAndFaceCornersMatchTheTruth) {
     EXPECT_GE(iou, 0.95) << entry.name;
     EXPECT_GE(cornerShare, 0) << entry.name << ": no corners";
     EXPECT_LE(cornerShare, 0.01) << entry.name;
+    EXPECT_TRUE(face.withinOnePercent() && face.withinBounds())
+        << entry.name << ": face " << face_judgement::describe(face);
 }
 
 std::string nameOf(const std::string& text) {
@@ -110,6 +112,10 @@ TEST_P(PlateSweep, FaceMatchesTheTruth) {
     const face_judgement::Judgement onTruth = faceOn(scene, photo, scene.truth);
     std::printf("plates | %s | %.3f | %s | true mask %s\n", entry.name.c_str(), iou,
                 face_judgement::describe(face).c_str(), face_judgement::describe(onTruth).c_str());
+    EXPECT_TRUE(face.withinOnePercent() && face.withinBounds())
+        << entry.name << ": face " << face_judgement::describe(face);
+    EXPECT_TRUE(onTruth.withinOnePercent() && onTruth.withinBounds())
+        << entry.name << ": face on the true mask " << face_judgement::describe(onTruth);
 }
 
 INSTANTIATE_TEST_SUITE_P(Plates, PlateSweep, testing::Range<std::size_t>(0, plates().size()),
