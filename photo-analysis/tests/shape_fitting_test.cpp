@@ -47,12 +47,12 @@ std::optional<FaceFit> plainFit(std::span<const Vector2> points, Kind kind) {
         for (std::size_t i = 0; i < k; ++i) sum += squares[i];
         return sum / k;
     };
-    std::vector<double> found;
+    std::optional<detail::SearchStart> start;
     for (const double rotation : detail::startRotations(points)) {
-        const auto start = detail::searchStart(points, kind, rotation);
-        auto result = detail::minimize(cost, start.vector, start.steps, detail::maxIterations);
-        if (found.empty() || cost(result) < cost(found)) found = std::move(result);
+        auto candidate = detail::searchStart(points, kind, rotation);
+        if (!start || cost(candidate.vector) < cost(start->vector)) start = std::move(candidate);
     }
+    const auto found = detail::minimize(cost, start->vector, start->steps, detail::maxIterations);
     double sum = 0;
     for (Vector2 p : points) sum += std::pow(plainDistance(p, kind, found), 2);
     return detail::fitFrom(found, kind, std::sqrt(sum / points.size()));

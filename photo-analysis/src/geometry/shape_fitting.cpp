@@ -5,6 +5,7 @@
 #include <limits>
 #include <numbers>
 #include <numeric>
+#include <optional>
 
 #include "geometry/shape_fitting_detail.hpp"
 #include "icon_geometry/convex_hull.hpp"
@@ -333,18 +334,19 @@ std::optional<FaceFit> fitKind(std::span<const Vector2> input, FaceFit::Kind kin
         for (double& d : distances) d *= d;
         return trimmedMean(distances, 0.95);
     };
-    // From each start rotation; the least cost wins, the first on equal costs.
-    std::vector<double> found;
+    // The search runs from the start of least cost, the first on equal costs: a
+    // square started along its diagonal settles there, a third too large.
+    std::optional<detail::SearchStart> start;
     double leastCost = std::numeric_limits<double>::infinity();
     for (const double rotation : detail::startRotations(points)) {
-        const auto start = detail::searchStart(points, kind, rotation);
-        auto result = detail::minimize(cost, start.vector, start.steps, detail::maxIterations);
-        const double c = cost(result);
-        if (found.empty() || c < leastCost) {
-            found = std::move(result);
+        auto candidate = detail::searchStart(points, kind, rotation);
+        const double c = cost(candidate.vector);
+        if (!start || c < leastCost) {
+            start = std::move(candidate);
             leastCost = c;
         }
     }
+    const auto found = detail::minimize(cost, start->vector, start->steps, detail::maxIterations);
     signedDistances(points, kind, found, distances);
     double sum = 0;
     for (double d : distances) sum += d * d;

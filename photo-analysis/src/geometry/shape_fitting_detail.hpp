@@ -16,7 +16,7 @@ struct SearchStart {
     std::vector<double> steps;
 };
 
-// The rotations the search starts from, each folded to ±π/4: the points'
+// The rotations the search may start from, each folded to ±π/4: the points'
 // principal axis, and the sides of the smallest box holding them when they turn
 // it otherwise. An outline as wide as high (a square, a rounded square) has no
 // principal axis: its moments give an angle that only rounding decides.
