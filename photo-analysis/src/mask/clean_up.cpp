@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
+
+#include "photo_analysis/photo_analysis_error.hpp"
 
 namespace photo_analysis {
 
@@ -98,6 +101,12 @@ SubjectMask cleanedUp(SubjectMask mask) {
         }
     }
     return mask;
+}
+
+SubjectMask finishedMask(SubjectMask mask) {
+    SubjectMask cleaned = cleanedUp(std::move(mask));
+    if (!cleaned.boundingBox()) throw PhotoAnalysisError::noSubjectFound();
+    return cleaned;
 }
 
 }  // namespace photo_analysis

@@ -9,4 +9,8 @@ namespace photo_analysis {
 // pixel becomes 0. The mask must be well formed.
 SubjectMask cleanedUp(SubjectMask mask);
 
+// The mask cleaned up; throws PhotoAnalysisError (noSubjectFound) when nothing
+// inside survives.
+SubjectMask finishedMask(SubjectMask mask);
+
 }  // namespace photo_analysis

@@ -2,25 +2,28 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
+#include <opencv2/core.hpp>
+#include <optional>
 #include <vector>
 
+#include "mask/background_colour.hpp"
 #include "mask/clean_up.hpp"
+#include "mask/outline_weighing.hpp"
+#include "mask/plausibility_gate.hpp"
+#include "mask/refined_map.hpp"
+#include "mask/wall_model.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
+#include "platform/subject_gate.hpp"
 #include "platform/subject_model.hpp"
 
 namespace photo_analysis {
 
 namespace {
 
-// A premultiplied channel over white, as a double.
-inline double channelOverWhite(std::uint8_t c, std::uint8_t a) {
-    return static_cast<double>(c) + 255.0 * (1.0 - static_cast<double>(a) / 255.0);
-}
+using cut_out::WallModel;
 
 // 255 for 1 and above and for NaN, else 255 × max(v, 0) truncated.
 std::uint8_t coverageOf(float v) {
@@ -28,47 +31,43 @@ std::uint8_t coverageOf(float v) {
     return static_cast<std::uint8_t>(255.0f * std::max(v, 0.0f));
 }
 
-// The cleaned mask, or noSubjectFound when nothing inside survives.
-SubjectMask finished(SubjectMask mask) {
-    SubjectMask cleaned = cleanedUp(std::move(mask));
-    if (!cleaned.boundingBox()) throw PhotoAnalysisError::noSubjectFound();
-    return cleaned;
+// On a flat wall, the background colour at the photo's own size is the
+// field, exactly: its mask, the outline weighed, when the gate accepts it.
+std::optional<SubjectMask> flatWallSubject(const Photo& photo, const WallModel& wall) {
+    try {
+        SubjectMask mask = finishedMask(cut_out::backgroundMask(photo, SubjectExtraction::defaultTolerance));
+        cut_out::weighOutline(photo, cut_out::backgroundColour(photo), mask.coverage);
+        mask = finishedMask(std::move(mask));
+        if (cut_out::plausibleMask(wall, mask.coverage, mask.width, mask.height)) return mask;
+    } catch (const PhotoAnalysisError&) {
+    }
+    return std::nullopt;
 }
 
-// Border samples: top and bottom row by x, then left and right column by y.
-std::vector<std::size_t> borderSamples(const Photo& photo) {
-    const std::size_t width = static_cast<std::size_t>(photo.width());
-    const std::size_t height = static_cast<std::size_t>(photo.height());
-    std::vector<std::size_t> samples;
-    samples.reserve(2 * (width + height));
-    for (std::size_t x = 0; x < width; ++x) {
-        samples.push_back(x);
-        samples.push_back((height - 1) * width + x);
+// The field alone, without GrabCut: what departs from it, shadows taken off,
+// judged by the gate, its edge taken again at the refining size and grown to
+// the closed outline around it, brought back to the photo's size.
+ProbabilityMap fieldSubjectMap(const WallModel& wall, int width, int height) {
+    const GrabCutSegmenter::Options options;
+    const platform::WorkingPhoto& working = wall.working;
+    const platform::BackgroundField& field = wall.field;
+    if (!wall.fieldHolds()) throw PhotoAnalysisError::noSubjectFound();
+    const cv::Mat distance = platform::fieldDistance(working.small, field, options.fieldSmoothing);
+    const cv::Mat subject =
+        platform::withoutShadows(working, field, platform::fieldSubject(working.small, distance, field));
+    if (cv::countNonZero(subject) == 0) throw PhotoAnalysisError::noSubjectFound();
+    if (!platform::plausibleSubject(working.small, subject, subject)) {
+        // Only the shade and the side of a device the wall's shade hides may
+        // depart from the wall: the outline they close, when it is a device.
+        if (const auto closed = platform::closedOutlineAround(working, subject))
+            return cut_out::refinedMap(working, *closed, width, height);
+        throw PhotoAnalysisError::noSubjectFound();
     }
-    for (std::size_t y = 0; y < height; ++y) {
-        samples.push_back(y * width);
-        samples.push_back(y * width + width - 1);
-    }
-    return samples;
-}
-
-// The background colour over white: per channel, the upper median of the samples.
-std::array<double, 3> backgroundColour(const Photo& photo, const std::vector<std::size_t>& samples) {
-    const std::uint8_t* rgba = photo.pixels().data();
-    std::array<double, 3> background{};
-    std::vector<double> values(samples.size());
-    for (int c = 0; c < 3; ++c) {
-        for (std::size_t k = 0; k < samples.size(); ++k)
-            values[k] = channelOverWhite(rgba[samples[k] * 4 + c], rgba[samples[k] * 4 + 3]);
-        const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-        std::nth_element(values.begin(), middle, values.end());
-        background[static_cast<std::size_t>(c)] = *middle;
-    }
-    return background;
-}
-
-std::array<double, 3> backgroundColour(const Photo& photo) {
-    return backgroundColour(photo, borderSamples(photo));
+    // Without GrabCut to follow the edges, the field's threshold is taken again
+    // at the refining size, close to the subject found.
+    cv::Mat finer = platform::finerFieldSubject(working, field, subject, options.fieldSmoothing);
+    if (cv::countNonZero(finer) == 0) finer = subject;
+    return cut_out::refinedMap(working, platform::withinClosedOutline(working, finer), width, height);
 }
 
 }  // namespace
@@ -93,21 +92,13 @@ SubjectMask SubjectExtraction::extract(const Photo& photo, const Segmenter& segm
     } catch (const PhotoAnalysisError&) {
     }
     // The wall modelled as a smooth field, and the result judged like the
-    // segmenter's: a band of wall is no subject. On a flat wall the background
-    // colour at the photo's own size is that field, exactly.
+    // segmenter's: a band of wall is no subject.
     try {
-        const platform::BackgroundModel model = platform::backgroundModel(photo);
-        if (model.flat) {
-            try {
-                SubjectMask mask = extractByBackground(photo, defaultTolerance);
-                platform::weighOutline(photo, backgroundColour(photo), mask.coverage);
-                mask = finished(std::move(mask));
-                if (platform::plausibleMask(model, mask.coverage, mask.width, mask.height)) return mask;
-            } catch (const PhotoAnalysisError&) {
-            }
+        const WallModel wall = cut_out::wallModel(photo, GrabCutSegmenter::Options{});
+        if (wall.flat) {
+            if (std::optional<SubjectMask> mask = flatWallSubject(photo, wall)) return *std::move(mask);
         }
-        return maskFromProbability(platform::fieldSubjectMap(model, photo.width(), photo.height()), photo.width(),
-                                   photo.height());
+        return maskFromProbability(fieldSubjectMap(wall, photo.width(), photo.height()), photo.width(), photo.height());
     } catch (const PhotoAnalysisError&) {
         throw PhotoAnalysisError::noSubjectFound();
     } catch (const std::exception&) {
@@ -144,79 +135,11 @@ SubjectMask SubjectExtraction::maskFromProbability(const ProbabilityMap& map, in
             out[x] = coverageOf(v);
         }
     }
-    return finished(std::move(mask));
+    return finishedMask(std::move(mask));
 }
 
 SubjectMask SubjectExtraction::extractByBackground(const Photo& photo, double tolerance) {
-    if (photo.isEmpty()) throw PhotoAnalysisError::noSubjectFound();
-    const std::size_t width = static_cast<std::size_t>(photo.width());
-    const std::size_t height = static_cast<std::size_t>(photo.height());
-    const std::size_t count = width * height;
-    const std::uint8_t* rgba = photo.pixels().data();
-    const auto colour = [&](std::size_t i, int c) { return channelOverWhite(rgba[i * 4 + c], rgba[i * 4 + 3]); };
-
-    const std::vector<std::size_t> samples = borderSamples(photo);
-    const std::array<double, 3> background = backgroundColour(photo, samples);
-
-    // Whether each pixel differs, on a grid framed by one cell that counts as
-    // differing: the fill then needs no bounds checks and no division.
-    const std::size_t stride = width + 2;
-    std::vector<std::uint8_t> blocked(stride * (height + 2), 1);
-    const bool integral =
-        std::all_of(std::begin(background), std::end(background), [](double v) { return v == std::floor(v); });
-    // The smallest whole squared distance whose root exceeds the tolerance; for
-    // opaque pixels and a whole background colour the test stays exact in integers.
-    std::int64_t firstFar = 0;
-    if (integral && tolerance >= 0 && tolerance < 1000) {
-        firstFar = std::max<std::int64_t>(0, static_cast<std::int64_t>(tolerance * tolerance) - 2);
-        while (!(std::sqrt(static_cast<double>(firstFar)) > tolerance)) ++firstFar;
-    }
-    const bool fast = integral && tolerance >= 0 && tolerance < 1000;
-    const int bg[3] = {static_cast<int>(background[0]), static_cast<int>(background[1]),
-                       static_cast<int>(background[2])};
-    for (std::size_t y = 0; y < height; ++y) {
-        std::uint8_t* cells = blocked.data() + (y + 1) * stride + 1;
-        for (std::size_t x = 0; x < width; ++x) {
-            const std::size_t i = y * width + x;
-            const std::uint8_t* p = rgba + i * 4;
-            if (fast && p[3] == 255) {
-                const std::int64_t dr = p[0] - bg[0], dg = p[1] - bg[1], db = p[2] - bg[2];
-                cells[x] = dr * dr + dg * dg + db * db >= firstFar;
-            } else {
-                const double dr = colour(i, 0) - background[0];
-                const double dg = colour(i, 1) - background[1];
-                const double db = colour(i, 2) - background[2];
-                cells[x] = std::sqrt(dr * dr + dg * dg + db * db) > tolerance;
-            }
-        }
-    }
-
-    // The fill marks a visited cell 2: visited and no longer open.
-    std::vector<std::uint32_t> stack;
-    const auto framed = [&](std::size_t i) { return (i / width + 1) * stride + i % width + 1; };
-    const auto seed = [&](std::size_t cell) {
-        if (!blocked[cell]) {
-            blocked[cell] = 2;
-            stack.push_back(static_cast<std::uint32_t>(cell));
-        }
-    };
-    for (const std::size_t i : samples) seed(framed(i));
-    while (!stack.empty()) {
-        const std::size_t cell = stack.back();
-        stack.pop_back();
-        seed(cell - 1);
-        seed(cell + 1);
-        seed(cell - stride);
-        seed(cell + stride);
-    }
-
-    SubjectMask mask{photo.width(), photo.height(), std::vector<std::uint8_t>(count)};
-    for (std::size_t y = 0; y < height; ++y) {
-        const std::uint8_t* cells = blocked.data() + (y + 1) * stride + 1;
-        std::uint8_t* out = mask.coverage.data() + y * width;
-        for (std::size_t x = 0; x < width; ++x) out[x] = cells[x] == 2 ? 0 : 255;
-    }
-    return finished(std::move(mask));
+    return finishedMask(cut_out::backgroundMask(photo, tolerance));
 }
 
 }  // namespace photo_analysis

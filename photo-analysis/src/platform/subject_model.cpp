@@ -8,7 +8,7 @@
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
-#include "photo_analysis/photo_analysis_error.hpp"
+#include "platform/mask_ops.hpp"
 #include "platform/subject_gate.hpp"
 
 namespace photo_analysis::platform {
@@ -27,8 +27,6 @@ constexpr double departureSpreads = 4.0;
 constexpr double minimumDeparture = 3.0;
 // Certain background: met from the border, under this share of the departure threshold.
 constexpr double certainBackgroundShare = 0.5;
-// A field within this many levels all over is one flat colour.
-constexpr double flatSpan = 4.0;
 // At the refining size the departure is averaged over at most this many pixels.
 constexpr double fineSmoothing = 0.7;
 
@@ -103,57 +101,6 @@ constexpr double shadowRamp = 0.35, rampNoiseSpreads = 0.8;
 // A shadow's fringe: darker than the field by under this many departure thresholds.
 constexpr double fringeSpreads = 1.5;
 constexpr double largestPeel = 0.6;
-
-struct RandomSeed {
-    cv::RNG saved = cv::theRNG();
-    RandomSeed() { cv::theRNG() = cv::RNG(0x5eed); }
-    ~RandomSeed() { cv::theRNG() = saved; }
-};
-
-cv::Mat shrunkTo(const cv::Mat& image, int longer) {
-    const int side = std::max(image.cols, image.rows);
-    if (side <= longer) return image;
-    const double f = static_cast<double>(longer) / side;
-    const cv::Size size(std::max(1, static_cast<int>(std::lround(image.cols * f))),
-                        std::max(1, static_cast<int>(std::lround(image.rows * f))));
-    // Averaging whole blocks first is several times faster than one area
-    // resize by an uneven factor, and averages the same pixels.
-    const int block = side / longer;
-    cv::Mat source = image;
-    if (block >= 2 && image.cols / block >= size.width && image.rows / block >= size.height) {
-        const cv::Rect whole(0, 0, image.cols / block * block, image.rows / block * block);
-        cv::resize(image(whole), source, cv::Size(whole.width / block, whole.height / block), 0, 0, cv::INTER_AREA);
-    }
-    cv::Mat out;
-    cv::resize(source, out, size, 0, 0, cv::INTER_AREA);
-    return out;
-}
-
-// Premultiplied RGBA over white as RGB: C + 255 − A.
-cv::Mat overWhite(const cv::Mat& rgba) {
-    cv::Mat rgb(rgba.size(), CV_8UC3);
-    for (int y = 0; y < rgba.rows; ++y) {
-        const std::uint8_t* p = rgba.ptr<std::uint8_t>(y);
-        std::uint8_t* q = rgb.ptr<std::uint8_t>(y);
-        for (int x = 0; x < rgba.cols; ++x, p += 4, q += 3)
-            for (int c = 0; c < 3; ++c) q[c] = static_cast<std::uint8_t>(std::min(p[c] + 255 - p[3], 255));
-    }
-    return rgb;
-}
-
-// Which of `count` labelled regions reach the image's border.
-std::vector<char> regionsOnBorder(const cv::Mat& regions, int count) {
-    std::vector<char> touches(static_cast<std::size_t>(count), 0);
-    for (int x = 0; x < regions.cols; ++x) {
-        touches[static_cast<std::size_t>(regions.at<int>(0, x))] = 1;
-        touches[static_cast<std::size_t>(regions.at<int>(regions.rows - 1, x))] = 1;
-    }
-    for (int y = 0; y < regions.rows; ++y) {
-        touches[static_cast<std::size_t>(regions.at<int>(y, 0))] = 1;
-        touches[static_cast<std::size_t>(regions.at<int>(y, regions.cols - 1))] = 1;
-    }
-    return touches;
-}
 
 // Each loose end of a thin edge map joined by a straight line to the nearest
 // other loose end within `reach` pixels, or within `straightReach` where the
@@ -296,23 +243,6 @@ void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straig
     for (const auto& [a, b] : links) cv::line(edges, a, b, cv::Scalar(255));
 }
 
-// Edge-aware smoothing of a soft mask with the photo's grey levels as guide.
-cv::Mat guidedFilter(const cv::Mat& guide, const cv::Mat& source, int radius, double eps) {
-    const cv::Size box(2 * radius + 1, 2 * radius + 1);
-    cv::Mat meanI, meanP, corrI, corrIP;
-    cv::boxFilter(guide, meanI, CV_32F, box);
-    cv::boxFilter(source, meanP, CV_32F, box);
-    cv::boxFilter(guide.mul(guide), corrI, CV_32F, box);
-    cv::boxFilter(guide.mul(source), corrIP, CV_32F, box);
-    const cv::Mat varI = corrI - meanI.mul(meanI);
-    const cv::Mat covIP = corrIP - meanI.mul(meanP);
-    cv::Mat a = covIP / (varI + eps);
-    cv::Mat b = meanP - a.mul(meanI);
-    cv::boxFilter(a, a, CV_32F, box);
-    cv::boxFilter(b, b, CV_32F, box);
-    return a.mul(guide) + b;
-}
-
 // The quadratic terms of a position, in coordinates that run over −1…1 along
 // the longer side, so the fit stays well conditioned at any size.
 struct Terms {
@@ -333,15 +263,6 @@ double robustSpread(std::vector<double> values) {
 }
 
 }  // namespace
-
-WorkingPhoto workingPhoto(const Photo& photo, int workingSide, int refineSide) {
-    const cv::Mat rgba(photo.height(), photo.width(), CV_8UC4, const_cast<std::uint8_t*>(photo.pixels().data()));
-    // One pass over the full photo: the refining copy, and the working copy from it.
-    WorkingPhoto working;
-    working.refine = overWhite(shrunkTo(rgba, std::max(refineSide, workingSide)));
-    working.small = shrunkTo(working.refine, workingSide).clone();
-    return working;
-}
 
 BackgroundField fittedField(const cv::Mat& rgb, double bandShare) {
     const int band = std::max(2, static_cast<int>(std::lround(bandShare * std::max(rgb.cols, rgb.rows))));
@@ -448,14 +369,6 @@ double departureThreshold(const BackgroundField& field) {
     return std::max(departureSpreads * field.noise, minimumDeparture);
 }
 
-cv::Mat withoutThinLines(const cv::Mat& binary) {
-    const cv::Mat round = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(3, 3));
-    cv::Mat opened, reach;
-    cv::morphologyEx(binary, opened, cv::MORPH_OPEN, round);
-    cv::dilate(largestFilled(opened), reach, round);
-    return largestFilled(binary & reach);
-}
-
 cv::Mat fieldSubject(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field) {
     // Averaging spreads a strong edge's departure onto the wall beside it: a
     // pixel also departs by half the threshold on its own.
@@ -538,15 +451,6 @@ cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field
     return largestFilled(subject & ~peeled);
 }
 
-void grabCutFromLabels(const cv::Mat& rgb, cv::Mat& labels, int iterations) {
-    cv::Mat backgroundModel, foregroundModel;
-    // GrabCut seeds its colour models from OpenCV's per-thread generator: a
-    // fixed seed makes the mask a function of the photo alone, and the caller's
-    // generator is put back afterwards.
-    const RandomSeed seeded;
-    cv::grabCut(rgb, labels, cv::Rect(), backgroundModel, foregroundModel, iterations, cv::GC_INIT_WITH_MASK);
-}
-
 cv::Mat seededCut(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field, const cv::Mat& subject,
                   const cv::Mat& shadows, int iterations) {
     cv::Mat labels(rgb.size(), CV_8U, cv::Scalar(cv::GC_PR_BGD));
@@ -574,31 +478,6 @@ cv::Mat seededCut(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundF
     labels.setTo(cv::GC_FGD, core);
     grabCutFromLabels(rgb, labels, iterations);
     return largestFilled((labels == cv::GC_FGD) | (labels == cv::GC_PR_FGD));
-}
-
-cv::Mat largestFilled(const cv::Mat& binary) {
-    cv::Mat labels, stats, centroids;
-    const int count = cv::connectedComponentsWithStats(binary, labels, stats, centroids, 4, CV_32S);
-    int best = 0, bestArea = 0;
-    for (int i = 1; i < count; ++i) {
-        const int area = stats.at<int>(i, cv::CC_STAT_AREA);
-        if (area > bestArea) {
-            bestArea = area;
-            best = i;
-        }
-    }
-    cv::Mat kept = labels == best;
-    if (best == 0) kept.setTo(0);
-    // Holes: background regions that do not reach the border.
-    cv::Mat outside = kept == 0;
-    cv::Mat holeLabels, holeStats;
-    const int holes = cv::connectedComponentsWithStats(outside, holeLabels, holeStats, centroids, 4, CV_32S);
-    for (int i = 1; i < holes; ++i) {
-        const int x = holeStats.at<int>(i, cv::CC_STAT_LEFT), y = holeStats.at<int>(i, cv::CC_STAT_TOP);
-        const int w = holeStats.at<int>(i, cv::CC_STAT_WIDTH), h = holeStats.at<int>(i, cv::CC_STAT_HEIGHT);
-        if (x > 0 && y > 0 && x + w < kept.cols && y + h < kept.rows) kept.setTo(255, holeLabels == i);
-    }
-    return kept;
 }
 
 // The pieces of `rest` (outside the outline, 8-bit, the size of `image`) that
@@ -857,36 +736,6 @@ cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject)
     return closedOutlineAround(working, subject).value_or(subject);
 }
 
-ProbabilityMap refinedMap(const WorkingPhoto& working, const cv::Mat& subject, int width, int height) {
-    const cv::Mat& refineImage = working.refine;
-    cv::Mat grey;
-    cv::cvtColor(refineImage, grey, cv::COLOR_RGB2GRAY);
-    grey.convertTo(grey, CV_32F, 1.0 / 255.0);
-    cv::Mat soft;
-    subject.convertTo(soft, CV_32F, 1.0 / 255.0);
-    cv::resize(soft, soft, refineImage.size(), 0, 0, cv::INTER_LINEAR);
-    // Radius 4 at 1024 pixels, in proportion below.
-    const int radius =
-        std::max(2, static_cast<int>(std::lround(4.0 * std::max(refineImage.cols, refineImage.rows) / 1024.0)));
-    soft = guidedFilter(grey, soft, radius, 1e-3);
-
-    ProbabilityMap map;
-    map.width = width;
-    map.height = height;
-    map.format = ProbabilityMap::Format::byte;
-    map.bytesPerRow = static_cast<std::size_t>(width);
-    map.bytes.resize(map.bytesPerRow * static_cast<std::size_t>(height));
-    cv::Mat bytes(height, width, CV_8U, map.bytes.data());
-    cv::Mat softBytes;
-    soft.convertTo(softBytes, CV_8U, 255.0);  // saturating, rounded
-    if (softBytes.size() != bytes.size()) {
-        cv::resize(softBytes, bytes, bytes.size(), 0, 0, cv::INTER_LINEAR);
-    } else {
-        softBytes.copyTo(bytes);
-    }
-    return map;
-}
-
 cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
                           double smoothing) {
     const cv::Mat& fine = working.refine;
@@ -914,107 +763,6 @@ cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& fi
     cv::erode(inner, inner, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * reach + 1, 2 * reach + 1)));
     const cv::Mat departs = ((distance > threshold) & near) | inner;
     return largestFilled(departs);
-}
-
-BackgroundModel backgroundModel(const Photo& photo) {
-    const GrabCutSegmenter::Options options;
-    BackgroundModel model;
-    if (photo.isEmpty()) return model;
-    model.working = workingPhoto(photo, options.workingSide, options.refineSide);
-    if (model.working.small.cols < 8 || model.working.small.rows < 8) return model;
-    model.field = fittedField(model.working.small, options.fieldBand);
-    if (model.field.noise > options.texturedNoise) return model;
-    double lowest[3], highest[3];
-    std::vector<cv::Mat> channels;
-    cv::split(model.field.colours, channels);
-    model.flat = true;
-    for (int c = 0; c < 3; ++c) {
-        cv::minMaxLoc(channels[static_cast<std::size_t>(c)], &lowest[c], &highest[c]);
-        if (highest[c] - lowest[c] > flatSpan) model.flat = false;
-    }
-    return model;
-}
-
-bool plausibleMask(const BackgroundModel& model, const std::vector<std::uint8_t>& coverage, int width, int height) {
-    const cv::Mat& small = model.working.small;
-    if (small.empty() || coverage.size() != static_cast<std::size_t>(width) * height) return false;
-    const cv::Mat full(height, width, CV_8U, const_cast<std::uint8_t*>(coverage.data()));
-    cv::Mat shrunk;
-    cv::resize(full, shrunk, small.size(), 0, 0, cv::INTER_AREA);
-    const cv::Mat subject = largestFilled(shrunk >= 128);
-    return cv::countNonZero(subject) > 0 && plausibleSubject(small, subject, subject);
-}
-
-void weighOutline(const Photo& photo, const std::array<double, 3>& wall, std::vector<std::uint8_t>& coverage) {
-    const int width = photo.width(), height = photo.height();
-    if (photo.isEmpty() || coverage.size() != static_cast<std::size_t>(width) * height) return;
-    cv::Mat mask(height, width, CV_8U, coverage.data());
-    const cv::Mat inside = mask >= 128;
-    const cv::Rect box = cv::boundingRect(inside);
-    if (box.empty()) return;
-    // A step blurred over a pixel or two at 1200 pixels, and in proportion above.
-    const int reach = std::max(2, static_cast<int>(std::lround(std::max(width, height) / 400.0)));
-    const cv::Rect area = (box + cv::Size(2 * reach + 2, 2 * reach + 2) - cv::Point(reach + 1, reach + 1)) &
-                          cv::Rect(0, 0, width, height);
-    // Departures from the wall in 8-bit units, saturated.
-    cv::Mat departure(area.size(), CV_8U);
-    const std::uint8_t* rgba = photo.pixels().data();
-    for (int y = 0; y < area.height; ++y) {
-        std::uint8_t* d = departure.ptr<std::uint8_t>(y);
-        const std::uint8_t* p = rgba + (static_cast<std::size_t>(y + area.y) * width + area.x) * 4;
-        for (int x = 0; x < area.width; ++x, p += 4) {
-            const double uncovered = 255.0 - p[3];
-            double sum = 0;
-            for (int c = 0; c < 3; ++c) {
-                const double v = p[c] + uncovered - wall[static_cast<std::size_t>(c)];
-                sum += v * v;
-            }
-            d[x] = cv::saturate_cast<std::uint8_t>(std::sqrt(sum));
-        }
-    }
-    const cv::Mat window = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(2 * reach + 1, 2 * reach + 1));
-    const cv::Mat subject = inside(area);
-    cv::Mat inner, innerNear, step;
-    cv::erode(subject, inner, window, cv::Point(-1, -1), 1, cv::BORDER_REPLICATE);
-    cv::dilate(inner, innerNear, window);
-    // The least inner departure beside each pixel; pixels not inner count as full.
-    cv::Mat innerDeparture(area.size(), CV_8U, cv::Scalar(255));
-    departure.copyTo(innerDeparture, inner);
-    cv::erode(innerDeparture, step, window);
-    for (int y = 0; y < area.height; ++y) {
-        std::uint8_t* out = mask.ptr<std::uint8_t>(y + area.y) + area.x;
-        const std::uint8_t* s = subject.ptr<std::uint8_t>(y);
-        const std::uint8_t* n = inner.ptr<std::uint8_t>(y);
-        const std::uint8_t* near = innerNear.ptr<std::uint8_t>(y);
-        const std::uint8_t* d = departure.ptr<std::uint8_t>(y);
-        const std::uint8_t* full = step.ptr<std::uint8_t>(y);
-        for (int x = 0; x < area.width; ++x)
-            if (s[x] && !n[x] && near[x] && d[x] < full[x]) out[x] = static_cast<std::uint8_t>(255 * d[x] / full[x]);
-    }
-}
-
-ProbabilityMap fieldSubjectMap(const BackgroundModel& model, int width, int height) {
-    const GrabCutSegmenter::Options options;
-    const WorkingPhoto& working = model.working;
-    const BackgroundField& field = model.field;
-    if (working.small.cols < 8 || working.small.rows < 8 || field.colours.empty() ||
-        field.noise > options.texturedNoise)
-        throw PhotoAnalysisError::noSubjectFound();
-    const cv::Mat distance = fieldDistance(working.small, field, options.fieldSmoothing);
-    const cv::Mat subject = withoutShadows(working, field, fieldSubject(working.small, distance, field));
-    if (cv::countNonZero(subject) == 0) throw PhotoAnalysisError::noSubjectFound();
-    if (!plausibleSubject(working.small, subject, subject)) {
-        // Only the shade and the side of a device the wall's shade hides may
-        // depart from the wall: the outline they close, when it is a device.
-        if (const auto closed = closedOutlineAround(working, subject))
-            return refinedMap(working, *closed, width, height);
-        throw PhotoAnalysisError::noSubjectFound();
-    }
-    // Without GrabCut to follow the edges, the field's threshold is taken again
-    // at the refining size, close to the subject found.
-    cv::Mat finer = finerFieldSubject(working, field, subject, options.fieldSmoothing);
-    if (cv::countNonZero(finer) == 0) finer = subject;
-    return refinedMap(working, withinClosedOutline(working, finer), width, height);
 }
 
 }  // namespace photo_analysis::platform

@@ -5,8 +5,11 @@
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
+#include "mask/refined_map.hpp"
+#include "mask/wall_model.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
 #include "photo_analysis/segmenter.hpp"
+#include "platform/mask_ops.hpp"
 #include "platform/subject_gate.hpp"
 #include "platform/subject_model.hpp"
 
@@ -90,16 +93,17 @@ double foreignShare(const cv::Mat& rgb, double borderBand) {
 
 ProbabilityMap GrabCutSegmenter::segment(const Photo& photo) const {
     if (photo.isEmpty()) throw PhotoAnalysisError::noSubjectFound();
-    const platform::WorkingPhoto working = platform::workingPhoto(photo, options_.workingSide, options_.refineSide);
+    const cut_out::WallModel wall = cut_out::wallModel(photo, options_);
+    const platform::WorkingPhoto& working = wall.working;
     const cv::Mat& small = working.small;
     if (small.cols < 8 || small.rows < 8) throw PhotoAnalysisError::noSubjectFound();
 
-    const BackgroundField field = platform::fittedField(small, options_.fieldBand);
+    const BackgroundField& field = wall.field;
     const auto accepted = [&](const cv::Mat& raw, const cv::Mat& subject) {
         return cv::countNonZero(subject) > 0 && platform::plausibleSubject(small, raw, subject);
     };
     const auto finished = [&](const cv::Mat& subject) {
-        return platform::refinedMap(working, subject, photo.width(), photo.height());
+        return cut_out::refinedMap(working, subject, photo.width(), photo.height());
     };
     // Where the field holds, its threshold taken again at the refining size
     // places a faint edge (a white device on a white wall) better than the
@@ -113,7 +117,7 @@ ProbabilityMap GrabCutSegmenter::segment(const Photo& photo) const {
     };
     // GrabCut seeded from the field's subject, then that subject itself when
     // GrabCut strays from it (lost in a faint subject's colours).
-    const bool textured = field.noise > options_.texturedNoise;
+    const bool textured = wall.textured;
     const auto fieldRoute = [&]() -> cv::Mat {
         const cv::Mat distance = platform::fieldDistance(small, field, options_.fieldSmoothing);
         const cv::Mat departs = platform::fieldSubject(small, distance, field);

@@ -1,0 +1,37 @@
+#include "mask/wall_model.hpp"
+
+#include <opencv2/core.hpp>
+#include <vector>
+
+namespace photo_analysis::cut_out {
+
+using platform::fittedField;
+using platform::workingPhoto;
+
+namespace {
+
+// A field within this many levels all over is one flat colour.
+constexpr double flatSpan = 4.0;
+
+}  // namespace
+
+WallModel wallModel(const Photo& photo, const GrabCutSegmenter::Options& options) {
+    WallModel model;
+    if (photo.isEmpty()) return model;
+    model.working = workingPhoto(photo, options.workingSide, options.refineSide);
+    if (model.working.small.cols < 8 || model.working.small.rows < 8) return model;
+    model.field = fittedField(model.working.small, options.fieldBand);
+    model.textured = model.field.noise > options.texturedNoise;
+    if (model.textured) return model;
+    double lowest[3], highest[3];
+    std::vector<cv::Mat> channels;
+    cv::split(model.field.colours, channels);
+    model.flat = true;
+    for (int c = 0; c < 3; ++c) {
+        cv::minMaxLoc(channels[static_cast<std::size_t>(c)], &lowest[c], &highest[c]);
+        if (highest[c] - lowest[c] > flatSpan) model.flat = false;
+    }
+    return model;
+}
+
+}  // namespace photo_analysis::cut_out

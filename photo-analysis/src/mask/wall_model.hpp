@@ -1,0 +1,28 @@
+#pragma once
+
+#include "photo_analysis/photo.hpp"
+#include "photo_analysis/segmenter.hpp"
+#include "platform/subject_model.hpp"
+#include "platform/working_photo.hpp"
+
+namespace photo_analysis::cut_out {
+
+// What the cut-out knows of a photo's wall: the working copies, the field
+// (empty when the photo is too small to judge), whether the wall is textured
+// (its border band strays from the field by more than the segmenter's
+// `texturedNoise`: wood, stone, fabric), where the field does not hold, and
+// whether it is flat (one colour within a few levels all over), where one
+// background colour at the photo's own size follows it exactly.
+struct WallModel {
+    platform::WorkingPhoto working;
+    platform::BackgroundField field;
+    bool textured = false;
+    bool flat = false;
+
+    // Whether the field stands for the wall: the photo large enough to judge, the wall not textured.
+    bool fieldHolds() const { return !field.colours.empty() && !textured; }
+};
+// The wall of a photo at the sizes and with the band the options give.
+WallModel wallModel(const Photo& photo, const GrabCutSegmenter::Options& options);
+
+}  // namespace photo_analysis::cut_out
