@@ -1,14 +1,211 @@
 #include "mask/plausibility_gate.hpp"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
 #include <opencv2/imgproc.hpp>
+#include <vector>
 
 #include "platform/mask_ops.hpp"
-#include "platform/subject_gate.hpp"
 
 namespace photo_analysis::cut_out {
 
 using platform::largestFilled;
-using platform::plausibleSubject;
+
+namespace {
+
+// Limits of a plausible subject.
+constexpr double minimumShare = 0.01;
+constexpr double maximumShare = 0.90;
+constexpr double borderHeld = 0.10;       // a border line counts as held from this share on
+constexpr int maximumBordersHeld = 2;     // three or four held borders: the background itself
+constexpr double bandHeld = 0.5;          // two opposite borders held this far: a band of wall
+constexpr double minimumKeptShare = 0.5;  // the largest region against all the subject found
+// Against the wall right next to it, the subject's edge differs in mean colour
+// by at least this (8-bit units) and by this many spreads of that wall.
+constexpr double minimumContrast = 3.0;
+constexpr double contrastSpreads = 1.0;
+// On a textured wall (the wall's spread beside the outline above this, 8-bit
+// units: a plain wall's shadow ramp or grain stays well under it, wood and stone
+// reach it) a device is made of colours the wall lacks: at least this share of its
+// colours must be of bins the rest of the photo holds less of. A piece of the
+// texture itself is the same stuff as the wall around it.
+constexpr double texturedSpread = 12.0;
+constexpr double minimumForeignColours = 0.85;
+// Devices are plastic, metal and glass in greys and muted tints: a subject whose
+// median CIELAB chroma is this high and whose outline is far from compact (area
+// under this share of its convex hull) is a plant or a flower. Compactness alone
+// never refuses: brackets, valves, lamps, fans and cables are devices too.
+constexpr double vividChroma = 30.0;
+constexpr double compactSolidity = 0.8;
+// Edge contrast under which an outline is faint (a light device on a light
+// wall), and the share of its hull under which such a subject is hollow.
+constexpr double faintContrast = 20.0;
+constexpr double hollowSolidity = 0.4;
+
+double heldShare(const cv::Mat& line) {
+    return static_cast<double>(cv::countNonZero(line)) / line.total();
+}
+
+// Along the subject's outline, the mean colour just inside against the mean
+// just outside, each over a window of the given size: the median of their
+// distances, and the median spread of the outside colours about their mean.
+struct EdgeContrast {
+    double contrast;
+    double wallSpread;
+};
+EdgeContrast edgeContrast(const cv::Mat& image, const cv::Mat& inside, const cv::Mat& outside, const cv::Mat& outline,
+                          int window) {
+    const cv::Size box(window, window);
+    cv::Mat colours, squares;
+    image.convertTo(colours, CV_32FC3);
+    squares = colours.mul(colours);
+    const auto sumOver = [&](const cv::Mat& values, const cv::Mat& mask) {
+        cv::Mat masked = cv::Mat::zeros(values.size(), values.type());
+        values.copyTo(masked, mask);
+        cv::Mat sum;
+        cv::boxFilter(masked, sum, CV_32F, box, cv::Point(-1, -1), false);
+        return sum;
+    };
+    const auto countOver = [&](const cv::Mat& mask) {
+        cv::Mat ones, sum;
+        mask.convertTo(ones, CV_32F, 1.0 / 255.0);
+        cv::boxFilter(ones, sum, CV_32F, box, cv::Point(-1, -1), false);
+        return sum;
+    };
+    const cv::Mat inSum = sumOver(colours, inside), inCount = countOver(inside);
+    const cv::Mat outSum = sumOver(colours, outside), outSquares = sumOver(squares, outside),
+                  outCount = countOver(outside);
+    std::vector<double> contrasts, spreads;
+    for (int y = 0; y < image.rows; ++y) {
+        const std::uint8_t* on = outline.ptr<std::uint8_t>(y);
+        for (int x = 0; x < image.cols; ++x) {
+            if (!on[x]) continue;
+            const float n = inCount.at<float>(y, x), m = outCount.at<float>(y, x);
+            if (n < 1 || m < 1) continue;
+            const cv::Vec3f a = inSum.at<cv::Vec3f>(y, x) / n, b = outSum.at<cv::Vec3f>(y, x) / m;
+            const cv::Vec3f b2 = outSquares.at<cv::Vec3f>(y, x) / m;
+            contrasts.push_back(cv::norm(a - b));
+            double variance = 0;
+            for (int c = 0; c < 3; ++c) variance += std::max(0.0f, b2[c] - b[c] * b[c]);
+            spreads.push_back(std::sqrt(variance / 3));
+        }
+    }
+    const auto median = [](std::vector<double>& v) {
+        if (v.empty()) return 0.0;
+        const auto middle = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
+        std::nth_element(v.begin(), middle, v.end());
+        return *middle;
+    };
+    return {median(contrasts), median(spreads)};
+}
+
+// The share of the subject's colours (8 levels a channel) in excess of the
+// rest of the photo's: near 1 for a device before a wall of other colours.
+double foreignColours(const cv::Mat& image, const cv::Mat& subject) {
+    std::vector<double> in(512, 0.0), out(512, 0.0);
+    double inCount = 0, outCount = 0;
+    for (int y = 0; y < image.rows; ++y) {
+        const std::uint8_t* p = image.ptr<std::uint8_t>(y);
+        const std::uint8_t* m = subject.ptr<std::uint8_t>(y);
+        for (int x = 0; x < image.cols; ++x, p += 3) {
+            const std::size_t bin = static_cast<std::size_t>((p[0] >> 5) * 64 + (p[1] >> 5) * 8 + (p[2] >> 5));
+            (m[x] ? in : out)[bin] += 1;
+            (m[x] ? inCount : outCount) += 1;
+        }
+    }
+    if (inCount == 0 || outCount == 0) return 0;
+    double excess = 0;
+    for (std::size_t b = 0; b < in.size(); ++b) excess += std::max(0.0, in[b] / inCount - out[b] / outCount);
+    return excess;
+}
+
+// The median CIELAB chroma (D65 white) of the subject's pixels. Computed here
+// rather than through OpenCV's conversion, whose first use keeps tables for
+// the life of the process.
+double medianChroma(const cv::Mat& image, const cv::Mat& subject) {
+    std::array<double, 256> linear;
+    for (int v = 0; v < 256; ++v) {
+        const double c = v / 255.0;
+        linear[static_cast<std::size_t>(v)] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    }
+    const auto f = [](double t) { return t > 216.0 / 24389.0 ? std::cbrt(t) : (24389.0 / 27.0 * t + 16.0) / 116.0; };
+    std::vector<double> chroma;
+    for (int y = 0; y < image.rows; ++y) {
+        const std::uint8_t* p = image.ptr<std::uint8_t>(y);
+        const std::uint8_t* m = subject.ptr<std::uint8_t>(y);
+        for (int x = 0; x < image.cols; ++x, p += 3) {
+            if (!m[x]) continue;
+            const double r = linear[p[0]], g = linear[p[1]], b = linear[p[2]];
+            const double fx = f((0.4124 * r + 0.3576 * g + 0.1805 * b) / 0.95047);
+            const double fy = f(0.2126 * r + 0.7152 * g + 0.0722 * b);
+            const double fz = f((0.0193 * r + 0.1192 * g + 0.9505 * b) / 1.08883);
+            chroma.push_back(std::hypot(500.0 * (fx - fy), 200.0 * (fy - fz)));
+        }
+    }
+    if (chroma.empty()) return 0;
+    const auto middle = chroma.begin() + static_cast<std::ptrdiff_t>(chroma.size() / 2);
+    std::nth_element(chroma.begin(), middle, chroma.end());
+    return *middle;
+}
+
+double solidity(const cv::Mat& subject) {
+    std::vector<std::vector<cv::Point>> contours;
+    cv::findContours(subject.clone(), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    if (contours.empty()) return 0;
+    const auto largest = std::max_element(contours.begin(), contours.end(), [](const auto& a, const auto& b) {
+        return cv::contourArea(a) < cv::contourArea(b);
+    });
+    std::vector<cv::Point> hull;
+    cv::convexHull(*largest, hull);
+    const double hullArea = cv::contourArea(hull);
+    return hullArea > 0 ? cv::countNonZero(subject) / hullArea : 0;
+}
+
+}  // namespace
+
+bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& subject) {
+    const double area = static_cast<double>(subject.total());
+    const double kept = cv::countNonZero(subject);
+    const double share = kept / area;
+    if (share < minimumShare || share > maximumShare) return false;
+
+    const double top = heldShare(subject.row(0)), bottom = heldShare(subject.row(subject.rows - 1));
+    const double left = heldShare(subject.col(0)), right = heldShare(subject.col(subject.cols - 1));
+    const int held = (top >= borderHeld) + (bottom >= borderHeld) + (left >= borderHeld) + (right >= borderHeld);
+    if (held > maximumBordersHeld) return false;
+    // A device cut by the frame holds one border, or two at a corner; a band
+    // across the photo holds two opposite ones.
+    if ((top >= bandHeld && bottom >= bandHeld) || (left >= bandHeld && right >= bandHeld)) return false;
+
+    // Scattered pieces, as GrabCut finds in noise.
+    const double found = cv::countNonZero(raw);
+    if (found <= 0 || kept / found < minimumKeptShare) return false;
+
+    // The subject's edge against the wall just outside it, window by window
+    // along the outline: light falling off across the wall does not count, and
+    // a texture, measured against its own spread, does not stand out from itself.
+    const int reach = std::max(2, std::max(image.cols, image.rows) / 60);
+    const cv::Mat disc = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * reach + 1, 2 * reach + 1));
+    cv::Mat grown, shrunk;
+    cv::dilate(subject, grown, disc);
+    cv::erode(subject, shrunk, disc);
+    const cv::Mat ring = grown & ~subject;
+    const cv::Mat edge = subject & ~shrunk;
+    cv::Mat outline;
+    cv::morphologyEx(subject, outline, cv::MORPH_GRADIENT, cv::Mat());
+    outline &= subject;
+    const EdgeContrast measured = edgeContrast(image, edge, ring, outline, 4 * reach + 1);
+    if (measured.contrast < std::max(minimumContrast, contrastSpreads * measured.wallSpread)) return false;
+    if (measured.wallSpread > texturedSpread && foreignColours(image, subject) < minimumForeignColours) return false;
+
+    const double filled = solidity(subject);
+    // A faint outline around little of its own hull: a halo of shade around a
+    // device the wall's own shade hides, not the device.
+    if (measured.contrast < faintContrast && filled < hollowSolidity) return false;
+    return medianChroma(image, subject) < vividChroma || filled >= compactSolidity;
+}
 
 bool plausibleMask(const WallModel& model, const std::vector<std::uint8_t>& coverage, int width, int height) {
     const cv::Mat& small = model.working.small;

@@ -11,13 +11,16 @@
 
 #include "mask/background_colour.hpp"
 #include "mask/clean_up.hpp"
+#include "mask/closed_outline.hpp"
+#include "mask/field_subject.hpp"
+#include "mask/finer_edge.hpp"
 #include "mask/outline_weighing.hpp"
 #include "mask/plausibility_gate.hpp"
 #include "mask/refined_map.hpp"
+#include "mask/shadows.hpp"
+#include "mask/wall_field.hpp"
 #include "mask/wall_model.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
-#include "platform/subject_gate.hpp"
-#include "platform/subject_model.hpp"
 
 namespace photo_analysis {
 
@@ -50,24 +53,24 @@ std::optional<SubjectMask> flatWallSubject(const Photo& photo, const WallModel& 
 ProbabilityMap fieldSubjectMap(const WallModel& wall, int width, int height) {
     const GrabCutSegmenter::Options options;
     const platform::WorkingPhoto& working = wall.working;
-    const platform::BackgroundField& field = wall.field;
+    const cut_out::BackgroundField& field = wall.field;
     if (!wall.fieldHolds()) throw PhotoAnalysisError::noSubjectFound();
-    const cv::Mat distance = platform::fieldDistance(working.small, field, options.fieldSmoothing);
+    const cv::Mat distance = cut_out::fieldDistance(working.small, field, options.fieldSmoothing);
     const cv::Mat subject =
-        platform::withoutShadows(working, field, platform::fieldSubject(working.small, distance, field));
+        cut_out::withoutShadows(working, field, cut_out::fieldSubject(working.small, distance, field));
     if (cv::countNonZero(subject) == 0) throw PhotoAnalysisError::noSubjectFound();
-    if (!platform::plausibleSubject(working.small, subject, subject)) {
+    if (!cut_out::plausibleSubject(working.small, subject, subject)) {
         // Only the shade and the side of a device the wall's shade hides may
         // depart from the wall: the outline they close, when it is a device.
-        if (const auto closed = platform::closedOutlineAround(working, subject))
+        if (const auto closed = cut_out::closedOutlineAround(working, subject))
             return cut_out::refinedMap(working, *closed, width, height);
         throw PhotoAnalysisError::noSubjectFound();
     }
     // Without GrabCut to follow the edges, the field's threshold is taken again
     // at the refining size, close to the subject found.
-    cv::Mat finer = platform::finerFieldSubject(working, field, subject, options.fieldSmoothing);
+    cv::Mat finer = cut_out::finerFieldSubject(working, field, subject, options.fieldSmoothing);
     if (cv::countNonZero(finer) == 0) finer = subject;
-    return cut_out::refinedMap(working, platform::withinClosedOutline(working, finer), width, height);
+    return cut_out::refinedMap(working, cut_out::withinClosedOutline(working, finer), width, height);
 }
 
 }  // namespace

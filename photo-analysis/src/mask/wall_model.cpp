@@ -5,7 +5,6 @@
 
 namespace photo_analysis::cut_out {
 
-using platform::fittedField;
 using platform::workingPhoto;
 
 namespace {

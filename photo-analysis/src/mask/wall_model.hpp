@@ -1,8 +1,8 @@
 #pragma once
 
+#include "mask/wall_field.hpp"
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/segmenter.hpp"
-#include "platform/subject_model.hpp"
 #include "platform/working_photo.hpp"
 
 namespace photo_analysis::cut_out {
@@ -15,7 +15,7 @@ namespace photo_analysis::cut_out {
 // background colour at the photo's own size follows it exactly.
 struct WallModel {
     platform::WorkingPhoto working;
-    platform::BackgroundField field;
+    BackgroundField field;
     bool textured = false;
     bool flat = false;
 

@@ -1,0 +1,195 @@
+#include "mask/closed_outline.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <opencv2/imgproc.hpp>
+#include <vector>
+
+#include "mask/edge_bridging.hpp"
+#include "mask/hue_side.hpp"
+#include "mask/plausibility_gate.hpp"
+#include "mask/soft_shade.hpp"
+#include "platform/mask_ops.hpp"
+
+namespace photo_analysis::cut_out {
+
+using platform::largestFilled;
+using platform::regionsOnBorder;
+using platform::WorkingPhoto;
+
+namespace {
+
+// Edges of a closed outline: the grey smoothed over this many refining pixels,
+// edges where its slope passes these multiples of the wall's own slopes (the
+// border band's median), and never under `leastEdgeSlope` 8-bit units a pixel.
+constexpr double outlineSmoothing = 1.0;
+constexpr double strongEdgeSlopes = 6.0, weakEdgeSlopes = 3.0;
+constexpr double leastEdgeSlope = 1.5;
+// The grown subject may not come nearer the border than this share of the
+// longer side, nor grow past this many times the subject's area.
+constexpr double outlineBorderShare = 0.01;
+constexpr double largestGrowth = 6.0;
+// What the outline adds counts only in stretches thicker than this share of the
+// longer side, and only when they come to this share of the subject.
+constexpr double outlineSliverShare = 0.003;
+constexpr double leastAddedShare = 0.02;
+// An outline that holds this share of the subject holds all of it, and bounds it
+// on the photo's own edges; the subject may not shrink below this share.
+constexpr double wholeOutlineShare = 0.97;
+constexpr double leastKeptShare = 0.85;
+constexpr double partOutlineShare = 0.5;
+// An outline this much within the hull of a subject it holds little of lies
+// inside the subject: the subject is the device's shade and side around it.
+constexpr double shadeAroundShare = 0.95;
+// An outline broken where face and wall meet in the same shade (a highlight, a
+// corner's rounding) is closed across gaps up to this share of the longer side,
+// up to the larger share where the two edges run on towards each other, and
+// across a side lost whole up to the third.
+constexpr double outlineGapShare = 0.04;
+constexpr double straightGapShare = 0.2;
+constexpr double sideGapShare = 0.4;
+// Corners and sides are not drawn across the subject deeper than this share of
+// the longer side in from its edge.
+constexpr double bodyDepthShare = 0.01;
+
+}  // namespace
+
+std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv::Mat& subject) {
+    const cv::Mat& fine = working.refine;
+    if (fine.cols < 16 || fine.rows < 16 || cv::countNonZero(subject) == 0) return std::nullopt;
+    cv::Mat grey;
+    cv::cvtColor(fine, grey, cv::COLOR_RGB2GRAY);
+    cv::GaussianBlur(grey, grey, cv::Size(0, 0), outlineSmoothing);
+    cv::Mat dx, dy, slope;
+    cv::Sobel(grey, dx, CV_32F, 1, 0, 3, 1.0 / 8.0);
+    cv::Sobel(grey, dy, CV_32F, 0, 1, 3, 1.0 / 8.0);
+    cv::magnitude(dx, dy, slope);
+    // The wall's own slopes: noise and light falling off, read along the border.
+    const int band = std::max(2, static_cast<int>(std::lround(0.04 * std::max(fine.cols, fine.rows))));
+    std::vector<float> wall;
+    for (int y = 0; y < fine.rows; ++y) {
+        const float* s = slope.ptr<float>(y);
+        const bool edgeRow = y < band || y >= fine.rows - band;
+        for (int x = 0; x < fine.cols; ++x) {
+            if (!edgeRow && x >= band && x < fine.cols - band) x = fine.cols - band;
+            wall.push_back(s[x]);
+        }
+    }
+    const auto middle = wall.begin() + static_cast<std::ptrdiff_t>(wall.size() / 2);
+    std::nth_element(wall.begin(), middle, wall.end());
+    const double typical = *middle;
+    // Canny's hysteresis on the slopes: its thresholds are in units of the
+    // unnormalised 3 × 3 Sobel, eight times a slope per pixel.
+    cv::Mat edges;
+    cv::Canny(grey, edges, 8.0 * std::max(leastEdgeSlope, weakEdgeSlopes * typical),
+              8.0 * std::max(2 * leastEdgeSlope, strongEdgeSlopes * typical), 3, true);
+    const double longer = std::max(fine.cols, fine.rows);
+    cv::Mat given;
+    cv::resize(subject, given, fine.size(), 0, 0, cv::INTER_NEAREST);
+    // A corner or a side drawn across the subject's own body joins edges of
+    // its print or its parts, not of its outline.
+    cv::Mat body;
+    const int depth = std::max(2, static_cast<int>(std::lround(bodyDepthShare * longer)));
+    cv::erode(given, body, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * depth + 1, 2 * depth + 1)));
+    bridgeGaps(edges, body, outlineGapShare * longer, straightGapShare * longer, sideGapShare * longer);
+    // Sealed: a gap of a pixel in an outline is still an outline.
+    cv::dilate(edges, edges, cv::Mat());
+
+    // The wall: open pixels the border reaches.
+    cv::Mat open = edges == 0, regions;
+    const int count = cv::connectedComponents(open, regions, 4, CV_32S);
+    const std::vector<char> wallRegion = regionsOnBorder(regions, count);
+    cv::Mat enclosed(fine.size(), CV_8U);
+    for (int y = 0; y < fine.rows; ++y) {
+        const int* r = regions.ptr<int>(y);
+        const std::uint8_t* e = edges.ptr<std::uint8_t>(y);
+        std::uint8_t* q = enclosed.ptr<std::uint8_t>(y);
+        for (int x = 0; x < fine.cols; ++x) q[x] = (e[x] || !wallRegion[static_cast<std::size_t>(r[x])]) ? 255 : 0;
+    }
+    // The enclosed stretches that reach into the subject, the sealing taken back.
+    cv::Mat pieces;
+    const int pieceCount = cv::connectedComponents(enclosed, pieces, 4, CV_32S);
+    std::vector<char> holds(static_cast<std::size_t>(pieceCount), 0);
+    for (int y = 0; y < fine.rows; ++y) {
+        const int* r = pieces.ptr<int>(y);
+        const std::uint8_t* g = given.ptr<std::uint8_t>(y);
+        for (int x = 0; x < fine.cols; ++x)
+            if (g[x]) holds[static_cast<std::size_t>(r[x])] = 1;
+    }
+    cv::Mat outline(fine.size(), CV_8U);
+    for (int y = 0; y < fine.rows; ++y) {
+        const int* r = pieces.ptr<int>(y);
+        std::uint8_t* q = outline.ptr<std::uint8_t>(y);
+        for (int x = 0; x < fine.cols; ++x) q[x] = r[x] > 0 && holds[static_cast<std::size_t>(r[x])] ? 255 : 0;
+    }
+    outline = largestFilled(outline);
+    cv::erode(outline, outline, cv::Mat());
+    const double before = cv::countNonZero(given);
+    // The subject may run a pixel or two past the outline's edge and still lie within it.
+    cv::Mat reach;
+    cv::dilate(outline, reach, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
+    // Whether the outline lies within the subject's hull: a subject around it
+    // rather than a part of it.
+    const auto outlineWithinHull = [&] {
+        std::vector<std::vector<cv::Point>> contours;
+        cv::findContours(given.clone(), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+        std::vector<cv::Point> points;
+        for (const auto& contour : contours) points.insert(points.end(), contour.begin(), contour.end());
+        if (points.size() < 3) return false;
+        std::vector<cv::Point> hull;
+        cv::convexHull(points, hull);
+        cv::Mat inside(fine.size(), CV_8U, cv::Scalar(0));
+        cv::fillConvexPoly(inside, hull, cv::Scalar(255));
+        return cv::countNonZero(outline & ~inside) <= (1.0 - shadeAroundShare) * cv::countNonZero(outline);
+    };
+    // What is thicker than a sliver of the longer side.
+    const int sliver = std::max(2, static_cast<int>(std::lround(outlineSliverShare * longer)));
+    const auto withoutSlivers = [&](const cv::Mat& binary) {
+        cv::Mat opened;
+        cv::morphologyEx(binary, opened, cv::MORPH_OPEN,
+                         cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * sliver + 1, 2 * sliver + 1)));
+        return opened;
+    };
+    cv::Mat grown;
+    const double held = cv::countNonZero(reach & given);
+    if (held >= wholeOutlineShare * before) {
+        // The outline holds the whole subject: its edges are the photo's own.
+        grown = largestFilled(outline | sideOfAnotherHue(fine, outline));
+    } else if (held >= partOutlineShare * before) {
+        // It holds most of it (the face, say, beside a side of the body whose
+        // edge with the wall stays open): the outline's edges where it has
+        // them, and of the rest only what is thicker than a sliver.
+        const cv::Mat rest = withoutSlivers(given & ~reach);
+        cv::Mat kept = withoutSoftShade(fine, rest, given, edges, reach);
+        cv::dilate(kept, kept, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
+        grown = largestFilled(outline | (kept & given));
+    } else if (outlineWithinHull()) {
+        // The subject hugs the outline from outside: a light device on a wall
+        // of its own shade, found by the shade about it and its darker side.
+        grown = outline.clone();
+    } else {
+        // Only whole stretches of the device the subject lacked: the slivers
+        // along its edge where a broken outline runs a pixel outside it are
+        // left out.
+        const cv::Mat added = withoutSlivers(outline & ~given);
+        if (cv::countNonZero(added) < leastAddedShare * before) return std::nullopt;
+        grown = largestFilled(given | added);
+    }
+    const double after = cv::countNonZero(grown);
+    if (!(after > leastKeptShare * before) || after > largestGrowth * before) return std::nullopt;
+    const int margin = std::max(1, static_cast<int>(std::lround(outlineBorderShare * longer)));
+    const cv::Rect inner(margin, margin, fine.cols - 2 * margin, fine.rows - 2 * margin);
+    if (cv::countNonZero(grown) != cv::countNonZero(grown(inner))) return std::nullopt;
+    cv::Mat small;
+    cv::resize(grown, small, working.small.size(), 0, 0, cv::INTER_AREA);
+    small = largestFilled(small >= 128);
+    if (cv::countNonZero(small) == 0 || !plausibleSubject(working.small, small, small)) return std::nullopt;
+    return grown;
+}
+
+cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject) {
+    return closedOutlineAround(working, subject).value_or(subject);
+}
+
+}  // namespace photo_analysis::cut_out

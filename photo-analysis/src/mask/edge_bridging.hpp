@@ -1,0 +1,16 @@
+#pragma once
+
+#include <opencv2/core.hpp>
+
+namespace photo_analysis::cut_out {
+
+// Each loose end of a thin edge map joined by a straight line to the nearest
+// other loose end within `reach` pixels, or within `straightReach` where the
+// two edges run on towards each other: one straight edge broken where face
+// and wall meet in the same shade. Ends left over are joined through the
+// corner where their edges, run on, would meet, or across a side up to
+// `sideReach` pixels long where their edges run the same way side by side;
+// neither is drawn across `body`, the subject's inside.
+void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straightReach, double sideReach);
+
+}  // namespace photo_analysis::cut_out

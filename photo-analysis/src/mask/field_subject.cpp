@@ -1,0 +1,17 @@
+#include "mask/field_subject.hpp"
+
+#include "platform/mask_ops.hpp"
+
+namespace photo_analysis::cut_out {
+
+using platform::withoutThinLines;
+
+cv::Mat fieldSubject(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field) {
+    // Averaging spreads a strong edge's departure onto the wall beside it: a
+    // pixel also departs by half the threshold on its own.
+    const double threshold = departureThreshold(field);
+    cv::Mat departs = (distance > threshold) & (fieldDistance(rgb, field, 0) > 0.5 * threshold);
+    return withoutThinLines(departs);
+}
+
+}  // namespace photo_analysis::cut_out

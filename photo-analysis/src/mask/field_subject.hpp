@@ -1,0 +1,15 @@
+#pragma once
+
+#include <opencv2/core.hpp>
+
+#include "mask/wall_field.hpp"
+
+namespace photo_analysis::cut_out {
+
+// The subject the field alone sees: what departs from it by more than the
+// wall's own noise allows, its largest region with holes filled, without the
+// thin lines leading off it (empty when nothing departs). `distance` is
+// fieldDistance's of `rgb`.
+cv::Mat fieldSubject(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field);
+
+}  // namespace photo_analysis::cut_out

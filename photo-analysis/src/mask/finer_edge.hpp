@@ -1,0 +1,15 @@
+#pragma once
+
+#include <opencv2/core.hpp>
+
+#include "mask/wall_field.hpp"
+#include "platform/working_photo.hpp"
+
+namespace photo_analysis::cut_out {
+
+// The field's subject taken again at the refining size, near the one found at
+// the working size (`subject`), for edges finer than a working pixel.
+cv::Mat finerFieldSubject(const platform::WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
+                          double smoothing);
+
+}  // namespace photo_analysis::cut_out

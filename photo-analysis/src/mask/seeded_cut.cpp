@@ -1,0 +1,52 @@
+#include "mask/seeded_cut.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <opencv2/imgproc.hpp>
+#include <vector>
+
+#include "platform/mask_ops.hpp"
+
+namespace photo_analysis::cut_out {
+
+using platform::grabCutFromLabels;
+using platform::largestFilled;
+using platform::regionsOnBorder;
+
+namespace {
+
+// Certain background: met from the border, under this share of the departure threshold.
+constexpr double certainBackgroundShare = 0.5;
+
+}  // namespace
+
+cv::Mat seededCut(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field, const cv::Mat& subject,
+                  const cv::Mat& shadows, int iterations) {
+    cv::Mat labels(rgb.size(), CV_8U, cv::Scalar(cv::GC_PR_BGD));
+    labels.setTo(cv::GC_PR_FGD, subject);
+    // Certain background: wall that barely departs, reached from the border.
+    const cv::Mat quiet = distance < certainBackgroundShare * departureThreshold(field);
+    cv::Mat regions;
+    const int count = cv::connectedComponents(quiet, regions, 4, CV_32S);
+    std::vector<char> touches = regionsOnBorder(regions, count);
+    touches[0] = 0;  // the pixels that are not quiet
+    for (int y = 0; y < labels.rows; ++y) {
+        const int* r = regions.ptr<int>(y);
+        std::uint8_t* l = labels.ptr<std::uint8_t>(y);
+        for (int x = 0; x < labels.cols; ++x)
+            if (touches[static_cast<std::size_t>(r[x])] && l[x] == cv::GC_PR_BGD) l[x] = cv::GC_BGD;
+    }
+    // Shadows, but for a pixel beside the subject, where GrabCut finds the edge.
+    cv::Mat beside;
+    cv::dilate(subject, beside, cv::Mat());
+    labels.setTo(cv::GC_BGD, shadows & ~beside);
+    // Certain subject: the field's subject a few pixels in from its edge.
+    cv::Mat core;
+    const int inset = std::max(2, std::max(rgb.cols, rgb.rows) / 100);
+    cv::erode(subject, core, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * inset + 1, 2 * inset + 1)));
+    labels.setTo(cv::GC_FGD, core);
+    grabCutFromLabels(rgb, labels, iterations);
+    return largestFilled((labels == cv::GC_FGD) | (labels == cv::GC_PR_FGD));
+}
+
+}  // namespace photo_analysis::cut_out

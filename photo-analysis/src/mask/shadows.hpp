@@ -1,0 +1,17 @@
+#pragma once
+
+#include <opencv2/core.hpp>
+
+#include "mask/wall_field.hpp"
+#include "platform/working_photo.hpp"
+
+namespace photo_analysis::cut_out {
+
+// The field's subject less the shadows it holds: what can be reached from the
+// wall without crossing a sharp edge (at the working size, where a device's
+// outline is a step of a pixel or two and a soft shadow's a slow ramp) through
+// pixels darker than the field in its own colour. When that would take most
+// of the subject it was no shadow, and the subject stays whole.
+cv::Mat withoutShadows(const platform::WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject);
+
+}  // namespace photo_analysis::cut_out

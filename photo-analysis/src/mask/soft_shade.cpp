@@ -1,0 +1,65 @@
+#include "mask/soft_shade.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <opencv2/imgproc.hpp>
+
+namespace photo_analysis::cut_out {
+
+namespace {
+
+// A piece of the subject outside its outline is edged when this share of its
+// rim against the wall lies within this share of the longer side of an edge;
+// unedged, it is the wall's shade when its colour lies within these levels, or
+// this share of the wall's, of the wall's beside it scaled down.
+constexpr double leastEdgedRim = 0.5;
+constexpr double edgeSnapShare = 0.005;
+constexpr double shadeColourLevels = 4.0, shadeColourShare = 0.08;
+// Only a piece that meets the wall along this share of its edge at least.
+constexpr double wallRimShare = 0.5;
+
+}  // namespace
+
+cv::Mat withoutSoftShade(const cv::Mat& image, const cv::Mat& rest, const cv::Mat& subject, const cv::Mat& edges,
+                         const cv::Mat& reach) {
+    const int longer = std::max(image.cols, image.rows);
+    const int snap = std::max(2, static_cast<int>(std::lround(edgeSnapShare * longer)));
+    const cv::Mat disc = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * snap + 1, 2 * snap + 1));
+    cv::Mat nearEdge, nearOutline, edge;
+    cv::dilate(edges, nearEdge, disc);
+    cv::dilate(reach, nearOutline, disc);
+    cv::morphologyEx(rest, edge, cv::MORPH_GRADIENT, cv::Mat());
+    edge &= rest;
+    // The rim: where the piece meets the wall rather than the outline.
+    const cv::Mat rim = edge & ~nearOutline;
+    cv::Mat pieces, stats, centres;
+    const int count = cv::connectedComponentsWithStats(rest, pieces, stats, centres, 8, CV_32S);
+    cv::Mat kept = rest.clone();
+    const cv::Rect frame(0, 0, rest.cols, rest.rows);
+    for (int piece = 1; piece < count; ++piece) {
+        // Each piece is judged within its box and the wall just beside it.
+        const cv::Rect box = cv::Rect(stats.at<int>(piece, cv::CC_STAT_LEFT) - 3 * snap,
+                                      stats.at<int>(piece, cv::CC_STAT_TOP) - 3 * snap,
+                                      stats.at<int>(piece, cv::CC_STAT_WIDTH) + 6 * snap,
+                                      stats.at<int>(piece, cv::CC_STAT_HEIGHT) + 6 * snap) &
+                             frame;
+        const cv::Mat inside = pieces(box) == piece;
+        const cv::Mat pieceRim = rim(box) & inside;
+        const double rimLength = cv::countNonZero(pieceRim);
+        // A piece the outline's own edges wrap lies within the device.
+        if (rimLength < wallRimShare * cv::countNonZero(edge(box) & inside)) continue;
+        if (rimLength == 0 || cv::countNonZero(pieceRim & nearEdge(box)) >= leastEdgedRim * rimLength) continue;
+        cv::Mat beside;
+        cv::dilate(inside, beside, disc, cv::Point(-1, -1), 2);
+        beside &= ~subject(box) & ~nearOutline(box);
+        if (cv::countNonZero(beside) == 0) continue;
+        const cv::Scalar own = cv::mean(image(box), inside), wall = cv::mean(image(box), beside);
+        const double scale = own.dot(wall) / std::max(1.0, wall.dot(wall));
+        const cv::Scalar residual = own - wall * scale;
+        const double off = std::sqrt(residual.dot(residual)), wallLevel = std::sqrt(wall.dot(wall));
+        if (scale < 1.0 && off <= std::max(shadeColourLevels, shadeColourShare * wallLevel)) kept(box).setTo(0, inside);
+    }
+    return kept;
+}
+
+}  // namespace photo_analysis::cut_out
