@@ -18,55 +18,20 @@ using platform::largestFilled;
 using platform::regionsOnBorder;
 using platform::WorkingPhoto;
 
-namespace {
-
-// Edges of a closed outline: the grey smoothed over this many refining pixels,
-// edges where its slope passes these multiples of the wall's own slopes (the
-// border band's median), and never under `leastEdgeSlope` 8-bit units a pixel.
-constexpr double outlineSmoothing = 1.0;
-constexpr double strongEdgeSlopes = 6.0, weakEdgeSlopes = 3.0;
-constexpr double leastEdgeSlope = 1.5;
-// The grown subject may not come nearer the border than this share of the
-// longer side, nor grow past this many times the subject's area.
-constexpr double outlineBorderShare = 0.01;
-constexpr double largestGrowth = 6.0;
-// What the outline adds counts only in stretches thicker than this share of the
-// longer side, and only when they come to this share of the subject.
-constexpr double outlineSliverShare = 0.003;
-constexpr double leastAddedShare = 0.02;
-// An outline that holds this share of the subject holds all of it, and bounds it
-// on the photo's own edges; the subject may not shrink below this share.
-constexpr double wholeOutlineShare = 0.97;
-constexpr double leastKeptShare = 0.85;
-constexpr double partOutlineShare = 0.5;
-// An outline this much within the hull of a subject it holds little of lies
-// inside the subject: the subject is the device's shade and side around it.
-constexpr double shadeAroundShare = 0.95;
-// An outline broken where face and wall meet in the same shade (a highlight, a
-// corner's rounding) is closed across gaps up to this share of the longer side,
-// up to the larger share where the two edges run on towards each other, and
-// across a side lost whole up to the third.
-constexpr double outlineGapShare = 0.04;
-constexpr double straightGapShare = 0.2;
-constexpr double sideGapShare = 0.4;
-// Corners and sides are not drawn across the subject deeper than this share of
-// the longer side in from its edge.
-constexpr double bodyDepthShare = 0.01;
-
-}  // namespace
-
-std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv::Mat& subject) {
+std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv::Mat& subject,
+                                           const CutOutOptions& options) {
+    const OutlineOptions& tuning = options.outline;
     const cv::Mat& fine = working.refine;
     if (fine.cols < 16 || fine.rows < 16 || cv::countNonZero(subject) == 0) return std::nullopt;
     cv::Mat grey;
     cv::cvtColor(fine, grey, cv::COLOR_RGB2GRAY);
-    cv::GaussianBlur(grey, grey, cv::Size(0, 0), outlineSmoothing);
+    cv::GaussianBlur(grey, grey, cv::Size(0, 0), tuning.smoothing);
     cv::Mat dx, dy, slope;
     cv::Sobel(grey, dx, CV_32F, 1, 0, 3, 1.0 / 8.0);
     cv::Sobel(grey, dy, CV_32F, 0, 1, 3, 1.0 / 8.0);
     cv::magnitude(dx, dy, slope);
     // The wall's own slopes: noise and light falling off, read along the border.
-    const int band = std::max(2, static_cast<int>(std::lround(0.04 * std::max(fine.cols, fine.rows))));
+    const int band = std::max(2, static_cast<int>(std::lround(tuning.wallBand * std::max(fine.cols, fine.rows))));
     std::vector<float> wall;
     for (int y = 0; y < fine.rows; ++y) {
         const float* s = slope.ptr<float>(y);
@@ -82,17 +47,18 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
     // Canny's hysteresis on the slopes: its thresholds are in units of the
     // unnormalised 3 × 3 Sobel, eight times a slope per pixel.
     cv::Mat edges;
-    cv::Canny(grey, edges, 8.0 * std::max(leastEdgeSlope, weakEdgeSlopes * typical),
-              8.0 * std::max(2 * leastEdgeSlope, strongEdgeSlopes * typical), 3, true);
+    cv::Canny(grey, edges, 8.0 * std::max(tuning.leastEdgeSlope, tuning.weakEdgeSlopes * typical),
+              8.0 * std::max(2 * tuning.leastEdgeSlope, tuning.strongEdgeSlopes * typical), 3, true);
     const double longer = std::max(fine.cols, fine.rows);
     cv::Mat given;
     cv::resize(subject, given, fine.size(), 0, 0, cv::INTER_NEAREST);
     // A corner or a side drawn across the subject's own body joins edges of
     // its print or its parts, not of its outline.
     cv::Mat body;
-    const int depth = std::max(2, static_cast<int>(std::lround(bodyDepthShare * longer)));
+    const int depth = std::max(2, static_cast<int>(std::lround(tuning.bodyDepthShare * longer)));
     cv::erode(given, body, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * depth + 1, 2 * depth + 1)));
-    bridgeGaps(edges, body, outlineGapShare * longer, straightGapShare * longer, sideGapShare * longer);
+    bridgeGaps(edges, body, tuning.gapShare * longer, tuning.straightGapShare * longer, tuning.sideGapShare * longer,
+               options.bridges);
     // Sealed: a gap of a pixel in an outline is still an outline.
     cv::dilate(edges, edges, cv::Mat());
 
@@ -127,8 +93,10 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
     cv::erode(outline, outline, cv::Mat());
     const double before = cv::countNonZero(given);
     // The subject may run a pixel or two past the outline's edge and still lie within it.
+    const cv::Mat slack =
+        cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * tuning.slack + 1, 2 * tuning.slack + 1));
     cv::Mat reach;
-    cv::dilate(outline, reach, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
+    cv::dilate(outline, reach, slack);
     // Whether the outline lies within the subject's hull: a subject around it
     // rather than a part of it.
     const auto outlineWithinHull = [&] {
@@ -141,10 +109,10 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
         cv::convexHull(points, hull);
         cv::Mat inside(fine.size(), CV_8U, cv::Scalar(0));
         cv::fillConvexPoly(inside, hull, cv::Scalar(255));
-        return cv::countNonZero(outline & ~inside) <= (1.0 - shadeAroundShare) * cv::countNonZero(outline);
+        return cv::countNonZero(outline & ~inside) <= (1.0 - tuning.shadeAroundShare) * cv::countNonZero(outline);
     };
     // What is thicker than a sliver of the longer side.
-    const int sliver = std::max(2, static_cast<int>(std::lround(outlineSliverShare * longer)));
+    const int sliver = std::max(2, static_cast<int>(std::lround(tuning.sliverShare * longer)));
     const auto withoutSlivers = [&](const cv::Mat& binary) {
         cv::Mat opened;
         cv::morphologyEx(binary, opened, cv::MORPH_OPEN,
@@ -153,16 +121,16 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
     };
     cv::Mat grown;
     const double held = cv::countNonZero(reach & given);
-    if (held >= wholeOutlineShare * before) {
+    if (held >= tuning.wholeShare * before) {
         // The outline holds the whole subject: its edges are the photo's own.
-        grown = largestFilled(outline | sideOfAnotherHue(fine, outline));
-    } else if (held >= partOutlineShare * before) {
+        grown = largestFilled(outline | sideOfAnotherHue(fine, outline, options.hueSide));
+    } else if (held >= tuning.partShare * before) {
         // It holds most of it (the face, say, beside a side of the body whose
         // edge with the wall stays open): the outline's edges where it has
         // them, and of the rest only what is thicker than a sliver.
         const cv::Mat rest = withoutSlivers(given & ~reach);
-        cv::Mat kept = withoutSoftShade(fine, rest, given, edges, reach);
-        cv::dilate(kept, kept, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
+        cv::Mat kept = withoutSoftShade(fine, rest, given, edges, reach, options.softShade);
+        cv::dilate(kept, kept, slack);
         grown = largestFilled(outline | (kept & given));
     } else if (outlineWithinHull()) {
         // The subject hugs the outline from outside: a light device on a wall
@@ -173,23 +141,24 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
         // along its edge where a broken outline runs a pixel outside it are
         // left out.
         const cv::Mat added = withoutSlivers(outline & ~given);
-        if (cv::countNonZero(added) < leastAddedShare * before) return std::nullopt;
+        if (cv::countNonZero(added) < tuning.leastAddedShare * before) return std::nullopt;
         grown = largestFilled(given | added);
     }
     const double after = cv::countNonZero(grown);
-    if (!(after > leastKeptShare * before) || after > largestGrowth * before) return std::nullopt;
-    const int margin = std::max(1, static_cast<int>(std::lround(outlineBorderShare * longer)));
+    if (!(after > tuning.leastKeptShare * before) || after > tuning.largestGrowth * before) return std::nullopt;
+    const int margin = std::max(1, static_cast<int>(std::lround(tuning.borderShare * longer)));
     const cv::Rect inner(margin, margin, fine.cols - 2 * margin, fine.rows - 2 * margin);
     if (cv::countNonZero(grown) != cv::countNonZero(grown(inner))) return std::nullopt;
     cv::Mat small;
     cv::resize(grown, small, working.small.size(), 0, 0, cv::INTER_AREA);
     small = largestFilled(small >= 128);
-    if (cv::countNonZero(small) == 0 || !plausibleSubject(working.small, small, small)) return std::nullopt;
+    if (cv::countNonZero(small) == 0 || !plausibleSubject(working.small, small, small, options.gate))
+        return std::nullopt;
     return grown;
 }
 
-cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject) {
-    return closedOutlineAround(working, subject).value_or(subject);
+cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject, const CutOutOptions& options) {
+    return closedOutlineAround(working, subject, options).value_or(subject);
 }
 
 }  // namespace photo_analysis::cut_out

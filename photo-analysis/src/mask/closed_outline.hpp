@@ -3,6 +3,7 @@
 #include <opencv2/core.hpp>
 #include <optional>
 
+#include "mask/cut_out_options.hpp"
 #include "platform/working_photo.hpp"
 
 namespace photo_analysis::cut_out {
@@ -18,8 +19,10 @@ namespace photo_analysis::cut_out {
 // (a grey side on a blue wall of its shade) stays with the device.
 // Nothing when no such outline holds it, or the grown one would reach the
 // border or be no plausible subject.
-std::optional<cv::Mat> closedOutlineAround(const platform::WorkingPhoto& working, const cv::Mat& subject);
+std::optional<cv::Mat> closedOutlineAround(const platform::WorkingPhoto& working, const cv::Mat& subject,
+                                           const CutOutOptions& options);
 // The subject grown to its closed outline, or as given where none holds it.
-cv::Mat withinClosedOutline(const platform::WorkingPhoto& working, const cv::Mat& subject);
+cv::Mat withinClosedOutline(const platform::WorkingPhoto& working, const cv::Mat& subject,
+                            const CutOutOptions& options);
 
 }  // namespace photo_analysis::cut_out

@@ -4,31 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-#include <numbers>
 #include <opencv2/imgproc.hpp>
 #include <utility>
 #include <vector>
 
 namespace photo_analysis::cut_out {
 
-namespace {
-
-// Past this many loose ends the edges are a texture's, left as they are.
-constexpr std::size_t mostLooseEnds = 400;
-// Ends that run on towards each other within this angle are joined across the
-// straight reach; an end's heading is read over this many pixels.
-constexpr double straightGapAngle = 20.0 * std::numbers::pi / 180;
-constexpr int endReach = 5;
-// Two edges that, run on, meet at a corner at least this far from straight.
-constexpr double leastCornerAngle = 50.0 * std::numbers::pi / 180;
-// Two edges that run the same way within the first angle, their ends side by
-// side within the second.
-constexpr double sideTurn = 45.0 * std::numbers::pi / 180;
-constexpr double sideAngle = 30.0 * std::numbers::pi / 180;
-
-}  // namespace
-
-void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straightReach, double sideReach) {
+void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straightReach, double sideReach,
+                const BridgeOptions& options) {
     struct End {
         cv::Point at;
         cv::Point2d heading;  // unit, the way the edge runs out
@@ -50,8 +33,8 @@ void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straig
             // The heading: from the edge's pixels just behind the end to the end.
             cv::Point2d behind(0, 0);
             int count = 0;
-            for (int dy = -endReach; dy <= endReach; ++dy)
-                for (int dx = -endReach; dx <= endReach; ++dx) {
+            for (int dy = -options.endReach; dy <= options.endReach; ++dy)
+                for (int dx = -options.endReach; dx <= options.endReach; ++dx) {
                     const int u = x + dx, v = y + dy;
                     if (u < 0 || v < 0 || u >= edges.cols || v >= edges.rows || !edges.at<std::uint8_t>(v, u)) continue;
                     behind += cv::Point2d(u, v);
@@ -63,8 +46,8 @@ void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straig
             ends.push_back({{x, y}, heading});
         }
     }
-    if (ends.size() > mostLooseEnds) return;
-    const double aligned = std::cos(straightGapAngle);
+    if (ends.size() > options.mostLooseEnds) return;
+    const double aligned = std::cos(options.straightGapAngle);
     std::vector<std::pair<cv::Point, cv::Point>> links;
     std::vector<char> linked(ends.size(), 0);
     for (std::size_t i = 0; i < ends.size(); ++i) {
@@ -95,7 +78,7 @@ void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straig
     // A rounded corner lost in the wall's shade: two ends left over whose
     // edges, run on, cross ahead of both within the straight reach are joined
     // through that corner.
-    const double bent = std::sin(leastCornerAngle);
+    const double bent = std::sin(options.leastCornerAngle);
     for (std::size_t i = 0; i < ends.size(); ++i) {
         if (linked[i]) continue;
         double best = std::numeric_limits<double>::max();
@@ -122,7 +105,7 @@ void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straig
     }
     // A whole side lost in the wall's shade: two ends left over whose edges
     // run the same way, side by side, are joined straight across.
-    const double parallel = std::cos(sideTurn), across = std::sin(sideAngle);
+    const double parallel = std::cos(options.sideTurn), across = std::sin(options.sideAngle);
     for (std::size_t i = 0; i < ends.size(); ++i) {
         if (linked[i]) continue;
         double best = std::numeric_limits<double>::max();

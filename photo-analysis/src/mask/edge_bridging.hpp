@@ -2,6 +2,8 @@
 
 #include <opencv2/core.hpp>
 
+#include "mask/cut_out_options.hpp"
+
 namespace photo_analysis::cut_out {
 
 // Each loose end of a thin edge map joined by a straight line to the nearest
@@ -11,6 +13,7 @@ namespace photo_analysis::cut_out {
 // corner where their edges, run on, would meet, or across a side up to
 // `sideReach` pixels long where their edges run the same way side by side;
 // neither is drawn across `body`, the subject's inside.
-void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straightReach, double sideReach);
+void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straightReach, double sideReach,
+                const BridgeOptions& options);
 
 }  // namespace photo_analysis::cut_out

@@ -2,6 +2,7 @@
 
 #include <opencv2/core.hpp>
 
+#include "mask/cut_out_options.hpp"
 #include "mask/wall_field.hpp"
 
 namespace photo_analysis::cut_out {
@@ -10,6 +11,7 @@ namespace photo_analysis::cut_out {
 // wall's own noise allows, its largest region with holes filled, without the
 // thin lines leading off it (empty when nothing departs). `distance` is
 // fieldDistance's of `rgb`.
-cv::Mat fieldSubject(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field);
+cv::Mat fieldSubject(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field,
+                     const DepartureOptions& options);
 
 }  // namespace photo_analysis::cut_out

@@ -11,33 +11,26 @@ namespace photo_analysis::cut_out {
 using platform::largestFilled;
 using platform::WorkingPhoto;
 
-namespace {
-
-// At the refining size the departure is averaged over at most this many pixels.
-constexpr double fineSmoothing = 0.7;
-
-}  // namespace
-
 cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
-                          double smoothing) {
+                          double smoothing, const FinerEdgeOptions& options) {
     const cv::Mat& fine = working.refine;
     if (fine.size() == working.small.size()) return subject;
     const double ratio = static_cast<double>(fine.cols) / working.small.cols;
     BackgroundField finer;
     cv::resize(field.colours, finer.colours, fine.size(), 0, 0, cv::INTER_LINEAR);
     finer.noise = field.noise;
-    const cv::Mat distance = fieldDistance(fine, finer, std::min(smoothing * ratio, fineSmoothing));
+    const cv::Mat distance = fieldDistance(fine, finer, std::min(smoothing * ratio, options.smoothing));
     // Within about a working pixel of the subject found at the working size.
     cv::Mat near;
     cv::resize(subject, near, fine.size(), 0, 0, cv::INTER_NEAREST);
     const int reach = static_cast<int>(std::ceil(ratio));
     cv::dilate(near, near, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * reach + 1, 2 * reach + 1)));
-    // The edge where the departure is half the subject's own beside it: the
-    // middle of a blurred step, past the ringing JPEG leaves around it.
+    // The edge where the departure is a share of the subject's own beside it,
+    // past the ringing JPEG leaves around it.
     cv::Mat level;
-    const int across = static_cast<int>(std::ceil(1.5 * ratio));
+    const int across = static_cast<int>(std::ceil(options.stepReach * ratio));
     cv::dilate(distance, level, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * across + 1, 2 * across + 1)));
-    cv::Mat threshold = cv::max(level * 0.5, departureThreshold(field));
+    cv::Mat threshold = cv::max(level * options.stepShare, field.departure);
     // Only the band along the outline is decided again: inside it, a faint face
     // beside a strong side must not fall to the side's level.
     cv::Mat inner;

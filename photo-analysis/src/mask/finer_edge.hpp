@@ -2,14 +2,16 @@
 
 #include <opencv2/core.hpp>
 
+#include "mask/cut_out_options.hpp"
 #include "mask/wall_field.hpp"
 #include "platform/working_photo.hpp"
 
 namespace photo_analysis::cut_out {
 
 // The field's subject taken again at the refining size, near the one found at
-// the working size (`subject`), for edges finer than a working pixel.
+// the working size (`subject`), for edges finer than a working pixel; the
+// departure averaged over `smoothing` working pixels.
 cv::Mat finerFieldSubject(const platform::WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
-                          double smoothing);
+                          double smoothing, const FinerEdgeOptions& options);
 
 }  // namespace photo_analysis::cut_out

@@ -7,20 +7,9 @@
 
 namespace photo_analysis::cut_out {
 
-namespace {
-
-// A side of another hue beside an outline reaches this share of the longer
-// side out from it, and departs from every blend of the wall and the subject
-// (and from the wall's shade) by more than this many levels, and is lighter
-// than the wall in some channel by more than half as many.
-constexpr double hueSideShare = 0.006;
-constexpr double hueSideLevels = 16.0;
-
-}  // namespace
-
-cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline) {
+cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline, const HueSideOptions& options) {
     const int longer = std::max(image.cols, image.rows);
-    const int reach = std::max(2, static_cast<int>(std::lround(hueSideShare * longer)));
+    const int reach = std::max(2, static_cast<int>(std::lround(options.reachShare * longer)));
     const auto disc = [](int radius) {
         return cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * radius + 1, 2 * radius + 1));
     };
@@ -78,8 +67,8 @@ cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline) {
                 std::clamp(colour.dot(wallColour) / std::max(1.0f, wallColour.dot(wallColour)), 0.0f, 1.0f);
             const cv::Vec3f offBlend = fromWall - across * blend, offShade = colour - wallColour * shade;
             // A shadow darkens every channel, whatever the colour of its light.
-            const bool darker = std::max({fromWall[0], fromWall[1], fromWall[2]}) <= hueSideLevels / 2;
-            if (!darker && std::min(cv::norm(offBlend), cv::norm(offShade)) > hueSideLevels) out[x] = 255;
+            const bool darker = std::max({fromWall[0], fromWall[1], fromWall[2]}) <= options.levels / 2;
+            if (!darker && std::min(cv::norm(offBlend), cv::norm(offShade)) > options.levels) out[x] = 255;
         }
     }
     return side;

@@ -2,6 +2,8 @@
 
 #include <opencv2/core.hpp>
 
+#include "mask/cut_out_options.hpp"
+
 namespace photo_analysis::cut_out {
 
 // What lies just outside the outline in a colour no blur of the wall and the
@@ -9,6 +11,6 @@ namespace photo_analysis::cut_out {
 // edge with the wall the grey edges miss (a grey side on a blue wall of its
 // shade). The wall and the subject are the mean colours of each within a few
 // pixels.
-cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline);
+cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline, const HueSideOptions& options);
 
 }  // namespace photo_analysis::cut_out

@@ -6,15 +6,15 @@
 
 namespace photo_analysis::cut_out {
 
-void weighOutline(const Photo& photo, const std::array<double, 3>& wall, std::vector<std::uint8_t>& coverage) {
+void weighOutline(const Photo& photo, const std::array<double, 3>& wall, std::vector<std::uint8_t>& coverage,
+                  const WeighingOptions& options) {
     const int width = photo.width(), height = photo.height();
     if (photo.isEmpty() || coverage.size() != static_cast<std::size_t>(width) * height) return;
     cv::Mat mask(height, width, CV_8U, coverage.data());
     const cv::Mat inside = mask >= 128;
     const cv::Rect box = cv::boundingRect(inside);
     if (box.empty()) return;
-    // A step blurred over a pixel or two at 1200 pixels, and in proportion above.
-    const int reach = std::max(2, static_cast<int>(std::lround(std::max(width, height) / 400.0)));
+    const int reach = std::max(2, static_cast<int>(std::lround(std::max(width, height) / options.sidePerReach)));
     const cv::Rect area = (box + cv::Size(2 * reach + 2, 2 * reach + 2) - cv::Point(reach + 1, reach + 1)) &
                           cv::Rect(0, 0, width, height);
     // Departures from the wall in 8-bit units, saturated.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "mask/cut_out_options.hpp"
 #include "photo_analysis/photo.hpp"
 
 namespace photo_analysis::cut_out {
@@ -16,6 +17,7 @@ namespace photo_analysis::cut_out {
 // of the subject's inner pixels beside it; the least, so that a bright or dark
 // detail near the edge never makes the step look taller. Pixels with no inner
 // pixel beside them (a thin cable's run) keep their coverage.
-void weighOutline(const Photo& photo, const std::array<double, 3>& wall, std::vector<std::uint8_t>& coverage);
+void weighOutline(const Photo& photo, const std::array<double, 3>& wall, std::vector<std::uint8_t>& coverage,
+                  const WeighingOptions& options);
 
 }  // namespace photo_analysis::cut_out

@@ -15,35 +15,6 @@ using platform::largestFilled;
 
 namespace {
 
-// Limits of a plausible subject.
-constexpr double minimumShare = 0.01;
-constexpr double maximumShare = 0.90;
-constexpr double borderHeld = 0.10;       // a border line counts as held from this share on
-constexpr int maximumBordersHeld = 2;     // three or four held borders: the background itself
-constexpr double bandHeld = 0.5;          // two opposite borders held this far: a band of wall
-constexpr double minimumKeptShare = 0.5;  // the largest region against all the subject found
-// Against the wall right next to it, the subject's edge differs in mean colour
-// by at least this (8-bit units) and by this many spreads of that wall.
-constexpr double minimumContrast = 3.0;
-constexpr double contrastSpreads = 1.0;
-// On a textured wall (the wall's spread beside the outline above this, 8-bit
-// units: a plain wall's shadow ramp or grain stays well under it, wood and stone
-// reach it) a device is made of colours the wall lacks: at least this share of its
-// colours must be of bins the rest of the photo holds less of. A piece of the
-// texture itself is the same stuff as the wall around it.
-constexpr double texturedSpread = 12.0;
-constexpr double minimumForeignColours = 0.85;
-// Devices are plastic, metal and glass in greys and muted tints: a subject whose
-// median CIELAB chroma is this high and whose outline is far from compact (area
-// under this share of its convex hull) is a plant or a flower. Compactness alone
-// never refuses: brackets, valves, lamps, fans and cables are devices too.
-constexpr double vividChroma = 30.0;
-constexpr double compactSolidity = 0.8;
-// Edge contrast under which an outline is faint (a light device on a light
-// wall), and the share of its hull under which such a subject is hollow.
-constexpr double faintContrast = 20.0;
-constexpr double hollowSolidity = 0.4;
-
 double heldShare(const cv::Mat& line) {
     return static_cast<double>(cv::countNonZero(line)) / line.total();
 }
@@ -165,28 +136,31 @@ double solidity(const cv::Mat& subject) {
 
 }  // namespace
 
-bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& subject) {
+bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& subject, const GateOptions& options) {
     const double area = static_cast<double>(subject.total());
     const double kept = cv::countNonZero(subject);
     const double share = kept / area;
-    if (share < minimumShare || share > maximumShare) return false;
+    if (share < options.minimumShare || share > options.maximumShare) return false;
 
     const double top = heldShare(subject.row(0)), bottom = heldShare(subject.row(subject.rows - 1));
     const double left = heldShare(subject.col(0)), right = heldShare(subject.col(subject.cols - 1));
-    const int held = (top >= borderHeld) + (bottom >= borderHeld) + (left >= borderHeld) + (right >= borderHeld);
-    if (held > maximumBordersHeld) return false;
+    const int held = (top >= options.borderHeld) + (bottom >= options.borderHeld) + (left >= options.borderHeld) +
+                     (right >= options.borderHeld);
+    if (held > options.maximumBordersHeld) return false;
     // A device cut by the frame holds one border, or two at a corner; a band
     // across the photo holds two opposite ones.
-    if ((top >= bandHeld && bottom >= bandHeld) || (left >= bandHeld && right >= bandHeld)) return false;
+    if ((top >= options.bandHeld && bottom >= options.bandHeld) ||
+        (left >= options.bandHeld && right >= options.bandHeld))
+        return false;
 
     // Scattered pieces, as GrabCut finds in noise.
     const double found = cv::countNonZero(raw);
-    if (found <= 0 || kept / found < minimumKeptShare) return false;
+    if (found <= 0 || kept / found < options.minimumKeptShare) return false;
 
     // The subject's edge against the wall just outside it, window by window
     // along the outline: light falling off across the wall does not count, and
     // a texture, measured against its own spread, does not stand out from itself.
-    const int reach = std::max(2, std::max(image.cols, image.rows) / 60);
+    const int reach = std::max(2, std::max(image.cols, image.rows) / options.reachDivisor);
     const cv::Mat disc = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * reach + 1, 2 * reach + 1));
     cv::Mat grown, shrunk;
     cv::dilate(subject, grown, disc);
@@ -197,24 +171,27 @@ bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& s
     cv::morphologyEx(subject, outline, cv::MORPH_GRADIENT, cv::Mat());
     outline &= subject;
     const EdgeContrast measured = edgeContrast(image, edge, ring, outline, 4 * reach + 1);
-    if (measured.contrast < std::max(minimumContrast, contrastSpreads * measured.wallSpread)) return false;
-    if (measured.wallSpread > texturedSpread && foreignColours(image, subject) < minimumForeignColours) return false;
+    if (measured.contrast < std::max(options.minimumContrast, options.contrastSpreads * measured.wallSpread))
+        return false;
+    if (measured.wallSpread > options.texturedSpread && foreignColours(image, subject) < options.minimumForeignColours)
+        return false;
 
     const double filled = solidity(subject);
     // A faint outline around little of its own hull: a halo of shade around a
     // device the wall's own shade hides, not the device.
-    if (measured.contrast < faintContrast && filled < hollowSolidity) return false;
-    return medianChroma(image, subject) < vividChroma || filled >= compactSolidity;
+    if (measured.contrast < options.faintContrast && filled < options.hollowSolidity) return false;
+    return medianChroma(image, subject) < options.vividChroma || filled >= options.compactSolidity;
 }
 
-bool plausibleMask(const WallModel& model, const std::vector<std::uint8_t>& coverage, int width, int height) {
+bool plausibleMask(const WallModel& model, const std::vector<std::uint8_t>& coverage, int width, int height,
+                   const GateOptions& options) {
     const cv::Mat& small = model.working.small;
     if (small.empty() || coverage.size() != static_cast<std::size_t>(width) * height) return false;
     const cv::Mat full(height, width, CV_8U, const_cast<std::uint8_t*>(coverage.data()));
     cv::Mat shrunk;
     cv::resize(full, shrunk, small.size(), 0, 0, cv::INTER_AREA);
     const cv::Mat subject = largestFilled(shrunk >= 128);
-    return cv::countNonZero(subject) > 0 && plausibleSubject(small, subject, subject);
+    return cv::countNonZero(subject) > 0 && plausibleSubject(small, subject, subject, options);
 }
 
 }  // namespace photo_analysis::cut_out

@@ -4,6 +4,7 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
+#include "mask/cut_out_options.hpp"
 #include "mask/wall_model.hpp"
 
 namespace photo_analysis::cut_out {
@@ -15,9 +16,9 @@ namespace photo_analysis::cut_out {
 // borders it holds, how it stands out from the wall right next to it, and on a
 // textured wall whether it is of other stuff than the wall. Its outline counts
 // only for vivid colours, a plant's or a flower's: a device may have any shape.
-bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& subject);
-
+bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& subject, const GateOptions& options);
 // A mask at the photo's size judged by the plausibility gate at the working size.
-bool plausibleMask(const WallModel& model, const std::vector<std::uint8_t>& coverage, int width, int height);
+bool plausibleMask(const WallModel& model, const std::vector<std::uint8_t>& coverage, int width, int height,
+                   const GateOptions& options);
 
 }  // namespace photo_analysis::cut_out

@@ -11,7 +11,8 @@ namespace photo_analysis::cut_out {
 using platform::guidedFilter;
 using platform::WorkingPhoto;
 
-ProbabilityMap refinedMap(const WorkingPhoto& working, const cv::Mat& subject, int width, int height) {
+ProbabilityMap refinedMap(const WorkingPhoto& working, const cv::Mat& subject, int width, int height,
+                          const RefineOptions& options) {
     const cv::Mat& refineImage = working.refine;
     cv::Mat grey;
     cv::cvtColor(refineImage, grey, cv::COLOR_RGB2GRAY);
@@ -19,10 +20,10 @@ ProbabilityMap refinedMap(const WorkingPhoto& working, const cv::Mat& subject, i
     cv::Mat soft;
     subject.convertTo(soft, CV_32F, 1.0 / 255.0);
     cv::resize(soft, soft, refineImage.size(), 0, 0, cv::INTER_LINEAR);
-    // Radius 4 at 1024 pixels, in proportion below.
     const int radius =
-        std::max(2, static_cast<int>(std::lround(4.0 * std::max(refineImage.cols, refineImage.rows) / 1024.0)));
-    soft = guidedFilter(grey, soft, radius, 1e-3);
+        std::max(2, static_cast<int>(std::lround(options.radius * std::max(refineImage.cols, refineImage.rows) /
+                                                 options.radiusSide)));
+    soft = guidedFilter(grey, soft, radius, options.eps);
 
     ProbabilityMap map;
     map.width = width;

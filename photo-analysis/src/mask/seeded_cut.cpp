@@ -13,19 +13,12 @@ using platform::grabCutFromLabels;
 using platform::largestFilled;
 using platform::regionsOnBorder;
 
-namespace {
-
-// Certain background: met from the border, under this share of the departure threshold.
-constexpr double certainBackgroundShare = 0.5;
-
-}  // namespace
-
 cv::Mat seededCut(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field, const cv::Mat& subject,
-                  const cv::Mat& shadows, int iterations) {
+                  const cv::Mat& shadows, int iterations, const SeedOptions& options) {
     cv::Mat labels(rgb.size(), CV_8U, cv::Scalar(cv::GC_PR_BGD));
     labels.setTo(cv::GC_PR_FGD, subject);
     // Certain background: wall that barely departs, reached from the border.
-    const cv::Mat quiet = distance < certainBackgroundShare * departureThreshold(field);
+    const cv::Mat quiet = distance < options.certainBackgroundShare * field.departure;
     cv::Mat regions;
     const int count = cv::connectedComponents(quiet, regions, 4, CV_32S);
     std::vector<char> touches = regionsOnBorder(regions, count);
@@ -42,7 +35,7 @@ cv::Mat seededCut(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundF
     labels.setTo(cv::GC_BGD, shadows & ~beside);
     // Certain subject: the field's subject a few pixels in from its edge.
     cv::Mat core;
-    const int inset = std::max(2, std::max(rgb.cols, rgb.rows) / 100);
+    const int inset = std::max(2, std::max(rgb.cols, rgb.rows) / options.coreDepthDivisor);
     cv::erode(subject, core, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * inset + 1, 2 * inset + 1)));
     labels.setTo(cv::GC_FGD, core);
     grabCutFromLabels(rgb, labels, iterations);

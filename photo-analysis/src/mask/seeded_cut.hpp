@@ -2,6 +2,7 @@
 
 #include <opencv2/core.hpp>
 
+#include "mask/cut_out_options.hpp"
 #include "mask/wall_field.hpp"
 
 namespace photo_analysis::cut_out {
@@ -11,6 +12,6 @@ namespace photo_analysis::cut_out {
 // shadows taken off it, certain subject deep inside the field's subject,
 // probable labels between.
 cv::Mat seededCut(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field, const cv::Mat& subject,
-                  const cv::Mat& shadows, int iterations);
+                  const cv::Mat& shadows, int iterations, const SeedOptions& options);
 
 }  // namespace photo_analysis::cut_out

@@ -11,25 +11,8 @@ namespace photo_analysis::cut_out {
 using platform::largestFilled;
 using platform::WorkingPhoto;
 
-namespace {
-
-// Shadows: a pixel at most this share of the field's brightness and at least
-// the lower one, its channels within `shadowTint` of the same share; a slope of
-// at least `sharpSlope` 8-bit units a pixel that is `sharpShare` of the rise
-// over five pixels is an edge a shadow never has; a peel taking more than
-// `largestPeel` of the subject took the subject itself.
-constexpr double shadowDarkest = 0.4, shadowLightest = 1.0, shadowTint = 0.04;
-constexpr double sharpSlope = 1.0, sharpShare = 0.3;
-// A soft shadow is a ramp: at the working size its brightness changes by at
-// least this much a pixel (8-bit units), where a device's flat side does not.
-constexpr double shadowRamp = 0.35, rampNoiseSpreads = 0.8;
-// A shadow's fringe: darker than the field by under this many departure thresholds.
-constexpr double fringeSpreads = 1.5;
-constexpr double largestPeel = 0.6;
-
-}  // namespace
-
-cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject) {
+cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
+                       const ShadowOptions& options) {
     const cv::Mat& small = working.small;
     // Sharp edges: a step of a pixel or two, where the slope is a large share
     // of the rise over a few pixels around; a soft shadow's ramp rises as much
@@ -37,14 +20,14 @@ cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field
     cv::Mat grey, smooth, dx, dy, slope, highest, lowest;
     cv::cvtColor(small, grey, cv::COLOR_RGB2GRAY);
     grey.convertTo(grey, CV_32F);
-    cv::GaussianBlur(grey, smooth, cv::Size(0, 0), 0.7);
+    cv::GaussianBlur(grey, smooth, cv::Size(0, 0), options.edgeSmoothing);
     cv::Sobel(smooth, dx, CV_32F, 1, 0, 3, 1.0 / 8.0);
     cv::Sobel(smooth, dy, CV_32F, 0, 1, 3, 1.0 / 8.0);
     cv::magnitude(dx, dy, slope);
-    const cv::Mat window = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5));
+    const cv::Mat window = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(options.riseWindow, options.riseWindow));
     cv::dilate(smooth, highest, window);
     cv::erode(smooth, lowest, window);
-    cv::Mat sharp = (slope > sharpSlope) & (slope > sharpShare * (highest - lowest));
+    cv::Mat sharp = (slope > options.sharpSlope) & (slope > options.sharpShare * (highest - lowest));
     cv::dilate(sharp, sharp, cv::Mat());
 
     // Unsmoothed, so that a step's blur does not reach into a flat side beside it.
@@ -54,7 +37,7 @@ cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field
     cv::magnitude(dx, dy, ramp);
 
     // Noise alone makes slopes too: a ramp rises clear of it.
-    const double leastRamp = std::max(shadowRamp, rampNoiseSpreads * field.noise);
+    const double leastRamp = std::max(options.ramp, options.rampNoiseSpreads * field.noise);
 
     // Pixels of the subject that may be shadow: on a ramp without a sharp edge,
     // darker than the field, in its tint.
@@ -63,15 +46,16 @@ cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field
         const std::uint8_t* p = small.ptr<std::uint8_t>(y) + 3 * x;
         const float* f = field.colours.ptr<float>(y) + 3 * x;
         const double wall = static_cast<double>(f[0]) + f[1] + f[2];
-        if (!(wall > 30)) return false;
+        if (!(wall > options.darkestWall)) return false;
         const double share = (static_cast<double>(p[0]) + p[1] + p[2]) / wall;
-        if (share < shadowDarkest || share > shadowLightest) return false;
+        if (share < options.darkest || share > options.lightest) return false;
         // The shadow's faint outer fringe is all but flat: there, a pixel
         // barely darker than the wall passes without the ramp.
         const double darkening = (wall - (static_cast<double>(p[0]) + p[1] + p[2])) / 3.0;
-        if (ramp.at<float>(y, x) < leastRamp && darkening >= fringeSpreads * departureThreshold(field)) return false;
+        if (ramp.at<float>(y, x) < leastRamp && darkening >= options.fringeSpreads * field.departure) return false;
         for (int c = 0; c < 3; ++c)
-            if (f[c] > 10 && std::abs(p[c] / static_cast<double>(f[c]) - share) > shadowTint) return false;
+            if (f[c] > options.leastTintLevel && std::abs(p[c] / static_cast<double>(f[c]) - share) > options.tint)
+                return false;
         return true;
     };
     cv::Mat peeled = cv::Mat::zeros(small.size(), CV_8U);
@@ -99,7 +83,7 @@ cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field
         visit(p.x, p.y + 1);
         visit(p.x, p.y - 1);
     }
-    if (cv::countNonZero(peeled) > largestPeel * cv::countNonZero(subject)) return subject;
+    if (cv::countNonZero(peeled) > options.largestPeel * cv::countNonZero(subject)) return subject;
     return largestFilled(subject & ~peeled);
 }
 

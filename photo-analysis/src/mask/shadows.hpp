@@ -2,6 +2,7 @@
 
 #include <opencv2/core.hpp>
 
+#include "mask/cut_out_options.hpp"
 #include "mask/wall_field.hpp"
 #include "platform/working_photo.hpp"
 
@@ -12,6 +13,7 @@ namespace photo_analysis::cut_out {
 // outline is a step of a pixel or two and a soft shadow's a slow ramp) through
 // pixels darker than the field in its own colour. When that would take most
 // of the subject it was no shadow, and the subject stays whole.
-cv::Mat withoutShadows(const platform::WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject);
+cv::Mat withoutShadows(const platform::WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
+                       const ShadowOptions& options);
 
 }  // namespace photo_analysis::cut_out

@@ -6,24 +6,10 @@
 
 namespace photo_analysis::cut_out {
 
-namespace {
-
-// A piece of the subject outside its outline is edged when this share of its
-// rim against the wall lies within this share of the longer side of an edge;
-// unedged, it is the wall's shade when its colour lies within these levels, or
-// this share of the wall's, of the wall's beside it scaled down.
-constexpr double leastEdgedRim = 0.5;
-constexpr double edgeSnapShare = 0.005;
-constexpr double shadeColourLevels = 4.0, shadeColourShare = 0.08;
-// Only a piece that meets the wall along this share of its edge at least.
-constexpr double wallRimShare = 0.5;
-
-}  // namespace
-
 cv::Mat withoutSoftShade(const cv::Mat& image, const cv::Mat& rest, const cv::Mat& subject, const cv::Mat& edges,
-                         const cv::Mat& reach) {
+                         const cv::Mat& reach, const SoftShadeOptions& options) {
     const int longer = std::max(image.cols, image.rows);
-    const int snap = std::max(2, static_cast<int>(std::lround(edgeSnapShare * longer)));
+    const int snap = std::max(2, static_cast<int>(std::lround(options.edgeSnapShare * longer)));
     const cv::Mat disc = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * snap + 1, 2 * snap + 1));
     cv::Mat nearEdge, nearOutline, edge;
     cv::dilate(edges, nearEdge, disc);
@@ -47,8 +33,8 @@ cv::Mat withoutSoftShade(const cv::Mat& image, const cv::Mat& rest, const cv::Ma
         const cv::Mat pieceRim = rim(box) & inside;
         const double rimLength = cv::countNonZero(pieceRim);
         // A piece the outline's own edges wrap lies within the device.
-        if (rimLength < wallRimShare * cv::countNonZero(edge(box) & inside)) continue;
-        if (rimLength == 0 || cv::countNonZero(pieceRim & nearEdge(box)) >= leastEdgedRim * rimLength) continue;
+        if (rimLength < options.wallRimShare * cv::countNonZero(edge(box) & inside)) continue;
+        if (rimLength == 0 || cv::countNonZero(pieceRim & nearEdge(box)) >= options.leastEdgedRim * rimLength) continue;
         cv::Mat beside;
         cv::dilate(inside, beside, disc, cv::Point(-1, -1), 2);
         beside &= ~subject(box) & ~nearOutline(box);
@@ -57,7 +43,8 @@ cv::Mat withoutSoftShade(const cv::Mat& image, const cv::Mat& rest, const cv::Ma
         const double scale = own.dot(wall) / std::max(1.0, wall.dot(wall));
         const cv::Scalar residual = own - wall * scale;
         const double off = std::sqrt(residual.dot(residual)), wallLevel = std::sqrt(wall.dot(wall));
-        if (scale < 1.0 && off <= std::max(shadeColourLevels, shadeColourShare * wallLevel)) kept(box).setTo(0, inside);
+        if (scale < 1.0 && off <= std::max(options.shadeColourLevels, options.shadeColourShare * wallLevel))
+            kept(box).setTo(0, inside);
     }
     return kept;
 }

@@ -2,6 +2,8 @@
 
 #include <opencv2/core.hpp>
 
+#include "mask/cut_out_options.hpp"
+
 namespace photo_analysis::cut_out {
 
 // The pieces of `rest` (outside the outline, 8-bit, the size of `image`) that
@@ -12,6 +14,6 @@ namespace photo_analysis::cut_out {
 // `subject` is the whole subject, `edges` the photo's edges and `reach` the
 // outline grown by the pixel or two the subject may run past it.
 cv::Mat withoutSoftShade(const cv::Mat& image, const cv::Mat& rest, const cv::Mat& subject, const cv::Mat& edges,
-                         const cv::Mat& reach);
+                         const cv::Mat& reach, const SoftShadeOptions& options);
 
 }  // namespace photo_analysis::cut_out

@@ -12,6 +12,7 @@
 #include "mask/background_colour.hpp"
 #include "mask/clean_up.hpp"
 #include "mask/closed_outline.hpp"
+#include "mask/cut_out_options.hpp"
 #include "mask/field_subject.hpp"
 #include "mask/finer_edge.hpp"
 #include "mask/outline_weighing.hpp"
@@ -36,12 +37,13 @@ std::uint8_t coverageOf(float v) {
 
 // On a flat wall, the background colour at the photo's own size is the
 // field, exactly: its mask, the outline weighed, when the gate accepts it.
-std::optional<SubjectMask> flatWallSubject(const Photo& photo, const WallModel& wall) {
+std::optional<SubjectMask> flatWallSubject(const Photo& photo, const WallModel& wall,
+                                           const cut_out::CutOutOptions& options) {
     try {
         SubjectMask mask = finishedMask(cut_out::backgroundMask(photo, SubjectExtraction::defaultTolerance));
-        cut_out::weighOutline(photo, cut_out::backgroundColour(photo), mask.coverage);
+        cut_out::weighOutline(photo, cut_out::backgroundColour(photo), mask.coverage, options.weighing);
         mask = finishedMask(std::move(mask));
-        if (cut_out::plausibleMask(wall, mask.coverage, mask.width, mask.height)) return mask;
+        if (cut_out::plausibleMask(wall, mask.coverage, mask.width, mask.height, options.gate)) return mask;
     } catch (const PhotoAnalysisError&) {
     }
     return std::nullopt;
@@ -50,27 +52,28 @@ std::optional<SubjectMask> flatWallSubject(const Photo& photo, const WallModel& 
 // The field alone, without GrabCut: what departs from it, shadows taken off,
 // judged by the gate, its edge taken again at the refining size and grown to
 // the closed outline around it, brought back to the photo's size.
-ProbabilityMap fieldSubjectMap(const WallModel& wall, int width, int height) {
-    const GrabCutSegmenter::Options options;
+ProbabilityMap fieldSubjectMap(const WallModel& wall, int width, int height, const cut_out::CutOutOptions& options) {
+    const GrabCutSegmenter::Options sizes;
     const platform::WorkingPhoto& working = wall.working;
     const cut_out::BackgroundField& field = wall.field;
     if (!wall.fieldHolds()) throw PhotoAnalysisError::noSubjectFound();
-    const cv::Mat distance = cut_out::fieldDistance(working.small, field, options.fieldSmoothing);
-    const cv::Mat subject =
-        cut_out::withoutShadows(working, field, cut_out::fieldSubject(working.small, distance, field));
+    const cv::Mat distance = cut_out::fieldDistance(working.small, field, sizes.fieldSmoothing);
+    const cv::Mat subject = cut_out::withoutShadows(
+        working, field, cut_out::fieldSubject(working.small, distance, field, options.departures), options.shadows);
     if (cv::countNonZero(subject) == 0) throw PhotoAnalysisError::noSubjectFound();
-    if (!cut_out::plausibleSubject(working.small, subject, subject)) {
+    if (!cut_out::plausibleSubject(working.small, subject, subject, options.gate)) {
         // Only the shade and the side of a device the wall's shade hides may
         // depart from the wall: the outline they close, when it is a device.
-        if (const auto closed = cut_out::closedOutlineAround(working, subject))
-            return cut_out::refinedMap(working, *closed, width, height);
+        if (const auto closed = cut_out::closedOutlineAround(working, subject, options))
+            return cut_out::refinedMap(working, *closed, width, height, options.refine);
         throw PhotoAnalysisError::noSubjectFound();
     }
     // Without GrabCut to follow the edges, the field's threshold is taken again
     // at the refining size, close to the subject found.
-    cv::Mat finer = cut_out::finerFieldSubject(working, field, subject, options.fieldSmoothing);
+    cv::Mat finer = cut_out::finerFieldSubject(working, field, subject, sizes.fieldSmoothing, options.finerEdge);
     if (cv::countNonZero(finer) == 0) finer = subject;
-    return cut_out::refinedMap(working, cut_out::withinClosedOutline(working, finer), width, height);
+    return cut_out::refinedMap(working, cut_out::withinClosedOutline(working, finer, options), width, height,
+                               options.refine);
 }
 
 }  // namespace
@@ -97,11 +100,13 @@ SubjectMask SubjectExtraction::extract(const Photo& photo, const Segmenter& segm
     // The wall modelled as a smooth field, and the result judged like the
     // segmenter's: a band of wall is no subject.
     try {
-        const WallModel wall = cut_out::wallModel(photo, GrabCutSegmenter::Options{});
+        const cut_out::CutOutOptions options;
+        const WallModel wall = cut_out::wallModel(photo, GrabCutSegmenter::Options{}, options.field);
         if (wall.flat) {
-            if (std::optional<SubjectMask> mask = flatWallSubject(photo, wall)) return *std::move(mask);
+            if (std::optional<SubjectMask> mask = flatWallSubject(photo, wall, options)) return *std::move(mask);
         }
-        return maskFromProbability(fieldSubjectMap(wall, photo.width(), photo.height()), photo.width(), photo.height());
+        return maskFromProbability(fieldSubjectMap(wall, photo.width(), photo.height(), options), photo.width(),
+                                   photo.height());
     } catch (const PhotoAnalysisError&) {
         throw PhotoAnalysisError::noSubjectFound();
     } catch (const std::exception&) {

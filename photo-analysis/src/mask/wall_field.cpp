@@ -4,23 +4,13 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
 namespace photo_analysis::cut_out {
 
 namespace {
-
-// Least squares over the band, then outliers over 3 spreads dropped, twice more.
-constexpr int fitPasses = 3;
-constexpr double outlierSpreads = 3.0;
-// The first cut, about the median: wide, since a graded wall spreads far from
-// its median, and never under a few levels.
-constexpr double medianCutSpreads = 4.0, medianCutFloor = 4.0;
-// A wall departs from its field by noise alone; the subject by more than this
-// many noise spreads, and never by less than `minimumDeparture` 8-bit units.
-constexpr double departureSpreads = 4.0;
-constexpr double minimumDeparture = 3.0;
 
 // The quadratic terms of a position, in coordinates that run over −1…1 along
 // the longer side, so the fit stays well conditioned at any size.
@@ -43,7 +33,7 @@ double robustSpread(std::vector<double> values) {
 
 }  // namespace
 
-BackgroundField fittedField(const cv::Mat& rgb, double bandShare) {
+BackgroundField fittedField(const cv::Mat& rgb, double bandShare, const FieldOptions& options) {
     const int band = std::max(2, static_cast<int>(std::lround(bandShare * std::max(rgb.cols, rgb.rows))));
     const Terms terms{rgb.cols / 2.0, rgb.rows / 2.0, std::max(rgb.cols, rgb.rows) / 2.0};
     struct Sample {
@@ -72,12 +62,12 @@ BackgroundField fittedField(const cv::Mat& rgb, double bandShare) {
         std::nth_element(values.begin(), middle, values.end());
         const double median = *middle;
         for (double& v : values) v -= median;
-        const double spread = std::max(robustSpread(values), medianCutFloor);
+        const double spread = std::max(robustSpread(values), options.medianCutFloor);
         for (std::size_t i = 0; i < samples.size(); ++i)
-            if (std::abs(samples[i].colour[c] - median) > medianCutSpreads * spread) kept[i] = 0;
+            if (std::abs(samples[i].colour[c] - median) > options.medianCutSpreads * spread) kept[i] = 0;
     }
     double noise = 0;
-    for (int pass = 0; pass < fitPasses; ++pass) {
+    for (int pass = 0; pass < options.fitPasses; ++pass) {
         cv::Mat normal = cv::Mat::zeros(6, 6, CV_64F), right = cv::Mat::zeros(6, 3, CV_64F);
         for (std::size_t i = 0; i < samples.size(); ++i) {
             if (!kept[i]) continue;
@@ -104,18 +94,19 @@ BackgroundField fittedField(const cv::Mat& rgb, double bandShare) {
         noise = 0;
         std::array<double, 3> spread;
         for (int c = 0; c < 3; ++c) {
-            spread[c] = std::max(robustSpread(residuals[c]), 0.5);
+            spread[c] = std::max(robustSpread(residuals[c]), options.leastSpread);
             noise = std::max(noise, spread[c]);
         }
         for (std::size_t i = 0; i < samples.size(); ++i) {
             kept[i] = 1;
             for (int c = 0; c < 3; ++c)
-                if (std::abs(all[i][c]) > outlierSpreads * spread[c]) kept[i] = 0;
+                if (std::abs(all[i][c]) > options.outlierSpreads * spread[c]) kept[i] = 0;
         }
     }
 
     BackgroundField field;
     field.noise = noise;
+    field.departure = std::max(options.departureSpreads * noise, options.minimumDeparture);
     field.colours.create(rgb.size(), CV_32FC3);
     for (int y = 0; y < rgb.rows; ++y) {
         float* q = field.colours.ptr<float>(y);
@@ -142,10 +133,6 @@ cv::Mat fieldDistance(const cv::Mat& rgb, const BackgroundField& field, double s
     cv::transform(squared, distance, cv::Matx13f(1, 1, 1));
     cv::sqrt(distance, distance);
     return distance;
-}
-
-double departureThreshold(const BackgroundField& field) {
-    return std::max(departureSpreads * field.noise, minimumDeparture);
 }
 
 }  // namespace photo_analysis::cut_out

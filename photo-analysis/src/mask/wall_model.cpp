@@ -7,20 +7,13 @@ namespace photo_analysis::cut_out {
 
 using platform::workingPhoto;
 
-namespace {
-
-// A field within this many levels all over is one flat colour.
-constexpr double flatSpan = 4.0;
-
-}  // namespace
-
-WallModel wallModel(const Photo& photo, const GrabCutSegmenter::Options& options) {
+WallModel wallModel(const Photo& photo, const GrabCutSegmenter::Options& sizes, const FieldOptions& options) {
     WallModel model;
     if (photo.isEmpty()) return model;
-    model.working = workingPhoto(photo, options.workingSide, options.refineSide);
+    model.working = workingPhoto(photo, sizes.workingSide, sizes.refineSide);
     if (model.working.small.cols < 8 || model.working.small.rows < 8) return model;
-    model.field = fittedField(model.working.small, options.fieldBand);
-    model.textured = model.field.noise > options.texturedNoise;
+    model.field = fittedField(model.working.small, sizes.fieldBand, options);
+    model.textured = model.field.noise > sizes.texturedNoise;
     if (model.textured) return model;
     double lowest[3], highest[3];
     std::vector<cv::Mat> channels;
@@ -28,7 +21,7 @@ WallModel wallModel(const Photo& photo, const GrabCutSegmenter::Options& options
     model.flat = true;
     for (int c = 0; c < 3; ++c) {
         cv::minMaxLoc(channels[static_cast<std::size_t>(c)], &lowest[c], &highest[c]);
-        if (highest[c] - lowest[c] > flatSpan) model.flat = false;
+        if (highest[c] - lowest[c] > options.flatSpan) model.flat = false;
     }
     return model;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mask/cut_out_options.hpp"
 #include "mask/wall_field.hpp"
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/segmenter.hpp"
@@ -22,7 +23,7 @@ struct WallModel {
     // Whether the field stands for the wall: the photo large enough to judge, the wall not textured.
     bool fieldHolds() const { return !field.colours.empty() && !textured; }
 };
-// The wall of a photo at the sizes and with the band the options give.
-WallModel wallModel(const Photo& photo, const GrabCutSegmenter::Options& options);
+// The wall of a photo at the sizes and with the band the segmenter's options give.
+WallModel wallModel(const Photo& photo, const GrabCutSegmenter::Options& sizes, const FieldOptions& options);
 
 }  // namespace photo_analysis::cut_out
