@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "photo_analysis/photo.hpp"
+#include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis {
 
@@ -29,12 +30,19 @@ public:
     // A map at the photo's size; throws PhotoAnalysisError (noSubjectFound) when
     // no plausible subject is found.
     [[nodiscard]] virtual ProbabilityMap segment(const Photo& photo) const = 0;
+    // The same, with FACE_DEBUG in the environment tracing its decisions to the
+    // sink; a segmenter that has none to trace finds its map as above.
+    [[nodiscard]] virtual ProbabilityMap segment(const Photo& photo, const TraceSink& trace) const {
+        (void)trace;
+        return segment(photo);
+    }
 };
 
 // Finds nothing, ever: callers then fall back on the background colour, which
 // keeps tests deterministic.
 class NoSegmenter final : public Segmenter {
 public:
+    using Segmenter::segment;
     [[nodiscard]] ProbabilityMap segment(const Photo& photo) const override;
 };
 
@@ -63,6 +71,9 @@ public:
     const Options& options() const { return options_; }
 
     [[nodiscard]] ProbabilityMap segment(const Photo& photo) const override;
+    // Traces the wall it finds, the routes it tries, what each stage keeps or
+    // drops and which route gave the map.
+    [[nodiscard]] ProbabilityMap segment(const Photo& photo, const TraceSink& trace) const override;
 
 private:
     Options options_;

@@ -3,6 +3,7 @@
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/segmenter.hpp"
 #include "photo_analysis/subject_mask.hpp"
+#include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis {
 
@@ -13,8 +14,10 @@ struct SubjectExtraction {
     static constexpr double defaultTolerance = 12.0;
 
     // The segmenter's map of the photo over white, made a mask and cleaned up.
-    // Every failure throws PhotoAnalysisError (noSubjectFound).
-    [[nodiscard]] static SubjectMask extractForeground(const Photo& photo, const Segmenter& segmenter);
+    // Every failure throws PhotoAnalysisError (noSubjectFound). With FACE_DEBUG
+    // in the environment the segmenter's decisions are traced to the sink.
+    [[nodiscard]] static SubjectMask extractForeground(const Photo& photo, const Segmenter& segmenter,
+                                                       const TraceSink& trace = {});
     // The subject as what the background colour, taken from the border, cannot
     // reach from the border. Throws PhotoAnalysisError (noSubjectFound) when
     // nothing is left. One flat colour cannot follow a graded wall and nothing
@@ -24,8 +27,12 @@ struct SubjectExtraction {
     // departs from the wall modelled as a smooth field (light falling off across
     // it, vignettes), each judged by the same plausibility gate. Throws
     // PhotoAnalysisError (noSubjectFound) when every way is refused, so that no
-    // band of wall or texture is ever taken for a device.
-    [[nodiscard]] static SubjectMask extract(const Photo& photo, const Segmenter& segmenter);
+    // band of wall or texture is ever taken for a device. With FACE_DEBUG in
+    // the environment each stage's decision is traced to the sink: the wall
+    // found, the candidates and why each was kept or dropped, and which way
+    // gave the mask.
+    [[nodiscard]] static SubjectMask extract(const Photo& photo, const Segmenter& segmenter,
+                                             const TraceSink& trace = {});
     // The last steps of the foreground path, a pure function of the map: its size
     // checked against the photo's, values turned into coverage, cleaned up, and
     // noSubjectFound when nothing is inside.

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <vector>
 
+#include "mask/stage_trace.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
 
 namespace photo_analysis::cut_out {
@@ -56,7 +57,7 @@ std::array<double, 3> backgroundColour(const Photo& photo) {
     return backgroundColour(photo, borderSamples(photo));
 }
 
-SubjectMask backgroundMask(const Photo& photo, double tolerance) {
+SubjectMask backgroundMask(const Photo& photo, double tolerance, const TraceSink& sink) {
     if (photo.isEmpty()) throw PhotoAnalysisError::noSubjectFound();
     const std::size_t width = static_cast<std::size_t>(photo.width());
     const std::size_t height = static_cast<std::size_t>(photo.height());
@@ -124,6 +125,12 @@ SubjectMask backgroundMask(const Photo& photo, double tolerance) {
         const std::uint8_t* cells = blocked.data() + (y + 1) * stride + 1;
         std::uint8_t* out = mask.coverage.data() + y * width;
         for (std::size_t x = 0; x < width; ++x) out[x] = cells[x] == 2 ? 0 : 255;
+    }
+    if (const StageTrace trace(sink); trace) {
+        const auto unreached = std::count(mask.coverage.begin(), mask.coverage.end(), std::uint8_t{255});
+        trace("  couleur du fond (" + traced(background[0], 1) + ", " + traced(background[1], 1) + ", " +
+              traced(background[2], 1) + "), tolérance " + traced(tolerance, 1) + " : " +
+              traced(static_cast<int>(unreached)) + " px hors d'atteinte du bord");
     }
     return mask;
 }

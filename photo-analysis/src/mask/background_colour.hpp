@@ -4,6 +4,7 @@
 
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/subject_mask.hpp"
+#include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis::cut_out {
 
@@ -15,6 +16,6 @@ std::array<double, 3> backgroundColour(const Photo& photo);
 // through pixels within `tolerance` of it (4-connected): 255 there, 0 on the
 // background, before any clean-up. Throws PhotoAnalysisError (noSubjectFound)
 // for an empty photo.
-SubjectMask backgroundMask(const Photo& photo, double tolerance);
+SubjectMask backgroundMask(const Photo& photo, double tolerance, const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

@@ -7,6 +7,7 @@
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
+#include "mask/stage_trace.hpp"
 #include "platform/mask_ops.hpp"
 
 namespace photo_analysis::cut_out {
@@ -59,7 +60,8 @@ double foreignShare(const cv::Mat& rgb, double borderBand) {
     return foreign / insideCount;
 }
 
-cv::Mat bandCut(const cv::Mat& image, double borderBand, int iterations, double dither, cv::Mat& raw) {
+cv::Mat bandCut(const cv::Mat& image, double borderBand, int iterations, double dither, cv::Mat& raw,
+                const TraceSink& sink) {
     const cv::Mat rgb = dithered(image, dither);
     const int band = std::max(2, static_cast<int>(std::lround(borderBand * std::max(rgb.cols, rgb.rows))));
     cv::Mat labels(rgb.size(), CV_8U, cv::Scalar(cv::GC_PR_FGD));
@@ -69,7 +71,11 @@ cv::Mat bandCut(const cv::Mat& image, double borderBand, int iterations, double 
     labels.colRange(rgb.cols - band, rgb.cols).setTo(cv::GC_PR_BGD);
     grabCutFromLabels(rgb, labels, iterations);
     raw = (labels == cv::GC_FGD) | (labels == cv::GC_PR_FGD);
-    return largestFilled(raw);
+    cv::Mat subject = largestFilled(raw);
+    if (const StageTrace trace(sink); trace)
+        trace("  GrabCut de la bande du bord : " + traced(cv::countNonZero(raw)) + " px trouvés, " +
+              traced(cv::countNonZero(subject)) + " dans la plus grande région");
+    return subject;
 }
 
 }  // namespace photo_analysis::cut_out

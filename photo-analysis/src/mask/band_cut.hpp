@@ -2,6 +2,8 @@
 
 #include <opencv2/core.hpp>
 
+#include "photo_analysis/trace_sink.hpp"
+
 // The route for a textured wall, where the field does not hold.
 namespace photo_analysis::cut_out {
 
@@ -16,6 +18,7 @@ double foreignShare(const cv::Mat& rgb, double borderBand);
 // edge can keep its part there. The photo is first widened by fixed noise of
 // `dither` levels. The largest region, holes filled, is returned; `raw` is
 // GrabCut's whole subject.
-cv::Mat bandCut(const cv::Mat& rgb, double borderBand, int iterations, double dither, cv::Mat& raw);
+cv::Mat bandCut(const cv::Mat& rgb, double borderBand, int iterations, double dither, cv::Mat& raw,
+                const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

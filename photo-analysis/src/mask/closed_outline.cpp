@@ -4,12 +4,14 @@
 #include <cmath>
 #include <cstdint>
 #include <opencv2/imgproc.hpp>
+#include <string>
 #include <vector>
 
 #include "mask/edge_bridging.hpp"
 #include "mask/hue_side.hpp"
 #include "mask/plausibility_gate.hpp"
 #include "mask/soft_shade.hpp"
+#include "mask/stage_trace.hpp"
 #include "platform/mask_ops.hpp"
 
 namespace photo_analysis::cut_out {
@@ -19,10 +21,17 @@ using platform::regionsOnBorder;
 using platform::WorkingPhoto;
 
 std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv::Mat& subject,
-                                           const CutOutOptions& options) {
+                                           const CutOutOptions& options, const TraceSink& sink) {
     const OutlineOptions& tuning = options.outline;
+    const StageTrace trace(sink);
+    // Nothing, and why when traced.
+    const auto none = [&](const auto& why) -> std::optional<cv::Mat> {
+        if (trace) trace("  contour fermé : aucun, " + std::string(why()));
+        return std::nullopt;
+    };
     const cv::Mat& fine = working.refine;
-    if (fine.cols < 16 || fine.rows < 16 || cv::countNonZero(subject) == 0) return std::nullopt;
+    if (fine.cols < 16 || fine.rows < 16 || cv::countNonZero(subject) == 0)
+        return none([] { return "une photo trop petite ou un sujet vide"; });
     cv::Mat grey;
     cv::cvtColor(fine, grey, cv::COLOR_RGB2GRAY);
     cv::GaussianBlur(grey, grey, cv::Size(0, 0), tuning.smoothing);
@@ -58,7 +67,7 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
     const int depth = std::max(2, static_cast<int>(std::lround(tuning.bodyDepthShare * longer)));
     cv::erode(given, body, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * depth + 1, 2 * depth + 1)));
     bridgeGaps(edges, body, tuning.gapShare * longer, tuning.straightGapShare * longer, tuning.sideGapShare * longer,
-               options.bridges);
+               options.bridges, sink);
     // Sealed: a gap of a pixel in an outline is still an outline.
     cv::dilate(edges, edges, cv::Mat());
 
@@ -121,44 +130,60 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
     };
     cv::Mat grown;
     const double held = cv::countNonZero(reach & given);
+    if (trace)
+        trace("  contour fermé : " + traced(cv::countNonZero(outline)) + " px, tient " + percent(held / before) +
+              " du sujet");
     if (held >= tuning.wholeShare * before) {
         // The outline holds the whole subject: its edges are the photo's own.
-        grown = largestFilled(outline | sideOfAnotherHue(fine, outline, options.hueSide));
+        if (trace) trace("  contour fermé : il tient tout le sujet, ses bords sont ceux de la photo");
+        grown = largestFilled(outline | sideOfAnotherHue(fine, outline, options.hueSide, sink));
     } else if (held >= tuning.partShare * before) {
         // It holds most of it (the face, say, beside a side of the body whose
         // edge with the wall stays open): the outline's edges where it has
         // them, and of the rest only what is thicker than a sliver.
+        if (trace) trace("  contour fermé : il tient la plus grande part, le reste sans ses ombres douces");
         const cv::Mat rest = withoutSlivers(given & ~reach);
-        cv::Mat kept = withoutSoftShade(fine, rest, given, edges, reach, options.softShade);
+        cv::Mat kept = withoutSoftShade(fine, rest, given, edges, reach, options.softShade, sink);
         cv::dilate(kept, kept, slack);
         grown = largestFilled(outline | (kept & given));
     } else if (outlineWithinHull()) {
         // The subject hugs the outline from outside: a light device on a wall
         // of its own shade, found by the shade about it and its darker side.
+        if (trace) trace("  contour fermé : le sujet l'entoure, l'ombre et le côté d'un appareil");
         grown = outline.clone();
     } else {
         // Only whole stretches of the device the subject lacked: the slivers
         // along its edge where a broken outline runs a pixel outside it are
         // left out.
         const cv::Mat added = withoutSlivers(outline & ~given);
-        if (cv::countNonZero(added) < tuning.leastAddedShare * before) return std::nullopt;
+        const double addedArea = cv::countNonZero(added);
+        if (addedArea < tuning.leastAddedShare * before)
+            return none([&] {
+                return "il ajoute " + percent(addedArea / before) + " du sujet, moins de " +
+                       percent(tuning.leastAddedShare);
+            });
+        if (trace) trace("  contour fermé : il ajoute " + percent(addedArea / before) + " du sujet");
         grown = largestFilled(given | added);
     }
     const double after = cv::countNonZero(grown);
-    if (!(after > tuning.leastKeptShare * before) || after > tuning.largestGrowth * before) return std::nullopt;
+    if (!(after > tuning.leastKeptShare * before) || after > tuning.largestGrowth * before)
+        return none([&] { return "le sujet passerait à " + percent(after / before) + " de lui-même"; });
     const int margin = std::max(1, static_cast<int>(std::lround(tuning.borderShare * longer)));
     const cv::Rect inner(margin, margin, fine.cols - 2 * margin, fine.rows - 2 * margin);
-    if (cv::countNonZero(grown) != cv::countNonZero(grown(inner))) return std::nullopt;
+    if (cv::countNonZero(grown) != cv::countNonZero(grown(inner)))
+        return none([] { return "il touche le bord de la photo"; });
     cv::Mat small;
     cv::resize(grown, small, working.small.size(), 0, 0, cv::INTER_AREA);
     small = largestFilled(small >= 128);
-    if (cv::countNonZero(small) == 0 || !plausibleSubject(working.small, small, small, options.gate))
-        return std::nullopt;
+    if (cv::countNonZero(small) == 0 || !plausibleSubject(working.small, small, small, options.gate, sink))
+        return none([] { return "le sujet qu'il ferme est refusé"; });
+    if (trace) trace("  contour fermé : retenu, " + traced(static_cast<int>(after)) + " px");
     return grown;
 }
 
-cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject, const CutOutOptions& options) {
-    return closedOutlineAround(working, subject, options).value_or(subject);
+cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject, const CutOutOptions& options,
+                            const TraceSink& sink) {
+    return closedOutlineAround(working, subject, options, sink).value_or(subject);
 }
 
 }  // namespace photo_analysis::cut_out

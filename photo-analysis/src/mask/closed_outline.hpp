@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "mask/cut_out_options.hpp"
+#include "photo_analysis/trace_sink.hpp"
 #include "platform/working_photo.hpp"
 
 namespace photo_analysis::cut_out {
@@ -20,9 +21,9 @@ namespace photo_analysis::cut_out {
 // Nothing when no such outline holds it, or the grown one would reach the
 // border or be no plausible subject.
 std::optional<cv::Mat> closedOutlineAround(const platform::WorkingPhoto& working, const cv::Mat& subject,
-                                           const CutOutOptions& options);
+                                           const CutOutOptions& options = {}, const TraceSink& sink = {});
 // The subject grown to its closed outline, or as given where none holds it.
 cv::Mat withinClosedOutline(const platform::WorkingPhoto& working, const cv::Mat& subject,
-                            const CutOutOptions& options);
+                            const CutOutOptions& options = {}, const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

@@ -5,13 +5,17 @@
 #include <cstdint>
 #include <limits>
 #include <opencv2/imgproc.hpp>
+#include <string>
 #include <utility>
 #include <vector>
+
+#include "mask/stage_trace.hpp"
 
 namespace photo_analysis::cut_out {
 
 void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straightReach, double sideReach,
-                const BridgeOptions& options) {
+                const BridgeOptions& options, const TraceSink& sink) {
+    const StageTrace trace(sink);
     struct End {
         cv::Point at;
         cv::Point2d heading;  // unit, the way the edge runs out
@@ -46,7 +50,13 @@ void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straig
             ends.push_back({{x, y}, heading});
         }
     }
-    if (ends.size() > options.mostLooseEnds) return;
+    if (ends.size() > options.mostLooseEnds) {
+        if (trace)
+            trace("  bouts libres : " + traced(static_cast<int>(ends.size())) + ", plus de " +
+                  traced(static_cast<int>(options.mostLooseEnds)) + " : les arêtes d'une texture, rien n'est joint");
+        return;
+    }
+    int near = 0, corners = 0, sides = 0;
     const double aligned = std::cos(options.straightGapAngle);
     std::vector<std::pair<cv::Point, cv::Point>> links;
     std::vector<char> linked(ends.size(), 0);
@@ -67,6 +77,7 @@ void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straig
         if (partner != i) {
             links.push_back({ends[i].at, ends[partner].at});
             linked[i] = linked[partner] = 1;
+            ++near;
         }
     }
     const auto crossesBody = [&](cv::Point a, cv::Point b) {
@@ -102,6 +113,7 @@ void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straig
         links.push_back({ends[i].at, corner});
         links.push_back({corner, ends[partner].at});
         linked[i] = linked[partner] = 1;
+        ++corners;
     }
     // A whole side lost in the wall's shade: two ends left over whose edges
     // run the same way, side by side, are joined straight across.
@@ -141,8 +153,12 @@ void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straig
         links.push_back({behind.at, level});
         links.push_back({level, ahead.at});
         linked[i] = linked[partner] = 1;
+        ++sides;
     }
     for (const auto& [a, b] : links) cv::line(edges, a, b, cv::Scalar(255));
+    if (trace)
+        trace("  bouts libres : " + traced(static_cast<int>(ends.size())) + " ; joints de près ou droit devant : " +
+              traced(near) + ", par un coin : " + traced(corners) + ", par un côté : " + traced(sides));
 }
 
 }  // namespace photo_analysis::cut_out

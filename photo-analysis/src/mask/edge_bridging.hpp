@@ -3,6 +3,7 @@
 #include <opencv2/core.hpp>
 
 #include "mask/cut_out_options.hpp"
+#include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis::cut_out {
 
@@ -14,6 +15,6 @@ namespace photo_analysis::cut_out {
 // `sideReach` pixels long where their edges run the same way side by side;
 // neither is drawn across `body`, the subject's inside.
 void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straightReach, double sideReach,
-                const BridgeOptions& options);
+                const BridgeOptions& options = {}, const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

@@ -4,6 +4,7 @@
 
 #include "mask/cut_out_options.hpp"
 #include "mask/wall_field.hpp"
+#include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis::cut_out {
 
@@ -12,6 +13,6 @@ namespace photo_analysis::cut_out {
 // thin lines leading off it (empty when nothing departs). `distance` is
 // fieldDistance's of `rgb`.
 cv::Mat fieldSubject(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field,
-                     const DepartureOptions& options);
+                     const DepartureOptions& options = {}, const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

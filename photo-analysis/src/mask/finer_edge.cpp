@@ -4,6 +4,7 @@
 #include <cmath>
 #include <opencv2/imgproc.hpp>
 
+#include "mask/stage_trace.hpp"
 #include "platform/mask_ops.hpp"
 
 namespace photo_analysis::cut_out {
@@ -12,7 +13,7 @@ using platform::largestFilled;
 using platform::WorkingPhoto;
 
 cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
-                          double smoothing, const FinerEdgeOptions& options) {
+                          double smoothing, const FinerEdgeOptions& options, const TraceSink& sink) {
     const cv::Mat& fine = working.refine;
     if (fine.size() == working.small.size()) return subject;
     const double ratio = static_cast<double>(fine.cols) / working.small.cols;
@@ -37,7 +38,11 @@ cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& fi
     cv::resize(subject, inner, fine.size(), 0, 0, cv::INTER_NEAREST);
     cv::erode(inner, inner, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * reach + 1, 2 * reach + 1)));
     const cv::Mat departs = ((distance > threshold) & near) | inner;
-    return largestFilled(departs);
+    cv::Mat taken = largestFilled(departs);
+    if (const StageTrace trace(sink); trace)
+        trace("  bord plus fin : " + traced(cv::countNonZero(taken)) + " px à " + traced(fine.cols) + " × " +
+              traced(fine.rows) + ", " + traced(cv::countNonZero(subject)) + " à la taille de travail");
+    return taken;
 }
 
 }  // namespace photo_analysis::cut_out

@@ -4,6 +4,7 @@
 
 #include "mask/cut_out_options.hpp"
 #include "mask/wall_field.hpp"
+#include "photo_analysis/trace_sink.hpp"
 #include "platform/working_photo.hpp"
 
 namespace photo_analysis::cut_out {
@@ -12,6 +13,6 @@ namespace photo_analysis::cut_out {
 // the working size (`subject`), for edges finer than a working pixel; the
 // departure averaged over `smoothing` working pixels.
 cv::Mat finerFieldSubject(const platform::WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
-                          double smoothing, const FinerEdgeOptions& options);
+                          double smoothing, const FinerEdgeOptions& options = {}, const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

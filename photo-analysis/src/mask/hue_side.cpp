@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <opencv2/imgproc.hpp>
 
+#include "mask/stage_trace.hpp"
+
 namespace photo_analysis::cut_out {
 
-cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline, const HueSideOptions& options) {
+cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline, const HueSideOptions& options,
+                         const TraceSink& sink) {
     const int longer = std::max(image.cols, image.rows);
     const int reach = std::max(2, static_cast<int>(std::lround(options.reachShare * longer)));
     const auto disc = [](int radius) {
@@ -71,6 +74,8 @@ cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline, const Hue
             if (!darker && std::min(cv::norm(offBlend), cv::norm(offShade)) > options.levels) out[x] = 255;
         }
     }
+    if (const StageTrace trace(sink); trace)
+        trace("  côté d'une autre teinte le long du contour : " + traced(cv::countNonZero(side)) + " px");
     return side;
 }
 

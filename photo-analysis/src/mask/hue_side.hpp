@@ -3,6 +3,7 @@
 #include <opencv2/core.hpp>
 
 #include "mask/cut_out_options.hpp"
+#include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis::cut_out {
 
@@ -11,6 +12,7 @@ namespace photo_analysis::cut_out {
 // edge with the wall the grey edges miss (a grey side on a blue wall of its
 // shade). The wall and the subject are the mean colours of each within a few
 // pixels.
-cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline, const HueSideOptions& options);
+cv::Mat sideOfAnotherHue(const cv::Mat& image, const cv::Mat& outline, const HueSideOptions& options = {},
+                         const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

@@ -4,10 +4,12 @@
 #include <cmath>
 #include <opencv2/imgproc.hpp>
 
+#include "mask/stage_trace.hpp"
+
 namespace photo_analysis::cut_out {
 
 void weighOutline(const Photo& photo, const std::array<double, 3>& wall, std::vector<std::uint8_t>& coverage,
-                  const WeighingOptions& options) {
+                  const WeighingOptions& options, const TraceSink& sink) {
     const int width = photo.width(), height = photo.height();
     if (photo.isEmpty() || coverage.size() != static_cast<std::size_t>(width) * height) return;
     cv::Mat mask(height, width, CV_8U, coverage.data());
@@ -42,6 +44,7 @@ void weighOutline(const Photo& photo, const std::array<double, 3>& wall, std::ve
     cv::Mat innerDeparture(area.size(), CV_8U, cv::Scalar(255));
     departure.copyTo(innerDeparture, inner);
     cv::erode(innerDeparture, step, window);
+    int weighed = 0;
     for (int y = 0; y < area.height; ++y) {
         std::uint8_t* out = mask.ptr<std::uint8_t>(y + area.y) + area.x;
         const std::uint8_t* s = subject.ptr<std::uint8_t>(y);
@@ -50,8 +53,14 @@ void weighOutline(const Photo& photo, const std::array<double, 3>& wall, std::ve
         const std::uint8_t* d = departure.ptr<std::uint8_t>(y);
         const std::uint8_t* full = step.ptr<std::uint8_t>(y);
         for (int x = 0; x < area.width; ++x)
-            if (s[x] && !n[x] && near[x] && d[x] < full[x]) out[x] = static_cast<std::uint8_t>(255 * d[x] / full[x]);
+            if (s[x] && !n[x] && near[x] && d[x] < full[x]) {
+                out[x] = static_cast<std::uint8_t>(255 * d[x] / full[x]);
+                ++weighed;
+            }
     }
+    if (const StageTrace trace(sink); trace)
+        trace("  contour pondéré : " + traced(weighed) + " px ramenés à leur part du saut, sur " + traced(reach) +
+              " px du bord");
 }
 
 }  // namespace photo_analysis::cut_out

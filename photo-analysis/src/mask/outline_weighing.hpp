@@ -6,6 +6,7 @@
 
 #include "mask/cut_out_options.hpp"
 #include "photo_analysis/photo.hpp"
+#include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis::cut_out {
 
@@ -18,6 +19,6 @@ namespace photo_analysis::cut_out {
 // detail near the edge never makes the step look taller. Pixels with no inner
 // pixel beside them (a thin cable's run) keep their coverage.
 void weighOutline(const Photo& photo, const std::array<double, 3>& wall, std::vector<std::uint8_t>& coverage,
-                  const WeighingOptions& options);
+                  const WeighingOptions& options = {}, const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

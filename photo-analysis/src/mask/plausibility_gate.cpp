@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstdint>
 #include <opencv2/imgproc.hpp>
+#include <string>
 #include <vector>
 
+#include "mask/stage_trace.hpp"
 #include "platform/mask_ops.hpp"
 
 namespace photo_analysis::cut_out {
@@ -136,26 +138,41 @@ double solidity(const cv::Mat& subject) {
 
 }  // namespace
 
-bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& subject, const GateOptions& options) {
+bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& subject, const GateOptions& options,
+                      const TraceSink& sink) {
+    const StageTrace trace(sink);
+    // A refusal, its reason written only when traced.
+    const auto refused = [&](const auto& why) {
+        if (trace) trace("  contrôle : refusé, " + std::string(why()));
+        return false;
+    };
     const double area = static_cast<double>(subject.total());
     const double kept = cv::countNonZero(subject);
     const double share = kept / area;
-    if (share < options.minimumShare || share > options.maximumShare) return false;
+    if (share < options.minimumShare || share > options.maximumShare)
+        return refused([&] {
+            return "part de la photo " + percent(share) + " hors de " + percent(options.minimumShare) + " à " +
+                   percent(options.maximumShare);
+        });
 
     const double top = heldShare(subject.row(0)), bottom = heldShare(subject.row(subject.rows - 1));
     const double left = heldShare(subject.col(0)), right = heldShare(subject.col(subject.cols - 1));
     const int held = (top >= options.borderHeld) + (bottom >= options.borderHeld) + (left >= options.borderHeld) +
                      (right >= options.borderHeld);
-    if (held > options.maximumBordersHeld) return false;
+    if (held > options.maximumBordersHeld) return refused([&] { return traced(held) + " bords tenus : le fond"; });
     // A device cut by the frame holds one border, or two at a corner; a band
     // across the photo holds two opposite ones.
     if ((top >= options.bandHeld && bottom >= options.bandHeld) ||
         (left >= options.bandHeld && right >= options.bandHeld))
-        return false;
+        return refused([&] { return "deux bords opposés tenus : une bande de mur"; });
 
     // Scattered pieces, as GrabCut finds in noise.
     const double found = cv::countNonZero(raw);
-    if (found <= 0 || kept / found < options.minimumKeptShare) return false;
+    if (found <= 0 || kept / found < options.minimumKeptShare)
+        return refused([&] {
+            return "morceaux épars, la plus grande région " + percent(found > 0 ? kept / found : 0) +
+                   " du sujet trouvé";
+        });
 
     // The subject's edge against the wall just outside it, window by window
     // along the outline: light falling off across the wall does not count, and
@@ -171,27 +188,47 @@ bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& s
     cv::morphologyEx(subject, outline, cv::MORPH_GRADIENT, cv::Mat());
     outline &= subject;
     const EdgeContrast measured = edgeContrast(image, edge, ring, outline, 4 * reach + 1);
-    if (measured.contrast < std::max(options.minimumContrast, options.contrastSpreads * measured.wallSpread))
-        return false;
-    if (measured.wallSpread > options.texturedSpread && foreignColours(image, subject) < options.minimumForeignColours)
-        return false;
+    const double leastContrast = std::max(options.minimumContrast, options.contrastSpreads * measured.wallSpread);
+    if (measured.contrast < leastContrast)
+        return refused(
+            [&] { return "contraste du bord " + traced(measured.contrast) + " < " + traced(leastContrast); });
+    if (measured.wallSpread > options.texturedSpread) {
+        const double foreign = foreignColours(image, subject);
+        if (foreign < options.minimumForeignColours)
+            return refused([&] {
+                return "sur un mur texturé (écart " + traced(measured.wallSpread) + "), couleurs propres " +
+                       percent(foreign) + " < " + percent(options.minimumForeignColours);
+            });
+    }
 
     const double filled = solidity(subject);
     // A faint outline around little of its own hull: a halo of shade around a
     // device the wall's own shade hides, not the device.
-    if (measured.contrast < options.faintContrast && filled < options.hollowSolidity) return false;
-    return medianChroma(image, subject) < options.vividChroma || filled >= options.compactSolidity;
+    if (measured.contrast < options.faintContrast && filled < options.hollowSolidity)
+        return refused([&] {
+            return "bord faible " + traced(measured.contrast) + " autour de " + percent(filled) +
+                   " de son enveloppe : un halo d'ombre";
+        });
+    const double chroma = medianChroma(image, subject);
+    if (!(chroma < options.vividChroma || filled >= options.compactSolidity))
+        return refused([&] {
+            return "couleur vive " + traced(chroma) + " sur " + percent(filled) + " de son enveloppe : une plante";
+        });
+    if (trace)
+        trace("  contrôle : accepté, part " + percent(share) + ", contraste du bord " + traced(measured.contrast) +
+              ", " + percent(filled) + " de son enveloppe");
+    return true;
 }
 
 bool plausibleMask(const WallModel& model, const std::vector<std::uint8_t>& coverage, int width, int height,
-                   const GateOptions& options) {
+                   const GateOptions& options, const TraceSink& sink) {
     const cv::Mat& small = model.working.small;
     if (small.empty() || coverage.size() != static_cast<std::size_t>(width) * height) return false;
     const cv::Mat full(height, width, CV_8U, const_cast<std::uint8_t*>(coverage.data()));
     cv::Mat shrunk;
     cv::resize(full, shrunk, small.size(), 0, 0, cv::INTER_AREA);
     const cv::Mat subject = largestFilled(shrunk >= 128);
-    return cv::countNonZero(subject) > 0 && plausibleSubject(small, subject, subject, options);
+    return cv::countNonZero(subject) > 0 && plausibleSubject(small, subject, subject, options, sink);
 }
 
 }  // namespace photo_analysis::cut_out

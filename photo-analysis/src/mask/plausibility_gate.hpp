@@ -6,6 +6,7 @@
 
 #include "mask/cut_out_options.hpp"
 #include "mask/wall_model.hpp"
+#include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis::cut_out {
 
@@ -16,9 +17,11 @@ namespace photo_analysis::cut_out {
 // borders it holds, how it stands out from the wall right next to it, and on a
 // textured wall whether it is of other stuff than the wall. Its outline counts
 // only for vivid colours, a plant's or a flower's: a device may have any shape.
-bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& subject, const GateOptions& options);
+// The verdict and what decided it are traced under FACE_DEBUG.
+bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& subject, const GateOptions& options = {},
+                      const TraceSink& sink = {});
 // A mask at the photo's size judged by the plausibility gate at the working size.
 bool plausibleMask(const WallModel& model, const std::vector<std::uint8_t>& coverage, int width, int height,
-                   const GateOptions& options);
+                   const GateOptions& options = {}, const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

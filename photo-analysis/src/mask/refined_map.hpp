@@ -12,6 +12,6 @@ namespace photo_analysis::cut_out {
 // photo's size as a soft mask, its edges snapped to the photo's own with a
 // guided filter at the refining size.
 ProbabilityMap refinedMap(const platform::WorkingPhoto& working, const cv::Mat& subject, int width, int height,
-                          const RefineOptions& options);
+                          const RefineOptions& options = {});
 
 }  // namespace photo_analysis::cut_out

@@ -5,6 +5,7 @@
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
+#include "mask/stage_trace.hpp"
 #include "platform/mask_ops.hpp"
 
 namespace photo_analysis::cut_out {
@@ -14,7 +15,7 @@ using platform::largestFilled;
 using platform::regionsOnBorder;
 
 cv::Mat seededCut(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field, const cv::Mat& subject,
-                  const cv::Mat& shadows, int iterations, const SeedOptions& options) {
+                  const cv::Mat& shadows, int iterations, const SeedOptions& options, const TraceSink& sink) {
     cv::Mat labels(rgb.size(), CV_8U, cv::Scalar(cv::GC_PR_BGD));
     labels.setTo(cv::GC_PR_FGD, subject);
     // Certain background: wall that barely departs, reached from the border.
@@ -38,8 +39,15 @@ cv::Mat seededCut(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundF
     const int inset = std::max(2, std::max(rgb.cols, rgb.rows) / options.coreDepthDivisor);
     cv::erode(subject, core, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * inset + 1, 2 * inset + 1)));
     labels.setTo(cv::GC_FGD, core);
+    const StageTrace trace(sink);
+    const int certainSubject = trace ? cv::countNonZero(labels == cv::GC_FGD) : 0;
+    const int certainWall = trace ? cv::countNonZero(labels == cv::GC_BGD) : 0;
     grabCutFromLabels(rgb, labels, iterations);
-    return largestFilled((labels == cv::GC_FGD) | (labels == cv::GC_PR_FGD));
+    cv::Mat cut = largestFilled((labels == cv::GC_FGD) | (labels == cv::GC_PR_FGD));
+    if (trace)
+        trace("  GrabCut semé du champ : " + traced(certainSubject) + " px sûrs du sujet, " + traced(certainWall) +
+              " sûrs du mur ; " + traced(cv::countNonZero(cut)) + " px trouvés");
+    return cut;
 }
 
 }  // namespace photo_analysis::cut_out

@@ -4,6 +4,7 @@
 
 #include "mask/cut_out_options.hpp"
 #include "mask/wall_field.hpp"
+#include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis::cut_out {
 
@@ -12,6 +13,6 @@ namespace photo_analysis::cut_out {
 // shadows taken off it, certain subject deep inside the field's subject,
 // probable labels between.
 cv::Mat seededCut(const cv::Mat& rgb, const cv::Mat& distance, const BackgroundField& field, const cv::Mat& subject,
-                  const cv::Mat& shadows, int iterations, const SeedOptions& options);
+                  const cv::Mat& shadows, int iterations, const SeedOptions& options = {}, const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

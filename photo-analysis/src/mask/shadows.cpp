@@ -4,6 +4,7 @@
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
+#include "mask/stage_trace.hpp"
 #include "platform/mask_ops.hpp"
 
 namespace photo_analysis::cut_out {
@@ -12,7 +13,7 @@ using platform::largestFilled;
 using platform::WorkingPhoto;
 
 cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
-                       const ShadowOptions& options) {
+                       const ShadowOptions& options, const TraceSink& sink) {
     const cv::Mat& small = working.small;
     // Sharp edges: a step of a pixel or two, where the slope is a large share
     // of the rise over a few pixels around; a soft shadow's ramp rises as much
@@ -83,7 +84,15 @@ cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field
         visit(p.x, p.y + 1);
         visit(p.x, p.y - 1);
     }
-    if (cv::countNonZero(peeled) > options.largestPeel * cv::countNonZero(subject)) return subject;
+    const int peel = cv::countNonZero(peeled), whole = cv::countNonZero(subject);
+    const StageTrace trace(sink);
+    if (peel > options.largestPeel * whole) {
+        if (trace)
+            trace("  ombres : " + traced(peel) + " px sur " + traced(whole) + ", plus de " +
+                  percent(options.largestPeel) + " : le sujet lui-même, gardé entier");
+        return subject;
+    }
+    if (trace) trace("  ombres : " + traced(peel) + " px ôtés sur " + traced(whole));
     return largestFilled(subject & ~peeled);
 }
 

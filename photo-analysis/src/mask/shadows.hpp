@@ -4,6 +4,7 @@
 
 #include "mask/cut_out_options.hpp"
 #include "mask/wall_field.hpp"
+#include "photo_analysis/trace_sink.hpp"
 #include "platform/working_photo.hpp"
 
 namespace photo_analysis::cut_out {
@@ -14,6 +15,6 @@ namespace photo_analysis::cut_out {
 // pixels darker than the field in its own colour. When that would take most
 // of the subject it was no shadow, and the subject stays whole.
 cv::Mat withoutShadows(const platform::WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
-                       const ShadowOptions& options);
+                       const ShadowOptions& options = {}, const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

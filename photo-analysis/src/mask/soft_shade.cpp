@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <opencv2/imgproc.hpp>
+#include <string>
+
+#include "mask/stage_trace.hpp"
 
 namespace photo_analysis::cut_out {
 
 cv::Mat withoutSoftShade(const cv::Mat& image, const cv::Mat& rest, const cv::Mat& subject, const cv::Mat& edges,
-                         const cv::Mat& reach, const SoftShadeOptions& options) {
+                         const cv::Mat& reach, const SoftShadeOptions& options, const TraceSink& sink) {
+    const StageTrace trace(sink);
     const int longer = std::max(image.cols, image.rows);
     const int snap = std::max(2, static_cast<int>(std::lround(options.edgeSnapShare * longer)));
     const cv::Mat disc = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * snap + 1, 2 * snap + 1));
@@ -32,19 +36,38 @@ cv::Mat withoutSoftShade(const cv::Mat& image, const cv::Mat& rest, const cv::Ma
         const cv::Mat inside = pieces(box) == piece;
         const cv::Mat pieceRim = rim(box) & inside;
         const double rimLength = cv::countNonZero(pieceRim);
+        const auto judged = [&](const char* what) {
+            if (trace)
+                trace("  morceau hors du contour en (" + traced(stats.at<int>(piece, cv::CC_STAT_LEFT)) + ", " +
+                      traced(stats.at<int>(piece, cv::CC_STAT_TOP)) + "), " +
+                      traced(stats.at<int>(piece, cv::CC_STAT_AREA)) + " px : " + what);
+        };
         // A piece the outline's own edges wrap lies within the device.
-        if (rimLength < options.wallRimShare * cv::countNonZero(edge(box) & inside)) continue;
-        if (rimLength == 0 || cv::countNonZero(pieceRim & nearEdge(box)) >= options.leastEdgedRim * rimLength) continue;
+        if (rimLength < options.wallRimShare * cv::countNonZero(edge(box) & inside)) {
+            judged("enveloppé par le contour, gardé");
+            continue;
+        }
+        if (rimLength == 0 || cv::countNonZero(pieceRim & nearEdge(box)) >= options.leastEdgedRim * rimLength) {
+            judged("bordé d'une arête, gardé");
+            continue;
+        }
         cv::Mat beside;
         cv::dilate(inside, beside, disc, cv::Point(-1, -1), 2);
         beside &= ~subject(box) & ~nearOutline(box);
-        if (cv::countNonZero(beside) == 0) continue;
+        if (cv::countNonZero(beside) == 0) {
+            judged("sans mur à côté, gardé");
+            continue;
+        }
         const cv::Scalar own = cv::mean(image(box), inside), wall = cv::mean(image(box), beside);
         const double scale = own.dot(wall) / std::max(1.0, wall.dot(wall));
         const cv::Scalar residual = own - wall * scale;
         const double off = std::sqrt(residual.dot(residual)), wallLevel = std::sqrt(wall.dot(wall));
-        if (scale < 1.0 && off <= std::max(options.shadeColourLevels, options.shadeColourShare * wallLevel))
+        if (scale < 1.0 && off <= std::max(options.shadeColourLevels, options.shadeColourShare * wallLevel)) {
             kept(box).setTo(0, inside);
+            judged("la couleur du mur, en plus sombre : une ombre douce, ôté");
+        } else {
+            judged("une couleur propre, gardé");
+        }
     }
     return kept;
 }

@@ -3,6 +3,7 @@
 #include <opencv2/core.hpp>
 
 #include "mask/cut_out_options.hpp"
+#include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis::cut_out {
 
@@ -14,6 +15,6 @@ namespace photo_analysis::cut_out {
 // `subject` is the whole subject, `edges` the photo's edges and `reach` the
 // outline grown by the pixel or two the subject may run past it.
 cv::Mat withoutSoftShade(const cv::Mat& image, const cv::Mat& rest, const cv::Mat& subject, const cv::Mat& edges,
-                         const cv::Mat& reach, const SoftShadeOptions& options);
+                         const cv::Mat& reach, const SoftShadeOptions& options = {}, const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

@@ -18,7 +18,7 @@ struct BackgroundField {
     double departure = 0;
 };
 // The field fitted to a band of `bandShare` of the longer side along the border.
-BackgroundField fittedField(const cv::Mat& rgb, double bandShare, const FieldOptions& options);
+BackgroundField fittedField(const cv::Mat& rgb, double bandShare, const FieldOptions& options = {});
 
 // How far each pixel's colour lies from the field, after averaging the
 // difference over a few pixels (a Gaussian of `sigma` pixels): CV_32F.

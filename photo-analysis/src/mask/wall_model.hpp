@@ -4,6 +4,7 @@
 #include "mask/wall_field.hpp"
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/segmenter.hpp"
+#include "photo_analysis/trace_sink.hpp"
 #include "platform/working_photo.hpp"
 
 namespace photo_analysis::cut_out {
@@ -24,6 +25,7 @@ struct WallModel {
     bool fieldHolds() const { return !field.colours.empty() && !textured; }
 };
 // The wall of a photo at the sizes and with the band the segmenter's options give.
-WallModel wallModel(const Photo& photo, const GrabCutSegmenter::Options& sizes, const FieldOptions& options);
+WallModel wallModel(const Photo& photo, const GrabCutSegmenter::Options& sizes, const FieldOptions& options = {},
+                    const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

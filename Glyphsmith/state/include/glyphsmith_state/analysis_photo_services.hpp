@@ -19,8 +19,9 @@ class AnalysisPhotoServices final : public PhotoServices {
 public:
     // The segmenter cuts subjects out before the background colour is tried; the
     // text recogniser is made the first time a detection needs it, unless one is
-    // given. Without a segmenter only the background colour is used. The face
-    // finding and pictogram traces (FACE_DEBUG, PICTO_DEBUG) go to `trace`.
+    // given. Without a segmenter only the background colour is used. The subject
+    // mask and face finding traces (FACE_DEBUG) and the pictogram trace
+    // (PICTO_DEBUG) go to `trace`.
     explicit AnalysisPhotoServices(
         std::unique_ptr<photo_analysis::Segmenter> segmenter = std::make_unique<photo_analysis::GrabCutSegmenter>(),
         std::unique_ptr<photo_analysis::TextRecognizer> recognizer = nullptr,

@@ -64,8 +64,8 @@ Photo AnalysisPhotoServices::decodePhoto(const QByteArray& bytes) const {
 
 SubjectMask AnalysisPhotoServices::subjectMask(const Photo& photo) const {
     // The segmenter, then the background, each judged: noSubjectFound when both are refused.
-    if (segmenter_) return photo_analysis::SubjectExtraction::extract(photo, *segmenter_);
-    return photo_analysis::SubjectExtraction::extract(photo, photo_analysis::NoSegmenter{});
+    if (segmenter_) return photo_analysis::SubjectExtraction::extract(photo, *segmenter_, trace_);
+    return photo_analysis::SubjectExtraction::extract(photo, photo_analysis::NoSegmenter{}, trace_);
 }
 
 std::optional<photo_analysis::FaceCorners> AnalysisPhotoServices::faceCorners(const Photo& photo,
