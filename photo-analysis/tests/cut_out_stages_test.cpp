@@ -1,0 +1,390 @@
+// Each stage of the cut-out on a photo of a few tens of pixels, drawn here, and
+// what it decides there.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <opencv2/imgproc.hpp>
+#include <string>
+#include <vector>
+
+#include "mask/band_cut.hpp"
+#include "mask/closed_outline.hpp"
+#include "mask/edge_bridging.hpp"
+#include "mask/field_subject.hpp"
+#include "mask/finer_edge.hpp"
+#include "mask/hue_side.hpp"
+#include "mask/outline_weighing.hpp"
+#include "mask/plausibility_gate.hpp"
+#include "mask/refined_map.hpp"
+#include "mask/seeded_cut.hpp"
+#include "mask/shadows.hpp"
+#include "mask/soft_shade.hpp"
+#include "mask/wall_field.hpp"
+#include "mask/wall_model.hpp"
+#include "photo_analysis/photo_analysis_error.hpp"
+#include "photo_analysis/subject_extraction.hpp"
+
+namespace photo_analysis {
+namespace {
+
+using namespace cut_out;
+
+const cv::Scalar lightWall(230, 230, 230);
+
+// An 8-bit RGB image of one colour with the given rectangles painted over it.
+cv::Mat image(int width, int height, cv::Scalar wall, std::vector<std::pair<cv::Rect, cv::Scalar>> painted = {}) {
+    cv::Mat rgb(height, width, CV_8UC3, wall);
+    for (const auto& [box, colour] : painted) rgb(box).setTo(colour);
+    return rgb;
+}
+
+cv::Mat region(cv::Size size, cv::Rect box) {
+    cv::Mat mask = cv::Mat::zeros(size, CV_8U);
+    mask(box).setTo(255);
+    return mask;
+}
+
+double overlap(const cv::Mat& a, const cv::Mat& b) {
+    return static_cast<double>(cv::countNonZero(a & b)) / cv::countNonZero(a | b);
+}
+
+Photo photoOf(const cv::Mat& rgb) {
+    std::vector<std::uint8_t> rgba(rgb.total() * 4);
+    for (int y = 0; y < rgb.rows; ++y)
+        for (int x = 0; x < rgb.cols; ++x) {
+            const cv::Vec3b p = rgb.at<cv::Vec3b>(y, x);
+            std::uint8_t* q = &rgba[(static_cast<std::size_t>(y) * rgb.cols + x) * 4];
+            q[0] = p[0], q[1] = p[1], q[2] = p[2], q[3] = 255;
+        }
+    return Photo(rgb.cols, rgb.rows, std::move(rgba));
+}
+
+platform::WorkingPhoto workingOf(const cv::Mat& rgb) {
+    return {rgb, rgb};
+}
+
+// Sets or clears FACE_DEBUG for one test and collects the lines its sink gets.
+struct Trace {
+    explicit Trace(bool on) {
+        if (on) {
+            setenv("FACE_DEBUG", "1", 1);
+        } else {
+            unsetenv("FACE_DEBUG");
+        }
+    }
+    ~Trace() { unsetenv("FACE_DEBUG"); }
+    TraceSink sink() {
+        return [this](std::string_view line) {
+            text.append(line);
+            text += '\n';
+        };
+    }
+    std::string text;
+};
+
+TEST(WallField, FollowsAGradedWallThatASubjectCrossesTheBorderOf) {
+    // Light falling off across the wall by 40 levels, a dark device across the
+    // top border: the field is the wall's, under the device too.
+    cv::Mat rgb(36, 48, CV_8UC3);
+    const auto wallAt = [](int x, int y) { return 190.0 + 0.5 * x + 0.01 * (x - 24) * (y - 18); };
+    for (int y = 0; y < rgb.rows; ++y)
+        for (int x = 0; x < rgb.cols; ++x)
+            rgb.at<cv::Vec3b>(y, x) = cv::Vec3b::all(cv::saturate_cast<uchar>(wallAt(x, y)));
+    rgb(cv::Rect(18, 0, 12, 20)).setTo(cv::Scalar::all(40));
+    const BackgroundField field = fittedField(rgb, 0.04);
+    double worst = 0;
+    for (int y = 0; y < rgb.rows; ++y)
+        for (int x = 0; x < rgb.cols; ++x)
+            worst = std::max(worst, std::abs(field.colours.at<cv::Vec3f>(y, x)[0] - wallAt(x, y)));
+    EXPECT_LT(worst, 1.0);
+    EXPECT_LT(field.noise, 1.0);
+    EXPECT_EQ(field.departure, FieldOptions{}.minimumDeparture);
+}
+
+TEST(WallField, TellsAFlatWallFromAGradedAndATexturedOne) {
+    const GrabCutSegmenter::Options sizes;
+    const cv::Rect device(16, 12, 16, 12);
+    const WallModel flat = wallModel(photoOf(image(48, 36, lightWall, {{device, cv::Scalar::all(90)}})), sizes);
+    EXPECT_TRUE(flat.flat);
+    EXPECT_FALSE(flat.textured);
+    EXPECT_TRUE(flat.fieldHolds());
+
+    cv::Mat graded = image(48, 36, lightWall, {{device, cv::Scalar::all(90)}});
+    for (int x = 0; x < 48; ++x) graded.col(x) -= cv::Scalar::all(x / 3);
+    const WallModel gradedWall = wallModel(photoOf(graded), sizes);
+    EXPECT_FALSE(gradedWall.flat);
+    EXPECT_TRUE(gradedWall.fieldHolds());
+
+    cv::Mat wood = image(48, 36, lightWall);
+    cv::RNG grain(3);
+    cv::Mat noise(wood.size(), CV_8UC3);
+    grain.fill(noise, cv::RNG::UNIFORM, 0, 80);
+    wood -= noise;
+    const WallModel texturedWall = wallModel(photoOf(wood), sizes);
+    EXPECT_TRUE(texturedWall.textured);
+    EXPECT_FALSE(texturedWall.fieldHolds());
+
+    EXPECT_TRUE(wallModel(photoOf(image(6, 6, lightWall)), sizes).field.colours.empty()) << "too small to judge";
+}
+
+TEST(FieldSubject, KeepsWhatDepartsFromTheWallWithoutTheThinLinesLeadingOff) {
+    // A device 15 levels off the wall, a seam of its colour from it to the
+    // border, and a stain 2 levels off.
+    const cv::Rect device(12, 10, 12, 10);
+    const cv::Mat rgb = image(40, 30, lightWall,
+                              {{device, cv::Scalar::all(215)},
+                               {cv::Rect(24, 15, 16, 1), cv::Scalar::all(215)},
+                               {cv::Rect(30, 22, 5, 5), cv::Scalar::all(228)}});
+    const BackgroundField field = fittedField(rgb, 0.04);
+    const cv::Mat subject = fieldSubject(rgb, fieldDistance(rgb, field, 1.0), field);
+    EXPECT_GT(overlap(subject, region(rgb.size(), device)), 0.8);
+    EXPECT_EQ(subject.at<uchar>(15, 34), 0) << "the seam";
+    EXPECT_EQ(subject.at<uchar>(24, 32), 0) << "the stain";
+}
+
+TEST(Shadows, ASoftShadowIsPeeledAndTheDeviceKept) {
+    // A dark device with sharp edges and, down and to its right, its soft
+    // shadow in the wall's own grey.
+    cv::Mat darkness = cv::Mat::zeros(36, 48, CV_32F);
+    darkness(cv::Rect(14, 13, 16, 14)).setTo(60);
+    cv::GaussianBlur(darkness, darkness, cv::Size(0, 0), 3);
+    cv::Mat grey, rgb;
+    cv::Mat(200 - darkness).convertTo(grey, CV_8U);
+    cv::cvtColor(grey, rgb, cv::COLOR_GRAY2RGB);
+    const cv::Rect device(10, 10, 12, 14);
+    rgb(device).setTo(cv::Scalar::all(50));
+    const BackgroundField field = fittedField(rgb, 0.04);
+    const cv::Mat departs = fieldSubject(rgb, fieldDistance(rgb, field, 1.0), field);
+    const cv::Mat shadow = departs & ~region(rgb.size(), device);
+    ASSERT_GT(cv::countNonZero(shadow), device.area() / 2) << "the shadow departs from the wall";
+    const cv::Mat kept = withoutShadows(workingOf(rgb), field, departs);
+    EXPECT_EQ(cv::countNonZero(kept(device)), device.area());
+    // Only the pixel or two along the device's sharp edge stay.
+    EXPECT_LT(cv::countNonZero(kept & shadow), cv::countNonZero(shadow) / 4);
+
+    // Nothing but the ramp: the peel would take it all, so it was no shadow.
+    cv::Mat alone = image(48, 36, cv::Scalar::all(200));
+    for (int x = 8; x < 40; ++x) alone(cv::Rect(x, 8, 1, 20)).setTo(cv::Scalar::all(150 + 50 * std::abs(x - 24) / 16));
+    const BackgroundField wall = fittedField(alone, 0.04);
+    const cv::Mat ramp = fieldSubject(alone, fieldDistance(alone, wall, 1.0), wall);
+    ASSERT_GT(cv::countNonZero(ramp), 0);
+    EXPECT_EQ(cv::countNonZero(withoutShadows(workingOf(alone), wall, ramp) != ramp), 0);
+}
+
+TEST(SeededCut, GrabCutFromTheFieldsSubjectFindsTheDevice) {
+    const cv::Rect device(12, 9, 16, 12);
+    const cv::Mat rgb = image(40, 30, lightWall, {{device, cv::Scalar(90, 100, 120)}});
+    const BackgroundField field = fittedField(rgb, 0.04);
+    const cv::Mat distance = fieldDistance(rgb, field, 1.0);
+    // Started from a subject a pixel short on every side.
+    const cv::Mat seed = region(rgb.size(), cv::Rect(13, 10, 14, 10));
+    const cv::Mat cut = seededCut(rgb, distance, field, seed, cv::Mat::zeros(rgb.size(), CV_8U), 2);
+    EXPECT_GT(overlap(cut, region(rgb.size(), device)), 0.95);
+}
+
+TEST(BandCut, ATextureAloneHasNoForeignColoursAndADeviceOnItIsCut) {
+    // A checked texture of two browns filling the frame, and the same with a
+    // blue device in it.
+    cv::Mat wood(36, 48, CV_8UC3);
+    for (int y = 0; y < wood.rows; ++y)
+        for (int x = 0; x < wood.cols; ++x)
+            wood.at<cv::Vec3b>(y, x) = (x / 3 + y / 3) % 2 ? cv::Vec3b(150, 110, 70) : cv::Vec3b(110, 80, 50);
+    EXPECT_EQ(foreignShare(wood, 0.04), 0.0);
+    const cv::Rect device(16, 10, 16, 14);
+    cv::Mat withDevice = wood.clone();
+    withDevice(device).setTo(cv::Scalar(40, 60, 200));
+    EXPECT_GT(foreignShare(withDevice, 0.04), 0.1);
+    cv::Mat raw;
+    const cv::Mat subject = bandCut(withDevice, 0.03, 2, 0.0, raw);
+    EXPECT_GT(overlap(subject, region(withDevice.size(), device)), 0.9);
+}
+
+TEST(FinerEdge, PlacesTheEdgeAtTheRefiningSize) {
+    // A faint device whose edges fall between the working pixels.
+    const cv::Rect device(13, 9, 35, 29);
+    const cv::Mat fine = image(64, 48, lightWall, {{device, cv::Scalar::all(205)}});
+    cv::Mat small;
+    cv::resize(fine, small, cv::Size(32, 24), 0, 0, cv::INTER_AREA);
+    const BackgroundField field = fittedField(small, 0.04);
+    const cv::Mat coarse = fieldSubject(small, fieldDistance(small, field, 1.0), field);
+    const cv::Mat finer = finerFieldSubject({fine, small}, field, coarse, 1.0);
+    ASSERT_EQ(finer.size(), fine.size());
+    EXPECT_GT(overlap(finer, region(fine.size(), device)), 0.97);
+    // At one size there is nothing finer to find.
+    EXPECT_EQ(cv::countNonZero(finerFieldSubject({small, small}, field, coarse, 1.0) != coarse), 0);
+}
+
+TEST(EdgeBridging, JoinsBrokenEdgesAcrossGapsCornersAndSides) {
+    const cv::Mat noBody = cv::Mat::zeros(60, 60, CV_8U);
+    const auto bridged = [&](const std::vector<std::pair<cv::Point, cv::Point>>& lines, const cv::Mat& body) {
+        cv::Mat edges = cv::Mat::zeros(60, 60, CV_8U);
+        for (const auto& [a, b] : lines) cv::line(edges, a, b, cv::Scalar(255));
+        bridgeGaps(edges, body, 4, 20, 30);
+        return edges;
+    };
+    // One straight edge broken over 12 pixels.
+    EXPECT_GT(bridged({{{5, 30}, {20, 30}}, {{33, 30}, {50, 30}}}, noBody).at<uchar>(30, 26), 0);
+    // A corner lost: two edges that, run on, meet at (40, 40).
+    EXPECT_GT(bridged({{{10, 40}, {30, 40}}, {{40, 10}, {40, 30}}}, noBody).at<uchar>(40, 40), 0);
+    // ...but not across the subject's body.
+    const cv::Mat body = region(cv::Size(60, 60), cv::Rect(33, 33, 10, 10));
+    EXPECT_EQ(bridged({{{10, 40}, {30, 40}}, {{40, 10}, {40, 30}}}, body).at<uchar>(40, 40), 0);
+    // A side lost whole between two edges running down side by side, 24 apart.
+    const cv::Mat side = bridged({{{18, 5}, {18, 40}}, {{42, 5}, {42, 40}}}, noBody);
+    EXPECT_GT(side.at<uchar>(40, 30), 0);
+    // The loose ends of a texture's edges are left as they are.
+    std::vector<std::pair<cv::Point, cv::Point>> dashes;
+    for (int y = 2; y < 58; y += 3)
+        for (int x = 2; x < 58; x += 4) dashes.push_back({{x, y}, {x + 1, y}});
+    cv::Mat texture = cv::Mat::zeros(60, 60, CV_8U);
+    for (const auto& [a, b] : dashes) cv::line(texture, a, b, cv::Scalar(255));
+    const cv::Mat before = texture.clone();
+    bridgeGaps(texture, noBody, 4, 20, 30);
+    EXPECT_EQ(cv::countNonZero(texture != before), 0);
+}
+
+TEST(SoftShade, AShadowBesideTheOutlineIsDroppedAndASideOfItsOwnKept) {
+    // The outline's reach on the left; beside it a piece in the wall's grey,
+    // darker, along no edge (a soft shadow), or in a colour of its own (a side).
+    const cv::Size size(60, 40);
+    const cv::Mat reach = region(size, cv::Rect(5, 5, 25, 30));
+    const cv::Rect piece(30, 8, 10, 24);
+    const cv::Mat rest = region(size, piece);
+    const cv::Mat subject = reach | rest;
+    const cv::Mat noEdges = cv::Mat::zeros(size, CV_8U);
+    const cv::Mat shade = image(60, 40, cv::Scalar::all(220), {{piece, cv::Scalar::all(190)}});
+    EXPECT_EQ(cv::countNonZero(withoutSoftShade(shade, rest, subject, noEdges, reach)), 0);
+    const cv::Mat side = image(60, 40, cv::Scalar::all(220), {{piece, cv::Scalar(120, 150, 190)}});
+    EXPECT_EQ(cv::countNonZero(withoutSoftShade(side, rest, subject, noEdges, reach)), piece.area());
+    // A piece whose rim runs along the photo's edges is a side, whatever its colour.
+    cv::Mat edges = cv::Mat::zeros(size, CV_8U);
+    cv::rectangle(edges, cv::Rect(piece.x - 1, piece.y - 1, piece.width + 2, piece.height + 2), cv::Scalar(255));
+    EXPECT_EQ(cv::countNonZero(withoutSoftShade(shade, rest, subject, edges, reach)), piece.area());
+}
+
+TEST(HueSide, ASideOfAnotherHueBesideTheOutlineIsFoundAndAShadowIsNot) {
+    // A grey face on a blue wall, and just right of its outline a strip of a
+    // hue no blend of the two makes, or the wall's own shade.
+    const cv::Size size(60, 40);
+    const cv::Rect face(10, 8, 30, 24);
+    const cv::Mat outline = region(size, face);
+    const cv::Rect strip(40, 8, 2, 24);
+    const cv::Mat side =
+        image(60, 40, cv::Scalar(60, 90, 200), {{face, cv::Scalar::all(200)}, {strip, cv::Scalar(170, 160, 150)}});
+    const cv::Mat found = sideOfAnotherHue(side, outline);
+    EXPECT_GT(cv::countNonZero(found(strip)), strip.area() / 2);
+    EXPECT_EQ(cv::countNonZero(found) - cv::countNonZero(found(strip)), 0);
+    const cv::Mat shadow =
+        image(60, 40, cv::Scalar(60, 90, 200), {{face, cv::Scalar::all(200)}, {strip, cv::Scalar(42, 63, 140)}});
+    EXPECT_EQ(cv::countNonZero(sideOfAnotherHue(shadow, outline)), 0);
+}
+
+TEST(ClosedOutline, GrowsAFaintSubjectToTheOutlineItsEdgesClose) {
+    // A light device a few levels off a light wall, with a darker rim: the
+    // field found only part of it, the outline holds it all.
+    const cv::Rect device(14, 10, 36, 28);
+    cv::Mat rgb = image(64, 48, cv::Scalar::all(236), {{device, cv::Scalar::all(229)}});
+    cv::rectangle(rgb, device, cv::Scalar::all(200));
+    const cv::Mat part = region(rgb.size(), cv::Rect(16, 12, 18, 24));
+    const auto grown = closedOutlineAround(workingOf(rgb), part);
+    ASSERT_TRUE(grown);
+    // The whole device, and the edge's outer pixel.
+    EXPECT_EQ(cv::countNonZero((*grown)(device)), device.area());
+    EXPECT_GT(overlap(*grown, region(rgb.size(), device)), 0.85);
+
+    // Without edges around it there is no outline, and the subject stays as it is.
+    const cv::Mat plain = image(64, 48, cv::Scalar::all(236), {{device, cv::Scalar::all(229)}});
+    EXPECT_FALSE(closedOutlineAround(workingOf(plain), part));
+    EXPECT_EQ(cv::countNonZero(withinClosedOutline(workingOf(plain), part) != part), 0);
+}
+
+TEST(PlausibilityGate, JudgesASegmentationByWhatTellsADeviceFromAWall) {
+    const cv::Size size(40, 30);
+    const cv::Rect device(12, 9, 16, 12);
+    const cv::Mat photo = image(40, 30, lightWall, {{device, cv::Scalar(90, 100, 110)}});
+    const cv::Mat deviceRegion = region(size, device);
+    struct Case {
+        const char* what;
+        cv::Mat image, raw, subject;
+        bool plausible;
+    };
+    cv::Mat scattered = deviceRegion.clone();
+    scattered(cv::Rect(0, 25, 40, 5)).setTo(255);
+    scattered(cv::Rect(0, 0, 40, 5)).setTo(255);
+    const Case cases[] = {
+        {"a device before its wall", photo, deviceRegion, deviceRegion, true},
+        {"a speck", photo, region(size, cv::Rect(18, 13, 2, 2)), region(size, cv::Rect(18, 13, 2, 2)), false},
+        {"a band across the photo", image(40, 30, lightWall, {{cv::Rect(0, 5, 40, 20), cv::Scalar::all(90)}}),
+         region(size, cv::Rect(0, 5, 40, 20)), region(size, cv::Rect(0, 5, 40, 20)), false},
+        {"three borders held", image(40, 30, lightWall, {{cv::Rect(0, 0, 40, 20), cv::Scalar::all(90)}}),
+         region(size, cv::Rect(0, 0, 40, 20)), region(size, cv::Rect(0, 0, 40, 20)), false},
+        {"the wall's own colour", image(40, 30, lightWall), deviceRegion, deviceRegion, false},
+        {"scattered pieces", photo, scattered, deviceRegion, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(plausibleSubject(c.image, c.raw, c.subject), c.plausible) << c.what;
+}
+
+TEST(RefinedMap, BringsTheSubjectBackToThePhotosSizeWithSoftEdges) {
+    const cv::Mat fine = image(40, 30, lightWall, {{cv::Rect(10, 8, 20, 14), cv::Scalar::all(60)}});
+    cv::Mat small;
+    cv::resize(fine, small, cv::Size(20, 15), 0, 0, cv::INTER_AREA);
+    const ProbabilityMap map = refinedMap({fine, small}, region(small.size(), cv::Rect(5, 4, 10, 7)), 80, 60);
+    ASSERT_EQ(map.width, 80);
+    ASSERT_EQ(map.height, 60);
+    ASSERT_EQ(map.format, ProbabilityMap::Format::byte);
+    const auto at = [&](int x, int y) { return map.bytes[static_cast<std::size_t>(y) * map.bytesPerRow + x]; };
+    EXPECT_EQ(at(40, 30), 255);
+    EXPECT_EQ(at(5, 5), 0);
+    EXPECT_EQ(at(75, 55), 0);
+    // The edge at x = 20 of the photo's 80, where the device begins.
+    EXPECT_LT(at(17, 30), 128);
+    EXPECT_GE(at(23, 30), 128);
+}
+
+TEST(OutlineWeighing, AnEdgePixelGetsTheShareOfTheStepItHasMade) {
+    // A device of 100 on a wall of 240 whose left edge is a column half way,
+    // and a cable a pixel thin leading from it.
+    cv::Mat rgb = image(40, 30, cv::Scalar::all(240),
+                        {{cv::Rect(11, 8, 18, 14), cv::Scalar::all(100)},
+                         {cv::Rect(10, 8, 1, 14), cv::Scalar::all(170)},
+                         {cv::Rect(29, 14, 8, 1), cv::Scalar::all(100)}});
+    const Photo photo = photoOf(rgb);
+    SubjectMask mask = SubjectExtraction::extractByBackground(photo, 12);
+    ASSERT_EQ(mask.coverageAt(10, 15), 255);
+    weighOutline(photo, {240, 240, 240}, mask.coverage);
+    EXPECT_NEAR(mask.coverageAt(10, 15), 127, 1);
+    EXPECT_EQ(mask.coverageAt(20, 15), 255);
+    EXPECT_EQ(mask.coverageAt(35, 14), 255) << "the cable";
+}
+
+TEST(SubjectExtraction, TracesEachStageAndWhichWayGaveTheMask) {
+    const Photo photo = photoOf(image(64, 48, lightWall, {{cv::Rect(20, 14, 24, 20), cv::Scalar(70, 80, 90)}}));
+    {
+        Trace trace(true);
+        (void)SubjectExtraction::extract(photo, NoSegmenter{}, trace.sink());
+        EXPECT_NE(trace.text.find("masque : rien du segmenteur"), std::string::npos) << trace.text;
+        EXPECT_NE(trace.text.find("  mur : "), std::string::npos) << trace.text;
+        EXPECT_NE(trace.text.find("  contrôle : accepté"), std::string::npos) << trace.text;
+        EXPECT_NE(trace.text.find("masque : donné par la couleur du fond d'un mur uni"), std::string::npos)
+            << trace.text;
+    }
+    {
+        Trace trace(true);
+        (void)SubjectExtraction::extract(photo, GrabCutSegmenter{}, trace.sink());
+        EXPECT_NE(trace.text.find("  voie du champ"), std::string::npos) << trace.text;
+        EXPECT_NE(trace.text.find("masque : donné par le segmenteur"), std::string::npos) << trace.text;
+    }
+    {
+        Trace trace(true);
+        EXPECT_THROW((void)SubjectExtraction::extract(photoOf(image(64, 48, lightWall)), NoSegmenter{}, trace.sink()),
+                     PhotoAnalysisError);
+        EXPECT_NE(trace.text.find("masque : aucun sujet"), std::string::npos) << trace.text;
+    }
+    Trace silent(false);
+    (void)SubjectExtraction::extract(photo, GrabCutSegmenter{}, silent.sink());
+    EXPECT_EQ(silent.text, "");
+}
+
+}  // namespace
+}  // namespace photo_analysis
