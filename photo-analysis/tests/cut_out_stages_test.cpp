@@ -158,7 +158,7 @@ TEST(Shadows, ASoftShadowIsPeeledAndTheDeviceKept) {
     const cv::Mat departs = fieldSubject(rgb, fieldDistance(rgb, field, 1.0), field);
     const cv::Mat shadow = departs & ~region(rgb.size(), device);
     ASSERT_GT(cv::countNonZero(shadow), device.area() / 2) << "the shadow departs from the wall";
-    const cv::Mat kept = withoutShadows(workingOf(rgb), field, departs);
+    const cv::Mat kept = withoutShadows(workingOf(rgb), field, fieldDistance(rgb, field, 1.0), departs);
     EXPECT_EQ(cv::countNonZero(kept(device)), device.area());
     // Only the pixel or two along the device's sharp edge stay.
     EXPECT_LT(cv::countNonZero(kept & shadow), cv::countNonZero(shadow) / 4);
@@ -169,7 +169,64 @@ TEST(Shadows, ASoftShadowIsPeeledAndTheDeviceKept) {
     const BackgroundField wall = fittedField(alone, 0.04);
     const cv::Mat ramp = fieldSubject(alone, fieldDistance(alone, wall, 1.0), wall);
     ASSERT_GT(cv::countNonZero(ramp), 0);
-    EXPECT_EQ(cv::countNonZero(withoutShadows(workingOf(alone), wall, ramp) != ramp), 0);
+    EXPECT_EQ(cv::countNonZero(withoutShadows(workingOf(alone), wall, fieldDistance(alone, wall, 1.0), ramp) != ramp),
+              0);
+}
+
+// A device on a 230 wall at the working size, lit from the lower right: a soft
+// shadow on its upper left, darker the nearer it comes, and on the other sides
+// the wall right up to it. `shadowAt` gives the darkening at a distance outside
+// the device, `deviceAt` the device's colour at a distance in from its edge.
+template <typename Shadow, typename Device>
+cv::Mat shadedDevice(cv::Rect device, Shadow shadowAt, Device deviceAt) {
+    cv::Mat rgb(240, 320, CV_8UC3);
+    for (int y = 0; y < rgb.rows; ++y)
+        for (int x = 0; x < rgb.cols; ++x) {
+            const double outside = std::max(
+                {device.x - x, x - (device.x + device.width - 1), device.y - y, y - (device.y + device.height - 1), 0});
+            const double inside = std::min(
+                {x - device.x, device.x + device.width - 1 - x, y - device.y, device.y + device.height - 1 - y});
+            const bool shaded = x < device.x + device.width / 2 && y < device.y + device.height / 2;
+            rgb.at<cv::Vec3b>(y, x) =
+                outside > 0 ? cv::Vec3b::all(cv::saturate_cast<uchar>(230 - (shaded ? shadowAt(outside) : 0.0)))
+                            : deviceAt(inside);
+        }
+    cv::GaussianBlur(rgb, rgb, cv::Size(0, 0), 0.8);
+    return rgb;
+}
+
+TEST(Shadows, APeelStopsAtADeviceOfTheWallsShadeAndTakesTheFootOfItsShadow) {
+    const cv::Rect device(100, 70, 120, 100);
+    const int shadedRim = device.width + device.height;
+    struct Peeled {
+        int device, outside;
+    };
+    const auto peel = [&](const cv::Mat& rgb) {
+        const BackgroundField field = fittedField(rgb, 0.04);
+        const cv::Mat distance = fieldDistance(rgb, field, 1.0);
+        const cv::Mat departs = fieldSubject(rgb, distance, field);
+        const cv::Mat kept = withoutShadows(workingOf(rgb), field, distance, departs);
+        return Peeled{cv::countNonZero(kept(device)), cv::countNonZero(kept) - cv::countNonZero(kept(device))};
+    };
+    // The shadow's foot falls as steeply as an edge.
+    const auto contact = [](double r) { return r > 12 ? 0.0 : 2.0 * (12 - r) + 25.0 * std::exp(-(r - 1) / 1.5); };
+    const auto softly = [](double r) { return std::max(0.0, 2.0 * (12 - r)); };
+    // A face two levels darker than the wall in a tint of its own (cream on
+    // white): it stays whole, and the shadow goes, foot and all, to a pixel
+    // along the shadowed rim.
+    const Peeled cream = peel(shadedDevice(device, contact, [](double) { return cv::Vec3b(231, 228, 220); }));
+    EXPECT_EQ(cream.device, device.area());
+    EXPECT_LT(cream.outside, shadedRim);
+    // A face of the wall's own colour three levels darker: the peel takes its
+    // rim at most, not the flat face deeper in, and the shadow goes.
+    const Peeled flat = peel(shadedDevice(device, softly, [](double) { return cv::Vec3b::all(227); }));
+    EXPECT_GT(flat.device, 0.9 * device.area());
+    EXPECT_LT(flat.outside, shadedRim);
+    // A face of the shadow's darkest shade where they meet, lit towards its
+    // middle: a shadow only darkens on the way in, so the peel does not climb it.
+    const Peeled lit =
+        peel(shadedDevice(device, contact, [](double in) { return cv::Vec3b::all(183 + 2 * std::min(in, 15.0)); }));
+    EXPECT_GT(lit.device, 0.98 * device.area());
 }
 
 TEST(SeededCut, GrabCutFromTheFieldsSubjectFindsTheDevice) {
@@ -213,6 +270,21 @@ TEST(FinerEdge, PlacesTheEdgeAtTheRefiningSize) {
     EXPECT_GT(overlap(finer, region(fine.size(), device)), 0.97);
     // At one size there is nothing finer to find.
     EXPECT_EQ(cv::countNonZero(finerFieldSubject({small, small}, field, coarse, 1.0) != coarse), 0);
+
+    // Beside a shadow the working size took off, the edge stays where it was:
+    // the shadow departs from the wall as the device does.
+    const cv::Rect shadow(device.x - 8, device.y, 8, device.height);
+    const cv::Mat shaded = image(64, 48, lightWall, {{device, cv::Scalar::all(205)}, {shadow, cv::Scalar::all(214)}});
+    cv::resize(shaded, small, cv::Size(32, 24), 0, 0, cv::INTER_AREA);
+    const cv::Mat departs = fieldSubject(small, fieldDistance(small, field, 1.0), field);
+    const cv::Mat peeled = region(small.size(), cv::Rect(shadow.x / 2, shadow.y / 2, shadow.width / 2, 15));
+    const cv::Mat withoutShadow = departs & ~peeled;
+    const cv::Mat shadowFine = region(fine.size(), shadow);
+    const int takenBack = cv::countNonZero(finerFieldSubject({shaded, small}, field, withoutShadow, 1.0) & shadowFine);
+    ASSERT_GT(takenBack, shadow.area() / 4) << "the threshold alone takes the shadow's inner side back";
+    EXPECT_LT(cv::countNonZero(finerFieldSubject({shaded, small}, field, withoutShadow, 1.0, {}, {}, departs & peeled) &
+                               shadowFine),
+              takenBack / 2);
 }
 
 TEST(EdgeBridging, JoinsBrokenEdgesAcrossGapsCornersAndSides) {
@@ -297,6 +369,40 @@ TEST(ClosedOutline, GrowsAFaintSubjectToTheOutlineItsEdgesClose) {
     const cv::Mat plain = image(64, 48, cv::Scalar::all(236), {{device, cv::Scalar::all(229)}});
     EXPECT_FALSE(closedOutlineAround(workingOf(plain), part));
     EXPECT_EQ(cv::countNonZero(withinClosedOutline(workingOf(plain), part) != part), 0);
+}
+
+TEST(ClosedOutline, TakesOffTheSoftShadeBesideTheOutlineButNeverMoreThanStays) {
+    // A light device with a darker rim on a 236 wall, and on its left a soft
+    // shadow reaching `reach` pixels out, 10 levels deep where it meets it. The
+    // subject holds the shadow and the device's left edge only.
+    const cv::Rect device(90, 20, 28, 28);
+    const auto shaded = [&](int reach) {
+        const cv::Rect caster(device.x - reach, device.y + reach / 2, device.width, device.height - reach);
+        cv::Mat rgb(72, 128, CV_8UC3);
+        for (int y = 0; y < rgb.rows; ++y)
+            for (int x = 0; x < rgb.cols; ++x) {
+                const double dx = std::max({caster.x - x, x - (caster.x + caster.width - 1), 0});
+                const double dy = std::max({caster.y - y, y - (caster.y + caster.height - 1), 0});
+                const double depth = std::max(0.0, 1.0 - std::hypot(dx, dy) / (reach / 2.0));
+                rgb.at<cv::Vec3b>(y, x) = cv::Vec3b::all(cv::saturate_cast<uchar>(236 - 10 * depth));
+            }
+        rgb(device).setTo(cv::Scalar::all(229));
+        cv::rectangle(rgb, device, cv::Scalar::all(200));
+        cv::Mat subject = cv::Mat::zeros(rgb.size(), CV_8U);
+        for (int y = 0; y < rgb.rows; ++y)
+            for (int x = 0; x < device.x; ++x) subject.at<uchar>(y, x) = rgb.at<cv::Vec3b>(y, x)[0] <= 234 ? 255 : 0;
+        subject(cv::Rect(device.x, device.y, 4, device.height)).setTo(255);
+        return std::pair{rgb, subject};
+    };
+    // A shadow narrower than the device goes, and the device is taken whole.
+    const auto [narrow, beside] = shaded(12);
+    const auto grown = closedOutlineAround(workingOf(narrow), beside);
+    ASSERT_TRUE(grown);
+    EXPECT_GT(overlap(*grown, region(narrow.size(), device)), 0.85);
+    // One that would take off more than stays was the device, lit as the wall:
+    // the outline is no device's, and the subject stays as it is.
+    const auto [wide, around] = shaded(60);
+    EXPECT_FALSE(closedOutlineAround(workingOf(wide), around));
 }
 
 TEST(PlausibilityGate, JudgesASegmentationByWhatTellsADeviceFromAWall) {

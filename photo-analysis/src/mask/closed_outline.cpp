@@ -128,6 +128,16 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
                          cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * sliver + 1, 2 * sliver + 1)));
         return opened;
     };
+    // What the subject holds outside the outline, thicker than a sliver and
+    // not the wall's soft shade.
+    double shade = 0;
+    const auto keptOutside = [&] {
+        const cv::Mat rest = withoutSlivers(given & ~reach);
+        cv::Mat kept = withoutSoftShade(fine, rest, given, edges, reach, options.softShade, sink);
+        shade = cv::countNonZero(rest & ~kept);
+        cv::dilate(kept, kept, slack);
+        return cv::Mat(kept & given);
+    };
     cv::Mat grown;
     const double held = cv::countNonZero(reach & given);
     if (trace)
@@ -142,10 +152,7 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
         // edge with the wall stays open): the outline's edges where it has
         // them, and of the rest only what is thicker than a sliver.
         if (trace) trace("  contour fermé : il tient la plus grande part, le reste sans ses ombres douces");
-        const cv::Mat rest = withoutSlivers(given & ~reach);
-        cv::Mat kept = withoutSoftShade(fine, rest, given, edges, reach, options.softShade, sink);
-        cv::dilate(kept, kept, slack);
-        grown = largestFilled(outline | (kept & given));
+        grown = largestFilled(outline | keptOutside());
     } else if (outlineWithinHull()) {
         // The subject hugs the outline from outside: a light device on a wall
         // of its own shade, found by the shade about it and its darker side.
@@ -154,7 +161,8 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
     } else {
         // Only whole stretches of the device the subject lacked: the slivers
         // along its edge where a broken outline runs a pixel outside it are
-        // left out.
+        // left out. Of the subject, the soft shade beside them goes too: the
+        // outline is the device's, the rest may be the shadow about it.
         const cv::Mat added = withoutSlivers(outline & ~given);
         const double addedArea = cv::countNonZero(added);
         if (addedArea < tuning.leastAddedShare * before)
@@ -163,11 +171,16 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
                        percent(tuning.leastAddedShare);
             });
         if (trace) trace("  contour fermé : il ajoute " + percent(addedArea / before) + " du sujet");
-        grown = largestFilled(given | added);
+        grown = largestFilled(outline | added | keptOutside());
     }
     const double after = cv::countNonZero(grown);
-    if (!(after > tuning.leastKeptShare * before) || after > tuning.largestGrowth * before)
+    // The soft shade taken off is no loss of the device.
+    if (!(after > tuning.leastKeptShare * (before - shade)) || after > tuning.largestGrowth * before)
         return none([&] { return "le sujet passerait à " + percent(after / before) + " de lui-même"; });
+    if (shade > tuning.largestShadeShare * after)
+        return none([&] {
+            return "l'ombre douce ôtée, " + traced(static_cast<int>(shade)) + " px, passe ce qui reste : l'appareil";
+        });
     const int margin = std::max(1, static_cast<int>(std::lround(tuning.borderShare * longer)));
     const cv::Rect inner(margin, margin, fine.cols - 2 * margin, fine.rows - 2 * margin);
     if (cv::countNonZero(grown) != cv::countNonZero(grown(inner)))

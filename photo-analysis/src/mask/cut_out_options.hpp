@@ -49,9 +49,12 @@ struct ShadowOptions {
     double darkest = 0.4;
     // A shadow is never brighter than the wall it falls on.
     double lightest = 1.0;
-    // A shadow darkens every channel alike: each within this much of the same
-    // share of the wall's.
-    double tint = 0.04;
+    // A shadow darkens every channel alike: what is left of a pixel's colour
+    // once the wall's, scaled, is taken off lies within this many levels...
+    double tintLevels = 3.0;
+    // ...or this many spreads of the wall's noise. A device of nearly the wall's
+    // shade (cream on white) leaves more: its own tint.
+    double tintNoiseSpreads = 2.5;
     // The grey is smoothed over this many pixels before slopes are read, so
     // that noise makes no sharp edges.
     double edgeSmoothing = 0.7;
@@ -70,13 +73,22 @@ struct ShadowOptions {
     // A shadow's faint outer fringe is all but flat: a pixel darker than the
     // wall by under this many departure thresholds passes without the ramp.
     double fringeSpreads = 1.5;
+    // ...within this share of the longer side of the subject's rim: deeper in,
+    // a flat stretch barely darker than the wall is a device of nearly its shade.
+    double fringeDepthShare = 0.01;
+    // A shadow deepens towards the device: on the way in a pixel may be lighter
+    // than the darkest met before it by this many spreads of the wall's noise...
+    double riseNoiseSpreads = 3.0;
+    // ...and never by less than this many levels, where the noise is all but nil.
+    double leastRise = 1.5;
+    // The foot of a shadow, as steep as an edge where it meets a lighter device,
+    // reaches this share of the longer side in from where the ramp stopped.
+    double footDepthShare = 0.01;
     // A peel taking more than this share of the subject took the subject itself.
     double largestPeel = 0.6;
     // A wall darker than this (the sum of its channels) casts no shadow one
     // could tell from noise.
     double darkestWall = 30;
-    // Channels of the wall under this level give no reliable share for the tint.
-    double leastTintLevel = 10;
 };
 
 // The labels GrabCut starts from, seeded from the field's subject.
@@ -99,6 +111,10 @@ struct FinerEdgeOptions {
     double stepShare = 0.5;
     // ...the subject's own read within this many working pixels.
     double stepReach = 1.5;
+    // Within this many working pixels of a shadow taken off, the edge stays
+    // where the working size placed it: the shadow departs from the wall as
+    // much as the device, and the threshold would take it back.
+    int shadowMargin = 2;
 };
 
 // The gaps bridged in an outline's edges.
@@ -111,8 +127,9 @@ struct BridgeOptions {
     // An end's heading is read over this many pixels behind it.
     int endReach = 5;
     // Two edges that, run on, meet at a corner at least this far from straight:
-    // a rounded corner lost in the wall's shade.
-    double leastCornerAngle = 50.0 * std::numbers::pi / 180;
+    // a rounded corner lost in the wall's shade, each edge having followed
+    // part of its rounding.
+    double leastCornerAngle = 35.0 * std::numbers::pi / 180;
     // Two edges that run the same way within this angle...
     double sideTurn = 45.0 * std::numbers::pi / 180;
     // ...their ends side by side within this one: a side lost whole between them.
@@ -189,8 +206,13 @@ struct OutlineOptions {
     double sliverShare = 0.003;
     // ...and only when they come to this share of the subject.
     double leastAddedShare = 0.02;
-    // The subject may not shrink below this share of itself...
+    // The subject may not shrink below this share of itself, less the soft
+    // shade taken off...
     double leastKeptShare = 0.85;
+    // ...and the shade taken off may not come to more than this share of what
+    // stays: a shadow is smaller than the device casting it, and more of the
+    // wall's colour, darker, than stays was the device itself, lit as the wall.
+    double largestShadeShare = 1.0;
     // ...nor grow past this many times its area: such an outline is the room's.
     double largestGrowth = 6.0;
     // Nor may it come nearer the border than this share of the longer side:
@@ -268,7 +290,8 @@ struct RouteOptions {
     // over union, or it strayed into a faint subject's colours.
     double minimumAgreement = 0.7;
     // A subject with shadows taken off over more than this share of its area
-    // keeps its edges from GrabCut: the finer threshold would take the shadow back.
+    // keeps the edges GrabCut gave it beside them: the finer threshold would
+    // take the shadow back.
     double shadedShare = 0.02;
     // On a textured wall, the least share of the inside in colours the border
     // lacks: a thin device, a strip or a cable, fills a few hundredths of the

@@ -13,7 +13,8 @@ using platform::largestFilled;
 using platform::WorkingPhoto;
 
 cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
-                          double smoothing, const FinerEdgeOptions& options, const TraceSink& sink) {
+                          double smoothing, const FinerEdgeOptions& options, const TraceSink& sink,
+                          const cv::Mat& shadows) {
     const cv::Mat& fine = working.refine;
     if (fine.size() == working.small.size()) return subject;
     const double ratio = static_cast<double>(fine.cols) / working.small.cols;
@@ -26,10 +27,8 @@ cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& fi
     cv::resize(subject, near, fine.size(), 0, 0, cv::INTER_NEAREST);
     const int reach = static_cast<int>(std::ceil(ratio));
     cv::dilate(near, near, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * reach + 1, 2 * reach + 1)));
-    // The edge where the departure is a share of the subject's own beside it,
-    // past the ringing JPEG leaves around it.
-    cv::Mat level;
     const int across = static_cast<int>(std::ceil(options.stepReach * ratio));
+    cv::Mat level;
     cv::dilate(distance, level, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * across + 1, 2 * across + 1)));
     cv::Mat threshold = cv::max(level * options.stepShare, field.departure);
     // Only the band along the outline is decided again: inside it, a faint face
@@ -37,11 +36,26 @@ cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& fi
     cv::Mat inner;
     cv::resize(subject, inner, fine.size(), 0, 0, cv::INTER_NEAREST);
     cv::erode(inner, inner, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * reach + 1, 2 * reach + 1)));
-    const cv::Mat departs = ((distance > threshold) & near) | inner;
+    cv::Mat departs = ((distance > threshold) & near) | inner;
+    // Beside the shadows taken off, which depart from the wall as much as the
+    // device, the threshold would take them back: there the edge stays where
+    // the working size placed it.
+    int kept = 0;
+    if (!shadows.empty() && cv::countNonZero(shadows) > 0) {
+        cv::Mat shade, coarse;
+        cv::resize(shadows, shade, fine.size(), 0, 0, cv::INTER_NEAREST);
+        const int margin = options.shadowMargin * reach;
+        cv::dilate(shade, shade,
+                   cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * margin + 1, 2 * margin + 1)));
+        cv::resize(subject, coarse, fine.size(), 0, 0, cv::INTER_NEAREST);
+        departs = (departs & ~shade) | (coarse & shade);
+        kept = cv::countNonZero(shade);
+    }
     cv::Mat taken = largestFilled(departs);
     if (const StageTrace trace(sink); trace)
         trace("  bord plus fin : " + traced(cv::countNonZero(taken)) + " px à " + traced(fine.cols) + " × " +
-              traced(fine.rows) + ", " + traced(cv::countNonZero(subject)) + " à la taille de travail");
+              traced(fine.rows) + ", " + traced(cv::countNonZero(subject)) + " à la taille de travail" +
+              (kept > 0 ? ", celui-ci gardé sur " + traced(kept) + " px à côté des ombres ôtées" : ""));
     return taken;
 }
 

@@ -54,9 +54,9 @@ ProbabilityMap GrabCutSegmenter::segment(const Photo& photo, const TraceSink& si
     // Where the field holds, its threshold taken again at the refining size
     // places a faint edge (a white device on a white wall) better than the
     // guided filter can; it only moves the edge, never adds a region.
-    const auto finer = [&](const cv::Mat& subject) {
-        const cv::Mat fine =
-            cut_out::finerFieldSubject(working, field, subject, options_.fieldSmoothing, tuning.finerEdge, sink);
+    const auto finer = [&](const cv::Mat& subject, const cv::Mat& shadows) {
+        const cv::Mat fine = cut_out::finerFieldSubject(working, field, subject, options_.fieldSmoothing,
+                                                        tuning.finerEdge, sink, shadows);
         cv::Mat coarse;
         cv::resize(subject, coarse, fine.size(), 0, 0, cv::INTER_NEAREST);
         const double common = cv::countNonZero(fine & coarse), either = cv::countNonZero(fine | coarse);
@@ -73,7 +73,9 @@ ProbabilityMap GrabCutSegmenter::segment(const Photo& photo, const TraceSink& si
         if (trace) trace("  voie du champ");
         const cv::Mat distance = cut_out::fieldDistance(small, field, options_.fieldSmoothing);
         const cv::Mat departs = cut_out::fieldSubject(small, distance, field, tuning.departures, sink);
-        const cv::Mat region = cut_out::withoutShadows(working, field, departs, tuning.shadows, sink);
+        // The wall's shade is told by the field, which a textured wall strays from.
+        const cv::Mat region =
+            textured ? departs : cut_out::withoutShadows(working, field, distance, departs, tuning.shadows, sink);
         if (cv::countNonZero(region) == 0) {
             if (trace) trace("  voie du champ : rien ne s'en écarte");
             return {};
@@ -90,11 +92,12 @@ ProbabilityMap GrabCutSegmenter::segment(const Photo& photo, const TraceSink& si
         const cv::Mat cut = platform::withoutThinLines(cut_out::seededCut(
             small, distance, field, region, departs & ~region, options_.iterations, tuning.seeds, sink));
         const double common = cv::countNonZero(cut & region), either = cv::countNonZero(cut | region);
-        // Beside a shadow taken off, the threshold would take the shadow back.
-        const bool shaded = cv::countNonZero(departs & ~region) > routes.shadedShare * cv::countNonZero(region);
+        // Beside shadows taken off over more than a sliver, the edge stays where
+        // GrabCut placed it: the finer threshold would take the shadow back.
+        const cv::Mat shadows = departs & ~region;
+        const bool shaded = cv::countNonZero(shadows) > routes.shadedShare * cv::countNonZero(region);
         const auto placed = [&](const cv::Mat& subject) {
-            if (trace && shaded) trace("  bord plus fin : écarté, à côté d'une ombre ôtée");
-            return cut_out::withinClosedOutline(working, shaded ? subject : finer(subject), tuning, sink);
+            return cut_out::withinClosedOutline(working, finer(subject, shaded ? shadows : cv::Mat()), tuning, sink);
         };
         const bool agrees = either > 0 && common / either >= routes.minimumAgreement;
         if (trace)

@@ -12,9 +12,13 @@ namespace photo_analysis::cut_out {
 // The field's subject less the shadows it holds: what can be reached from the
 // wall without crossing a sharp edge (at the working size, where a device's
 // outline is a step of a pixel or two and a soft shadow's a slow ramp) through
-// pixels darker than the field in its own colour. When that would take most
-// of the subject it was no shadow, and the subject stays whole.
-cv::Mat withoutShadows(const platform::WorkingPhoto& working, const BackgroundField& field, const cv::Mat& subject,
-                       const ShadowOptions& options = {}, const TraceSink& sink = {});
+// pixels that depart from the field in the wall's own colour, darker, and
+// darker the deeper in, a flat stretch only in the faint fringe along the rim;
+// with the foot of the shadow, as steep as an edge, where a lighter device
+// rises beside it. When that would take most of the subject it was no shadow,
+// and the subject stays whole. `distance` is fieldDistance's of the working
+// photo, as the subject was found with.
+cv::Mat withoutShadows(const platform::WorkingPhoto& working, const BackgroundField& field, const cv::Mat& distance,
+                       const cv::Mat& subject, const ShadowOptions& options = {}, const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

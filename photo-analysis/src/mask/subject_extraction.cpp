@@ -67,7 +67,7 @@ ProbabilityMap fieldSubjectMap(const WallModel& wall, int width, int height, con
     }
     const cv::Mat distance = cut_out::fieldDistance(working.small, field, sizes.fieldSmoothing);
     const cv::Mat subject = cut_out::withoutShadows(
-        working, field, cut_out::fieldSubject(working.small, distance, field, options.departures, sink),
+        working, field, distance, cut_out::fieldSubject(working.small, distance, field, options.departures, sink),
         options.shadows, sink);
     if (cv::countNonZero(subject) == 0) {
         if (trace) trace("  champ : rien ne s'en écarte");
