@@ -227,6 +227,21 @@ TEST(Shadows, APeelStopsAtADeviceOfTheWallsShadeAndTakesTheFootOfItsShadow) {
     const Peeled lit =
         peel(shadedDevice(device, contact, [](double in) { return cv::Vec3b::all(183 + 2 * std::min(in, 15.0)); }));
     EXPECT_GT(lit.device, 0.98 * device.area());
+    // A face eight levels under the wall, brought up to it by a highlight at
+    // its unshaded corner that fades as a shadow would: what lies within the
+    // device's hull is no shadow, and the face keeps all it departs with.
+    cv::Mat glare = shadedDevice(device, softly, [](double) { return cv::Vec3b::all(222); });
+    for (int y = device.y; y < device.y + device.height; ++y)
+        for (int x = device.x; x < device.x + device.width; ++x) {
+            const double r = std::hypot(x - device.br().x + 6, y - device.br().y + 6);
+            glare.at<cv::Vec3b>(y, x) =
+                cv::Vec3b::all(cv::saturate_cast<uchar>(222 + 8 * std::clamp((35 - r) / 15, 0.0, 1.0)));
+        }
+    const BackgroundField field = fittedField(glare, 0.04);
+    const cv::Mat distance = fieldDistance(glare, field, 1.0);
+    const cv::Mat departs = fieldSubject(glare, distance, field);
+    const cv::Mat kept = withoutShadows(workingOf(glare), field, distance, departs);
+    EXPECT_LT(cv::countNonZero(departs(device) & ~kept(device)), device.area() / 40);
 }
 
 TEST(SeededCut, GrabCutFromTheFieldsSubjectFindsTheDevice) {

@@ -84,6 +84,10 @@ struct ShadowOptions {
     // The foot of a shadow, as steep as an edge where it meets a lighter device,
     // reaches this share of the longer side in from where the ramp stopped.
     double footDepthShare = 0.01;
+    // The strands of a shadow left along a device's edges, and the blur of its
+    // edge, are at most this many pixels thick: the device's hull is taken
+    // without them, and only what lies deeper in it is given back.
+    int strandWidth = 2;
     // A peel taking more than this share of the subject took the subject itself.
     double largestPeel = 0.6;
     // A wall darker than this (the sum of its channels) casts no shadow one

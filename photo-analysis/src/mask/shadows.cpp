@@ -199,17 +199,40 @@ cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field
             ++feet;
         }
 
-    const int peel = cv::countNonZero(peeled), whole = cv::countNonZero(subject);
+    const int whole = cv::countNonZero(subject);
     const StageTrace trace(sink);
-    if (peel > options.largestPeel * whole) {
+    if (const int taken = cv::countNonZero(peeled); taken > options.largestPeel * whole) {
         if (trace)
-            trace("  ombres : " + traced(peel) + " px sur " + traced(whole) + ", plus de " +
+            trace("  ombres : " + traced(taken) + " px sur " + traced(whole) + ", plus de " +
                   percent(options.largestPeel) + " : le sujet lui-même, gardé entier");
         return subject;
     }
+    // A shadow falls outside the device casting it: what the peel took within
+    // the hull of what it leaves (strands of the shadow left along the edges
+    // aside, and deeper than they are thick) is the device's own shading, a
+    // highlight fading across its face.
+    cv::Mat rest;
+    const int strand = 2 * options.strandWidth + 1;
+    const cv::Mat strands = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(strand, strand));
+    cv::morphologyEx(subject & ~peeled, rest, cv::MORPH_OPEN, strands);
+    std::vector<std::vector<cv::Point>> contours;
+    cv::findContours(largestFilled(rest), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    int withinHull = 0;
+    if (!contours.empty()) {
+        std::vector<cv::Point> hull;
+        cv::convexHull(contours.front(), hull);
+        cv::Mat inHull = cv::Mat::zeros(small.size(), CV_8U);
+        cv::fillConvexPoly(inHull, hull, cv::Scalar(255));
+        cv::erode(inHull, inHull, strands);
+        inHull &= peeled;
+        withinHull = cv::countNonZero(inHull);
+        peeled &= ~inHull;
+    }
+    const int peel = cv::countNonZero(peeled);
     if (trace)
         trace("  ombres : " + traced(peel) + " px ôtés sur " + traced(whole) + ", dont " + traced(feet) +
-              " au pied d'un appareil plus clair");
+              " au pied d'un appareil plus clair ; " + traced(withinHull) +
+              " rendus, dans l'enveloppe de ce qui reste");
     return largestFilled(subject & ~peeled);
 }
 

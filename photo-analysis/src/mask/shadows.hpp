@@ -15,9 +15,10 @@ namespace photo_analysis::cut_out {
 // pixels that depart from the field in the wall's own colour, darker, and
 // darker the deeper in, a flat stretch only in the faint fringe along the rim;
 // with the foot of the shadow, as steep as an edge, where a lighter device
-// rises beside it. When that would take most of the subject it was no shadow,
-// and the subject stays whole. `distance` is fieldDistance's of the working
-// photo, as the subject was found with.
+// rises beside it; never within the hull of what it leaves, the device's own.
+// When that would take most of the subject it was no shadow, and the subject
+// stays whole. `distance` is fieldDistance's of the working photo, as the
+// subject was found with.
 cv::Mat withoutShadows(const platform::WorkingPhoto& working, const BackgroundField& field, const cv::Mat& distance,
                        const cv::Mat& subject, const ShadowOptions& options = {}, const TraceSink& sink = {});
 
