@@ -40,22 +40,23 @@ cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& fi
     // Beside the shadows taken off, which depart from the wall as much as the
     // device, the threshold would take them back: there the edge stays where
     // the working size placed it.
-    int kept = 0;
+    cv::Mat shade;
     if (!shadows.empty() && cv::countNonZero(shadows) > 0) {
-        cv::Mat shade, coarse;
+        cv::Mat coarse;
         cv::resize(shadows, shade, fine.size(), 0, 0, cv::INTER_NEAREST);
         const int margin = options.shadowMargin * reach;
         cv::dilate(shade, shade,
                    cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * margin + 1, 2 * margin + 1)));
         cv::resize(subject, coarse, fine.size(), 0, 0, cv::INTER_NEAREST);
         departs = (departs & ~shade) | (coarse & shade);
-        kept = cv::countNonZero(shade);
     }
     cv::Mat taken = largestFilled(departs);
     if (const StageTrace trace(sink); trace)
         trace("  bord plus fin : " + traced(cv::countNonZero(taken)) + " px à " + traced(fine.cols) + " × " +
               traced(fine.rows) + ", " + traced(cv::countNonZero(subject)) + " à la taille de travail" +
-              (kept > 0 ? ", celui-ci gardé sur " + traced(kept) + " px à côté des ombres ôtées" : ""));
+              (shade.empty()
+                   ? ""
+                   : ", celui-ci gardé sur " + traced(cv::countNonZero(shade)) + " px à côté des ombres ôtées"));
     return taken;
 }
 
