@@ -27,6 +27,8 @@ cv::Mat finerFieldSubject(const WorkingPhoto& working, const BackgroundField& fi
     cv::resize(subject, near, fine.size(), 0, 0, cv::INTER_NEAREST);
     const int reach = static_cast<int>(std::ceil(ratio));
     cv::dilate(near, near, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * reach + 1, 2 * reach + 1)));
+    // The edge where the departure is a share of the subject's own beside it,
+    // past the ringing JPEG leaves around it.
     const int across = static_cast<int>(std::ceil(options.stepReach * ratio));
     cv::Mat level;
     cv::dilate(distance, level, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * across + 1, 2 * across + 1)));

@@ -21,6 +21,28 @@ namespace {
 
 constexpr int around[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
 
+// A shadow falls outside the device casting it: what the peel took within the
+// hull of what it leaves (strands of the shadow left along the edges aside, and
+// deeper than they are thick) is the device's own shading, a highlight fading
+// across its face. It is given back; the count of pixels given back is returned.
+int giveBackWithinHull(const cv::Mat& subject, cv::Mat& peeled, int strandWidth) {
+    cv::Mat rest;
+    const int strand = 2 * strandWidth + 1;
+    const cv::Mat strands = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(strand, strand));
+    cv::morphologyEx(subject & ~peeled, rest, cv::MORPH_OPEN, strands);
+    std::vector<std::vector<cv::Point>> contours;
+    cv::findContours(largestFilled(rest), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    if (contours.empty()) return 0;
+    std::vector<cv::Point> hull;
+    cv::convexHull(contours.front(), hull);
+    cv::Mat inHull = cv::Mat::zeros(subject.size(), CV_8U);
+    cv::fillConvexPoly(inHull, hull, cv::Scalar(255));
+    cv::erode(inHull, inHull, strands);
+    inHull &= peeled;
+    peeled &= ~inHull;
+    return cv::countNonZero(inHull);
+}
+
 }  // namespace
 
 cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field, const cv::Mat& distance,
@@ -207,27 +229,7 @@ cv::Mat withoutShadows(const WorkingPhoto& working, const BackgroundField& field
                   percent(options.largestPeel) + " : le sujet lui-même, gardé entier");
         return subject;
     }
-    // A shadow falls outside the device casting it: what the peel took within
-    // the hull of what it leaves (strands of the shadow left along the edges
-    // aside, and deeper than they are thick) is the device's own shading, a
-    // highlight fading across its face.
-    cv::Mat rest;
-    const int strand = 2 * options.strandWidth + 1;
-    const cv::Mat strands = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(strand, strand));
-    cv::morphologyEx(subject & ~peeled, rest, cv::MORPH_OPEN, strands);
-    std::vector<std::vector<cv::Point>> contours;
-    cv::findContours(largestFilled(rest), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
-    int withinHull = 0;
-    if (!contours.empty()) {
-        std::vector<cv::Point> hull;
-        cv::convexHull(contours.front(), hull);
-        cv::Mat inHull = cv::Mat::zeros(small.size(), CV_8U);
-        cv::fillConvexPoly(inHull, hull, cv::Scalar(255));
-        cv::erode(inHull, inHull, strands);
-        inHull &= peeled;
-        withinHull = cv::countNonZero(inHull);
-        peeled &= ~inHull;
-    }
+    const int withinHull = giveBackWithinHull(subject, peeled, options.strandWidth);
     const int peel = cv::countNonZero(peeled);
     if (trace)
         trace("  ombres : " + traced(peel) + " px ôtés sur " + traced(whole) + ", dont " + traced(feet) +
