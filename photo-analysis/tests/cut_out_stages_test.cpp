@@ -16,6 +16,7 @@
 #include "mask/hue_side.hpp"
 #include "mask/outline_weighing.hpp"
 #include "mask/plausibility_gate.hpp"
+#include "mask/product_shot.hpp"
 #include "mask/refined_map.hpp"
 #include "mask/seeded_cut.hpp"
 #include "mask/shadows.hpp"
@@ -102,19 +103,20 @@ TEST(WallField, FollowsAGradedWallThatASubjectCrossesTheBorderOf) {
     EXPECT_EQ(field.departure, FieldOptions{}.minimumDeparture);
 }
 
-TEST(WallField, TellsAFlatWallFromAGradedAndATexturedOne) {
-    const GrabCutSegmenter::Options sizes;
+TEST(WallField, TellsAPlainOrGradedWallFromATexturedOneAndAProductShotFromAWall) {
+    const SizeOptions sizes;
     const cv::Rect device(16, 12, 16, 12);
-    const WallModel flat = wallModel(photoOf(image(48, 36, lightWall, {{device, cv::Scalar::all(90)}})), sizes);
-    EXPECT_TRUE(flat.flat);
-    EXPECT_FALSE(flat.textured);
-    EXPECT_TRUE(flat.fieldHolds());
+    const Photo flat = photoOf(image(48, 36, lightWall, {{device, cv::Scalar::all(90)}}));
+    const WallModel flatWall = wallModel(flat, sizes);
+    EXPECT_FALSE(flatWall.textured);
+    EXPECT_TRUE(flatWall.fieldHolds());
+    EXPECT_TRUE(isProductShot(flat));
 
     cv::Mat graded = image(48, 36, lightWall, {{device, cv::Scalar::all(90)}});
     for (int x = 0; x < 48; ++x) graded.col(x) -= cv::Scalar::all(x / 3);
     const WallModel gradedWall = wallModel(photoOf(graded), sizes);
-    EXPECT_FALSE(gradedWall.flat);
     EXPECT_TRUE(gradedWall.fieldHolds());
+    EXPECT_FALSE(isProductShot(photoOf(graded)));
 
     cv::Mat wood = image(48, 36, lightWall);
     cv::RNG grain(3);
@@ -158,7 +160,7 @@ TEST(Shadows, ASoftShadowIsPeeledAndTheDeviceKept) {
     const cv::Mat departs = fieldSubject(rgb, fieldDistance(rgb, field, 1.0), field);
     const cv::Mat shadow = departs & ~region(rgb.size(), device);
     ASSERT_GT(cv::countNonZero(shadow), device.area() / 2) << "the shadow departs from the wall";
-    const cv::Mat kept = withoutShadows(workingOf(rgb), field, fieldDistance(rgb, field, 1.0), departs);
+    const cv::Mat kept = withoutShadows(workingOf(rgb), field, fieldDistance(rgb, field, 1.0), departs).subject;
     EXPECT_EQ(cv::countNonZero(kept(device)), device.area());
     // Only the pixel or two along the device's sharp edge stay.
     EXPECT_LT(cv::countNonZero(kept & shadow), cv::countNonZero(shadow) / 4);
@@ -169,8 +171,9 @@ TEST(Shadows, ASoftShadowIsPeeledAndTheDeviceKept) {
     const BackgroundField wall = fittedField(alone, 0.04);
     const cv::Mat ramp = fieldSubject(alone, fieldDistance(alone, wall, 1.0), wall);
     ASSERT_GT(cv::countNonZero(ramp), 0);
-    EXPECT_EQ(cv::countNonZero(withoutShadows(workingOf(alone), wall, fieldDistance(alone, wall, 1.0), ramp) != ramp),
-              0);
+    EXPECT_EQ(
+        cv::countNonZero(withoutShadows(workingOf(alone), wall, fieldDistance(alone, wall, 1.0), ramp).subject != ramp),
+        0);
 }
 
 // A device on a 230 wall at the working size, lit from the lower right: a soft
@@ -205,7 +208,7 @@ TEST(Shadows, APeelStopsAtADeviceOfTheWallsShadeAndTakesTheFootOfItsShadow) {
         const BackgroundField field = fittedField(rgb, 0.04);
         const cv::Mat distance = fieldDistance(rgb, field, 1.0);
         const cv::Mat departs = fieldSubject(rgb, distance, field);
-        const cv::Mat kept = withoutShadows(workingOf(rgb), field, distance, departs);
+        const cv::Mat kept = withoutShadows(workingOf(rgb), field, distance, departs).subject;
         return Peeled{cv::countNonZero(kept(device)), cv::countNonZero(kept) - cv::countNonZero(kept(device))};
     };
     // The shadow's foot falls as steeply as an edge.
@@ -240,7 +243,7 @@ TEST(Shadows, APeelStopsAtADeviceOfTheWallsShadeAndTakesTheFootOfItsShadow) {
     const BackgroundField field = fittedField(glare, 0.04);
     const cv::Mat distance = fieldDistance(glare, field, 1.0);
     const cv::Mat departs = fieldSubject(glare, distance, field);
-    const cv::Mat kept = withoutShadows(workingOf(glare), field, distance, departs);
+    const cv::Mat kept = withoutShadows(workingOf(glare), field, distance, departs).subject;
     EXPECT_LT(cv::countNonZero(departs(device) & ~kept(device)), device.area() / 40);
 }
 
@@ -487,14 +490,17 @@ TEST(SubjectExtraction, TracesEachStageAndWhichWayGaveTheMask) {
         EXPECT_NE(trace.text.find("masque : rien du segmenteur"), std::string::npos) << trace.text;
         EXPECT_NE(trace.text.find("  mur : "), std::string::npos) << trace.text;
         EXPECT_NE(trace.text.find("  contrôle : accepté"), std::string::npos) << trace.text;
-        EXPECT_NE(trace.text.find("masque : donné par la couleur du fond d'un mur uni"), std::string::npos)
-            << trace.text;
+        EXPECT_NE(trace.text.find("photo de produit"), std::string::npos) << trace.text;
+        EXPECT_NE(trace.text.find("masque : donné par le fond"), std::string::npos) << trace.text;
     }
     {
+        cv::Mat graded = image(64, 48, lightWall, {{cv::Rect(20, 14, 24, 20), cv::Scalar(70, 80, 90)}});
+        for (int x = 0; x < 64; ++x) graded.col(x) -= cv::Scalar::all(x / 3);
         Trace trace(true);
-        (void)SubjectExtraction::extract(photo, GrabCutSegmenter{}, trace.sink());
+        (void)SubjectExtraction::extract(photoOf(graded), GrabCutSegmenter{}, trace.sink());
         EXPECT_NE(trace.text.find("  voie du champ"), std::string::npos) << trace.text;
-        EXPECT_NE(trace.text.find("masque : donné par le segmenteur"), std::string::npos) << trace.text;
+        EXPECT_NE(trace.text.find("  GrabCut semé"), std::string::npos) << trace.text;
+        EXPECT_NE(trace.text.find("masque : donné par la découpe avec GrabCut"), std::string::npos) << trace.text;
     }
     {
         Trace trace(true);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "photo_analysis/cut_out_options.hpp"
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/trace_sink.hpp"
 
@@ -23,9 +24,11 @@ struct ProbabilityMap {
 };
 
 // A source of subject probabilities for a photo seen over white (transparent
-// pixels count as white).
+// pixels count as white): the platform's foreground mask. It carries the
+// options of the cut-out the background path runs when it finds nothing.
 class Segmenter {
 public:
+    explicit Segmenter(CutOutOptions options = {}) : options_(options) {}
     virtual ~Segmenter() = default;
     // A map at the photo's size; throws PhotoAnalysisError (noSubjectFound) when
     // no plausible subject is found.
@@ -36,47 +39,41 @@ public:
         (void)trace;
         return segment(photo);
     }
+    // Whether the segmenter is itself a stage of the cut-out: the cut-out it
+    // runs then tries every way the background path has, and its refusal is final.
+    virtual bool isCutOutStage() const { return false; }
+    const CutOutOptions& cutOutOptions() const { return options_; }
+
+private:
+    CutOutOptions options_;
 };
 
-// Finds nothing, ever: callers then fall back on the background colour, which
+// Finds nothing, ever: callers then fall back on the background path, which
 // keeps tests deterministic.
 class NoSegmenter final : public Segmenter {
 public:
     using Segmenter::segment;
+    using Segmenter::Segmenter;
     [[nodiscard]] ProbabilityMap segment(const Photo& photo) const override;
 };
 
-// The subject at a reduced working size (the photo shrunk first and laid over
-// white at that size, which is the same as shrinking it over white). On a plain
-// or graded wall the wall is modelled as a smooth field fitted to the border
-// band, and GrabCut starts from what departs from it; on a textured wall, told
-// apart by the band's noise about the field, GrabCut starts from a border band
-// of probable background. The first result the plausibility gate accepts is
-// brought back to the image's size with soft edges snapped to the photo's own.
+// The cut-out with GrabCut one of its stages: on a plain or graded wall the
+// wall is modelled as a smooth field fitted to the border band and GrabCut
+// starts from what departs from it, its shadows taken off; on a textured wall,
+// told apart by the band's noise about the field, GrabCut starts from a border
+// band of probable background. The first result the plausibility gate accepts
+// is brought back to the image's size with soft edges snapped to the photo's
+// own. A photo with real transparency and a product shot on one flat colour
+// need no GrabCut: their alpha and their background colour tell the subject.
 class GrabCutSegmenter final : public Segmenter {
 public:
-    struct Options {
-        int workingSide = 320;        // longer side GrabCut runs at
-        int iterations = 2;           // GrabCut iterations
-        double borderBand = 0.03;     // share of the working side started as probable background
-        double dither = 6.0;          // standard deviation of the fixed noise added, 8-bit units
-        int refineSide = 1024;        // longer side the edges are snapped at
-        double fieldBand = 0.04;      // share of the working side the wall's field is fitted to
-        double texturedNoise = 8.0;   // band noise about the field above which a wall is textured, 8-bit units
-        double fieldSmoothing = 1.0;  // pixels at the working size over which departures are averaged
-    };
-
-    GrabCutSegmenter() = default;
-    explicit GrabCutSegmenter(Options options) : options_(options) {}
-    const Options& options() const { return options_; }
+    using Segmenter::Segmenter;
+    bool isCutOutStage() const override { return true; }
 
     [[nodiscard]] ProbabilityMap segment(const Photo& photo) const override;
     // Traces the wall it finds, the routes it tries, what each stage keeps or
     // drops and which route gave the map.
     [[nodiscard]] ProbabilityMap segment(const Photo& photo, const TraceSink& trace) const override;
-
-private:
-    Options options_;
 };
 
 }  // namespace photo_analysis

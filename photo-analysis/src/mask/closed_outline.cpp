@@ -21,7 +21,8 @@ using platform::regionsOnBorder;
 using platform::WorkingPhoto;
 
 std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv::Mat& subject,
-                                           const CutOutOptions& options, const TraceSink& sink) {
+                                           const CutOutOptions& options, const TraceSink& sink,
+                                           const cv::Mat& shadows) {
     const OutlineOptions& tuning = options.outline;
     const StageTrace trace(sink);
     // Nothing, and why when traced.
@@ -173,6 +174,12 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
         if (trace) trace("  contour fermé : il ajoute " + percent(addedArea / before) + " du sujet");
         grown = largestFilled(outline | added | keptOutside());
     }
+    // A shadow lies outside the device, however sharp the edges it adds to the outline.
+    if (!shadows.empty() && cv::countNonZero(shadows) > 0) {
+        cv::Mat shade;
+        cv::resize(shadows, shade, fine.size(), 0, 0, cv::INTER_NEAREST);
+        grown = largestFilled(grown & ~shade);
+    }
     const double after = cv::countNonZero(grown);
     // The soft shade taken off is no loss of the device.
     if (!(after > tuning.leastKeptShare * (before - shade)) || after > tuning.largestGrowth * before)
@@ -195,8 +202,8 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
 }
 
 cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject, const CutOutOptions& options,
-                            const TraceSink& sink) {
-    return closedOutlineAround(working, subject, options, sink).value_or(subject);
+                            const TraceSink& sink, const cv::Mat& shadows) {
+    return closedOutlineAround(working, subject, options, sink, shadows).value_or(subject);
 }
 
 }  // namespace photo_analysis::cut_out

@@ -2,8 +2,8 @@
 
 #include <opencv2/core.hpp>
 
-#include "mask/cut_out_options.hpp"
 #include "mask/wall_field.hpp"
+#include "photo_analysis/cut_out_options.hpp"
 #include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis::cut_out {

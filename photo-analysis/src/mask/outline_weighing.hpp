@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "mask/cut_out_options.hpp"
+#include "photo_analysis/cut_out_options.hpp"
 #include "photo_analysis/photo.hpp"
 #include "photo_analysis/trace_sink.hpp"
 

@@ -94,35 +94,6 @@ double foreignColours(const cv::Mat& image, const cv::Mat& subject) {
     return excess;
 }
 
-// The median CIELAB chroma (D65 white) of the subject's pixels. Computed here
-// rather than through OpenCV's conversion, whose first use keeps tables for
-// the life of the process.
-double medianChroma(const cv::Mat& image, const cv::Mat& subject) {
-    std::array<double, 256> linear;
-    for (int v = 0; v < 256; ++v) {
-        const double c = v / 255.0;
-        linear[static_cast<std::size_t>(v)] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    }
-    const auto f = [](double t) { return t > 216.0 / 24389.0 ? std::cbrt(t) : (24389.0 / 27.0 * t + 16.0) / 116.0; };
-    std::vector<double> chroma;
-    for (int y = 0; y < image.rows; ++y) {
-        const std::uint8_t* p = image.ptr<std::uint8_t>(y);
-        const std::uint8_t* m = subject.ptr<std::uint8_t>(y);
-        for (int x = 0; x < image.cols; ++x, p += 3) {
-            if (!m[x]) continue;
-            const double r = linear[p[0]], g = linear[p[1]], b = linear[p[2]];
-            const double fx = f((0.4124 * r + 0.3576 * g + 0.1805 * b) / 0.95047);
-            const double fy = f(0.2126 * r + 0.7152 * g + 0.0722 * b);
-            const double fz = f((0.0193 * r + 0.1192 * g + 0.9505 * b) / 1.08883);
-            chroma.push_back(std::hypot(500.0 * (fx - fy), 200.0 * (fy - fz)));
-        }
-    }
-    if (chroma.empty()) return 0;
-    const auto middle = chroma.begin() + static_cast<std::ptrdiff_t>(chroma.size() / 2);
-    std::nth_element(chroma.begin(), middle, chroma.end());
-    return *middle;
-}
-
 double solidity(const cv::Mat& subject) {
     std::vector<std::vector<cv::Point>> contours;
     cv::findContours(subject.clone(), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
@@ -208,11 +179,6 @@ bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& s
         return refused([&] {
             return "bord faible " + traced(measured.contrast) + " autour de " + percent(filled) +
                    " de son enveloppe : un halo d'ombre";
-        });
-    const double chroma = medianChroma(image, subject);
-    if (!(chroma < options.vividChroma || filled >= options.compactSolidity))
-        return refused([&] {
-            return "couleur vive " + traced(chroma) + " sur " + percent(filled) + " de son enveloppe : une plante";
         });
     if (trace)
         trace("  contrôle : accepté, part " + percent(share) + ", contraste du bord " + traced(measured.contrast) +

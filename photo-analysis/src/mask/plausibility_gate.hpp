@@ -4,8 +4,8 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
-#include "mask/cut_out_options.hpp"
 #include "mask/wall_model.hpp"
+#include "photo_analysis/cut_out_options.hpp"
 #include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis::cut_out {
@@ -15,8 +15,8 @@ namespace photo_analysis::cut_out {
 // with holes filled, both at the size of `image` (8-bit RGB). It judges the
 // result, whatever found it, by what tells a device from a wall: its size, the
 // borders it holds, how it stands out from the wall right next to it, and on a
-// textured wall whether it is of other stuff than the wall. Its outline counts
-// only for vivid colours, a plant's or a flower's: a device may have any shape.
+// textured wall whether it is of other stuff than the wall. A device may have
+// any shape and any colour.
 // The verdict and what decided it are traced under FACE_DEBUG.
 bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& subject, const GateOptions& options = {},
                       const TraceSink& sink = {});

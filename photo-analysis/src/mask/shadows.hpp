@@ -2,8 +2,8 @@
 
 #include <opencv2/core.hpp>
 
-#include "mask/cut_out_options.hpp"
 #include "mask/wall_field.hpp"
+#include "photo_analysis/cut_out_options.hpp"
 #include "photo_analysis/trace_sink.hpp"
 #include "platform/working_photo.hpp"
 
@@ -19,7 +19,15 @@ namespace photo_analysis::cut_out {
 // When that would take most of the subject it was no shadow, and the subject
 // stays whole. `distance` is fieldDistance's of the working photo, as the
 // subject was found with.
-cv::Mat withoutShadows(const platform::WorkingPhoto& working, const BackgroundField& field, const cv::Mat& distance,
-                       const cv::Mat& subject, const ShadowOptions& options = {}, const TraceSink& sink = {});
+struct Peel {
+    cv::Mat subject;  // without its shadows
+    cv::Mat shadows;  // what was taken off: the shadows, and the wall they closed in
+    // Of those, what is surely no device, whatever edges it has: the shadow
+    // beside a device of another colour than the wall's shade, and the wall seen
+    // past a thin part with the shadow around it, plainly darker than the wall.
+    cv::Mat cast;
+};
+Peel withoutShadows(const platform::WorkingPhoto& working, const BackgroundField& field, const cv::Mat& distance,
+                    const cv::Mat& subject, const ShadowOptions& options = {}, const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

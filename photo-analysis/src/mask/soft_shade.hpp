@@ -2,7 +2,7 @@
 
 #include <opencv2/core.hpp>
 
-#include "mask/cut_out_options.hpp"
+#include "photo_analysis/cut_out_options.hpp"
 #include "photo_analysis/trace_sink.hpp"
 
 namespace photo_analysis::cut_out {

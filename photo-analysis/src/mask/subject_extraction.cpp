@@ -5,88 +5,23 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <opencv2/core.hpp>
-#include <optional>
+#include <exception>
 #include <vector>
 
 #include "mask/background_colour.hpp"
 #include "mask/clean_up.hpp"
-#include "mask/closed_outline.hpp"
-#include "mask/cut_out_options.hpp"
-#include "mask/field_subject.hpp"
-#include "mask/finer_edge.hpp"
-#include "mask/outline_weighing.hpp"
-#include "mask/plausibility_gate.hpp"
-#include "mask/refined_map.hpp"
-#include "mask/shadows.hpp"
+#include "mask/cut_out.hpp"
 #include "mask/stage_trace.hpp"
-#include "mask/wall_field.hpp"
-#include "mask/wall_model.hpp"
 #include "photo_analysis/photo_analysis_error.hpp"
 
 namespace photo_analysis {
 
 namespace {
 
-using cut_out::StageTrace;
-using cut_out::WallModel;
-
 // 255 for 1 and above and for NaN, else 255 × max(v, 0) truncated.
 std::uint8_t coverageOf(float v) {
     if (!(v < 1.0f)) return 255;
     return static_cast<std::uint8_t>(255.0f * std::max(v, 0.0f));
-}
-
-// On a flat wall, the background colour at the photo's own size is the
-// field, exactly: its mask, the outline weighed, when the gate accepts it.
-std::optional<SubjectMask> flatWallSubject(const Photo& photo, const WallModel& wall,
-                                           const cut_out::CutOutOptions& options, const TraceSink& sink) {
-    try {
-        SubjectMask mask = finishedMask(cut_out::backgroundMask(photo, SubjectExtraction::defaultTolerance, sink));
-        cut_out::weighOutline(photo, cut_out::backgroundColour(photo), mask.coverage, options.weighing, sink);
-        mask = finishedMask(std::move(mask));
-        if (cut_out::plausibleMask(wall, mask.coverage, mask.width, mask.height, options.gate, sink)) return mask;
-    } catch (const PhotoAnalysisError&) {
-        if (const StageTrace trace(sink); trace) trace("  couleur du fond : aucun sujet");
-    }
-    return std::nullopt;
-}
-
-// The field alone, without GrabCut: what departs from it, shadows taken off,
-// judged by the gate, its edge taken again at the refining size and grown to
-// the closed outline around it, brought back to the photo's size.
-ProbabilityMap fieldSubjectMap(const WallModel& wall, int width, int height, const cut_out::CutOutOptions& options,
-                               const TraceSink& sink) {
-    const StageTrace trace(sink);
-    const GrabCutSegmenter::Options sizes;
-    const platform::WorkingPhoto& working = wall.working;
-    const cut_out::BackgroundField& field = wall.field;
-    if (!wall.fieldHolds()) {
-        if (trace) trace("  champ : il ne suit pas ce mur");
-        throw PhotoAnalysisError::noSubjectFound();
-    }
-    const cv::Mat distance = cut_out::fieldDistance(working.small, field, sizes.fieldSmoothing);
-    const cv::Mat subject = cut_out::withoutShadows(
-        working, field, distance, cut_out::fieldSubject(working.small, distance, field, options.departures, sink),
-        options.shadows, sink);
-    if (cv::countNonZero(subject) == 0) {
-        if (trace) trace("  champ : rien ne s'en écarte");
-        throw PhotoAnalysisError::noSubjectFound();
-    }
-    if (!cut_out::plausibleSubject(working.small, subject, subject, options.gate, sink)) {
-        // Only the shade and the side of a device the wall's shade hides may
-        // depart from the wall: the outline they close, when it is a device.
-        if (trace) trace("  champ : son sujet refusé, le contour fermé qu'il entoure peut-être");
-        if (const auto closed = cut_out::closedOutlineAround(working, subject, options, sink))
-            return cut_out::refinedMap(working, *closed, width, height, options.refine);
-        throw PhotoAnalysisError::noSubjectFound();
-    }
-    // Without GrabCut to follow the edges, the field's threshold is taken again
-    // at the refining size, close to the subject found.
-    cv::Mat finer = cut_out::finerFieldSubject(working, field, subject, sizes.fieldSmoothing, options.finerEdge, sink);
-    if (cv::countNonZero(finer) == 0) finer = subject;
-    return cut_out::refinedMap(working, cut_out::withinClosedOutline(working, finer, options, sink), width, height,
-                               options.refine);
 }
 
 }  // namespace
@@ -107,35 +42,27 @@ SubjectMask SubjectExtraction::extractForeground(const Photo& photo, const Segme
 }
 
 SubjectMask SubjectExtraction::extract(const Photo& photo, const Segmenter& segmenter, const TraceSink& sink) {
-    const StageTrace trace(sink);
-    try {
-        SubjectMask mask = extractForeground(photo, segmenter, sink);
-        if (trace) trace("masque : donné par le segmenteur");
-        return mask;
-    } catch (const PhotoAnalysisError&) {
-        if (trace) trace("masque : rien du segmenteur, le mur seul");
-    }
-    // The wall modelled as a smooth field, and the result judged like the
-    // segmenter's: a band of wall is no subject.
-    try {
-        const cut_out::CutOutOptions options;
-        const WallModel wall = cut_out::wallModel(photo, GrabCutSegmenter::Options{}, options.field, sink);
-        if (wall.flat) {
-            if (std::optional<SubjectMask> mask = flatWallSubject(photo, wall, options, sink)) {
-                if (trace) trace("masque : donné par la couleur du fond d'un mur uni");
-                return *std::move(mask);
-            }
+    const cut_out::StageTrace trace(sink);
+    // A segmenter that is a stage of the cut-out runs it whole, once; any other
+    // has its turn first, the background path after.
+    const bool stage = segmenter.isCutOutStage();
+    if (!stage) {
+        try {
+            SubjectMask mask = extractForeground(photo, segmenter, sink);
+            if (trace) trace("masque : donné par le segmenteur");
+            return mask;
+        } catch (const PhotoAnalysisError&) {
+            if (trace) trace("masque : rien du segmenteur, le fond seul");
         }
-        SubjectMask mask = maskFromProbability(fieldSubjectMap(wall, photo.width(), photo.height(), options, sink),
-                                               photo.width(), photo.height());
-        if (trace) trace("masque : donné par le champ du mur");
+    }
+    try {
+        SubjectMask mask = cut_out::run(photo, segmenter.cutOutOptions(),
+                                        stage ? cut_out::Segmentation::grabCut : cut_out::Segmentation::none, sink);
+        if (trace) trace(stage ? "masque : donné par la découpe avec GrabCut" : "masque : donné par le fond");
         return mask;
-    } catch (const PhotoAnalysisError&) {
-        if (trace) trace("masque : aucun sujet");
-        throw PhotoAnalysisError::noSubjectFound();
     } catch (const std::exception&) {
-        // An image library's own failure means no subject here.
-        if (trace) trace("masque : aucun sujet, la bibliothèque d'images a échoué");
+        // No subject; an image library's own failure means none here either.
+        if (trace) trace("masque : aucun sujet");
         throw PhotoAnalysisError::noSubjectFound();
     }
 }

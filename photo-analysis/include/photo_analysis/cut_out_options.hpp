@@ -3,15 +3,70 @@
 #include <cstddef>
 #include <numbers>
 
-// The tunables of the cut-out's stages, one struct a stage, each with why it
-// has its value. Shares of "the longer side" are of the image the stage works
-// on; levels are 8-bit colour units. The GrabCut segmenter's own options (the
-// working and refining sizes, the bands, GrabCut's iterations, the noise of a
-// textured wall) stay with it in the public header.
+// The tunables of the cut-out, one struct a stage, each with why it has its
+// value. Callers pass them in (the app, the tool and the tests run the same
+// pipeline with the settings they choose); the defaults are the engine's own.
+// Shares of "the longer side" are of the image the stage works on; levels are
+// 8-bit colour units.
 namespace photo_analysis::cut_out {
+
+// The sizes the cut-out works at.
+struct SizeOptions {
+    // The subject is found with the photo's longer side shrunk to this: GrabCut
+    // and the wall's field are fast there, and a device's outline still a step
+    // of a pixel or two.
+    int workingSide = 320;
+    // Its edges are placed and snapped to the photo's own at this longer side:
+    // fine enough for the largest driver image.
+    int refineSide = 1024;
+};
+
+// A photo with real transparency: what it shows is what is opaque.
+struct AlphaOptions {
+    // Its border is transparent, all but this share of it...
+    double opaqueBorderShare = 0.05;
+    // ...where a pixel counts as transparent under this alpha.
+    int transparentAlpha = 16;
+};
+
+// A product shot: the device alone on a background of one flat colour, as a
+// maker's photo on white is, its border within a few levels of that colour.
+struct ProductShotOptions {
+    // The border is that colour within this many levels (the distance of each
+    // pixel from the border's median colour)...
+    double flatLevels = 3.0;
+    // ...all but this share of it: a part of the device crossing the border, or
+    // the ringing JPEG leaves beside it.
+    double strayShare = 0.03;
+    // What departs from that colour by more than this many levels is the
+    // device: twice the border's flatness, so that a white product a few levels
+    // under the background's white still stands out.
+    double tolerance = 6.0;
+};
+
+// GrabCut, one stage of the cut-out.
+struct GrabCutOptions {
+    // A couple of iterations settle its colour models from seeds this good.
+    int iterations = 2;
+    // On a textured wall it starts from a band of probable background this share
+    // of the working side wide.
+    double borderBand = 0.03;
+    // The standard deviation of the fixed noise added there, 8-bit units: on a
+    // plain band the colour models grow so narrow that JPEG ringing reads as subject.
+    double dither = 6.0;
+};
 
 // The wall's field, fitted to the border band.
 struct FieldOptions {
+    // The band along the border the field is fitted to, a share of the working
+    // side: a device rarely reaches into it.
+    double band = 0.04;
+    // Band noise about the field above which a wall is textured (wood, stone,
+    // fabric) and the field does not stand for it; plain and graded walls stay
+    // within a few levels.
+    double texturedNoise = 8.0;
+    // Departures are averaged over this many working pixels: noise makes no subject.
+    double smoothing = 1.0;
     // Least squares over the band, then again without the samples that strayed:
     // three passes settle a field that a subject crossing the border bent.
     int fitPasses = 3;
@@ -30,9 +85,6 @@ struct FieldOptions {
     double departureSpreads = 4.0;
     // ...and never by less than a few levels, where the noise is all but nil.
     double minimumDeparture = 3.0;
-    // A field within this many levels all over is one flat colour, which one
-    // background colour at the photo's own size follows exactly.
-    double flatSpan = 4.0;
 };
 
 // What departs from the field.
@@ -70,6 +122,21 @@ struct ShadowOptions {
     // ...and by more than this many spreads of the wall's noise, which makes
     // slopes too.
     double rampNoiseSpreads = 0.8;
+    // A shadow's core may be flat, past its ramp: a flat stretch of the wall's
+    // shade is taken when the ramp taken borders this share of its rim; a
+    // device's flat face is bordered by its edge.
+    double coreShare = 0.3;
+    // What the lit wall reaches through the wall's shade beyond the peel is
+    // shadow when it meets no device but of another hue, this share of the
+    // device it meets at least...
+    double foreignDevice = 0.9;
+    // ...a colour being of another hue when what is left of it, once the wall's
+    // colour, scaled, is taken off, is this share of its own: a neutral device
+    // on a neutral wall is of the wall's hue, its side of its shadow's shade...
+    double anotherHue = 0.08;
+    // ...and unless an edge against the wall runs along this share of its rim:
+    // a device's face meets the wall along its edge, a shadow softly.
+    double wallEdgeShare = 0.3;
     // A shadow's faint outer fringe is all but flat: a pixel darker than the
     // wall by under this many departure thresholds passes without the ramp.
     double fringeSpreads = 1.5;
@@ -86,10 +153,27 @@ struct ShadowOptions {
     double footDepthShare = 0.01;
     // The strands of a shadow left along a device's edges, and the blur of its
     // edge, are at most this many pixels thick: the device's hull is taken
-    // without them, and only what lies deeper in it is given back.
+    // without them, and only what lies deeper in it may be its face.
     int strandWidth = 2;
-    // A peel taking more than this share of the subject took the subject itself.
+    // A stretch of the peel within the hull lies in a bend of the device when it
+    // runs on to lit wall within the hull of at least this share of its own
+    // size: a bend is mostly wall, a face's highlight at the wall's level a patch.
+    double bendWallShare = 0.1;
+    // Wall the subject encloses is wall seen past a thin part when the peel
+    // crosses the shadow band parting it from the rest of the wall along this
+    // share of its rim: a lit pocket between an arm and its shadow is bounded
+    // by the shadow along a whole side, a face of the wall's shade only meets
+    // the shadow through a gap in its rim.
+    double passageShare = 0.2;
+    // A shadow surely no device darkens the wall plainly, by this many departure
+    // thresholds: what barely departs may be a face of nearly its shade.
+    double castDepartures = 2.0;
+    // A peel taking more than this share of the subject took the subject
+    // itself, ramp and all...
     double largestPeel = 0.6;
+    // ...unless it leaves this share of it in colours other than the wall's
+    // shade: a device, with a shadow larger than itself (a thin lamp's).
+    double leastOwnColours = 0.1;
     // A wall darker than this (the sum of its channels) casts no shadow one
     // could tell from noise.
     double darkestWall = 30;
@@ -257,13 +341,6 @@ struct GateOptions {
     // its colours of bins the rest of the photo holds less of. A piece of the
     // texture is the same stuff as the wall around it.
     double minimumForeignColours = 0.85;
-    // Devices are plastic, metal and glass in greys and muted tints: a subject
-    // whose median CIELAB chroma is this high...
-    double vividChroma = 30.0;
-    // ...and whose area is under this share of its convex hull is a plant or a
-    // flower. Compactness alone never refuses: brackets, valves, lamps, fans
-    // and cables are devices too.
-    double compactSolidity = 0.8;
     // An edge contrast under this is faint (a light device on a light wall)...
     double faintContrast = 20.0;
     // ...and such a subject under this share of its hull is a halo of shade
@@ -304,6 +381,10 @@ struct RouteOptions {
 };
 
 struct CutOutOptions {
+    SizeOptions sizes;
+    AlphaOptions alpha;
+    ProductShotOptions productShot;
+    GrabCutOptions grabCut;
     FieldOptions field;
     DepartureOptions departures;
     ShadowOptions shadows;
@@ -320,3 +401,7 @@ struct CutOutOptions {
 };
 
 }  // namespace photo_analysis::cut_out
+
+namespace photo_analysis {
+using cut_out::CutOutOptions;
+}  // namespace photo_analysis
