@@ -9,91 +9,13 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "handheld_common.hpp"
 #include "test_photo/image_files.hpp"
 
 namespace handheld_photos {
 namespace {
 
-using icon_geometry::Vector2;
-
-using icon_geometry::Vector3;
-
-Vector3 operator*(const cv::Matx33d& m, Vector3 v) {
-    const cv::Vec3d r = m * cv::Vec3d(v.x, v.y, v.z);
-    return {r[0], r[1], r[2]};
-}
-cv::Matx33d turnAboutX(double a) {
-    return {1, 0, 0, 0, std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a)};
-}
-cv::Matx33d turnAboutY(double a) {
-    return {std::cos(a), 0, std::sin(a), 0, 1, 0, -std::sin(a), 0, std::cos(a)};
-}
-cv::Matx33d turnAboutZ(double a) {
-    return {std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a), 0, 0, 0, 1};
-}
-
-std::uint64_t mix(std::uint64_t z) {
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
-}
-
-// splitmix64: the same numbers on every platform.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed * 0x9e3779b97f4a7c15ULL) {}
-    double uniform(double lo = 0, double hi = 1) {
-        state_ += 0x9e3779b97f4a7c15ULL;
-        return lo + (hi - lo) * static_cast<double>(mix(state_) >> 11) * 0x1.0p-53;
-    }
-    double normal() {
-        const double u = std::max(uniform(), 1e-300);
-        return std::sqrt(-2 * std::log(u)) * std::cos(2 * std::numbers::pi * uniform());
-    }
-
-private:
-    std::uint64_t state_;
-};
-
-// Smooth noise in 0…1 with features about one unit apart.
-double valueNoise(double x, double y, unsigned seed) {
-    const double fx = std::floor(x), fy = std::floor(y);
-    const auto at = [&](double i, double j) {
-        const auto key = static_cast<std::uint64_t>(static_cast<std::int64_t>(i) * 73856093 ^
-                                                    static_cast<std::int64_t>(j) * 19349663) ^
-                         (std::uint64_t{seed} << 40);
-        return static_cast<double>(mix(key) >> 11) * 0x1.0p-53;
-    };
-    const auto smooth = [](double t) { return t * t * (3 - 2 * t); };
-    const double sx = smooth(x - fx), sy = smooth(y - fy);
-    const double top = at(fx, fy) + sx * (at(fx + 1, fy) - at(fx, fy));
-    const double bottom = at(fx, fy + 1) + sx * (at(fx + 1, fy + 1) - at(fx, fy + 1));
-    return top + sy * (bottom - top);
-}
-
-double toLinear(double v) {
-    v /= 255;
-    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-}
-double toDisplay(double v) {
-    v = std::clamp(v, 0.0, 1.0);
-    return 255 * (v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055);
-}
-cv::Vec3d linearColour(double r, double g, double b) {
-    return {toLinear(r), toLinear(g), toLinear(b)};
-}
-
-double smoothstep(double a, double b, double x) {
-    const double t = std::clamp((x - a) / (b - a), 0.0, 1.0);
-    return t * t * (3 - 2 * t);
-}
-
-// Signed distance to a rounded rectangle of half sizes hw × hh centred on the origin.
-double roundedRectDistance(double x, double y, double hw, double hh, double r) {
-    const double qx = std::abs(x) - (hw - r), qy = std::abs(y) - (hh - r);
-    const double ox = std::max(qx, 0.0), oy = std::max(qy, 0.0);
-    return std::sqrt(ox * ox + oy * oy) + std::min(std::max(qx, qy), 0.0) - r;
-}
+using namespace internal;
 
 enum Surface { wallSurface, faceSurface, sideSurface };
 
@@ -105,10 +27,8 @@ struct Setup {
     int width = 0, height = 0;
     double halfWidth = 0, halfHeight = 0, radius = 0, depth = 0;
     cv::Vec3d body, print, dot;  // linear
-    double focal = 0, k1 = 0, halfDiagonal = 0, vignette = 0;
-    cv::Matx33d rotation;  // device to camera
-    Vector3 translation, eye;
-    cv::Matx33d toDevice;
+    Camera camera;
+    double vignette = 0;
     Vector3 toLight;
     double ambient = 0, shadowStrength = 0, shadowReach = 0, penumbra = 0;
     Vector2 shadowOffset;
@@ -180,6 +100,8 @@ Setup setUp(const Shot& shot) {
     Random random(shot.seed);
     s.width = shot.portrait ? 900 : 1200;
     s.height = shot.portrait ? 1200 : 900;
+    Camera& camera = s.camera;
+    camera.width = s.width, camera.height = s.height;
     // Wall switches, thermostats, sensors: face width, height, rounding, depth.
     constexpr std::array<std::array<double, 4>, 5> bodies{
         {{86, 86, 8, 28}, {120, 80, 10, 24}, {70, 110, 12, 34}, {80, 80, 14, 40}, {100, 70, 6, 22}}};
@@ -212,20 +134,20 @@ Setup setUp(const Shot& shot) {
 
     // A phone's main camera (about 26 mm equivalent) or a slightly longer one.
     const double longSide = std::max(s.width, s.height), shortSide = std::min(s.width, s.height);
-    s.focal = longSide * random.uniform(0.72, 1.1);
-    s.halfDiagonal = std::hypot(s.width, s.height) / 2;
-    // k1 on the radius as a share of the half diagonal: mostly barrel.
-    s.k1 = random.uniform(-0.05, 0.025);
+    camera.focal = longSide * random.uniform(0.72, 1.1);
+    camera.halfDiagonal = std::hypot(s.width, s.height) / 2;
+    // Mostly barrel.
+    camera.k1 = random.uniform(-0.05, 0.025);
     s.vignette = random.uniform(0.06, 0.16);
     // The hand holds the phone a little askew.
     const double deg = std::numbers::pi / 180, roll = (random.uniform(-2.5, 2.5) + shot.rollDegrees) * deg;
-    s.rotation = turnAboutZ(roll) * turnAboutX(shot.pitchDegrees * deg) * turnAboutY(shot.yawDegrees * deg);
+    camera.rotation = turnAboutZ(roll) * turnAboutX(shot.pitchDegrees * deg) * turnAboutY(shot.yawDegrees * deg);
     const double size = random.uniform(0.42, 0.56) * shortSide;
-    const double distance = s.focal * std::max(body[0], body[1]) / size;
+    const double distance = camera.focal * std::max(body[0], body[1]) / size;
     const double offsetX = random.uniform(-0.06, 0.06) * s.width, offsetY = random.uniform(-0.06, 0.06) * s.height;
-    s.translation = {offsetX * distance / s.focal, offsetY * distance / s.focal, distance};
-    s.toDevice = s.rotation.t();
-    s.eye = s.toDevice * (s.translation * -1);
+    camera.translation = {offsetX * distance / camera.focal, offsetY * distance / camera.focal, distance};
+    camera.toDevice = camera.rotation.t();
+    camera.eye = camera.toDevice * (camera.translation * -1);
 
     // One broad light from above and to a side, and the room's light besides.
     s.toLight = Vector3{random.uniform(-0.6, 0.6), random.uniform(-0.8, -0.25), -1}.normalized();
@@ -278,7 +200,7 @@ Setup setUp(const Shot& shot) {
     const double gradientAngle = random.uniform(0, 2 * std::numbers::pi);
     s.gradientDirection = {std::cos(gradientAngle), std::sin(gradientAngle)};
     s.gradientSlope = shot.wall == Wall::graded ? random.uniform(0.16, 0.24) : random.uniform(0, 0.05);
-    s.wallExtent = distance * s.width / 2 / s.focal;
+    s.wallExtent = distance * s.width / 2 / camera.focal;
     s.blurSigma = random.uniform(0.5, 1.2);
     s.noiseGain = random.uniform(0.02, 0.06);
     return s;
@@ -381,28 +303,17 @@ double shadowAt(const Setup& s, double u, double v) {
     return (1 - s.shadowStrength * cast) * (1 - contact);
 }
 
-struct Sample {
-    cv::Vec3d colour;
-    Surface surface;
-};
-
 Sample sampleAt(const Setup& s, double px, double py) {
-    const double dx = (px - s.width / 2.0) / s.halfDiagonal, dy = (py - s.height / 2.0) / s.halfDiagonal;
-    double ux = dx, uy = dy;
-    for (int i = 0; i < 10; ++i) {
-        const double scale = 1 + s.k1 * (ux * ux + uy * uy);
-        ux = dx / scale, uy = dy / scale;
-    }
-    const Vector3 d =
-        (s.toDevice * Vector3{ux * s.halfDiagonal / s.focal, uy * s.halfDiagonal / s.focal, 1}).normalized();
-    const Hit hit = hitDevice(s, s.eye, d);
+    const Camera& camera = s.camera;
+    const Vector3 d = camera.ray(px, py);
+    const Hit hit = hitDevice(s, camera.eye, d);
     if (hit.surface == wallSurface) {
-        const double t = (s.depth - s.eye.z) / std::max(d.z, 1e-6);
-        const double u = s.eye.x + d.x * t, v = s.eye.y + d.y * t;
-        const double footprint = t / s.focal / std::max(d.z, 0.05);
+        const double t = (s.depth - camera.eye.z) / std::max(d.z, 1e-6);
+        const double u = camera.eye.x + d.x * t, v = camera.eye.y + d.y * t;
+        const double footprint = t / camera.focal / std::max(d.z, 0.05);
         return {wallColourAt(s, u, v, footprint) * (falloff(s, u, v) * shadowAt(s, u, v)), wallSurface};
     }
-    const Vector3 p = s.eye + d * hit.t;
+    const Vector3 p = camera.eye + d * hit.t;
     const double lit = std::max(hit.normal.dot(s.toLight), 0.0) / -s.toLight.z;
     const double light = (s.ambient + (1 - s.ambient) * lit) * falloff(s, p.x, p.y);
     if (hit.surface == sideSurface) return {s.body * light, sideSurface};
@@ -440,61 +351,18 @@ std::string describe(const Shot& shot) {
 HandheldPhoto take(const Shot& shot) {
     const Setup s = setUp(shot);
     const int w = s.width, h = s.height;
-    cv::Mat colour(h, w, CV_64FC3), coverage(h, w, CV_8U);
-    cv::Mat surfaces(h, w, CV_8U);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const Sample sample = sampleAt(s, x + 0.5, y + 0.5);
-            colour.at<cv::Vec3d>(y, x) = sample.colour;
-            surfaces.at<std::uint8_t>(y, x) = static_cast<std::uint8_t>(sample.surface);
-            coverage.at<std::uint8_t>(y, x) = sample.surface == wallSurface ? 0 : 255;
-        }
-    // Where a neighbour sees another surface, 4 × 4 samples.
-    cv::Mat highest, lowest;
-    cv::dilate(surfaces, highest, cv::Mat());
-    cv::erode(surfaces, lowest, cv::Mat());
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            if (highest.at<std::uint8_t>(y, x) == lowest.at<std::uint8_t>(y, x)) continue;
-            cv::Vec3d sum;
-            int inside = 0;
-            for (int j = 0; j < 4; ++j)
-                for (int i = 0; i < 4; ++i) {
-                    const Sample sample = sampleAt(s, x + (i + 0.5) / 4, y + (j + 0.5) / 4);
-                    sum += sample.colour;
-                    inside += sample.surface != wallSurface;
-                }
-            colour.at<cv::Vec3d>(y, x) = sum / 16;
-            coverage.at<std::uint8_t>(y, x) = static_cast<std::uint8_t>(std::lround(255.0 * inside / 16));
-        }
-
+    Film film = expose(w, h, [&](double px, double py) { return sampleAt(s, px, py); });
     // The lens blurs and darkens the corners; the sensor adds noise.
-    cv::GaussianBlur(colour, colour, cv::Size(), s.blurSigma);
+    cv::GaussianBlur(film.colour, film.colour, cv::Size(), s.blurSigma);
     Random noise(shot.seed * 7919 + 17);
-    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(w) * h * 4, 255);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const double rx = (x + 0.5 - w / 2.0) / s.halfDiagonal, ry = (y + 0.5 - h / 2.0) / s.halfDiagonal;
-            const cv::Vec3d c = colour.at<cv::Vec3d>(y, x) * (1 - s.vignette * (rx * rx + ry * ry));
-            for (int k = 0; k < 3; ++k) {
-                const double v = toDisplay(c[k]);
-                const double noisy = v + noise.normal() * std::sqrt(1.2 * 1.2 + s.noiseGain * v);
-                rgba[(static_cast<std::size_t>(y) * w + x) * 4 + k] =
-                    static_cast<std::uint8_t>(std::clamp(std::lround(noisy), 0L, 255L));
-            }
-        }
+    std::vector<std::uint8_t> rgba = sensorPixels(film.colour, s.vignette, s.noiseGain, noise);
 
     HandheldPhoto photo;
-    photo.truth = {w, h, std::vector<std::uint8_t>(coverage.datastart, coverage.dataend)};
+    photo.truth = {w, h, std::vector<std::uint8_t>(film.coverage.datastart, film.coverage.dataend)};
     const std::array<Vector3, 4> corners{Vector3{-s.halfWidth, -s.halfHeight, 0},
                                          Vector3{s.halfWidth, -s.halfHeight, 0}, Vector3{s.halfWidth, s.halfHeight, 0},
                                          Vector3{-s.halfWidth, s.halfHeight, 0}};
-    for (std::size_t i = 0; i < 4; ++i) {
-        const Vector3 c = s.rotation * corners[i] + s.translation;
-        const double ux = s.focal * c.x / c.z / s.halfDiagonal, uy = s.focal * c.y / c.z / s.halfDiagonal;
-        const double scale = 1 + s.k1 * (ux * ux + uy * uy);
-        photo.faceCorners[i] = {w / 2.0 + ux * scale * s.halfDiagonal, h / 2.0 + uy * scale * s.halfDiagonal};
-    }
+    for (std::size_t i = 0; i < 4; ++i) photo.faceCorners[i] = s.camera.project(corners[i]);
     const auto upright = test_photo::rgbaImage(w, h, std::move(rgba));
     photo.jpeg = test_photo::encodeJpeg(test_photo::storedForOrientation(upright, shot.orientation), shot.quality,
                                         shot.orientation);
