@@ -1,5 +1,5 @@
-// The handheld photo generator itself: its truth fits its photo, and a shot
-// always gives the same bytes.
+// The handheld photo generator itself: its truth fits its photo, a shot always
+// gives the same bytes, and the devices and walls look as they are meant to.
 #include "handheld_scene.hpp"
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <opencv2/core.hpp>
 
 namespace handheld_photos {
 namespace {
@@ -91,6 +92,33 @@ std::uint64_t fingerprint(const std::vector<std::uint8_t>& bytes) {
 TEST(HandheldScene, ExistingShotsKeepTheirBytes) {
     EXPECT_EQ(fingerprint(take(sweepShots()[9]).jpeg), 0xf45eb5f903d8b802ULL);
     EXPECT_EQ(fingerprint(take(plateShots()[13]).jpeg), 0x02468b0f4a5c1945ULL);
+}
+
+// The photo's channel k (0 red … 3 alpha) at every pixel, and the truth, as
+// images.
+cv::Mat channel(const HandheldPhoto& taken, int k) {
+    const photo_analysis::Photo& photo = taken.photo;
+    cv::Mat out(photo.height(), photo.width(), CV_8U);
+    for (int i = 0; i < photo.width() * photo.height(); ++i)
+        out.data[i] = photo.pixels()[4 * static_cast<std::size_t>(i) + static_cast<std::size_t>(k)];
+    return out;
+}
+cv::Mat truthOf(const HandheldPhoto& taken) {
+    return cv::Mat(taken.truth.height, taken.truth.width, CV_8U, const_cast<std::uint8_t*>(taken.truth.coverage.data()))
+        .clone();
+}
+TEST(HandheldScene, AVividDeviceStaysVividAndAWallOfItsOwnHueFollowsIt) {
+    const Shot shot{Device::blue, Wall::ownHue, 30, 4, 90, 1, false, 21};
+    const HandheldPhoto taken = take(shot);
+    const cv::Mat truth = truthOf(taken), device = truth == 255, wall = truth == 0;
+    const cv::Scalar onDevice(cv::mean(channel(taken, 0), device)[0], cv::mean(channel(taken, 1), device)[0],
+                              cv::mean(channel(taken, 2), device)[0]);
+    const cv::Scalar onWall(cv::mean(channel(taken, 0), wall)[0], cv::mean(channel(taken, 1), wall)[0],
+                            cv::mean(channel(taken, 2), wall)[0]);
+    EXPECT_GT(onDevice[2], onDevice[0] + 80) << onDevice;
+    // A paler blue.
+    EXPECT_GT(onWall[2], onWall[0] + 15) << onWall;
+    EXPECT_GT(onWall[1], onDevice[1] + 60) << onWall << onDevice;
 }
 
 }  // namespace

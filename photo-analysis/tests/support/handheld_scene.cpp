@@ -10,6 +10,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "handheld_common.hpp"
+#include "handheld_looks.hpp"
 #include "test_photo/image_files.hpp"
 
 namespace handheld_photos {
@@ -35,9 +36,7 @@ struct Setup {
     Vector2 highlightCentre;
     double highlightSize = 0, highlightStrength = 0, highlightAngle = 0;
     bool highlightBand = false;
-    cv::Vec3d wallColour;
-    Vector2 gradientDirection;
-    double gradientSlope = 0, wallExtent = 0;
+    WallSurface wall;
     double blurSigma = 0, noiseGain = 0;
     // The face as printed, linear RGB, `pixelsPerMm` per millimetre.
     cv::Mat faceTexture;
@@ -115,20 +114,24 @@ Setup setUp(const Shot& shot) {
     }
     s.halfWidth = body[0] / 2, s.halfHeight = body[1] / 2, s.radius = body[2], s.depth = body[3];
     const double tint = random.uniform(-4, 4);
-    double deviceGrey = 0;
+    cv::Vec3d shade;  // as displayed
     if (shot.device == Device::light) {
         const double grey = random.uniform(225, 240);
-        s.body = linearColour(grey + tint, grey, grey - tint);
+        shade = {grey + tint, grey, grey - tint};
         s.print = linearColour(96, 100, 106);
     } else if (shot.device == Device::grey) {
-        deviceGrey = random.uniform(110, 170);
-        s.body = linearColour(deviceGrey + tint / 2, deviceGrey, deviceGrey - tint / 2);
+        const double grey = random.uniform(110, 170);
+        shade = {grey + tint / 2, grey, grey - tint / 2};
         s.print = linearColour(50, 52, 56);
-    } else {
+    } else if (shot.device == Device::dark) {
         const double grey = random.uniform(20, 60);
-        s.body = linearColour(grey + tint / 2, grey, grey - tint / 2);
+        shade = {grey + tint / 2, grey, grey - tint / 2};
         s.print = linearColour(188, 190, 186);
+    } else {
+        shade = plasticColour(shot.device, random);
+        s.print = luma(shade) > 140 ? linearColour(70, 72, 76) : linearColour(232, 232, 228);
     }
+    s.body = linearColour(shade);
     s.dot = random.uniform() < 0.5 ? linearColour(60, 190, 90) : linearColour(70, 140, 230);
     printFace(s);
 
@@ -163,44 +166,8 @@ Setup setUp(const Shot& shot) {
     s.highlightAngle = random.uniform(0, std::numbers::pi);
     s.highlightStrength = shot.device == Device::light ? random.uniform(0.06, 0.15) : random.uniform(0.03, 0.08);
 
-    static constexpr std::array<std::array<double, 3>, 3> coloured{{{128, 146, 122}, {176, 112, 88}, {112, 134, 160}}};
-    static constexpr std::array<std::array<double, 3>, 2> dark{{{52, 60, 74}, {48, 66, 56}}};
-    static constexpr std::array<std::array<double, 3>, 2> wood{{{150, 100, 62}, {196, 156, 110}}};
-    static constexpr std::array<std::array<double, 3>, 2> fabric{{{182, 170, 150}, {110, 118, 130}}};
-    const auto pick = [&](const auto& palette) {
-        const auto& c = palette[static_cast<std::size_t>(random.uniform(0, static_cast<double>(palette.size())))];
-        return linearColour(c[0], c[1], c[2]);
-    };
-    const double paint = random.uniform(226, 238);
-    switch (shot.wall) {
-        case Wall::white:
-        case Wall::graded:
-            s.wallColour = linearColour(paint + 1, paint, paint - 3);
-            break;
-        case Wall::coloured:
-            s.wallColour = pick(coloured);
-            break;
-        case Wall::darkPaint:
-            s.wallColour = pick(dark);
-            break;
-        case Wall::wood:
-            s.wallColour = pick(wood);
-            break;
-        case Wall::fabric:
-            s.wallColour = pick(fabric);
-            break;
-        case Wall::greyPaint: {
-            const double sign = random.uniform() < 0.5 ? -1 : 1, off = random.uniform(12, 35);
-            const double grey = shot.device == Device::grey ? deviceGrey + sign * off : random.uniform(110, 170);
-            s.wallColour = linearColour(grey, grey, grey + 2);
-            break;
-        }
-    }
-    // Light falls off across every room; strongly on the graded wall.
-    const double gradientAngle = random.uniform(0, 2 * std::numbers::pi);
-    s.gradientDirection = {std::cos(gradientAngle), std::sin(gradientAngle)};
-    s.gradientSlope = shot.wall == Wall::graded ? random.uniform(0.16, 0.24) : random.uniform(0, 0.05);
-    s.wallExtent = distance * s.width / 2 / camera.focal;
+    s.wall = {shot.wall, shot.seed, wallPaint(shot.wall, shot.device, shade, random)};
+    drawFalloff(s.wall, distance * s.width / 2 / camera.focal, random);
     s.blurSigma = random.uniform(0.5, 1.2);
     s.noiseGain = random.uniform(0.02, 0.06);
     return s;
@@ -249,36 +216,6 @@ Hit hitDevice(const Setup& s, Vector3 o, Vector3 d) {
     return hit;
 }
 
-// The wall's own colour at (u, v) mm; `footprint` is the size of a pixel there,
-// which fades out what is finer than the pixel.
-cv::Vec3d wallColourAt(const Setup& s, double u, double v, double footprint) {
-    const auto fade = [&](double period) { return std::exp(-2 * (footprint / period) * (footprint / period)); };
-    double shade = 1 + 0.03 * (valueNoise(u / 80, v / 80, s.shot.seed) - 0.5);
-    if (s.shot.wall == Wall::wood) {
-        // Horizontal boards 140 mm wide, each its own shade, with grain and seams.
-        const double board = std::floor(v / 140);
-        const double wobble = 6 * valueNoise(u / 60, v / 20 + 7 * board, s.shot.seed + 1);
-        shade *= 0.92 + 0.16 * valueNoise(board, 0.5, s.shot.seed + 2);
-        shade *= 1 + 0.1 * fade(2.5) * std::sin(2 * std::numbers::pi * (v + wobble) / 2.5) +
-                 0.08 * fade(9) * std::sin(2 * std::numbers::pi * (v + 2 * wobble) / 9);
-        const double seam = std::abs(v - 140 * std::round(v / 140));
-        shade *= 1 - 0.5 * (1 - smoothstep(0.5, 0.5 + std::max(footprint, 0.3), seam));
-    } else if (s.shot.wall == Wall::fabric) {
-        // A plain weave of 1.6 mm threads with slubs.
-        const double p = 1.6, k = 2 * std::numbers::pi / p;
-        shade *= 1 + 0.08 * fade(p) * std::sin(k * u) * std::sin(k * v) +
-                 0.05 * fade(p / 2) * (std::cos(2 * k * u) + std::cos(2 * k * v)) / 2 +
-                 0.08 * fade(2) * (valueNoise(u / 3, v / 0.8, s.shot.seed + 3) - 0.5);
-    }
-    return s.wallColour * shade;
-}
-
-// The light reaching a point of the plane (x, y): the room's fall-off.
-double falloff(const Setup& s, double x, double y) {
-    const double along = (x * s.gradientDirection.x + y * s.gradientDirection.y) / s.wallExtent;
-    return std::clamp(1 + s.gradientSlope * along, 0.5, 1.4);
-}
-
 // The soft shadow of the body on the wall, and the darkening right next to it.
 double shadowAt(const Setup& s, double u, double v) {
     // The body's outline swept along the light from the wall to the face's height;
@@ -311,11 +248,11 @@ Sample sampleAt(const Setup& s, double px, double py) {
         const double t = (s.depth - camera.eye.z) / std::max(d.z, 1e-6);
         const double u = camera.eye.x + d.x * t, v = camera.eye.y + d.y * t;
         const double footprint = t / camera.focal / std::max(d.z, 0.05);
-        return {wallColourAt(s, u, v, footprint) * (falloff(s, u, v) * shadowAt(s, u, v)), wallSurface};
+        return {s.wall.colourAt(u, v, footprint) * (s.wall.falloff(u, v) * shadowAt(s, u, v)), wallSurface};
     }
     const Vector3 p = camera.eye + d * hit.t;
     const double lit = std::max(hit.normal.dot(s.toLight), 0.0) / -s.toLight.z;
-    const double light = (s.ambient + (1 - s.ambient) * lit) * falloff(s, p.x, p.y);
+    const double light = (s.ambient + (1 - s.ambient) * lit) * s.wall.falloff(p.x, p.y);
     if (hit.surface == sideSurface) return {s.body * light, sideSurface};
     const double tx = std::clamp((p.x + s.halfWidth) * s.pixelsPerMm - 0.5, 0.0, s.faceTexture.cols - 1.001);
     const double ty = std::clamp((p.y + s.halfHeight) * s.pixelsPerMm - 0.5, 0.0, s.faceTexture.rows - 1.001);
@@ -334,8 +271,10 @@ Sample sampleAt(const Setup& s, double px, double py) {
 }  // namespace
 
 std::string describe(const Shot& shot) {
-    static constexpr std::array<const char*, 7> walls{"white", "coloured", "dark", "graded", "wood", "fabric", "grey"};
-    static constexpr std::array<const char*, 3> devices{"light", "dark", "grey"};
+    static constexpr std::array<const char*, 12> walls{"white", "coloured",   "dark",  "graded",     "wood", "fabric",
+                                                       "grey",  "light grey", "beige", "sage green", "blue", "own-hue"};
+    static constexpr std::array<const char*, 11> devices{
+        "light", "dark", "grey", "pure white", "pale grey", "mid grey", "red", "orange", "yellow", "green", "blue"};
     static constexpr std::array<const char*, 3> bodies{"", " square plate", " near-square plate"};
     std::string name = std::string(devices[static_cast<std::size_t>(shot.device)]) +
                        bodies[static_cast<std::size_t>(shot.body)] + " on " +

@@ -19,14 +19,32 @@
 // read back as the program reads it. The truth is distorted with the photo.
 namespace handheld_photos {
 
-// Off-white plastic (225–240 grey, slightly warm or cool), dark plastic (20–60)
-// or grey plastic (110–170).
-enum class Device { light, dark, grey };
+// The device's plastic. Off-white (225–240 grey, slightly warm or cool), dark
+// (20–60) or grey (110–170); pure white (245–252), pale grey (185–205), mid
+// grey (115–140); and saturated red, orange, yellow, green and blue, each
+// jittered a little by the seed.
+enum class Device { light, dark, grey, pureWhite, paleGrey, midGrey, red, orange, yellow, green, blue };
 
 // Plain light paint, a plain mid colour, a plain dark colour, light paint under
 // light falling off strongly across it, wooden boards, woven fabric, and plain
-// grey paint 12 to 35 levels off a grey device's shade (any grey for the others).
-enum class Wall { white, coloured, darkPaint, graded, wood, fabric, greyPaint };
+// grey paint 12 to 35 levels off a grey device's shade (any grey for the
+// others); light grey, beige, sage green and blue paint; and paint of the
+// device's own hue at another lightness (a pale tint of a coloured or dark
+// device, a mid shade behind a light one).
+enum class Wall {
+    white,
+    coloured,
+    darkPaint,
+    graded,
+    wood,
+    fabric,
+    greyPaint,
+    lightGreyPaint,
+    beige,
+    sageGreen,
+    bluePaint,
+    ownHue
+};
 
 // The device's body: one of the generator's switches, thermostats and sensors,
 // or a switch plate as wide as high or up to a tenth higher than wide, with a
