@@ -11,7 +11,7 @@
 
 #include "handheld_common.hpp"
 #include "handheld_looks.hpp"
-#include "test_photo/image_files.hpp"
+#include "handheld_traced.hpp"
 
 namespace handheld_photos {
 namespace {
@@ -276,18 +276,31 @@ std::string describe(const Shot& shot) {
     static constexpr std::array<const char*, 11> devices{
         "light", "dark", "grey", "pure white", "pale grey", "mid grey", "red", "orange", "yellow", "green", "blue"};
     static constexpr std::array<const char*, 3> bodies{"", " square plate", " near-square plate"};
+    static constexpr std::array<const char*, 12> silhouettes{
+        "",      " plate", " disc",           " L bracket", " T valve", " lamp",
+        " plug", " fan",   " climate sensor", " bulb",      " spot",    " relay module"};
+    static constexpr std::array<const char*, 3> backdrops{"", " on flat white", " on transparency"};
     std::string name = std::string(devices[static_cast<std::size_t>(shot.device)]) +
-                       bodies[static_cast<std::size_t>(shot.body)] + " on " +
-                       walls[static_cast<std::size_t>(shot.wall)] + " wall, yaw " +
-                       std::to_string(static_cast<int>(std::lround(shot.yawDegrees)));
+                       bodies[static_cast<std::size_t>(shot.body)] +
+                       silhouettes[static_cast<std::size_t>(shot.silhouette)];
+    // Without a wall, the box is a product like the others.
+    if (shot.silhouette == Silhouette::box && shot.backdrop != Backdrop::wall) name += " box";
+    if (shot.backdrop == Backdrop::wall)
+        name += std::string(" on ") + walls[static_cast<std::size_t>(shot.wall)] + " wall";
+    else
+        name += backdrops[static_cast<std::size_t>(shot.backdrop)];
+    name += ", yaw " + std::to_string(static_cast<int>(std::lround(shot.yawDegrees)));
     if (shot.rollDegrees != 0) name += ", roll " + std::to_string(static_cast<int>(std::lround(shot.rollDegrees)));
-    name += ", q " + std::to_string(shot.quality);
+    name += savedAsPng(shot) ? ", png" : ", q " + std::to_string(shot.quality);
     if (shot.portrait) name += ", portrait";
     if (shot.orientation != 1) name += ", exif " + std::to_string(shot.orientation);
+    if (shot.rim != Rim::none) name += shot.rim == Rim::lighter ? ", lighter rim" : ", darker rim";
+    if (shot.contactShadow && shot.backdrop == Backdrop::flatWhite) name += ", contact shadow";
     return name;
 }
 
 HandheldPhoto take(const Shot& shot) {
+    if (shot.silhouette != Silhouette::box || shot.backdrop != Backdrop::wall) return traced(shot);
     const Setup s = setUp(shot);
     const int w = s.width, h = s.height;
     Film film = expose(w, h, [&](double px, double py) { return sampleAt(s, px, py); });
@@ -302,10 +315,7 @@ HandheldPhoto take(const Shot& shot) {
                                          Vector3{s.halfWidth, -s.halfHeight, 0}, Vector3{s.halfWidth, s.halfHeight, 0},
                                          Vector3{-s.halfWidth, s.halfHeight, 0}};
     for (std::size_t i = 0; i < 4; ++i) photo.faceCorners[i] = s.camera.project(corners[i]);
-    const auto upright = test_photo::rgbaImage(w, h, std::move(rgba));
-    photo.jpeg = test_photo::encodeJpeg(test_photo::storedForOrientation(upright, shot.orientation), shot.quality,
-                                        shot.orientation);
-    photo.photo = photo_analysis::Photo::decode(photo.jpeg);
+    save(photo, shot, w, h, std::move(rgba));
     return photo;
 }
 
