@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -114,6 +115,66 @@ cv::Mat distanceFromDevice(const HandheldPhoto& taken) {
     cv::Mat outside = truthOf(taken) < photo_analysis::SubjectMask::insideThreshold, distance;
     cv::distanceTransform(outside, distance, cv::DIST_L2, cv::DIST_MASK_PRECISE);
     return distance;
+}
+
+TEST(HandheldScene, ColourShotsComeInEveryColourOnEveryWallInEveryShapeAndView) {
+    const std::vector<Shot> shots = colourShots();
+    EXPECT_GE(shots.size(), 60u);
+    EXPECT_LE(shots.size(), 80u);
+    std::map<Device, int> devices;
+    std::map<Wall, int> walls;
+    std::map<Silhouette, int> silhouettes;
+    int turned = 0;
+    for (const Shot& shot : shots) {
+        ++devices[shot.device], ++walls[shot.wall], ++silhouettes[shot.silhouette];
+        const double yaw = std::abs(shot.yawDegrees);
+        EXPECT_TRUE(yaw <= 5 || (yaw >= 20 && yaw <= 40)) << describe(shot);
+        turned += yaw >= 20;
+        EXPECT_EQ(shot.backdrop, Backdrop::wall);
+    }
+    EXPECT_GE(devices.size(), 8u);
+    for (const Device vivid : {Device::red, Device::orange, Device::yellow, Device::green, Device::blue})
+        EXPECT_GE(devices[vivid], 3) << static_cast<int>(vivid);
+    for (const Wall wall :
+         {Wall::white, Wall::lightGreyPaint, Wall::beige, Wall::sageGreen, Wall::bluePaint, Wall::ownHue})
+        EXPECT_GE(walls[wall], 3) << static_cast<int>(wall);
+    EXPECT_EQ(silhouettes.size(), 7u);
+    for (const auto& [silhouette, count] : silhouettes) {
+        EXPECT_NE(silhouette, Silhouette::box);
+        EXPECT_GE(count, 3) << static_cast<int>(silhouette);
+    }
+    EXPECT_GE(turned, 3 * static_cast<int>(shots.size()) / 10);
+    EXPECT_LE(turned, 7 * static_cast<int>(shots.size()) / 10);
+}
+
+TEST(HandheldScene, ProductShotsShowWhiteGreyDarkAndVividProductsOnWhiteAndOnTransparency) {
+    const std::vector<Shot> shots = productShots();
+    EXPECT_GE(shots.size(), 16u);
+    EXPECT_LE(shots.size(), 24u);
+    std::map<Silhouette, int> whiteOnWhite;
+    int jpeg = 0, png = 0, shadows = 0, transparent = 0, dark = 0, vivid = 0;
+    for (const Shot& shot : shots) {
+        ASSERT_NE(shot.backdrop, Backdrop::wall);
+        if (shot.backdrop == Backdrop::transparency) {
+            ++transparent;
+            continue;
+        }
+        if (shot.device == Device::pureWhite) ++whiteOnWhite[shot.silhouette];
+        (shot.png ? png : jpeg) += 1;
+        EXPECT_TRUE(shot.png || (shot.quality >= 90 && shot.quality <= 95)) << describe(shot);
+        shadows += shot.contactShadow;
+        dark += shot.device == Device::dark;
+        vivid += shot.device >= Device::red;
+    }
+    for (const Silhouette product : {Silhouette::climateSensor, Silhouette::bulb, Silhouette::spot, Silhouette::fan})
+        EXPECT_GE(whiteOnWhite[product], 1) << static_cast<int>(product);
+    EXPECT_GT(jpeg, 0);
+    EXPECT_GT(png, 0);
+    EXPECT_GT(shadows, 0);
+    EXPECT_LT(shadows, jpeg + png);
+    EXPECT_GT(dark, 0);
+    EXPECT_GT(vivid, 0);
+    EXPECT_GE(transparent, 3);
 }
 
 TEST(HandheldScene, AProductOnWhiteLeavesItsBackdropExactlyWhite) {

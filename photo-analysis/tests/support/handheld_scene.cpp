@@ -381,4 +381,111 @@ std::vector<Shot> plateShots() {
     return shots;
 }
 
+namespace {
+
+// `count` picks among `values`, dealt from decks shuffled one after another, so
+// that each value comes up as often as the count allows and pairs at random
+// with the other factors.
+std::vector<std::size_t> deal(std::size_t values, std::size_t count, Random& random) {
+    std::vector<std::size_t> order;
+    while (order.size() < count) {
+        std::vector<std::size_t> deck(values);
+        for (std::size_t i = 0; i < values; ++i) deck[i] = i;
+        for (std::size_t i = values - 1; i > 0; --i) std::swap(deck[i], deck[random.below(i + 1)]);
+        order.insert(order.end(), deck.begin(), deck.end());
+    }
+    order.resize(count);
+    return order;
+}
+
+}  // namespace
+
+std::vector<Shot> colourShots() {
+    using enum Device;
+    using enum Silhouette;
+    static constexpr std::array colours{pureWhite, light, paleGrey, midGrey, dark, red, orange, yellow, green, blue};
+    static constexpr std::array walls{Wall::white,     Wall::lightGreyPaint, Wall::beige,
+                                      Wall::sageGreen, Wall::bluePaint,      Wall::ownHue};
+    static constexpr std::array silhouettes{plate, disc, lBracket, tValve, lamp, plug, fan};
+    constexpr std::size_t count = 70;
+    Random random(5501);
+    const auto colour = deal(colours.size(), count, random), wall = deal(walls.size(), count, random);
+    const auto silhouette = deal(silhouettes.size(), count, random), view = deal(2, count, random);
+    std::vector<Shot> shots;
+    for (std::size_t i = 0; i < count; ++i) {
+        Shot shot;
+        shot.device = colours[colour[i]];
+        shot.wall = walls[wall[i]];
+        shot.silhouette = silhouettes[silhouette[i]];
+        // From the front within a few degrees, or three-quarter so that the side shows.
+        const double side = random.sign(), frontYaw = random.uniform(-4, 4), turnedYaw = random.uniform(20, 40);
+        shot.yawDegrees = view[i] == 0 ? frontYaw : side * turnedYaw;
+        shot.pitchDegrees = random.uniform(0, 8);
+        shot.quality = 75 + 5 * static_cast<int>(random.below(4));
+        const bool stored = random.below(8) == 0;
+        shot.orientation = stored ? (side > 0 ? 6 : 8) : 1;
+        shot.portrait = random.below(5) == 0;
+        shot.rim = static_cast<Rim>(random.below(3));
+        shot.seed = static_cast<unsigned>(7000 + 53 * i);
+        shots.push_back(shot);
+    }
+    return shots;
+}
+
+std::vector<Shot> productShots() {
+    using enum Device;
+    using enum Silhouette;
+    using enum Backdrop;
+    struct Product {
+        Device device;
+        Silhouette silhouette;
+        Backdrop backdrop;
+        double yaw, pitch;
+        int quality;  // 0: PNG
+        bool contactShadow, portrait;
+    };
+    const Product products[] = {
+        {pureWhite, climateSensor, flatWhite, 0, 4, 92, false, false},
+        {pureWhite, climateSensor, flatWhite, 6, 8, 0, true, false},
+        {pureWhite, climateSensor, flatWhite, -5, 2, 95, false, true},
+        {pureWhite, bulb, flatWhite, 0, 10, 90, false, false},
+        {pureWhite, bulb, flatWhite, 0, 6, 0, true, true},
+        {pureWhite, spot, flatWhite, 20, 22, 93, false, false},
+        {pureWhite, spot, flatWhite, -10, 15, 0, true, false},
+        {pureWhite, fan, flatWhite, 0, 8, 92, false, true},
+        {pureWhite, fan, flatWhite, 25, 12, 0, true, false},
+        {pureWhite, box, flatWhite, 30, 15, 94, true, false},
+        {paleGrey, disc, flatWhite, 0, 10, 90, false, false},
+        {paleGrey, box, flatWhite, -30, 18, 0, false, false},
+        {dark, box, flatWhite, 35, 15, 95, true, false},
+        {dark, plug, flatWhite, -20, 10, 92, false, false},
+        {red, lamp, flatWhite, 0, 8, 90, false, true},
+        {blue, plug, flatWhite, 15, 12, 0, true, false},
+        {light, plate, flatWhite, 0, 5, 94, false, false},
+        {pureWhite, box, transparency, 30, 18, 0, false, false},
+        {pureWhite, box, transparency, 0, 8, 0, false, false},
+        {dark, relay, transparency, 0, 10, 0, false, false},
+        {dark, relay, transparency, -28, 16, 0, false, false},
+        {pureWhite, bulb, transparency, 0, 8, 0, false, false},
+        {green, disc, transparency, 20, 12, 0, false, false},
+        {pureWhite, climateSensor, transparency, 0, 4, 0, false, false},
+    };
+    std::vector<Shot> shots;
+    for (const Product& p : products) {
+        Shot shot;
+        shot.device = p.device;
+        shot.silhouette = p.silhouette;
+        shot.backdrop = p.backdrop;
+        shot.yawDegrees = p.yaw;
+        shot.pitchDegrees = p.pitch;
+        shot.png = p.quality == 0;
+        shot.quality = p.quality == 0 ? 92 : p.quality;
+        shot.contactShadow = p.contactShadow;
+        shot.portrait = p.portrait;
+        shot.seed = static_cast<unsigned>(9000 + 61 * shots.size());
+        shots.push_back(shot);
+    }
+    return shots;
+}
+
 }  // namespace handheld_photos

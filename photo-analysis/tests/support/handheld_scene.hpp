@@ -144,4 +144,18 @@ std::vector<Shot> sweepShots();
 // ones on grey walls.
 std::vector<Shot> plateShots();
 
+// Devices of every colour on walls of every paint: ten colours (white to dark,
+// five vivid hues) × six walls (white, light grey, beige, sage green, blue, the
+// device's own hue) × the seven flat silhouettes (plate, disc, bracket, valve,
+// lamp, plug, fan) × front and three-quarter (yaw 20–40° either way), 70 of
+// them picked by a seeded shuffle so that each colour, wall, silhouette and view
+// comes up several times.
+std::vector<Shot> colourShots();
+
+// The maker's photos: white products (the climate sensor, the bulb, the spot,
+// the fan, a box), light grey, dark and vivid devices on flat white, JPEG and
+// PNG, some with a contact shadow; and on transparency a white box, a black
+// relay module and others.
+std::vector<Shot> productShots();
+
 }  // namespace handheld_photos
