@@ -9,91 +9,14 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include "test_photo/image_files.hpp"
+#include "handheld_common.hpp"
+#include "handheld_looks.hpp"
+#include "handheld_traced.hpp"
 
 namespace handheld_photos {
 namespace {
 
-using icon_geometry::Vector2;
-
-using icon_geometry::Vector3;
-
-Vector3 operator*(const cv::Matx33d& m, Vector3 v) {
-    const cv::Vec3d r = m * cv::Vec3d(v.x, v.y, v.z);
-    return {r[0], r[1], r[2]};
-}
-cv::Matx33d turnAboutX(double a) {
-    return {1, 0, 0, 0, std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a)};
-}
-cv::Matx33d turnAboutY(double a) {
-    return {std::cos(a), 0, std::sin(a), 0, 1, 0, -std::sin(a), 0, std::cos(a)};
-}
-cv::Matx33d turnAboutZ(double a) {
-    return {std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a), 0, 0, 0, 1};
-}
-
-std::uint64_t mix(std::uint64_t z) {
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
-}
-
-// splitmix64: the same numbers on every platform.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed * 0x9e3779b97f4a7c15ULL) {}
-    double uniform(double lo = 0, double hi = 1) {
-        state_ += 0x9e3779b97f4a7c15ULL;
-        return lo + (hi - lo) * static_cast<double>(mix(state_) >> 11) * 0x1.0p-53;
-    }
-    double normal() {
-        const double u = std::max(uniform(), 1e-300);
-        return std::sqrt(-2 * std::log(u)) * std::cos(2 * std::numbers::pi * uniform());
-    }
-
-private:
-    std::uint64_t state_;
-};
-
-// Smooth noise in 0…1 with features about one unit apart.
-double valueNoise(double x, double y, unsigned seed) {
-    const double fx = std::floor(x), fy = std::floor(y);
-    const auto at = [&](double i, double j) {
-        const auto key = static_cast<std::uint64_t>(static_cast<std::int64_t>(i) * 73856093 ^
-                                                    static_cast<std::int64_t>(j) * 19349663) ^
-                         (std::uint64_t{seed} << 40);
-        return static_cast<double>(mix(key) >> 11) * 0x1.0p-53;
-    };
-    const auto smooth = [](double t) { return t * t * (3 - 2 * t); };
-    const double sx = smooth(x - fx), sy = smooth(y - fy);
-    const double top = at(fx, fy) + sx * (at(fx + 1, fy) - at(fx, fy));
-    const double bottom = at(fx, fy + 1) + sx * (at(fx + 1, fy + 1) - at(fx, fy + 1));
-    return top + sy * (bottom - top);
-}
-
-double toLinear(double v) {
-    v /= 255;
-    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-}
-double toDisplay(double v) {
-    v = std::clamp(v, 0.0, 1.0);
-    return 255 * (v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055);
-}
-cv::Vec3d linearColour(double r, double g, double b) {
-    return {toLinear(r), toLinear(g), toLinear(b)};
-}
-
-double smoothstep(double a, double b, double x) {
-    const double t = std::clamp((x - a) / (b - a), 0.0, 1.0);
-    return t * t * (3 - 2 * t);
-}
-
-// Signed distance to a rounded rectangle of half sizes hw × hh centred on the origin.
-double roundedRectDistance(double x, double y, double hw, double hh, double r) {
-    const double qx = std::abs(x) - (hw - r), qy = std::abs(y) - (hh - r);
-    const double ox = std::max(qx, 0.0), oy = std::max(qy, 0.0);
-    return std::sqrt(ox * ox + oy * oy) + std::min(std::max(qx, qy), 0.0) - r;
-}
+using namespace internal;
 
 enum Surface { wallSurface, faceSurface, sideSurface };
 
@@ -105,19 +28,15 @@ struct Setup {
     int width = 0, height = 0;
     double halfWidth = 0, halfHeight = 0, radius = 0, depth = 0;
     cv::Vec3d body, print, dot;  // linear
-    double focal = 0, k1 = 0, halfDiagonal = 0, vignette = 0;
-    cv::Matx33d rotation;  // device to camera
-    Vector3 translation, eye;
-    cv::Matx33d toDevice;
+    Camera camera;
+    double vignette = 0;
     Vector3 toLight;
     double ambient = 0, shadowStrength = 0, shadowReach = 0, penumbra = 0;
     Vector2 shadowOffset;
     Vector2 highlightCentre;
     double highlightSize = 0, highlightStrength = 0, highlightAngle = 0;
     bool highlightBand = false;
-    cv::Vec3d wallColour;
-    Vector2 gradientDirection;
-    double gradientSlope = 0, wallExtent = 0;
+    WallSurface wall;
     double blurSigma = 0, noiseGain = 0;
     // The face as printed, linear RGB, `pixelsPerMm` per millimetre.
     cv::Mat faceTexture;
@@ -180,6 +99,8 @@ Setup setUp(const Shot& shot) {
     Random random(shot.seed);
     s.width = shot.portrait ? 900 : 1200;
     s.height = shot.portrait ? 1200 : 900;
+    Camera& camera = s.camera;
+    camera.width = s.width, camera.height = s.height;
     // Wall switches, thermostats, sensors: face width, height, rounding, depth.
     constexpr std::array<std::array<double, 4>, 5> bodies{
         {{86, 86, 8, 28}, {120, 80, 10, 24}, {70, 110, 12, 34}, {80, 80, 14, 40}, {100, 70, 6, 22}}};
@@ -193,39 +114,43 @@ Setup setUp(const Shot& shot) {
     }
     s.halfWidth = body[0] / 2, s.halfHeight = body[1] / 2, s.radius = body[2], s.depth = body[3];
     const double tint = random.uniform(-4, 4);
-    double deviceGrey = 0;
+    cv::Vec3d shade;  // as displayed
     if (shot.device == Device::light) {
         const double grey = random.uniform(225, 240);
-        s.body = linearColour(grey + tint, grey, grey - tint);
+        shade = {grey + tint, grey, grey - tint};
         s.print = linearColour(96, 100, 106);
     } else if (shot.device == Device::grey) {
-        deviceGrey = random.uniform(110, 170);
-        s.body = linearColour(deviceGrey + tint / 2, deviceGrey, deviceGrey - tint / 2);
+        const double grey = random.uniform(110, 170);
+        shade = {grey + tint / 2, grey, grey - tint / 2};
         s.print = linearColour(50, 52, 56);
-    } else {
+    } else if (shot.device == Device::dark) {
         const double grey = random.uniform(20, 60);
-        s.body = linearColour(grey + tint / 2, grey, grey - tint / 2);
+        shade = {grey + tint / 2, grey, grey - tint / 2};
         s.print = linearColour(188, 190, 186);
+    } else {
+        shade = plasticColour(shot.device, random);
+        s.print = luma(shade) > 140 ? linearColour(70, 72, 76) : linearColour(232, 232, 228);
     }
+    s.body = linearColour(shade);
     s.dot = random.uniform() < 0.5 ? linearColour(60, 190, 90) : linearColour(70, 140, 230);
     printFace(s);
 
     // A phone's main camera (about 26 mm equivalent) or a slightly longer one.
     const double longSide = std::max(s.width, s.height), shortSide = std::min(s.width, s.height);
-    s.focal = longSide * random.uniform(0.72, 1.1);
-    s.halfDiagonal = std::hypot(s.width, s.height) / 2;
-    // k1 on the radius as a share of the half diagonal: mostly barrel.
-    s.k1 = random.uniform(-0.05, 0.025);
+    camera.focal = longSide * random.uniform(0.72, 1.1);
+    camera.halfDiagonal = std::hypot(s.width, s.height) / 2;
+    // Mostly barrel.
+    camera.k1 = random.uniform(-0.05, 0.025);
     s.vignette = random.uniform(0.06, 0.16);
     // The hand holds the phone a little askew.
     const double deg = std::numbers::pi / 180, roll = (random.uniform(-2.5, 2.5) + shot.rollDegrees) * deg;
-    s.rotation = turnAboutZ(roll) * turnAboutX(shot.pitchDegrees * deg) * turnAboutY(shot.yawDegrees * deg);
+    camera.rotation = turnAboutZ(roll) * turnAboutX(shot.pitchDegrees * deg) * turnAboutY(shot.yawDegrees * deg);
     const double size = random.uniform(0.42, 0.56) * shortSide;
-    const double distance = s.focal * std::max(body[0], body[1]) / size;
+    const double distance = camera.focal * std::max(body[0], body[1]) / size;
     const double offsetX = random.uniform(-0.06, 0.06) * s.width, offsetY = random.uniform(-0.06, 0.06) * s.height;
-    s.translation = {offsetX * distance / s.focal, offsetY * distance / s.focal, distance};
-    s.toDevice = s.rotation.t();
-    s.eye = s.toDevice * (s.translation * -1);
+    camera.translation = {offsetX * distance / camera.focal, offsetY * distance / camera.focal, distance};
+    camera.toDevice = camera.rotation.t();
+    camera.eye = camera.toDevice * (camera.translation * -1);
 
     // One broad light from above and to a side, and the room's light besides.
     s.toLight = Vector3{random.uniform(-0.6, 0.6), random.uniform(-0.8, -0.25), -1}.normalized();
@@ -241,44 +166,8 @@ Setup setUp(const Shot& shot) {
     s.highlightAngle = random.uniform(0, std::numbers::pi);
     s.highlightStrength = shot.device == Device::light ? random.uniform(0.06, 0.15) : random.uniform(0.03, 0.08);
 
-    static constexpr std::array<std::array<double, 3>, 3> coloured{{{128, 146, 122}, {176, 112, 88}, {112, 134, 160}}};
-    static constexpr std::array<std::array<double, 3>, 2> dark{{{52, 60, 74}, {48, 66, 56}}};
-    static constexpr std::array<std::array<double, 3>, 2> wood{{{150, 100, 62}, {196, 156, 110}}};
-    static constexpr std::array<std::array<double, 3>, 2> fabric{{{182, 170, 150}, {110, 118, 130}}};
-    const auto pick = [&](const auto& palette) {
-        const auto& c = palette[static_cast<std::size_t>(random.uniform(0, static_cast<double>(palette.size())))];
-        return linearColour(c[0], c[1], c[2]);
-    };
-    const double paint = random.uniform(226, 238);
-    switch (shot.wall) {
-        case Wall::white:
-        case Wall::graded:
-            s.wallColour = linearColour(paint + 1, paint, paint - 3);
-            break;
-        case Wall::coloured:
-            s.wallColour = pick(coloured);
-            break;
-        case Wall::darkPaint:
-            s.wallColour = pick(dark);
-            break;
-        case Wall::wood:
-            s.wallColour = pick(wood);
-            break;
-        case Wall::fabric:
-            s.wallColour = pick(fabric);
-            break;
-        case Wall::greyPaint: {
-            const double sign = random.uniform() < 0.5 ? -1 : 1, off = random.uniform(12, 35);
-            const double grey = shot.device == Device::grey ? deviceGrey + sign * off : random.uniform(110, 170);
-            s.wallColour = linearColour(grey, grey, grey + 2);
-            break;
-        }
-    }
-    // Light falls off across every room; strongly on the graded wall.
-    const double gradientAngle = random.uniform(0, 2 * std::numbers::pi);
-    s.gradientDirection = {std::cos(gradientAngle), std::sin(gradientAngle)};
-    s.gradientSlope = shot.wall == Wall::graded ? random.uniform(0.16, 0.24) : random.uniform(0, 0.05);
-    s.wallExtent = distance * s.width / 2 / s.focal;
+    s.wall = {shot.wall, shot.seed, wallPaint(shot.wall, shot.device, shade, random)};
+    drawFalloff(s.wall, distance * s.width / 2 / camera.focal, random);
     s.blurSigma = random.uniform(0.5, 1.2);
     s.noiseGain = random.uniform(0.02, 0.06);
     return s;
@@ -327,36 +216,6 @@ Hit hitDevice(const Setup& s, Vector3 o, Vector3 d) {
     return hit;
 }
 
-// The wall's own colour at (u, v) mm; `footprint` is the size of a pixel there,
-// which fades out what is finer than the pixel.
-cv::Vec3d wallColourAt(const Setup& s, double u, double v, double footprint) {
-    const auto fade = [&](double period) { return std::exp(-2 * (footprint / period) * (footprint / period)); };
-    double shade = 1 + 0.03 * (valueNoise(u / 80, v / 80, s.shot.seed) - 0.5);
-    if (s.shot.wall == Wall::wood) {
-        // Horizontal boards 140 mm wide, each its own shade, with grain and seams.
-        const double board = std::floor(v / 140);
-        const double wobble = 6 * valueNoise(u / 60, v / 20 + 7 * board, s.shot.seed + 1);
-        shade *= 0.92 + 0.16 * valueNoise(board, 0.5, s.shot.seed + 2);
-        shade *= 1 + 0.1 * fade(2.5) * std::sin(2 * std::numbers::pi * (v + wobble) / 2.5) +
-                 0.08 * fade(9) * std::sin(2 * std::numbers::pi * (v + 2 * wobble) / 9);
-        const double seam = std::abs(v - 140 * std::round(v / 140));
-        shade *= 1 - 0.5 * (1 - smoothstep(0.5, 0.5 + std::max(footprint, 0.3), seam));
-    } else if (s.shot.wall == Wall::fabric) {
-        // A plain weave of 1.6 mm threads with slubs.
-        const double p = 1.6, k = 2 * std::numbers::pi / p;
-        shade *= 1 + 0.08 * fade(p) * std::sin(k * u) * std::sin(k * v) +
-                 0.05 * fade(p / 2) * (std::cos(2 * k * u) + std::cos(2 * k * v)) / 2 +
-                 0.08 * fade(2) * (valueNoise(u / 3, v / 0.8, s.shot.seed + 3) - 0.5);
-    }
-    return s.wallColour * shade;
-}
-
-// The light reaching a point of the plane (x, y): the room's fall-off.
-double falloff(const Setup& s, double x, double y) {
-    const double along = (x * s.gradientDirection.x + y * s.gradientDirection.y) / s.wallExtent;
-    return std::clamp(1 + s.gradientSlope * along, 0.5, 1.4);
-}
-
 // The soft shadow of the body on the wall, and the darkening right next to it.
 double shadowAt(const Setup& s, double u, double v) {
     // The body's outline swept along the light from the wall to the face's height;
@@ -381,30 +240,19 @@ double shadowAt(const Setup& s, double u, double v) {
     return (1 - s.shadowStrength * cast) * (1 - contact);
 }
 
-struct Sample {
-    cv::Vec3d colour;
-    Surface surface;
-};
-
 Sample sampleAt(const Setup& s, double px, double py) {
-    const double dx = (px - s.width / 2.0) / s.halfDiagonal, dy = (py - s.height / 2.0) / s.halfDiagonal;
-    double ux = dx, uy = dy;
-    for (int i = 0; i < 10; ++i) {
-        const double scale = 1 + s.k1 * (ux * ux + uy * uy);
-        ux = dx / scale, uy = dy / scale;
-    }
-    const Vector3 d =
-        (s.toDevice * Vector3{ux * s.halfDiagonal / s.focal, uy * s.halfDiagonal / s.focal, 1}).normalized();
-    const Hit hit = hitDevice(s, s.eye, d);
+    const Camera& camera = s.camera;
+    const Vector3 d = camera.ray(px, py);
+    const Hit hit = hitDevice(s, camera.eye, d);
     if (hit.surface == wallSurface) {
-        const double t = (s.depth - s.eye.z) / std::max(d.z, 1e-6);
-        const double u = s.eye.x + d.x * t, v = s.eye.y + d.y * t;
-        const double footprint = t / s.focal / std::max(d.z, 0.05);
-        return {wallColourAt(s, u, v, footprint) * (falloff(s, u, v) * shadowAt(s, u, v)), wallSurface};
+        const double t = (s.depth - camera.eye.z) / std::max(d.z, 1e-6);
+        const double u = camera.eye.x + d.x * t, v = camera.eye.y + d.y * t;
+        const double footprint = t / camera.focal / std::max(d.z, 0.05);
+        return {s.wall.colourAt(u, v, footprint) * (s.wall.falloff(u, v) * shadowAt(s, u, v)), wallSurface};
     }
-    const Vector3 p = s.eye + d * hit.t;
+    const Vector3 p = camera.eye + d * hit.t;
     const double lit = std::max(hit.normal.dot(s.toLight), 0.0) / -s.toLight.z;
-    const double light = (s.ambient + (1 - s.ambient) * lit) * falloff(s, p.x, p.y);
+    const double light = (s.ambient + (1 - s.ambient) * lit) * s.wall.falloff(p.x, p.y);
     if (hit.surface == sideSurface) return {s.body * light, sideSurface};
     const double tx = std::clamp((p.x + s.halfWidth) * s.pixelsPerMm - 0.5, 0.0, s.faceTexture.cols - 1.001);
     const double ty = std::clamp((p.y + s.halfHeight) * s.pixelsPerMm - 0.5, 0.0, s.faceTexture.rows - 1.001);
@@ -423,82 +271,51 @@ Sample sampleAt(const Setup& s, double px, double py) {
 }  // namespace
 
 std::string describe(const Shot& shot) {
-    static constexpr std::array<const char*, 7> walls{"white", "coloured", "dark", "graded", "wood", "fabric", "grey"};
-    static constexpr std::array<const char*, 3> devices{"light", "dark", "grey"};
+    static constexpr std::array<const char*, 12> walls{"white", "coloured",   "dark",  "graded",     "wood", "fabric",
+                                                       "grey",  "light grey", "beige", "sage green", "blue", "own-hue"};
+    static constexpr std::array<const char*, 11> devices{
+        "light", "dark", "grey", "pure white", "pale grey", "mid grey", "red", "orange", "yellow", "green", "blue"};
     static constexpr std::array<const char*, 3> bodies{"", " square plate", " near-square plate"};
+    static constexpr std::array<const char*, 12> silhouettes{
+        "",      " plate", " disc",           " L bracket", " T valve", " lamp",
+        " plug", " fan",   " climate sensor", " bulb",      " spot",    " relay module"};
+    static constexpr std::array<const char*, 3> backdrops{"", " on flat white", " on transparency"};
     std::string name = std::string(devices[static_cast<std::size_t>(shot.device)]) +
-                       bodies[static_cast<std::size_t>(shot.body)] + " on " +
-                       walls[static_cast<std::size_t>(shot.wall)] + " wall, yaw " +
-                       std::to_string(static_cast<int>(std::lround(shot.yawDegrees)));
+                       bodies[static_cast<std::size_t>(shot.body)] +
+                       silhouettes[static_cast<std::size_t>(shot.silhouette)];
+    // Without a wall, the box is a product like the others.
+    if (shot.silhouette == Silhouette::box && shot.backdrop != Backdrop::wall) name += " box";
+    if (shot.backdrop == Backdrop::wall)
+        name += std::string(" on ") + walls[static_cast<std::size_t>(shot.wall)] + " wall";
+    else
+        name += backdrops[static_cast<std::size_t>(shot.backdrop)];
+    name += ", yaw " + std::to_string(static_cast<int>(std::lround(shot.yawDegrees)));
     if (shot.rollDegrees != 0) name += ", roll " + std::to_string(static_cast<int>(std::lround(shot.rollDegrees)));
-    name += ", q " + std::to_string(shot.quality);
+    name += savedAsPng(shot) ? ", png" : ", q " + std::to_string(shot.quality);
     if (shot.portrait) name += ", portrait";
     if (shot.orientation != 1) name += ", exif " + std::to_string(shot.orientation);
+    if (shot.rim != Rim::none) name += shot.rim == Rim::lighter ? ", lighter rim" : ", darker rim";
+    if (shot.contactShadow && shot.backdrop == Backdrop::flatWhite) name += ", contact shadow";
     return name;
 }
 
 HandheldPhoto take(const Shot& shot) {
+    if (shot.silhouette != Silhouette::box || shot.backdrop != Backdrop::wall) return traced(shot);
     const Setup s = setUp(shot);
     const int w = s.width, h = s.height;
-    cv::Mat colour(h, w, CV_64FC3), coverage(h, w, CV_8U);
-    cv::Mat surfaces(h, w, CV_8U);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const Sample sample = sampleAt(s, x + 0.5, y + 0.5);
-            colour.at<cv::Vec3d>(y, x) = sample.colour;
-            surfaces.at<std::uint8_t>(y, x) = static_cast<std::uint8_t>(sample.surface);
-            coverage.at<std::uint8_t>(y, x) = sample.surface == wallSurface ? 0 : 255;
-        }
-    // Where a neighbour sees another surface, 4 × 4 samples.
-    cv::Mat highest, lowest;
-    cv::dilate(surfaces, highest, cv::Mat());
-    cv::erode(surfaces, lowest, cv::Mat());
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            if (highest.at<std::uint8_t>(y, x) == lowest.at<std::uint8_t>(y, x)) continue;
-            cv::Vec3d sum;
-            int inside = 0;
-            for (int j = 0; j < 4; ++j)
-                for (int i = 0; i < 4; ++i) {
-                    const Sample sample = sampleAt(s, x + (i + 0.5) / 4, y + (j + 0.5) / 4);
-                    sum += sample.colour;
-                    inside += sample.surface != wallSurface;
-                }
-            colour.at<cv::Vec3d>(y, x) = sum / 16;
-            coverage.at<std::uint8_t>(y, x) = static_cast<std::uint8_t>(std::lround(255.0 * inside / 16));
-        }
-
+    Film film = expose(w, h, [&](double px, double py) { return sampleAt(s, px, py); });
     // The lens blurs and darkens the corners; the sensor adds noise.
-    cv::GaussianBlur(colour, colour, cv::Size(), s.blurSigma);
+    cv::GaussianBlur(film.colour, film.colour, cv::Size(), s.blurSigma);
     Random noise(shot.seed * 7919 + 17);
-    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(w) * h * 4, 255);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const double rx = (x + 0.5 - w / 2.0) / s.halfDiagonal, ry = (y + 0.5 - h / 2.0) / s.halfDiagonal;
-            const cv::Vec3d c = colour.at<cv::Vec3d>(y, x) * (1 - s.vignette * (rx * rx + ry * ry));
-            for (int k = 0; k < 3; ++k) {
-                const double v = toDisplay(c[k]);
-                const double noisy = v + noise.normal() * std::sqrt(1.2 * 1.2 + s.noiseGain * v);
-                rgba[(static_cast<std::size_t>(y) * w + x) * 4 + k] =
-                    static_cast<std::uint8_t>(std::clamp(std::lround(noisy), 0L, 255L));
-            }
-        }
+    std::vector<std::uint8_t> rgba = sensorPixels(film.colour, s.vignette, s.noiseGain, noise);
 
     HandheldPhoto photo;
-    photo.truth = {w, h, std::vector<std::uint8_t>(coverage.datastart, coverage.dataend)};
+    photo.truth = {w, h, std::vector<std::uint8_t>(film.coverage.datastart, film.coverage.dataend)};
     const std::array<Vector3, 4> corners{Vector3{-s.halfWidth, -s.halfHeight, 0},
                                          Vector3{s.halfWidth, -s.halfHeight, 0}, Vector3{s.halfWidth, s.halfHeight, 0},
                                          Vector3{-s.halfWidth, s.halfHeight, 0}};
-    for (std::size_t i = 0; i < 4; ++i) {
-        const Vector3 c = s.rotation * corners[i] + s.translation;
-        const double ux = s.focal * c.x / c.z / s.halfDiagonal, uy = s.focal * c.y / c.z / s.halfDiagonal;
-        const double scale = 1 + s.k1 * (ux * ux + uy * uy);
-        photo.faceCorners[i] = {w / 2.0 + ux * scale * s.halfDiagonal, h / 2.0 + uy * scale * s.halfDiagonal};
-    }
-    const auto upright = test_photo::rgbaImage(w, h, std::move(rgba));
-    photo.jpeg = test_photo::encodeJpeg(test_photo::storedForOrientation(upright, shot.orientation), shot.quality,
-                                        shot.orientation);
-    photo.photo = photo_analysis::Photo::decode(photo.jpeg);
+    for (std::size_t i = 0; i < 4; ++i) photo.faceCorners[i] = s.camera.project(corners[i]);
+    save(photo, shot, w, h, std::move(rgba));
     return photo;
 }
 
@@ -560,6 +377,113 @@ std::vector<Shot> plateShots() {
     for (const Plate& p : plates) {
         shots.push_back({p.device, p.wall, p.yaw, p.pitch, p.quality, p.orientation, p.portrait,
                          static_cast<unsigned>(5000 + 41 * shots.size()), p.roll, p.body});
+    }
+    return shots;
+}
+
+namespace {
+
+// `count` picks among `values`, dealt from decks shuffled one after another, so
+// that each value comes up as often as the count allows and pairs at random
+// with the other factors.
+std::vector<std::size_t> deal(std::size_t values, std::size_t count, Random& random) {
+    std::vector<std::size_t> order;
+    while (order.size() < count) {
+        std::vector<std::size_t> deck(values);
+        for (std::size_t i = 0; i < values; ++i) deck[i] = i;
+        for (std::size_t i = values - 1; i > 0; --i) std::swap(deck[i], deck[random.below(i + 1)]);
+        order.insert(order.end(), deck.begin(), deck.end());
+    }
+    order.resize(count);
+    return order;
+}
+
+}  // namespace
+
+std::vector<Shot> colourShots() {
+    using enum Device;
+    using enum Silhouette;
+    static constexpr std::array colours{pureWhite, light, paleGrey, midGrey, dark, red, orange, yellow, green, blue};
+    static constexpr std::array walls{Wall::white,     Wall::lightGreyPaint, Wall::beige,
+                                      Wall::sageGreen, Wall::bluePaint,      Wall::ownHue};
+    static constexpr std::array silhouettes{plate, disc, lBracket, tValve, lamp, plug, fan};
+    constexpr std::size_t count = 70;
+    Random random(5501);
+    const auto colour = deal(colours.size(), count, random), wall = deal(walls.size(), count, random);
+    const auto silhouette = deal(silhouettes.size(), count, random), view = deal(2, count, random);
+    std::vector<Shot> shots;
+    for (std::size_t i = 0; i < count; ++i) {
+        Shot shot;
+        shot.device = colours[colour[i]];
+        shot.wall = walls[wall[i]];
+        shot.silhouette = silhouettes[silhouette[i]];
+        // From the front within a few degrees, or three-quarter so that the side shows.
+        const double side = random.sign(), frontYaw = random.uniform(-4, 4), turnedYaw = random.uniform(20, 40);
+        shot.yawDegrees = view[i] == 0 ? frontYaw : side * turnedYaw;
+        shot.pitchDegrees = random.uniform(0, 8);
+        shot.quality = 75 + 5 * static_cast<int>(random.below(4));
+        const bool stored = random.below(8) == 0;
+        shot.orientation = stored ? (side > 0 ? 6 : 8) : 1;
+        shot.portrait = random.below(5) == 0;
+        shot.rim = static_cast<Rim>(random.below(3));
+        shot.seed = static_cast<unsigned>(7000 + 53 * i);
+        shots.push_back(shot);
+    }
+    return shots;
+}
+
+std::vector<Shot> productShots() {
+    using enum Device;
+    using enum Silhouette;
+    using enum Backdrop;
+    struct Product {
+        Device device;
+        Silhouette silhouette;
+        Backdrop backdrop;
+        double yaw, pitch;
+        int quality;  // 0: PNG
+        bool contactShadow, portrait;
+    };
+    const Product products[] = {
+        {pureWhite, climateSensor, flatWhite, 0, 4, 92, false, false},
+        {pureWhite, climateSensor, flatWhite, 6, 8, 0, true, false},
+        {pureWhite, climateSensor, flatWhite, -5, 2, 95, false, true},
+        {pureWhite, bulb, flatWhite, 0, 10, 90, false, false},
+        {pureWhite, bulb, flatWhite, 0, 6, 0, true, true},
+        {pureWhite, spot, flatWhite, 20, 22, 93, false, false},
+        {pureWhite, spot, flatWhite, -10, 15, 0, true, false},
+        {pureWhite, fan, flatWhite, 0, 8, 92, false, true},
+        {pureWhite, fan, flatWhite, 25, 12, 0, true, false},
+        {pureWhite, box, flatWhite, 30, 15, 94, true, false},
+        {paleGrey, disc, flatWhite, 0, 10, 90, false, false},
+        {paleGrey, box, flatWhite, -30, 18, 0, false, false},
+        {dark, box, flatWhite, 35, 15, 95, true, false},
+        {dark, plug, flatWhite, -20, 10, 92, false, false},
+        {red, lamp, flatWhite, 0, 8, 90, false, true},
+        {blue, plug, flatWhite, 15, 12, 0, true, false},
+        {light, plate, flatWhite, 0, 5, 94, false, false},
+        {pureWhite, box, transparency, 30, 18, 0, false, false},
+        {pureWhite, box, transparency, 0, 8, 0, false, false},
+        {dark, relay, transparency, 0, 10, 0, false, false},
+        {dark, relay, transparency, -28, 16, 0, false, false},
+        {pureWhite, bulb, transparency, 0, 8, 0, false, false},
+        {green, disc, transparency, 20, 12, 0, false, false},
+        {pureWhite, climateSensor, transparency, 0, 4, 0, false, false},
+    };
+    std::vector<Shot> shots;
+    for (const Product& p : products) {
+        Shot shot;
+        shot.device = p.device;
+        shot.silhouette = p.silhouette;
+        shot.backdrop = p.backdrop;
+        shot.yawDegrees = p.yaw;
+        shot.pitchDegrees = p.pitch;
+        shot.png = p.quality == 0;
+        shot.quality = p.quality == 0 ? 92 : p.quality;
+        shot.contactShadow = p.contactShadow;
+        shot.portrait = p.portrait;
+        shot.seed = static_cast<unsigned>(9000 + 61 * shots.size());
+        shots.push_back(shot);
     }
     return shots;
 }
