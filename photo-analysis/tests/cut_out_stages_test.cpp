@@ -310,7 +310,7 @@ TEST(EdgeBridging, JoinsBrokenEdgesAcrossGapsCornersAndSides) {
     const auto bridged = [&](const std::vector<std::pair<cv::Point, cv::Point>>& lines, const cv::Mat& body) {
         cv::Mat edges = cv::Mat::zeros(60, 60, CV_8U);
         for (const auto& [a, b] : lines) cv::line(edges, a, b, cv::Scalar(255));
-        bridgeGaps(edges, body, 4, 20, 30);
+        bridgeGaps(edges, body, noBody, 4, 20, 30);
         return edges;
     };
     // One straight edge broken over 12 pixels.
@@ -330,7 +330,7 @@ TEST(EdgeBridging, JoinsBrokenEdgesAcrossGapsCornersAndSides) {
     cv::Mat texture = cv::Mat::zeros(60, 60, CV_8U);
     for (const auto& [a, b] : dashes) cv::line(texture, a, b, cv::Scalar(255));
     const cv::Mat before = texture.clone();
-    bridgeGaps(texture, noBody, 4, 20, 30);
+    bridgeGaps(texture, noBody, noBody, 4, 20, 30);
     EXPECT_EQ(cv::countNonZero(texture != before), 0);
 }
 

@@ -341,11 +341,6 @@ struct GateOptions {
     // its colours of bins the rest of the photo holds less of. A piece of the
     // texture is the same stuff as the wall around it.
     double minimumForeignColours = 0.85;
-    // An edge contrast under this is faint (a light device on a light wall)...
-    double faintContrast = 20.0;
-    // ...and such a subject under this share of its hull is a halo of shade
-    // around a device the wall's own shade hides, not the device.
-    double hollowSolidity = 0.4;
 };
 
 // The subject brought back to the photo's size.

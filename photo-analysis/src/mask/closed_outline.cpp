@@ -67,8 +67,19 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
     cv::Mat body;
     const int depth = std::max(2, static_cast<int>(std::lround(tuning.bodyDepthShare * longer)));
     cv::erode(given, body, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * depth + 1, 2 * depth + 1)));
-    bridgeGaps(edges, body, tuning.gapShare * longer, tuning.straightGapShare * longer, tuning.sideGapShare * longer,
-               options.bridges, sink);
+    cv::Mat hull = cv::Mat::zeros(fine.size(), CV_8U);
+    {
+        std::vector<cv::Point> points;
+        cv::findNonZero(given, points);
+        if (points.size() >= 3) {
+            std::vector<cv::Point> corners;
+            cv::convexHull(points, corners);
+            cv::fillConvexPoly(hull, corners, cv::Scalar(255));
+            cv::erode(hull, hull, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * depth + 1, 2 * depth + 1)));
+        }
+    }
+    bridgeGaps(edges, body, hull, tuning.gapShare * longer, tuning.straightGapShare * longer,
+               tuning.sideGapShare * longer, options.bridges, sink);
     // Sealed: a gap of a pixel in an outline is still an outline.
     cv::dilate(edges, edges, cv::Mat());
 
@@ -153,7 +164,7 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
         // edge with the wall stays open): the outline's edges where it has
         // them, and of the rest only what is thicker than a sliver.
         if (trace) trace("  contour fermé : il tient la plus grande part, le reste sans ses ombres douces");
-        grown = largestFilled(outline | keptOutside());
+        grown = largestFilled(outline | keptOutside() | sideOfAnotherHue(fine, outline, options.hueSide, sink));
     } else if (outlineWithinHull()) {
         // The subject hugs the outline from outside: a light device on a wall
         // of its own shade, found by the shade about it and its darker side.

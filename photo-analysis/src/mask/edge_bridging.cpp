@@ -13,8 +13,8 @@
 
 namespace photo_analysis::cut_out {
 
-void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straightReach, double sideReach,
-                const BridgeOptions& options, const TraceSink& sink) {
+void bridgeGaps(cv::Mat& edges, const cv::Mat& body, const cv::Mat& hull, double reach, double straightReach,
+                double sideReach, const BridgeOptions& options, const TraceSink& sink) {
     const StageTrace trace(sink);
     struct End {
         cv::Point at;
@@ -104,7 +104,9 @@ void bridgeGaps(cv::Mat& edges, const cv::Mat& body, double reach, double straig
             if (t <= 0 || s <= 0 || t > straightReach || s > straightReach || t + s >= best) continue;
             const cv::Point2d meet = a + u * t;
             const cv::Point at(cvRound(meet.x), cvRound(meet.y));
-            if (crossesBody(ends[i].at, at) || crossesBody(at, ends[j].at)) continue;
+            const bool bendsIn =
+                at.x >= 0 && at.y >= 0 && at.x < hull.cols && at.y < hull.rows && hull.at<std::uint8_t>(at);
+            if (bendsIn || crossesBody(ends[i].at, at) || crossesBody(at, ends[j].at)) continue;
             best = t + s;
             partner = j;
             corner = at;

@@ -94,19 +94,6 @@ double foreignColours(const cv::Mat& image, const cv::Mat& subject) {
     return excess;
 }
 
-double solidity(const cv::Mat& subject) {
-    std::vector<std::vector<cv::Point>> contours;
-    cv::findContours(subject.clone(), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
-    if (contours.empty()) return 0;
-    const auto largest = std::max_element(contours.begin(), contours.end(), [](const auto& a, const auto& b) {
-        return cv::contourArea(a) < cv::contourArea(b);
-    });
-    std::vector<cv::Point> hull;
-    cv::convexHull(*largest, hull);
-    const double hullArea = cv::contourArea(hull);
-    return hullArea > 0 ? cv::countNonZero(subject) / hullArea : 0;
-}
-
 }  // namespace
 
 bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& subject, const GateOptions& options,
@@ -172,17 +159,8 @@ bool plausibleSubject(const cv::Mat& image, const cv::Mat& raw, const cv::Mat& s
             });
     }
 
-    const double filled = solidity(subject);
-    // A faint outline around little of its own hull: a halo of shade around a
-    // device the wall's own shade hides, not the device.
-    if (measured.contrast < options.faintContrast && filled < options.hollowSolidity)
-        return refused([&] {
-            return "bord faible " + traced(measured.contrast) + " autour de " + percent(filled) +
-                   " de son enveloppe : un halo d'ombre";
-        });
     if (trace)
-        trace("  contrôle : accepté, part " + percent(share) + ", contraste du bord " + traced(measured.contrast) +
-              ", " + percent(filled) + " de son enveloppe");
+        trace("  contrôle : accepté, part " + percent(share) + ", contraste du bord " + traced(measured.contrast));
     return true;
 }
 

@@ -140,11 +140,15 @@ int giveBackWithinHull(const cv::Mat& rest, cv::Mat& peeled, const cv::Mat& wall
 // that band along this share of its rim at least. A stretch of the wall's
 // level that the peel reaches only through a gap in a rim is a face of the
 // wall's own shade, lit as the wall: it is the device's, and so is what the
-// peel took from it. Returns those faces; `peeled` loses what was taken from
-// them. `regions` labels what does not depart, `outer` tells the labels the
+// peel took from it. Returns both; `peeled` loses what was taken from the
+// faces. `regions` labels what does not depart, `outer` tells the labels the
 // border reaches, `origin` the label each peeled pixel was reached from.
-cv::Mat enclosedFace(const cv::Mat& departing, cv::Mat& peeled, const cv::Mat& regions, const std::vector<char>& outer,
-                     const cv::Mat& origin, double passageShare) {
+struct Enclosed {
+    cv::Mat faces;  // a face of the wall's own shade
+    cv::Mat wall;   // wall seen past a thin part
+};
+Enclosed enclosedWall(const cv::Mat& departing, cv::Mat& peeled, const cv::Mat& regions, const std::vector<char>& outer,
+                      const cv::Mat& origin, double passageShare) {
     cv::Mat open;
     const std::vector<char> reachesWall =
         platform::regionsOnBorder(open, cv::connectedComponents(~departing | peeled, open, 4, CV_32S));
@@ -166,7 +170,7 @@ cv::Mat enclosedFace(const cv::Mat& departing, cv::Mat& peeled, const cv::Mat& r
             rim[r] += onRim;
             passage[r] += crossed;
         }
-    cv::Mat face(departing.size(), CV_8U, cv::Scalar(0));
+    Enclosed enclosed{cv::Mat(departing.size(), CV_8U, cv::Scalar(0)), cv::Mat(departing.size(), CV_8U, cv::Scalar(0))};
     for (int y = 0; y < departing.rows; ++y)
         for (int x = 0; x < departing.cols; ++x) {
             const auto r = static_cast<std::size_t>(regions.at<int>(y, x));
@@ -174,10 +178,10 @@ cv::Mat enclosedFace(const cv::Mat& departing, cv::Mat& peeled, const cv::Mat& r
             const auto isFace = [&](std::size_t k) {
                 return k != 0 && !outer[k] && passage[k] < passageShare * rim[k];
             };
-            if (isFace(r)) face.at<std::uint8_t>(y, x) = 255;
+            if (r != 0 && !outer[r]) (isFace(r) ? enclosed.faces : enclosed.wall).at<std::uint8_t>(y, x) = 255;
             if (peeled.at<std::uint8_t>(y, x) && isFace(from)) peeled.at<std::uint8_t>(y, x) = 0;
         }
-    return face;
+    return enclosed;
 }
 
 }  // namespace
@@ -525,7 +529,8 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
         for (int x = 0; x < small.cols; ++x)
             if (peeled.at<std::uint8_t>(y, x)) farthest = std::max(farthest, reachOn.at<int>(y, x));
     flood(false, farthest);
-    const cv::Mat ownWall = enclosedFace(departing, peeled, regions, outer, origin, options.passageShare);
+    const Enclosed enclosed = enclosedWall(departing, peeled, regions, outer, origin, options.passageShare);
+    const cv::Mat& ownWall = enclosed.faces;
     const int whole = cv::countNonZero(subject);
     const StageTrace trace(sink);
     // What the peel leaves in other colours than the wall's shade: a device.
@@ -550,17 +555,18 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
     Peel peel;
     peel.subject = largestFilled((departing & ~peeled) | ownWall);
     peel.shadows = subject & ~peel.subject;
-    // Of what was taken off, the shadow beside a device of another colour than
-    // the wall's shade, and the wall seen past a thin part with the shadow
-    // around it, are plainly no device. Beside a device of the wall's shade its
-    // own side looks the same as its shadow: that one is not sure.
+    // Of what was taken off, the shadow beside a device of other colours than
+    // the wall's shade (another hue, lighter than the wall, darker than any
+    // shadow), and the wall seen past a thin part with the shadow around it,
+    // are plainly no device. Beside a device of the wall's shade its own side
+    // looks the same as its shadow: that one is not sure.
     cv::Mat shadowPieces;
     std::vector<char> sure(static_cast<std::size_t>(cv::connectedComponents(peel.shadows, shadowPieces, 4, CV_32S)), 0);
     for (int y = 0; y < small.rows; ++y)
         for (int x = 0; x < small.cols; ++x) {
             const auto piece = static_cast<std::size_t>(shadowPieces.at<int>(y, x));
             if (piece == 0 || sure[piece]) continue;
-            bool beside = !departing.at<std::uint8_t>(y, x);
+            bool beside = enclosed.wall.at<std::uint8_t>(y, x) != 0;
             for (const auto& d : around) {
                 const int u = x + d[0], v = y + d[1];
                 beside = beside || (inside(u, v) && peel.subject.at<std::uint8_t>(v, u) && !inWallsShade(u, v));
@@ -572,7 +578,7 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
     for (int y = 0; y < small.rows; ++y)
         for (int x = 0; x < small.cols; ++x)
             if (sure[static_cast<std::size_t>(shadowPieces.at<int>(y, x))] &&
-                (plainlyDark.at<std::uint8_t>(y, x) || !departing.at<std::uint8_t>(y, x)))
+                (plainlyDark.at<std::uint8_t>(y, x) || enclosed.wall.at<std::uint8_t>(y, x)))
                 peel.cast.at<std::uint8_t>(y, x) = 255;
     return peel;
 }
