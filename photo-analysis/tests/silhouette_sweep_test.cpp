@@ -1,9 +1,10 @@
 // Devices whose outline is not a compact box: an L bracket, a T valve, a desk
-// lamp, a box with its cable hanging, a fan, and for comparison a box, a dial, a
-// bulb and a thin strip, each on four walls, from the front and turned. Every
-// device must be found and cut out close to the truth, through the segmenter and
-// through the fallback on the wall alone (smooth walls only). Each scene is one
-// test, so the sweep spreads over the cores.
+// lamp, a box with its cable hanging, a fan, a stand fan and a spot on its
+// pins, and for comparison a box, a dial, a bulb and a thin strip, each on four
+// walls, from the front and turned. Every device must be found and cut out
+// close to the truth, through the segmenter and through the fallback on the
+// wall alone (smooth walls only). Each scene is one test, so the sweep spreads
+// over the cores.
 #include <gtest/gtest.h>
 
 #include <cctype>

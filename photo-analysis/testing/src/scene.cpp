@@ -293,7 +293,11 @@ Vector3 normalised(Vector3 a) {
 
 struct Part {
     enum class Kind { solid, ball, tube };
+    // What a part is made of: the device's own colour, bare metal, or a globe
+    // lit from within.
+    enum class Material { body, metal, glow };
     Kind kind = Kind::solid;
+    Material material = Material::body;
     std::vector<Vector3> front, back;  // a solid's caps
     Vector3 centre{0, 0, 0};           // a ball's
     double radius = 0;                 // a ball's or a tube's
@@ -424,11 +428,33 @@ std::vector<Part> deviceParts(const SceneOptions& o) {
         case DeviceShape::ring:
             parts.push_back(prism(circlePoints(45, 96), {0, 0, 0}, x, y, z * 28));
             break;
-        case DeviceShape::bulb:
-            parts.push_back(upright(0, 36, 78, 7, 85, 5));    // contact
-            parts.push_back(upright(0, 36, 48, 14, 78, 14));  // screw
+        case DeviceShape::bulb: {
+            Part contact = upright(0, 36, 78, 7, 85, 5), screw = upright(0, 36, 48, 14, 78, 14);
+            contact.material = screw.material = Part::Material::metal;
+            parts.push_back(contact);
+            parts.push_back(screw);
             parts.push_back(upright(0, 36, 24, 20, 48, 14));  // neck
-            parts.push_back(ball({0, 0, 36}, 36));
+            Part globe = ball({0, 0, 36}, 36);
+            if (o.glowing) globe.material = Part::Material::glow;
+            parts.push_back(globe);
+            break;
+        }
+        case DeviceShape::spot: {
+            // Two pins below a narrow base, below the cup; its lens faces up.
+            for (const double x : {-6.5, 6.5}) {
+                Part pin = upright(x, 25, 50, 1.6, 62, 1.6);
+                pin.material = Part::Material::metal;
+                parts.push_back(pin);
+            }
+            parts.push_back(upright(0, 25, 34, 13, 50, 12));
+            parts.push_back(upright(0, 25, 0, 25, 34, 17));
+            break;
+        }
+        case DeviceShape::standFan:
+            parts.push_back(upright(0, 40, 236, 48, 246, 50));                      // foot
+            parts.push_back(upright(0, 40, 70, 4, 236, 4));                         // pole
+            parts.push_back(prism(circlePoints(16, 48), {0, 0, 8}, x, y, z * 30));  // motor behind the head
+            parts.push_back(prism(circlePoints(72, 96), {0, 0, 0}, x, y, z * 14));  // head
             break;
         case DeviceShape::thinStrip:
             parts.push_back(prism(roundedRectPoints(300, 18, 5), {0, 0, 0}, x, y, z * 10));
@@ -522,6 +548,7 @@ struct ProjectedDevice {
     };
     struct ProjectedPart {
         Part::Kind kind;
+        Part::Material material;
         std::vector<Surface> surfaces;  // a solid's; a ball's outline
         Vector2 ballCentre;
         double ballRadius = 0;      // pixels
@@ -544,6 +571,7 @@ ProjectedDevice project(const std::vector<Part>& parts, const Camera& camera) {
     for (const Part& part : parts) {
         ProjectedDevice::ProjectedPart out;
         out.kind = part.kind;
+        out.material = part.material;
         if (part.kind == Part::Kind::solid) {
             for (const Facet& facet : facets(part)) {
                 ProjectedDevice::Surface s;
@@ -631,16 +659,23 @@ photo_analysis::SubjectMask deviceMask(const ProjectedDevice& device, int width,
 // facing the camera, farthest first, then the cap facing it. The colours are
 // then spread to the truth's coverage, so that the seams between surfaces show
 // neither wall nor gaps. Premultiplied, 0…255.
-std::vector<float> paintDevice(const ProjectedDevice& device, const photo_analysis::SubjectMask& truth, Colour colour) {
+std::vector<float> paintDevice(const ProjectedDevice& device, const photo_analysis::SubjectMask& truth,
+                               const SceneOptions& o) {
+    const Colour colour = o.face;
     const int width = truth.width, height = truth.height;
     const std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
         cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
     const std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
     cairo_t* cr = context.get();
+    // Bare metal: grey, its shading stronger than plastic's, as it mirrors the room.
+    const Colour metal{0.66, 0.65, 0.63};
+    Colour paint = colour;
     const auto shaded = [&](double shade) {
-        cairo_set_source_rgb(cr, colour.r * shade, colour.g * shade, colour.b * shade);
+        cairo_set_source_rgb(cr, paint.r * shade, paint.g * shade, paint.b * shade);
     };
     for (const auto& part : device.parts) {
+        const bool bare = part.material == Part::Material::metal;
+        paint = bare ? metal : colour;
         if (part.kind == Part::Kind::solid) {
             std::vector<const ProjectedDevice::Surface*> order;
             for (const auto& s : part.surfaces)
@@ -650,7 +685,7 @@ std::vector<float> paintDevice(const ProjectedDevice& device, const photo_analys
                 if (s.facing && s.cap) order.push_back(&s);
             for (const auto* s : order) {
                 addPolygon(cr, s->outline);
-                shaded(s->shade);
+                shaded(bare ? std::clamp(1.6 * s->shade - 0.25, 0.2, 1.0) : s->shade);
                 cairo_fill(cr);
             }
         } else if (part.kind == Part::Kind::ball) {
@@ -658,8 +693,11 @@ std::vector<float> paintDevice(const ProjectedDevice& device, const photo_analys
             const double r = part.ballRadius;
             const Vector2 c = part.ballCentre, light = c + Vector2{-0.35 * r, -0.45 * r};
             cairo_pattern_t* gradient = cairo_pattern_create_radial(light.x, light.y, 0, light.x, light.y, 1.6 * r);
-            cairo_pattern_add_color_stop_rgb(gradient, 0, colour.r, colour.g, colour.b);
-            cairo_pattern_add_color_stop_rgb(gradient, 1, colour.r * 0.45, colour.g * 0.45, colour.b * 0.45);
+            // A glowing globe is its light's colour nearly to the rim.
+            const Colour lit = part.material == Part::Material::glow ? o.glow : colour;
+            const double rim = part.material == Part::Material::glow ? 0.9 : 0.45;
+            cairo_pattern_add_color_stop_rgb(gradient, 0, lit.r, lit.g, lit.b);
+            cairo_pattern_add_color_stop_rgb(gradient, 1, lit.r * rim, lit.g * rim, lit.b * rim);
             addPolygon(cr, part.surfaces.front().outline);
             cairo_set_source(cr, gradient);
             cairo_fill(cr);
@@ -717,7 +755,8 @@ std::vector<float> background(const SceneOptions& o, const std::vector<Vector2>&
     if (o.backdrop == Background::vignette || o.backdrop == Background::castShadow) {
         // A soft shadow: the silhouette pushed down and right, blurred.
         const bool vignette = o.backdrop == Background::vignette;
-        const double dx = vignette ? 0.04 : 0.025, dy = vignette ? 0.05 : 0.035, blur = vignette ? 0.04 : 0.025;
+        const double dx = vignette ? 0.04 : o.shadowShiftX, dy = vignette ? 0.05 : o.shadowShiftY;
+        const double blur = vignette ? 0.04 : o.shadowSoftness;
         shadow = cv::Mat::zeros(h, w, CV_32F);
         if (silhouette) {
             cv::Mat coverage(h, w, CV_8U, const_cast<std::uint8_t*>(silhouette->coverage.data())), share;
@@ -730,7 +769,7 @@ std::vector<float> background(const SceneOptions& o, const std::vector<Vector2>&
                 polygon.push_back({static_cast<int>(p.x + dx * shorter), static_cast<int>(p.y + dy * shorter)});
             if (polygon.size() >= 3) cv::fillConvexPoly(shadow, polygon, cv::Scalar(1.0));
         }
-        cv::GaussianBlur(shadow, shadow, cv::Size(0, 0), blur * shorter);
+        if (blur > 0) cv::GaussianBlur(shadow, shadow, cv::Size(0, 0), blur * shorter);
     }
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
@@ -768,7 +807,7 @@ void lightUp(const SceneOptions& o, std::vector<float>& pixels) {
     const bool vertical = o.backdrop == Background::gradientTopBottom;
     const bool graded = vertical || o.backdrop == Background::gradientSideToSide;
     const bool white = o.light.r == 1 && o.light.g == 1 && o.light.b == 1;
-    if (!graded && white) return;
+    if (!graded && white && o.falloff == 0) return;
     // The wall's brightness falls by gradientLevels from one edge to the other.
     const double wall = 255.0 * (o.background.r + o.background.g + o.background.b) / 3.0;
     const double fall = graded && wall > 0 ? std::min(o.gradientLevels / wall, 0.9) : 0.0;
@@ -776,7 +815,8 @@ void lightUp(const SceneOptions& o, std::vector<float>& pixels) {
     for (int y = 0; y < o.height; ++y) {
         for (int x = 0; x < o.width; ++x) {
             const double t = vertical ? (y + 0.5) / o.height : (x + 0.5) / o.width;
-            const double f = 1.0 - fall * t;
+            const double across = ((x + 0.5) / o.width + (y + 0.5) / o.height) / 2;
+            const double f = (1.0 - fall * t) * (1.0 - o.falloff * across);
             float* p = &pixels[(static_cast<std::size_t>(y) * o.width + x) * 4];
             for (int c = 0; c < 3; ++c) p[c] = static_cast<float>(p[c] * f * tint[c]);
         }
@@ -884,7 +924,7 @@ Scene renderScene(const SceneOptions& o) {
             subject[i * 4 + 3] = a;
         }
     } else {
-        subject = paintDevice(projected, scene.truth, o.face);
+        subject = paintDevice(projected, scene.truth, o);
     }
     const Vector3 normal{-r[2], -r[5], -r[8]};
     const Vector3 centre = camera.toCamera({0, 0, 0});
@@ -910,6 +950,19 @@ Scene renderScene(const SceneOptions& o) {
         }
     }
 
+    if (o.rimPixels > 0) {
+        // The band along the outline, measured from the outside in.
+        cv::Mat inside(o.height, o.width, CV_8U), depth;
+        for (std::size_t i = 0; i < scene.truth.coverage.size(); ++i)
+            inside.data[i] = scene.truth.coverage[i] >= 128 ? 255 : 0;
+        cv::distanceTransform(inside, depth, cv::DIST_L2, 3);
+        for (std::size_t i = 0; i < scene.truth.coverage.size(); ++i) {
+            if (scene.truth.coverage[i] == 0 || depth.ptr<float>()[i] > o.rimPixels) continue;
+            const float a = scene.truth.coverage[i];
+            for (int c = 0; c < 3; ++c)
+                subject[i * 4 + c] = std::min(a, static_cast<float>(subject[i * 4 + c] * o.rimShade));
+        }
+    }
     std::vector<float> pixels = background(o, hull, noise, box ? nullptr : &scene.truth);
     for (std::size_t i = 0; i < pixels.size(); i += 4) {
         const float keep = 1.0f - subject[i + 3] / 255.0f;
@@ -1167,6 +1220,10 @@ std::string shapeName(DeviceShape shape) {
             return "bulb";
         case DeviceShape::thinStrip:
             return "thin strip";
+        case DeviceShape::spot:
+            return "spot";
+        case DeviceShape::standFan:
+            return "stand fan";
     }
     return "?";
 }
@@ -1208,6 +1265,160 @@ std::vector<SilhouetteScene> silhouetteSweep(int width) {
                 scenes.push_back({shapeName(shape) + ", " + look.name + ", " + device + ", " + view, shape, look.name,
                                   device, view, o});
             }
+        }
+    }
+    return scenes;
+}
+
+}  // namespace test_photo
+
+namespace test_photo {
+
+namespace {
+
+struct NamedColour {
+    const char* name;
+    Colour colour;
+};
+
+// The print on a device: dark on a light one, light on a dark one.
+Colour printOn(Colour c) {
+    return 0.3 * c.r + 0.59 * c.g + 0.11 * c.b > 0.5 ? Colour{0.3, 0.31, 0.33} : Colour{0.85, 0.85, 0.84};
+}
+
+}  // namespace
+
+std::vector<ColourScene> colourSweep(int width, std::size_t count) {
+    const NamedColour devices[] = {
+        {"white", {0.97, 0.97, 0.96}}, {"light grey", {0.78, 0.78, 0.79}}, {"mid grey", {0.5, 0.5, 0.51}},
+        {"dark", {0.15, 0.15, 0.16}},  {"red", {0.78, 0.1, 0.1}},          {"orange", {0.95, 0.48, 0.08}},
+        {"yellow", {0.95, 0.8, 0.1}},  {"green", {0.15, 0.55, 0.22}},      {"blue", {0.12, 0.3, 0.75}},
+    };
+    const NamedColour walls[] = {
+        {"white", {0.95, 0.95, 0.94}}, {"light grey", {0.84, 0.84, 0.83}}, {"beige", {0.89, 0.83, 0.72}},
+        {"sage", {0.70, 0.75, 0.64}},  {"blue paint", {0.55, 0.67, 0.80}}, {"own hue", {}},
+    };
+    const DeviceShape shapes[] = {DeviceShape::box,    DeviceShape::ring,     DeviceShape::lBracket,
+                                  DeviceShape::tValve, DeviceShape::deskLamp, DeviceShape::boxWithCable,
+                                  DeviceShape::fan};
+    struct Pick {
+        std::size_t device, wall, shape;
+        bool front;
+    };
+    std::vector<Pick> every;
+    for (std::size_t d = 0; d < std::size(devices); ++d)
+        for (std::size_t w = 0; w < std::size(walls); ++w)
+            for (std::size_t k = 0; k < std::size(shapes); ++k)
+                for (const bool front : {true, false}) every.push_back({d, w, k, front});
+    // Fisher and Yates with a fixed generator: the same picks everywhere.
+    std::mt19937 random(20261211);
+    for (std::size_t i = every.size() - 1; i > 0; --i) std::swap(every[i], every[random() % (i + 1)]);
+    every.resize(std::min(count, every.size()));
+
+    std::vector<ColourScene> scenes;
+    unsigned seed = 700;
+    for (const Pick& pick : every) {
+        const NamedColour& device = devices[pick.device];
+        const Colour c = device.colour;
+        Colour wall = walls[pick.wall].colour;
+        if (pick.wall == std::size(walls) - 1) {
+            // A vivid device on a pale wall of its hue; a grey one on a grey a quarter lighter or darker.
+            const bool vivid = std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b}) > 0.2;
+            const double grey = c.r > 0.6 ? c.r - 0.25 : c.r + 0.25;
+            wall = vivid ? Colour{0.4 * c.r + 0.6, 0.4 * c.g + 0.6, 0.4 * c.b + 0.6} : Colour{grey, grey, grey};
+        }
+        SceneOptions o;
+        o.width = width;
+        o.height = width * 3 / 4;
+        o.shape = shapes[pick.shape];
+        o.yawDegrees = pick.front ? 0 : (seed % 2 == 0 ? 30 : -30);
+        o.pitchDegrees = pick.front ? 2 : 8;
+        o.cableLeavesFrame = !pick.front;
+        o.face = c;
+        o.detail = printOn(c);
+        o.details = {DetailKind::led, DetailKind::buttonRing, DetailKind::text};
+        o.background = wall;
+        o.backdrop = Background::castShadow;
+        Noise draw(seed);
+        o.shadowStrength = 0.25 + 0.2 * draw.uniform();
+        o.shadowShiftX = 0.012 + 0.025 * draw.uniform();
+        o.shadowShiftY = 0.015 + 0.025 * draw.uniform();
+        o.shadowSoftness = 0.005 + 0.015 * draw.uniform();
+        o.falloff = 0.03 + 0.06 * draw.uniform();
+        o.rimPixels = draw.uniform() < 0.5 ? 2 : 0;
+        o.rimShade = draw.uniform() < 0.5 ? 0.8 : 1.15;
+        o.seed = seed++;
+        o.jpegRoundTrip = true;
+        const std::string view = pick.front ? "front" : "three-quarter";
+        scenes.push_back(
+            {std::string(device.name) + " " + shapeName(o.shape) + " on " + walls[pick.wall].name + " wall, " + view,
+             device.name, walls[pick.wall].name, o.shape, view, o});
+    }
+    return scenes;
+}
+
+std::vector<ColourScene> productSweep(int width) {
+    struct Product {
+        const char* name;
+        DeviceShape shape;
+        Colour colour;
+        double faceWidth, faceHeight, radius, depth;
+        double rimPixels, rimShade;
+        bool glowing;
+        double yaw;
+    };
+    const Colour white{1, 1, 1};
+    const Product products[] = {
+        // A climate sensor: a rounded bar of the background's own white, drawn by its grey rim.
+        {"white climate sensor", DeviceShape::box, white, 110, 36, 18, 22, 2, 0.86, false, 0},
+        {"white climate sensor", DeviceShape::box, white, 110, 36, 18, 22, 2, 0.86, false, 20},
+        {"white plate", DeviceShape::box, {0.98, 0.98, 0.97}, 86, 86, 10, 12, 0, 1, false, 25},
+        {"white A60 bulb", DeviceShape::bulb, {0.96, 0.96, 0.95}, 0, 0, 0, 0, 0, 1, true, 0},
+        {"white GU10 spot", DeviceShape::spot, {0.95, 0.95, 0.94}, 0, 0, 0, 0, 0, 1, false, 0},
+        {"white stand fan", DeviceShape::standFan, {0.96, 0.96, 0.96}, 0, 0, 0, 0, 1, 0.9, false, 20},
+        {"light grey switch", DeviceShape::box, {0.8, 0.8, 0.81}, 86, 86, 8, 14, 0, 1, false, 30},
+        {"black relay module", DeviceShape::box, {0.12, 0.12, 0.13}, 90, 54, 3, 20, 0, 1, false, 0},
+        {"red L bracket", DeviceShape::lBracket, {0.78, 0.1, 0.1}, 0, 0, 0, 0, 0, 1, false, 30},
+    };
+    const char* backgrounds[] = {"white", "white, lossless", "transparent"};
+    std::vector<ColourScene> scenes;
+    unsigned seed = 900;
+    for (const Product& p : products) {
+        for (const char* background : backgrounds) {
+            const bool transparent = std::string(background) == "transparent";
+            SceneOptions o;
+            o.width = width;
+            o.height = width * 3 / 4;
+            o.shape = p.shape;
+            if (p.shape == DeviceShape::box) {
+                o.faceWidthMm = p.faceWidth;
+                o.faceHeightMm = p.faceHeight;
+                o.cornerRadiusMm = p.radius;
+                o.depthMm = p.depth;
+            }
+            // A wide product's face stands less high in the picture.
+            if (p.faceWidth > 2 * p.faceHeight && p.faceHeight > 0) o.subjectSize = 0.2;
+            o.yawDegrees = p.yaw;
+            o.pitchDegrees = p.yaw != 0 ? 6 : 0;
+            o.face = p.colour;
+            o.detail = printOn(p.colour);
+            o.details = {DetailKind::led, DetailKind::text};
+            if (p.faceHeight > 0 && p.faceHeight < 50) {
+                o.details = {DetailKind::led};
+                o.labels = {{"21.5", {-0.15 * p.faceWidth, 0}, 0.3 * p.faceHeight}};
+            }
+            o.rimPixels = p.rimPixels;
+            o.rimShade = p.rimShade;
+            o.glowing = p.glowing;
+            // Brighter than white: the maker's background clips to 255, noise and all.
+            o.background = {1.03, 1.03, 1.03};
+            o.backdrop = transparent ? Background::transparent : Background::uniform;
+            o.noise = 1.2;
+            o.blurSigma = 0.6;
+            o.seed = seed++;
+            o.jpegRoundTrip = std::string(background) == "white";
+            scenes.push_back({std::string(p.name) + (p.yaw != 0 ? " turned" : "") + " on " + background, p.name,
+                              background, p.shape, p.yaw != 0 ? "three-quarter" : "front", o});
         }
     }
     return scenes;

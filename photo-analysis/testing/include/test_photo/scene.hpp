@@ -53,16 +53,19 @@ enum class Layout { compact, thermostat };
 // standing on a round foot; `boxWithCable` the box above, details and all, with a
 // thin cable hanging from the middle of its bottom; `fan` four thin blades around
 // a round hub; `ring` a dial, a round body; `bulb` a round globe on a narrower
-// round base; `thinStrip` a long thin bar. The whole device, cable included unless
-// it leaves the frame, fits within `subjectSize` of the photo's width and height.
-enum class DeviceShape { box, lBracket, tValve, deskLamp, boxWithCable, fan, ring, bulb, thinStrip };
+// round base with a metal screw; `thinStrip` a long thin bar; `spot` a GU10 spot,
+// a cup on a narrow base with two metal pins; `standFan` a round head on a thin
+// pole standing on a round foot. The whole device, cable included unless it
+// leaves the frame, fits within `subjectSize` of the photo's width and height.
+enum class DeviceShape { box, lBracket, tValve, deskLamp, boxWithCable, fan, ring, bulb, thinStrip, spot, standFan };
 
-inline constexpr std::array<DeviceShape, 9> allDeviceShapes{
-    DeviceShape::box, DeviceShape::lBracket, DeviceShape::tValve, DeviceShape::deskLamp, DeviceShape::boxWithCable,
-    DeviceShape::fan, DeviceShape::ring,     DeviceShape::bulb,   DeviceShape::thinStrip};
+inline constexpr std::array<DeviceShape, 11> allDeviceShapes{
+    DeviceShape::box,          DeviceShape::lBracket, DeviceShape::tValve,  DeviceShape::deskLamp,
+    DeviceShape::boxWithCable, DeviceShape::fan,      DeviceShape::ring,    DeviceShape::bulb,
+    DeviceShape::thinStrip,    DeviceShape::spot,     DeviceShape::standFan};
 
 // "box", "L bracket", "T valve", "desk lamp", "box with cable", "fan", "ring",
-// "bulb", "thin strip".
+// "bulb", "thin strip", "spot", "stand fan".
 std::string shapeName(DeviceShape shape);
 
 struct SceneOptions {
@@ -95,6 +98,23 @@ struct SceneOptions {
     Background backdrop = Background::uniform;
     double gradientLevels = 40;    // 8-bit levels across the wall, for the gradients
     double shadowStrength = 0.25;  // darkening at the core of the cast shadow
+    // The cast shadow's shift from the device, right and down, and the spread of
+    // its soft edge, as shares of the photo's shorter side: a light far off to the
+    // side throws it far, a broad light softens it.
+    double shadowShiftX = 0.025;
+    double shadowShiftY = 0.035;
+    double shadowSoftness = 0.025;
+    // Light falling off across the whole photo, wall and device, whatever the
+    // backdrop: the share lost from the top left corner to the bottom right one.
+    double falloff = 0;
+    // A band `rimPixels` wide along the device's outline, its colour scaled by
+    // `rimShade`: a chamfer catching the light (above 1) or turned from it, or the
+    // grey rim drawing a white product's outline on a product shot.
+    double rimPixels = 0;
+    double rimShade = 1;
+    // The bulb's globe lit from within in this colour, nearly even to its rim.
+    bool glowing = false;
+    Colour glow{1.0, 0.96, 0.84};
     // The light's colour, multiplying the whole photo: warm or cool light.
     Colour light{1, 1, 1};
     std::vector<DetailKind> details{allDetailKinds.begin(), allDetailKinds.end()};
@@ -161,7 +181,8 @@ SceneOptions thermostatScene(int width, int height, double yawDegrees, double pi
 // A 4000 × 3000 photo (12 MP, the size phones take) of the default device.
 SceneOptions twelveMegapixelScene();
 
-// A photo with no device in it, and what fills it.
+// A photo with no device in it, and what fills it: a texture alone, or a
+// subject that is no device.
 enum class NoDevice {
     granite,       // a speckled stone surface filling the whole frame
     flowerOnDark,  // a many-petalled flower on a dark, smooth ground
@@ -202,5 +223,30 @@ struct SilhouetteScene {
     SceneOptions options;
 };
 std::vector<SilhouetteScene> silhouetteSweep(int width);
+
+// Devices of every colour, white to dark and five vivid hues, of the seven
+// silhouettes users shoot (a plate, a disc, an L bracket, a T valve, a lamp with
+// a thin arm, a plug with its cable, a fan), on five wall paints and on a wall of
+// the device's own hue, lighter or darker; each casts a soft shadow, its thin
+// parts too, under light falling off a little, seen from the front or
+// three-quarter. A fixed shuffle of every combination picks `count` of them.
+// `width` × three quarters of it, through JPEG.
+struct ColourScene {
+    std::string name;
+    std::string colour;
+    std::string wall;
+    DeviceShape shape;
+    std::string view;  // "front" or "three-quarter"
+    SceneOptions options;
+};
+std::vector<ColourScene> colourSweep(int width, std::size_t count);
+
+// Product photos as makers publish them, the device alone: on flat white (the
+// wall brighter than white, clipped to 255), through JPEG or not, or on a
+// transparent background. White products whose outline only a grey rim or their
+// shading draws, a glowing bulb on its metal screw, a spot on its pins, a stand
+// fan; light grey, dark and vivid devices. `wall` is "white", "white, lossless"
+// or "transparent".
+std::vector<ColourScene> productSweep(int width);
 
 }  // namespace test_photo
