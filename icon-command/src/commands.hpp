@@ -43,7 +43,7 @@ struct RenderedImages {
     homey_project::ComplianceReport::Images images;  // PNG bytes by size
     std::vector<std::string> issueLines;
 };
-// The photo cut out (the segmenter's mask, else the background colour) and
+// The photo cut out (the segmenter's cut-out, else the background path) and
 // rendered at each size. Refuses an unreadable photo (fileError), a photo
 // without subject and a failed rendering (failure). The texts name each image
 // by the file it is for in `files`, else by the size's PNG name.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "mask/alpha_subject.hpp"
 #include "mask/band_cut.hpp"
 #include "mask/closed_outline.hpp"
 #include "mask/edge_bridging.hpp"
@@ -19,6 +20,7 @@
 #include "mask/product_shot.hpp"
 #include "mask/refined_map.hpp"
 #include "mask/seeded_cut.hpp"
+#include "mask/shadow_cues.hpp"
 #include "mask/shadows.hpp"
 #include "mask/soft_shade.hpp"
 #include "mask/wall_field.hpp"
@@ -247,6 +249,112 @@ TEST(Shadows, APeelStopsAtADeviceOfTheWallsShadeAndTakesTheFootOfItsShadow) {
     EXPECT_LT(cv::countNonZero(departs(device) & ~kept(device)), device.area() / 40);
 }
 
+// The subject left once a scene's shadows are peeled, at the working size.
+cv::Mat peeledSubject(const cv::Mat& rgb) {
+    const BackgroundField field = fittedField(rgb, 0.04);
+    const cv::Mat distance = fieldDistance(rgb, field, 1.0);
+    return withoutShadows(workingOf(rgb), field, distance, fieldSubject(rgb, distance, field)).subject;
+}
+
+// A soft dark band on a 210 wall, `width` wide, darkest at x = `middle`.
+void castBand(cv::Mat& rgb, cv::Rect along, int middle, double width) {
+    for (int y = along.y; y < along.y + along.height; ++y)
+        for (int x = along.x; x < along.x + along.width; ++x) {
+            const double d = (x - middle) / (0.5 * width);
+            const double dark = 1.0 - 0.35 * std::exp(-d * d);
+            rgb.at<cv::Vec3b>(y, x) = cv::Vec3b::all(cv::saturate_cast<uchar>(210 * dark));
+        }
+}
+
+TEST(Shadows, AThinPartsShadowGoesWithTheWallItClosesIn) {
+    // A red lamp: a head above, a foot below, a thin arm between, and the
+    // arm's shadow falling to its right with lit wall between the two.
+    const cv::Scalar red(200, 30, 35);
+    cv::Mat rgb = image(120, 100, cv::Scalar::all(210));
+    castBand(rgb, cv::Rect(50, 30, 30, 44), 66, 10);
+    rgb(cv::Rect(30, 18, 50, 12)).setTo(red);  // head
+    rgb(cv::Rect(40, 30, 5, 44)).setTo(red);   // arm
+    rgb(cv::Rect(30, 74, 50, 8)).setTo(red);   // foot
+    cv::GaussianBlur(rgb, rgb, cv::Size(0, 0), 0.8);
+    const cv::Mat kept = peeledSubject(rgb);
+    const cv::Mat lamp = region(rgb.size(), cv::Rect(30, 18, 50, 12)) | region(rgb.size(), cv::Rect(40, 30, 5, 44)) |
+                         region(rgb.size(), cv::Rect(30, 74, 50, 8));
+    EXPECT_GT(cv::countNonZero(kept & lamp), 0.95 * cv::countNonZero(lamp));
+    // Neither the band nor the wall between it and the arm.
+    EXPECT_LT(cv::countNonZero(kept & region(rgb.size(), cv::Rect(47, 32, 28, 40))), 60);
+}
+
+TEST(Shadows, AShadowInABendOfTheDeviceGoesAndAFacesHighlightStays) {
+    // A light grey L whose inner corner holds a soft shadow and lit wall.
+    cv::Mat rgb = image(120, 100, cv::Scalar::all(210));
+    castBand(rgb, cv::Rect(36, 20, 14, 50), 36, 12);
+    castBand(rgb, cv::Rect(36, 58, 50, 12), 36, 0.1);  // no shadow there
+    rgb(cv::Rect(24, 20, 12, 60)).setTo(cv::Scalar::all(170));
+    rgb(cv::Rect(24, 70, 60, 10)).setTo(cv::Scalar::all(170));
+    cv::GaussianBlur(rgb, rgb, cv::Size(0, 0), 0.8);
+    const cv::Mat kept = peeledSubject(rgb);
+    EXPECT_LT(cv::countNonZero(kept & region(rgb.size(), cv::Rect(38, 22, 10, 44))), 40);
+    EXPECT_GT(cv::countNonZero(kept & region(rgb.size(), cv::Rect(24, 20, 12, 60))), 0.95 * 12 * 60);
+}
+
+TEST(ShadowCues, TheWallsShadeIsItsColourInLessLightWhateverTheHue) {
+    // A pink wall and its shadow at half its linear light: encoded levels do
+    // not scale alike, yet it is the wall's shade; a grey of the same
+    // brightness is not, and a vivid red is of another hue.
+    const cv::Vec3b wall(244, 195, 196), shade(182, 143, 144), grey(158, 158, 158), red(200, 30, 35);
+    cv::Mat rgb(1, 4, CV_8UC3);
+    rgb.at<cv::Vec3b>(0, 0) = shade;
+    rgb.at<cv::Vec3b>(0, 1) = grey;
+    rgb.at<cv::Vec3b>(0, 2) = red;
+    rgb.at<cv::Vec3b>(0, 3) = wall;
+    BackgroundField field;
+    field.colours = cv::Mat(1, 4, CV_32FC3, cv::Scalar(wall[0], wall[1], wall[2]));
+    field.noise = 1;
+    field.departure = 4;
+    const cv::Mat distance = fieldDistance(rgb, field, 0);
+    const ShadowCues cues(rgb, field, distance, ShadowOptions{});
+    EXPECT_TRUE(cues.inWallsShade(0, 0));
+    EXPECT_FALSE(cues.inWallsShade(1, 0));
+    EXPECT_FALSE(cues.ofAnotherHue(0, 0));
+    EXPECT_TRUE(cues.ofAnotherHue(2, 0));
+    EXPECT_TRUE(cues.plainlyDark(0, 0));
+    EXPECT_FALSE(cues.departs(3, 0));
+}
+
+TEST(AlphaSubject, APhotoWithRealTransparencyIsCutOutByItsAlpha) {
+    const auto photoWith = [](std::uint8_t around, std::uint8_t inside) {
+        std::vector<std::uint8_t> rgba(40 * 30 * 4, 0);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const bool in = x >= 10 && x < 30 && y >= 8 && y < 22;
+                const std::uint8_t a = in ? inside : around;
+                std::uint8_t* p = &rgba[(static_cast<std::size_t>(y) * 40 + x) * 4];
+                p[0] = p[1] = p[2] = static_cast<std::uint8_t>(a * 9 / 10);  // premultiplied, a light grey
+                p[3] = a;
+            }
+        return Photo(40, 30, std::move(rgba));
+    };
+    const auto cut = alphaSubject(photoWith(0, 255));
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->boundingBox(), (icon_geometry::Rect{10, 8, 20, 14}));
+    // Whatever the colour of what it holds, white on nothing included.
+    EXPECT_FALSE(alphaSubject(photoWith(255, 255))) << "opaque all over";
+    EXPECT_FALSE(alphaSubject(photoWith(0, 0))) << "transparent all over";
+    EXPECT_FALSE(alphaSubject(photoWith(0, 100))) << "nothing opaque enough to be inside";
+}
+
+TEST(ProductShot, AWhiteBodyInsideItsGreyRimIsTheProduct) {
+    // A white sensor on the maker's white: only a one-pixel grey rim draws it.
+    cv::Mat rgb = image(60, 40, cv::Scalar::all(255));
+    cv::rectangle(rgb, cv::Rect(12, 10, 36, 20), cv::Scalar::all(215), 1);
+    rgb(cv::Rect(14, 24, 6, 3)).setTo(cv::Scalar(90, 95, 100));  // its print
+    const Photo photo = photoOf(rgb);
+    ASSERT_TRUE(isProductShot(photo));
+    const SubjectMask mask = productSubject(photo);
+    EXPECT_EQ(mask.boundingBox(), (icon_geometry::Rect{12, 10, 36, 20}));
+    EXPECT_GE(mask.coverageAt(30, 20), SubjectMask::insideThreshold) << "the white body the rim encloses";
+}
+
 TEST(SeededCut, GrabCutFromTheFieldsSubjectFindsTheDevice) {
     const cv::Rect device(12, 9, 16, 12);
     const cv::Mat rgb = image(40, 30, lightWall, {{device, cv::Scalar(90, 100, 120)}});
@@ -317,9 +425,16 @@ TEST(EdgeBridging, JoinsBrokenEdgesAcrossGapsCornersAndSides) {
     EXPECT_GT(bridged({{{5, 30}, {20, 30}}, {{33, 30}, {50, 30}}}, noBody).at<uchar>(30, 26), 0);
     // A corner lost: two edges that, run on, meet at (40, 40).
     EXPECT_GT(bridged({{{10, 40}, {30, 40}}, {{40, 10}, {40, 30}}}, noBody).at<uchar>(40, 40), 0);
-    // ...but not across the subject's body.
+    // ...but not across the subject's body...
     const cv::Mat body = region(cv::Size(60, 60), cv::Rect(33, 33, 10, 10));
     EXPECT_EQ(bridged({{{10, 40}, {30, 40}}, {{40, 10}, {40, 30}}}, body).at<uchar>(40, 40), 0);
+    // ...nor where the two edges bend into the subject's hull, as two parts
+    // meeting do.
+    cv::Mat inward = cv::Mat::zeros(60, 60, CV_8U);
+    for (const auto& [a, b] : std::vector<std::pair<cv::Point, cv::Point>>{{{10, 40}, {30, 40}}, {{40, 10}, {40, 30}}})
+        cv::line(inward, a, b, cv::Scalar(255));
+    bridgeGaps(inward, noBody, region(cv::Size(60, 60), cv::Rect(20, 20, 40, 40)), 4, 20, 30);
+    EXPECT_EQ(inward.at<uchar>(40, 40), 0);
     // A side lost whole between two edges running down side by side, 24 apart.
     const cv::Mat side = bridged({{{18, 5}, {18, 40}}, {{42, 5}, {42, 40}}}, noBody);
     EXPECT_GT(side.at<uchar>(40, 30), 0);

@@ -12,6 +12,7 @@
 #include "mask/plausibility_gate.hpp"
 #include "mask/soft_shade.hpp"
 #include "mask/stage_trace.hpp"
+#include "photo_analysis/subject_mask.hpp"
 #include "platform/mask_ops.hpp"
 
 namespace photo_analysis::cut_out {
@@ -205,7 +206,7 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
         return none([] { return "il touche le bord de la photo"; });
     cv::Mat small;
     cv::resize(grown, small, working.small.size(), 0, 0, cv::INTER_AREA);
-    small = largestFilled(small >= 128);
+    small = largestFilled(small >= SubjectMask::insideThreshold);
     if (cv::countNonZero(small) == 0 || !plausibleSubject(working.small, small, small, options.gate, sink))
         return none([] { return "le sujet qu'il ferme est refusé"; });
     if (trace) trace("  contour fermé : retenu, " + traced(static_cast<int>(after)) + " px");

@@ -5,6 +5,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "mask/stage_trace.hpp"
+#include "photo_analysis/subject_mask.hpp"
 
 namespace photo_analysis::cut_out {
 
@@ -13,7 +14,7 @@ void weighOutline(const Photo& photo, const std::array<double, 3>& wall, std::ve
     const int width = photo.width(), height = photo.height();
     if (photo.isEmpty() || coverage.size() != static_cast<std::size_t>(width) * height) return;
     cv::Mat mask(height, width, CV_8U, coverage.data());
-    const cv::Mat inside = mask >= 128;
+    const cv::Mat inside = mask >= SubjectMask::insideThreshold;
     const cv::Rect box = cv::boundingRect(inside);
     if (box.empty()) return;
     const int reach = std::max(2, static_cast<int>(std::lround(std::max(width, height) / options.sidePerReach)));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "mask/stage_trace.hpp"
+#include "photo_analysis/subject_mask.hpp"
 #include "platform/mask_ops.hpp"
 
 namespace photo_analysis::cut_out {
@@ -171,7 +172,7 @@ bool plausibleMask(const WallModel& model, const std::vector<std::uint8_t>& cove
     const cv::Mat full(height, width, CV_8U, const_cast<std::uint8_t*>(coverage.data()));
     cv::Mat shrunk;
     cv::resize(full, shrunk, small.size(), 0, 0, cv::INTER_AREA);
-    const cv::Mat subject = largestFilled(shrunk >= 128);
+    const cv::Mat subject = largestFilled(shrunk >= SubjectMask::insideThreshold);
     return cv::countNonZero(subject) > 0 && plausibleSubject(small, subject, subject, options, sink);
 }
 

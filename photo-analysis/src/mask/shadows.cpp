@@ -1,7 +1,6 @@
 #include "mask/shadows.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +9,8 @@
 #include <queue>
 #include <vector>
 
+#include "mask/shadow_cues.hpp"
+#include "mask/shadow_wall.hpp"
 #include "mask/stage_trace.hpp"
 #include "platform/mask_ops.hpp"
 
@@ -22,220 +23,14 @@ namespace {
 
 constexpr int around[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
 
-// Light scales what a surface sends back, not the levels the photo encodes it
-// in: the wall in shade is its linear colour times one factor, which on a
-// coloured wall is no scaling of its encoded levels. Per pixel, what is left of
-// the colour, in 8-bit levels, once the nearest such shade of the wall is taken
-// off, and that as a share of the colour's own size.
-struct ShadeFit {
-    cv::Mat off;       // CV_32F
-    cv::Mat offShare;  // CV_32F
-};
-double linearOf(double level) {
-    const double c = level / 255.0;
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-double levelOf(double linear) {
-    const double c = std::clamp(linear, 0.0, 1.0);
-    return 255.0 * (c <= 0.0031308 ? 12.92 * c : 1.055 * std::pow(c, 1.0 / 2.4) - 0.055);
-}
-ShadeFit shadeFit(const cv::Mat& rgb, const BackgroundField& field) {
-    std::array<double, 256> linear;
-    for (int v = 0; v < 256; ++v) linear[static_cast<std::size_t>(v)] = linearOf(v);
-    ShadeFit fit{cv::Mat(rgb.size(), CV_32F), cv::Mat(rgb.size(), CV_32F)};
-    for (int y = 0; y < rgb.rows; ++y) {
-        const std::uint8_t* p = rgb.ptr<std::uint8_t>(y);
-        const float* f = field.colours.ptr<float>(y);
-        for (int x = 0; x < rgb.cols; ++x, p += 3, f += 3) {
-            double along = 0, squared = 0, own = 0;
-            std::array<double, 3> wall;
-            for (int c = 0; c < 3; ++c) {
-                wall[static_cast<std::size_t>(c)] = linearOf(std::clamp<double>(f[c], 0.0, 255.0));
-                along += linear[p[c]] * wall[static_cast<std::size_t>(c)];
-                squared += wall[static_cast<std::size_t>(c)] * wall[static_cast<std::size_t>(c)];
-                own += static_cast<double>(p[c]) * p[c];
-            }
-            const double scale = squared > 0 ? along / squared : 0;
-            double off = 0;
-            for (int c = 0; c < 3; ++c) {
-                const double d = p[c] - levelOf(scale * wall[static_cast<std::size_t>(c)]);
-                off += d * d;
-            }
-            fit.off.at<float>(y, x) = static_cast<float>(std::sqrt(off));
-            fit.offShare.at<float>(y, x) = own > 0 ? static_cast<float>(std::sqrt(off / own)) : 0.0f;
-        }
-    }
-    return fit;
-}
-
-// The hull of what the peel leaves, without the strands of shadow it leaves
-// along the edges, and deeper in than they are thick: where the device may
-// have a face.
-cv::Mat hullOfTheRest(const cv::Mat& rest, int strandWidth) {
-    const int strand = 2 * strandWidth + 1;
-    const cv::Mat strands = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(strand, strand));
-    cv::Mat opened;
-    cv::morphologyEx(rest, opened, cv::MORPH_OPEN, strands);
-    cv::Mat inHull = cv::Mat::zeros(rest.size(), CV_8U);
-    std::vector<std::vector<cv::Point>> contours;
-    cv::findContours(largestFilled(opened), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
-    if (contours.empty()) return inHull;
-    std::vector<cv::Point> hull;
-    cv::convexHull(contours.front(), hull);
-    cv::fillConvexPoly(inHull, hull, cv::Scalar(255));
-    cv::erode(inHull, inHull, strands);
-    return inHull;
-}
-
-// A shadow falls on the wall, outside the device casting it: what the peel
-// took within the device's hull is the device's own shading, a highlight
-// fading across its face, unless it runs on within the hull to a bend of the
-// device that holds lit wall (under a lamp's head, inside an L, past a thin
-// part), `bendWallShare` as much as the peel beside it at least: a face's
-// highlight brought to the wall's level is a patch, a bend mostly wall. Only
-// beside a face of the wall's own hue (`ownHue`) may a highlight fade as a
-// shadow would. What is the device's is given back; the count of pixels given
-// back is returned.
-int giveBackWithinHull(const cv::Mat& rest, cv::Mat& peeled, const cv::Mat& wall, const cv::Mat& ownHue,
-                       int strandWidth, double bendWallShare) {
-    const cv::Mat inHull = hullOfTheRest(rest, strandWidth);
-    cv::Mat stretches;
-    const int count = cv::connectedComponents(inHull & (peeled | wall), stretches, 4, CV_32S);
-    std::vector<int> wallArea(static_cast<std::size_t>(count), 0), peelArea(wallArea);
-    for (int y = 0; y < rest.rows; ++y)
-        for (int x = 0; x < rest.cols; ++x) {
-            const auto k = static_cast<std::size_t>(stretches.at<int>(y, x));
-            ++(wall.at<std::uint8_t>(y, x) ? wallArea : peelArea)[k];
-        }
-    std::vector<int> touching(static_cast<std::size_t>(count), 0), touchingOwnHue(touching);
-    for (int y = 0; y < rest.rows; ++y)
-        for (int x = 0; x < rest.cols; ++x) {
-            const auto k = static_cast<std::size_t>(stretches.at<int>(y, x));
-            if (k == 0 || !peeled.at<std::uint8_t>(y, x)) continue;
-            for (const auto& d : around) {
-                const int u = x + d[0], v = y + d[1];
-                if (u < 0 || v < 0 || u >= rest.cols || v >= rest.rows || !rest.at<std::uint8_t>(v, u)) continue;
-                ++touching[k];
-                touchingOwnHue[k] += ownHue.at<std::uint8_t>(v, u) != 0;
-            }
-        }
-    std::vector<char> onWall(static_cast<std::size_t>(count), 0), besideOwnHue(onWall);
-    for (std::size_t k = 1; k < onWall.size(); ++k) {
-        onWall[k] = wallArea[k] >= bendWallShare * peelArea[k];
-        besideOwnHue[k] = 2 * touchingOwnHue[k] >= touching[k];
-    }
-    int given = 0;
-    for (int y = 0; y < rest.rows; ++y)
-        for (int x = 0; x < rest.cols; ++x) {
-            const auto k = static_cast<std::size_t>(stretches.at<int>(y, x));
-            if (k == 0 || onWall[k] || !besideOwnHue[k] || !peeled.at<std::uint8_t>(y, x)) continue;
-            peeled.at<std::uint8_t>(y, x) = 0;
-            ++given;
-        }
-    return given;
-}
-
-// Wall the subject encloses is wall seen past a thin part when a shadow band
-// parts it from the rest of the wall, and the peel, from both sides, crosses
-// that band along this share of its rim at least. A stretch of the wall's
-// level that the peel reaches only through a gap in a rim is a face of the
-// wall's own shade, lit as the wall: it is the device's, and so is what the
-// peel took from it. Returns both; `peeled` loses what was taken from the
-// faces. `regions` labels what does not depart, `outer` tells the labels the
-// border reaches, `origin` the label each peeled pixel was reached from.
-struct Enclosed {
-    cv::Mat faces;  // a face of the wall's own shade
-    cv::Mat wall;   // wall seen past a thin part
-};
-Enclosed enclosedWall(const cv::Mat& departing, cv::Mat& peeled, const cv::Mat& regions, const std::vector<char>& outer,
-                      const cv::Mat& origin, double passageShare) {
-    cv::Mat open;
-    const std::vector<char> reachesWall =
-        platform::regionsOnBorder(open, cv::connectedComponents(~departing | peeled, open, 4, CV_32S));
-    const std::size_t count = outer.size();
-    std::vector<int> rim(count, 0), passage(count, 0);
-    const auto inside = [&](int x, int y) { return x >= 0 && y >= 0 && x < departing.cols && y < departing.rows; };
-    for (int y = 0; y < departing.rows; ++y)
-        for (int x = 0; x < departing.cols; ++x) {
-            const auto r = static_cast<std::size_t>(regions.at<int>(y, x));
-            if (r == 0 || outer[r]) continue;
-            bool onRim = false, crossed = false;
-            for (const auto& d : around) {
-                const int u = x + d[0], v = y + d[1];
-                if (!inside(u, v) || !departing.at<std::uint8_t>(v, u)) continue;
-                onRim = true;
-                crossed = crossed ||
-                          (peeled.at<std::uint8_t>(v, u) && reachesWall[static_cast<std::size_t>(open.at<int>(v, u))]);
-            }
-            rim[r] += onRim;
-            passage[r] += crossed;
-        }
-    Enclosed enclosed{cv::Mat(departing.size(), CV_8U, cv::Scalar(0)), cv::Mat(departing.size(), CV_8U, cv::Scalar(0))};
-    for (int y = 0; y < departing.rows; ++y)
-        for (int x = 0; x < departing.cols; ++x) {
-            const auto r = static_cast<std::size_t>(regions.at<int>(y, x));
-            const auto from = static_cast<std::size_t>(origin.at<int>(y, x));
-            const auto isFace = [&](std::size_t k) {
-                return k != 0 && !outer[k] && passage[k] < passageShare * rim[k];
-            };
-            if (r != 0 && !outer[r]) (isFace(r) ? enclosed.faces : enclosed.wall).at<std::uint8_t>(y, x) = 255;
-            if (peeled.at<std::uint8_t>(y, x) && isFace(from)) peeled.at<std::uint8_t>(y, x) = 0;
-        }
-    return enclosed;
-}
-
 }  // namespace
 
 Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, const cv::Mat& distance,
                     const cv::Mat& subject, const ShadowOptions& options, const TraceSink& sink) {
     const cv::Mat& small = working.small;
-    // Sharp edges: a step of a pixel or two, where the slope is a large share
-    // of the rise over a few pixels around; a soft shadow's ramp rises as much
-    // only over many pixels.
-    cv::Mat grey, smooth, dx, dy, slope, highest, lowest;
-    cv::cvtColor(small, grey, cv::COLOR_RGB2GRAY);
-    grey.convertTo(grey, CV_32F);
-    cv::GaussianBlur(grey, smooth, cv::Size(0, 0), options.edgeSmoothing);
-    cv::Sobel(smooth, dx, CV_32F, 1, 0, 3, 1.0 / 8.0);
-    cv::Sobel(smooth, dy, CV_32F, 0, 1, 3, 1.0 / 8.0);
-    cv::magnitude(dx, dy, slope);
-    const cv::Mat window = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(options.riseWindow, options.riseWindow));
-    cv::dilate(smooth, highest, window);
-    cv::erode(smooth, lowest, window);
-    cv::Mat sharp = (slope > options.sharpSlope) & (slope > options.sharpShare * (highest - lowest));
-    cv::dilate(sharp, sharp, cv::Mat());
-
-    // Unsmoothed, so that a step's blur does not reach into a flat side beside it.
-    cv::Mat ramp;
-    cv::Sobel(grey, dx, CV_32F, 1, 0, 3, 1.0 / 8.0);
-    cv::Sobel(grey, dy, CV_32F, 0, 1, 3, 1.0 / 8.0);
-    cv::magnitude(dx, dy, ramp);
-
-    // Noise alone makes slopes too: a ramp rises clear of it.
-    const double leastRamp = std::max(options.ramp, options.rampNoiseSpreads * field.noise);
-    const double tintReach = std::max(options.tintLevels, options.tintNoiseSpreads * field.noise);
-
-    // What is left of each pixel's colour once the nearest shade of the wall is
-    // taken off, in levels and as a share of its own.
-    const ShadeFit fit = shadeFit(small, field);
-    // In the wall's shade: darker than the field, in its own colour, what is
-    // left once the wall's nearest shade is taken off lying within the noise.
-    const auto inWallsShade = [&](int x, int y) {
-        const std::uint8_t* p = small.ptr<std::uint8_t>(y) + 3 * x;
-        const float* f = field.colours.ptr<float>(y) + 3 * x;
-        const double wall = static_cast<double>(f[0]) + f[1] + f[2];
-        if (!(wall > options.darkestWall)) return false;
-        const double share = (static_cast<double>(p[0]) + p[1] + p[2]) / wall;
-        if (share < options.darkest || share > options.lightest) return false;
-        return fit.off.at<float>(y, x) <= tintReach;
-    };
-    // Of a hue of its own, not the wall's at any brightness: what is left of
-    // its colour once the wall's nearest shade is taken off is this share of it.
-    const auto ofAnotherHue = [&](int x, int y) { return fit.offShare.at<float>(y, x) > options.anotherHue; };
-    cv::Mat anotherHue(small.size(), CV_8U, cv::Scalar(0));
-    for (int y = 0; y < small.rows; ++y)
-        for (int x = 0; x < small.cols; ++x)
-            if (ofAnotherHue(x, y)) anotherHue.at<std::uint8_t>(y, x) = 255;
+    const ShadowCues cues(small, field, distance, options);
+    const auto inside = [&](int x, int y) { return cues.inside(x, y); };
+    const auto inWallsShade = [&](int x, int y) { return cues.inWallsShade(x, y); };
     // What departs from the wall within the subject: the wall it encloses (seen
     // between a thin arm and the shadow it casts, say) is wall too, and a shadow
     // is reached from whichever side it darkens.
@@ -248,29 +43,16 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
     // sharp edge, departing from the wall (those the subject merely encloses
     // are a device of the wall's own shade).
     const auto shadowColoured = [&](int x, int y) {
-        return !sharp.at<std::uint8_t>(y, x) && distance.at<float>(y, x) > field.departure && inWallsShade(x, y);
+        return !cues.sharp(x, y) && cues.departs(x, y) && cues.inWallsShade(x, y);
     };
-    const auto onRamp = [&](int x, int y) { return !(ramp.at<float>(y, x) < leastRamp); };
     // The shadow's faint outer fringe is all but flat: there, along the
     // subject's rim, a pixel barely darker than the wall passes without the
     // ramp.
     const auto inFringe = [&](int x, int y) {
-        const std::uint8_t* p = small.ptr<std::uint8_t>(y) + 3 * x;
-        const float* f = field.colours.ptr<float>(y) + 3 * x;
-        const double darkening = (static_cast<double>(f[0]) + f[1] + f[2] - p[0] - p[1] - p[2]) / 3.0;
-        return darkening < options.fringeSpreads * field.departure && rimDepth.at<float>(y, x) <= fringeDepth;
+        return cues.barelyDark(x, y, options.fringeSpreads) && rimDepth.at<float>(y, x) <= fringeDepth;
     };
-
-    // Each pixel's share of the wall's light, smoothed as the edges were, and the
-    // rise of the noise in those units.
-    cv::Mat wallGrey, share, rise;
-    cv::transform(field.colours, wallGrey, cv::Matx13f(0.299f, 0.587f, 0.114f));
-    wallGrey = cv::max(wallGrey, 1.0);
-    cv::divide(smooth, wallGrey, share);
-    cv::divide(std::max(options.leastRise, options.riseNoiseSpreads * field.noise), wallGrey, rise);
-    const auto shareAt = [&](int x, int y) { return share.at<float>(y, x); };
-    const auto riseAt = [&](int x, int y) { return rise.at<float>(y, x); };
-    const auto inside = [&](int x, int y) { return x >= 0 && y >= 0 && x < small.cols && y < small.rows; };
+    const auto shareAt = [&](int x, int y) { return cues.share(x, y); };
+    const auto riseAt = [&](int x, int y) { return cues.rise(x, y); };
 
     // A shadow deepens towards what casts it: from its fringe on the wall to the
     // device its share of the wall's light only falls. The peel is a widest-path
@@ -294,7 +76,7 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
     const auto visit = [&](int x, int y, float darkest, int reach, int from) {
         if (!inside(x, y) || !departing.at<std::uint8_t>(y, x) || peeled.at<std::uint8_t>(y, x)) return;
         if (!shadowColoured(x, y) || shareAt(x, y) > darkest + riseAt(x, y)) return;
-        if (!onRamp(x, y) && !inFringe(x, y)) return;
+        if (!cues.onRamp(x, y) && !inFringe(x, y)) return;
         peeled.at<std::uint8_t>(y, x) = 255;
         darkestOn.at<float>(y, x) = std::min(darkest, shareAt(x, y));
         origin.at<int>(y, x) = from;
@@ -321,9 +103,6 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
     // From the wall the border reaches first.
     flood(true, std::numeric_limits<int>::max());
 
-    // Plainly darker than the wall, as a shadow cast on it is, by a few departure
-    // thresholds: what barely departs may be a face of nearly its shade.
-    const cv::Mat plainlyDark = (wallGrey - smooth) > options.castDepartures * field.departure;
     // The lit wall the border reaches, and the sharp edges along it: where a
     // device's face meets the wall, which a shadow meets softly.
     cv::Mat lit = cv::Mat::zeros(small.size(), CV_8U);
@@ -333,7 +112,7 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
                 lit.at<std::uint8_t>(y, x) = 255;
     cv::Mat wallEdge;
     cv::dilate(lit, wallEdge, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(5, 5)));
-    wallEdge &= sharp;
+    wallEdge &= cues.sharpEdges();
     cv::dilate(wallEdge, wallEdge, cv::Mat());
 
     // A shadow's core may be flat, past the ramp of its penumbra: a flat stretch
@@ -348,7 +127,7 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
         for (int y = 0; y < small.rows; ++y)
             for (int x = 0; x < small.cols; ++x)
                 if (departing.at<std::uint8_t>(y, x) && !peeled.at<std::uint8_t>(y, x) && shadowColoured(x, y) &&
-                    plainlyDark.at<std::uint8_t>(y, x))
+                    cues.plainlyDark(x, y))
                     candidate.at<std::uint8_t>(y, x) = 255;
         const int count = cv::connectedComponents(candidate, cores, 4, CV_32S);
         std::vector<int> rim(static_cast<std::size_t>(count), 0), bordered(rim), reach(rim), edged(rim);
@@ -426,7 +205,7 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
                     meets = meets || lit.at<std::uint8_t>(v, u) || peeled.at<std::uint8_t>(v, u);
                     if (departing.at<std::uint8_t>(v, u) && !reached.at<std::uint8_t>(v, u)) {
                         ++device[k];
-                        foreign[k] += anotherHue.at<std::uint8_t>(v, u) != 0;
+                        foreign[k] += cues.ofAnotherHue(u, v);
                     }
                 }
                 if (wallEdge.at<std::uint8_t>(y, x))
@@ -471,9 +250,7 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
         if (r.depth >= footDepth) continue;
         for (const auto& d : around) {
             const int x = r.x + d[0], y = r.y + d[1];
-            if (!open(x, y) || !(distance.at<float>(y, x) > field.departure) || !inWallsShade(x, y) ||
-                !(shareAt(x, y) < r.darkest))
-                continue;
+            if (!open(x, y) || !cues.departs(x, y) || !inWallsShade(x, y) || !(shareAt(x, y) < r.darkest)) continue;
             foot.at<std::uint8_t>(y, x) = 255;
             frontier.push_back({x, y, r.depth + 1, shareAt(x, y)});
         }
@@ -519,8 +296,9 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
         for (int x = 0; x < small.cols; ++x)
             if (const int r = regions.at<int>(y, x); r != 0 && outer[static_cast<std::size_t>(r)])
                 outerWall.at<std::uint8_t>(y, x) = 255;
-    const int withinHull = giveBackWithinHull(departing & ~peeled, peeled, outerWall, departing & ~peeled & ~anotherHue,
-                                              options.strandWidth, options.bendWallShare);
+    const int withinHull =
+        giveBackWithinHull(departing & ~peeled, peeled, outerWall, departing & ~peeled & ~cues.anotherHue(),
+                           options.strandWidth, options.bendWallShare);
     // Then from the wall the subject encloses, no farther than the shadows met
     // from the border reach: a shadow cast by a thin part is no wider than the
     // rest of its shadow.
@@ -578,7 +356,7 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
     for (int y = 0; y < small.rows; ++y)
         for (int x = 0; x < small.cols; ++x)
             if (sure[static_cast<std::size_t>(shadowPieces.at<int>(y, x))] &&
-                (plainlyDark.at<std::uint8_t>(y, x) || enclosed.wall.at<std::uint8_t>(y, x)))
+                (cues.plainlyDark(x, y) || enclosed.wall.at<std::uint8_t>(y, x)))
                 peel.cast.at<std::uint8_t>(y, x) = 255;
     return peel;
 }

@@ -17,9 +17,10 @@ photo_analysis::TraceSink standardOutputTrace();
 
 class AnalysisPhotoServices final : public PhotoServices {
 public:
-    // The segmenter cuts subjects out before the background colour is tried; the
-    // text recogniser is made the first time a detection needs it, unless one is
-    // given. Without a segmenter only the background colour is used. The subject
+    // The segmenter cuts subjects out, or the cut-out runs without it (the
+    // photo's alpha, a product shot's flat colour, the wall's field); the text
+    // recogniser is made the first time a detection needs it, unless one is
+    // given. The cut-out's options are the segmenter's. The subject
     // mask and face finding traces (FACE_DEBUG) and the pictogram trace
     // (PICTO_DEBUG) go to `trace`.
     explicit AnalysisPhotoServices(
