@@ -1,7 +1,7 @@
 // The photo-to-driver-images path on a 12 MP JPEG, one thread: decoding, the
-// subject mask (the segmenter, then the background, as the callers do) and the
-// three driver images with their PNG bytes; the subject mask on each kind of
-// wall, and on a photo where every way is refused.
+// subject mask (the cut-out with GrabCut, as the callers take it) and the three
+// driver images with their PNG bytes; the subject mask on each kind of wall, on
+// a product shot, and on a photo where every way is refused.
 #include <benchmark/benchmark.h>
 
 #include <map>
@@ -97,11 +97,30 @@ void BM_FieldFallback(benchmark::State& state) {
 }
 BENCHMARK(BM_FieldFallback)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// On a plain wall: the background colour, judged, its outline weighed.
-void BM_FlatWallFallback(benchmark::State& state) {
+// On a plain wall: the field, its shadows taken off, without GrabCut.
+void BM_PlainWallFallback(benchmark::State& state) {
     fallbackOn(state, test_photo::Background::uniform);
 }
-BENCHMARK(BM_FlatWallFallback)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_PlainWallFallback)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// A maker's photo of a white product on flat white: the background colour at
+// the photo's own size, judged, its outline weighed.
+void BM_ProductShot(benchmark::State& state) {
+    static const Fixture product = [] {
+        test_photo::SceneOptions options = test_photo::twelveMegapixelScene();
+        options.yawDegrees = 25;
+        options.pitchDegrees = 8;
+        options.background = {1.03, 1.03, 1.03};
+        Fixture f{test_photo::renderScene(options), {}, {}};
+        f.jpeg = test_photo::encodeJpeg(test_photo::rgbaImage(f.scene.width, f.scene.height, f.scene.rgba), 90);
+        f.photo = Photo::decode(f.jpeg);
+        return f;
+    }();
+    double iou = 0;
+    for (auto _ : state) iou = subjectOf(product.photo).overlap(product.scene.truth);
+    state.counters["iou"] = iou;
+}
+BENCHMARK(BM_ProductShot)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Granite filling the frame: every way tried, every way refused.
 void BM_EveryWayRefused(benchmark::State& state) {
