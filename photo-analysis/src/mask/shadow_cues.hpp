@@ -47,7 +47,7 @@ private:
     const cv::Mat& rgb_;
     const BackgroundField& field_;
     const cv::Mat& distance_;
-    const ShadowOptions& options_;
+    ShadowOptions options_;
     cv::Mat sharp_, ramp_, share_, rise_, shadeOff_, anotherHue_, plainlyDark_;
     double leastRamp_ = 0, tintReach_ = 0;
 };
