@@ -3,20 +3,26 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "face/rectangle_detector.hpp"
 #include "platform/line_segments.hpp"
 
 // The stages of our rectangle detector, in the order it runs them, in working
-// pixels (the region of interest resampled, x right, y down):
-// 1. the faint edges on the subject that no plain edge carries;
-// 2. lines through the image's segments, and the straight runs of the
-//    subject's outline;
-// 3. quadrilaterals closed from two pairs of nearly parallel lines;
-// 4. a face and a strip of the body around it left out, a piece of the face
-//    cut off by a line across it put last;
-// 5. the proposals, best first, without repeats.
+// pixels (the region of interest resampled, x right, y down), one file each
+// under face/rectangle/:
+// 1. lines: the faint edges on the subject that no plain edge carries, and
+//    lines through the image's segments (lines.cpp);
+// 2. the straight runs of the subject's outline (outline_runs.cpp);
+// 3. how far the image's edges carry a side (side_cover.cpp);
+// 4. quadrilaterals closed from two pairs of nearly parallel lines
+//    (closing.cpp);
+// 5. the shade of the surface a quadrilateral holds (shade_surface.cpp);
+// 6. a face and a strip of the body around it left out, a piece of the face
+//    cut off by a line across it put last (nesting.cpp);
+// 7. the proposals, best first, without repeats (rectangle_detector.cpp, with
+//    the detector that runs them all).
 namespace photo_analysis::rectangle_stages {
 
 using Segment = platform::LineSegment;
@@ -41,6 +47,23 @@ struct Quad {
     double area = 0;
 };
 
+// The one conversion of the options' degrees.
+double radians(double degrees);
+
+// The angle between two directions, whichever way each points: 0 to π/2.
+double undirectedAngle(Vector2 u, Vector2 v);
+
+// --- lines ---
+
+// Refits a line through its segments: the length-weighted principal direction.
+void refit(Line& line);
+
+// The stretch the segments of `line` cover, as positions along `reference`.
+std::pair<double, double> extentAlong(const Line& reference, const Line& line);
+
+std::optional<Vector2> intersection(const Line& l, const Line& m);
+
+// The faint edges on the subject that no plain edge already carries.
 std::vector<Segment> faintInnerSegments(const platform::RegionEdges& edges, const RectangleDetectorOptions& o);
 
 // Segments on one line gathered, pieces of one edge joined end to end; the
@@ -48,6 +71,8 @@ std::vector<Segment> faintInnerSegments(const platform::RegionEdges& edges, cons
 // `o.maximumLines` of them.
 std::vector<Line> collinearLines(std::vector<Segment> segments, double minimumLength,
                                  const RectangleDetectorOptions& o);
+
+// --- outline runs ---
 
 // The vertices of a closed outline simplified so that no point strays more than
 // `tolerance` from the polygon (Douglas–Peucker), as indices in order round it.
@@ -59,6 +84,48 @@ std::vector<std::size_t> outlineVertices(const std::vector<Vector2>& outline, do
 std::vector<Line> outlineRuns(const std::vector<Vector2>& outline, double minimumLength, double tolerance,
                               const RectangleDetectorOptions& o);
 
+// --- side cover ---
+
+// The stretches between along-positions lo and hi of `line` that straight image
+// edges along it cover (the segments of every line collinear with it), sorted.
+std::vector<std::pair<double, double>> coveredSpans(const std::vector<Line>& lines, const Line& line, double lo,
+                                                    double hi, const RectangleDetectorOptions& o);
+
+// How far straight image edges carry the side from p to q on `line`.
+struct SideCover {
+    double share = 0;      // of the side's length
+    double length = 0;     // of the side
+    double covered = 0;    // the length carried
+    double fromStart = 0;  // uncovered from p to the first edge
+    double toEnd = 0;      // uncovered from the last edge to q
+};
+
+SideCover cover(const std::vector<Line>& lines, const Line& line, Vector2 p, Vector2 q,
+                const RectangleDetectorOptions& o);
+
+// The least share of a side's straight stretch that edges carry, on a face whose
+// rounded corners leave every side bare near its ends.
+double straightSupport(const std::array<SideCover, 4>& sides, double shortSide, const RectangleDetectorOptions& o);
+
+// --- closing ---
+
+// A convex quadrilateral, clockwise on screen, as four half-planes: whether a
+// point lies within `margin` of it (inside it by -margin for a negative one).
+class ConvexRegion {
+public:
+    explicit ConvexRegion(const std::array<Vector2, 4>& corners);
+    bool contains(Vector2 p, double margin) const;
+    // The x from `lo` to `hi` at which the row at y lies within `margin` of it;
+    // lo > hi where none does.
+    std::pair<double, double> row(double y, double margin) const;
+
+private:
+    std::array<Vector2, 4> normals_;
+    std::array<double, 4> offsets_{};
+};
+
+bool contains(const std::array<Vector2, 4>& quad, Vector2 p, double margin);
+
 // Why two pairs of lines closed no quadrilateral.
 enum class Refusal { none, outsideRegion, notRightAngled, proportions, size, confidence, support };
 inline constexpr int refusalKinds = 7;
@@ -67,12 +134,70 @@ struct Closing {
     std::vector<Quad> quads;
     std::size_t pairs = 0;  // pairs of nearly parallel lines far enough apart
     std::array<std::size_t, refusalKinds> refused{};
+
+    std::size_t& refusedFor(Refusal why) { return refused[static_cast<std::size_t>(why)]; }
+    std::size_t refusedFor(Refusal why) const { return refused[static_cast<std::size_t>(why)]; }
 };
 
 // Every quadrilateral two pairs of lines close within the request's limits, in
 // a region of regionWidth × regionHeight whose shorter side is regionSide.
 Closing closeQuadrilaterals(const std::vector<Line>& lines, double regionSide, const RectangleRequest& request,
                             double regionWidth, double regionHeight, const RectangleDetectorOptions& o);
+
+// --- shade surface ---
+
+struct GreySample {
+    Vector2 point;
+    double grey = 0;
+};
+
+// The face's shade as a plane over the photo, g = a + b x + c y: light falling
+// off across a face changes its grey smoothly. Fitted to the face's own grey,
+// the details on it (text, ribs, rings) left out as they stray from it.
+struct ShadePlane {
+    double a = 0, b = 0, c = 0;
+    Vector2 origin;
+    bool valid = false;
+    double at(Vector2 p) const { return a + b * (p.x - origin.x) + c * (p.y - origin.y); }
+};
+
+// The plane of the samples' prevailing shade, reckoned from `origin`: flat at
+// their most common grey, then following the light ever closer. At least 16
+// samples.
+ShadePlane shadePlane(const std::vector<GreySample>& samples, Vector2 origin, const RectangleDetectorOptions& o);
+
+// What a quadrilateral holds: the points of a grid two working pixels inside
+// its sides (away from the edges' own blur), with their grey where they lie on
+// the subject, and the plane of the subject's prevailing shade there.
+struct Surface {
+    std::vector<GreySample> samples;  // row by row, left to right; a negative grey off the subject
+    std::vector<std::pair<std::size_t, std::size_t>> rows;  // each row's first sample and its end
+    ShadePlane plane;
+};
+
+Surface surfaceOf(const platform::RegionEdges& edges, const Quad& quad, const RectangleDetectorOptions& o);
+
+// The grid points of `outer` beyond `inner`: how many, how many on the subject,
+// and how many of those in the shade of `inner`'s face, the light's fall-off
+// across it allowed for.
+struct Beyond {
+    int points = 0;
+    int onSubject = 0;
+    int faceShaded = 0;
+};
+
+Beyond beyond(const Surface& outer, const Quad& inner, const ShadePlane& face, const RectangleDetectorOptions& o);
+
+// Whether the part of `outer` beyond `inner` is a plain surface on the subject.
+bool plainStrip(const Surface& outer, const Quad& inner, const RectangleDetectorOptions& o);
+
+// Whether the part of `outer` beside `inner` is another surface than `inner`.
+bool shadeChanges(const Beyond& b, const RectangleDetectorOptions& o);
+
+// Whether the part of `outer` beside `inner` is plainly more of the face.
+bool moreOfTheFace(const Beyond& b, const RectangleDetectorOptions& o);
+
+// --- nesting ---
 
 // For each quadrilateral: the inner one it was left out for, being that face
 // and a strip of the body beside it; the outer one it is a piece of, cut off by
@@ -84,6 +209,8 @@ struct Nesting {
 
 Nesting nestedChoice(const std::vector<Line>& lines, const std::vector<Quad>& quads, const platform::RegionEdges& edges,
                      const RectangleDetectorOptions& o);
+
+// --- proposals ---
 
 // The quadrilaterals not left out, whole ones before pieces, then by
 // confidence and area; repeats of an earlier one dropped; at most `maximum`.
