@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <limits>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -113,11 +115,38 @@ double straightSupport(const std::array<SideCover, 4>& sides, double shortSide, 
 // point lies within `margin` of it (inside it by -margin for a negative one).
 class ConvexRegion {
 public:
-    explicit ConvexRegion(const std::array<Vector2, 4>& corners);
-    bool contains(Vector2 p, double margin) const;
+    explicit ConvexRegion(const std::array<Vector2, 4>& corners) {
+        for (int i = 0; i < 4; ++i) {
+            const Vector2 edge = corners[(i + 1) % 4] - corners[i];
+            const double length = edge.length();
+            normals_[i] = length > 0 ? Vector2{-edge.y, edge.x} * (1 / length) : Vector2{0, 0};
+            offsets_[i] = normals_[i].dot(corners[i]);
+        }
+    }
+    // Inline: asked for every point of a grid.
+    bool contains(Vector2 p, double margin) const {
+        for (int i = 0; i < 4; ++i) {
+            if (normals_[i].dot(p) - offsets_[i] < -margin) return false;
+        }
+        return true;
+    }
     // The x from `lo` to `hi` at which the row at y lies within `margin` of it;
     // lo > hi where none does.
-    std::pair<double, double> row(double y, double margin) const;
+    std::pair<double, double> row(double y, double margin) const {
+        double lo = std::numeric_limits<double>::lowest(), hi = std::numeric_limits<double>::max();
+        for (int i = 0; i < 4; ++i) {
+            // normal.x · x ≥ offset − margin − normal.y · y
+            const double bound = offsets_[i] - margin - normals_[i].y * y;
+            if (normals_[i].x > 0) {
+                lo = std::max(lo, bound / normals_[i].x);
+            } else if (normals_[i].x < 0) {
+                hi = std::min(hi, bound / normals_[i].x);
+            } else if (bound > 0) {
+                return {1, 0};
+            }
+        }
+        return {lo, hi};
+    }
 
 private:
     std::array<Vector2, 4> normals_;

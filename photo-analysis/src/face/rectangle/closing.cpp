@@ -11,38 +11,6 @@
 // Closing: quadrilaterals closed from two pairs of nearly parallel lines.
 namespace photo_analysis::rectangle_stages {
 
-ConvexRegion::ConvexRegion(const std::array<Vector2, 4>& corners) {
-    for (int i = 0; i < 4; ++i) {
-        const Vector2 edge = corners[(i + 1) % 4] - corners[i];
-        const double length = edge.length();
-        normals_[i] = length > 0 ? Vector2{-edge.y, edge.x} * (1 / length) : Vector2{0, 0};
-        offsets_[i] = normals_[i].dot(corners[i]);
-    }
-}
-
-bool ConvexRegion::contains(Vector2 p, double margin) const {
-    for (int i = 0; i < 4; ++i) {
-        if (normals_[i].dot(p) - offsets_[i] < -margin) return false;
-    }
-    return true;
-}
-
-std::pair<double, double> ConvexRegion::row(double y, double margin) const {
-    double lo = std::numeric_limits<double>::lowest(), hi = std::numeric_limits<double>::max();
-    for (int i = 0; i < 4; ++i) {
-        // normal.x · x ≥ offset − margin − normal.y · y
-        const double bound = offsets_[i] - margin - normals_[i].y * y;
-        if (normals_[i].x > 0) {
-            lo = std::max(lo, bound / normals_[i].x);
-        } else if (normals_[i].x < 0) {
-            hi = std::min(hi, bound / normals_[i].x);
-        } else if (bound > 0) {
-            return {1, 0};
-        }
-    }
-    return {lo, hi};
-}
-
 bool contains(const std::array<Vector2, 4>& quad, Vector2 p, double margin) {
     return ConvexRegion(quad).contains(p, margin);
 }
