@@ -24,14 +24,19 @@ namespace handheld_photos {
 enum class Device { light, dark, grey };
 
 // Plain light paint, a plain mid colour, a plain dark colour, light paint under
-// light falling off strongly across it, wooden boards, woven fabric, and plain
-// grey paint 12 to 35 levels off a grey device's shade (any grey for the others).
-enum class Wall { white, coloured, darkPaint, graded, wood, fabric, greyPaint };
+// light falling off strongly across it, wooden boards, woven fabric, plain
+// grey paint 12 to 35 levels off a grey device's shade (any grey for the
+// others), and light paint lit from above, about 250 at the photo's top and 210
+// at its bottom.
+enum class Wall { white, coloured, darkPaint, graded, wood, fabric, greyPaint, litFromAbove };
 
 // The device's body: one of the generator's switches, thermostats and sensors,
 // or a switch plate as wide as high or up to a tenth higher than wide, with a
-// rounding of its own.
-enum class Body { any, squarePlate, nearSquarePlate };
+// rounding of its own. Or a shallow body 12 to 20 % as deep as high, its face
+// matte, its visible sides a flat strip at 55 % of the face's brightness on a
+// light device and 120 % on a dark one, however the light falls: a plate as
+// above, a switch, a thermostat or a panel.
+enum class Body { any, squarePlate, nearSquarePlate, plate, switchBox, thermostat, panel };
 
 struct Shot {
     Device device = Device::light;
@@ -49,6 +54,13 @@ struct Shot {
     // The phone turned about its axis by this much beyond the hand's own slant.
     double rollDegrees = 0;
     Body body = Body::any;
+    // A normal lens, the focal length 1.2 × the photo's longer side, with the
+    // face 38 to 55 % of the photo's height; otherwise a phone's own lens.
+    bool normalLens = false;
+    // The face printed as a rocker switch: two tall buttons, an LED dot near the
+    // top edge and "ECO" near the bottom, on plastic at about 236; otherwise a
+    // reading, a ring, a line and the bars of a signal.
+    bool rocker = false;
 };
 
 // "light on graded wall, yaw 35, q 80", with the orientation and "portrait"
@@ -75,5 +87,12 @@ std::vector<Shot> sweepShots();
 // front turned 0–10° in the picture and three-quarter at yaw 15–45°, and grey
 // ones on grey walls.
 std::vector<Shot> plateShots();
+
+// Shallow plates, switches, thermostats and panels, light and dark, through a
+// normal lens at yaw 24–34° either way, pitch -12 to 6° and roll up to 6°, on
+// plain, wooden and graded walls; then light rocker plates from the front
+// (yaw and pitch within 4°) on walls lit from above. EXIF orientations 1, 6
+// and 8.
+std::vector<Shot> threeQuarterShots();
 
 }  // namespace handheld_photos
