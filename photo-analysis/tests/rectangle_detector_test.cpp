@@ -46,6 +46,16 @@ platform::RegionEdges regionOf(int width, int height, const std::vector<Painted>
     return edges;
 }
 
+TEST(RectangleStages, ARunOneLineCarriesAddsNothingButOneThatPiecesCarryStays) {
+    const Line run = lineThrough({0, 100}, {300, 100});
+    // Pieces of the edge a pixel and a half either side of it: together they
+    // carry the run, none of them alone.
+    const std::vector<Line> pieces{lineThrough({0, 98.5}, {100, 98.5}), lineThrough({100, 101.5}, {200, 101.5}),
+                                   lineThrough({200, 98.5}, {300, 98.5})};
+    EXPECT_EQ(uncarriedRuns({run}, pieces, defaults).size(), 1u);
+    EXPECT_TRUE(uncarriedRuns({run}, std::vector<Line>{lineThrough({0, 99}, {290, 99})}, defaults).empty());
+}
+
 TEST(RectangleStages, PiecesOfOneEdgeAreOneLineAndShortStrokesNone) {
     // A side broken in three, each piece a pixel off the last, and a stroke across it.
     const std::vector<Segment> segments{

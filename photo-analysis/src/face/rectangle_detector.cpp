@@ -78,12 +78,10 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
     const double shortestLine = o.shortestLineShare * regionSide;
     auto lines = collinearLines(std::move(segments), shortestLine, o);
     const std::size_t imageLines = lines.size();
-    // A run the image's own edges already carry along most of its length adds
-    // nothing but more quadrilaterals to weigh.
-    for (Line& run : outlineRuns(edges.outline, shortestLine,
-                                 std::max(o.outlineTolerance, o.outlineToleranceShare * regionSide), o)) {
-        const Segment& stretch = run.segments.front();
-        if (cover(lines, run, stretch.a, stretch.b, o).share < o.carriedRunShare) lines.push_back(std::move(run));
+    for (Line& run : uncarriedRuns(outlineRuns(edges.outline, shortestLine,
+                                               std::max(o.outlineTolerance, o.outlineToleranceShare * regionSide), o),
+                                   lines, o)) {
+        lines.push_back(std::move(run));
     }
     namespace NumberText = icon_geometry::NumberText;
     const auto count = [](std::size_t v) { return NumberText::integer(static_cast<long long>(v)); };

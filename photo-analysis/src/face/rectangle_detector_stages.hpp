@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <limits>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -86,12 +87,18 @@ std::vector<std::size_t> outlineVertices(const std::vector<Vector2>& outline, do
 std::vector<Line> outlineRuns(const std::vector<Vector2>& outline, double minimumLength, double tolerance,
                               const RectangleDetectorOptions& o);
 
+// The runs that no one line of `lines` already carries along most of their
+// length: such a run adds nothing but more quadrilaterals to weigh. Pieces of
+// an edge a pixel or two apart may carry it between them while no
+// quadrilateral closes on any one of them: that run stays.
+std::vector<Line> uncarriedRuns(std::vector<Line> runs, std::span<const Line> lines, const RectangleDetectorOptions& o);
+
 // --- side cover ---
 
 // The stretches between along-positions lo and hi of `line` that straight image
 // edges along it cover (the segments of every line collinear with it), sorted.
-std::vector<std::pair<double, double>> coveredSpans(const std::vector<Line>& lines, const Line& line, double lo,
-                                                    double hi, const RectangleDetectorOptions& o);
+std::vector<std::pair<double, double>> coveredSpans(std::span<const Line> lines, const Line& line, double lo, double hi,
+                                                    const RectangleDetectorOptions& o);
 
 // How far straight image edges carry the side from p to q on `line`.
 struct SideCover {
@@ -102,8 +109,7 @@ struct SideCover {
     double toEnd = 0;      // uncovered from the last edge to q
 };
 
-SideCover cover(const std::vector<Line>& lines, const Line& line, Vector2 p, Vector2 q,
-                const RectangleDetectorOptions& o);
+SideCover cover(std::span<const Line> lines, const Line& line, Vector2 p, Vector2 q, const RectangleDetectorOptions& o);
 
 // The least share of a side's straight stretch that edges carry, on a face whose
 // rounded corners leave every side bare near its ends.

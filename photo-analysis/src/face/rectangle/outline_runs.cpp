@@ -4,6 +4,7 @@
 #include <limits>
 #include <numbers>
 #include <optional>
+#include <span>
 
 #include "face/rectangle_detector_stages.hpp"
 
@@ -137,6 +138,17 @@ std::vector<Line> outlineRuns(const std::vector<Vector2>& outline, double minimu
         line.weight = hi - lo;
         runs.push_back(std::move(line));
     }
+    return runs;
+}
+
+std::vector<Line> uncarriedRuns(std::vector<Line> runs, std::span<const Line> lines,
+                                const RectangleDetectorOptions& o) {
+    std::erase_if(runs, [&](const Line& run) {
+        const Segment& stretch = run.segments.front();
+        return std::any_of(lines.begin(), lines.end(), [&](const Line& line) {
+            return cover(std::span(&line, 1), run, stretch.a, stretch.b, o).share >= o.carriedRunShare;
+        });
+    });
     return runs;
 }
 

@@ -4,14 +4,15 @@
 #include <limits>
 #include <numbers>
 #include <optional>
+#include <span>
 
 #include "face/rectangle_detector_stages.hpp"
 
 // Side cover: how far the image's straight edges carry a side.
 namespace photo_analysis::rectangle_stages {
 
-std::vector<std::pair<double, double>> coveredSpans(const std::vector<Line>& lines, const Line& line, double lo,
-                                                    double hi, const RectangleDetectorOptions& o) {
+std::vector<std::pair<double, double>> coveredSpans(std::span<const Line> lines, const Line& line, double lo, double hi,
+                                                    const RectangleDetectorOptions& o) {
     std::vector<std::pair<double, double>> spans;
     for (const auto& other : lines) {
         if (undirectedAngle(other.direction, line.direction) > radians(o.sameLineAngleDegrees)) continue;
@@ -29,7 +30,7 @@ std::vector<std::pair<double, double>> coveredSpans(const std::vector<Line>& lin
     return spans;
 }
 
-SideCover cover(const std::vector<Line>& lines, const Line& line, Vector2 p, Vector2 q,
+SideCover cover(std::span<const Line> lines, const Line& line, Vector2 p, Vector2 q,
                 const RectangleDetectorOptions& o) {
     double lo = line.along(p), hi = line.along(q);
     const bool reversed = lo > hi;
