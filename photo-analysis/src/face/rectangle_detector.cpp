@@ -86,13 +86,18 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
     namespace NumberText = icon_geometry::NumberText;
     const auto count = [](std::size_t v) { return NumberText::integer(static_cast<long long>(v)); };
     const auto inPhoto = [&](Vector2 p) { return Vector2{p.x / scale + x0, p.y / scale + y0}; };
+    const auto pointText = [](Vector2 p) {
+        return "(" + NumberText::integer(std::lround(p.x)) + "," + NumberText::integer(std::lround(p.y)) + ")";
+    };
+    // A line's carried stretch, from end to end.
+    const auto lineText = [&](const Line& line) {
+        const auto [lo, hi] = extentAlong(line, line);
+        return pointText(inPhoto(line.point + line.direction * lo)) + " " +
+               pointText(inPhoto(line.point + line.direction * hi));
+    };
     const auto cornersText = [&](const Quad& q) {
         std::string text;
-        for (const Vector2 c : q.corners) {
-            const Vector2 p = inPhoto(c);
-            text += (text.empty() ? "(" : " (") + NumberText::integer(std::lround(p.x)) + "," +
-                    NumberText::integer(std::lround(p.y)) + ")";
-        }
+        for (const Vector2 c : q.corners) text += (text.empty() ? "" : " ") + pointText(inPhoto(c));
         return text;
     };
     trace::line(trace, traceVariable,
@@ -102,19 +107,14 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
                     count(lines.size() - imageLines) + " du contour");
     if (trace::enabled(trace, traceVariable)) {
         for (std::size_t q = 0; q < lines.size(); ++q) {
-            const auto [lo, hi] = extentAlong(lines[q], lines[q]);
-            const Vector2 a = inPhoto(lines[q].point + lines[q].direction * lo),
-                          b = inPhoto(lines[q].point + lines[q].direction * hi);
             trace::line(trace, traceVariable,
-                        "      droite " + count(q) + (q < imageLines ? " des segments" : " du contour") + " (" +
-                            NumberText::integer(std::lround(a.x)) + "," + NumberText::integer(std::lround(a.y)) +
-                            ") (" + NumberText::integer(std::lround(b.x)) + "," +
-                            NumberText::integer(std::lround(b.y)) + "), portée " +
+                        "      droite " + count(q) + (q < imageLines ? " des segments " : " du contour ") +
+                            lineText(lines[q]) + ", portée " +
                             NumberText::integer(std::lround(lines[q].weight / scale)));
         }
     }
     const Closing closing = closeQuadrilaterals(lines, regionSide, request, edges.width, edges.height, o);
-    const std::vector<Quad>& quads = closing.quads;
+    std::vector<Quad> quads = closing.quads;
     const auto refused = [&](Refusal why) { return count(closing.refusedFor(why)); };
     trace::line(trace, traceVariable,
                 "    détecteur : " + count(closing.pairs) + " paires de droites, " + count(quads.size()) +
@@ -123,7 +123,23 @@ std::optional<std::vector<RectangleObservation>> SegmentRectangleDetector::detec
                     refused(Refusal::size) + " taille, " + refused(Refusal::confidence) + " confiance, " +
                     refused(Refusal::support) + " appui");
 
-    const Nesting nesting = nestedChoice(lines, quads, edges, o);
+    // Faces whose edge with a side of the body is faint, each within the
+    // quadrilateral of the face and the side together.
+    std::vector<std::pair<std::size_t, std::size_t>> besideSides;
+    const std::size_t closedLines = lines.size();
+    CrossingReader crossings(edges, lines, o);
+    const std::vector<SideStrip> strips = sideStrips(lines, closing.quads, edges, regionSide, request, crossings, o);
+    for (std::size_t q = closedLines; q < lines.size(); ++q)
+        trace::line(trace, traceVariable,
+                    "    détecteur : droite " + count(q) + " où la teinte change " + lineText(lines[q]));
+    for (const SideStrip& strip : strips) {
+        trace::line(trace, traceVariable,
+                    "    détecteur : " + cornersText(strip.face) + " fermé sur un bord faible : le visage dans " +
+                        cornersText(quads[strip.outer]) + ", une bande unie du corps à côté");
+        besideSides.push_back({strip.outer, quads.size()});
+        quads.push_back(strip.face);
+    }
+    const Nesting nesting = nestedChoice(lines, quads, edges, crossings, o, besideSides);
     for (std::size_t q = 0; q < quads.size(); ++q) {
         if (nesting.cutFrom[q])
             trace::line(trace, traceVariable,

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <limits>
+#include <map>
 #include <optional>
 #include <span>
 #include <utility>
@@ -21,10 +22,12 @@
 // 3. how far the image's edges carry a side (side_cover.cpp);
 // 4. quadrilaterals closed from two pairs of nearly parallel lines
 //    (closing.cpp);
-// 5. the shade of the surface a quadrilateral holds (shade_surface.cpp);
-// 6. a face and a strip of the body around it left out, a piece of the face
+// 5. the shade of the surface a quadrilateral holds, and how it changes across
+//    a line (shade_surface.cpp);
+// 6. faces closed on a faint edge beside a side of the body (side_strips.cpp);
+// 7. a face and a strip of the body around it left out, a piece of the face
 //    cut off by a line across it put last (nesting.cpp);
-// 7. the proposals, best first, without repeats (rectangle_detector.cpp, with
+// 8. the proposals, best first, without repeats (rectangle_detector.cpp, with
 //    the detector that runs them all).
 namespace photo_analysis::rectangle_stages {
 
@@ -111,8 +114,10 @@ struct SideCover {
 
 SideCover cover(std::span<const Line> lines, const Line& line, Vector2 p, Vector2 q, const RectangleDetectorOptions& o);
 
-// The least share of a side's straight stretch that edges carry, on a face whose
-// rounded corners leave every side bare near its ends.
+// The share of each side's straight stretch that edges carry, on a face whose
+// rounded corners leave every side bare near its ends; the least of them.
+std::array<double, 4> straightShares(const std::array<SideCover, 4>& sides, double shortSide,
+                                     const RectangleDetectorOptions& o);
 double straightSupport(const std::array<SideCover, 4>& sides, double shortSide, const RectangleDetectorOptions& o);
 
 // --- closing ---
@@ -179,6 +184,13 @@ struct Closing {
 Closing closeQuadrilaterals(const std::vector<Line>& lines, double regionSide, const RectangleRequest& request,
                             double regionWidth, double regionHeight, const RectangleDetectorOptions& o);
 
+// `quad` with its side `side` moved onto line `line`, which edges carry only
+// faintly: the quadrilateral it closes within the request's limits, its other
+// sides carried as any quadrilateral's.
+std::optional<Quad> closeOnFaintSide(const std::vector<Line>& lines, const Quad& quad, int side, int line,
+                                     double regionSide, const RectangleRequest& request, double regionWidth,
+                                     double regionHeight, const RectangleDetectorOptions& o);
+
 // --- shade surface ---
 
 struct GreySample {
@@ -205,7 +217,8 @@ ShadePlane shadePlane(const std::vector<GreySample>& samples, Vector2 origin, co
 // its sides (away from the edges' own blur), with their grey where they lie on
 // the subject, and the plane of the subject's prevailing shade there.
 struct Surface {
-    std::vector<GreySample> samples;  // row by row, left to right; a negative grey off the subject
+    std::array<Vector2, 4> corners{};  // the quadrilateral's
+    std::vector<GreySample> samples;   // row by row, left to right; a negative grey off the subject
     std::vector<std::pair<std::size_t, std::size_t>> rows;  // each row's first sample and its end
     ShadePlane plane;
 };
@@ -225,6 +238,15 @@ Beyond beyond(const Surface& outer, const Quad& inner, const ShadePlane& face, c
 
 // Whether the part of `outer` beyond `inner` is a plain surface on the subject.
 bool plainStrip(const Surface& outer, const Quad& inner, const RectangleDetectorOptions& o);
+// The same, leaving out the points within `margin` of `inner` or of the edge of
+// `outer` (the blur of either edge), with at least `onSubject` of the rest on the
+// subject and `inShade` of those in the strip's own shade.
+struct Plainness {
+    double margin = 2;
+    double onSubject = 0;
+    double inShade = 0;
+};
+bool plainStrip(const Surface& outer, const Quad& inner, const Plainness& plain, const RectangleDetectorOptions& o);
 
 // Whether the part of `outer` beside `inner` is another surface than `inner`.
 bool shadeChanges(const Beyond& b, const RectangleDetectorOptions& o);
@@ -232,7 +254,86 @@ bool shadeChanges(const Beyond& b, const RectangleDetectorOptions& o);
 // Whether the part of `outer` beside `inner` is plainly more of the face.
 bool moreOfTheFace(const Beyond& b, const RectangleDetectorOptions& o);
 
+// How the grey changes across a line between positions `from` and `to` along
+// it: read `reach` working pixels to each side, averaged over lengths of
+// `o.stepStretch`, each stretch a step from one shade to another, a stroke
+// printed along the line (beyond both sides' shades), or neither. Nothing is
+// told where the surface beside the line, `width` across, is too narrow for
+// the reach.
+struct Crossing {
+    int stretches = 0;  // read on the subject on both sides
+    int steps = 0;
+    int strokes = 0;
+};
+
+Crossing crossing(const platform::RegionEdges& edges, const Line& line, double from, double to, double reach,
+                  double width, const RectangleDetectorOptions& o);
+
+// The crossings of the sides of quadrilaterals, each stretch of a line read
+// once however many quadrilaterals it bounds. Read at `o.stepReachShare` of the
+// region's shorter side.
+class CrossingReader {
+public:
+    CrossingReader(const platform::RegionEdges& edges, const std::vector<Line>& lines,
+                   const RectangleDetectorOptions& o);
+    // Across line `line` between its points nearest `from` and `to`, the
+    // stretches laid along it from its own point.
+    Crossing across(int line, Vector2 from, Vector2 to, double width);
+
+private:
+    const platform::RegionEdges& edges_;
+    const std::vector<Line>& lines_;
+    const RectangleDetectorOptions& o_;
+    double reach_ = 0;
+    std::map<std::pair<int, long>, int> read_;  // what each stretch is
+};
+
+// Whether a crossing is where one surface meets another: steps along most of
+// it, and few strokes among them.
+bool stepsAcross(const Crossing& c, const RectangleDetectorOptions& o);
+
+// --- side strips ---
+
+// A face closed on a faint edge inside the quadrilateral `outer`: the face, and
+// beside it a side of the body, a plain strip out to the silhouette.
+struct SideStrip {
+    std::size_t outer = 0;
+    Quad face;
+};
+
+// Whether `face` lies beside a side of the body, a surface `width` across
+// beyond its side `side`: that edge drawn longer than the face's opposite one,
+// and the shade stepping across it along its length, however little of it the
+// edges show.
+bool faceBesideASide(const Quad& face, int side, double width, CrossingReader& crossings,
+                     const RectangleDetectorOptions& o);
+
+// The faces beside a side of the body whose edge with the side is too faint for
+// their quadrilateral to close on its own: in a quadrilateral one of whose sides
+// is on the silhouette, a line nearly parallel to it, carried over a part of
+// its length, across which the shade steps, with a plain strip beyond it.
+// Where no line of the image's edges is such an edge, the largest
+// quadrilateral's sides on the silhouette are searched for the edge across
+// which the shade steps most, read along its whole length; each one found
+// joins `lines` and is tried in the quadrilaterals nearly as large along the
+// same side.
+std::vector<SideStrip> sideStrips(std::vector<Line>& lines, const std::vector<Quad>& quads,
+                                  const platform::RegionEdges& edges, double regionSide,
+                                  const RectangleRequest& request, CrossingReader& crossings,
+                                  const RectangleDetectorOptions& o);
+
+// Within the strip of `outer` beside its side `side`, out to
+// `o.widestSideShare` of the sides beside it, the chord across which the shade
+// steps most along its middle, as a line carried by the stretches where it
+// steps; absent where nothing steps by `o.stepContrast`.
+std::optional<Line> stepLine(const platform::RegionEdges& edges, const Quad& outer, int side,
+                             const RectangleDetectorOptions& o);
+
 // --- nesting ---
+
+// Every corner within `o.sameOutline` of the other's: one outline seen on two
+// edges a pixel or two apart (the photo's and the subject mask's).
+bool sameQuad(const Quad& a, const Quad& b, const RectangleDetectorOptions& o);
 
 // For each quadrilateral: the inner one it was left out for, being that face
 // and a strip of the body beside it; the outer one it is a piece of, cut off by
@@ -242,8 +343,11 @@ struct Nesting {
     std::vector<std::optional<std::size_t>> cutFrom;
 };
 
+// `strips` name faces already known to lie beside a side of the body within
+// their outer quadrilateral.
 Nesting nestedChoice(const std::vector<Line>& lines, const std::vector<Quad>& quads, const platform::RegionEdges& edges,
-                     const RectangleDetectorOptions& o);
+                     CrossingReader& crossings, const RectangleDetectorOptions& o,
+                     const std::vector<std::pair<std::size_t, std::size_t>>& strips = {});
 
 // --- proposals ---
 

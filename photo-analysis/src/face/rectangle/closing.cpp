@@ -18,10 +18,11 @@ bool contains(const std::array<Vector2, 4>& quad, Vector2 p, double margin) {
 namespace {
 
 // Two opposite sides from lines i, j and two from k, l: the quadrilateral they
-// close, if it meets the request's limits.
+// close, if it meets the request's limits. The side on `faintLine`, if any, is
+// judged on its straight stretch alone, against `o.faintSideShare`.
 std::optional<Quad> closeQuad(const std::vector<Line>& lines, int i, int j, int k, int l, double regionSide,
                               const RectangleRequest& request, double regionWidth, double regionHeight,
-                              Refusal& refusal, const RectangleDetectorOptions& o) {
+                              Refusal& refusal, const RectangleDetectorOptions& o, int faintLine = -1) {
     refusal = Refusal::outsideRegion;
     // Corners in order around the quadrilateral: (i,k) (k,j) (j,l) (l,i).
     const int order[4][2] = {{i, k}, {k, j}, {j, l}, {l, i}};
@@ -78,8 +79,22 @@ std::optional<Quad> closeQuad(const std::vector<Line>& lines, int i, int j, int 
     // Well-rounded corners leave the sides bare near the corners: judged on their
     // straight stretches instead.
     refusal = Refusal::support;
-    if (quad.minimumSupport < o.minimumSideSupport && straightSupport(sides, shortSide, o) < o.minimumSideSupport)
+    if (faintLine >= 0) {
+        const std::array<double, 4> straight = straightShares(sides, shortSide, o);
+        bool carried = true, straightCarried = true;
+        for (std::size_t c = 0; c < 4; ++c) {
+            if (sideLines[c] == faintLine) {
+                if (straight[c] < o.faintSideShare) return std::nullopt;
+                continue;
+            }
+            carried = carried && sides[c].share >= o.minimumSideSupport;
+            straightCarried = straightCarried && straight[c] >= o.minimumSideSupport;
+        }
+        if (!carried && !straightCarried) return std::nullopt;
+    } else if (quad.minimumSupport < o.minimumSideSupport &&
+               straightSupport(sides, shortSide, o) < o.minimumSideSupport) {
         return std::nullopt;
+    }
     refusal = Refusal::none;
     // Start at the corner nearest the top left of the photo, clockwise on screen.
     int first = 0;
@@ -92,6 +107,17 @@ std::optional<Quad> closeQuad(const std::vector<Line>& lines, int i, int j, int 
 }
 
 }  // namespace
+
+std::optional<Quad> closeOnFaintSide(const std::vector<Line>& lines, const Quad& quad, int side, int line,
+                                     double regionSide, const RectangleRequest& request, double regionWidth,
+                                     double regionHeight, const RectangleDetectorOptions& o) {
+    std::array<int, 4> sides = quad.lines;
+    sides[static_cast<std::size_t>(side)] = line;
+    // Opposite sides 0 and 2, 1 and 3; corner c between sides c - 1 and c.
+    Refusal refusal = Refusal::none;
+    return closeQuad(lines, sides[3], sides[1], sides[0], sides[2], regionSide, request, regionWidth, regionHeight,
+                     refusal, o, line);
+}
 
 Closing closeQuadrilaterals(const std::vector<Line>& lines, double regionSide, const RectangleRequest& request,
                             double regionWidth, double regionHeight, const RectangleDetectorOptions& o) {

@@ -1,6 +1,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+#include <map>
 #include <optional>
 
 #include "face/rectangle_detector_stages.hpp"
@@ -39,14 +42,14 @@ std::optional<ShadePlane> fitPlane(const std::vector<GreySample>& samples, const
     return ShadePlane{s[0][3] / s[0][0], s[1][3] / s[1][1], s[2][3] / s[2][2], start.origin, true};
 }
 
-// Calls `visit` on each grid point of `outer` beyond `inner`.
+// Calls `visit` on each grid point of `outer` beyond `inner` by `margin`.
 template <typename Visit>
-void forEachBeyond(const Surface& outer, const Quad& inner, Visit visit) {
+void forEachBeyond(const Surface& outer, const Quad& inner, double margin, Visit visit) {
     const ConvexRegion region(inner.corners);
     // Each row of the grid leaves `inner` in one stretch: the points before it
     // and after it.
     for (const auto& [first, end] : outer.rows) {
-        const auto [lo, hi] = region.row(outer.samples[first].point.y, 2.0);
+        const auto [lo, hi] = region.row(outer.samples[first].point.y, margin);
         std::size_t i = first;
         for (; i < end && !(outer.samples[i].point.x >= lo && lo <= hi); ++i) visit(outer.samples[i]);
         std::size_t j = end;
@@ -85,6 +88,7 @@ Surface surfaceOf(const platform::RegionEdges& edges, const Quad& quad, const Re
     const double step = std::max(2.0, std::min(edges.width, edges.height) / o.shadeGridSteps);
     const ConvexRegion region(quad.corners);
     Surface surface;
+    surface.corners = quad.corners;
     std::vector<GreySample> subject;
     for (double y = y0 + step / 2; y < y1; y += step) {
         const std::size_t first = surface.samples.size();
@@ -107,7 +111,7 @@ Surface surfaceOf(const platform::RegionEdges& edges, const Quad& quad, const Re
 
 Beyond beyond(const Surface& outer, const Quad& inner, const ShadePlane& face, const RectangleDetectorOptions& o) {
     Beyond counts;
-    forEachBeyond(outer, inner, [&](const GreySample& g) {
+    forEachBeyond(outer, inner, 2.0, [&](const GreySample& g) {
         ++counts.points;
         if (g.grey < 0) return;
         ++counts.onSubject;
@@ -120,18 +124,24 @@ Beyond beyond(const Surface& outer, const Quad& inner, const ShadePlane& face, c
 // nearly all of that in a shade of its own, which may change smoothly across it.
 // A side of the body is plain; the face holds the details.
 bool plainStrip(const Surface& outer, const Quad& inner, const RectangleDetectorOptions& o) {
+    return plainStrip(outer, inner, {2.0, o.stripOnSubjectShare, o.plainStripShare}, o);
+}
+
+bool plainStrip(const Surface& outer, const Quad& inner, const Plainness& plain, const RectangleDetectorOptions& o) {
     int points = 0;
     std::vector<GreySample> subject;
-    forEachBeyond(outer, inner, [&](const GreySample& g) {
+    const ConvexRegion bounds(outer.corners);
+    forEachBeyond(outer, inner, plain.margin, [&](const GreySample& g) {
+        if (!bounds.contains(g.point, -plain.margin)) return;
         ++points;
         if (g.grey >= 0) subject.push_back(g);
     });
-    if (subject.size() < 16 || static_cast<double>(subject.size()) < o.stripOnSubjectShare * points) return false;
+    if (subject.size() < 16 || static_cast<double>(subject.size()) < plain.onSubject * points) return false;
     const ShadePlane plane = shadePlane(subject, subject.front().point, o);
     const auto inShade = std::count_if(subject.begin(), subject.end(), [&](const GreySample& g) {
         return std::abs(g.grey - plane.at(g.point)) <= o.faceShadeTolerance;
     });
-    return static_cast<double>(inShade) >= o.plainStripShare * static_cast<double>(subject.size());
+    return static_cast<double>(inShade) >= plain.inShade * static_cast<double>(subject.size());
 }
 
 // A side of the body beyond the face's edge, not more of the face beyond a line
@@ -145,6 +155,121 @@ bool shadeChanges(const Beyond& b, const RectangleDetectorOptions& o) {
 bool moreOfTheFace(const Beyond& b, const RectangleDetectorOptions& o) {
     return b.points >= 16 && b.onSubject >= o.minimumOnSubjectShare * b.points &&
            b.faceShaded >= o.plainlyFaceShadedShare * b.onSubject;
+}
+
+namespace {
+
+enum class Across { unread, neither, step, stroke };
+
+// How the grey changes across `line` over the stretch of `o.stepStretch` from
+// `start` along it, read `r` working pixels to each side.
+Across stretchAcross(const platform::RegionEdges& edges, const Line& line, double start, int r,
+                     const RectangleDetectorOptions& o) {
+    // The grey summed over the stretch at each offset across the line; the
+    // reach is a small share of the region, well within the array.
+    constexpr int widest = 64;
+    r = std::min(r, 2 * widest);
+    // Every other pixel across and along: the blur spreads an edge wider.
+    const std::size_t samples = static_cast<std::size_t>(r + 1);
+    const Vector2 across = line.normal();
+    std::array<double, 2 * widest + 1> sum{};
+    std::array<std::uint8_t, 2 * widest + 1> row{};
+    int rows = 0, tried = 0;
+    for (double t = start + 1; t < start + o.stepStretch; t += 2, ++tried) {
+        const Vector2 base = line.point + line.direction * t;
+        bool onSubject = true;
+        for (int u = -r; u <= r && onSubject; u += 2) {
+            const Vector2 p = base + across * u;
+            const double x = std::floor(p.x), y = std::floor(p.y);
+            if (!(x >= 0 && y >= 0 && x < edges.width && y < edges.height)) {
+                onSubject = false;
+                break;
+            }
+            const std::size_t i =
+                static_cast<std::size_t>(y) * static_cast<std::size_t>(edges.width) + static_cast<std::size_t>(x);
+            onSubject = edges.inside[i] == 255;
+            row[static_cast<std::size_t>((u + r) / 2)] = edges.grey[i];
+        }
+        if (!onSubject) continue;
+        for (std::size_t k = 0; k < samples; ++k) sum[k] += row[k];
+        ++rows;
+    }
+    if (rows == 0 || 2 * rows < tried) return Across::unread;
+    // Each side's shade over the outer half of the reach, and how far the grey
+    // strays within it and between the two.
+    struct Stretch {
+        double mean = 0, low = std::numeric_limits<double>::max(), high = std::numeric_limits<double>::lowest();
+    };
+    const auto over = [&](std::size_t first, std::size_t last) {
+        Stretch s;
+        for (std::size_t k = first; k <= last; ++k) {
+            const double g = sum[k] / rows;
+            s.mean += g / static_cast<double>(last - first + 1);
+            s.low = std::min(s.low, g);
+            s.high = std::max(s.high, g);
+        }
+        return s;
+    };
+    const std::size_t half = static_cast<std::size_t>(r / 4);
+    const Stretch a = over(0, half), b = over(samples - 1 - half, samples - 1),
+                  between = over(half + 1, samples - 2 - half);
+    const double tolerance = std::max(o.strokeTolerance, 0.25 * std::abs(a.mean - b.mean));
+    const bool plain = a.high - a.low <= tolerance && b.high - b.low <= tolerance;
+    if (between.low < std::min(a.mean, b.mean) - tolerance || between.high > std::max(a.mean, b.mean) + tolerance)
+        return Across::stroke;
+    return plain && std::abs(a.mean - b.mean) >= o.stepContrast ? Across::step : Across::neither;
+}
+
+void count(Crossing& counts, Across verdict) {
+    if (verdict == Across::unread) return;
+    ++counts.stretches;
+    counts.steps += verdict == Across::step;
+    counts.strokes += verdict == Across::stroke;
+}
+
+// Closer in than four pixels, the edge's own blur is all there is to read; and a
+// surface narrower than the reach cannot be told from a stroke.
+bool readable(double reach, double width) {
+    return reach >= 4 && width >= 1.5 * reach;
+}
+
+}  // namespace
+
+Crossing crossing(const platform::RegionEdges& edges, const Line& line, double from, double to, double reach,
+                  double width, const RectangleDetectorOptions& o) {
+    Crossing counts;
+    if (!readable(reach, width)) return counts;
+    const int r = static_cast<int>(std::floor(reach));
+    for (double start = from; start + o.stepStretch <= to; start += o.stepStretch)
+        count(counts, stretchAcross(edges, line, start, r, o));
+    return counts;
+}
+
+CrossingReader::CrossingReader(const platform::RegionEdges& edges, const std::vector<Line>& lines,
+                               const RectangleDetectorOptions& o)
+    : edges_(edges), lines_(lines), o_(o), reach_(o.stepReachShare * std::min(edges.width, edges.height)) {}
+
+Crossing CrossingReader::across(int line, Vector2 from, Vector2 to, double width) {
+    Crossing counts;
+    if (!readable(reach_, width)) return counts;
+    const Line& edge = lines_[static_cast<std::size_t>(line)];
+    double lo = edge.along(from), hi = edge.along(to);
+    if (lo > hi) std::swap(lo, hi);
+    // Stretches laid along the line from its own point, each read once.
+    const double length = o_.stepStretch;
+    for (long k = static_cast<long>(std::ceil(lo / length)); (k + 1) * length <= hi; ++k) {
+        const auto [known, fresh] = read_.try_emplace({line, k}, 0);
+        if (fresh) {
+            known->second =
+                static_cast<int>(stretchAcross(edges_, edge, k * length, static_cast<int>(std::floor(reach_)), o_));
+        }
+        count(counts, static_cast<Across>(known->second));
+    }
+    return counts;
+}
+
+bool stepsAcross(const Crossing& c, const RectangleDetectorOptions& o) {
+    return c.steps >= 2 && c.steps >= o.stepShare * (c.steps + c.strokes) && c.steps >= o.stepLengthShare * c.stretches;
 }
 
 }  // namespace photo_analysis::rectangle_stages

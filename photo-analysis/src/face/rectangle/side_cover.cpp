@@ -53,22 +53,29 @@ SideCover cover(std::span<const Line> lines, const Line& line, Vector2 p, Vector
     return side;
 }
 
-// The least share of a side's straight stretch that edges carry, on a face whose
+// The share of each side's straight stretch that edges carry, on a face whose
 // rounded corners leave every side bare near its ends: the rounding at a corner
 // is the shorter of the two bare ends that meet there, and at most
 // `o.maximumRounding` of the shorter side.
-double straightSupport(const std::array<SideCover, 4>& sides, double shortSide, const RectangleDetectorOptions& o) {
+std::array<double, 4> straightShares(const std::array<SideCover, 4>& sides, double shortSide,
+                                     const RectangleDetectorOptions& o) {
     const double largest = o.maximumRounding * shortSide;
     const auto rounding = [&](int corner) {
         return std::min({sides[static_cast<std::size_t>(corner)].fromStart,
                          sides[static_cast<std::size_t>((corner + 3) % 4)].toEnd, largest});
     };
-    double least = 1;
+    std::array<double, 4> shares{};
     for (int c = 0; c < 4; ++c) {
         const SideCover& side = sides[static_cast<std::size_t>(c)];
         const double straight = side.length - rounding(c) - rounding((c + 1) % 4);
-        least = std::min(least, straight > 0 ? std::min(1.0, side.covered / straight) : 0.0);
+        shares[static_cast<std::size_t>(c)] = straight > 0 ? std::min(1.0, side.covered / straight) : 0.0;
     }
+    return shares;
+}
+
+double straightSupport(const std::array<SideCover, 4>& sides, double shortSide, const RectangleDetectorOptions& o) {
+    double least = 1;
+    for (const double share : straightShares(sides, shortSide, o)) least = std::min(least, share);
     return least;
 }
 
