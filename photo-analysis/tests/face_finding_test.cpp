@@ -243,6 +243,47 @@ TEST(FaceFinding, RoundDeviceWithoutRectangleIsItsUprightOutline) {
     EXPECT_EQ(pixel(2, 2), 255);
 }
 
+// Plates seen from the front, square or a tenth taller, their corners rounded
+// from not at all to nearly half their width, turned in the picture by up to
+// 9°: where no quadrilateral is kept, the face follows the plate's outline, its
+// frame on the plate's sharp corners.
+TEST(FaceFinding, WithoutAQuadrilateralTheFaceFollowsThePlatesOutline) {
+    constexpr int width = 640, height = 480;
+    const double diagonal = std::hypot(width, height);
+    for (const double taller : {1.0, 1.1}) {
+        for (double rounding = 0; rounding <= 0.45; rounding += 0.05) {
+            for (const double degrees : {0.0, 4.0, 9.0}) {
+                const double turn = degrees * std::numbers::pi / 180, c = std::cos(turn), s = std::sin(turn);
+                const double half = 130, halfHeight = half * taller, r = rounding * 2 * half;
+                const SubjectMask mask = test_scene::maskOf(width, height, [&](double x, double y) {
+                    const double dx = x - 320, dy = y - 240;
+                    const double u = std::abs(dx * c + dy * s) - (half - r),
+                                 v = std::abs(dy * c - dx * s) - (halfHeight - r);
+                    return std::hypot(std::max(u, 0.0), std::max(v, 0.0)) + std::min(std::max(u, v), 0.0) <= r;
+                });
+                const auto face =
+                    detail::face(test_scene::photoOf(mask), mask, std::nullopt, std::nullopt, ListedDetector{});
+                ASSERT_TRUE(face);
+                const double aspect = face->aspectRatio;
+                const Vector2 corners[4] = {
+                    face->faceToPhoto.apply(-aspect / 2, -0.5), face->faceToPhoto.apply(aspect / 2, -0.5),
+                    face->faceToPhoto.apply(aspect / 2, 0.5), face->faceToPhoto.apply(-aspect / 2, 0.5)};
+                const auto placed = [&](double u, double v) {
+                    return Vector2{320 + u * c - v * s, 240 + u * s + v * c};
+                };
+                const Vector2 truth[4] = {placed(-half, -halfHeight), placed(half, -halfHeight),
+                                          placed(half, halfHeight), placed(-half, halfHeight)};
+                for (int k = 0; k < 4; ++k) {
+                    EXPECT_LT(corners[k].distance(truth[k]), 0.01 * diagonal)
+                        << "rounding " << rounding << ", taller " << taller << ", turn " << degrees << ", corner " << k;
+                }
+                const Vector2 across = corners[1] - corners[0];
+                EXPECT_NEAR(std::atan2(across.y, across.x) * 180 / std::numbers::pi, degrees, 2);
+            }
+        }
+    }
+}
+
 TEST(FaceFinding, UnusableCornersFallBackOnTheOutlineFit) {
     const Photo photo = test_scene::photoOf(deviceMask);
     const ListedDetector none;

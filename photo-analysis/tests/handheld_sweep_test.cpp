@@ -107,24 +107,36 @@ TEST(HandheldSweep, DevicesAreCutOutAndTheirFacesFound) {
     EXPECT_EQ(facesOutOfBounds, 0);
 }
 
+// The face found on the photo's cut-out and on its true mask, by whichever path.
+struct FacesFound {
+    double iou = -1;  // of the cut-out; -1 where it is refused
+    face_judgement::Judgement onCutOut;
+    face_judgement::Judgement onTruth;
+};
+
+FacesFound facesFound(const HandheldPhoto& taken) {
+    const Photo& photo = taken.photo;
+    const auto judged = [&](const SubjectMask& mask) {
+        return face_judgement::judge(FeatureDetection::face(photo, mask), taken.faceCorners, photo.width(),
+                                     photo.height());
+    };
+    FacesFound found;
+    try {
+        const SubjectMask mask = SubjectExtraction::extract(photo, GrabCutSegmenter{});
+        found.iou = mask.overlap(taken.truth);
+        found.onCutOut = judged(mask);
+    } catch (const PhotoAnalysisError&) {
+    }
+    found.onTruth = judged(taken.truth);
+    return found;
+}
+
 // Plates as wide as high, light on light walls and grey on grey: the face found
-// by whichever path, within 1 % and 2° on the true mask and on every cut-out,
-// however loose. Cut-outs looser than 0.95 IoU are printed as such.
+// within 1 % and 2° on the true mask and on every cut-out, however loose.
+// Cut-outs looser than 0.95 IoU are printed as such.
 TEST(HandheldSweep, PlateFacesAreFound) {
     for (const Shot& shot : handheld_photos::plateShots()) {
-        const HandheldPhoto taken = handheld_photos::take(shot);
-        const Photo& photo = taken.photo;
-        double iou = -1;
-        face_judgement::Judgement face;
-        try {
-            const SubjectMask mask = SubjectExtraction::extract(photo, GrabCutSegmenter{});
-            iou = mask.overlap(taken.truth);
-            face = face_judgement::judge(FeatureDetection::face(photo, mask), taken.faceCorners, photo.width(),
-                                         photo.height());
-        } catch (const PhotoAnalysisError&) {
-        }
-        const auto onTruth = face_judgement::judge(FeatureDetection::face(photo, taken.truth), taken.faceCorners,
-                                                   photo.width(), photo.height());
+        const auto [iou, face, onTruth] = facesFound(handheld_photos::take(shot));
         std::printf("plates | %s | %.3f | %s | true mask %s%s\n", handheld_photos::describe(shot).c_str(), iou,
                     face_judgement::describe(face).c_str(), face_judgement::describe(onTruth).c_str(),
                     iou < 0.95 ? " | loose cut-out" : "");
@@ -133,6 +145,28 @@ TEST(HandheldSweep, PlateFacesAreFound) {
         EXPECT_TRUE(face.withinOnePercent() && face.withinBounds())
             << handheld_photos::describe(shot) << ": face " << face_judgement::describe(face) << ", IoU " << iou;
     }
+}
+
+// Shallow devices turned so that a flat side of the body shows beside the face,
+// and rocker plates from the front on walls lit from above: the face found is
+// the face's own outline, the side left out. On the true mask every face lies
+// within 1 % of the diagonal and 2° of the true frame; on the cut-out, however
+// loose, nine in ten at least within 1 % and every one within 5 % and 2°.
+TEST(HandheldSweep, TurnedFacesLeaveTheSideOut) {
+    const std::vector<Shot> shots = handheld_photos::threeQuarterShots();
+    int withinOnePercent = 0;
+    for (const Shot& shot : shots) {
+        const auto [iou, face, onTruth] = facesFound(handheld_photos::take(shot));
+        std::printf("three-quarter | %s | %.3f | %s | true mask %s\n", handheld_photos::describe(shot).c_str(), iou,
+                    face_judgement::describe(face).c_str(), face_judgement::describe(onTruth).c_str());
+        withinOnePercent += face.withinOnePercent();
+        EXPECT_TRUE(onTruth.withinOnePercent() && onTruth.withinBounds())
+            << handheld_photos::describe(shot) << ": face on the true mask " << face_judgement::describe(onTruth);
+        EXPECT_TRUE(face.withinBounds()) << handheld_photos::describe(shot) << ": face "
+                                         << face_judgement::describe(face) << ", IoU " << iou;
+    }
+    std::printf("three-quarter: %d of %zu faces on the cut-out within 1 %%\n", withinOnePercent, shots.size());
+    EXPECT_GE(withinOnePercent, 0.9 * static_cast<double>(shots.size()));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "face/rectangle_detector_stages.hpp"
+#include "icon_geometry/polygon.hpp"
 
 namespace photo_analysis {
 namespace {
@@ -44,6 +45,94 @@ platform::RegionEdges regionOf(int width, int height, const std::vector<Painted>
         }
     }
     return edges;
+}
+
+// Convex polygons painted on a region, later ones over earlier ones, on the
+// subject.
+void paint(platform::RegionEdges& edges, const std::array<Vector2, 4>& corners, std::uint8_t grey) {
+    const ConvexRegion region(corners);
+    for (int y = 0; y < edges.height; ++y) {
+        for (int x = 0; x < edges.width; ++x) {
+            if (!region.contains({x + 0.5, y + 0.5}, 0)) continue;
+            edges.grey[static_cast<std::size_t>(y * edges.width + x)] = grey;
+            edges.inside[static_cast<std::size_t>(y * edges.width + x)] = 255;
+        }
+    }
+}
+
+TEST(RectangleStages, ARunOneLineCarriesAddsNothingButOneThatPiecesCarryStays) {
+    const Line run = lineThrough({0, 100}, {300, 100});
+    // Pieces of the edge a pixel and a half either side of it: together they
+    // carry the run, none of them alone.
+    const std::vector<Line> pieces{lineThrough({0, 98.5}, {100, 98.5}), lineThrough({100, 101.5}, {200, 101.5}),
+                                   lineThrough({200, 98.5}, {300, 98.5})};
+    EXPECT_EQ(uncarriedRuns({run}, pieces, defaults).size(), 1u);
+    EXPECT_TRUE(uncarriedRuns({run}, std::vector<Line>{lineThrough({0, 99}, {290, 99})}, defaults).empty());
+}
+
+// Across a face's edge with a side of nearly its shade the grey steps; across
+// a line printed on a face it dips and comes back.
+TEST(RectangleStages, AStepAcrossAnEdgeIsToldFromAStrokeAlongIt) {
+    const auto step = regionOf(800, 600, {{100, 40, 400, 560, 40}, {400, 40, 700, 560, 46}});
+    const auto stroke = regionOf(800, 600, {{100, 40, 700, 560, 200}, {396, 40, 400, 560, 90}});
+    const Line edge = lineThrough({400, 60}, {400, 540});
+    const Crossing across = crossing(step, edge, 0, 480, 9, 300, defaults);
+    EXPECT_TRUE(stepsAcross(across, defaults)) << across.steps << " steps of " << across.stretches;
+    const Crossing along = crossing(stroke, edge, 0, 480, 9, 300, defaults);
+    EXPECT_FALSE(stepsAcross(along, defaults));
+    EXPECT_GT(along.strokes, 0);
+    // Beside a surface narrower than the reach nothing is told.
+    EXPECT_EQ(crossing(step, edge, 0, 480, 9, 10, defaults).stretches, 0);
+}
+
+// A dark face turned so that a side of its body, a shade lighter, shows beside
+// its nearer edge, which no line of the image carries: the face is closed on
+// the edge where the shade steps, within the quadrilateral of the two
+// together. Seen from the other side, where the strip lies beside the face's
+// farther edge, it is no side of the body.
+TEST(RectangleStages, AFaceIsClosedOnAFaintEdgeWithASideOfItsBody) {
+    const auto besideSide = [](bool nearer) {
+        // The face's edge beside the strip 220 long and the opposite one 200, or
+        // the other way round.
+        const double tl = nearer ? 100 : 90, tr = nearer ? 90 : 100, bl = nearer ? 300 : 310, br = nearer ? 310 : 300;
+        const Line top = lineThrough({100, tl}, {300, tr}), bottom = lineThrough({100, bl}, {300, br});
+        const Line side = lineThrough({340, 0}, {340, 400}), left = lineThrough({100, 0}, {100, 400});
+        const Vector2 stripTop = *intersection(top, side), stripBottom = *intersection(bottom, side);
+        platform::RegionEdges edges = regionOf(500, 400, {});
+        paint(edges, {Vector2{100, tl}, {300, tr}, {300, br}, {100, bl}}, 40);
+        paint(edges, {Vector2{300, tr}, stripTop, stripBottom, {300, br}}, 48);
+        std::vector<Line> lines{top, side, bottom, left};
+        Quad both{
+            {*intersection(left, top), stripTop, stripBottom, *intersection(bottom, left)}, {0, 1, 2, 3}, 1, 1, 0};
+        both.area = std::abs(icon_geometry::signedArea(both.corners));
+        CrossingReader crossings(edges, lines, defaults);
+        const auto strips = sideStrips(lines, {both}, edges, 400, RectangleRequest{}, crossings, defaults);
+        return std::pair{strips, lines.size()};
+    };
+    const auto [strips, lineCount] = besideSide(true);
+    ASSERT_EQ(strips.size(), 1u);
+    EXPECT_EQ(lineCount, 5u);  // the edge where the shade steps
+    const std::array<Vector2, 4> face{Vector2{100, 100}, {300, 90}, {300, 310}, {100, 300}};
+    // Drawn without blur, the edge steps alike wherever the step's reach
+    // straddles it: within that reach.
+    for (std::size_t c = 0; c < 4; ++c) EXPECT_LT(strips[0].face.corners[c].distance(face[c]), 3) << c;
+    EXPECT_TRUE(besideSide(false).first.empty());
+}
+
+// A plate whose buttons, a shade darker and outlined by their gap, fill most of
+// it: the quadrilateral out to the buttons' edges is a piece of the plate, not
+// the face beside a strip of the body.
+TEST(RectangleStages, TheWholePlateStaysBesideItsButtons) {
+    platform::RegionEdges edges = regionOf(800, 600, {{100, 80, 700, 520, 236}, {116, 96, 600, 460, 120}});
+    paint(edges, {Vector2{120, 100}, {596, 100}, {596, 456}, {120, 456}}, 229);
+    std::vector<Line> lines = sidesOf(100, 80, 700, 520);  // left, top, right, bottom
+    lines.push_back(lineThrough({600, 80}, {600, 460}));
+    lines.push_back(lineThrough({100, 460}, {600, 460}));
+    const Quad plate{{Vector2{100, 80}, {700, 80}, {700, 520}, {100, 520}}, {1, 2, 3, 0}, 0.9, 0.9, 600 * 440};
+    const Quad piece{{Vector2{100, 80}, {600, 80}, {600, 460}, {100, 460}}, {1, 4, 5, 0}, 0.9, 0.9, 500 * 380};
+    CrossingReader crossings(edges, lines, defaults);
+    const Nesting nesting = nestedChoice(lines, {plate, piece}, edges, crossings, defaults);
+    EXPECT_FALSE(nesting.droppedFor[0]);
 }
 
 TEST(RectangleStages, PiecesOfOneEdgeAreOneLineAndShortStrokesNone) {
@@ -132,13 +221,15 @@ TEST(RectangleStages, AFaceAndTheBodysSideAreTheFaceButAPieceOfAFaceIsNot) {
     const std::size_t face = closing.quads[0].area < closing.quads[1].area ? 0 : 1, whole = 1 - face;
 
     const auto beside = regionOf(400, 300, {{100, 80, 300, 220, 200}, {300, 80, 330, 220, 150}});
-    const Nesting side = nestedChoice(lines, closing.quads, beside, defaults);
+    CrossingReader besideCrossings(beside, lines, defaults);
+    const Nesting side = nestedChoice(lines, closing.quads, beside, besideCrossings, defaults);
     EXPECT_EQ(side.droppedFor[whole], face);
     EXPECT_FALSE(side.cutFrom[face]);
     EXPECT_FALSE(side.droppedFor[face]);
 
     const auto across = regionOf(400, 300, {{100, 80, 330, 220, 200}, {299, 82, 301, 218, 90}});
-    const Nesting piece = nestedChoice(lines, closing.quads, across, defaults);
+    CrossingReader acrossCrossings(across, lines, defaults);
+    const Nesting piece = nestedChoice(lines, closing.quads, across, acrossCrossings, defaults);
     EXPECT_EQ(piece.cutFrom[face], whole);
     EXPECT_FALSE(piece.droppedFor[whole]);
     const auto order = proposals(closing.quads, piece, 12, defaults);

@@ -127,6 +127,51 @@ struct RectangleDetectorOptions {
     double supportMargin = 0.15;
     // Proposals whose corners all lie this close to an earlier one's repeat it.
     double duplicateDistance = 3;
+    // The widest side of the body beside the face, as a share of the face and
+    // the side together across: a box's side, seen turned, is narrower than its
+    // face unless the box is deeper than wide.
+    double widestSideShare = 0.4;
+    // A face's edge against a side of the body of nearly its shade shows only
+    // where the two shades part: carried over at least this share of its
+    // straight stretch, it closes the face beside the side.
+    double faintSideShare = 0.15;
+    // How far to each side of an edge its shades are read, as a share of the
+    // region's shorter side: beyond the edge's blur and a printed stroke's width.
+    double stepReachShare = 0.015;
+    // The shades beside an edge are averaged over stretches of it this long:
+    // enough samples to hold a few grey levels clear of the noise.
+    double stepStretch = 12;
+    // Grey levels between an edge's two shades that make a step; and how far
+    // the grey between them may stray beyond both before it is a stroke printed
+    // along the edge rather than a step across it.
+    double stepContrast = 3;
+    double strokeTolerance = 3;
+    // Where one surface meets another, the shade steps across the edge along
+    // this share of its stretches read on the subject (a matte face against a
+    // flat side, all along), and this share of its steps and strokes are steps.
+    // A print's edge steps only where the print runs.
+    double stepLengthShare = 0.5;
+    double stepShare = 0.75;
+    // Searching a strip for the edge where the shade steps most, the step at a
+    // point is read this many working pixels to either side of it: beyond the
+    // edge's blur.
+    double stepDistance = 3;
+    // An edge found by that search is tried in the quadrilaterals at least this
+    // share of the largest one's area along the same side: the face and a side
+    // of the body together, closed on other lines.
+    double largeQuadShare = 0.9;
+    // A side of the body bears no print: beyond the reach of the face's edge,
+    // this much of it lies in one shade, where a face's strip holds a detail.
+    // Its own edges recede from the face's, so the strip between the face's
+    // lines and the silhouette holds some wall too: this much of it at least
+    // is on the subject.
+    double plainSideShare = 0.95;
+    double sideOnSubjectShare = 0.6;
+    // A box's side shows beside the face's edge nearer the camera, drawn at
+    // least this much longer than the face's opposite edge: a face turned by
+    // 15° at arm's length draws it several percent longer, one seen from the
+    // front as long.
+    double nearerEdgeRatio = 1.02;
 };
 
 // Ours: straight image edges (LSD segments of the grey region of interest) and

@@ -103,14 +103,16 @@ void drawFace(Scene& scene, double k) {
     setColour(cr, o.detail);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
 
-    const bool thermostat = o.layout == Layout::thermostat;
+    const bool thermostat = o.layout == Layout::thermostat, rocker = o.layout == Layout::rocker;
     const auto record = [&](DetailKind kind, Vector2 centre, Vector2 size) {
         scene.details.push_back({kind, centre, size, centre * (1.0 / H), size * (1.0 / H)});
     };
     for (const DetailKind kind : o.details) {
         switch (kind) {
             case DetailKind::led: {
-                const Vector2 c = thermostat ? Vector2{0.38 * W, -0.36 * H} : Vector2{0.30 * W, -0.36 * H};
+                const Vector2 c = thermostat ? Vector2{0.38 * W, -0.36 * H}
+                                  : rocker   ? Vector2{0, -0.42 * H}
+                                             : Vector2{0.30 * W, -0.36 * H};
                 const double r = 0.025 * m;
                 cairo_save(cr);
                 cairo_set_source_rgb(cr, 0.1, 0.75, 0.3);
@@ -121,6 +123,24 @@ void drawFace(Scene& scene, double k) {
                 break;
             }
             case DetailKind::buttonRing: {
+                if (rocker) {
+                    // Two tall rockers side by side, a shade darker than the
+                    // plate, with the gap round each drawn as a line.
+                    const double w = 0.3 * W, h = 0.6 * H, line = 0.01 * m;
+                    for (const double side : {-1.0, 1.0}) {
+                        const Vector2 c{0.17 * W * side, 0.02 * H};
+                        cairo_new_path(cr);
+                        roundedRect(cr, c.x - w / 2, c.y - h / 2, w, h, 0.04 * m);
+                        cairo_save(cr);
+                        cairo_set_source_rgb(cr, 0.97 * o.face.r, 0.97 * o.face.g, 0.97 * o.face.b);
+                        cairo_fill_preserve(cr);
+                        cairo_restore(cr);
+                        cairo_set_line_width(cr, line);
+                        cairo_stroke(cr);
+                        record(kind, c, {w + line, h + line});
+                    }
+                    break;
+                }
                 const double r = 0.08 * m, line = 0.012 * m;
                 for (const double side : {-1.0, 1.0}) {
                     const Vector2 c =
@@ -846,7 +866,7 @@ Scene renderScene(const SceneOptions& o) {
     const std::vector<Part> parts = deviceParts(o);
     const Extent extent = extentOf(parts);
     const double shorter = std::min(o.width, o.height);
-    const double f = 1.4 * std::max(o.width, o.height);
+    const double f = o.focalLengthShare * std::max(o.width, o.height);
     const double distance =
         box ? f * o.faceHeightMm / (o.subjectSize * shorter)
             : f * std::max((extent.bottom - extent.top) / o.height, (extent.right - extent.left) / o.width) /
@@ -915,12 +935,13 @@ Scene renderScene(const SceneOptions& o) {
     std::vector<float> subject;
     if (box) {
         subject.assign(static_cast<std::size_t>(o.width) * o.height * 4, 0.0f);
-        const double shade = 0.55 + 0.2 * std::cos(yaw);
+        const double shade = o.sideShade.value_or(0.55 + 0.2 * std::cos(yaw));
+        const double blue = o.sideShade ? 1.0 : 0.97;
         for (std::size_t i = 0; i < scene.truth.coverage.size(); ++i) {
             const float a = scene.truth.coverage[i];
             subject[i * 4 + 0] = static_cast<float>(o.face.r * shade) * a;
             subject[i * 4 + 1] = static_cast<float>(o.face.g * shade) * a;
-            subject[i * 4 + 2] = static_cast<float>(o.face.b * shade * 0.97) * a;
+            subject[i * 4 + 2] = static_cast<float>(o.face.b * shade * blue) * a;
             subject[i * 4 + 3] = a;
         }
     } else {
@@ -1192,6 +1213,105 @@ std::vector<SweepScene> plateSweep(int width) {
             scenes.push_back({std::string(w.name) + ", " + shape + " r" + whole(o.cornerRadiusMm) + ", " + view, w.name,
                               w.plate.r > 0.8 ? "light" : "grey", front ? "front" : "three-quarter", o});
         }
+    }
+    return scenes;
+}
+
+std::vector<SweepScene> threeQuarterSweep(int width) {
+    struct Body {
+        const char* name;
+        double width, height, radius;  // millimetres; a plate's are drawn
+        Layout layout;
+    };
+    const Body bodies[] = {{"plate", 0, 0, 0, Layout::compact},
+                           {"switch", 86, 86, 8, Layout::compact},
+                           {"thermostat", 120, 80, 6, Layout::thermostat},
+                           {"panel", 70, 110, 6, Layout::compact}};
+    struct Wall {
+        const char* name;
+        Background kind;
+        Colour colour;
+    };
+    const Wall walls[] = {{"plain", Background::uniform, {0.953, 0.953, 0.953}},
+                          {"wood-grain", Background::textured, {0.5, 0.4, 0.3}},
+                          {"graded", Background::gradientTopBottom, {0.96, 0.96, 0.95}}};
+    const Colour lightFace{0.925, 0.925, 0.92}, darkFace{0.17, 0.17, 0.18};
+    Noise random(4242);
+    const auto between = [&](double lo, double hi) { return lo + (hi - lo) * random.uniform(); };
+    const auto whole = [](double v) { return std::to_string(static_cast<int>(std::lround(v))); };
+    std::vector<SweepScene> scenes;
+    unsigned seed = 600;
+    // A plate's measures: as wide as high or up to a tenth higher, a rounding of
+    // its own.
+    const auto plate = [&](SceneOptions& o) {
+        o.faceWidthMm = between(78, 92);
+        o.faceHeightMm = o.faceWidthMm * (random.uniform() < 0.5 ? 1.0 : between(1.03, 1.1));
+        o.cornerRadiusMm = between(3, 16);
+    };
+    const auto common = [&](SceneOptions& o, bool light) {
+        o.width = width;
+        o.height = width * 3 / 4;
+        o.focalLengthShare = 1.2;
+        o.subjectSize = between(0.38, 0.55);
+        o.depthMm = o.faceHeightMm * between(0.12, 0.2);
+        o.sideShade = light ? 0.55 : 1.2;
+        o.face = light ? lightFace : darkFace;
+        o.detail = light ? Colour{0.35, 0.36, 0.38} : Colour{0.78, 0.78, 0.78};
+        o.seed = seed++;
+        o.jpegRoundTrip = true;
+    };
+    std::size_t turn = 0;
+    for (const bool light : {true, false}) {
+        for (const Wall& wall : walls) {
+            for (const Body& body : bodies) {
+                SceneOptions o =
+                    body.layout == Layout::thermostat ? thermostatScene(width, width * 3 / 4, 0, 0) : SceneOptions{};
+                if (body.width > 0) {
+                    o.faceWidthMm = body.width;
+                    o.faceHeightMm = body.height;
+                    o.cornerRadiusMm = body.radius;
+                } else {
+                    plate(o);
+                }
+                common(o, light);
+                // Each wall sees both turns on each device.
+                o.yawDegrees = (turn % 2 == 0 ? 1 : -1) * between(24, 34);
+                o.pitchDegrees = between(-12, 6);
+                o.rollDegrees = between(-6, 6);
+                o.background = wall.colour;
+                // Graded from top to bottom and from side to side in turn.
+                o.backdrop = wall.kind == Background::gradientTopBottom && turn % 4 >= 2
+                                 ? Background::gradientSideToSide
+                                 : wall.kind;
+                o.gradientLevels = 40;
+                ++turn;
+                const std::string device = light ? "light" : "dark";
+                scenes.push_back({std::string(wall.name) + ", " + device + " " + body.name + ", yaw " +
+                                      whole(o.yawDegrees) + ", pitch " + whole(o.pitchDegrees) + ", roll " +
+                                      whole(o.rollDegrees),
+                                  wall.name, device, "three-quarter", o});
+            }
+        }
+    }
+    for (int k = 0; k < 6; ++k) {
+        SceneOptions o;
+        plate(o);
+        common(o, true);
+        o.layout = Layout::rocker;
+        o.details = {DetailKind::buttonRing, DetailKind::led};
+        o.detail = {0.55, 0.55, 0.56};
+        o.labels = {{"ECO", {0, 0.4 * o.faceHeightMm}, 0.05 * o.faceHeightMm}};
+        o.yawDegrees = between(-4, 4);
+        o.pitchDegrees = between(-4, 4);
+        o.rollDegrees = between(-6, 6);
+        // 250 at the top, 210 at the bottom.
+        o.background = {0.98, 0.98, 0.98};
+        o.backdrop = Background::gradientTopBottom;
+        o.gradientLevels = 40;
+        scenes.push_back({"graded, light rocker plate r" + whole(o.cornerRadiusMm) + ", front, yaw " +
+                              whole(o.yawDegrees) + ", pitch " + whole(o.pitchDegrees) + ", roll " +
+                              whole(o.rollDegrees),
+                          "graded", "light", "front", o});
     }
     return scenes;
 }

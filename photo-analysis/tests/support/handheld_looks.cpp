@@ -86,6 +86,9 @@ cv::Vec3d wallPaint(Wall wall, Device device, const cv::Vec3d& deviceShade, Rand
         case Wall::white:
         case Wall::graded:
             return linearColour(paint + 1, paint, paint - 3);
+        case Wall::litFromAbove:
+            // Paint of 231, which the light from above grades.
+            return linearColour(232, 231, 228);
         case Wall::coloured:
             return pick(coloured);
         case Wall::darkPaint:

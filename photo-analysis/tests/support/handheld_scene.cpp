@@ -38,6 +38,9 @@ struct Setup {
     bool highlightBand = false;
     WallSurface wall;
     double blurSigma = 0, noiseGain = 0;
+    // A flat side's colour over the face's, in linear light; 0 where the light
+    // shades the sides.
+    double sideShare = 0;
     // The face as printed, linear RGB, `pixelsPerMm` per millimetre.
     cv::Mat faceTexture;
     double pixelsPerMm = 6;
@@ -57,29 +60,57 @@ void printFace(Setup& s) {
     paint(display(s.body));
     cairo_paint(cr);
     paint(display(s.print));
-    // A ring round a button, a line, bars of a signal, a reading; and an indicator dot.
-    cairo_set_line_width(cr, 0.018 * side);
-    cairo_arc(cr, -0.2 * w, 0.2 * h, 0.12 * side, 0, 2 * std::numbers::pi);
-    cairo_stroke(cr);
-    cairo_set_line_width(cr, 0.012 * side);
-    cairo_move_to(cr, -0.32 * w, -0.06 * h);
-    cairo_line_to(cr, 0.32 * w, -0.06 * h);
-    cairo_stroke(cr);
-    for (int i = 0; i < 4; ++i) {
-        const double barHeight = (0.05 + 0.035 * i) * h;
-        cairo_rectangle(cr, (0.12 + 0.055 * i) * w, 0.3 * h - barHeight, 0.03 * w, barHeight);
+    if (s.shot.rocker) {
+        // Two tall buttons, a shade darker than the plate with the gap round
+        // each drawn as a line, an LED near the top edge and "ECO" near the bottom.
+        cairo_set_line_width(cr, 0.01 * side);
+        for (const double x : {-0.17 * w, 0.17 * w}) {
+            const double bw = 0.3 * w, bh = 0.6 * h, r = 0.04 * side;
+            cairo_new_sub_path(cr);
+            cairo_arc(cr, x + bw / 2 - r, -bh / 2 + r, r, -std::numbers::pi / 2, 0);
+            cairo_arc(cr, x + bw / 2 - r, bh / 2 - r, r, 0, std::numbers::pi / 2);
+            cairo_arc(cr, x - bw / 2 + r, bh / 2 - r, r, std::numbers::pi / 2, std::numbers::pi);
+            cairo_arc(cr, x - bw / 2 + r, -bh / 2 + r, r, std::numbers::pi, 1.5 * std::numbers::pi);
+            cairo_close_path(cr);
+            paint(display(s.body * 0.94));
+            cairo_fill_preserve(cr);
+            paint(display(s.print));
+            cairo_stroke(cr);
+        }
+        cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+        cairo_set_font_size(cr, 0.07 * h);
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, "ECO", &extents);
+        cairo_move_to(cr, -extents.width / 2 - extents.x_bearing, 0.4 * h - extents.height / 2 - extents.y_bearing);
+        cairo_show_text(cr, "ECO");
+        paint(display(s.dot));
+        cairo_arc(cr, 0, -0.42 * h, 0.022 * side, 0, 2 * std::numbers::pi);
+        cairo_fill(cr);
+    } else {
+        // A ring round a button, a line, bars of a signal, a reading; and an indicator dot.
+        cairo_set_line_width(cr, 0.018 * side);
+        cairo_arc(cr, -0.2 * w, 0.2 * h, 0.12 * side, 0, 2 * std::numbers::pi);
+        cairo_stroke(cr);
+        cairo_set_line_width(cr, 0.012 * side);
+        cairo_move_to(cr, -0.32 * w, -0.06 * h);
+        cairo_line_to(cr, 0.32 * w, -0.06 * h);
+        cairo_stroke(cr);
+        for (int i = 0; i < 4; ++i) {
+            const double barHeight = (0.05 + 0.035 * i) * h;
+            cairo_rectangle(cr, (0.12 + 0.055 * i) * w, 0.3 * h - barHeight, 0.03 * w, barHeight);
+        }
+        cairo_fill(cr);
+        cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+        cairo_set_font_size(cr, 0.13 * h);
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, "21.5", &extents);
+        cairo_move_to(cr, -0.08 * w - extents.width / 2 - extents.x_bearing,
+                      -0.22 * h - extents.height / 2 - extents.y_bearing);
+        cairo_show_text(cr, "21.5");
+        paint(display(s.dot));
+        cairo_arc(cr, 0.34 * w, -0.34 * h, 0.028 * side, 0, 2 * std::numbers::pi);
+        cairo_fill(cr);
     }
-    cairo_fill(cr);
-    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_set_font_size(cr, 0.13 * h);
-    cairo_text_extents_t extents;
-    cairo_text_extents(cr, "21.5", &extents);
-    cairo_move_to(cr, -0.08 * w - extents.width / 2 - extents.x_bearing,
-                  -0.22 * h - extents.height / 2 - extents.y_bearing);
-    cairo_show_text(cr, "21.5");
-    paint(display(s.dot));
-    cairo_arc(cr, 0.34 * w, -0.34 * h, 0.028 * side, 0, 2 * std::numbers::pi);
-    cairo_fill(cr);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
     const cv::Mat bgra(th, tw, CV_8UC4, cairo_image_surface_get_data(surface),
@@ -105,7 +136,20 @@ Setup setUp(const Shot& shot) {
     constexpr std::array<std::array<double, 4>, 5> bodies{
         {{86, 86, 8, 28}, {120, 80, 10, 24}, {70, 110, 12, 34}, {80, 80, 14, 40}, {100, 70, 6, 22}}};
     std::array<double, 4> body = bodies[static_cast<std::size_t>(random.uniform(0, 5))];
-    if (shot.body != Body::any) {
+    const bool shallow = shot.body >= Body::plate;
+    if (shallow) {
+        // Their own numbers, so that the other shots keep theirs.
+        Random own(shot.seed * 31 + 11);
+        static constexpr std::array<std::array<double, 3>, 3> kinds{{{86, 86, 8}, {120, 80, 10}, {70, 110, 12}}};
+        if (shot.body == Body::plate) {
+            const double side = own.uniform(78, 92);
+            body = {side, side * (own.uniform() < 0.5 ? 1 : own.uniform(1.03, 1.1)), own.uniform(3, 16), 0};
+        } else {
+            const auto& kind = kinds[static_cast<std::size_t>(shot.body) - static_cast<std::size_t>(Body::switchBox)];
+            body = {kind[0], kind[1], kind[2], 0};
+        }
+        body[3] = body[1] * own.uniform(0.12, 0.2);
+    } else if (shot.body != Body::any) {
         // Its own numbers, so that the other shots keep theirs.
         Random plate(shot.seed * 31 + 7);
         const double side = plate.uniform(78, 92);
@@ -116,7 +160,9 @@ Setup setUp(const Shot& shot) {
     const double tint = random.uniform(-4, 4);
     cv::Vec3d shade;  // as displayed
     if (shot.device == Device::light) {
-        const double grey = random.uniform(225, 240);
+        double grey = random.uniform(225, 240);
+        // A rocker's plastic, about 236.
+        if (shot.rocker) grey = 232 + 8 * (grey - 225) / 15;
         shade = {grey + tint, grey, grey - tint};
         s.print = linearColour(96, 100, 106);
     } else if (shot.device == Device::grey) {
@@ -134,10 +180,16 @@ Setup setUp(const Shot& shot) {
     s.body = linearColour(shade);
     s.dot = random.uniform() < 0.5 ? linearColour(60, 190, 90) : linearColour(70, 140, 230);
     printFace(s);
+    if (shallow) {
+        // The share in display brightness, over the face's own grey.
+        const double face = toDisplay((s.body[0] + s.body[1] + s.body[2]) / 3);
+        s.sideShare = toLinear((shot.device == Device::dark ? 1.2 : 0.55) * face) / toLinear(face);
+    }
 
     // A phone's main camera (about 26 mm equivalent) or a slightly longer one.
     const double longSide = std::max(s.width, s.height), shortSide = std::min(s.width, s.height);
     camera.focal = longSide * random.uniform(0.72, 1.1);
+    if (shot.normalLens) camera.focal = 1.2 * longSide;
     camera.halfDiagonal = std::hypot(s.width, s.height) / 2;
     // Mostly barrel.
     camera.k1 = random.uniform(-0.05, 0.025);
@@ -146,7 +198,10 @@ Setup setUp(const Shot& shot) {
     const double deg = std::numbers::pi / 180, roll = (random.uniform(-2.5, 2.5) + shot.rollDegrees) * deg;
     camera.rotation = turnAboutZ(roll) * turnAboutX(shot.pitchDegrees * deg) * turnAboutY(shot.yawDegrees * deg);
     const double size = random.uniform(0.42, 0.56) * shortSide;
-    const double distance = camera.focal * std::max(body[0], body[1]) / size;
+    // Through a normal lens, the face's height 38 to 55 % of the photo's.
+    const double distance = shot.normalLens
+                                ? camera.focal * body[1] / ((0.38 + 0.17 * (size / shortSide - 0.42) / 0.14) * s.height)
+                                : camera.focal * std::max(body[0], body[1]) / size;
     const double offsetX = random.uniform(-0.06, 0.06) * s.width, offsetY = random.uniform(-0.06, 0.06) * s.height;
     camera.translation = {offsetX * distance / camera.focal, offsetY * distance / camera.focal, distance};
     camera.toDevice = camera.rotation.t();
@@ -165,9 +220,17 @@ Setup setUp(const Shot& shot) {
     s.highlightSize = random.uniform(0.12, 0.25) * std::min(body[0], body[1]);
     s.highlightAngle = random.uniform(0, std::numbers::pi);
     s.highlightStrength = shot.device == Device::light ? random.uniform(0.06, 0.15) : random.uniform(0.03, 0.08);
+    // A flat side has a brightness of its own against a matte face's.
+    if (shallow) s.highlightStrength = 0;
 
     s.wall = {shot.wall, shot.seed, wallPaint(shot.wall, shot.device, shade, random)};
     drawFalloff(s.wall, distance * s.width / 2 / camera.focal, random);
+    if (shot.wall == Wall::litFromAbove) {
+        // Paint of 231 in the middle, the light ±19.5 % from there to the photo's
+        // top and bottom edges: 250 and 210.
+        s.wall.gradientDirection = {0, -1};
+        s.wall.gradientSlope = 0.195 * s.width / s.height;
+    }
     s.blurSigma = random.uniform(0.5, 1.2);
     s.noiseGain = random.uniform(0.02, 0.06);
     return s;
@@ -253,7 +316,11 @@ Sample sampleAt(const Setup& s, double px, double py) {
     const Vector3 p = camera.eye + d * hit.t;
     const double lit = std::max(hit.normal.dot(s.toLight), 0.0) / -s.toLight.z;
     const double light = (s.ambient + (1 - s.ambient) * lit) * s.wall.falloff(p.x, p.y);
-    if (hit.surface == sideSurface) return {s.body * light, sideSurface};
+    if (hit.surface == sideSurface) {
+        // The face faces the light fully: a flat side is a share of its light.
+        if (s.sideShare > 0) return {s.body * (s.sideShare * s.wall.falloff(p.x, p.y)), sideSurface};
+        return {s.body * light, sideSurface};
+    }
     const double tx = std::clamp((p.x + s.halfWidth) * s.pixelsPerMm - 0.5, 0.0, s.faceTexture.cols - 1.001);
     const double ty = std::clamp((p.y + s.halfHeight) * s.pixelsPerMm - 0.5, 0.0, s.faceTexture.rows - 1.001);
     const int ix = static_cast<int>(tx), iy = static_cast<int>(ty);
@@ -271,16 +338,18 @@ Sample sampleAt(const Setup& s, double px, double py) {
 }  // namespace
 
 std::string describe(const Shot& shot) {
-    static constexpr std::array<const char*, 12> walls{"white", "coloured",   "dark",  "graded",     "wood", "fabric",
-                                                       "grey",  "light grey", "beige", "sage green", "blue", "own-hue"};
+    static constexpr std::array<const char*, 13> walls{"white",  "coloured", "dark",          "graded", "wood",
+                                                       "fabric", "grey",     "light grey",    "beige",  "sage green",
+                                                       "blue",   "own-hue",  "lit from above"};
     static constexpr std::array<const char*, 11> devices{
         "light", "dark", "grey", "pure white", "pale grey", "mid grey", "red", "orange", "yellow", "green", "blue"};
-    static constexpr std::array<const char*, 3> bodies{"", " square plate", " near-square plate"};
+    static constexpr std::array<const char*, 7> bodies{
+        "", " square plate", " near-square plate", " plate", " switch", " thermostat", " panel"};
     static constexpr std::array<const char*, 12> silhouettes{
         "",      " plate", " disc",           " L bracket", " T valve", " lamp",
         " plug", " fan",   " climate sensor", " bulb",      " spot",    " relay module"};
     static constexpr std::array<const char*, 3> backdrops{"", " on flat white", " on transparency"};
-    std::string name = std::string(devices[static_cast<std::size_t>(shot.device)]) +
+    std::string name = std::string(devices[static_cast<std::size_t>(shot.device)]) + (shot.rocker ? " rocker" : "") +
                        bodies[static_cast<std::size_t>(shot.body)] +
                        silhouettes[static_cast<std::size_t>(shot.silhouette)];
     // Without a wall, the box is a product like the others.
@@ -290,6 +359,7 @@ std::string describe(const Shot& shot) {
     else
         name += backdrops[static_cast<std::size_t>(shot.backdrop)];
     name += ", yaw " + std::to_string(static_cast<int>(std::lround(shot.yawDegrees)));
+    if (shot.normalLens) name += ", pitch " + std::to_string(static_cast<int>(std::lround(shot.pitchDegrees)));
     if (shot.rollDegrees != 0) name += ", roll " + std::to_string(static_cast<int>(std::lround(shot.rollDegrees)));
     name += savedAsPng(shot) ? ", png" : ", q " + std::to_string(shot.quality);
     if (shot.portrait) name += ", portrait";
@@ -484,6 +554,50 @@ std::vector<Shot> productShots() {
         shot.portrait = p.portrait;
         shot.seed = static_cast<unsigned>(9000 + 61 * shots.size());
         shots.push_back(shot);
+    }
+    return shots;
+}
+
+std::vector<Shot> threeQuarterShots() {
+    using enum Device;
+    using enum Wall;
+    Random random(56);
+    const auto whole = [&](double lo, double hi) { return std::round(random.uniform(lo, hi)); };
+    constexpr std::array<int, 3> orientations{1, 6, 8};
+    std::vector<Shot> shots;
+    const auto add = [&](Shot shot) {
+        shot.quality = static_cast<int>(whole(75, 90));
+        shot.orientation = orientations[shots.size() % 3];
+        shot.seed = static_cast<unsigned>(7000 + 43 * shots.size());
+        shot.normalLens = true;
+        shots.push_back(shot);
+    };
+    // Every body is seen light and dark, turned either way; each wall sees
+    // both turns.
+    const std::array<Wall, 5> walls{white, coloured, wood, graded, litFromAbove};
+    const std::array<Body, 4> bodies{Body::plate, Body::switchBox, Body::thermostat, Body::panel};
+    for (std::size_t w = 0; w < walls.size(); ++w) {
+        for (std::size_t b = 0; b < bodies.size(); ++b) {
+            Shot shot;
+            shot.device = (w + b) % 2 == 0 ? light : dark;
+            shot.wall = walls[w];
+            shot.body = bodies[b];
+            shot.yawDegrees = ((w / 2 + b) % 2 == 0 ? 1 : -1) * whole(24, 34);
+            shot.pitchDegrees = whole(-12, 6);
+            // The hand adds up to 2.5° of its own.
+            shot.rollDegrees = whole(-3.5, 3.5);
+            add(shot);
+        }
+    }
+    for (int k = 0; k < 6; ++k) {
+        Shot shot;
+        shot.wall = litFromAbove;
+        shot.body = Body::plate;
+        shot.rocker = true;
+        shot.yawDegrees = whole(-4, 4);
+        shot.pitchDegrees = whole(-4, 4);
+        shot.rollDegrees = whole(-3.5, 3.5);
+        add(shot);
     }
     return shots;
 }

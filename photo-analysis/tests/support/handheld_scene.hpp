@@ -35,9 +35,10 @@ enum class Device { light, dark, grey, pureWhite, paleGrey, midGrey, red, orange
 // Plain light paint, a plain mid colour, a plain dark colour, light paint under
 // light falling off strongly across it, wooden boards, woven fabric, and plain
 // grey paint 12 to 35 levels off a grey device's shade (any grey for the
-// others); light grey, beige, sage green and blue paint; and paint of the
-// device's own hue at another lightness (a pale tint of a coloured or dark
-// device, a mid shade behind a light one).
+// others); light grey, beige, sage green and blue paint; paint of the device's
+// own hue at another lightness (a pale tint of a coloured or dark device, a mid
+// shade behind a light one); and light paint lit from above, about 250 at the
+// photo's top and 210 at its bottom.
 enum class Wall {
     white,
     coloured,
@@ -50,13 +51,17 @@ enum class Wall {
     beige,
     sageGreen,
     bluePaint,
-    ownHue
+    ownHue,
+    litFromAbove
 };
 
 // The device's body: one of the generator's switches, thermostats and sensors,
 // or a switch plate as wide as high or up to a tenth higher than wide, with a
-// rounding of its own.
-enum class Body { any, squarePlate, nearSquarePlate };
+// rounding of its own. Or a shallow body 12 to 20 % as deep as high, its face
+// matte, its visible sides a flat strip at 55 % of the face's brightness on a
+// light device and 120 % on a dark one, however the light falls: a plate as
+// above, a switch, a thermostat or a panel.
+enum class Body { any, squarePlate, nearSquarePlate, plate, switchBox, thermostat, panel };
 
 // What the device looks like. `box` is the body above, its face printed; the
 // others are flat coloured shapes: a switch plate, a round puck, an L bracket
@@ -105,6 +110,13 @@ struct Shot {
     bool png = false;
     // A faint soft shadow on the white under a product.
     bool contactShadow = false;
+    // A normal lens, the focal length 1.2 × the photo's longer side, with the
+    // face 38 to 55 % of the photo's height; otherwise a phone's own lens.
+    bool normalLens = false;
+    // The face printed as a rocker switch: two tall buttons, an LED dot near the
+    // top edge and "ECO" near the bottom, on plastic at about 236; otherwise a
+    // reading, a ring, a line and the bars of a signal.
+    bool rocker = false;
 };
 
 // "light on graded wall, yaw 35, q 80", with the orientation and "portrait"
@@ -157,5 +169,12 @@ std::vector<Shot> colourShots();
 // PNG, some with a contact shadow; and on transparency a white box, a black
 // relay module and others.
 std::vector<Shot> productShots();
+
+// Shallow plates, switches, thermostats and panels, light and dark, through a
+// normal lens at yaw 24–34° either way, pitch -12 to 6° and roll up to 6°, on
+// plain, wooden and graded walls; then light rocker plates from the front
+// (yaw and pitch within 4°) on walls lit from above. EXIF orientations 1, 6
+// and 8.
+std::vector<Shot> threeQuarterShots();
 
 }  // namespace handheld_photos

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,9 @@ struct TextLabel {
 
 // Where the details sit on the face. `compact` keeps them within a square face;
 // `thermostat` spreads them over a wide face, with a grille of horizontal ribs
-// across the whole face near its bottom edge.
-enum class Layout { compact, thermostat };
+// across the whole face near its bottom edge; `rocker` is a switch plate's: the
+// buttons two tall rockers side by side, the LED centred near the top edge.
+enum class Layout { compact, thermostat, rocker };
 
 // The device's silhouette. `box` is the rounded box of the face options, its face
 // carrying the details. The others are bodies of their own fixed measures in the
@@ -89,6 +91,11 @@ struct SceneOptions {
     double rollDegrees = 0;
     // The face's height in the image at yaw 0, as a share of the shorter side.
     double subjectSize = 0.55;
+    // The camera's focal length as a share of the photo's longer side.
+    double focalLengthShare = 1.4;
+    // The box's sides, a flat strip of this share of the face's colour; unset,
+    // they darken with the yaw as a side lit from the front does.
+    std::optional<double> sideShade;
     // The device's centre moved by these shares of the width and height.
     double offsetX = 0;
     double offsetY = 0;
@@ -207,6 +214,18 @@ std::vector<SweepScene> backdropSweep(int width);
 // picture by 0 to 10° and three-quarter at yaw 15 to 45°; and grey plates on
 // grey walls of nearly their shade. `width` × three quarters of it, through JPEG.
 std::vector<SweepScene> plateSweep(int width);
+
+// Light and dark switch plates, switches, thermostats and panels seen
+// three-quarter (yaw 24 to 34° either way, pitch -12 to 6°, roll up to 6°)
+// through a normal lens (focal length 1.2 × the longer side), the face 38 to
+// 55 % of the photo's height, on plain, wood-grain and graded walls; the body
+// 12 to 20 % as deep as high, its visible sides a flat strip at 55 % of the
+// face's brightness on a light device and 120 % on a dark one. Then light
+// rocker switch plates (plastic at about 236, "ECO" printed near the bottom)
+// from the front, yaw and pitch within 4°, on a wall graded from 250 at the top
+// to 210 at the bottom. `width` × three quarters of it, through JPEG; the same
+// width always gives the same scenes.
+std::vector<SweepScene> threeQuarterSweep(int width);
 
 // Every device shape on four walls users shoot: a dark device on a light wall, a
 // light device on a blue wall, a dark device on wood, a light device on a white
