@@ -564,6 +564,28 @@ TEST(PlausibilityGate, JudgesASegmentationByWhatTellsADeviceFromAWall) {
     for (const Case& c : cases) EXPECT_EQ(plausibleSubject(c.image, c.raw, c.subject), c.plausible) << c.what;
 }
 
+TEST(PlausibilityGate, ASoftShadowBesideADeviceIsNoTextureButAGrainIs) {
+    // A light plug on a white wall, its long thin cable's soft shadow a dark
+    // line just below it, across the ring where the wall is read along most
+    // of the outline: the device stands out. The same device on a wall of
+    // fine grain as strong as the shadow is deep does not.
+    const cv::Size size(240, 180);
+    const cv::Rect body(30, 40, 40, 50), cable(70, 60, 150, 5);
+    cv::Mat shaded(size, CV_8UC3), grained(size, CV_8UC3);
+    for (int y = 0; y < size.height; ++y)
+        for (int x = 0; x < size.width; ++x) {
+            const double below = y - cable.br().y - 2;
+            const double shadow = x >= cable.x && x < cable.br().x ? 40 * std::exp(-below * below / 8) : 0;
+            shaded.at<cv::Vec3b>(y, x) = cv::Vec3b::all(cv::saturate_cast<std::uint8_t>(242 - shadow));
+            grained.at<cv::Vec3b>(y, x) = cv::Vec3b::all(static_cast<std::uint8_t>(x % 4 < 2 ? 205 : 242));
+        }
+    const cv::Mat subject = region(size, body) | region(size, cable);
+    shaded.setTo(cv::Scalar::all(230), subject);
+    grained.setTo(cv::Scalar::all(230), subject);
+    EXPECT_TRUE(plausibleSubject(shaded, subject, subject));
+    EXPECT_FALSE(plausibleSubject(grained, subject, subject));
+}
+
 TEST(RefinedMap, BringsTheSubjectBackToThePhotosSizeWithSoftEdges) {
     const cv::Mat fine = image(40, 30, lightWall, {{cv::Rect(10, 8, 20, 14), cv::Scalar::all(60)}});
     cv::Mat small;

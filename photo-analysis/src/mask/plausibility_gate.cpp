@@ -24,7 +24,8 @@ double heldShare(const cv::Mat& line) {
 
 // Along the subject's outline, the mean colour just inside against the mean
 // just outside, each over a window of the given size: the median of their
-// distances, and the median spread of the outside colours about their mean.
+// distances, and the median spread of the outside colours about the wall's
+// own smooth course.
 struct EdgeContrast {
     double contrast;
     double wallSpread;
@@ -34,7 +35,6 @@ EdgeContrast edgeContrast(const cv::Mat& image, const cv::Mat& inside, const cv:
     const cv::Size box(window, window);
     cv::Mat colours, squares;
     image.convertTo(colours, CV_32FC3);
-    squares = colours.mul(colours);
     const auto sumOver = [&](const cv::Mat& values, const cv::Mat& mask) {
         cv::Mat masked = cv::Mat::zeros(values.size(), values.type());
         values.copyTo(masked, mask);
@@ -48,6 +48,24 @@ EdgeContrast edgeContrast(const cv::Mat& image, const cv::Mat& inside, const cv:
         cv::boxFilter(ones, sum, CV_32F, box, cv::Point(-1, -1), false);
         return sum;
     };
+    // The wall's course: its colours smoothed over about half the ring's
+    // width, the subject left out. Light falling off and a soft shadow's ramp
+    // beside the subject follow it and are no texture; a grain does not.
+    cv::Mat weight, weightSum;
+    outside.convertTo(weight, CV_32F, 1.0 / 255.0);
+    const double course = std::max(1.0, window / 8.0);
+    cv::GaussianBlur(weight, weightSum, cv::Size(0, 0), course);
+    weightSum = cv::max(weightSum, 1e-3f);
+    std::vector<cv::Mat> channels;
+    cv::split(colours, channels);
+    for (cv::Mat& channel : channels) {
+        cv::Mat smoothed;
+        cv::GaussianBlur(channel.mul(weight), smoothed, cv::Size(0, 0), course);
+        channel -= smoothed / weightSum;
+    }
+    cv::Mat residual;
+    cv::merge(channels, residual);
+    squares = residual.mul(residual);
     const cv::Mat inSum = sumOver(colours, inside), inCount = countOver(inside);
     const cv::Mat outSum = sumOver(colours, outside), outSquares = sumOver(squares, outside),
                   outCount = countOver(outside);
@@ -62,7 +80,7 @@ EdgeContrast edgeContrast(const cv::Mat& image, const cv::Mat& inside, const cv:
             const cv::Vec3f b2 = outSquares.at<cv::Vec3f>(y, x) / m;
             contrasts.push_back(cv::norm(a - b));
             double variance = 0;
-            for (int c = 0; c < 3; ++c) variance += std::max(0.0f, b2[c] - b[c] * b[c]);
+            for (int c = 0; c < 3; ++c) variance += b2[c];
             spreads.push_back(std::sqrt(variance / 3));
         }
     }
