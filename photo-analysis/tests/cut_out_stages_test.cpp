@@ -297,6 +297,31 @@ TEST(Shadows, AShadowInABendOfTheDeviceGoesAndAFacesHighlightStays) {
     EXPECT_GT(cv::countNonZero(kept & region(rgb.size(), cv::Rect(24, 20, 12, 60))), 0.95 * 12 * 60);
 }
 
+TEST(Shadows, TheShadowUnderAVividDevicesPipeGoesThoughItsEdgeBlendsIntoIt) {
+    // A red T on a blue wall: the pipe's shadow falls below it on each side of
+    // the branch, within the T's hull; along the pipe's lower edge the blur
+    // blends red into the shadow's dark blue.
+    const cv::Vec3d wall(140, 166, 204);
+    cv::Mat rgb(100, 120, CV_8UC3);
+    for (int y = 0; y < rgb.rows; ++y)
+        for (int x = 0; x < rgb.cols; ++x) {
+            const double below = y - 34, shade = x >= 22 && x < 98 && below >= 0 ? 0.4 * std::exp(-below / 7) : 0;
+            rgb.at<cv::Vec3b>(y, x) = cv::Vec3b(cv::saturate_cast<uchar>(wall[0] * (1 - shade)),
+                                                cv::saturate_cast<uchar>(wall[1] * (1 - shade)),
+                                                cv::saturate_cast<uchar>(wall[2] * (1 - shade)));
+        }
+    const cv::Scalar red(200, 30, 35);
+    rgb(cv::Rect(20, 22, 80, 12)).setTo(red);  // pipe
+    rgb(cv::Rect(54, 34, 12, 40)).setTo(red);  // branch
+    cv::GaussianBlur(rgb, rgb, cv::Size(0, 0), 0.8);
+    const cv::Mat kept = peeledSubject(rgb);
+    const cv::Mat valve = region(rgb.size(), cv::Rect(20, 22, 80, 12)) | region(rgb.size(), cv::Rect(54, 34, 12, 40));
+    EXPECT_GT(cv::countNonZero(kept & valve), 0.95 * cv::countNonZero(valve));
+    EXPECT_LT(cv::countNonZero(
+                  kept & (region(rgb.size(), cv::Rect(24, 36, 26, 13)) | region(rgb.size(), cv::Rect(70, 36, 26, 13)))),
+              40);
+}
+
 TEST(ShadowCues, TheWallsShadeIsItsColourInLessLightWhateverTheHue) {
     // A pink wall and its shadow at half its linear light: encoded levels do
     // not scale alike, yet it is the wall's shade; a grey of the same

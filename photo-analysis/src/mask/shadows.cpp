@@ -296,9 +296,12 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
         for (int x = 0; x < small.cols; ++x)
             if (const int r = regions.at<int>(y, x); r != 0 && outer[static_cast<std::size_t>(r)])
                 outerWall.at<std::uint8_t>(y, x) = 255;
-    const int withinHull =
-        giveBackWithinHull(departing & ~peeled, peeled, outerWall, departing & ~peeled & ~cues.anotherHue(),
-                           options.strandWidth, options.bendWallShare);
+    // A pixel beside one of another hue is a blend of the two, along the
+    // device's edge with its shadow: its hue tells nothing.
+    cv::Mat blended;
+    cv::dilate(cues.anotherHue(), blended, cv::Mat());
+    const int withinHull = giveBackWithinHull(departing & ~peeled, peeled, outerWall, departing & ~peeled & ~blended,
+                                              options.strandWidth, options.bendWallShare);
     // Then from the wall the subject encloses, no farther than the shadows met
     // from the border reach: a shadow cast by a thin part is no wider than the
     // rest of its shadow.
