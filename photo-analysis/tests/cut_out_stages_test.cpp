@@ -11,6 +11,7 @@
 #include "mask/alpha_subject.hpp"
 #include "mask/band_cut.hpp"
 #include "mask/closed_outline.hpp"
+#include "mask/cut_out.hpp"
 #include "mask/edge_bridging.hpp"
 #include "mask/field_subject.hpp"
 #include "mask/finer_edge.hpp"
@@ -642,6 +643,38 @@ TEST(OutlineWeighing, AnEdgePixelGetsTheShareOfTheStepItHasMade) {
     EXPECT_NEAR(mask.coverageAt(10, 15), 127, 1);
     EXPECT_EQ(mask.coverageAt(20, 15), 255);
     EXPECT_EQ(mask.coverageAt(35, 14), 255) << "the cable";
+}
+
+TEST(SubjectExtraction, APaleDeviceIsFoundBesideTheLargerShadowItCasts) {
+    // A pale grey lamp on a white wall departs less from it than the soft
+    // shadow it casts, which is larger: the shadow is passed over, and the
+    // lamp, its head and its thin stand, is the subject.
+    const cv::Size size(320, 240);
+    cv::Mat lamp = cv::Mat::zeros(size, CV_8U);
+    lamp(cv::Rect(120, 60, 40, 16)).setTo(255);
+    lamp(cv::Rect(136, 76, 8, 90)).setTo(255);
+    cv::Mat shadow = cv::Mat::zeros(size, CV_8U), shade;
+    cv::Mat(lamp(cv::Rect(0, 0, 250, 210))).copyTo(shadow(cv::Rect(70, 30, 250, 210)));
+    shadow.convertTo(shade, CV_32F, 1.0 / 255.0);
+    cv::GaussianBlur(shade, shade, cv::Size(0, 0), 6);
+    cv::Mat noise(size, CV_32F);
+    cv::RNG(7).fill(noise, cv::RNG::NORMAL, 0, 1.2);
+    cv::Mat rgb(size, CV_8UC3);
+    for (int y = 0; y < size.height; ++y)
+        for (int x = 0; x < size.width; ++x) {
+            const double wall = (232 - 0.03 * y) * (1 - 0.35 * shade.at<float>(y, x));
+            const double level = (lamp.at<uchar>(y, x) ? 212 : wall) + noise.at<float>(y, x);
+            rgb.at<cv::Vec3b>(y, x) = cv::Vec3b::all(cv::saturate_cast<uchar>(level));
+        }
+    cv::GaussianBlur(rgb, rgb, cv::Size(0, 0), 0.8);
+    for (const Segmentation way : {Segmentation::grabCut, Segmentation::none}) {
+        const SubjectMask mask = run(photoOf(rgb), CutOutOptions{}, way);
+        cv::Mat found(size, CV_8U);
+        for (int y = 0; y < size.height; ++y)
+            for (int x = 0; x < size.width; ++x)
+                found.at<uchar>(y, x) = mask.coverageAt(x, y) >= SubjectMask::insideThreshold ? 255 : 0;
+        EXPECT_GT(overlap(found, lamp), 0.85);
+    }
 }
 
 TEST(SubjectExtraction, TracesEachStageAndWhichWayGaveTheMask) {

@@ -174,6 +174,13 @@ struct ShadowOptions {
     // ...unless it leaves this share of it in colours other than the wall's
     // shade: a device, with a shadow larger than itself (a thin lamp's).
     double leastOwnColours = 0.1;
+    // A peel taking this share of the subject at least met no outline of its
+    // own anywhere: the subject is a shadow alone, its device departing less
+    // from the wall than its shadow does (a pale device on a white wall), and
+    // the device is sought in what else departs.
+    double onlyShade = 0.98;
+    // Shadows alone are passed over this many times at most.
+    int shadowsAlone = 2;
     // A wall darker than this (the sum of its channels) casts no shadow one
     // could tell from noise.
     double darkestWall = 30;

@@ -111,15 +111,29 @@ private:
     FieldSubject fieldSubjectOf() const {
         FieldSubject seen;
         seen.distance = fieldDistance(small_, wall_.field, options_.field.smoothing);
-        const cv::Mat departs = fieldSubject(small_, seen.distance, wall_.field, options_.departures, sink_);
+        cv::Mat departs = fieldSubject(small_, seen.distance, wall_.field, options_.departures, sink_);
         Peel peel = withoutShadows(wall_.working, wall_.field, seen.distance, departs, options_.shadows, sink_);
-        if (cv::countNonZero(peel.subject) == 0) {
+        // A subject that is a shadow alone lies beside its device, which departs
+        // less than it: the device is the largest of what else departs, and the
+        // shadow goes with those it casts.
+        cv::Mat shade = cv::Mat::zeros(small_.size(), CV_8U);
+        for (int turn = 0; peel.onlyShade && turn < options_.shadows.shadowsAlone; ++turn) {
+            if (trace_) trace_("  voie du champ : une ombre seule, l'appareil est ailleurs");
+            cv::Mat reach;
+            cv::dilate(departs, reach, cv::Mat(), cv::Point(-1, -1), 2);
+            shade |= reach;
+            const cv::Mat rest = fieldSubject(small_, seen.distance, wall_.field, options_.departures, sink_, shade);
+            if (cv::countNonZero(rest) == 0) break;
+            departs = rest;
+            peel = withoutShadows(wall_.working, wall_.field, seen.distance, departs, options_.shadows, sink_);
+        }
+        if (cv::countNonZero(peel.subject) == 0 || peel.onlyShade) {
             if (trace_) trace_("  voie du champ : rien ne s'en écarte");
             return seen;
         }
         seen.subject = std::move(peel.subject);
-        seen.shadows = std::move(peel.shadows);
-        seen.cast = std::move(peel.cast);
+        seen.shadows = std::move(peel.shadows) | (shade & ~seen.subject);
+        seen.cast = std::move(peel.cast) | (shade & ~seen.subject);
         return seen;
     }
 

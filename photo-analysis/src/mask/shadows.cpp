@@ -325,7 +325,7 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
             trace("  ombres : " + traced(taken) + " px sur " + traced(whole) + ", plus de " +
                   percent(options.largestPeel) + " sans appareil d'autres couleurs : le sujet lui-même, gardé entier");
         const cv::Mat none = cv::Mat::zeros(subject.size(), CV_8U);
-        return {subject, none, none};
+        return {subject, none, none, taken >= options.onlyShade * whole};
     }
     if (trace)
         trace("  ombres : " + traced(cv::countNonZero(peeled)) + " px ôtés sur " + traced(whole) + ", dont " +

@@ -26,6 +26,10 @@ struct Peel {
     // beside a device of another colour than the wall's shade, and the wall seen
     // past a thin part with the shadow around it, plainly darker than the wall.
     cv::Mat cast;
+    // The subject was a shadow alone: the peel took it whole, no outline of
+    // its own stopping it. It is kept whole then, as any subject the peel
+    // would take most of.
+    bool onlyShade = false;
 };
 Peel withoutShadows(const platform::WorkingPhoto& working, const BackgroundField& field, const cv::Mat& distance,
                     const cv::Mat& subject, const ShadowOptions& options = {}, const TraceSink& sink = {});
