@@ -530,6 +530,24 @@ TEST(ClosedOutline, GrowsAFaintSubjectToTheOutlineItsEdgesClose) {
     EXPECT_EQ(cv::countNonZero(withinClosedOutline(workingOf(plain), part) != part), 0);
 }
 
+TEST(ClosedOutline, AShadowsFaintFringeStaysOffSaveAlongTheDevicesEdge) {
+    // A red device, and beside it wall closed in by its shadow's crisp edge:
+    // the outline holds both. The shadow's fringe taken off it stays off but
+    // for a pixel or two along the device, where its edge blends.
+    const cv::Rect device(14, 10, 16, 28), closedIn(30, 10, 20, 28);
+    cv::Mat rgb = image(64, 48, cv::Scalar::all(236), {{device, cv::Scalar(200, 30, 35)}});
+    cv::rectangle(rgb, cv::Rect(14, 10, 36, 28), cv::Scalar::all(170));
+    const cv::Mat subject = region(rgb.size(), device);
+    const auto unaware = closedOutlineAround(workingOf(rgb), subject);
+    ASSERT_TRUE(unaware);
+    EXPECT_GT(cv::countNonZero((*unaware)(closedIn)), closedIn.area() / 2);
+    CastShadows cast{cv::Mat::zeros(rgb.size(), CV_8U), region(rgb.size(), closedIn)};
+    const auto grown = closedOutlineAround(workingOf(rgb), subject, {}, {}, cast);
+    ASSERT_TRUE(grown);
+    EXPECT_GE(cv::countNonZero((*grown)(device)), 0.98 * device.area());
+    EXPECT_EQ(cv::countNonZero((*grown)(cv::Rect(34, 10, 16, 28))), 0);
+}
+
 TEST(ClosedOutline, TakesOffTheSoftShadeBesideTheOutlineButNeverMoreThanStays) {
     // A light device with a darker rim on a 236 wall, and on its left a soft
     // shadow reaching `reach` pixels out, 10 levels deep where it meets it. The

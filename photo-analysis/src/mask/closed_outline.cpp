@@ -23,7 +23,7 @@ using platform::WorkingPhoto;
 
 std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv::Mat& subject,
                                            const CutOutOptions& options, const TraceSink& sink,
-                                           const cv::Mat& shadows) {
+                                           const CastShadows& cast) {
     const OutlineOptions& tuning = options.outline;
     const StageTrace trace(sink);
     // Nothing, and why when traced.
@@ -186,11 +186,18 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
         if (trace) trace("  contour fermé : il ajoute " + percent(addedArea / before) + " du sujet");
         grown = largestFilled(outline | added | keptOutside());
     }
-    // A shadow lies outside the device, however sharp the edges it adds to the outline.
-    if (!shadows.empty() && cv::countNonZero(shadows) > 0) {
-        cv::Mat shade;
-        cv::resize(shadows, shade, fine.size(), 0, 0, cv::INTER_NEAREST);
-        grown = largestFilled(grown & ~shade);
+    // A shadow lies outside the device, however sharp the edges it adds to the
+    // outline; its faint fringe only away from the subject's own edge.
+    const auto atFineSize = [&](const cv::Mat& shadows) {
+        cv::Mat fine = cv::Mat::zeros(given.size(), CV_8U);
+        if (!shadows.empty()) cv::resize(shadows, fine, given.size(), 0, 0, cv::INTER_NEAREST);
+        return fine;
+    };
+    if (const cv::Mat core = atFineSize(cast.core), fringe = atFineSize(cast.fringe);
+        cv::countNonZero(core | fringe) > 0) {
+        cv::Mat near;
+        cv::dilate(given, near, slack);
+        grown = largestFilled(grown & ~(core | (fringe & ~near)));
     }
     const double after = cv::countNonZero(grown);
     // The soft shade taken off is no loss of the device.
@@ -214,8 +221,8 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
 }
 
 cv::Mat withinClosedOutline(const WorkingPhoto& working, const cv::Mat& subject, const CutOutOptions& options,
-                            const TraceSink& sink, const cv::Mat& shadows) {
-    return closedOutlineAround(working, subject, options, sink, shadows).value_or(subject);
+                            const TraceSink& sink, const CastShadows& cast) {
+    return closedOutlineAround(working, subject, options, sink, cast).value_or(subject);
 }
 
 }  // namespace photo_analysis::cut_out

@@ -3,6 +3,7 @@
 #include <opencv2/core.hpp>
 #include <optional>
 
+#include "mask/shadows.hpp"
 #include "photo_analysis/cut_out_options.hpp"
 #include "photo_analysis/trace_sink.hpp"
 #include "platform/working_photo.hpp"
@@ -18,14 +19,15 @@ namespace photo_analysis::cut_out {
 // and the darker side of a device the wall's shade hides) gives way to it.
 // A side just outside the outline in a hue no blur of wall and device makes
 // (a grey side on a blue wall of its shade) stays with the device.
-// The cast shadows taken off the subject (`shadows`, at the working size) stay
-// off, whatever edges their outline has. Nothing when no such outline holds it, or the grown
-// one would reach the border or be no plausible subject.
+// The cast shadows taken off the subject stay off, whatever edges their
+// outline has. Nothing when no such outline holds it, or the grown one would
+// reach the border or be no plausible subject.
 std::optional<cv::Mat> closedOutlineAround(const platform::WorkingPhoto& working, const cv::Mat& subject,
                                            const CutOutOptions& options = {}, const TraceSink& sink = {},
-                                           const cv::Mat& shadows = {});
+                                           const CastShadows& cast = {});
 // The subject grown to its closed outline, or as given where none holds it.
 cv::Mat withinClosedOutline(const platform::WorkingPhoto& working, const cv::Mat& subject,
-                            const CutOutOptions& options = {}, const TraceSink& sink = {}, const cv::Mat& shadows = {});
+                            const CutOutOptions& options = {}, const TraceSink& sink = {},
+                            const CastShadows& cast = {});
 
 }  // namespace photo_analysis::cut_out

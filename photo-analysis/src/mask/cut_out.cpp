@@ -104,9 +104,9 @@ public:
 private:
     struct FieldSubject {
         cv::Mat distance;
-        cv::Mat subject;  // empty when nothing departs
-        cv::Mat shadows;  // taken off it
-        cv::Mat cast;     // of those, the ones surely no device
+        cv::Mat subject;   // empty when nothing departs
+        cv::Mat shadows;   // taken off it
+        CastShadows cast;  // of those, the ones surely no device
     };
     FieldSubject fieldSubjectOf() const {
         FieldSubject seen;
@@ -133,7 +133,8 @@ private:
         }
         seen.subject = std::move(peel.subject);
         seen.shadows = std::move(peel.shadows) | (shade & ~seen.subject);
-        seen.cast = std::move(peel.cast) | (shade & ~seen.subject);
+        seen.cast = std::move(peel.cast);
+        seen.cast.core |= shade & ~seen.subject;
         return seen;
     }
 

@@ -325,7 +325,7 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
             trace("  ombres : " + traced(taken) + " px sur " + traced(whole) + ", plus de " +
                   percent(options.largestPeel) + " sans appareil d'autres couleurs : le sujet lui-même, gardé entier");
         const cv::Mat none = cv::Mat::zeros(subject.size(), CV_8U);
-        return {subject, none, none, taken >= options.onlyShade * whole};
+        return {subject, none, {none, none}, taken >= options.onlyShade * whole};
     }
     if (trace)
         trace("  ombres : " + traced(cv::countNonZero(peeled)) + " px ôtés sur " + traced(whole) + ", dont " +
@@ -340,27 +340,37 @@ Peel withoutShadows(const WorkingPhoto& working, const BackgroundField& field, c
     // the wall's shade (another hue, lighter than the wall, darker than any
     // shadow), and the wall seen past a thin part with the shadow around it,
     // are plainly no device. Beside a device of the wall's shade its own side
-    // looks the same as its shadow: that one is not sure.
-    cv::Mat shadowPieces;
-    std::vector<char> sure(static_cast<std::size_t>(cv::connectedComponents(peel.shadows, shadowPieces, 4, CV_32S)), 0);
+    // looks the same as its shadow: that one is not sure. Beside a device of
+    // another hue, the shadow's faint fringe is no device either; a pixel or
+    // two from such a device, the blend along its edge tells no hue.
+    cv::Mat shadowPieces, nearHue;
+    const int pieceCount = cv::connectedComponents(peel.shadows, shadowPieces, 4, CV_32S);
+    std::vector<char> sure(static_cast<std::size_t>(pieceCount), 0), besideHue(sure);
+    cv::dilate(cues.anotherHue() & peel.subject, nearHue, cv::Mat(), cv::Point(-1, -1), 2);
     for (int y = 0; y < small.rows; ++y)
         for (int x = 0; x < small.cols; ++x) {
             const auto piece = static_cast<std::size_t>(shadowPieces.at<int>(y, x));
-            if (piece == 0 || sure[piece]) continue;
+            if (piece == 0 || (sure[piece] && besideHue[piece])) continue;
             bool beside = enclosed.wall.at<std::uint8_t>(y, x) != 0;
             for (const auto& d : around) {
                 const int u = x + d[0], v = y + d[1];
                 beside = beside || (inside(u, v) && peel.subject.at<std::uint8_t>(v, u) && !inWallsShade(u, v));
             }
-            sure[piece] = beside;
+            sure[piece] = sure[piece] || beside;
+            besideHue[piece] = besideHue[piece] || nearHue.at<std::uint8_t>(y, x) != 0;
         }
 
-    peel.cast = cv::Mat::zeros(small.size(), CV_8U);
+    peel.cast.core = cv::Mat::zeros(small.size(), CV_8U);
+    peel.cast.fringe = cv::Mat::zeros(small.size(), CV_8U);
     for (int y = 0; y < small.rows; ++y)
-        for (int x = 0; x < small.cols; ++x)
-            if (sure[static_cast<std::size_t>(shadowPieces.at<int>(y, x))] &&
-                (cues.plainlyDark(x, y) || enclosed.wall.at<std::uint8_t>(y, x)))
-                peel.cast.at<std::uint8_t>(y, x) = 255;
+        for (int x = 0; x < small.cols; ++x) {
+            const auto piece = static_cast<std::size_t>(shadowPieces.at<int>(y, x));
+            if (!sure[piece]) continue;
+            if (cues.plainlyDark(x, y) || enclosed.wall.at<std::uint8_t>(y, x))
+                peel.cast.core.at<std::uint8_t>(y, x) = 255;
+            else if (besideHue[piece])
+                peel.cast.fringe.at<std::uint8_t>(y, x) = 255;
+        }
     return peel;
 }
 

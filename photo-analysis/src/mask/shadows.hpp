@@ -19,13 +19,23 @@ namespace photo_analysis::cut_out {
 // When that would take most of the subject it was no shadow, and the subject
 // stays whole. `distance` is fieldDistance's of the working photo, as the
 // subject was found with.
+// Of the shadows taken off, what is surely no device, whatever edges it has,
+// at the working size.
+struct CastShadows {
+    // The shadow beside a device of another colour than the wall's shade, and
+    // the wall seen past a thin part with the shadow around it, plainly darker
+    // than the wall.
+    cv::Mat core;
+    // The fainter rest of a shadow beside a device of another hue: no device
+    // either, save along the subject's own edge, where the device's blend
+    // with it lies.
+    cv::Mat fringe;
+};
+
 struct Peel {
     cv::Mat subject;  // without its shadows
     cv::Mat shadows;  // what was taken off: the shadows, and the wall they closed in
-    // Of those, what is surely no device, whatever edges it has: the shadow
-    // beside a device of another colour than the wall's shade, and the wall seen
-    // past a thin part with the shadow around it, plainly darker than the wall.
-    cv::Mat cast;
+    CastShadows cast;
     // The subject was a shadow alone: the peel took it whole, no outline of
     // its own stopping it. It is kept whole then, as any subject the peel
     // would take most of.
