@@ -21,6 +21,25 @@ using platform::largestFilled;
 using platform::regionsOnBorder;
 using platform::WorkingPhoto;
 
+namespace {
+
+// The convex hull of what `binary` holds, filled; empty when it holds under
+// three points. Its outer contours' corners span the same hull as every pixel.
+cv::Mat filledHull(const cv::Mat& binary) {
+    std::vector<std::vector<cv::Point>> contours;
+    cv::findContours(binary.clone(), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    std::vector<cv::Point> points;
+    for (const auto& contour : contours) points.insert(points.end(), contour.begin(), contour.end());
+    cv::Mat inside = cv::Mat::zeros(binary.size(), CV_8U);
+    if (points.size() < 3) return inside;
+    std::vector<cv::Point> hull;
+    cv::convexHull(points, hull);
+    cv::fillConvexPoly(inside, hull, cv::Scalar(255));
+    return inside;
+}
+
+}  // namespace
+
 std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv::Mat& subject,
                                            const CutOutOptions& options, const TraceSink& sink,
                                            const CastShadows& cast) {
@@ -65,20 +84,17 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
     cv::resize(subject, given, fine.size(), 0, 0, cv::INTER_NEAREST);
     // A corner or a side drawn across the subject's own body joins edges of
     // its print or its parts, not of its outline.
-    cv::Mat body;
     const int depth = std::max(2, static_cast<int>(std::lround(tuning.bodyDepthShare * longer)));
-    cv::erode(given, body, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * depth + 1, 2 * depth + 1)));
-    cv::Mat hull = cv::Mat::zeros(fine.size(), CV_8U);
-    {
-        std::vector<cv::Point> points;
-        cv::findNonZero(given, points);
-        if (points.size() >= 3) {
-            std::vector<cv::Point> corners;
-            cv::convexHull(points, corners);
-            cv::fillConvexPoly(hull, corners, cv::Scalar(255));
-            cv::erode(hull, hull, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(2 * depth + 1, 2 * depth + 1)));
-        }
-    }
+    // Shrunk by `depth` through the distance to the edge: a round erosion that
+    // costs the same whatever its reach.
+    const auto shrunk = [&](const cv::Mat& binary) {
+        cv::Mat distance;
+        cv::distanceTransform(binary, distance, cv::DIST_L2, cv::DIST_MASK_5);
+        return cv::Mat(distance > depth);
+    };
+    const cv::Mat body = shrunk(given);
+    const cv::Mat givenHull = filledHull(given);
+    const cv::Mat hull = shrunk(givenHull);
     bridgeGaps(edges, body, hull, tuning.gapShare * longer, tuning.straightGapShare * longer,
                tuning.sideGapShare * longer, options.bridges, sink);
     // Sealed: a gap of a pixel in an outline is still an outline.
@@ -122,16 +138,8 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
     // Whether the outline lies within the subject's hull: a subject around it
     // rather than a part of it.
     const auto outlineWithinHull = [&] {
-        std::vector<std::vector<cv::Point>> contours;
-        cv::findContours(given.clone(), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
-        std::vector<cv::Point> points;
-        for (const auto& contour : contours) points.insert(points.end(), contour.begin(), contour.end());
-        if (points.size() < 3) return false;
-        std::vector<cv::Point> hull;
-        cv::convexHull(points, hull);
-        cv::Mat inside(fine.size(), CV_8U, cv::Scalar(0));
-        cv::fillConvexPoly(inside, hull, cv::Scalar(255));
-        return cv::countNonZero(outline & ~inside) <= (1.0 - tuning.shadeAroundShare) * cv::countNonZero(outline);
+        if (cv::countNonZero(givenHull) == 0) return false;
+        return cv::countNonZero(outline & ~givenHull) <= (1.0 - tuning.shadeAroundShare) * cv::countNonZero(outline);
     };
     // What is thicker than a sliver of the longer side.
     const int sliver = std::max(2, static_cast<int>(std::lround(tuning.sliverShare * longer)));
@@ -197,7 +205,8 @@ std::optional<cv::Mat> closedOutlineAround(const WorkingPhoto& working, const cv
         cv::countNonZero(core | fringe) > 0) {
         cv::Mat near;
         cv::dilate(given, near, slack);
-        grown = largestFilled(grown & ~(core | (fringe & ~near)));
+        if (const cv::Mat off = grown & (core | (fringe & ~near)); cv::countNonZero(off) > 0)
+            grown = largestFilled(grown & ~off);
     }
     const double after = cv::countNonZero(grown);
     // The soft shade taken off is no loss of the device.

@@ -1,7 +1,9 @@
 #include "mask/cut_out.hpp"
 
+#include <cstddef>
 #include <opencv2/imgproc.hpp>
 #include <optional>
+#include <utility>
 
 #include "mask/alpha_subject.hpp"
 #include "mask/band_cut.hpp"
@@ -182,9 +184,14 @@ std::optional<SubjectMask> productRoute(const Photo& photo, const WallModel& wal
     return std::nullopt;
 }
 
-}  // namespace
+// A finished mask from the photo's alpha or a product shot, or the map the
+// wall's routes give, still to be finished.
+struct CutOut {
+    std::optional<SubjectMask> finished;
+    ProbabilityMap map;
+};
 
-SubjectMask run(const Photo& photo, const CutOutOptions& options, Segmentation segmentation, const TraceSink& sink) {
+CutOut cutOut(const Photo& photo, const CutOutOptions& options, Segmentation segmentation, const TraceSink& sink) {
     const StageTrace trace(sink);
     const auto none = [&](const char* why) {
         if (trace) trace(std::string("  découpe : aucun sujet, ") + why);
@@ -194,7 +201,7 @@ SubjectMask run(const Photo& photo, const CutOutOptions& options, Segmentation s
     // A photo with real transparency shows the outline of what it holds itself.
     if (std::optional<SubjectMask> mask = alphaSubject(photo, options.alpha, sink)) {
         if (trace) trace("  découpe : donnée par la transparence de la photo");
-        return finishedMask(*std::move(mask));
+        return {finishedMask(*std::move(mask)), {}};
     }
     const WallModel wall = wallModel(photo, options.sizes, options.field, sink);
     if (wall.field.colours.empty()) throw none("une photo trop petite pour en juger");
@@ -203,7 +210,7 @@ SubjectMask run(const Photo& photo, const CutOutOptions& options, Segmentation s
     if (isProductShot(photo, options.productShot, sink)) {
         if (std::optional<SubjectMask> mask = productRoute(photo, wall, options, sink)) {
             if (trace) trace("  découpe : donnée par la couleur du fond d'une photo de produit");
-            return *std::move(mask);
+            return {std::move(mask), {}};
         }
     }
     const Routes routes(wall, options, segmentation, sink);
@@ -223,9 +230,29 @@ SubjectMask run(const Photo& photo, const CutOutOptions& options, Segmentation s
         if (subject.empty()) subject = routes.band();
     }
     if (subject.empty()) throw none("aucune voie n'a donné de sujet");
-    const ProbabilityMap map = refinedMap(wall.working, subject, photo.width(), photo.height(), options.refine);
     if (trace) trace("  découpe : donnée par le mur");
-    return SubjectExtraction::maskFromProbability(map, photo.width(), photo.height());
+    return {std::nullopt, refinedMap(wall.working, subject, photo.width(), photo.height(), options.refine)};
+}
+
+}  // namespace
+
+SubjectMask run(const Photo& photo, const CutOutOptions& options, Segmentation segmentation, const TraceSink& sink) {
+    CutOut found = cutOut(photo, options, segmentation, sink);
+    if (found.finished) return *std::move(found.finished);
+    return SubjectExtraction::maskFromProbability(found.map, photo.width(), photo.height());
+}
+
+ProbabilityMap runToMap(const Photo& photo, const CutOutOptions& options, Segmentation segmentation,
+                        const TraceSink& sink) {
+    CutOut found = cutOut(photo, options, segmentation, sink);
+    if (!found.finished) return std::move(found.map);
+    ProbabilityMap map;
+    map.width = found.finished->width;
+    map.height = found.finished->height;
+    map.format = ProbabilityMap::Format::byte;
+    map.bytesPerRow = static_cast<std::size_t>(map.width);
+    map.bytes = std::move(found.finished->coverage);
+    return map;
 }
 
 }  // namespace photo_analysis::cut_out

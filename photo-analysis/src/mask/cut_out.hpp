@@ -2,6 +2,7 @@
 
 #include "photo_analysis/cut_out_options.hpp"
 #include "photo_analysis/photo.hpp"
+#include "photo_analysis/segmenter.hpp"
 #include "photo_analysis/subject_mask.hpp"
 #include "photo_analysis/trace_sink.hpp"
 
@@ -18,5 +19,11 @@ enum class Segmentation { grabCut, none };
 // refused. With FACE_DEBUG in the environment each stage traces its decision.
 SubjectMask run(const Photo& photo, const CutOutOptions& options, Segmentation segmentation,
                 const TraceSink& sink = {});
+
+// The same, as the probability map a segmenter hands on before it is cleaned
+// up, so that a caller who finishes the map does not pay for it twice. A
+// photo's own alpha and a product shot are finished already.
+ProbabilityMap runToMap(const Photo& photo, const CutOutOptions& options, Segmentation segmentation,
+                        const TraceSink& sink = {});
 
 }  // namespace photo_analysis::cut_out

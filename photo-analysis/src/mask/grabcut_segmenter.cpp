@@ -1,6 +1,3 @@
-#include <cstddef>
-#include <utility>
-
 #include "mask/cut_out.hpp"
 #include "photo_analysis/segmenter.hpp"
 
@@ -11,14 +8,7 @@ ProbabilityMap GrabCutSegmenter::segment(const Photo& photo) const {
 }
 
 ProbabilityMap GrabCutSegmenter::segment(const Photo& photo, const TraceSink& sink) const {
-    SubjectMask mask = cut_out::run(photo, cutOutOptions(), cut_out::Segmentation::grabCut, sink);
-    ProbabilityMap map;
-    map.width = mask.width;
-    map.height = mask.height;
-    map.format = ProbabilityMap::Format::byte;
-    map.bytesPerRow = static_cast<std::size_t>(mask.width);
-    map.bytes = std::move(mask.coverage);
-    return map;
+    return cut_out::runToMap(photo, cutOutOptions(), cut_out::Segmentation::grabCut, sink);
 }
 
 }  // namespace photo_analysis
