@@ -117,7 +117,10 @@ private:
         Peel peel = withoutShadows(wall_.working, wall_.field, seen.distance, departs, options_.shadows, sink_);
         // A subject that is a shadow alone lies beside its device, which departs
         // less than it: the device is the largest of what else departs, and the
-        // shadow goes with those it casts.
+        // shadow goes with those it casts. Where nothing else is found, the
+        // shadow is all there is to go on, kept whole as any subject the peel
+        // would take most of: the outline it closes may be the device's.
+        const Peel whole = peel;
         cv::Mat shade = cv::Mat::zeros(small_.size(), CV_8U);
         for (int turn = 0; peel.onlyShade && turn < options_.shadows.shadowsAlone; ++turn) {
             if (trace_) trace_("  voie du champ : une ombre seule, l'appareil est ailleurs");
@@ -129,7 +132,11 @@ private:
             departs = rest;
             peel = withoutShadows(wall_.working, wall_.field, seen.distance, departs, options_.shadows, sink_);
         }
-        if (cv::countNonZero(peel.subject) == 0 || peel.onlyShade) {
+        if (peel.onlyShade) {
+            peel = whole;
+            shade.setTo(0);
+        }
+        if (cv::countNonZero(peel.subject) == 0) {
             if (trace_) trace_("  voie du champ : rien ne s'en écarte");
             return seen;
         }
